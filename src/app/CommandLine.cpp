@@ -1,0 +1,209 @@
+#include "app/CommandLine.h"
+
+#include "app/ConsoleHost.h"
+#include "datasource/DataSourceCheck.h"
+#include "generation/GenerationRun.h"
+#include "platform/FileSystem.h"
+#include "project/ProjectFile.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+#include <unistd.h>
+
+namespace stencilor {
+
+namespace {
+
+constexpr const char* kUsageHint = "Run 'stencilor --help' for the usage.";
+
+// The three-line description under the usage line of --help.
+constexpr const char* kDescription =
+    "Stencilor writes one file per record of a delimited data file from a template, replacing\n"
+    "every rule's identifier with the record's field. Without options it opens the window\n"
+    "(on the project file named, if any).";
+
+std::string describeSkips(const RunSummary& summary)
+{
+    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside;
+    std::ostringstream text;
+    text << skipped << (skipped == 1 ? " record" : " records") << " skipped";
+    if (skipped == 0)
+        return text.str();
+    const char* separator = " (";
+    auto part = [&](std::uint64_t count, const char* why) {
+        if (count == 0)
+            return;
+        text << separator << count << ' ' << why;
+        separator = ", ";
+    };
+    part(summary.skippedNoName, "without a name");
+    part(summary.skippedFolder, "whose folder could not be created");
+    part(summary.skippedOutside, "whose name would leave the output folder");
+    text << ')';
+    return text.str();
+}
+
+// The closing summary line of --run.
+std::string summaryLine(const RunSummary& summary, double seconds)
+{
+    std::ostringstream text;
+    text << summary.filesWritten << (summary.filesWritten == 1 ? " file" : " files") << " written, "
+         << describeSkips(summary);
+    if (summary.outcome == RunOutcome::Stopped)
+        text << ", stopped after " << summary.recordsProcessed << " of " << summary.recordCount << " records";
+    else if (summary.outcome == RunOutcome::Failed)
+        text << ", broken off after " << summary.recordsProcessed << " of " << summary.recordCount << " records";
+    if (summary.reportWritten)
+        text << ", report.html written";
+    text << ", " << std::fixed << std::setprecision(2) << seconds << " s";
+    return text.str();
+}
+
+// The project file for --run and --check, made absolute; an error status when it cannot be read.
+struct ProjectInput {
+    std::string path;
+    int status = kExitOk;
+};
+
+ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& err)
+{
+    ProjectInput input{absolutePath(parsed.project), kExitOk};
+    if (!fileExists(input.path)) {
+        const int code = FolderExists(input.path) ? EISDIR : ENOENT;
+        err << cannotOpenMessage(input.path, systemReason(code)) << '\n';
+        input.status = kExitNotStarted;
+        return input;
+    }
+    // A file that exists but cannot be read would otherwise load as a missing project.
+    if (Result<std::string> text = readWholeFile(input.path); !text) {
+        err << cannotOpenMessage(input.path, systemReason(text.error().code)) << '\n';
+        input.status = kExitNotStarted;
+    }
+    return input;
+}
+
+int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& err)
+{
+    const ProjectInput project = openProject(parsed, err);
+    if (project.status != kExitOk)
+        return project.status;
+    LoadedProject loaded = loadProject(project.path, ProjectSettings{}, programFolder);
+
+    ConsoleHost::Options options;
+    options.quiet = parsed.quiet;
+    options.openReport = parsed.openReport;
+    options.progressBar = !parsed.quiet && ::isatty(STDERR_FILENO);
+    ConsoleHost host(std::move(loaded.settings), project.path, programFolder, err, options);
+    GenerationRun run(host);
+    host.attach(run);
+
+    ConsoleHost::installInterruptHandler();
+    const auto started = std::chrono::steady_clock::now();
+    const RunSummary summary = run.actRunExecute();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    if (summary.outcome == RunOutcome::NotStarted)
+        return kExitNotStarted;
+    if (!parsed.quiet)
+        err << summaryLine(summary, seconds) << '\n' << std::flush;
+    if (summary.outcome == RunOutcome::Failed || summary.reportFailed)
+        return kExitError;
+    if (host.interrupted())
+        return kExitInterrupted;
+    return kExitOk;
+}
+
+int checkProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
+                 std::ostream& err)
+{
+    const ProjectInput project = openProject(parsed, err);
+    if (project.status != kExitOk)
+        return project.status;
+    const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
+    const std::string dataPath =
+        resolveDataFilePath(settings.textfile, resolveProjectPath(project.path, programFolder));
+    const DataFileState state = checkDataFile(dataPath, settings.delim);
+    out << "fields: " << state.csvFieldCount << '\n'
+        << "sample: " << state.csvSampleLine << '\n'
+        << "widest: " << state.csvWidestLine << '\n'
+        << std::flush;
+    return kExitOk;
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
+{
+    ParsedCommandLine parsed;
+    CLI::App app(kDescription, "stencilor");
+    app.set_version_flag("--version", std::string("stencilor ") + STENCILOR_VERSION);
+    bool run = false;
+    bool check = false;
+    app.add_flag("--run", run, "Generate the files of PROJECT without a window");
+    app.add_flag("--check", check, "Print the data file's field count, sample line and widest line");
+    app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
+    app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
+    app.add_option("project", parsed.project, "The project file (.ql)");
+    app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
+               "64 usage error, 130 stopped by Ctrl-C (the file in progress and the report are finished).");
+
+    // CLI11 wants the arguments in reverse order, without the program name.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        parsed.command = Command::Help;
+        parsed.text = app.help();
+        return parsed;
+    } catch (const CLI::CallForVersion& version) {
+        parsed.command = Command::Version;
+        parsed.text = version.what();
+        return parsed;
+    } catch (const CLI::ParseError& error) {
+        parsed.command = Command::UsageError;
+        parsed.text = std::string("stencilor: ") + error.what() + "\n" + kUsageHint;
+        return parsed;
+    }
+
+    auto usageError = [&](const std::string& why) {
+        parsed.command = Command::UsageError;
+        parsed.text = "stencilor: " + why + "\n" + kUsageHint;
+        return parsed;
+    };
+    if (run && check)
+        return usageError("--run and --check cannot be combined");
+    if ((run || check) && parsed.project.empty())
+        return usageError(std::string(run ? "--run" : "--check") + " needs a project file");
+    if ((parsed.quiet || parsed.openReport) && !run)
+        return usageError("--quiet and --open-report go with --run");
+    parsed.command = run ? Command::Run : check ? Command::Check : Command::OpenWindow;
+    return parsed;
+}
+
+int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
+                std::ostream& err)
+{
+    switch (parsed.command) {
+    case Command::Run:
+        return runProject(parsed, programFolder, err);
+    case Command::Check:
+        return checkProject(parsed, programFolder, out, err);
+    case Command::Help:
+    case Command::Version:
+        out << parsed.text << '\n';
+        return kExitOk;
+    case Command::UsageError:
+    case Command::OpenWindow:
+        err << parsed.text << '\n';
+        return kExitUsage;
+    }
+    return kExitUsage;
+}
+
+} // namespace stencilor

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+
+// What the command line asks for.
+enum class Command { OpenWindow, Run, Check, Help, Version, UsageError };
+
+struct ParsedCommandLine {
+    Command command = Command::OpenWindow;
+    std::string project;      // the one positional argument, as given (may be empty)
+    bool quiet = false;       // --quiet: only errors on stderr
+    bool openReport = false;  // --open-report: open report.html when the run wrote it
+    std::string text;         // help text, version text, or the usage error
+};
+
+// Exit statuses of the command line.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitError = 1,      // an error was reported during the run
+    kExitNotStarted = 2, // the run or the check did not start
+    kExitUsage = 64,
+    kExitInterrupted = 130,
+};
+
+// Parses the arguments after the program name; switches and the project may come in any order.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// Runs --run or --check for `parsed` and returns the exit status; messages go to `err`, the
+// check's three lines to `out`. `programFolder` ends with "/" (where a bare project path lies).
+int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
+                std::ostream& err);
+
+} // namespace stencilor

@@ -1,0 +1,125 @@
+#include "app/ConsoleHost.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <ostream>
+#include <spawn.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace stencilor {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupt = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupt = 1;
+}
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+constexpr int kBarWidth = 40;
+
+} // namespace
+
+ConsoleHost::ConsoleHost(ProjectSettings settings, std::string projectPath, std::string programFolder,
+                         std::ostream& err, Options options)
+    : m_settings(std::move(settings))
+    , m_projectPath(std::move(projectPath))
+    , m_programFolder(std::move(programFolder))
+    , m_err(err)
+    , m_options(options)
+    , m_launcher(openWithDesktop)
+{
+}
+
+void ConsoleHost::installInterruptHandler()
+{
+    g_interrupt = 0;
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // After the first Ctrl-C the default action returns, so a second one ends the program.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool ConsoleHost::interruptRequested()
+{
+    return g_interrupt != 0;
+}
+
+void ConsoleHost::runStateChanged(bool running)
+{
+    if (!running)
+        clearProgressLine();
+}
+
+void ConsoleHost::progress(std::uint64_t position, std::uint64_t maximum)
+{
+    if (!m_options.progressBar || maximum == 0 || position == 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (position < maximum && now - m_lastDraw < kRedrawInterval)
+        return;
+    m_lastDraw = now;
+    const int filled = static_cast<int>(position * kBarWidth / maximum);
+    const unsigned percent = static_cast<unsigned>(position * 100 / maximum);
+    m_err << '\r' << '[' << std::string(static_cast<std::size_t>(filled), '#')
+          << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << "% " << position
+          << '/' << maximum << std::flush;
+    m_barShown = true;
+}
+
+void ConsoleHost::processEvents()
+{
+    if (interruptRequested() && !m_interrupted) {
+        m_interrupted = true;
+        if (m_run)
+            m_run->actStopExecute();
+    }
+}
+
+void ConsoleHost::showMessage(const std::string& text)
+{
+    clearProgressLine();
+    m_err << text << '\n' << std::flush;
+}
+
+void ConsoleHost::showError(const std::string& text)
+{
+    clearProgressLine();
+    m_err << text << '\n' << std::flush;
+}
+
+void ConsoleHost::openReport(const std::string& reportPath, const std::string&)
+{
+    if (m_options.openReport && m_launcher)
+        m_launcher(reportPath);
+}
+
+void ConsoleHost::clearProgressLine()
+{
+    if (!m_barShown)
+        return;
+    m_err << '\r' << std::string(kBarWidth + 40, ' ') << '\r' << std::flush;
+    m_barShown = false;
+}
+
+void openWithDesktop(const std::string& path)
+{
+    // xdg-open hands the file to the desktop's default application; the command line ends
+    // right after the run, so nothing waits for the viewer.
+    pid_t viewer = 0;
+    const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnp(&viewer, "xdg-open", &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+} // namespace stencilor

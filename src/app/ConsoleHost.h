@@ -1,0 +1,66 @@
+#pragma once
+
+#include "generation/GenerationRun.h"
+#include "project/ProjectSettings.h"
+
+#include <chrono>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace stencilor {
+
+// Hosts a run on the command line: fixed settings from the project file, a progress bar on a
+// terminal, messages on stderr, Ctrl-C as Stop.
+class ConsoleHost final : public RunHost {
+public:
+    struct Options {
+        bool quiet = false;
+        bool progressBar = false; // draw a progress bar (stderr is a terminal and not quiet)
+        bool openReport = false;
+    };
+
+    ConsoleHost(ProjectSettings settings, std::string projectPath, std::string programFolder, std::ostream& err,
+                Options options);
+
+    // The run to stop when an interrupt arrives.
+    void attach(GenerationRun& run) { m_run = &run; }
+    // Replaces the desktop launcher (tests observe it instead of starting a program).
+    void setLauncher(std::function<void(const std::string& path)> launcher) { m_launcher = std::move(launcher); }
+    // True when Stop came from an interrupt.
+    bool interrupted() const { return m_interrupted; }
+
+    const ProjectSettings& currentSettings() override { return m_settings; }
+    std::string projectPath() override { return m_projectPath; }
+    std::string programFolder() override { return m_programFolder; }
+    void runStateChanged(bool running) override;
+    void progress(std::uint64_t position, std::uint64_t maximum) override;
+    void processEvents() override;
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& text) override;
+    void openReport(const std::string& reportPath, const std::string& folder) override;
+
+    // Makes Ctrl-C (SIGINT) request a Stop; a second Ctrl-C ends the program at once.
+    static void installInterruptHandler();
+    // True once an interrupt has arrived since the handler was installed.
+    static bool interruptRequested();
+
+private:
+    void clearProgressLine();
+
+    ProjectSettings m_settings;
+    std::string m_projectPath;
+    std::string m_programFolder;
+    std::ostream& m_err;
+    Options m_options;
+    GenerationRun* m_run = nullptr;
+    std::function<void(const std::string&)> m_launcher;
+    bool m_interrupted = false;
+    bool m_barShown = false;
+    std::chrono::steady_clock::time_point m_lastDraw{};
+};
+
+// Starts the desktop's default application for `path` without waiting and without a shell.
+void openWithDesktop(const std::string& path);
+
+} // namespace stencilor

@@ -1,0 +1,1 @@
+#include "datasource/DataSourceCheck.h"

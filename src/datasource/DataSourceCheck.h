@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stencilor {
+
+// What the data source check learns about the data file.
+struct DataFileState {
+    std::string csvSampleLine;     // first non-blank line (the last line when all are blank)
+    std::string csvWidestLine;     // earliest line with the most fields
+    std::int64_t csvFieldCount = -1; // most fields of any line; -1 when no line was read
+};
+
+// At most this many field labels go into the field lists and the default rules.
+inline constexpr std::int64_t kMaxFieldLabels = 500;
+
+// The data file path: a name without any "/" is put into the folder of `projectPath`
+// (resolved the way the project file itself is, see resolveProjectPath); anything else as it stands.
+std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath);
+
+// Reads the data file at `path` (a missing or unreadable file counts as no lines) and finds
+// the sample line, the widest line and the field count with delimiter `delim`.
+DataFileState checkDataFile(const std::string& path, std::string_view delim);
+
+// The same over an already read text.
+DataFileState checkDataText(std::string_view text, std::string_view delim);
+
+// "Field n" for n = 1..min(count, kMaxFieldLabels).
+std::vector<std::string> fieldLabels(std::int64_t count);
+
+// "Field " + n.
+std::string fieldLabel(std::int64_t n);
+
+} // namespace stencilor

@@ -1,0 +1,110 @@
+#include "datasource/TextLines.h"
+
+#include <cstring>
+
+namespace stencilor {
+
+std::string_view textBeforeNul(std::string_view text)
+{
+    const void* nul = std::memchr(text.data(), '\0', text.size());
+    return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
+}
+
+namespace {
+
+// The position of the first CR or LF at or after `from`, or text.size().
+std::size_t findLineEnd(std::string_view text, std::size_t from)
+{
+    const char* begin = text.data() + from;
+    const std::size_t length = text.size() - from;
+    const void* lf = std::memchr(begin, '\n', length);
+    const std::size_t lfLength = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : length;
+    // A CR can only come before the LF; look for it in that shorter stretch.
+    const void* cr = std::memchr(begin, '\r', lfLength);
+    return from + (cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : lfLength);
+}
+
+} // namespace
+
+bool LineCursor::next(std::string_view& line)
+{
+    if (m_pos >= m_text.size())
+        return false;
+    const std::size_t end = findLineEnd(m_text, m_pos);
+    line = m_text.substr(m_pos, end - m_pos);
+    m_pos = end;
+    if (m_pos < m_text.size()) {
+        if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')
+            m_pos += 2;
+        else
+            m_pos += 1;
+    }
+    return true;
+}
+
+std::size_t countLines(std::string_view text)
+{
+    LineCursor cursor(text);
+    std::size_t count = 0;
+    for (std::string_view line; cursor.next(line);)
+        ++count;
+    return count;
+}
+
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    LineCursor cursor(text);
+    for (std::string_view line; cursor.next(line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string_view>& lines)
+{
+    std::size_t size = 0;
+    for (std::string_view line : lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (std::string_view line : lines) {
+        text.append(line);
+        text.append("\r\n", 2);
+    }
+    return text;
+}
+
+void appendNormalized(std::string_view text, std::string& out)
+{
+    LineCursor cursor(text);
+    out.reserve(out.size() + text.size() + 2);
+    for (std::string_view line; cursor.next(line);) {
+        out.append(line);
+        out.append("\r\n", 2);
+    }
+}
+
+std::string normalizeLineEnds(std::string_view text)
+{
+    std::string out;
+    appendNormalized(text, out);
+    return out;
+}
+
+bool isNormalized(std::string_view text)
+{
+    if (std::memchr(text.data(), '\0', text.size()))
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 >= text.size() || text[i + 1] != '\n')
+                return false;
+            ++i;
+        } else if (text[i] == '\n') {
+            return false;
+        }
+    }
+    return text.empty() || text.back() == '\n';
+}
+
+} // namespace stencilor

@@ -1,0 +1,49 @@
+#pragma once
+
+// Line rules shared by the data file, the template and the generated files: a line ends at
+// CR LF, a lone CR or a lone LF; a line end at the very end adds no empty line; a NUL byte ends
+// the text; bytes are never converted. Written lines are each followed by CR LF.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stencilor {
+
+// The part of `text` before its first NUL byte (the whole text when it has none).
+std::string_view textBeforeNul(std::string_view text);
+
+// Walks the lines of a text one by one without copying them; the text must outlive the cursor.
+class LineCursor final {
+public:
+    explicit LineCursor(std::string_view text) : m_text(textBeforeNul(text)) {}
+
+    // Puts the next line (without its line end) into `line`; false when no line is left.
+    bool next(std::string_view& line);
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// The number of lines of `text` by the rules above.
+std::size_t countLines(std::string_view text);
+
+// The lines of `text` as views into it.
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// Every line followed by CR LF, the last included.
+std::string joinLines(const std::vector<std::string_view>& lines);
+
+// joinLines(splitLines(text)) in one pass, appended to `out`.
+void appendNormalized(std::string_view text, std::string& out);
+
+// joinLines(splitLines(text)) in one pass.
+std::string normalizeLineEnds(std::string_view text);
+
+// True when normalizeLineEnds(text) == text: no NUL, every CR followed by LF, every LF preceded
+// by CR, and a non-empty text ends with CR LF.
+bool isNormalized(std::string_view text);
+
+} // namespace stencilor

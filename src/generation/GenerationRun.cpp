@@ -1,0 +1,220 @@
+#include "generation/GenerationRun.h"
+
+#include "datasource/DataSourceCheck.h"
+#include "datasource/TextLines.h"
+#include "datasource/mLib.h"
+#include "generation/OutputNaming.h"
+#include "platform/FileSystem.h"
+#include "project/ProjectFile.h"
+
+#include <cerrno>
+#include <unordered_set>
+
+namespace stencilor {
+
+std::string cannotOpenMessage(const std::string& path, const std::string& reason)
+{
+    return "Cannot open file \"" + path + "\". " + reason;
+}
+
+std::string cannotCreateMessage(const std::string& path, const std::string& reason)
+{
+    return "Cannot create file \"" + path + "\". " + reason;
+}
+
+namespace {
+
+bool holdsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
+}
+
+// The path of an input file named in the settings: a bare name lies in the project's folder.
+std::string inputPath(RunHost& host, const std::string& named)
+{
+    return resolveDataFilePath(named, resolveProjectPath(host.projectPath(), host.programFolder()));
+}
+
+// The run's work on one record, kept apart from the loop so each step reads as it is described.
+class RecordWriter final {
+public:
+    explicit RecordWriter(RunHost& host) : m_host(host) {}
+
+    // Generates and writes record `number` (1-based) from `line`; false when an error ended the run.
+    bool process(std::string_view line, std::uint64_t number, ContentReport& report, RunSummary& summary)
+    {
+        const ProjectSettings& s = m_host.currentSettings();
+        const std::string templatePath = inputPath(m_host, s.templatefile);
+        if (Status read = readWholeFileInto(templatePath, m_raw); !read) {
+            summary.error = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
+            return false;
+        }
+        m_text.clear();
+        appendNormalized(m_raw, m_text);
+        applyRules(s, line);
+
+        const OutputName name = recordOutputName(s, line, number);
+        if (name.outcome == NameOutcome::NoName) {
+            ++summary.skippedNoName;
+            return true;
+        }
+        if (name.outcome == NameOutcome::LeavesFolder) {
+            ++summary.skippedOutside;
+            return true;
+        }
+        const std::string folder = outputFolderOf(name.path);
+        if (!ensureFolder(folder)) {
+            ++summary.skippedFolder;
+            return true;
+        }
+        Status written = writeWholeFile(name.path, m_text);
+        if (!written && written.error().code == ENOENT && !folder.empty()) {
+            // The folder was ensured earlier in this run but has gone since; make it again.
+            m_ensured.erase(folder);
+            if (!ensureFolder(folder)) {
+                ++summary.skippedFolder;
+                return true;
+            }
+            written = writeWholeFile(name.path, m_text);
+        }
+        if (!written) {
+            summary.error = cannotCreateMessage(absolutePath(name.path), systemReason(written.error().code));
+            return false;
+        }
+        ++summary.filesWritten;
+        if (s.report)
+            report.addRow(s.report_fld, line, s.delim, name.relativeName);
+        return true;
+    }
+
+private:
+    // Applies the rules in table order, each to the whole text the rules before it produced.
+    void applyRules(const ProjectSettings& s, std::string_view line)
+    {
+        for (const Rule& rule : s.rules.rules()) {
+            const int field = DigitsToInt(rule.fieldLabel);
+            if (field <= 0 || rule.identifier.empty())
+                continue;
+            if (m_text.find(rule.identifier) == std::string::npos)
+                continue;
+            const std::string_view value = GetField(line, s.delim, field);
+            m_text = ReplaceAll(m_text, rule.identifier, value);
+            // The text is split into lines and joined again after each rule; that changes it only
+            // when a line break was removed or inserted, which needs one in the identifier or value.
+            if (holdsLineBreak(rule.identifier) || holdsLineBreak(value))
+                m_text = normalizeLineEnds(m_text);
+        }
+    }
+
+    // EnsureFolder, remembered for the rest of the run so each folder is checked once.
+    bool ensureFolder(const std::string& folder)
+    {
+        if (folder.empty() || m_ensured.count(folder))
+            return true;
+        if (!EnsureFolder(folder))
+            return false;
+        m_ensured.insert(folder);
+        return true;
+    }
+
+    RunHost& m_host;
+    std::string m_raw;
+    std::string m_text;
+    std::unordered_set<std::string> m_ensured;
+};
+
+} // namespace
+
+RunSummary GenerationRun::actRunExecute()
+{
+    RunSummary summary;
+    if (m_host.currentSettings().delim.empty()) {
+        m_host.showMessage("Please select field delimiter!");
+        return summary;
+    }
+    if (m_running)
+        return summary;
+
+    {
+        const ProjectSettings& s = m_host.currentSettings();
+        std::string message;
+        if (!fileExists(inputPath(m_host, s.textfile)))
+            message = "Text file is empty";
+        if (!fileExists(inputPath(m_host, s.templatefile)))
+            message += "\nTemplate file is empty or not defined";
+        if (!message.empty()) {
+            m_host.showMessage(message);
+            return summary;
+        }
+    }
+
+    m_host.runStateChanged(true);
+    ContentReport report;
+    if (m_host.currentSettings().report)
+        report.start(m_host.currentSettings().report_fld);
+    m_running = true;
+
+    const std::string dataPath = inputPath(m_host, m_host.currentSettings().textfile);
+    std::string data;
+    bool failed = false;
+    if (Status read = readWholeFileInto(dataPath, data); !read) {
+        summary.error = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
+        failed = true;
+    } else {
+        summary.recordCount = countLines(data);
+        m_host.progress(0, summary.recordCount);
+        RecordWriter writer(m_host);
+        LineCursor cursor(data);
+        std::string_view line;
+        for (std::uint64_t i = 0; i < summary.recordCount && m_running; ++i) {
+            cursor.next(line);
+            if (!writer.process(line, i + 1, report, summary)) {
+                failed = true;
+                break;
+            }
+            ++summary.recordsProcessed;
+            m_host.progress(i + 1, summary.recordCount);
+            m_host.processEvents();
+        }
+    }
+
+    // The end of the run, on every path that started it.
+    const ProjectSettings& s = m_host.currentSettings();
+    std::string reportError;
+    if (s.report) {
+        report.finish();
+        const std::string folder = withTrailingSlash(s.outputdir);
+        const std::string reportPath = folder + "report.html";
+        bool open = true;
+        if (EnsureFolder(folder)) {
+            if (Status saved = writeWholeFile(reportPath, report.text()); saved) {
+                summary.reportWritten = true;
+            } else {
+                reportError = cannotCreateMessage(absolutePath(reportPath), systemReason(saved.error().code));
+                summary.reportFailed = true;
+                open = false;
+            }
+        }
+        if (open)
+            m_host.openReport(reportPath, folder);
+    }
+    m_running = false;
+    m_host.runStateChanged(false);
+
+    if (failed) {
+        summary.outcome = RunOutcome::Failed;
+    } else {
+        summary.outcome =
+            summary.recordsProcessed < summary.recordCount ? RunOutcome::Stopped : RunOutcome::Completed;
+        m_host.progress(0, summary.recordCount);
+    }
+    if (!reportError.empty())
+        m_host.showError(reportError);
+    if (failed)
+        m_host.showError(summary.error);
+    else if (!reportError.empty())
+        summary.error = reportError;
+    return summary;
+}
+
+} // namespace stencilor

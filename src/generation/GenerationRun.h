@@ -1,0 +1,85 @@
+#pragma once
+
+#include "generation/ContentReport.h"
+#include "project/ProjectSettings.h"
+
+#include <cstdint>
+#include <string>
+
+namespace stencilor {
+
+// Everything the run needs from the program that hosts it: the window for the GUI, a console
+// object for the command line. The run calls it on its own thread only.
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // The current settings. The run asks again at every use, so a change made while the run
+    // is processing events takes effect from its next use. The reference stays valid until the
+    // next processEvents().
+    virtual const ProjectSettings& currentSettings() = 0;
+    // The project path as shown (bare data and template names are looked up in its folder).
+    virtual std::string projectPath() = 0;
+    // The program folder, ending with "/" (where a bare project path lies).
+    virtual std::string programFolder() = 0;
+
+    // Run becomes unavailable and Stop available (true), or the other way round (false).
+    virtual void runStateChanged(bool running) = 0;
+    // The progress bar: `position` of `maximum` records done.
+    virtual void progress(std::uint64_t position, std::uint64_t maximum) = 0;
+    // Lets the host handle pending user events; Stop arrives here.
+    virtual void processEvents() = 0;
+    // A message box with an OK button ("Please select field delimiter!", missing input files).
+    virtual void showMessage(const std::string& text) = 0;
+    // An error box ("Cannot open file ...", "Cannot create file ...").
+    virtual void showError(const std::string& text) = 0;
+    // Asks the desktop to open report.html at `reportPath` without waiting; outcome not examined.
+    virtual void openReport(const std::string& reportPath, const std::string& folder) = 0;
+};
+
+// How a run ended.
+enum class RunOutcome {
+    NotStarted, // empty delimiter, missing input file, or already running
+    Completed,  // went through all records
+    Stopped,    // Stop arrived before the last record
+    Failed,     // an input could not be read or an output file could not be created
+};
+
+// What a run did, for the summary line.
+struct RunSummary {
+    RunOutcome outcome = RunOutcome::NotStarted;
+    std::uint64_t recordCount = 0;       // data lines when the run started
+    std::uint64_t recordsProcessed = 0;  // records taken through all steps
+    std::uint64_t filesWritten = 0;
+    std::uint64_t skippedNoName = 0;     // no usable name
+    std::uint64_t skippedFolder = 0;     // folder could not be created
+    std::uint64_t skippedOutside = 0;    // name would leave the output folder
+    bool reportWritten = false;          // report.html saved
+    bool reportFailed = false;           // report.html could not be created
+    std::string error;                   // the message shown for a Failed run or a failed report
+};
+
+// The texts of file errors: the full path and the system's reason.
+std::string cannotOpenMessage(const std::string& path, const std::string& reason);
+std::string cannotCreateMessage(const std::string& path, const std::string& reason);
+
+// The generation run: for every record of the data file a fresh copy of the template with every
+// rule's identifier replaced, written under the name the naming settings give it, with the
+// optional content report. The running flag is tested before each record; Stop clears it.
+class GenerationRun final {
+public:
+    explicit GenerationRun(RunHost& host) : m_host(host) {}
+
+    // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
+    // messages reach the user through the host.
+    RunSummary actRunExecute();
+    // Ends the run after the record in progress.
+    void actStopExecute() { m_running = false; }
+    bool isRunning() const { return m_running; }
+
+private:
+    RunHost& m_host;
+    bool m_running = false;
+};
+
+} // namespace stencilor

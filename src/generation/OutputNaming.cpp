@@ -1,0 +1,1 @@
+#include "generation/OutputNaming.h"

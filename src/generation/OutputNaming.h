@@ -1,0 +1,41 @@
+#pragma once
+
+#include "project/ProjectSettings.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace stencilor {
+
+// Why a record gets no output file, or that it gets one.
+enum class NameOutcome {
+    Named,         // path and relativeName are set
+    NoName,        // the record gives no usable name (empty field, no name source, ...)
+    LeavesFolder,  // a ".." component would put the file outside the output folder
+};
+
+struct OutputName {
+    NameOutcome outcome = NameOutcome::NoName;
+    std::string path;         // full output path as the run writes it
+    std::string relativeName; // subfolder + "/" + file name, or the file name alone
+};
+
+// The output path and relative name of one record (its line and 1-based record number) under
+// the naming settings of `s`: name from a field (with the default extension) or from the name
+// template, case change, subfolder, deletion of non-Latin characters, colons removed from the
+// file name. Every "\" in generated parts counts as a folder separator.
+OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber);
+
+// "text" followed by "/" unless it already ends with one; the empty text gives "/".
+std::string withTrailingSlash(std::string_view text);
+
+// The folder part of an output path: everything before its last "/" ("/" itself for a file in
+// the root; empty when there is no "/").
+std::string outputFolderOf(std::string_view path);
+
+// Makes sure the folder `path` exists, creating missing parents first. One trailing "/" is
+// ignored; the root and existing folders succeed; a file in the way fails. An empty path fails.
+bool EnsureFolder(std::string_view path);
+
+} // namespace stencilor

@@ -1,0 +1,221 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stencilor {
+
+namespace {
+
+// Closes a file descriptor when it goes out of scope.
+class FileDescriptor final {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now and reports the result, since close() can report a delayed write error.
+    int close()
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result;
+    }
+
+private:
+    int m_fd;
+};
+
+Error fileError(const char* what, const std::string& path, int code)
+{
+    return Error{code, std::string(what) + " \"" + path + "\": " + systemReason(code)};
+}
+
+// Writes all of `data`, retrying after short writes and interruptions; returns 0 or an errno.
+int writeAll(int fd, std::string_view data)
+{
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, p, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        p += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string systemReason(int errorCode)
+{
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not live in `buffer`.
+    return ::strerror_r(errorCode, buffer, sizeof buffer);
+}
+
+Status readWholeFileInto(const std::string& path, std::string& out)
+{
+    out.clear();
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return fileError("cannot open file", path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return fileError("cannot read file", path, errno);
+    if (S_ISDIR(info.st_mode))
+        return fileError("cannot read file", path, EISDIR);
+    // Read into the size the file has now, then go on until end of file in case it grows.
+    std::size_t size = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    out.resize(size + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == out.size())
+            out.resize(out.size() * 2 + 4096);
+        const ssize_t got = ::read(fd.get(), out.data() + filled, out.size() - filled);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int code = errno;
+            out.clear();
+            return fileError("cannot read file", path, code);
+        }
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    out.resize(filled);
+    return {};
+}
+
+Result<std::string> readWholeFile(const std::string& path)
+{
+    std::string text;
+    if (Status status = readWholeFileInto(path, text); !status)
+        return status.error();
+    return text;
+}
+
+Status writeWholeFile(const std::string& path, std::string_view data)
+{
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd.valid())
+        return fileError("cannot create file", path, errno);
+    int code = writeAll(fd.get(), data);
+    if (fd.close() != 0 && code == 0)
+        code = errno;
+    if (code != 0) {
+        // A partial file would look like a finished one; remove it so only complete files remain.
+        ::unlink(path.c_str());
+        return fileError("cannot write file", path, code);
+    }
+    return {};
+}
+
+Status writeFileAtomically(const std::string& path, std::string_view data)
+{
+    std::string temp = path + ".XXXXXX";
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return fileError("cannot create file", path, errno);
+    // Keep the permissions an existing file has; a new file gets the usual ones.
+    struct stat info {};
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    int code = writeAll(fd.get(), data);
+    if (code == 0 && ::fchmod(fd.get(), mode) != 0)
+        code = errno;
+    if (code == 0 && ::fsync(fd.get()) != 0)
+        code = errno;
+    if (fd.close() != 0 && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+        code = errno;
+    if (code != 0) {
+        ::unlink(temp.c_str());
+        return fileError("cannot write file", path, code);
+    }
+    return {};
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool FolderExists(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string currentFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+std::string absolutePath(const std::string& path, const std::string& base)
+{
+    if (!path.empty() && path.front() == '/')
+        return path;
+    std::string folder = base.empty() ? currentFolder() : base;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder + path;
+}
+
+std::string_view folderPart(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string_view fileNamePart(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string executablePath()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size())
+        return {};
+    buffer.resize(static_cast<std::size_t>(length));
+    return buffer;
+}
+
+} // namespace stencilor

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <string>
+#include <string_view>
+
+namespace stencilor {
+
+// The system's text for an errno value, such as "No such file or directory".
+std::string systemReason(int errorCode);
+
+// Reads the whole file into `out` (replacing its contents, reusing its capacity); fails with
+// the errno of open/read and a message naming the file.
+Status readWholeFileInto(const std::string& path, std::string& out);
+
+// Reads the whole file; fails as readWholeFileInto.
+Result<std::string> readWholeFile(const std::string& path);
+
+// Creates or truncates `path` and writes `data` to it in place. When a write fails part-way
+// (disk full, I/O error) the partial file is removed before the error is returned, so a
+// failure never leaves a half-written file behind.
+Status writeWholeFile(const std::string& path, std::string_view data);
+
+// Writes `data` to a temporary file in the same folder, flushes it and renames it over `path`,
+// so a crash or a full disk leaves either the old or the new file, never a mixture.
+Status writeFileAtomically(const std::string& path, std::string_view data);
+
+// True when `path` names an existing file that is not a folder.
+bool fileExists(const std::string& path);
+
+// True when `path` names an existing folder.
+bool FolderExists(const std::string& path);
+
+// The current working folder, with no trailing "/" (except for the root).
+std::string currentFolder();
+
+// `path` made absolute against `base` (the working folder when empty); an absolute path comes
+// back unchanged. No "." or ".." is resolved, no link is followed.
+std::string absolutePath(const std::string& path, const std::string& base = {});
+
+// The folder part of a path: everything up to and including its last "/" (empty when none).
+std::string_view folderPart(std::string_view path);
+
+// The file-name part of a path: everything after its last "/".
+std::string_view fileNamePart(std::string_view path);
+
+// The path of the running executable (from /proc/self/exe); empty when unknown.
+std::string executablePath();
+
+} // namespace stencilor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "project/ProjectSettings.h"
+
+#include <string>
+#include <string_view>
+
+namespace stencilor {
+
+// The project path used for reading and writing: a path without any "/" lies in the program
+// folder (`programFolder` ends with "/"); any other path is used as it stands.
+std::string resolveProjectPath(std::string_view projectPath, std::string_view programFolder);
+
+// The values taken for keys missing from a project file.
+ProjectSettings loadDefaults(std::string_view programFolder);
+
+// The result of loading a project file into the settings shown before.
+struct LoadedProject {
+    ProjectSettings settings;
+    bool fileFound = false;
+};
+
+// Loads the project file `projectPath` over `current` (the values shown before): the rules are
+// always reset to one blank row; when no file exists nothing else changes; otherwise every key
+// is read with its load default, `case` is clamped to -1..2, nameFromTemp wins over nameFromFld
+// when both are set, and the rules come from the section "rules". A file that cannot be read
+// loads as a missing one.
+LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& current,
+                          std::string_view programFolder);
+
+// Writes `settings` into the project file `projectPath` (keys of "setup" replaced in place,
+// other keys and sections kept, "rules" rebuilt) atomically, then records `projectPath` exactly
+// as given as "lastprj" in section "total" of `programSettingsPath`. Returns the first failure;
+// after a failed project write the program settings file is not touched.
+Status saveProject(std::string_view projectPath, const ProjectSettings& settings, std::string_view programFolder,
+                   const std::string& programSettingsPath);
+
+// The text the project file would hold after saving `settings` into a file whose current
+// contents are `existing` (empty IniFile for a new file).
+std::string projectFileText(const class IniFile& existing, const ProjectSettings& settings);
+
+// "lastprj" of section "total" of the program settings file; empty when missing.
+std::string readLastProject(const std::string& programSettingsPath);
+
+} // namespace stencilor

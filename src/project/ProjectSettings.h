@@ -1,0 +1,42 @@
+#pragma once
+
+#include "rules/RulesTable.h"
+
+#include <cstdint>
+#include <string>
+
+namespace stencilor {
+
+// The settings of one generation job, named as the keys of the project file's section "setup"
+// and declared in the order they are written. A default-constructed value holds the start
+// values of a freshly created main window.
+struct ProjectSettings {
+    std::string delim = ";";
+    std::string textfile = "c:\\example";
+    std::string templatefile = "c:\\example\\*.*";
+    std::string outputdir = "c:\\tmp";
+    std::string directoryFile = "Field 2";
+    bool CopyDirFld = false;
+    bool nameFromFld = false;
+    bool AddExt = false;
+    std::string edExt = "*.htm";
+    std::string FileNameFld = "Field 3";
+    bool nameFromTemp = false;
+    std::string edTemp = "example-F?.htm";
+    bool DelChars = false;
+    bool changecase = false;
+    // Key "case": 0 "small", 1 "As Sentence", 2 "LARGE", -1 none ("case" is a C++ keyword).
+    std::int32_t caseIndex = -1;
+    bool report = false;
+    std::string rep_fld;
+    std::string report_fld;
+    // Key "rulesCount" is rules.rowCount(): the rules plus the grid's header row.
+    RulesTable rules;
+
+    bool operator==(const ProjectSettings&) const = default;
+};
+
+// The case choices of caseIndex.
+enum CaseChoice : std::int32_t { kCaseNone = -1, kCaseSmall = 0, kCaseSentence = 1, kCaseLarge = 2 };
+
+} // namespace stencilor

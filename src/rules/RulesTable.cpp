@@ -1,0 +1,1 @@
+#include "rules/RulesTable.h"

@@ -1,0 +1,50 @@
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdlib.h>
+
+namespace stencilor::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "stencilor-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string TempDir::file(std::string_view name) const
+{
+    return m_path + "/" + std::string(name);
+}
+
+std::string TempDir::write(std::string_view name, std::string_view content) const
+{
+    const std::string path = file(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return path;
+}
+
+std::string TempDir::read(std::string_view name) const
+{
+    std::ifstream in(file(name), std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << file(name);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+} // namespace stencilor::test

@@ -1,0 +1,111 @@
+#include "app/CommandLine.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace stencilor {
+namespace {
+
+TEST(CommandLine, ParsesSwitchesInAnyOrder)
+{
+    const struct {
+        std::vector<std::string> args;
+        Command command;
+        std::string project;
+        bool quiet, openReport;
+    } cases[] = {
+        {{}, Command::OpenWindow, "", false, false},
+        {{"p.ql"}, Command::OpenWindow, "p.ql", false, false},
+        {{"--run", "p.ql"}, Command::Run, "p.ql", false, false},
+        {{"p.ql", "--run"}, Command::Run, "p.ql", false, false},
+        {{"--run", "--quiet", "p.ql"}, Command::Run, "p.ql", true, false},
+        {{"--open-report", "p.ql", "--run", "--quiet"}, Command::Run, "p.ql", true, true},
+        {{"--check", "p.ql"}, Command::Check, "p.ql", false, false},
+        {{"--help"}, Command::Help, "", false, false},
+        {{"--version"}, Command::Version, "", false, false},
+        {{"--run"}, Command::UsageError, "", false, false},
+        {{"--run", "--check", "p.ql"}, Command::UsageError, "p.ql", false, false},
+        {{"--quiet", "p.ql"}, Command::UsageError, "p.ql", true, false},
+        {{"--run", "a.ql", "b.ql"}, Command::UsageError, "", false, false},
+        {{"--frobnicate", "p.ql"}, Command::UsageError, "", false, false},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = parseCommandLine(c.args);
+        const std::string args = testing::PrintToString(c.args);
+        EXPECT_EQ(parsed.command, c.command) << args;
+        if (c.command == Command::UsageError) {
+            EXPECT_TRUE(parsed.text.starts_with("stencilor: ")) << args;
+            continue;
+        }
+        EXPECT_EQ(parsed.project, c.project) << args;
+        EXPECT_EQ(parsed.quiet, c.quiet) << args;
+        EXPECT_EQ(parsed.openReport, c.openReport) << args;
+    }
+    EXPECT_NE(parseCommandLine({"--help"}).text.find("--open-report"), std::string::npos);
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome headless(const std::vector<std::string>& args, const std::string& programFolder = "/nonexistent/")
+{
+    std::ostringstream out, err;
+    const int status = runHeadless(parseCommandLine(args), programFolder, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CommandLine, MissingProjectDoesNotStart)
+{
+    test::TempDir dir;
+    for (const char* option : {"--run", "--check"}) {
+        const Outcome outcome = headless({option, dir.file("none.ql")});
+        EXPECT_EQ(outcome.status, kExitNotStarted) << option;
+        EXPECT_EQ(outcome.err, "Cannot open file \"" + dir.file("none.ql") + "\". No such file or directory\n")
+            << option;
+    }
+}
+
+TEST(CommandLine, CheckPrintsFieldCountSampleAndWidestLine)
+{
+    test::TempDir dir;
+    dir.write("d.csv", "\n  \nName;City\nAnn;Oslo;12\n");
+    dir.write("p.ql", "[setup]\ntextfile=d.csv\n");
+    const Outcome outcome = headless({"--check", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitOk);
+    EXPECT_EQ(outcome.out, "fields: 3\nsample: Name;City\nwidest: Ann;Oslo;12\n");
+
+    dir.write("q.ql", "[setup]\ntextfile=missing.csv\n");
+    EXPECT_EQ(headless({"--check", dir.file("q.ql")}).out, "fields: -1\nsample: \nwidest: \n");
+}
+
+TEST(CommandLine, RunReportsStatusAndSummary)
+{
+    test::TempDir dir;
+    dir.write("d.csv", "Ann\nBob\n\n");
+    dir.write("t.txt", "Hello %N%");
+    const std::string project = "[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=" + dir.file("out") +
+                                "\nnameFromFld=1\nFileNameFld=Field 1\nAddExt=1\nedExt=*.txt\nrulesCount=2\n"
+                                "[rules]\nColFld1=Field 1\nColTemp1=%N%\n";
+    dir.write("p.ql", project);
+    Outcome outcome = headless({"--run", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(dir.read("out/Bob.txt"), "Hello Bob\r\n");
+    EXPECT_TRUE(outcome.err.starts_with("2 files written, 1 record skipped (1 without a name), ")) << outcome.err;
+
+    outcome = headless({"--run", "--quiet", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitOk);
+    EXPECT_EQ(outcome.err, "");
+
+    dir.write("bad.ql", "[setup]\ndelim=\"\"\n");
+    outcome = headless({"--run", dir.file("bad.ql")});
+    EXPECT_EQ(outcome.status, kExitNotStarted);
+    EXPECT_EQ(outcome.err, "Please select field delimiter!\n");
+}
+
+} // namespace
+} // namespace stencilor

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Drives the built stencilor executable as a user would: the bundled example, the exit
+# statuses, Ctrl-C as Stop, and byte equality with the shared peer script where it is present.
+# usage: STENCILOR=path/to/stencilor cli_end_to_end.sh SOURCE_DIR
+set -uo pipefail
+top=$1
+bin=${STENCILOR:?set STENCILOR to the executable}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+check() { # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $name" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+# The bundled example, run from its own folder as "make demo" does.
+cp -r "$top/examples/cards" "$work/cards"
+(cd "$work/cards" && "$bin" --run cards.ql) 2>"$work/demo.err"
+status=$?
+check "example exits 0" test "$status" -eq 0
+check "example writes 300 cards" test "$(find "$work/cards/out" -name '*.htm' | wc -l)" -eq 300
+check "example sorts cards into city folders" test -f "$work/cards/out/Москва/$(grep -m1 ';Москва;' "$work/cards/contacts.csv" | cut -d';' -f1).htm"
+check "example writes the report" grep -q '</HTML>' "$work/cards/out/report.html"
+check "summary line" grep -q '^300 files written, 0 records skipped, report.html written, ' "$work/demo.err"
+check "no identifier left" bash -c "! grep -rl '%[A-Za-z]*%' '$work/cards/out' --include='*.htm'"
+
+# Exit statuses.
+"$bin" --run "$work/missing.ql" 2>"$work/missing.err"
+check "missing project exits 2" test $? -eq 2
+check "missing project message" grep -qF "Cannot open file \"$work/missing.ql\". No such file or directory" "$work/missing.err"
+"$bin" --run 2>/dev/null
+check "usage error exits 64" test $? -eq 64
+"$bin" "$work/cards/cards.ql" 2>/dev/null
+check "window request exits 64 without a window" test $? -eq 64
+"$bin" --version | grep -q '^stencilor '
+check "version" test $? -eq 0
+printf '[setup]\ndelim=;\ntextfile=nothing.csv\ntemplatefile=nothing.html\n' >"$work/noinput.ql"
+"$bin" --run "$work/noinput.ql" 2>"$work/noinput.err"
+check "missing inputs exit 2" test $? -eq 2
+check "missing inputs message" diff <(printf 'Text file is empty\nTemplate file is empty or not defined\n') "$work/noinput.err"
+
+# A relative project path is taken against the working folder; a bare data name against its folder.
+mkdir -p "$work/rel/sub"
+printf 'x;y\n' >"$work/rel/sub/d.csv"
+printf '%%A%%' >"$work/rel/sub/t.txt"
+printf '[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=%s\nnameFromTemp=1\nedTemp=r?.txt\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%%A%%\n' "$work/rel/out" >"$work/rel/sub/p.ql"
+(cd "$work/rel" && "$bin" --run --quiet sub/p.ql)
+check "relative project runs" test "$(cat "$work/rel/out/r1.txt")" = $'y\r'
+
+# Ctrl-C stops after the record in progress, closes the report and exits 130.
+mkdir -p "$work/big"
+python3 - "$work/big" <<'PY'
+import sys
+d = sys.argv[1]
+with open(d + "/d.csv", "w") as f:
+    for i in range(400000):
+        f.write("r%d;v%d\n" % (i, i))
+open(d + "/t.txt", "w").write("%A%\n")
+open(d + "/p.ql", "w").write("[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=%s/out\nnameFromFld=1\n"
+    "FileNameFld=Field 1\nreport=1\nreport_fld=FileName;\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%%A%%\n" % d)
+PY
+"$bin" --run "$work/big/p.ql" 2>"$work/big.err" &
+pid=$!
+for _ in $(seq 100); do
+    [ -d "$work/big/out" ] && [ "$(find "$work/big/out" -maxdepth 1 -name 'r*' | head -200 | wc -l)" -ge 200 ] && break
+    sleep 0.05
+done
+kill -INT "$pid"
+wait "$pid"
+status=$?
+check "Ctrl-C exits 130" test "$status" -eq 130
+written=$(find "$work/big/out" -name 'r*' | wc -l)
+check "Ctrl-C stops early" test "$written" -lt 400000
+check "Ctrl-C closes the report" bash -c "tail -c 18 '$work/big/out/report.html' | grep -q '</TABLE>'"
+check "Ctrl-C report rows match files" test "$(grep -c '<a href=' "$work/big/out/report.html")" -eq "$written"
+check "Ctrl-C summary" grep -q 'stopped after' "$work/big.err"
+
+# The same bytes as the shared peer script, where the shared benchmark folder is present.
+bench="$top/../shared/bench"
+if [ -f "$bench/gen_scenario.py" ] && [ -f "$bench/peer_python.py" ]; then
+    for scenario in cards heavy tiny; do
+        python3 "$bench/gen_scenario.py" "$scenario" "$work/$scenario" --quick --records 400 >/dev/null
+        "$bin" --run --quiet "$work/$scenario/project.ql"
+        mv "$work/$scenario/out" "$work/$scenario/ours"
+        python3 "$bench/peer_python.py" "$work/$scenario/project.ql"
+        check "$scenario matches the peer script" diff -r -q "$work/$scenario/ours" "$work/$scenario/out"
+    done
+    sed 's/^report=1/report=0/' "$work/cards/cards.ql" >"$work/cards/noreport.ql"
+    rm -rf "$work/cards/out"
+    (cd "$work/cards" && "$bin" --run --quiet noreport.ql && mv out ours && python3 "$bench/peer_python.py" noreport.ql)
+    check "example matches the peer script" diff -r -q "$work/cards/ours" "$work/cards/out"
+fi
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,66 @@
+#include "datasource/TextLines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines toStrings(const std::vector<std::string_view>& views)
+{
+    return Lines(views.begin(), views.end());
+}
+
+TEST(TextLines, SplitsAtEveryKindOfLineEnd)
+{
+    const struct {
+        std::string text;
+        Lines lines;
+    } cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\n\rb", {"a", "", "b"}},   // LF then a lone CR: two line ends
+        {"a\r\r\nb", {"a", "", "b"}}, // lone CR then CR LF
+        {"a\n\n", {"a", ""}},         // two line ends at the end: one empty record more
+        {"\n", {""}},
+        {"\r\n\r\n", {"", ""}},
+        {std::string("ab\0cd\ne", 7), {"ab"}}, // NUL ends the text
+        {std::string("\0x", 2), {}},
+        {"\xD0\x9C\xD0\xBE;\xC3\xA9\r\n", {"\xD0\x9C\xD0\xBE;\xC3\xA9"}}, // bytes stay as they are
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toStrings(splitLines(c.text)), c.lines) << testing::PrintToString(c.text);
+        EXPECT_EQ(countLines(c.text), c.lines.size()) << testing::PrintToString(c.text);
+    }
+}
+
+TEST(TextLines, NormalizingEqualsSplittingAndJoining)
+{
+    const std::string texts[] = {"", "a", "a\nb", "a\rb\r\n", "\r\r\n\n", "x\r\n", std::string("p\r\0q", 4), "\n\n\n"};
+    for (const std::string& text : texts) {
+        const std::string joined = joinLines(splitLines(text));
+        EXPECT_EQ(normalizeLineEnds(text), joined) << testing::PrintToString(text);
+        EXPECT_TRUE(isNormalized(joined)) << testing::PrintToString(joined);
+        EXPECT_EQ(isNormalized(text), text == joined) << testing::PrintToString(text);
+    }
+}
+
+TEST(TextLines, JoinEndsEveryLineWithCrLf)
+{
+    EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(joinLines({}), "");
+    std::string out = "head\r\n";
+    appendNormalized("x\ny", out);
+    EXPECT_EQ(out, "head\r\nx\r\ny\r\n");
+}
+
+} // namespace
+} // namespace stencilor

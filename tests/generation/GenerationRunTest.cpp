@@ -1,0 +1,330 @@
+#include "generation/GenerationRun.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+// A host that records everything the run tells it; `onEvents` plays the user between records.
+class FakeHost final : public RunHost {
+public:
+    ProjectSettings settings;
+    std::string project;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+    std::vector<std::string> opened;
+    std::vector<bool> runStates;
+    std::uint64_t lastPosition = 99, lastMaximum = 0;
+    int events = 0;
+    std::function<void(int)> onEvents;
+
+    const ProjectSettings& currentSettings() override { return settings; }
+    std::string projectPath() override { return project; }
+    std::string programFolder() override { return "/nonexistent-program-folder/"; }
+    void runStateChanged(bool running) override { runStates.push_back(running); }
+    void progress(std::uint64_t position, std::uint64_t maximum) override
+    {
+        lastPosition = position;
+        lastMaximum = maximum;
+    }
+    void processEvents() override
+    {
+        ++events;
+        if (onEvents)
+            onEvents(events);
+    }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showError(const std::string& text) override { errors.push_back(text); }
+    void openReport(const std::string& path, const std::string&) override { opened.push_back(path); }
+};
+
+// Every regular file under `root`, by path relative to it, with its contents.
+std::map<std::string, std::string> filesUnder(const test::TempDir& dir, const std::string& root)
+{
+    std::map<std::string, std::string> files;
+    const std::filesystem::path base(dir.file(root));
+    if (!std::filesystem::exists(base))
+        return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(base))
+        if (entry.is_regular_file()) {
+            const std::string relative = std::filesystem::relative(entry.path(), base).string();
+            files[relative] = dir.read(root + "/" + relative);
+        }
+    return files;
+}
+
+class GenerationRunTest : public testing::Test {
+protected:
+    GenerationRunTest()
+    {
+        host.project = dir.file("job.ql");
+        host.settings.textfile = "data.csv";
+        host.settings.templatefile = "t.txt";
+        host.settings.outputdir = dir.file("out");
+        host.settings.nameFromTemp = true;
+        host.settings.edTemp = "f?.txt";
+    }
+
+    void setRules(std::vector<Rule> rules)
+    {
+        host.settings.rules.setRowCount(rules.size() + 1);
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            host.settings.rules.rule(i) = rules[i];
+    }
+
+    RunSummary run()
+    {
+        GenerationRun generation(host);
+        running = &generation;
+        const RunSummary summary = generation.actRunExecute();
+        EXPECT_FALSE(generation.isRunning());
+        running = nullptr;
+        return summary;
+    }
+
+    test::TempDir dir;
+    FakeHost host;
+    GenerationRun* running = nullptr;
+};
+
+TEST_F(GenerationRunTest, WritesOneFileOfCrLfLinesPerRecord)
+{
+    const struct {
+        const char* name;
+        std::string data, templ;
+        std::map<std::string, std::string> files;
+    } cases[] = {
+        {"crlf data, lf template", "Ann;Oslo\r\nBob;Rome\r\n", "Hi %N%\nfrom %C%",
+         {{"f1.txt", "Hi Ann\r\nfrom Oslo\r\n"}, {"f2.txt", "Hi Bob\r\nfrom Rome\r\n"}}},
+        {"cr-only data and template", "Ann;Oslo\rBob", "%N%\r%C%\r",
+         {{"f1.txt", "Ann\r\nOslo\r\n"}, {"f2.txt", "Bob\r\n\r\n"}}},
+        {"two line ends at the end give an empty record", "Ann;Oslo\n\n", "[%N%]",
+         {{"f1.txt", "[Ann]\r\n"}, {"f2.txt", "[]\r\n"}}},
+        {"a line of only an empty value stays", "Ann", "a\n%C%\nb", {{"f1.txt", "a\r\n\r\nb\r\n"}}},
+        {"template ends at a NUL byte", "Ann", std::string("x %N%\ny\0z\n", 10), {{"f1.txt", "x Ann\r\ny\r\n"}}},
+        {"empty data file writes nothing", "", "x", {}},
+        {"empty template gives empty files", "Ann", "", {{"f1.txt", ""}}},
+    };
+    setRules({{"Field 1", "%N%"}, {"Field 2", "%C%"}});
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        host.project = caseDir.file("job.ql");
+        host.settings.outputdir = caseDir.file("out");
+        caseDir.write("data.csv", c.data);
+        caseDir.write("t.txt", c.templ);
+        const RunSummary summary = run();
+        EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
+        EXPECT_EQ(filesUnder(caseDir, "out"), c.files) << c.name;
+        EXPECT_EQ(summary.filesWritten, c.files.size()) << c.name;
+        EXPECT_TRUE(host.errors.empty() && host.messages.empty()) << c.name;
+    }
+}
+
+TEST_F(GenerationRunTest, RulesActInTableOrderOnTheWholeText)
+{
+    const struct {
+        const char* name;
+        std::vector<Rule> rules;
+        std::string data, templ, output;
+    } cases[] = {
+        {"a value holding a later identifier is replaced by that rule",
+         {{"Field 1", "%A%"}, {"Field 2", "%B%"}}, "%B%;two", "[%A%]", "[two]\r\n"},
+        {"a value holding its own identifier is inserted once", {{"Field 1", "%A%"}}, "x%A%y", "%A%|%A%",
+         "x%A%y|x%A%y\r\n"},
+        {"a missing field removes the identifier", {{"Field 9", "%A%"}}, "a;b", "<%A%>", "<>\r\n"},
+        {"rules without field number or identifier are skipped",
+         {{"Name", "%A%"}, {"Field 1", ""}, {"Field 0", "x"}}, "v", "%A%x", "%A%x\r\n"},
+        {"an identifier holding a line break matches across lines", {{"Field 1", "%A\r\nB%"}}, "v",
+         "1%A\nB%2\n", "1v2\r\n"},
+        {"case and spaces count in identifiers", {{"Field 1", "%a%"}}, "v", "%A% %a%", "%A% v\r\n"},
+        {"repeated search replaces occurrences formed by a replacement", {{"Field 1", "ab"}}, "a", "aabb",
+         "aa\r\n"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        host.project = caseDir.file("job.ql");
+        host.settings.outputdir = caseDir.file("out");
+        caseDir.write("data.csv", c.data);
+        caseDir.write("t.txt", c.templ);
+        setRules(c.rules);
+        run();
+        EXPECT_EQ(caseDir.read("out/f1.txt"), c.output) << c.name;
+    }
+}
+
+TEST_F(GenerationRunTest, DoesNotStartWithoutDelimiterOrInputs)
+{
+    const struct {
+        const char* name;
+        std::string delim;
+        bool data, templ;
+        std::string message;
+    } cases[] = {
+        {"empty delimiter", "", true, true, "Please select field delimiter!"},
+        {"both missing", ";", false, false, "Text file is empty\nTemplate file is empty or not defined"},
+        {"template missing", ";", true, false, "\nTemplate file is empty or not defined"},
+        {"data missing", ";", false, true, "Text file is empty"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        host = FakeHost{};
+        host.project = caseDir.file("job.ql");
+        host.settings.delim = c.delim;
+        host.settings.textfile = "data.csv";
+        host.settings.templatefile = "t.txt";
+        host.settings.outputdir = caseDir.file("out");
+        host.settings.report = true;
+        if (c.data)
+            caseDir.write("data.csv", "a");
+        if (c.templ)
+            caseDir.write("t.txt", "b");
+        EXPECT_EQ(run().outcome, RunOutcome::NotStarted) << c.name;
+        EXPECT_EQ(host.messages, std::vector<std::string>{c.message}) << c.name;
+        EXPECT_TRUE(host.runStates.empty() && host.opened.empty()) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(caseDir.file("out"))) << c.name;
+    }
+}
+
+TEST_F(GenerationRunTest, StopFinishesTheRecordInProgressAndClosesTheReport)
+{
+    dir.write("data.csv", "a\nb\nc\nd\n");
+    dir.write("t.txt", "x");
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;Field 1;";
+    host.onEvents = [this](int events) {
+        if (events == 2)
+            running->actStopExecute();
+    };
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(summary.filesWritten, 2u);
+    EXPECT_EQ(filesUnder(dir, "out").size(), 3u); // two files and the report
+    const std::string report = dir.read("out/report.html");
+    EXPECT_NE(report.find("f2.txt"), std::string::npos);
+    EXPECT_EQ(report.find("f3.txt"), std::string::npos);
+    EXPECT_TRUE(report.ends_with("  </TABLE>\r\n</HTML>\r\n"));
+    EXPECT_EQ(host.opened, std::vector<std::string>{dir.file("out") + "/report.html"});
+    EXPECT_EQ(host.runStates, (std::vector<bool>{true, false}));
+    EXPECT_EQ(host.lastPosition, 0u);
+}
+
+TEST_F(GenerationRunTest, SettingsChangedDuringTheRunTakeEffectAtTheNextRecord)
+{
+    dir.write("data.csv", "a\nb\nc\n");
+    dir.write("t.txt", "%X%");
+    setRules({{"Field 1", "%X%"}});
+    host.onEvents = [this](int events) {
+        if (events == 1) {
+            host.settings.rules.rule(0).identifier = "%Y%";
+            host.settings.edTemp = "g?.txt";
+        }
+    };
+    run();
+    EXPECT_EQ(filesUnder(dir, "out"),
+              (std::map<std::string, std::string>{{"f1.txt", "a\r\n"}, {"g2.txt", "%X%\r\n"}, {"g3.txt", "%X%\r\n"}}));
+}
+
+TEST_F(GenerationRunTest, TemplateIsReadAfreshForEveryRecord)
+{
+    dir.write("data.csv", "a\nb\n");
+    dir.write("t.txt", "first");
+    host.onEvents = [this](int) { dir.write("t.txt", "second"); };
+    run();
+    EXPECT_EQ(dir.read("out/f1.txt"), "first\r\n");
+    EXPECT_EQ(dir.read("out/f2.txt"), "second\r\n");
+}
+
+TEST_F(GenerationRunTest, AFileThatCannotBeCreatedEndsTheRunAfterTheReport)
+{
+    dir.write("data.csv", "a\nb\nc\n");
+    dir.write("t.txt", "x");
+    std::filesystem::create_directories(dir.file("out/f2.txt")); // a folder where the file must go
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(summary.filesWritten, 1u);
+    const std::string message = "Cannot create file \"" + dir.file("out/f2.txt") + "\". Is a directory";
+    EXPECT_EQ(host.errors, std::vector<std::string>{message});
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/f3.txt")));
+    EXPECT_NE(dir.read("out/report.html").find("f1.txt"), std::string::npos);
+    EXPECT_EQ(host.runStates, (std::vector<bool>{true, false}));
+}
+
+TEST_F(GenerationRunTest, ATemplateThatDisappearsEndsTheRunWithTheOpenError)
+{
+    dir.write("data.csv", "a\nb\n");
+    dir.write("t.txt", "x");
+    host.onEvents = [this](int) { std::filesystem::remove(dir.file("t.txt")); };
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(host.errors,
+              std::vector<std::string>{"Cannot open file \"" + dir.file("t.txt") + "\". No such file or directory"});
+}
+
+TEST_F(GenerationRunTest, AReportThatCannotBeWrittenIsReportedAndNotOpened)
+{
+    dir.write("data.csv", "a\n");
+    dir.write("t.txt", "x");
+    std::filesystem::create_directories(dir.file("out/report.html"));
+    host.settings.report = true;
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Completed);
+    EXPECT_TRUE(summary.reportFailed);
+    EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot create file \"" + dir.file("out/report.html") +
+                                                    "\". Is a directory"});
+    EXPECT_TRUE(host.opened.empty());
+}
+
+TEST_F(GenerationRunTest, CountsSkippedRecordsByReason)
+{
+    dir.write("data.csv", "ok;x\n;x\n../escape;x\nfine;sub\n");
+    dir.write("t.txt", "t");
+    dir.write("out/sub", "a file where the subfolder must go");
+    host.settings.nameFromTemp = false;
+    host.settings.nameFromFld = true;
+    host.settings.FileNameFld = "Field 1";
+    host.settings.CopyDirFld = true;
+    host.settings.directoryFile = "Field 2";
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Completed);
+    EXPECT_EQ(summary.filesWritten, 1u);
+    EXPECT_EQ(summary.skippedNoName, 1u);
+    EXPECT_EQ(summary.skippedOutside, 1u);
+    EXPECT_EQ(summary.skippedFolder, 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("escape")));
+    EXPECT_EQ(dir.read("out/x/ok"), "t\r\n");
+    const std::string report = dir.read("out/report.html");
+    EXPECT_EQ(report.find("escape"), std::string::npos);
+    EXPECT_EQ(report.find("fine"), std::string::npos);
+}
+
+TEST_F(GenerationRunTest, SameNameTwiceKeepsTheLaterFileAndTwoReportRows)
+{
+    dir.write("data.csv", "a\nb\n");
+    dir.write("t.txt", "%V%");
+    setRules({{"Field 1", "%V%"}});
+    host.settings.edTemp = "same.txt";
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    run();
+    EXPECT_EQ(filesUnder(dir, "out").size(), 2u);
+    EXPECT_EQ(dir.read("out/same.txt"), "b\r\n");
+    const std::string report = dir.read("out/report.html");
+    const std::string link = "<a href=\"same.txt\">";
+    const std::size_t first = report.find(link);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(report.find(link, first + 1), std::string::npos);
+}
+
+} // namespace
+} // namespace stencilor

@@ -1,0 +1,97 @@
+#include "platform/FileSystem.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace stencilor {
+namespace {
+
+TEST(FileSystem, ReadsWholeFilesAndReportsFailures)
+{
+    test::TempDir dir;
+    const std::string big(3 * 1024 * 1024 + 7, 'z');
+    dir.write("big", big);
+    std::string buffer = "old contents";
+    ASSERT_TRUE(readWholeFileInto(dir.file("big"), buffer));
+    EXPECT_EQ(buffer, big);
+    dir.write("empty", "");
+    ASSERT_TRUE(readWholeFileInto(dir.file("empty"), buffer));
+    EXPECT_EQ(buffer, "");
+
+    const Status missing = readWholeFileInto(dir.file("missing"), buffer);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, ENOENT);
+    EXPECT_EQ(missing.error().message,
+              "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
+    EXPECT_EQ(readWholeFile(dir.path()).error().code, EISDIR);
+}
+
+TEST(FileSystem, WritesReplaceExistingFiles)
+{
+    test::TempDir dir;
+    dir.write("out.txt", "a much longer earlier content");
+    ASSERT_TRUE(writeWholeFile(dir.file("out.txt"), "new"));
+    EXPECT_EQ(dir.read("out.txt"), "new");
+    ASSERT_TRUE(writeFileAtomically(dir.file("out.txt"), "atomic"));
+    EXPECT_EQ(dir.read("out.txt"), "atomic");
+
+    const Status intoFolder = writeWholeFile(dir.path(), "x");
+    ASSERT_FALSE(intoFolder);
+    EXPECT_EQ(intoFolder.error().code, EISDIR);
+    EXPECT_FALSE(writeFileAtomically(dir.file("no/such/folder/f"), "x"));
+}
+
+TEST(FileSystem, AtomicWriteKeepsPermissionsAndLeavesNoTemporaryFile)
+{
+    test::TempDir dir;
+    const std::string path = dir.write("p.ql", "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(writeFileAtomically(path, "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(FileSystem, WriteToFullDiskRemovesThePartialFile)
+{
+    // /dev/full accepts the open and refuses every write with ENOSPC; the same happens to an
+    // ordinary file on a full disk, where the partial file must not be left behind.
+    if (!fileExists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    test::TempDir dir;
+    const std::string link = dir.file("full");
+    ASSERT_EQ(::symlink("/dev/full", link.c_str()), 0);
+    const Status status = writeWholeFile(link, "data");
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.error().code, ENOSPC);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+}
+
+TEST(FileSystem, PathParts)
+{
+    const struct {
+        std::string path, folder, file;
+    } cases[] = {
+        {"/a/b.ql", "/a/", "b.ql"}, {"b.ql", "", "b.ql"}, {"/", "/", ""}, {"rel/x/", "rel/x/", ""}, {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(folderPart(c.path), c.folder) << c.path;
+        EXPECT_EQ(fileNamePart(c.path), c.file) << c.path;
+    }
+    EXPECT_EQ(absolutePath("/x/y", "/base"), "/x/y");
+    EXPECT_EQ(absolutePath("p.ql", "/base"), "/base/p.ql");
+    EXPECT_EQ(absolutePath("p.ql", "/"), "/p.ql");
+    EXPECT_EQ(absolutePath("p.ql"), currentFolder() + "/p.ql");
+}
+
+} // namespace
+} // namespace stencilor
