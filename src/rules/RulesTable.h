@@ -20,7 +20,10 @@ struct Rule {
 // rule row; an empty table is one blank row. Row counts include the header row of the grid.
 class RulesTable final {
 public:
-    RulesTable() : m_rows(1) {}
+    RulesTable()
+        : m_rows(1)
+    {
+    }
 
     const std::vector<Rule>& rules() const { return m_rows; }
     std::size_t ruleCount() const { return m_rows.size(); }

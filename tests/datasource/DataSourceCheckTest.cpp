@@ -1,1 +1,105 @@
+#include "datasource/DataSourceCheck.h"
 
+#include "TestUtil.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+TEST(DataSourceCheck, BareDataFileNamesAreLookedUpBesideTheProject)
+{
+    const struct {
+        std::string textFile;
+        std::string projectPath;
+        std::string resolved;
+    } cases[] = {
+        {"data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/data.csv"},
+        {"sub/data.csv", "/home/u/jobs/p.ql", "sub/data.csv"},
+        {"/srv/data.csv", "/home/u/jobs/p.ql", "/srv/data.csv"},
+        {"data.csv", "/p.ql", "/data.csv"},
+        {"data.csv", "p.ql", "data.csv"},                     // no folder to put in front, and never a lone "/"
+        {"C:data.csv", "/home/u/p.ql", "/home/u/C:data.csv"}, // no drives: ":" is an ordinary character
+        {"", "/home/u/p.ql", "/home/u/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resolveDataFilePath(c.textFile, c.projectPath), c.resolved) << c.textFile << " in " << c.projectPath;
+}
+
+TEST(DataSourceCheck, FindsSampleLineWidestLineAndFieldCount)
+{
+    const struct {
+        std::string text;
+        std::string delim;
+        std::string sample;
+        std::string widest;
+        std::int64_t count;
+    } cases[] = {
+        {"", ";", "", "", -1},
+        {"\r\n \t\r\nName;Age\r\nAnn;7\r\n", ";", "Name;Age", "Name;Age", 2}, // blank first lines
+        {"a;b;c\n1;2;3;4\n5;6;7;8\n", ";", "a;b;c", "1;2;3;4", 4},            // header 3, record 4
+        {"x;y\nz;w\n", ";", "x;y", "x;y", 2},                                 // the earliest widest line
+        {" \n\t\n\x01\x1F", ";", "\x01\x1F", " ", 1},                         // all blank: the last line
+        {"\n\n", ";", "", "", 1},                                             // empty lines are lines
+        {"\xA0\nv", ";", "\xA0", "\xA0", 1},                                  // bytes above 32 are content
+        {"a;;b;c\r1;;2;;3", ";;", "a;;b;c", "1;;2;;3", 3},                    // lone CR, two-byte delimiter
+        {"a;b\nlonger;line;here", "", "a;b", "a;b", 1},                       // empty delimiter: one field
+        {std::string("x;y\0;z;w\nmore;a;b;c", 19), ";", "x;y", "x;y", 2},     // NUL ends the text
+        {"a;b;\n", ";", "a;b;", "a;b;", 3},
+    };
+    for (const auto& c : cases) {
+        const DataFileState state = checkDataText(c.text, c.delim);
+        EXPECT_EQ(state.csvSampleLine, c.sample) << testing::PrintToString(c.text);
+        EXPECT_EQ(state.csvWidestLine, c.widest) << testing::PrintToString(c.text);
+        EXPECT_EQ(state.csvFieldCount, c.count) << testing::PrintToString(c.text);
+    }
+}
+
+TEST(DataSourceCheck, FieldCountIsNotCappedButLabelsAre)
+{
+    std::string line;
+    for (int i = 1; i <= 100000; ++i)
+        line += (i > 1 ? ";v" : "v") + std::to_string(i);
+    const DataFileState state = checkDataText("short;line\n" + line + "\n", ";");
+    EXPECT_EQ(state.csvFieldCount, 100000);
+    EXPECT_EQ(state.csvWidestLine, line);
+
+    const struct {
+        std::int64_t count;
+        std::size_t labels;
+        std::string last;
+    } cases[] = {
+        {-1, 0, ""}, {0, 0, ""}, {1, 1, "Field 1"}, {3, 3, "Field 3"}, {500, 500, "Field 500"}, {600, 500, "Field 500"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> labels = fieldLabels(c.count);
+        ASSERT_EQ(labels.size(), c.labels) << c.count;
+        if (!labels.empty()) {
+            EXPECT_EQ(labels.front(), "Field 1");
+            EXPECT_EQ(labels.back(), c.last);
+        }
+    }
+}
+
+TEST(DataSourceCheck, MissingOrUnreadableFilesCountAsNoLines)
+{
+    const test::TempDir dir;
+    const std::string data = dir.write("data.csv", "\r\nName;Age;City\r\nAnn;7;Rome\r\n");
+    const DataFileState found = checkDataFile(data, ";");
+    EXPECT_EQ(found.csvSampleLine, "Name;Age;City");
+    EXPECT_EQ(found.csvWidestLine, "Name;Age;City");
+    EXPECT_EQ(found.csvFieldCount, 3);
+
+    for (const std::string& path : {dir.file("missing.csv"), dir.path(), std::string()}) {
+        const DataFileState none = checkDataFile(path, ";");
+        EXPECT_EQ(none.csvSampleLine, "") << path;
+        EXPECT_EQ(none.csvWidestLine, "") << path;
+        EXPECT_EQ(none.csvFieldCount, -1) << path;
+    }
+}
+
+} // namespace
+} // namespace stencilor

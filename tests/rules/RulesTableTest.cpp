@@ -1,1 +1,103 @@
+#include "rules/RulesTable.h"
 
+#include "datasource/mLib.h"
+
+#include <cstddef>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+using Rules = std::vector<Rule>;
+
+TEST(RulesTable, FillDefaultRulesTakesIdentifiersFromTheWidestLine)
+{
+    const struct {
+        std::string widest;
+        std::string delim;
+        std::size_t count;
+        Rules rules;
+    } cases[] = {
+        {"Name;Age;City", ";", 3, {{"Field 1", "%Name%"}, {"Field 2", "%Age%"}, {"Field 3", "%City%"}}},
+        {"a;b;", ";", 3, {{"Field 1", "%a%"}, {"Field 2", "%b%"}, {"Field 3", "%%"}}},
+        {"whole;line", "", 1, {{"Field 1", "%whole;line%"}}},
+        {"a;;b", ";;", 2, {{"Field 1", "%a%"}, {"Field 2", "%b%"}}},
+        {"\"x;y\"; z ", ";", 3, {{"Field 1", "%\"x%"}, {"Field 2", "%y\"%"}, {"Field 3", "% z %"}}},
+        {"", ";", 1, {{"Field 1", "%%"}}},
+        {"a;b", ";", 0, {{"", ""}}},
+    };
+    for (const auto& c : cases) {
+        RulesTable table;
+        table.FillDefaultRules(c.count, c.widest, c.delim);
+        EXPECT_EQ(table.rules(), c.rules) << c.widest << " / " << c.delim;
+    }
+}
+
+TEST(RulesTable, FillDefaultRulesAgreesWithGetField)
+{
+    const struct {
+        std::string line;
+        std::string delim;
+    } cases[] = {{"a;b;;c;", ";"}, {"x::y:::z", "::"}, {"one", ";"}, {"p;q", ""}, {";;", ";"}};
+    for (const auto& c : cases) {
+        // Two rows more than the line has fields: those get the empty field, as GetField gives.
+        const std::size_t count = static_cast<std::size_t>(CountFields(c.line, c.delim)) + 2;
+        RulesTable table;
+        table.FillDefaultRules(count, c.line, c.delim);
+        ASSERT_EQ(table.ruleCount(), count);
+        for (std::size_t r = 1; r <= count; ++r) {
+            const std::string field(GetField(c.line, c.delim, static_cast<std::int64_t>(r)));
+            EXPECT_EQ(table.rule(r - 1).identifier, "%" + field + "%") << c.line << " row " << r;
+        }
+    }
+}
+
+TEST(RulesTable, FillDefaultRulesReplacesTheWholeTable)
+{
+    RulesTable table;
+    table.setRowCount(11);
+    table.rule(9) = {"Field 9", "%old%"};
+    table.FillDefaultRules(2, "p;q;r", ";");
+    EXPECT_EQ(table.rules(), (Rules{{"Field 1", "%p%"}, {"Field 2", "%q%"}}));
+    EXPECT_EQ(table.rowCount(), 3u);
+
+    std::string wide;
+    for (int i = 1; i <= 600; ++i)
+        wide += (i > 1 ? ";v" : "v") + std::to_string(i);
+    table.FillDefaultRules(500, wide, ";");
+    ASSERT_EQ(table.ruleCount(), 500u);
+    EXPECT_EQ(table.rule(499), (Rule{"Field 500", "%v500%"}));
+}
+
+TEST(RulesTable, RowCountKeepsAtLeastOneRuleRow)
+{
+    const struct {
+        std::size_t rows;
+        std::size_t rules;
+    } cases[] = {{0, 1}, {1, 1}, {2, 1}, {3, 2}, {6, 5}};
+    for (const auto& c : cases) {
+        RulesTable table;
+        table.rule(0) = {"Field 1", "%a%"};
+        table.setRowCount(c.rows);
+        ASSERT_EQ(table.ruleCount(), c.rules) << c.rows;
+        EXPECT_EQ(table.rowCount(), c.rules + 1) << c.rows;
+        // Existing rows survive; new rows are blank.
+        EXPECT_EQ(table.rule(0), (Rule{"Field 1", "%a%"})) << c.rows;
+        for (std::size_t i = 1; i < c.rules; ++i)
+            EXPECT_EQ(table.rule(i), Rule{}) << c.rows;
+    }
+
+    RulesTable table;
+    table.setRowCount(4);
+    table.rule(0) = {"Field 1", "%a%"};
+    table.rule(2) = {"Field 3", "%c%"};
+    table.setRowCount(3);
+    EXPECT_EQ(table.rules(), (Rules{{"Field 1", "%a%"}, {}}));
+    table.reset();
+    EXPECT_EQ(table.rules(), Rules{Rule{}});
+}
+
+} // namespace
+} // namespace stencilor
