@@ -2,10 +2,13 @@
 
 #include "platform/Result.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace stencilor {
@@ -41,16 +44,30 @@ public:
     // A flag: readInt with default 0, nonzero is true.
     bool readFlag(std::string_view section, std::string_view key) const;
 
-    // Sets `key` in `section` to `value` (encoded when needed).
+    // Every key of the first section named `section`, mapped from its name in ASCII lower case
+    // to its decoded value (the first line of a repeated key wins, as for value()); empty when
+    // the section is missing. Reading many keys this way costs one pass over the file.
+    std::unordered_map<std::string, std::string> sectionValues(std::string_view section) const;
+
+    // Sets `key` in `section` to `value` (encoded when needed): replaces the first line of the key
+    // in place, or appends the key after the last non-blank line of the section, or appends the
+    // section at the end of the file. Names must hold no line break, a key no "=", a section no "]".
     void writeString(std::string_view section, std::string_view key, std::string_view value);
 
-    // Removes the section's header line and all of its lines.
+    // Removes the section's header line and all of its lines, up to the next section header;
+    // a section that appears more than once is removed everywhere.
     void eraseSection(std::string_view section);
+
+    // eraseSection, then writeString of every entry in order, in one pass over the file: the
+    // section is appended at the end of the file with the entries' key lines.
+    void replaceSection(std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries);
 
     // The whole file text, every line followed by the file's line end.
     std::string text() const;
 
-    // Writes text() to `path` atomically (temporary file in the same folder, then rename).
+    // Writes text() to `path` atomically (temporary file in the same folder, then rename); a
+    // symbolic link is written through to its target. Fails, leaving the file as it was, when the
+    // folder is missing or the existing file is read-only.
     Status save(const std::string& path) const;
 
     // The form in which writeString stores `value` on its line, and its inverse as applied by
@@ -59,6 +76,15 @@ public:
     static std::string decodeValue(std::string_view raw);
 
 private:
+    // The lines of one section: its header line and the index just past its last line
+    // (the next header or the end of the file); header == m_lines.size() when it is missing.
+    struct Range {
+        std::size_t header;
+        std::size_t end;
+    };
+    Range findSection(std::string_view section) const;
+    std::optional<std::size_t> findKey(const Range& range, std::string_view key) const;
+
     std::vector<std::string> m_lines;
     bool m_crlf = false;
     bool m_exists = false;

@@ -7,9 +7,9 @@ namespace stencilor {
 
 // What the program-folder rules need to know about the system; tests replace it.
 struct PathEnvironment {
-    std::string executablePath;                                  // absolute path of the executable
-    std::function<bool(const std::string& folder)> isWritable;  // folder exists and may be written
-    std::function<std::string(const char* name)> getEnv;        // empty when unset
+    std::string executablePath;                                // absolute path of the executable
+    std::function<bool(const std::string& folder)> isWritable; // folder exists and may be written
+    std::function<std::string(const char* name)> getEnv;       // empty when unset
 };
 
 // The environment of the running process.

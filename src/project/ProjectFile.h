@@ -26,8 +26,7 @@ struct LoadedProject {
 // is read with its load default, `case` is clamped to -1..2, nameFromTemp wins over nameFromFld
 // when both are set, and the rules come from the section "rules". A file that cannot be read
 // loads as a missing one.
-LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& current,
-                          std::string_view programFolder);
+LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& current, std::string_view programFolder);
 
 // Writes `settings` into the project file `projectPath` (keys of "setup" replaced in place,
 // other keys and sections kept, "rules" rebuilt) atomically, then records `projectPath` exactly

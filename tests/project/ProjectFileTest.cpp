@@ -1,1 +1,476 @@
+#include "project/ProjectFile.h"
 
+#include "TestUtil.h"
+#include "project/IniFile.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+using test::TempDir;
+
+// The documented example file: a window at its start values with one rule "Field 1" -> %Name%.
+const std::string kExampleFile = "[setup]\n"
+                                 "delim=;\n"
+                                 "textfile=c:\\example\n"
+                                 "templatefile=c:\\example\\*.*\n"
+                                 "outputdir=c:\\tmp\n"
+                                 "directoryFile=Field 2\n"
+                                 "CopyDirFld=0\n"
+                                 "nameFromFld=0\n"
+                                 "AddExt=0\n"
+                                 "edExt=*.htm\n"
+                                 "FileNameFld=Field 3\n"
+                                 "nameFromTemp=0\n"
+                                 "edTemp=example-F?.htm\n"
+                                 "DelChars=0\n"
+                                 "changecase=0\n"
+                                 "case=-1\n"
+                                 "report=0\n"
+                                 "rep_fld=\n"
+                                 "report_fld=\n"
+                                 "rulesCount=2\n"
+                                 "[rules]\n"
+                                 "ColFld1=Field 1\n"
+                                 "ColTemp1=%Name%\n";
+
+const std::string kReportFieldsDefault =
+    "FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;";
+
+ProjectSettings exampleWindow()
+{
+    ProjectSettings s;
+    s.rules.rule(0) = Rule{"Field 1", "%Name%"};
+    return s;
+}
+
+// A project folder, a program folder and a program settings file, all inside one TempDir.
+class ProjectFileTest : public ::testing::Test {
+protected:
+    ProjectFileTest()
+    {
+        std::filesystem::create_directories(m_dir.file("prog"));
+        std::filesystem::create_directories(m_dir.file("work"));
+    }
+
+    std::string programFolder() const { return m_dir.file("prog") + "/"; }
+    std::string settingsPath() const { return m_dir.file("prog/stencilor.ini"); }
+    std::string work(std::string_view name) const { return m_dir.file("work/" + std::string(name)); }
+    std::string writeProject(std::string_view name, std::string_view text) const
+    {
+        return m_dir.write("work/" + std::string(name), text);
+    }
+    std::string read(std::string_view relative) const { return m_dir.read(relative); }
+
+    LoadedProject load(const std::string& path, const ProjectSettings& current = {}) const
+    {
+        return loadProject(path, current, programFolder());
+    }
+    Status save(const std::string& path, const ProjectSettings& settings) const
+    {
+        return saveProject(path, settings, programFolder(), settingsPath());
+    }
+    // Loads a project file holding "[setup]" + `setupLines` (and `rulesLines` under "[rules]").
+    ProjectSettings loadText(const std::string& setupLines, const std::string& rulesLines = {}) const
+    {
+        const std::string path = writeProject("t.ql", "[setup]\n" + setupLines + "[rules]\n" + rulesLines);
+        LoadedProject loaded = load(path);
+        EXPECT_TRUE(loaded.fileFound);
+        return loaded.settings;
+    }
+
+    TempDir m_dir;
+};
+
+// ---------------------------------------------------------------- saving
+
+TEST_F(ProjectFileTest, GoldenExampleFileOfPartOneOne)
+{
+    EXPECT_EQ(projectFileText(IniFile{}, exampleWindow()), kExampleFile);
+
+    const std::string path = work("example.ql");
+    ASSERT_TRUE(save(path, exampleWindow()).ok());
+    EXPECT_EQ(read("work/example.ql"), kExampleFile);
+    EXPECT_EQ(read("prog/stencilor.ini"), "[total]\nlastprj=" + path + "\n");
+    EXPECT_EQ(readLastProject(settingsPath()), path);
+}
+
+TEST_F(ProjectFileTest, SaveIntoMissingFolderFailsAndLeavesLastProjectUnchanged)
+{
+    m_dir.write("prog/stencilor.ini", "[total]\nlastprj=/old/p.ql\n");
+    const Status status = save(m_dir.file("nowhere/p.ql"), exampleWindow());
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.error().message.find("nowhere/p.ql"), std::string::npos) << status.error().message;
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("nowhere")));
+    EXPECT_EQ(read("prog/stencilor.ini"), "[total]\nlastprj=/old/p.ql\n");
+}
+
+TEST_F(ProjectFileTest, ProjectFileThatCannotBeReadIsNotReplaced)
+{
+    m_dir.write("prog/stencilor.ini", "[total]\nlastprj=/old/p.ql\n");
+    std::filesystem::create_directories(work("dir.ql"));
+    EXPECT_FALSE(save(work("dir.ql"), exampleWindow()).ok());
+    EXPECT_TRUE(std::filesystem::is_directory(work("dir.ql")));
+    EXPECT_EQ(readLastProject(settingsPath()), "/old/p.ql");
+}
+
+TEST_F(ProjectFileTest, ExtraKeysAndAThirdSectionSurviveASave)
+{
+    const std::string before = "; written by hand\n"
+                               "[Setup]\n"
+                               "comment=mine\n"
+                               "DELIM=,\n"
+                               "rulesCount=4\n"
+                               "\n"
+                               "[rules]\n"
+                               "ColFld1=Field 9\n"
+                               "ColFld7=stale\n"
+                               "\n"
+                               "[third]\n"
+                               "x = 1\n"
+                               "y\n";
+    const std::string path = writeProject("p.ql", before);
+    ASSERT_TRUE(save(path, exampleWindow()).ok());
+    EXPECT_EQ(read("work/p.ql"), "; written by hand\n"
+                                 "[Setup]\n"
+                                 "comment=mine\n"
+                                 "delim=;\n"
+                                 "rulesCount=2\n"
+                                 "textfile=c:\\example\n"
+                                 "templatefile=c:\\example\\*.*\n"
+                                 "outputdir=c:\\tmp\n"
+                                 "directoryFile=Field 2\n"
+                                 "CopyDirFld=0\n"
+                                 "nameFromFld=0\n"
+                                 "AddExt=0\n"
+                                 "edExt=*.htm\n"
+                                 "FileNameFld=Field 3\n"
+                                 "nameFromTemp=0\n"
+                                 "edTemp=example-F?.htm\n"
+                                 "DelChars=0\n"
+                                 "changecase=0\n"
+                                 "case=-1\n"
+                                 "report=0\n"
+                                 "rep_fld=\n"
+                                 "report_fld=\n"
+                                 "\n"
+                                 "[third]\n"
+                                 "x = 1\n"
+                                 "y\n"
+                                 "[rules]\n"
+                                 "ColFld1=Field 1\n"
+                                 "ColTemp1=%Name%\n");
+}
+
+TEST_F(ProjectFileTest, CrLfFileKeepsCrLf)
+{
+    const std::string path = writeProject("p.ql", "[setup]\r\ndelim=,\r\n[other]\r\nk=v\r\n");
+    ASSERT_TRUE(save(path, exampleWindow()).ok());
+    const std::string text = read("work/p.ql");
+    std::string expected = kExampleFile;
+    expected.insert(expected.find("[rules]"), "[other]\nk=v\n");
+    std::string crlf;
+    for (char c : expected) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    EXPECT_EQ(text, crlf);
+}
+
+TEST_F(ProjectFileTest, FlagsAndIntegersAreWrittenAsDigits)
+{
+    ProjectSettings s;
+    s.CopyDirFld = true;
+    s.nameFromTemp = true;
+    s.AddExt = true;
+    s.DelChars = true;
+    s.changecase = true;
+    s.report = true;
+    s.caseIndex = kCaseLarge;
+    s.rules.setRowCount(4);
+    const IniFile text = IniFile::parse(projectFileText(IniFile{}, s));
+    for (const char* key : {"CopyDirFld", "nameFromTemp", "AddExt", "DelChars", "changecase", "report"})
+        EXPECT_EQ(text.value("setup", key), "1") << key;
+    EXPECT_EQ(text.value("setup", "nameFromFld"), "0");
+    EXPECT_EQ(text.value("setup", "case"), "2");
+    EXPECT_EQ(text.value("setup", "rulesCount"), "4");
+    EXPECT_EQ(text.value("rules", "ColTemp3"), "");
+    EXPECT_EQ(text.value("rules", "ColFld4"), std::nullopt);
+}
+
+TEST_F(ProjectFileTest, BareProjectPathLiesInTheProgramFolderButIsRecordedBare)
+{
+    ASSERT_TRUE(save("Noname.ql", exampleWindow()).ok());
+    EXPECT_EQ(read("prog/Noname.ql"), kExampleFile);
+    EXPECT_EQ(readLastProject(settingsPath()), "Noname.ql");
+
+    ProjectSettings current;
+    current.delim = "changed";
+    const LoadedProject loaded = load("Noname.ql", current);
+    EXPECT_TRUE(loaded.fileFound);
+    EXPECT_EQ(loaded.settings, exampleWindow());
+
+    EXPECT_EQ(resolveProjectPath("Noname.ql", "/p/"), "/p/Noname.ql");
+    EXPECT_EQ(resolveProjectPath("sub/Noname.ql", "/p/"), "sub/Noname.ql");
+    EXPECT_EQ(resolveProjectPath("/abs/Noname.ql", "/p/"), "/abs/Noname.ql");
+}
+
+TEST_F(ProjectFileTest, MissingProgramAndSettingsFoldersAreCreated)
+{
+    // An XDG data folder and an XDG config folder that do not exist yet.
+    const std::string dataFolder = m_dir.file("xdg/data/stencilor/");
+    const std::string settings = m_dir.file("xdg/config/stencilor/stencilor.ini");
+    ASSERT_TRUE(saveProject(dataFolder + "New-2026-12-07_03-11.ql", exampleWindow(), dataFolder, settings).ok());
+    EXPECT_EQ(m_dir.read("xdg/data/stencilor/New-2026-12-07_03-11.ql"), kExampleFile);
+    EXPECT_EQ(readLastProject(settings), dataFolder + "New-2026-12-07_03-11.ql");
+}
+
+TEST_F(ProjectFileTest, ProgramSettingsFileKeepsItsOtherLines)
+{
+    m_dir.write("prog/stencilor.ini", "[total]\r\nLASTPRJ=/old.ql\r\nother=1\r\n[more]\r\nx=y\r\n");
+    ASSERT_TRUE(save(work("p.ql"), exampleWindow()).ok());
+    EXPECT_EQ(read("prog/stencilor.ini"), "[total]\r\nlastprj=" + work("p.ql") + "\r\nother=1\r\n[more]\r\nx=y\r\n");
+}
+
+TEST_F(ProjectFileTest, FailingProgramSettingsWriteIsReportedAfterTheProjectIsWritten)
+{
+    m_dir.write("blocker", "a file where a folder should be");
+    const Status status = saveProject(work("p.ql"), exampleWindow(), programFolder(), m_dir.file("blocker/s.ini"));
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(read("work/p.ql"), kExampleFile);
+}
+
+TEST_F(ProjectFileTest, ReadLastProjectOfMissingFileIsEmpty)
+{
+    EXPECT_EQ(readLastProject(settingsPath()), "");
+    m_dir.write("prog/stencilor.ini", "[total]\n");
+    EXPECT_EQ(readLastProject(settingsPath()), "");
+}
+
+// ---------------------------------------------------------------- loading
+
+TEST_F(ProjectFileTest, NoFileChangesOnlyTheRules)
+{
+    ProjectSettings current = exampleWindow();
+    current.delim = "|";
+    current.caseIndex = 1;
+    current.report_fld = "x;";
+    current.rules.setRowCount(5);
+    const LoadedProject loaded = load(work("missing.ql"), current);
+    EXPECT_FALSE(loaded.fileFound);
+    ProjectSettings expected = current;
+    expected.rules.reset();
+    EXPECT_EQ(loaded.settings, expected);
+    EXPECT_EQ(loaded.settings.rules.rowCount(), 2u);
+    EXPECT_EQ(loaded.settings.rules.rule(0), Rule{});
+}
+
+TEST_F(ProjectFileTest, MissingKeysTakeTheirLoadDefaults)
+{
+    ProjectSettings current = exampleWindow();
+    current.rep_fld = "kept?";
+    const std::string path = writeProject("p.ql", "[setup]\n");
+    const LoadedProject loaded = load(path, current);
+    EXPECT_TRUE(loaded.fileFound);
+    EXPECT_EQ(loaded.settings, loadDefaults(programFolder()));
+
+    const ProjectSettings d = loadDefaults("/opt/st/");
+    EXPECT_EQ(d.delim, ";");
+    EXPECT_EQ(d.textfile, "/opt/st/data.csv");
+    EXPECT_EQ(d.templatefile, "/opt/st/template.html");
+    EXPECT_EQ(d.outputdir, "/opt/st/temp/");
+    EXPECT_EQ(d.directoryFile, "");
+    EXPECT_EQ(d.FileNameFld, "");
+    EXPECT_EQ(d.edExt, "*.htm");
+    EXPECT_EQ(d.edTemp, "example-F?.htm");
+    EXPECT_EQ(d.caseIndex, kCaseSmall);
+    EXPECT_EQ(d.report_fld, kReportFieldsDefault);
+    EXPECT_EQ(d.rules.rowCount(), 2u);
+}
+
+TEST_F(ProjectFileTest, FreshWindowStoresCaseMinusOneAndEmptyReportFields)
+{
+    ASSERT_TRUE(save(work("p.ql"), ProjectSettings{}).ok());
+    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    EXPECT_EQ(saved.value("setup", "case"), "-1");
+    EXPECT_EQ(saved.value("setup", "report_fld"), "");
+
+    const ProjectSettings lacking = loadText("delim=;\n");
+    EXPECT_EQ(lacking.caseIndex, kCaseSmall);
+    EXPECT_EQ(lacking.report_fld, kReportFieldsDefault);
+}
+
+TEST_F(ProjectFileTest, RulesCountBelowTwoOrUnreadableGivesOneBlankRow)
+{
+    const std::string setups[] = {
+        "", "rulesCount=0\n", "rulesCount=1\n", "rulesCount=-3\n", "rulesCount=abc\n", "rulesCount=\n"};
+    for (const std::string& setup : setups) {
+        const ProjectSettings s = loadText(setup, "ColFld1=Field 1\nColTemp1=%a%\n");
+        EXPECT_EQ(s.rules.rowCount(), 2u) << setup;
+        // "missing" reads the default 2, which loads rule 1; the others read below 2 and are raised to 2.
+        EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"})) << setup;
+    }
+    const ProjectSettings noKeys = loadText("rulesCount=0\n");
+    EXPECT_EQ(noKeys.rules.rowCount(), 2u);
+    EXPECT_EQ(noKeys.rules.rule(0), Rule{});
+}
+
+TEST_F(ProjectFileTest, RulesCountBeyondTheKeysGivesBlankRows)
+{
+    const ProjectSettings s =
+        loadText("rulesCount=5\n", "ColFld1=Field 1\nColTemp1=%a%\nColFld2=Field 2\nColTemp2=%b%\n");
+    ASSERT_EQ(s.rules.rowCount(), 5u);
+    const std::vector<Rule> expected = {{"Field 1", "%a%"}, {"Field 2", "%b%"}, {}, {}};
+    EXPECT_EQ(s.rules.rules(), expected);
+}
+
+TEST_F(ProjectFileTest, RulesKeysAtOrBeyondRulesCountAreIgnoredAndGoneAfterSave)
+{
+    const std::string path = writeProject("p.ql", "[setup]\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%a%\n"
+                                                  "ColFld2=Field 2\nColTemp2=%b%\nColFld3=Field 3\n");
+    const ProjectSettings s = load(path).settings;
+    ASSERT_EQ(s.rules.rowCount(), 2u);
+    EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
+    ASSERT_TRUE(save(path, s).ok());
+    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    EXPECT_EQ(saved.value("rules", "ColFld2"), std::nullopt);
+    EXPECT_EQ(saved.value("rules", "ColTemp2"), std::nullopt);
+    EXPECT_EQ(saved.value("rules", "ColFld3"), std::nullopt);
+}
+
+TEST_F(ProjectFileTest, FlagAndCaseValues)
+{
+    struct Row {
+        std::string setup;
+        bool copyDirFld;
+        std::int32_t caseIndex;
+    };
+    const Row rows[] = {
+        {"CopyDirFld=true\ncase=0x2\n", false, 2}, {"CopyDirFld=2\ncase=7\n", true, 2},
+        {"CopyDirFld=yes\ncase=-5\n", false, -1},  {"CopyDirFld=-1\ncase=-1\n", true, -1},
+        {"CopyDirFld=0x1\ncase=1\n", true, 1},     {"CopyDirFld=\ncase=x\n", false, 0},
+        {"case=2147483648\n", false, 0},
+    };
+    for (const Row& row : rows) {
+        const ProjectSettings s = loadText(row.setup);
+        EXPECT_EQ(s.CopyDirFld, row.copyDirFld) << row.setup;
+        EXPECT_EQ(s.caseIndex, row.caseIndex) << row.setup;
+    }
+
+    // Saved back in their normal form.
+    const std::string path = writeProject("p.ql", "[setup]\nCopyDirFld=2\ncase=-5\n");
+    ASSERT_TRUE(save(path, load(path).settings).ok());
+    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    EXPECT_EQ(saved.value("setup", "CopyDirFld"), "1");
+    EXPECT_EQ(saved.value("setup", "case"), "-1");
+}
+
+TEST_F(ProjectFileTest, NameFromTemplateWinsOverNameFromField)
+{
+    struct Row {
+        bool fromFld;
+        bool fromTemp;
+        bool expectedFld;
+        bool expectedTemp;
+    };
+    const Row rows[] = {
+        {true, true, false, true},
+        {true, false, true, false},
+        {false, true, false, true},
+        {false, false, false, false},
+    };
+    for (const Row& row : rows) {
+        const ProjectSettings s = loadText("nameFromFld=" + std::to_string(row.fromFld) +
+                                           "\nnameFromTemp=" + std::to_string(row.fromTemp) + "\n");
+        EXPECT_EQ(s.nameFromFld, row.expectedFld) << row.fromFld << row.fromTemp;
+        EXPECT_EQ(s.nameFromTemp, row.expectedTemp) << row.fromFld << row.fromTemp;
+    }
+}
+
+TEST_F(ProjectFileTest, HandWrittenBlanksAroundValuesAreTrimmed)
+{
+    const ProjectSettings s = loadText("delim= ; \nedExt=\t*.txt\t\n", "ColFld1=Field 1\nColTemp1=  %x%  \n");
+    EXPECT_EQ(s.delim, ";");
+    EXPECT_EQ(s.edExt, "*.txt");
+    EXPECT_EQ(s.rules.rule(0).identifier, "%x%");
+    EXPECT_EQ(loadText("delim= \n").delim, "") << "a hand-written single-space delimiter reads as empty";
+}
+
+TEST_F(ProjectFileTest, KeysAndSectionsInAnyLetterCaseAreFound)
+{
+    const std::string path = writeProject("p.ql", "[SETUP]\nDELIM=,\nEdExt=*.TXT\nRULESCOUNT=3\n"
+                                                  "[Rules]\ncolfld1=Field 1\nCOLTEMP1=%a%\nColFLD2=Field 2\n");
+    const ProjectSettings s = load(path).settings;
+    EXPECT_EQ(s.delim, ",");
+    EXPECT_EQ(s.edExt, "*.TXT");
+    ASSERT_EQ(s.rules.rowCount(), 3u);
+    EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
+    EXPECT_EQ(s.rules.rule(1), (Rule{"Field 2", ""}));
+}
+
+// Design 4, item 4: values survive a save and a load exactly.
+TEST_F(ProjectFileTest, AwkwardValuesSurviveSaveAndLoad)
+{
+    ProjectSettings s;
+    s.delim = " ";
+    s.textfile = "  /data/with blanks.csv  ";
+    s.templatefile = "'quoted'";
+    s.outputdir = "\"double\"";
+    s.directoryFile = "\t";
+    s.edExt = "{stencilor-ml}x";
+    s.FileNameFld = "a\\nb";
+    s.edTemp = std::string(3000, 'n') + "?";
+    s.rep_fld = "line1\r\nline2\\";
+    s.report_fld = "FileName;Field 2;;;;;";
+    s.caseIndex = kCaseSentence;
+    s.nameFromFld = true;
+    s.rules.setRowCount(4);
+    s.rules.rule(0) = Rule{"Field 1", "<p>\n  %multi%\n</p>\n"};
+    s.rules.rule(1) = Rule{" Field 2 ", "\r"};
+    s.rules.rule(2) = Rule{"", " "};
+    const std::string path = work("awkward.ql");
+    ASSERT_TRUE(save(path, s).ok());
+    const LoadedProject loaded = load(path);
+    EXPECT_TRUE(loaded.fileFound);
+    EXPECT_EQ(loaded.settings, s);
+}
+
+TEST_F(ProjectFileTest, AbsurdRulesCountIsBounded)
+{
+    const auto started = std::chrono::steady_clock::now();
+    const ProjectSettings s =
+        loadText("rulesCount=2000000000\n", "ColFld1=Field 1\nColTemp1=%a%\nColFld1999999999=x\nColTemp3=%c%\n");
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
+    EXPECT_LE(s.rules.rowCount(), 20000u);
+    EXPECT_GE(s.rules.rowCount(), 4u);
+    EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
+    EXPECT_EQ(s.rules.rule(2), (Rule{"", "%c%"}));
+
+    // A modest count of blank rows beyond the keys loads exactly as declared.
+    EXPECT_EQ(loadText("rulesCount=500\n", "ColFld1=Field 1\n").rules.rowCount(), 500u);
+}
+
+TEST_F(ProjectFileTest, ManyRulesSaveAndLoadInLinearTime)
+{
+    ProjectSettings s;
+    const std::size_t rules = 50000;
+    s.rules.setRowCount(rules + 1);
+    for (std::size_t i = 0; i < rules; ++i)
+        s.rules.rule(i) = Rule{"Field " + std::to_string(i + 1), std::to_string(i).append("%").insert(0, 1, '%')};
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(save(work("many.ql"), s).ok());
+    const LoadedProject loaded = load(work("many.ql"));
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(loaded.settings, s) << "a file the program wrote loads its full row count";
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+}
+
+} // namespace
+} // namespace stencilor
