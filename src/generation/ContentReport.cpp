@@ -1,1 +1,86 @@
 #include "generation/ContentReport.h"
+
+#include "datasource/mLib.h"
+#include "platform/FileSystem.h"
+
+namespace stencilor {
+
+namespace {
+
+constexpr int kColumnCount = 6;
+
+// "FileName" in any letter case of A-Z, with nothing around it.
+bool isFileColumn(std::string_view text)
+{
+    constexpr std::string_view kName = "filename";
+    if (text.size() != kName.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kName[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, std::string_view recordLine,
+                            std::string_view delim, std::string_view relativeName)
+{
+    const std::string_view column = GetField(reportFld, ";", k);
+    if (isFileColumn(column)) {
+        if (mode == CellMode::Header)
+            return "<TD> filename and directory </TD>";
+        std::string cell = "      <TD> <a href=\"";
+        cell += relativeName;
+        cell += "\">";
+        cell += fileNamePart(relativeName);
+        cell += "</a> </TD>";
+        return cell;
+    }
+    const int field = DigitsToInt(column);
+    if (field <= 0)
+        return {};
+    if (mode == CellMode::Header)
+        return "<TD> Field " + std::to_string(field) + " </TD>";
+    std::string cell = "<TD>";
+    cell += GetField(recordLine, delim, field);
+    cell += "</TD>";
+    return cell;
+}
+
+void ContentReport::start(std::string_view reportFld)
+{
+    appendLine("<HTML>");
+    appendLine("  <TABLE>");
+    appendLine("    <TR>");
+    for (int k = 1; k <= kColumnCount; ++k)
+        appendLine(BuildReportCell(k, CellMode::Header, reportFld));
+    appendLine("    </TR>");
+}
+
+void ContentReport::addRow(std::string_view reportFld, std::string_view recordLine, std::string_view delim,
+                           std::string_view relativeName)
+{
+    appendLine("<TR>");
+    for (int k = 1; k <= kColumnCount; ++k)
+        appendLine(BuildReportCell(k, CellMode::Record, reportFld, recordLine, delim, relativeName));
+    appendLine("    </TR>");
+}
+
+void ContentReport::finish()
+{
+    appendLine("  </TABLE>");
+    appendLine("</HTML>");
+}
+
+void ContentReport::appendLine(std::string_view line)
+{
+    m_text += line;
+    m_text += "\r\n";
+}
+
+} // namespace stencilor

@@ -38,7 +38,10 @@ std::string inputPath(RunHost& host, const std::string& named)
 // The run's work on one record, kept apart from the loop so each step reads as it is described.
 class RecordWriter final {
 public:
-    explicit RecordWriter(RunHost& host) : m_host(host) {}
+    explicit RecordWriter(RunHost& host)
+        : m_host(host)
+    {
+    }
 
     // Generates and writes record `number` (1-based) from `line`; false when an error ended the run.
     bool process(std::string_view line, std::uint64_t number, ContentReport& report, RunSummary& summary)
@@ -204,8 +207,7 @@ RunSummary GenerationRun::actRunExecute()
     if (failed) {
         summary.outcome = RunOutcome::Failed;
     } else {
-        summary.outcome =
-            summary.recordsProcessed < summary.recordCount ? RunOutcome::Stopped : RunOutcome::Completed;
+        summary.outcome = summary.recordsProcessed < summary.recordCount ? RunOutcome::Stopped : RunOutcome::Completed;
         m_host.progress(0, summary.recordCount);
     }
     if (!reportError.empty())

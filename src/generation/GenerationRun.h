@@ -48,15 +48,15 @@ enum class RunOutcome {
 // What a run did, for the summary line.
 struct RunSummary {
     RunOutcome outcome = RunOutcome::NotStarted;
-    std::uint64_t recordCount = 0;       // data lines when the run started
-    std::uint64_t recordsProcessed = 0;  // records taken through all steps
+    std::uint64_t recordCount = 0;      // data lines when the run started
+    std::uint64_t recordsProcessed = 0; // records taken through all steps
     std::uint64_t filesWritten = 0;
-    std::uint64_t skippedNoName = 0;     // no usable name
-    std::uint64_t skippedFolder = 0;     // folder could not be created
-    std::uint64_t skippedOutside = 0;    // name would leave the output folder
-    bool reportWritten = false;          // report.html saved
-    bool reportFailed = false;           // report.html could not be created
-    std::string error;                   // the message shown for a Failed run or a failed report
+    std::uint64_t skippedNoName = 0;  // no usable name
+    std::uint64_t skippedFolder = 0;  // folder could not be created
+    std::uint64_t skippedOutside = 0; // name would leave the output folder
+    bool reportWritten = false;       // report.html saved
+    bool reportFailed = false;        // report.html could not be created
+    std::string error;                // the message shown for a Failed run or a failed report
 };
 
 // The texts of file errors: the full path and the system's reason.
@@ -68,7 +68,10 @@ std::string cannotCreateMessage(const std::string& path, const std::string& reas
 // optional content report. The running flag is tested before each record; Stop clears it.
 class GenerationRun final {
 public:
-    explicit GenerationRun(RunHost& host) : m_host(host) {}
+    explicit GenerationRun(RunHost& host)
+        : m_host(host)
+    {
+    }
 
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
     // messages reach the user through the host.

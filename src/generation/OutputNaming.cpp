@@ -1,1 +1,217 @@
 #include "generation/OutputNaming.h"
+
+#include "datasource/mLib.h"
+#include "generation/CaseMapping.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
+#include <sys/stat.h>
+#include <vector>
+
+namespace stencilor {
+
+namespace {
+
+// Data files written on Windows separate folders with "\"; such names sort into the same folders.
+void toSlashes(std::string& text)
+{
+    std::replace(text.begin(), text.end(), '\\', '/');
+}
+
+// A name has an extension when a "." stands after its last "/" (anywhere when it has none).
+bool hasExtension(std::string_view name)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    return name.find('.', start) != std::string_view::npos;
+}
+
+// The extension text of the setting: behind its first ".", or the whole text without one.
+std::string_view extensionText(std::string_view setting)
+{
+    const std::size_t dot = setting.find('.');
+    return dot == std::string_view::npos ? setting : setting.substr(dot + 1);
+}
+
+// Blanks are the space and every control character below it.
+bool isBlankOnly(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+// The characters that survive the deletion of non-Latin characters; every other byte goes.
+bool isKeptCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '/';
+}
+
+std::string withoutNonLatin(std::string_view text)
+{
+    std::string kept;
+    kept.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept), isKeptCharacter);
+    return kept;
+}
+
+// True when one of the "/"-separated components of `relative` is "..".
+bool climbsOut(std::string_view relative)
+{
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = relative.find('/', start);
+        const std::string_view component =
+            relative.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (component == "..")
+            return true;
+        if (end == std::string_view::npos)
+            return false;
+        start = end + 1;
+    }
+}
+
+// The name before case change and folders: from the name template, or from the name field with
+// the default extension added when it has none.
+std::string baseNameOf(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
+{
+    if (s.nameFromTemp) {
+        std::string base = ReplaceAll(s.edTemp, "?", std::to_string(recordNumber));
+        toSlashes(base);
+        return base;
+    }
+    if (!s.nameFromFld)
+        return {};
+    const int field = DigitsToInt(s.FileNameFld);
+    if (field <= 0)
+        return {};
+    std::string base(GetField(line, s.delim, field));
+    // The separators are unified first so that the extension test looks behind the last folder.
+    toSlashes(base);
+    if (s.AddExt && !base.empty() && !hasExtension(base)) {
+        std::string extension(extensionText(s.edExt));
+        toSlashes(extension);
+        base += '.';
+        base += extension;
+    }
+    return base;
+}
+
+std::string changeCase(const ProjectSettings& s, std::string base)
+{
+    if (!s.changecase)
+        return base;
+    switch (s.caseIndex) {
+    case kCaseSmall:
+        return toLowerCase(base);
+    case kCaseSentence:
+        return toSentenceCase(base);
+    case kCaseLarge:
+        return toUpperCase(base);
+    default:
+        return base;
+    }
+}
+
+// Ensures that the folder `path` (no trailing "/") exists: an existing folder, or one made now,
+// also when a concurrent creator made it first.
+bool makeFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    return errno == EEXIST && FolderExists(path);
+}
+
+} // namespace
+
+OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
+{
+    OutputName result;
+    const std::string base = changeCase(s, baseNameOf(s, line, recordNumber));
+    if (base.empty())
+        return result;
+
+    std::string sub;
+    if (s.CopyDirFld) {
+        const int field = DigitsToInt(s.directoryFile);
+        if (field > 0) {
+            sub = GetField(line, s.delim, field);
+            toSlashes(sub);
+        }
+    }
+
+    std::string folderPart = withTrailingSlash(s.outputdir);
+    // The untrimmed value names the subfolder; trimming only decides whether there is one.
+    std::string path = isBlankOnly(sub) ? folderPart + base : withTrailingSlash(folderPart + sub) + base;
+
+    if (s.DelChars) {
+        path = withoutNonLatin(path);
+        // Deletion looks at each character alone, so the folder part of the path is the folder
+        // part with the same deletion applied to it.
+        folderPart = withoutNonLatin(folderPart);
+    }
+    // The path always keeps the "/" that ends the folder part, so it is never blank here.
+
+    const std::size_t fileStart = path.rfind('/') + 1;
+    path.erase(std::remove(path.begin() + static_cast<std::ptrdiff_t>(fileStart), path.end(), ':'), path.end());
+
+    // A generated part that begins with "/" is still joined below the output folder; dropping
+    // those slashes from the relative name keeps the report's link relative to the report.
+    std::string relative = path.substr(folderPart.size());
+    relative.erase(0, std::min(relative.find_first_not_of('/'), relative.size()));
+    if (climbsOut(relative)) {
+        result.outcome = NameOutcome::LeavesFolder;
+        return result;
+    }
+    result.outcome = NameOutcome::Named;
+    result.path = folderPart + relative;
+    result.relativeName = std::move(relative);
+    return result;
+}
+
+std::string withTrailingSlash(std::string_view text)
+{
+    std::string result(text);
+    if (result.empty() || result.back() != '/')
+        result += '/';
+    return result;
+}
+
+std::string outputFolderOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return std::string(path.substr(0, slash == 0 ? 1 : slash));
+}
+
+bool EnsureFolder(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    std::string folder(path);
+    // Every trailing "/" goes, not only one: "a//" names the folder "a", and keeping a "/" at
+    // the end would make the folder its own parent.
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+
+    // Walk up to the first folder that exists (or the root, or the top of a relative path),
+    // remembering the prefix lengths of the missing ones, then create them top-down.
+    std::vector<std::size_t> missing;
+    std::size_t length = folder.size();
+    while (length > 0 && !FolderExists(folder.substr(0, length))) {
+        missing.push_back(length);
+        const std::size_t slash = folder.rfind('/', length - 1);
+        if (slash == std::string::npos)
+            break;
+        length = slash;
+        while (length > 0 && folder[length - 1] == '/')
+            --length;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        if (!makeFolder(folder.substr(0, *it)))
+            return false;
+    return true;
+}
+
+} // namespace stencilor

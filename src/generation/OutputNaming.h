@@ -10,9 +10,9 @@ namespace stencilor {
 
 // Why a record gets no output file, or that it gets one.
 enum class NameOutcome {
-    Named,         // path and relativeName are set
-    NoName,        // the record gives no usable name (empty field, no name source, ...)
-    LeavesFolder,  // a ".." component would put the file outside the output folder
+    Named,        // path and relativeName are set
+    NoName,       // the record gives no usable name (empty field, no name source, ...)
+    LeavesFolder, // a ".." component would put the file outside the output folder
 };
 
 struct OutputName {

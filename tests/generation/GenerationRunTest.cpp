@@ -2,10 +2,9 @@
 
 #include "TestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <vector>
 
@@ -101,11 +100,17 @@ TEST_F(GenerationRunTest, WritesOneFileOfCrLfLinesPerRecord)
         std::string data, templ;
         std::map<std::string, std::string> files;
     } cases[] = {
-        {"crlf data, lf template", "Ann;Oslo\r\nBob;Rome\r\n", "Hi %N%\nfrom %C%",
+        {"crlf data, lf template",
+         "Ann;Oslo\r\nBob;Rome\r\n",
+         "Hi %N%\nfrom %C%",
          {{"f1.txt", "Hi Ann\r\nfrom Oslo\r\n"}, {"f2.txt", "Hi Bob\r\nfrom Rome\r\n"}}},
-        {"cr-only data and template", "Ann;Oslo\rBob", "%N%\r%C%\r",
+        {"cr-only data and template",
+         "Ann;Oslo\rBob",
+         "%N%\r%C%\r",
          {{"f1.txt", "Ann\r\nOslo\r\n"}, {"f2.txt", "Bob\r\n\r\n"}}},
-        {"two line ends at the end give an empty record", "Ann;Oslo\n\n", "[%N%]",
+        {"two line ends at the end give an empty record",
+         "Ann;Oslo\n\n",
+         "[%N%]",
          {{"f1.txt", "[Ann]\r\n"}, {"f2.txt", "[]\r\n"}}},
         {"a line of only an empty value stays", "Ann", "a\n%C%\nb", {{"f1.txt", "a\r\n\r\nb\r\n"}}},
         {"template ends at a NUL byte", "Ann", std::string("x %N%\ny\0z\n", 10), {{"f1.txt", "x Ann\r\ny\r\n"}}},
@@ -135,17 +140,28 @@ TEST_F(GenerationRunTest, RulesActInTableOrderOnTheWholeText)
         std::string data, templ, output;
     } cases[] = {
         {"a value holding a later identifier is replaced by that rule",
-         {{"Field 1", "%A%"}, {"Field 2", "%B%"}}, "%B%;two", "[%A%]", "[two]\r\n"},
-        {"a value holding its own identifier is inserted once", {{"Field 1", "%A%"}}, "x%A%y", "%A%|%A%",
+         {{"Field 1", "%A%"}, {"Field 2", "%B%"}},
+         "%B%;two",
+         "[%A%]",
+         "[two]\r\n"},
+        {"a value holding its own identifier is inserted once",
+         {{"Field 1", "%A%"}},
+         "x%A%y",
+         "%A%|%A%",
          "x%A%y|x%A%y\r\n"},
         {"a missing field removes the identifier", {{"Field 9", "%A%"}}, "a;b", "<%A%>", "<>\r\n"},
         {"rules without field number or identifier are skipped",
-         {{"Name", "%A%"}, {"Field 1", ""}, {"Field 0", "x"}}, "v", "%A%x", "%A%x\r\n"},
-        {"an identifier holding a line break matches across lines", {{"Field 1", "%A\r\nB%"}}, "v",
-         "1%A\nB%2\n", "1v2\r\n"},
+         {{"Name", "%A%"}, {"Field 1", ""}, {"Field 0", "x"}},
+         "v",
+         "%A%x",
+         "%A%x\r\n"},
+        {"an identifier holding a line break matches across lines",
+         {{"Field 1", "%A\r\nB%"}},
+         "v",
+         "1%A\nB%2\n",
+         "1v2\r\n"},
         {"case and spaces count in identifiers", {{"Field 1", "%a%"}}, "v", "%A% %a%", "%A% v\r\n"},
-        {"repeated search replaces occurrences formed by a replacement", {{"Field 1", "ab"}}, "a", "aabb",
-         "aa\r\n"},
+        {"repeated search replaces occurrences formed by a replacement", {{"Field 1", "ab"}}, "a", "aabb", "aa\r\n"},
     };
     for (const auto& c : cases) {
         test::TempDir caseDir;
@@ -278,8 +294,8 @@ TEST_F(GenerationRunTest, AReportThatCannotBeWrittenIsReportedAndNotOpened)
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Completed);
     EXPECT_TRUE(summary.reportFailed);
-    EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot create file \"" + dir.file("out/report.html") +
-                                                    "\". Is a directory"});
+    EXPECT_EQ(host.errors,
+              std::vector<std::string>{"Cannot create file \"" + dir.file("out/report.html") + "\". Is a directory"});
     EXPECT_TRUE(host.opened.empty());
 }
 
