@@ -4,7 +4,6 @@
 #include "datasource/mLib.h"
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 
 namespace {

@@ -1,9 +1,8 @@
 #include "TestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <stdlib.h>
 

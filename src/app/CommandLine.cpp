@@ -7,7 +7,6 @@
 #include "project/ProjectFile.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -186,8 +185,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     return parsed;
 }
 
-int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
-                std::ostream& err)
+int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out, std::ostream& err)
 {
     switch (parsed.command) {
     case Command::Run:

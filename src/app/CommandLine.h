@@ -11,10 +11,10 @@ enum class Command { OpenWindow, Run, Check, Help, Version, UsageError };
 
 struct ParsedCommandLine {
     Command command = Command::OpenWindow;
-    std::string project;      // the one positional argument, as given (may be empty)
-    bool quiet = false;       // --quiet: only errors on stderr
-    bool openReport = false;  // --open-report: open report.html when the run wrote it
-    std::string text;         // help text, version text, or the usage error
+    std::string project;     // the one positional argument, as given (may be empty)
+    bool quiet = false;      // --quiet: only errors on stderr
+    bool openReport = false; // --open-report: open report.html when the run wrote it
+    std::string text;        // help text, version text, or the usage error
 };
 
 // Exit statuses of the command line.

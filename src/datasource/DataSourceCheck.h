@@ -9,8 +9,8 @@ namespace stencilor {
 
 // What the data source check learns about the data file.
 struct DataFileState {
-    std::string csvSampleLine;     // first non-blank line (the last line when all are blank)
-    std::string csvWidestLine;     // earliest line with the most fields
+    std::string csvSampleLine;       // first non-blank line (the last line when all are blank)
+    std::string csvWidestLine;       // earliest line with the most fields
     std::int64_t csvFieldCount = -1; // most fields of any line; -1 when no line was read
 };
 

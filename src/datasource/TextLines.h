@@ -17,7 +17,10 @@ std::string_view textBeforeNul(std::string_view text);
 // Walks the lines of a text one by one without copying them; the text must outlive the cursor.
 class LineCursor final {
 public:
-    explicit LineCursor(std::string_view text) : m_text(textBeforeNul(text)) {}
+    explicit LineCursor(std::string_view text)
+        : m_text(textBeforeNul(text))
+    {
+    }
 
     // Puts the next line (without its line end) into `line`; false when no line is left.
     bool next(std::string_view& line);

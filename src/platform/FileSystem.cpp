@@ -15,7 +15,10 @@ namespace {
 // Closes a file descriptor when it goes out of scope.
 class FileDescriptor final {
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
     ~FileDescriptor()
     {
         if (m_fd >= 0)

@@ -17,7 +17,11 @@ struct Error {
 class Status final {
 public:
     Status() = default;
-    Status(Error error) : m_failed(true), m_error(std::move(error)) {}
+    Status(Error error)
+        : m_failed(true)
+        , m_error(std::move(error))
+    {
+    }
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
@@ -31,8 +35,14 @@ private:
 // A value or an Error.
 template <class T> class Result final {
 public:
-    Result(T value) : m_data(std::move(value)) {}
-    Result(Error error) : m_data(std::move(error)) {}
+    Result(T value)
+        : m_data(std::move(value))
+    {
+    }
+    Result(Error error)
+        : m_data(std::move(error))
+    {
+    }
 
     bool ok() const { return m_data.index() == 0; }
     explicit operator bool() const { return ok(); }

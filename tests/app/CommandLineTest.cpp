@@ -3,7 +3,6 @@
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 namespace stencilor {

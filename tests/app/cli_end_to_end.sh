@@ -70,16 +70,16 @@ PY
 "$bin" --run "$work/big/p.ql" 2>"$work/big.err" &
 pid=$!
 for _ in $(seq 100); do
-    [ -d "$work/big/out" ] && [ "$(find "$work/big/out" -maxdepth 1 -name 'r*' | head -200 | wc -l)" -ge 200 ] && break
+    [ -d "$work/big/out" ] && [ "$(find "$work/big/out" -maxdepth 1 -name 'r[0-9]*' | head -200 | wc -l)" -ge 200 ] && break
     sleep 0.05
 done
 kill -INT "$pid"
 wait "$pid"
 status=$?
 check "Ctrl-C exits 130" test "$status" -eq 130
-written=$(find "$work/big/out" -name 'r*' | wc -l)
+written=$(find "$work/big/out" -name 'r[0-9]*' | wc -l)
 check "Ctrl-C stops early" test "$written" -lt 400000
-check "Ctrl-C closes the report" bash -c "tail -c 18 '$work/big/out/report.html' | grep -q '</TABLE>'"
+check "Ctrl-C closes the report" bash -c "tail -c 21 '$work/big/out/report.html' | grep -q '^  </TABLE>'"
 check "Ctrl-C report rows match files" test "$(grep -c '<a href=' "$work/big/out/report.html")" -eq "$written"
 check "Ctrl-C summary" grep -q 'stopped after' "$work/big.err"
 
@@ -87,11 +87,11 @@ check "Ctrl-C summary" grep -q 'stopped after' "$work/big.err"
 bench="$top/../shared/bench"
 if [ -f "$bench/gen_scenario.py" ] && [ -f "$bench/peer_python.py" ]; then
     for scenario in cards heavy tiny; do
-        python3 "$bench/gen_scenario.py" "$scenario" "$work/$scenario" --quick --records 400 >/dev/null
-        "$bin" --run --quiet "$work/$scenario/project.ql"
-        mv "$work/$scenario/out" "$work/$scenario/ours"
-        python3 "$bench/peer_python.py" "$work/$scenario/project.ql"
-        check "$scenario matches the peer script" diff -r -q "$work/$scenario/ours" "$work/$scenario/out"
+        python3 "$bench/gen_scenario.py" "$scenario" "$work/bench-$scenario" --quick --records 400 >/dev/null
+        "$bin" --run --quiet "$work/bench-$scenario/project.ql"
+        mv "$work/bench-$scenario/out" "$work/bench-$scenario/ours"
+        python3 "$bench/peer_python.py" "$work/bench-$scenario/project.ql"
+        check "$scenario matches the peer script" diff -r -q "$work/bench-$scenario/ours" "$work/bench-$scenario/out"
     done
     sed 's/^report=1/report=0/' "$work/cards/cards.ql" >"$work/cards/noreport.ql"
     rm -rf "$work/cards/out"

@@ -1,7 +1,6 @@
 #include "datasource/TextLines.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

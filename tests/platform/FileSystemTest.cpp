@@ -2,10 +2,9 @@
 
 #include "TestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace stencilor {
@@ -26,8 +25,7 @@ TEST(FileSystem, ReadsWholeFilesAndReportsFailures)
     const Status missing = readWholeFileInto(dir.file("missing"), buffer);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().code, ENOENT);
-    EXPECT_EQ(missing.error().message,
-              "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
+    EXPECT_EQ(missing.error().message, "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
     EXPECT_EQ(readWholeFile(dir.path()).error().code, EISDIR);
 }
 
