@@ -196,10 +196,16 @@ private:
 
 } // namespace
 
-std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view repl)
+namespace {
+
+// ReplaceAll's result, or nothing when `text` holds no occurrence (which spares the caller a copy).
+std::optional<std::string> replaceAllFound(std::string_view text, std::string_view find, std::string_view repl)
 {
     if (find.empty() || text.size() < find.size())
-        return std::string(text);
+        return std::nullopt;
+    std::size_t at = text.find(find);
+    if (at == std::string_view::npos)
+        return std::nullopt;
     if (repl.find(find) != std::string_view::npos)
         return replaceOnePass(text, find, repl);
 
@@ -213,8 +219,7 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
     std::optional<Matcher> matcher;
     std::vector<std::string_view> pending; // replacements still to be read, the next one last
     std::size_t pos = 0;
-    for (;;) {
-        const std::size_t at = text.find(find, pos);
+    for (;; at = text.find(find, pos)) {
         if (at == std::string_view::npos) {
             out.append(text.substr(pos));
             return out;
@@ -254,6 +259,23 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
         }
         pos = text.size() - rest.size();
     }
+}
+
+} // namespace
+
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view repl)
+{
+    std::optional<std::string> replaced = replaceAllFound(text, find, repl);
+    return replaced ? std::move(*replaced) : std::string(text);
+}
+
+bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view repl)
+{
+    std::optional<std::string> replaced = replaceAllFound(text, find, repl);
+    if (!replaced)
+        return false;
+    text = std::move(*replaced);
+    return true;
 }
 
 } // namespace stencilor

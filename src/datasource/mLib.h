@@ -35,4 +35,8 @@ std::string_view GetField(std::string_view line, std::string_view delim, std::in
 // on inputs where searching again would never end.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view repl);
 
+// `text` := ReplaceAll(text, find, repl); false, leaving `text` untouched, when it holds no
+// occurrence. Saves the copy of a text that has nothing to replace.
+bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view repl);
+
 } // namespace stencilor

@@ -98,10 +98,9 @@ private:
             const int field = DigitsToInt(rule.fieldLabel);
             if (field <= 0 || rule.identifier.empty())
                 continue;
-            if (m_text.find(rule.identifier) == std::string::npos)
-                continue;
             const std::string_view value = GetField(line, s.delim, field);
-            m_text = ReplaceAll(m_text, rule.identifier, value);
+            if (!ReplaceAllInPlace(m_text, rule.identifier, value))
+                continue;
             // The text is split into lines and joined again after each rule; that changes it only
             // when a line break was removed or inserted, which needs one in the identifier or value.
             if (holdsLineBreak(rule.identifier) || holdsLineBreak(value))

@@ -128,8 +128,14 @@ TEST(mLib, ReplaceAllReplacesEveryOccurrence)
         {"ab", "ab", "ab", "ab"},
         {"xyz", "ab", "abab", "xyz"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ReplaceAll(c.text, c.find, c.repl), c.result) << c.text << " / " << c.find << " / " << c.repl;
+        // The in-place form gives the same text and says whether there was anything to replace.
+        std::string text = c.text;
+        const bool found = !c.find.empty() && c.text.find(c.find) != std::string::npos;
+        EXPECT_EQ(ReplaceAllInPlace(text, c.find, c.repl), found) << c.text << " / " << c.find;
+        EXPECT_EQ(text, c.result) << c.text << " / " << c.find << " / " << c.repl;
+    }
 }
 
 } // namespace
