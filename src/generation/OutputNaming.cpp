@@ -5,10 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <iterator>
-#include <sys/stat.h>
-#include <vector>
 
 namespace stencilor {
 
@@ -113,15 +110,6 @@ std::string changeCase(const ProjectSettings& s, std::string base)
     }
 }
 
-// Ensures that the folder `path` (no trailing "/") exists: an existing folder, or one made now,
-// also when a concurrent creator made it first.
-bool makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0777) == 0)
-        return true;
-    return errno == EEXIST && FolderExists(path);
-}
-
 } // namespace
 
 OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
@@ -187,31 +175,7 @@ std::string outputFolderOf(std::string_view path)
 
 bool EnsureFolder(std::string_view path)
 {
-    if (path.empty())
-        return false;
-    std::string folder(path);
-    // Every trailing "/" goes, not only one: "a//" names the folder "a", and keeping a "/" at
-    // the end would make the folder its own parent.
-    while (!folder.empty() && folder.back() == '/')
-        folder.pop_back();
-
-    // Walk up to the first folder that exists (or the root, or the top of a relative path),
-    // remembering the prefix lengths of the missing ones, then create them top-down.
-    std::vector<std::size_t> missing;
-    std::size_t length = folder.size();
-    while (length > 0 && !FolderExists(folder.substr(0, length))) {
-        missing.push_back(length);
-        const std::size_t slash = folder.rfind('/', length - 1);
-        if (slash == std::string::npos)
-            break;
-        length = slash;
-        while (length > 0 && folder[length - 1] == '/')
-            --length;
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (!makeFolder(folder.substr(0, *it)))
-            return false;
-    return true;
+    return createFolders(std::string(path)).ok();
 }
 
 } // namespace stencilor

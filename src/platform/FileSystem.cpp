@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace stencilor {
 
@@ -175,6 +176,40 @@ bool FolderExists(const std::string& path)
 {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+Status createFolders(const std::string& path, unsigned mode)
+{
+    if (path.empty())
+        return Error{EINVAL, "cannot create folder \"\": " + systemReason(EINVAL)};
+    std::string folder(path);
+    // Every trailing "/" goes, not only one: "a//" names the folder "a", and keeping a "/" at
+    // the end would make the folder its own parent.
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+
+    // Walk up to the first folder that exists (or the root, or the top of a relative path),
+    // remembering the prefix lengths of the missing ones, then create them top-down.
+    std::vector<std::size_t> missing;
+    std::size_t length = folder.size();
+    while (length > 0 && !FolderExists(folder.substr(0, length))) {
+        missing.push_back(length);
+        const std::size_t slash = folder.rfind('/', length - 1);
+        if (slash == std::string::npos)
+            break;
+        length = slash;
+        while (length > 0 && folder[length - 1] == '/')
+            --length;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        const std::string prefix = folder.substr(0, *it);
+        // A folder made by someone else in the meantime is as good as one made here.
+        if (::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 && !(errno == EEXIST && FolderExists(prefix))) {
+            const int code = errno == EEXIST ? ENOTDIR : errno;
+            return fileError("cannot create folder", prefix, code);
+        }
+    }
+    return {};
 }
 
 std::string currentFolder()

@@ -32,6 +32,11 @@ bool fileExists(const std::string& path);
 // True when `path` names an existing folder.
 bool FolderExists(const std::string& path);
 
+// Makes sure the folder `path` exists, creating missing parents first with permission bits
+// `mode` (before the umask). Trailing "/" are ignored; the root and existing folders succeed.
+// Fails with the errno of mkdir (ENOTDIR when a file stands in the way) or EINVAL for "".
+Status createFolders(const std::string& path, unsigned mode = 0777);
+
 // The current working folder, with no trailing "/" (except for the root).
 std::string currentFolder();
 

@@ -4,8 +4,6 @@
 #include "project/IniFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <sys/stat.h>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -110,32 +108,13 @@ void writeSettings(IniFile& ini, const ProjectSettings& s)
     ini.replaceSection(kRules, rules);
 }
 
-// Creates `folder` and any missing parents (mode 0700, as the XDG rules ask for their folders).
-Status makeFolders(const std::string& folder)
-{
-    std::size_t pos = 0;
-    while (pos < folder.size()) {
-        std::size_t slash = folder.find('/', pos + 1);
-        if (slash == std::string::npos)
-            slash = folder.size();
-        const std::string prefix = folder.substr(0, slash);
-        pos = slash;
-        if (prefix.empty() || prefix == "/" || FolderExists(prefix))
-            continue;
-        if (::mkdir(prefix.c_str(), 0700) != 0 && !(errno == EEXIST && FolderExists(prefix))) {
-            const int code = errno;
-            return Error{code, "cannot create folder \"" + prefix + "\": " + systemReason(code)};
-        }
-    }
-    return {};
-}
-
 Status ensureFolderOf(const std::string& path)
 {
     const std::string folder(folderPart(path));
     if (folder.empty() || FolderExists(folder))
         return {};
-    return makeFolders(folder);
+    // Mode 0700, as the XDG rules ask for the folders they name.
+    return createFolders(folder, 0700);
 }
 
 } // namespace
