@@ -66,6 +66,26 @@ std::string_view GetField(std::string_view line, std::string_view delim, std::in
     return rest.substr(0, rest.find(delim));
 }
 
+void SplitFields(std::string_view line, std::string_view delim, std::size_t count,
+                 std::vector<std::string_view>& fields)
+{
+    fields.clear();
+    if (count == 0)
+        return;
+    if (delim.empty()) {
+        fields.push_back(line);
+        return;
+    }
+    std::string_view rest = line;
+    while (fields.size() < count) {
+        const std::size_t at = rest.find(delim);
+        fields.push_back(rest.substr(0, at));
+        if (at == std::string_view::npos)
+            return;
+        rest.remove_prefix(at + delim.size());
+    }
+}
+
 // How ReplaceAll works and what it returns
 //
 // The result required is that of searching again from the first character after every

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stencilor {
 
@@ -28,6 +29,11 @@ std::int64_t CountFields(std::string_view line, std::string_view delim);
 // Field `n` (1-based; n <= 1 gives field 1) of `line`; empty when the line has fewer fields.
 // The result points into `line`.
 std::string_view GetField(std::string_view line, std::string_view delim, std::int64_t n);
+
+// Sets `fields` to the first `count` fields of `line` (fewer when the line has fewer), each as
+// GetField gives it, in one scan of the line. The views point into `line`.
+void SplitFields(std::string_view line, std::string_view delim, std::size_t count,
+                 std::vector<std::string_view>& fields);
 
 // `text` with every occurrence of `find` replaced by `repl`, searching again from the start of
 // the text after each replacement, so occurrences formed by a replacement with the text around

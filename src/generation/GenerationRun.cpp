@@ -3,12 +3,15 @@
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
 #include "datasource/mLib.h"
+#include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unordered_set>
+#include <vector>
 
 namespace stencilor {
 
@@ -52,9 +55,7 @@ public:
             summary.error = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
             return false;
         }
-        m_text.clear();
-        appendNormalized(m_raw, m_text);
-        applyRules(s, line);
+        renderRecord(s, line);
 
         const OutputName name = recordOutputName(s, line, number);
         if (name.outcome == NameOutcome::NoName) {
@@ -91,19 +92,44 @@ public:
     }
 
 private:
-    // Applies the rules in table order, each to the whole text the rules before it produced.
-    void applyRules(const ProjectSettings& s, std::string_view line)
+    // Puts the record's text into m_text: the template with the rules applied in table order,
+    // each to the whole text the rules before it produced. The template compiled for the rule
+    // list gives that text in one pass; it is compiled again when the template file's bytes or
+    // the rules' identifiers change, and a record whose values could make the one pass differ
+    // gets the rules one by one.
+    void renderRecord(const ProjectSettings& s, std::string_view line)
     {
+        m_identifiers.clear();
+        m_fieldNumbers.clear();
+        std::size_t widest = 0;
         for (const Rule& rule : s.rules.rules()) {
             const int field = DigitsToInt(rule.fieldLabel);
             if (field <= 0 || rule.identifier.empty())
                 continue;
-            const std::string_view value = GetField(line, s.delim, field);
-            if (!ReplaceAllInPlace(m_text, rule.identifier, value))
+            m_identifiers.push_back(rule.identifier);
+            m_fieldNumbers.push_back(static_cast<std::size_t>(field));
+            widest = std::max(widest, static_cast<std::size_t>(field));
+        }
+        if (!m_compiled || m_raw != m_compiledRaw || !m_template.isFor(m_identifiers)) {
+            std::swap(m_raw, m_compiledRaw);
+            m_template.compile(normalizeLineEnds(m_compiledRaw), m_identifiers);
+            m_compiled = true;
+        }
+
+        SplitFields(line, s.delim, widest, m_fields);
+        m_values.clear();
+        for (std::size_t field : m_fieldNumbers)
+            m_values.push_back(field <= m_fields.size() ? m_fields[field - 1] : std::string_view());
+        if (m_template.render(m_values, m_text))
+            return;
+
+        m_text = m_template.text();
+        for (std::size_t i = 0; i < m_identifiers.size(); ++i) {
+            if (!ReplaceAllInPlace(m_text, m_identifiers[i], m_values[i]))
                 continue;
             // The text is split into lines and joined again after each rule; that changes it only
             // when a line break was removed or inserted, which needs one in the identifier or value.
-            if (holdsLineBreak(rule.identifier) || holdsLineBreak(value))
+            if (holdsLineBreak(m_identifiers[i]) || holdsLineBreak(m_values[i]))
                 m_text = normalizeLineEnds(m_text);
         }
     }
@@ -120,7 +146,14 @@ private:
     }
 
     RunHost& m_host;
-    std::string m_raw;
+    std::string m_raw;         // the template file as read for this record
+    std::string m_compiledRaw; // the template file as read when m_template was compiled
+    CompiledTemplate m_template;
+    bool m_compiled = false;
+    std::vector<std::string_view> m_identifiers; // of the rules in use, into the settings
+    std::vector<std::size_t> m_fieldNumbers;
+    std::vector<std::string_view> m_fields; // into the record's line
+    std::vector<std::string_view> m_values;
     std::string m_text;
     std::unordered_set<std::string> m_ensured;
 };

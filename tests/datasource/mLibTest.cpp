@@ -106,6 +106,36 @@ TEST(mLib, GetFieldPointsIntoTheLine)
     EXPECT_EQ(field.size(), 3u);
 }
 
+TEST(mLib, SplitFieldsGivesWhatGetFieldGives)
+{
+    const struct {
+        std::string_view line, delim;
+        std::size_t count;
+    } cases[] = {
+        {
+            "a;b;c",
+            ";",
+            5,
+        },
+        {"a;b;c", ";", 2},
+        {"a;;", ";", 3},
+        {"", ";", 2},
+        {"a::b:::c", "::", 4},
+        {"aaaa", "aa", 3},
+        {"abc", "", 3},
+        {"a;b", ";", 0},
+    };
+    std::vector<std::string_view> fields;
+    for (const auto& c : cases) {
+        SplitFields(c.line, c.delim, c.count, fields);
+        ASSERT_LE(fields.size(), c.count) << c.line;
+        for (std::size_t n = 1; n <= c.count; ++n) {
+            const std::string_view split = n <= fields.size() ? fields[n - 1] : std::string_view();
+            EXPECT_EQ(split, GetField(c.line, c.delim, static_cast<std::int64_t>(n))) << c.line << " field " << n;
+        }
+    }
+}
+
 TEST(mLib, ReplaceAllReplacesEveryOccurrence)
 {
     const struct {

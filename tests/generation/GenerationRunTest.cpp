@@ -249,12 +249,14 @@ TEST_F(GenerationRunTest, SettingsChangedDuringTheRunTakeEffectAtTheNextRecord)
 
 TEST_F(GenerationRunTest, TemplateIsReadAfreshForEveryRecord)
 {
+    // The new template has the old one's size and identifiers, so only its bytes tell it apart.
     dir.write("data.csv", "a\nb\n");
-    dir.write("t.txt", "first");
-    host.onEvents = [this](int) { dir.write("t.txt", "second"); };
+    dir.write("t.txt", "[%X%]");
+    setRules({{"Field 1", "%X%"}});
+    host.onEvents = [this](int) { dir.write("t.txt", "(%X%)"); };
     run();
-    EXPECT_EQ(dir.read("out/f1.txt"), "first\r\n");
-    EXPECT_EQ(dir.read("out/f2.txt"), "second\r\n");
+    EXPECT_EQ(dir.read("out/f1.txt"), "[a]\r\n");
+    EXPECT_EQ(dir.read("out/f2.txt"), "(b)\r\n");
 }
 
 TEST_F(GenerationRunTest, AFileThatCannotBeCreatedEndsTheRunAfterTheReport)

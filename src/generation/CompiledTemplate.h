@@ -1,0 +1,73 @@
+#pragma once
+
+// A template prepared for one rule list, so that a record's text is built in one pass.
+//
+// Applying the rules one by one searches the whole text once per rule and searches again after
+// every replacement. Compiling does those searches once, with every replaced occurrence kept as
+// an opaque slot for its rule's value; a record's text is then the template's pieces with the
+// record's values put into the slots. That gives the same text as applying the rules one by one
+// unless a value can form an occurrence of its own or a later rule's identifier: `render` checks
+// each value for that and declines, so the caller applies the rules one by one for that record.
+
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stencilor {
+
+class CompiledTemplate final {
+public:
+    // Prepares `text` (with normalized line ends) for `identifiers`, applied in this order. No
+    // identifier may be empty.
+    void compile(std::string_view text, const std::vector<std::string_view>& identifiers);
+
+    // True when the last compile was for exactly these identifiers, in this order.
+    bool isFor(const std::vector<std::string_view>& identifiers) const;
+
+    // True when render can ever succeed: no identifier holds a line break (a rule whose identifier
+    // holds one re-reads the text's lines after replacing, which a single pass does not model).
+    bool renders() const { return m_renders; }
+
+    // The template text compiled, for applying the rules one by one when render declines.
+    const std::string& text() const { return m_text; }
+
+    // Replaces `out` with the text the rules give when rule i's value is values[i], and returns
+    // true; returns false, leaving `out` unspecified, when a value could make that text differ
+    // from applying the rules one by one. Values must hold no line break (values are fields of a
+    // data line).
+    bool render(const std::vector<std::string_view>& values, std::string& out) const;
+
+private:
+    // A run of template text [begin, begin + length), or the slot of rule `rule` when rule >= 0.
+    struct Piece {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+        int rule = -1;
+    };
+
+    bool valueIsSafe(std::size_t rule, std::string_view value) const;
+
+    std::string m_text;
+    std::vector<std::string> m_identifiers;
+    std::vector<Piece> m_pieces;
+    std::size_t m_templateBytes = 0; // template text left between the slots
+    // Per rule: its number of slots, and whether an empty value in its slots is safe (the text on
+    // the two sides of every slot cannot join into an occurrence of its or a later identifier).
+    std::vector<std::size_t> m_slotCount;
+    std::vector<std::uint8_t> m_emptyValueSafe;
+    // Per rule: the bytes of its and every later identifier, and their first bytes. A value can
+    // overlap one of those identifiers only at its own first or last byte, or by holding it whole.
+    std::vector<std::bitset<256>> m_laterBytes;
+    std::vector<std::bitset<256>> m_laterFirstBytes;
+    bool m_renders = false;
+};
+
+// True when `value` and `identifier` can overlap in a text: some placement of the identifier
+// that shares at least one character with the value agrees with it on all shared characters.
+// When false, no occurrence of the identifier can ever include a character of the value.
+bool valueMayTouchIdentifier(std::string_view value, std::string_view identifier);
+
+} // namespace stencilor

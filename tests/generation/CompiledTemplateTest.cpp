@@ -1,0 +1,164 @@
+#include "generation/CompiledTemplate.h"
+
+#include "datasource/mLib.h"
+
+#include <cstddef>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+// The rules applied one by one, each to the whole text the ones before it produced.
+std::string applyOneByOne(std::string text, const std::vector<std::string>& identifiers,
+                          const std::vector<std::string>& values)
+{
+    for (std::size_t i = 0; i < identifiers.size(); ++i)
+        text = ReplaceAll(text, identifiers[i], values[i]);
+    return text;
+}
+
+std::vector<std::string_view> views(const std::vector<std::string>& strings)
+{
+    return std::vector<std::string_view>(strings.begin(), strings.end());
+}
+
+struct RenderCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> identifiers;
+    std::vector<std::string> values;
+    bool renders; // whether the single pass is taken
+};
+
+// Records whose values cannot interact with the identifiers render in one pass; the others are
+// declined, since one pass would give a different text than the rules one by one.
+TEST(CompiledTemplate, RendersOnlyWhereTheOnePassEqualsTheRulesOneByOne)
+{
+    const RenderCase cases[] = {
+        {"ordinary card", "<p>%First% %Last%</p>\r\n<i>%First%</i>\r\n", {"%First%", "%Last%"}, {"Anna", "Weiß"}, true},
+        {"empty value between tags", "<td>%A%</td>", {"%A%"}, {""}, true},
+        {"identifier never in the template", "plain", {"%X%"}, {"%X%"}, true},
+        {"value holding its own identifier", "a %A% b", {"%A%"}, {"x%A%y"}, false},
+        {"value holding a later identifier", "%A% %B%", {"%A%", "%B%"}, {"%B%", "b"}, false},
+        {"value holding an earlier identifier is final", "{{A}} {{B}}", {"{{A}}", "{{B}}"}, {"a", "{{A}}"}, true},
+        // After the first rule the text is "%B%B%": the second rule matches across the value.
+        {"value joining a later identifier", "%A%%B%", {"%A%", "%B%"}, {"%B", "x"}, false},
+        {"value completing its own identifier", "%%A%A%%", {"%A%"}, {"A"}, false},
+        {"empty value joining its neighbours", "%A%X%%", {"%X%", "%A%"}, {"", "v"}, false},
+        {"empty value beside another slot", "x%A%%B%y", {"%A%", "%B%"}, {"", ""}, false},
+        {"empty values at both ends", "%A%%B%", {"%A%", "%B%"}, {"", ""}, true},
+        {"empty value at the start", "%A%rest", {"%A%"}, {""}, true},
+        {"value inside an identifier", "<b>%Name%</b>", {"%Name%"}, {"Name"}, false},
+    };
+    for (const RenderCase& c : cases) {
+        CompiledTemplate compiled;
+        compiled.compile(c.text, views(c.identifiers));
+        std::string out;
+        const bool rendered = compiled.render(views(c.values), out);
+        EXPECT_EQ(rendered, c.renders) << c.name;
+        if (rendered) {
+            EXPECT_EQ(out, applyOneByOne(c.text, c.identifiers, c.values)) << c.name;
+        }
+    }
+}
+
+TEST(CompiledTemplate, IdentifierWithALineBreakIsLeftToTheRulesOneByOne)
+{
+    CompiledTemplate compiled;
+    compiled.compile("a\r\nb", {"a\r\nb"});
+    EXPECT_FALSE(compiled.renders());
+    std::string out;
+    EXPECT_FALSE(compiled.render({std::string_view("x")}, out));
+    EXPECT_EQ(compiled.text(), "a\r\nb");
+}
+
+TEST(CompiledTemplate, KnowsWhichIdentifiersItWasCompiledFor)
+{
+    CompiledTemplate compiled;
+    compiled.compile("%A% %B%", {"%A%", "%B%"});
+    EXPECT_TRUE(compiled.isFor({"%A%", "%B%"}));
+    EXPECT_FALSE(compiled.isFor({"%B%", "%A%"}));
+    EXPECT_FALSE(compiled.isFor({"%A%"}));
+}
+
+// Random texts over a three-letter alphabet make identifiers, values and template text meet in
+// every way; wherever the single pass is taken its text must be the rules' text one by one.
+TEST(CompiledTemplate, AgreesWithTheRulesOneByOneOnRandomInputs)
+{
+    std::mt19937 random(20261208);
+    const auto word = [&](std::size_t minLength, std::size_t maxLength) {
+        std::string text(std::uniform_int_distribution<std::size_t>(minLength, maxLength)(random), ' ');
+        for (char& c : text)
+            c = "%ab"[std::uniform_int_distribution<int>(0, 2)(random)];
+        return text;
+    };
+    std::size_t rendered = 0;
+    const std::size_t rounds = 40000;
+    for (std::size_t round = 0; round < rounds; ++round) {
+        const std::string text = word(0, 14);
+        std::vector<std::string> identifiers;
+        std::vector<std::string> values;
+        const std::size_t rules = std::uniform_int_distribution<std::size_t>(1, 3)(random);
+        for (std::size_t r = 0; r < rules; ++r) {
+            identifiers.push_back(word(1, 3));
+            values.push_back(word(0, 3));
+        }
+        CompiledTemplate compiled;
+        compiled.compile(text, views(identifiers));
+        std::string out;
+        if (!compiled.render(views(values), out))
+            continue;
+        ++rendered;
+        ASSERT_EQ(out, applyOneByOne(text, identifiers, values))
+            << "text '" << text << "' identifiers '" << identifiers[0] << "' values '" << values[0] << "'";
+    }
+    // The check must not decline everything, or the single pass would never be used.
+    EXPECT_GT(rendered, rounds / 5);
+}
+
+// Brute force over every placement of the identifier relative to the value.
+bool touchesByBruteForce(std::string_view value, std::string_view identifier)
+{
+    const auto v = static_cast<std::ptrdiff_t>(value.size());
+    const auto n = static_cast<std::ptrdiff_t>(identifier.size());
+    for (std::ptrdiff_t d = -n + 1; d < v; ++d) {
+        bool agrees = true;
+        bool shares = false;
+        for (std::ptrdiff_t k = 0; k < n && agrees; ++k) {
+            const std::ptrdiff_t at = d + k;
+            if (at < 0 || at >= v)
+                continue;
+            shares = true;
+            agrees = value[static_cast<std::size_t>(at)] == identifier[static_cast<std::size_t>(k)];
+        }
+        if (shares && agrees)
+            return true;
+    }
+    return false;
+}
+
+TEST(CompiledTemplate, OverlapTestMatchesEveryPlacement)
+{
+    const std::string letters = "ab%";
+    std::vector<std::string> words{""};
+    for (std::size_t length = 1; length <= 4; ++length) {
+        const std::size_t first = words.size();
+        for (std::size_t i = 0; i < first; ++i) {
+            if (words[i].size() != length - 1)
+                continue;
+            for (char c : letters)
+                words.push_back(words[i] + c);
+        }
+    }
+    for (const std::string& value : words) {
+        for (const std::string& identifier : words)
+            ASSERT_EQ(valueMayTouchIdentifier(value, identifier), touchesByBruteForce(value, identifier))
+                << "value '" << value << "' identifier '" << identifier << "'";
+    }
+}
+
+} // namespace
+} // namespace stencilor
