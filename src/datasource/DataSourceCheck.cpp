@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace stencilor {
 
@@ -28,36 +29,101 @@ std::string resolveDataFilePath(std::string_view textFile, std::string_view reso
     return path;
 }
 
-DataFileState checkDataFile(const std::string& path, std::string_view delim)
+namespace {
+
+// Collects the check's results line by line. The kept lines are copied when they change, so the
+// lines may come from a buffer that is reused.
+class DataFileScan final {
+public:
+    explicit DataFileScan(std::string_view delim)
+        : m_delim(delim)
+    {
+    }
+
+    void visit(std::string_view line)
+    {
+        if (m_sampleBlank) {
+            m_state.csvSampleLine.assign(line);
+            m_sampleBlank = isBlank(line);
+        }
+        const std::int64_t count = CountFields(line, m_delim);
+        if (count > m_state.csvFieldCount) {
+            m_state.csvFieldCount = count;
+            m_state.csvWidestLine.assign(line);
+        }
+    }
+
+    DataFileState& state() { return m_state; }
+
+private:
+    std::string_view m_delim;
+    DataFileState m_state;
+    bool m_sampleBlank = true;
+};
+
+// The position just after the last CR or LF of `text` at or after `from`; `none` when there is none.
+std::size_t afterLastLineEnd(std::string_view text, std::size_t from, std::size_t none)
 {
-    const Result<std::string> text = readWholeFile(path);
-    if (!text)
+    for (std::size_t at = text.size(); at > from; --at) {
+        const char c = text[at - 1];
+        if (c == '\n' || c == '\r')
+            return at;
+    }
+    return none;
+}
+
+} // namespace
+
+DataFileState checkDataFile(const std::string& path, std::string_view delim, std::size_t blockSize)
+{
+    // The file is read in blocks, so a file of any size is checked in little memory: only the
+    // line in progress is carried from one block to the next.
+    FileReader file;
+    if (!file.open(path))
         return {};
-    return checkDataText(text.value(), delim);
+    const std::size_t block = std::max<std::size_t>(blockSize, 1);
+    DataFileScan scan(delim);
+    std::string buffer;
+    std::size_t carried = 0;    // bytes of an unfinished line at the front of `buffer`
+    bool skipLeadingLf = false; // the last block ended in CR, whose LF may start the next one
+    for (;;) {
+        buffer.resize(carried + block);
+        const Result<std::size_t> got = file.read(buffer.data() + carried, block);
+        if (!got)
+            return {}; // an unreadable file counts as one without lines
+        std::string_view text(buffer.data(), carried + got.value());
+        const std::string_view beforeNul = textBeforeNul(text);
+        const bool atEnd = got.value() == 0 || beforeNul.size() < text.size();
+        text = beforeNul;
+
+        std::size_t start = 0;
+        if (skipLeadingLf && !text.empty()) {
+            start = text[0] == '\n' ? 1 : 0;
+            skipLeadingLf = false;
+        }
+        // The carried bytes hold no line end, so only the fresh ones need searching; without one
+        // there, no line is complete yet.
+        const std::size_t end = atEnd ? text.size() : afterLastLineEnd(text, std::max(start, carried), start);
+        if (!atEnd && end == text.size() && end > start && text[end - 1] == '\r')
+            skipLeadingLf = true;
+        LineCursor cursor(text.substr(start, end - start));
+        for (std::string_view line; cursor.next(line);)
+            scan.visit(line);
+        if (atEnd)
+            break;
+        carried = text.size() - end;
+        std::memmove(buffer.data(), buffer.data() + end, carried);
+    }
+    return std::move(scan.state());
 }
 
 DataFileState checkDataText(std::string_view text, std::string_view delim)
 {
-    DataFileState state;
-    // Only the two kept lines are copied, once, at the end; every other line stays a view.
-    std::string_view sample;
-    std::string_view widest;
-    bool sampleBlank = true;
+    DataFileScan scan(delim);
     LineCursor cursor(text);
-    for (std::string_view line; cursor.next(line);) {
-        if (sampleBlank) {
-            sample = line;
-            sampleBlank = isBlank(line);
-        }
-        const std::int64_t count = CountFields(line, delim);
-        if (count > state.csvFieldCount) {
-            state.csvFieldCount = count;
-            widest = line;
-        }
-    }
-    state.csvSampleLine.assign(sample);
-    state.csvWidestLine.assign(widest);
-    return state;
+    for (std::string_view line; cursor.next(line);)
+        scan.visit(line);
+    return std::move(scan.state());
 }
 
 std::vector<std::string> fieldLabels(std::int64_t count)

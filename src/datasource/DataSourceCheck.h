@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,8 +23,10 @@ inline constexpr std::int64_t kMaxFieldLabels = 500;
 std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath);
 
 // Reads the data file at `path` (a missing or unreadable file counts as no lines) and finds
-// the sample line, the widest line and the field count with delimiter `delim`.
-DataFileState checkDataFile(const std::string& path, std::string_view delim);
+// the sample line, the widest line and the field count with delimiter `delim`. The file is read
+// in blocks of `blockSize` bytes, so its size does not matter to the memory used.
+DataFileState checkDataFile(const std::string& path, std::string_view delim,
+                            std::size_t blockSize = std::size_t{1} << 20);
 
 // The same over an already read text.
 DataFileState checkDataText(std::string_view text, std::string_view delim);

@@ -30,6 +30,13 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    // Hands the descriptor over to the caller, who closes it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     // Closes now and reports the result, since close() can report a delayed write error.
     int close()
     {
@@ -78,23 +85,30 @@ std::string systemReason(int errorCode)
 
 Status readWholeFileInto(const std::string& path, std::string& out)
 {
-    out.clear();
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
+    if (!fd.valid()) {
+        out.clear();
         return fileError("cannot open file", path, errno);
+    }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return fileError("cannot read file", path, errno);
-    if (S_ISDIR(info.st_mode))
-        return fileError("cannot read file", path, EISDIR);
-    // Read into the size the file has now, then go on until end of file in case it grows.
-    std::size_t size = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-    out.resize(size + 1);
+    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        out.clear();
+        return fileError("cannot read file", path, code);
+    }
+    // Read into the size the file has now plus one byte, going on in case it grows. The bytes
+    // `out` already holds are read over rather than cleared, which spares zero-filling a buffer
+    // that is reused for every record.
+    const bool regular = S_ISREG(info.st_mode);
+    const std::size_t size = regular ? static_cast<std::size_t>(info.st_size) : 0;
+    if (out.size() < size + 1)
+        out.resize(size + 1);
     std::size_t filled = 0;
     for (;;) {
         if (filled == out.size())
             out.resize(out.size() * 2 + 4096);
-        const ssize_t got = ::read(fd.get(), out.data() + filled, out.size() - filled);
+        const std::size_t asked = out.size() - filled;
+        const ssize_t got = ::read(fd.get(), out.data() + filled, asked);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -102,9 +116,10 @@ Status readWholeFileInto(const std::string& path, std::string& out)
             out.clear();
             return fileError("cannot read file", path, code);
         }
-        if (got == 0)
-            break;
         filled += static_cast<std::size_t>(got);
+        // A regular file that gives fewer bytes than asked for is at its end.
+        if (got == 0 || (regular && static_cast<std::size_t>(got) < asked))
+            break;
     }
     out.resize(filled);
     return {};
@@ -116,6 +131,40 @@ Result<std::string> readWholeFile(const std::string& path)
     if (Status status = readWholeFileInto(path, text); !status)
         return status.error();
     return text;
+}
+
+FileReader::~FileReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+Status FileReader::open(const std::string& path)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return fileError("cannot open file", path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return fileError("cannot read file", path, errno);
+    if (S_ISDIR(info.st_mode))
+        return fileError("cannot read file", path, EISDIR);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd.release();
+    m_path = path;
+    return {};
+}
+
+Result<std::size_t> FileReader::read(char* into, std::size_t size)
+{
+    for (;;) {
+        const ssize_t got = ::read(m_fd, into, size);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            return fileError("cannot read file", m_path, errno);
+    }
 }
 
 Status writeWholeFile(const std::string& path, std::string_view data)

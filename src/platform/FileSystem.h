@@ -2,6 +2,7 @@
 
 #include "platform/Result.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,25 @@ Status readWholeFileInto(const std::string& path, std::string& out);
 
 // Reads the whole file; fails as readWholeFileInto.
 Result<std::string> readWholeFile(const std::string& path);
+
+// A file opened for reading in pieces, for files too large to hold whole. Closed on destruction.
+class FileReader final {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Opens `path` for reading; fails with the errno of open (EISDIR for a folder).
+    Status open(const std::string& path);
+    // Reads up to `size` bytes into `into`: the number read, 0 at the end of the file; fails with
+    // the errno of read.
+    Result<std::size_t> read(char* into, std::size_t size);
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
 
 // Creates or truncates `path` and writes `data` to it in place. When a write fails part-way
 // (disk full, I/O error) the partial file is removed before the error is returned, so a

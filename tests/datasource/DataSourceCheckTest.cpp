@@ -84,6 +84,37 @@ TEST(DataSourceCheck, FieldCountIsNotCappedButLabelsAre)
     }
 }
 
+// The file is read in blocks; every way a block boundary can cut a line, a CR LF pair, a
+// delimiter or a NUL must give what checking the whole text at once gives.
+TEST(DataSourceCheck, ReadingInBlocksGivesTheWholeTextResult)
+{
+    const std::string texts[] = {
+        "a;b\r\nc;d;e\r\n",
+        "\r\n \t\r\nx;;y\r",
+        "one\rtwo;2\nthree;3;3\r\n\r\n",
+        "a::b::c\nd::e",
+        "no line end; at all",
+        "x;y\0;z;w;v\n",
+        "\r\r\n\n;\r\n;;\r",
+        "",
+        " \r\n", // all blank: the sample is the last line                       std::string(3000, ';') + "\r\nshort",
+    };
+    const std::string delims[] = {";", "::", ""};
+    test::TempDir dir;
+    for (const std::string& text : texts) {
+        const std::string path = dir.write("data.csv", text);
+        for (const std::string& delim : delims) {
+            const DataFileState whole = checkDataText(text, delim);
+            for (std::size_t block : {1u, 2u, 3u, 5u, 64u, 1u << 20}) {
+                const DataFileState blocks = checkDataFile(path, delim, block);
+                EXPECT_EQ(blocks.csvFieldCount, whole.csvFieldCount) << text << " block " << block;
+                EXPECT_EQ(blocks.csvSampleLine, whole.csvSampleLine) << text << " block " << block;
+                EXPECT_EQ(blocks.csvWidestLine, whole.csvWidestLine) << text << " block " << block;
+            }
+        }
+    }
+}
+
 TEST(DataSourceCheck, MissingOrUnreadableFilesCountAsNoLines)
 {
     const test::TempDir dir;
