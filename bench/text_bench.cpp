@@ -2,9 +2,13 @@
 
 #include "datasource/TextLines.h"
 #include "datasource/mLib.h"
+#include "generation/CompiledTemplate.h"
+#include "generation/OutputNaming.h"
 
 #include <benchmark/benchmark.h>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -50,6 +54,105 @@ void BM_NormalizeLineEnds(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_NormalizeLineEnds);
+
+// A data line of `fields` fields of mixed ASCII and UTF-8 text.
+std::string makeLine(std::size_t fields)
+{
+    std::string line;
+    for (std::size_t i = 0; i < fields; ++i) {
+        if (i > 0)
+            line.push_back(';');
+        line.append(i % 3 == 0 ? "Санкт-Петербург" : i % 3 == 1 ? "Anna Weiß" : "2024-05-17").append(std::to_string(i));
+    }
+    return line;
+}
+
+void BM_GetFieldEveryField(benchmark::State& state)
+{
+    const std::size_t fields = static_cast<std::size_t>(state.range(0));
+    const std::string line = makeLine(fields);
+    for (auto _ : state) {
+        for (std::size_t n = 1; n <= fields; ++n)
+            benchmark::DoNotOptimize(stencilor::GetField(line, ";", static_cast<std::int64_t>(n)));
+    }
+}
+BENCHMARK(BM_GetFieldEveryField)->Arg(3)->Arg(30);
+
+void BM_SplitFields(benchmark::State& state)
+{
+    const std::size_t fields = static_cast<std::size_t>(state.range(0));
+    const std::string line = makeLine(fields);
+    std::vector<std::string_view> split;
+    for (auto _ : state) {
+        stencilor::SplitFields(line, ";", fields, split);
+        benchmark::DoNotOptimize(split.data());
+    }
+}
+BENCHMARK(BM_SplitFields)->Arg(3)->Arg(30);
+
+void BM_LineCursor(benchmark::State& state)
+{
+    std::string data;
+    const std::string line = makeLine(10);
+    while (data.size() < 16 * 1024 * 1024)
+        data.append(line).append("\r\n");
+    for (auto _ : state) {
+        stencilor::LineCursor cursor(data);
+        std::size_t lines = 0;
+        for (std::string_view l; cursor.next(l);)
+            ++lines;
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+}
+BENCHMARK(BM_LineCursor);
+
+// The per-record text work of a run on a `size`-byte template with `occurrences` identifiers of
+// 30 rules: the values of the record's line, the one-pass render, and the output name.
+void BM_RecordTextAndName(benchmark::State& state)
+{
+    const std::string text =
+        makeTemplate(static_cast<std::size_t>(state.range(0)), static_cast<std::size_t>(state.range(1)));
+    std::vector<std::string> identifiers;
+    for (int i = 0; i < 30; ++i)
+        identifiers.push_back("%Field" + std::to_string(i) + "%");
+    const std::vector<std::string_view> views(identifiers.begin(), identifiers.end());
+    stencilor::CompiledTemplate compiled;
+    compiled.compile(text, views);
+    const std::string line = makeLine(30);
+    stencilor::ProjectSettings settings;
+    settings.outputdir = "/tmp/out";
+    settings.nameFromFld = true;
+    settings.FileNameFld = "Field 2";
+    settings.CopyDirFld = true;
+    settings.directoryFile = "Field 1";
+    settings.AddExt = true;
+    std::vector<std::string_view> fields;
+    std::string out;
+    std::uint64_t number = 0;
+    for (auto _ : state) {
+        stencilor::SplitFields(line, ";", 30, fields);
+        if (!compiled.render(fields, out))
+            state.SkipWithError("the one-pass render declined an ordinary record");
+        benchmark::DoNotOptimize(stencilor::recordOutputName(settings, line, ++number));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * out.size()));
+}
+BENCHMARK(BM_RecordTextAndName)->Args({2 * 1024, 20})->Args({200 * 1024, 3000});
+
+void BM_CompileTemplate(benchmark::State& state)
+{
+    const std::string text = makeTemplate(200 * 1024, 3000);
+    std::vector<std::string> identifiers;
+    for (int i = 0; i < 30; ++i)
+        identifiers.push_back("%Field" + std::to_string(i) + "%");
+    const std::vector<std::string_view> views(identifiers.begin(), identifiers.end());
+    stencilor::CompiledTemplate compiled;
+    for (auto _ : state)
+        compiled.compile(text, views);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CompileTemplate);
 
 } // namespace
 

@@ -5,33 +5,12 @@
 
 namespace stencilor {
 
-bool valueMayTouchIdentifier(std::string_view value, std::string_view identifier)
-{
-    if (value.empty() || identifier.empty())
-        return false;
-    if (value.find(identifier) != std::string_view::npos)
-        return true;
-    // The identifier starts before the value: identifier[t..] lines up with the value's start,
-    // either holding the whole value or running into it from the left.
-    for (std::size_t t = 1; t < identifier.size(); ++t) {
-        if (identifier[t] != value.front())
-            continue;
-        const std::size_t shared = std::min(value.size(), identifier.size() - t);
-        if (std::memcmp(identifier.data() + t, value.data(), shared) == 0)
-            return true;
-    }
-    // The identifier starts inside the value and runs past its end.
-    const std::size_t first = value.size() >= identifier.size() ? value.size() - identifier.size() + 1 : 0;
-    for (std::size_t d = first; d < value.size(); ++d) {
-        if (value[d] != identifier.front())
-            continue;
-        if (std::memcmp(value.data() + d, identifier.data(), value.size() - d) == 0)
-            return true;
-    }
-    return false;
-}
-
 namespace {
+
+unsigned char byteOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
 
 bool holdsLineBreak(std::string_view text)
 {
@@ -78,16 +57,18 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
     // An empty value joins the text on the two sides of its slot. Where both sides are template
     // text, those two characters never change, so the join can form an occurrence only of an
     // identifier holding that pair; a slot beside another slot is judged unsafe outright.
-    m_laterBytes.assign(identifiers.size(), {});
-    m_laterFirstBytes.assign(identifiers.size(), {});
-    for (std::size_t rule = identifiers.size(); rule-- > 0;) {
-        if (rule + 1 < identifiers.size()) {
-            m_laterBytes[rule] = m_laterBytes[rule + 1];
-            m_laterFirstBytes[rule] = m_laterFirstBytes[rule + 1];
-        }
-        for (char c : identifiers[rule])
-            m_laterBytes[rule].set(static_cast<unsigned char>(c));
-        m_laterFirstBytes[rule].set(static_cast<unsigned char>(identifiers[rule].front()));
+    // Where each byte stands in the identifiers, for the per-value check in render.
+    for (auto& list : m_startingWith)
+        list.clear();
+    for (auto& list : m_containing)
+        list.clear();
+    m_firstBytes.reset();
+    for (std::size_t rule = 0; rule < identifiers.size(); ++rule) {
+        const std::string_view id = identifiers[rule];
+        m_startingWith[byteOf(id.front())].push_back(rule);
+        m_firstBytes.set(byteOf(id.front()));
+        for (std::size_t at = 1; at < id.size(); ++at)
+            m_containing[byteOf(id[at])].push_back({rule, at});
     }
 
     m_slotCount.assign(identifiers.size(), 0);
@@ -127,16 +108,31 @@ bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) con
 {
     if (value.empty())
         return m_emptyValueSafe[rule] != 0;
-    // The common case, decided by byte lookups: the value's edges are no identifier bytes and it
-    // holds no identifier's first byte.
-    const auto byte = [](char c) { return static_cast<unsigned char>(c); };
-    if (!m_laterBytes[rule].test(byte(value.front())) && !m_laterBytes[rule].test(byte(value.back())) &&
-        std::none_of(value.begin(), value.end(), [&](char c) { return m_laterFirstBytes[rule].test(byte(c)); }))
-        return true;
-    // The value's own identifier (a cascade within the rule) and every later one.
-    for (std::size_t later = rule; later < m_identifiers.size(); ++later) {
-        if (valueMayTouchIdentifier(value, m_identifiers[later]))
+    // An occurrence of the value's own identifier (a cascade within the rule) or of a later one
+    // can include characters of the value in three ways, each tried only at the places where the
+    // value's bytes stand in those identifiers:
+    // - it starts before the value: the value begins with identifier[at..] (at >= 1), or lies
+    //   inside the identifier;
+    for (const Position& position : m_containing[byteOf(value.front())]) {
+        if (position.rule < rule)
+            continue;
+        const std::string_view id = m_identifiers[position.rule];
+        const std::size_t shared = std::min(value.size(), id.size() - position.at);
+        if (std::memcmp(id.data() + position.at, value.data(), shared) == 0)
             return false;
+    }
+    // - it starts inside the value: it lies in the value whole, or the value ends with its start.
+    for (std::size_t at = 0; at < value.size(); ++at) {
+        if (!m_firstBytes.test(byteOf(value[at])))
+            continue;
+        for (std::size_t later : m_startingWith[byteOf(value[at])]) {
+            if (later < rule)
+                continue;
+            const std::string_view id = m_identifiers[later];
+            const std::size_t shared = std::min(value.size() - at, id.size());
+            if (std::memcmp(value.data() + at, id.data(), shared) == 0)
+                return false;
+        }
     }
     return true;
 }

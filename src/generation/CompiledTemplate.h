@@ -9,6 +9,7 @@
 // unless a value can form an occurrence of its own or a later rule's identifier: `render` checks
 // each value for that and declines, so the caller applies the rules one by one for that record.
 
+#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
@@ -58,16 +59,17 @@ private:
     // the two sides of every slot cannot join into an occurrence of its or a later identifier).
     std::vector<std::size_t> m_slotCount;
     std::vector<std::uint8_t> m_emptyValueSafe;
-    // Per rule: the bytes of its and every later identifier, and their first bytes. A value can
-    // overlap one of those identifiers only at its own first or last byte, or by holding it whole.
-    std::vector<std::bitset<256>> m_laterBytes;
-    std::vector<std::bitset<256>> m_laterFirstBytes;
+    // For each byte: the rules whose identifier starts with it, and the places after the first
+    // where it stands in an identifier. A value can overlap an identifier only where one of its
+    // bytes stands in it, so render looks at those places alone.
+    struct Position {
+        std::size_t rule = 0;
+        std::size_t at = 0;
+    };
+    std::array<std::vector<std::size_t>, 256> m_startingWith;
+    std::array<std::vector<Position>, 256> m_containing;
+    std::bitset<256> m_firstBytes;
     bool m_renders = false;
 };
-
-// True when `value` and `identifier` can overlap in a text: some placement of the identifier
-// that shares at least one character with the value agrees with it on all shared characters.
-// When false, no occurrence of the identifier can ever include a character of the value.
-bool valueMayTouchIdentifier(std::string_view value, std::string_view identifier);
 
 } // namespace stencilor

@@ -119,46 +119,5 @@ TEST(CompiledTemplate, AgreesWithTheRulesOneByOneOnRandomInputs)
     EXPECT_GT(rendered, rounds / 5);
 }
 
-// Brute force over every placement of the identifier relative to the value.
-bool touchesByBruteForce(std::string_view value, std::string_view identifier)
-{
-    const auto v = static_cast<std::ptrdiff_t>(value.size());
-    const auto n = static_cast<std::ptrdiff_t>(identifier.size());
-    for (std::ptrdiff_t d = -n + 1; d < v; ++d) {
-        bool agrees = true;
-        bool shares = false;
-        for (std::ptrdiff_t k = 0; k < n && agrees; ++k) {
-            const std::ptrdiff_t at = d + k;
-            if (at < 0 || at >= v)
-                continue;
-            shares = true;
-            agrees = value[static_cast<std::size_t>(at)] == identifier[static_cast<std::size_t>(k)];
-        }
-        if (shares && agrees)
-            return true;
-    }
-    return false;
-}
-
-TEST(CompiledTemplate, OverlapTestMatchesEveryPlacement)
-{
-    const std::string letters = "ab%";
-    std::vector<std::string> words{""};
-    for (std::size_t length = 1; length <= 4; ++length) {
-        const std::size_t first = words.size();
-        for (std::size_t i = 0; i < first; ++i) {
-            if (words[i].size() != length - 1)
-                continue;
-            for (char c : letters)
-                words.push_back(words[i] + c);
-        }
-    }
-    for (const std::string& value : words) {
-        for (const std::string& identifier : words)
-            ASSERT_EQ(valueMayTouchIdentifier(value, identifier), touchesByBruteForce(value, identifier))
-                << "value '" << value << "' identifier '" << identifier << "'";
-    }
-}
-
 } // namespace
 } // namespace stencilor
