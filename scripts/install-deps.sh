@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
     python3
+    desktop-file-utils shared-mime-info
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "app/ConsoleHost.h"
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
+#include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
 
@@ -27,33 +28,11 @@ constexpr const char* kDescription =
     "every rule's identifier with the record's field. Without options it opens the window\n"
     "(on the project file named, if any).";
 
-std::string describeSkips(const RunSummary& summary)
-{
-    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside;
-    std::ostringstream text;
-    text << skipped << (skipped == 1 ? " record" : " records") << " skipped";
-    if (skipped == 0)
-        return text.str();
-    const char* separator = " (";
-    auto part = [&](std::uint64_t count, const char* why) {
-        if (count == 0)
-            return;
-        text << separator << count << ' ' << why;
-        separator = ", ";
-    };
-    part(summary.skippedNoName, "without a name");
-    part(summary.skippedFolder, "whose folder could not be created");
-    part(summary.skippedOutside, "whose name would leave the output folder");
-    text << ')';
-    return text.str();
-}
-
 // The closing summary line of --run.
 std::string summaryLine(const RunSummary& summary, double seconds)
 {
     std::ostringstream text;
-    text << summary.filesWritten << (summary.filesWritten == 1 ? " file" : " files") << " written, "
-         << describeSkips(summary);
+    text << filesAndSkipsText(summary);
     if (summary.outcome == RunOutcome::Stopped)
         text << ", stopped after " << summary.recordsProcessed << " of " << summary.recordCount << " records";
     else if (summary.outcome == RunOutcome::Failed)

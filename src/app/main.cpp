@@ -1,22 +1,65 @@
 // The stencilor executable: the headless command line, or the window.
 
 #include "app/CommandLine.h"
+#include "platform/FileSystem.h"
 #include "project/ProgramPaths.h"
+#include "ui/About.h"
+#include "ui/ScreenCentre.h"
+#include "ui/UserDialogs.h"
+#include "ui/main1.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QPointer>
 #include <iostream>
 #include <string>
 #include <vector>
+
+namespace {
+
+// The window's start-up: the splash, the application title, the main window (which loads the
+// start-up project and discards the splash when it is first shown), then the event loop.
+int openWindow(int& argc, char** argv, const std::string& project)
+{
+    using namespace stencilor;
+    QApplication app(argc, argv);
+
+    QPointer<ui::TAboutForm> splash = new ui::TAboutForm;
+    splash->showAsSplash();
+    QCoreApplication::processEvents();
+
+    QApplication::setApplicationName(QStringLiteral("Stencilor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("stencilor"));
+    QApplication::setWindowIcon(QIcon(ui::productPicture(64)));
+
+    const PathEnvironment paths = systemPathEnvironment();
+    ui::T_FRMain::Environment environment;
+    environment.programFolder = programFolder(paths);
+    environment.programSettingsPath = programSettingsPath(paths);
+    // A project named on the command line is taken against the working folder of the start.
+    if (!project.empty())
+        environment.startupArgument = absolutePath(project);
+
+    ui::UserDialogs dialogs;
+    ui::T_FRMain window(environment, dialogs);
+    window.setSplash(splash);
+    // Restoring the maximized window puts it in the middle of the screen.
+    ui::centreOnScreen(&window);
+    window.showMaximized();
+    const int status = QApplication::exec();
+    delete splash;
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     using namespace stencilor;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    ParsedCommandLine parsed = parseCommandLine(args);
-    if (parsed.command == Command::OpenWindow) {
-        // The window is not part of this build yet; say how to use the command line instead.
-        std::cerr << "stencilor: this build has no window yet; use 'stencilor --run PROJECT.ql' or "
-                     "'stencilor --check PROJECT.ql' (see --help)\n";
-        return kExitUsage;
-    }
-    return runHeadless(parsed, programFolder(systemPathEnvironment()), std::cout, std::cerr);
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    // Options mean the command line, without a window and without a display.
+    if (parsed.command != Command::OpenWindow)
+        return runHeadless(parsed, programFolder(systemPathEnvironment()), std::cout, std::cerr);
+    return openWindow(argc, argv, parsed.project);
 }

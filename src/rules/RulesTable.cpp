@@ -1,8 +1,12 @@
 #include "rules/RulesTable.h"
 
 #include "datasource/DataSourceCheck.h"
+#include "datasource/mLib.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <stdexcept>
 #include <utility>
 
 namespace stencilor {
@@ -15,6 +19,65 @@ void RulesTable::setRowCount(std::size_t rows)
 void RulesTable::reset()
 {
     m_rows.assign(1, Rule{});
+}
+
+std::int64_t RulesTable::nextFieldNumber() const
+{
+    // 64 bits, so that a rule for field 2147483647 gives "Field 2147483648" rather than a
+    // wrapped-around negative number.
+    std::int64_t highest = -1;
+    for (const Rule& rule : m_rows)
+        highest = std::max<std::int64_t>(highest, DigitsToInt(rule.fieldLabel));
+    return std::max<std::int64_t>(highest, 0) + 1;
+}
+
+std::size_t RulesTable::addRule()
+{
+    const std::int64_t n = nextFieldNumber();
+    if (n > 1) // the same test as addRuleAppends()
+        m_rows.emplace_back();
+    m_rows.back() = Rule{fieldLabel(n), {}};
+    return m_rows.size() - 1;
+}
+
+bool RulesTable::isBlankRule(std::size_t index) const
+{
+    const Rule& rule = m_rows.at(index);
+    return rule.fieldLabel.empty() && rule.identifier.empty();
+}
+
+bool RulesTable::insertRule(std::size_t index)
+{
+    if (isBlankRule(index))
+        return false;
+    const std::int64_t n = nextFieldNumber();
+    m_rows.insert(std::next(m_rows.begin(), static_cast<std::ptrdiff_t>(index)), Rule{fieldLabel(n), {}});
+    return true;
+}
+
+bool RulesTable::deleteRule(std::size_t index)
+{
+    if (index >= m_rows.size())
+        throw std::out_of_range("RulesTable::deleteRule");
+    if (m_rows.size() == 1) {
+        m_rows.front() = Rule{};
+        return false;
+    }
+    m_rows.erase(std::next(m_rows.begin(), static_cast<std::ptrdiff_t>(index)));
+    return true;
+}
+
+std::vector<bool> RulesTable::usedFields(std::int64_t fieldCount, std::size_t exceptIndex) const
+{
+    std::vector<bool> used(static_cast<std::size_t>(std::max<std::int64_t>(fieldCount, 0)), false);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (i == exceptIndex)
+            continue;
+        const int n = DigitsToInt(m_rows[i].fieldLabel);
+        if (n >= 1 && n <= fieldCount)
+            used[static_cast<std::size_t>(n - 1)] = true;
+    }
+    return used;
 }
 
 void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,35 @@ public:
 
     // Back to one blank rule row.
     void reset();
+
+    // The field number a new rule gets: one more than the highest field number of any rule, 1 when
+    // no rule has a field number of 1 or more. Labels without digits count 0, labels whose digits
+    // exceed the integer range -1; gaps are not filled.
+    std::int64_t nextFieldNumber() const;
+
+    // Add Rule: clears the last row and labels it "Field " + nextFieldNumber(), after appending a
+    // new last row unless no rule has a field number (then the last row is taken over). Returns the
+    // index of the last row, the one to edit.
+    std::size_t addRule();
+    // Whether addRule() appends a row (false: it takes over the last row).
+    bool addRuleAppends() const { return nextFieldNumber() > 1; }
+
+    // Insert before the rule at `index`: a new rule labelled "Field " + nextFieldNumber() takes its
+    // place and it and every rule below move one row down; returns true. When both cells of that
+    // rule are empty nothing changes and false is returned (the blank row itself is to be edited).
+    // `index` must name a rule.
+    bool insertRule(std::size_t index);
+    // Whether both cells of the rule at `index` are empty (Insert then adds no row).
+    bool isBlankRule(std::size_t index) const;
+
+    // Delete Rule: removes the rule at `index`, the rules below moving one row up, and returns true;
+    // the only rule is cleared instead (false), so the table keeps one blank row. `index` must name
+    // a rule.
+    bool deleteRule(std::size_t index);
+
+    // One flag per field number 1..fieldCount (flag n-1 for field n): whether a rule other than the
+    // one at `exceptIndex` names that field. Field numbers outside that range are ignored.
+    std::vector<bool> usedFields(std::int64_t fieldCount, std::size_t exceptIndex) const;
 
     // Replaces the table with `count` default rules: row r gets "Field r" and the identifier "%"
     // + field r of `widestLine` + "%". A count below 1 leaves one blank row.

@@ -1,0 +1,148 @@
+#include "project/ProjectCommands.h"
+
+#include "platform/FileSystem.h"
+#include "project/IniFile.h"
+#include "project/ProjectFile.h"
+
+#include <cstdio>
+
+namespace stencilor {
+
+namespace {
+
+constexpr std::string_view kSetup = "setup";
+constexpr std::string_view kRules = "rules";
+
+std::string withSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+bool somethingExists(const std::string& path)
+{
+    return fileExists(path) || FolderExists(path);
+}
+
+// The window's values and the file's, in the order of the exit comparison; stops at the first
+// difference.
+class Comparison final {
+public:
+    explicit Comparison(const IniFile& file)
+        : m_file(file)
+    {
+    }
+
+    Comparison& text(std::string_view key, const std::string& shown)
+    {
+        if (m_same)
+            m_same = m_file.readString(kSetup, key, {}) == shown;
+        return *this;
+    }
+    Comparison& flag(std::string_view key, bool shown)
+    {
+        if (m_same)
+            m_same = m_file.readFlag(kSetup, key) == shown;
+        return *this;
+    }
+    Comparison& number(std::string_view key, std::int64_t shown)
+    {
+        if (m_same)
+            m_same = m_file.readInt(kSetup, key, 0) == shown;
+        return *this;
+    }
+    Comparison& rules(const RulesTable& shown)
+    {
+        for (std::size_t row = 1; m_same && row < shown.rowCount(); ++row) {
+            const Rule& rule = shown.rule(row - 1);
+            m_same = m_file.readString(kRules, "ColFld" + std::to_string(row), {}) == rule.fieldLabel &&
+                     m_file.readString(kRules, "ColTemp" + std::to_string(row), {}) == rule.identifier;
+        }
+        return *this;
+    }
+    bool same() const { return m_same; }
+
+private:
+    const IniFile& m_file;
+    bool m_same = true;
+};
+
+} // namespace
+
+std::string newProjectPath(std::string_view currentProjectPath, const std::string& programFolder)
+{
+    std::string folder(folderPart(currentProjectPath));
+    if (folder.empty() || !FolderExists(folder))
+        folder = programFolder;
+    folder = withSlash(std::move(folder));
+    for (unsigned long long n = 0;; ++n) {
+        std::string candidate = folder + "noname" + std::to_string(n) + ".ql";
+        if (!somethingExists(candidate))
+            return candidate;
+    }
+}
+
+std::string newStartupProjectPath(const std::tm& now, const std::string& programFolder)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "New-%04d-%02d-%02d_%02d-%02d.ql", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+                  now.tm_hour, now.tm_min);
+    return withSlash(programFolder) + name;
+}
+
+std::string startupProjectPath(const std::string& argument, const std::string& programSettingsPath,
+                               const std::string& programFolder, const std::tm& now)
+{
+    if (!argument.empty() && fileExists(argument))
+        return argument;
+    if (std::string last = readLastProject(programSettingsPath); !last.empty())
+        return last;
+    return newStartupProjectPath(now, programFolder);
+}
+
+std::string withProjectExtension(std::string_view chosenPath)
+{
+    const std::string_view name = fileNamePart(chosenPath);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return std::string(chosenPath) + ".ql";
+    if (dot + 1 == name.size())
+        return std::string(chosenPath) + "ql";
+    return std::string(chosenPath);
+}
+
+ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path)
+{
+    if (!fileExists(path))
+        return ProjectFileComparison::NoFile;
+    const Result<IniFile> loaded = IniFile::load(path);
+    // A file that is there but cannot be read cannot be shown to hold the window's settings.
+    if (!loaded)
+        return ProjectFileComparison::Differs;
+    const RulesTable& rules = window.rules;
+    Comparison c(loaded.value());
+    c.text("delim", window.delim)
+        .text("textfile", window.textfile)
+        .text("templatefile", window.templatefile)
+        .text("outputdir", window.outputdir)
+        .text("directoryFile", window.directoryFile)
+        .flag("CopyDirFld", window.CopyDirFld)
+        .flag("nameFromFld", window.nameFromFld)
+        .flag("AddExt", window.AddExt)
+        .text("edExt", window.edExt)
+        .text("FileNameFld", window.FileNameFld)
+        .flag("nameFromTemp", window.nameFromTemp)
+        .text("edTemp", window.edTemp)
+        .flag("DelChars", window.DelChars)
+        .flag("changecase", window.changecase)
+        .number("case", window.caseIndex)
+        .flag("report", window.report)
+        .text("rep_fld", window.rep_fld)
+        .text("report_fld", window.report_fld)
+        .number("rulesCount", static_cast<std::int64_t>(rules.rowCount()))
+        .rules(rules);
+    return c.same() ? ProjectFileComparison::Same : ProjectFileComparison::Differs;
+}
+
+} // namespace stencilor

@@ -1,0 +1,47 @@
+#pragma once
+
+// The decisions of the project commands that need no window: which file New and start-up pick,
+// the extension Save As gives a chosen name, and whether the window differs from its file at Exit.
+
+#include "project/ProjectSettings.h"
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace stencilor {
+
+// The path New switches to: "noname<n>.ql" with the smallest n >= 0 at which nothing exists, in
+// the folder of `currentProjectPath`, or in `programFolder` (ending with "/") when that path has
+// no folder part or its folder does not exist. The file is not created.
+std::string newProjectPath(std::string_view currentProjectPath, const std::string& programFolder);
+
+// The name start-up uses when there is no project to reopen: "New-YYYY-MM-DD_HH-MM.ql" from the
+// local time `now`, in `programFolder`.
+std::string newStartupProjectPath(const std::tm& now, const std::string& programFolder);
+
+// The project the window opens at start-up: `argument` when it names an existing file (a folder
+// does not count); otherwise "lastprj" of the program settings file, whether or not that project
+// still exists; otherwise newStartupProjectPath. `argument` is the first command-line argument
+// made absolute, or empty.
+std::string startupProjectPath(const std::string& argument, const std::string& programSettingsPath,
+                               const std::string& programFolder, const std::tm& now);
+
+// The path Save As saves to: ".ql" replaces an empty extension or one that is the dot alone
+// ("job" and "job." become "job.ql"); any other extension stays ("job.txt").
+std::string withProjectExtension(std::string_view chosenPath);
+
+// How the window's settings compare with the project file at Exit.
+enum class ProjectFileComparison {
+    NoFile,  // nothing to compare with: close without asking
+    Same,    // every compared value is equal
+    Differs, // some value differs, or the file cannot be read
+};
+
+// Compares `window` with the project file at `path` (already resolved): the keys of "setup" from
+// `delim` to `report`, then `rep_fld`, `report_fld`, `rulesCount` against the row count, and the
+// ColFld/ColTemp keys of every rule row. Missing keys count as empty texts, false flags and 0
+// numbers; texts compare exactly, letter case included.
+ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path);
+
+} // namespace stencilor

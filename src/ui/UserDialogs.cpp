@@ -1,0 +1,125 @@
+#include "ui/UserDialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
+
+namespace stencilor::ui {
+
+namespace {
+
+// The description without a trailing "(patterns)" of its own, which the patterns replace.
+QString bareDescription(QString description)
+{
+    description = description.trimmed();
+    if (description.endsWith(u')')) {
+        const qsizetype open = description.lastIndexOf(u'(');
+        if (open > 0)
+            description = description.left(open).trimmed();
+    }
+    return description;
+}
+
+} // namespace
+
+QStringList qtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        filters << bareDescription(parts[i]) + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters;
+}
+
+QMessageBox::StandardButton UserDialogs::ask(QWidget* parent, const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton closedAnswer)
+{
+    m_shown.push_back({Kind::Question, caption, text});
+    if (scripted()) {
+        if (m_answers.empty()) {
+            ++m_unexpected;
+            return closedAnswer;
+        }
+        const QMessageBox::StandardButton answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, buttons, parent);
+    box.setEscapeButton(closedAnswer);
+    box.setDefaultButton(QMessageBox::Yes);
+    const int chosen = box.exec();
+    const auto answer = static_cast<QMessageBox::StandardButton>(chosen);
+    return (buttons & answer) ? answer : closedAnswer;
+}
+
+void UserDialogs::message(QWidget* parent, const QString& caption, const QString& text)
+{
+    m_shown.push_back({Kind::Message, caption, text});
+    if (!scripted())
+        QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, parent).exec();
+}
+
+void UserDialogs::error(QWidget* parent, const QString& caption, const QString& text)
+{
+    m_shown.push_back({Kind::Error, caption, text});
+    if (!scripted())
+        QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent).exec();
+}
+
+std::optional<QString> UserDialogs::chooseFile(QWidget* parent, const FileDialogRequest& request)
+{
+    m_fileRequests.push_back(request);
+    if (scripted()) {
+        if (m_fileNames.empty()) {
+            ++m_unexpected;
+            return std::nullopt;
+        }
+        QString path = m_fileNames.front();
+        m_fileNames.pop_front();
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+    // The toolkit's own dialog behaves the same on every desktop and under test.
+    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Saving over an existing project updates it key by key; there is nothing to confirm.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(qtNameFilters(request.filter));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty())
+        return std::nullopt;
+    return files.front();
+}
+
+void UserDialogs::openDocument(const QString& path)
+{
+    m_openedDocuments << path;
+    if (!scripted())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void UserDialogs::clearRecords()
+{
+    m_shown.clear();
+    m_fileRequests.clear();
+    m_openedDocuments.clear();
+    m_unexpected = 0;
+}
+
+} // namespace stencilor::ui

@@ -1,0 +1,35 @@
+#include "generation/RunSummaryText.h"
+
+#include <gtest/gtest.h>
+
+namespace stencilor {
+namespace {
+
+TEST(RunSummaryText, CountsFilesAndSkippedRecordsByKind)
+{
+    const struct {
+        std::uint64_t written, noName, folder, outside;
+        const char* expected;
+    } cases[] = {
+        {0, 0, 0, 0, "0 files written, 0 records skipped"},
+        {1, 0, 0, 0, "1 file written, 0 records skipped"},
+        {300, 1, 0, 0, "300 files written, 1 record skipped (1 without a name)"},
+        {2, 0, 3, 0, "2 files written, 3 records skipped (3 whose folder could not be created)"},
+        {5, 1, 0, 2,
+         "5 files written, 3 records skipped (1 without a name, 2 whose name would leave the output folder)"},
+        {0, 1, 1, 1,
+         "0 files written, 3 records skipped (1 without a name, 1 whose folder could not be created, 1 whose name "
+         "would leave the output folder)"},
+    };
+    for (const auto& c : cases) {
+        RunSummary summary;
+        summary.filesWritten = c.written;
+        summary.skippedNoName = c.noName;
+        summary.skippedFolder = c.folder;
+        summary.skippedOutside = c.outside;
+        EXPECT_EQ(filesAndSkipsText(summary), c.expected);
+    }
+}
+
+} // namespace
+} // namespace stencilor

@@ -1,0 +1,99 @@
+#pragma once
+
+// A fresh main window on a temporary program folder, its dialogs scripted, and the helpers the
+// window tests share: widgets and actions found by name, files written inline.
+
+#include "ui/UserDialogs.h"
+#include "ui/main1.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+
+namespace stencilor::ui::test {
+
+class MainWindowFixture {
+public:
+    MainWindowFixture()
+        : m_dialogs(UserDialogs::Mode::Scripted)
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("prog"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("work"));
+    }
+
+    // Creates the window; `argument` is the start-up argument (absolute), `show` shows it.
+    T_FRMain* open(const QString& argument = {}, bool show = true)
+    {
+        T_FRMain::Environment environment;
+        environment.programFolder = (path(QStringLiteral("prog")) + u'/').toStdString();
+        environment.programSettingsPath = settingsPath().toStdString();
+        environment.startupArgument = argument.toStdString();
+        m_window = std::make_unique<T_FRMain>(environment, m_dialogs);
+        if (show)
+            m_window->show();
+        return m_window.get();
+    }
+
+    T_FRMain* window() const { return m_window.get(); }
+    UserDialogs& dialogs() { return m_dialogs; }
+    const UserDialogs& dialogs() const { return m_dialogs; }
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    QString programFolder() const { return path(QStringLiteral("prog")) + u'/'; }
+    QString settingsPath() const { return path(QStringLiteral("prog/stencilor.ini")); }
+
+    // Writes `content` (bytes as given) to `relative` under the temporary folder; returns its path.
+    QString write(const QString& relative, const QByteArray& content) const
+    {
+        const QString file = path(relative);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write a test file");
+        out.write(content);
+        return file;
+    }
+
+    QByteArray read(const QString& relative) const
+    {
+        QFile in(path(relative));
+        if (!in.open(QIODevice::ReadOnly))
+            return {};
+        return in.readAll();
+    }
+
+    bool exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+
+    template <class Widget> Widget* widget(const char* name) const
+    {
+        auto* found = m_window->findChild<Widget*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+
+    QAction* action(const char* name) const { return widget<QAction>(name); }
+
+    // Triggers the action `name` after checking that the user could: it is enabled.
+    [[nodiscard]] bool trigger(const char* name) const
+    {
+        QAction* a = action(name);
+        if (!a->isEnabled()) {
+            qWarning("action %s is disabled", name);
+            return false;
+        }
+        a->trigger();
+        return true;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    UserDialogs m_dialogs;
+    std::unique_ptr<T_FRMain> m_window;
+};
+
+} // namespace stencilor::ui::test

@@ -1,0 +1,267 @@
+// The project commands driven from the window: New, Load, Save, Save As and Exit (and the
+// title-bar close), with their dialogs and questions answered through the scripted seam.
+
+#include "MainWindowFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+using namespace stencilor::ui;
+using stencilor::ui::test::MainWindowFixture;
+
+namespace {
+
+const QByteArray kProject = "[setup]\ndelim=|\ntextfile=d.csv\ntemplatefile=t.html\noutputdir=/out\n"
+                            "directoryFile=Field 4\nCopyDirFld=1\nnameFromTemp=1\nedTemp=card-?.htm\n"
+                            "changecase=1\ncase=2\nreport_fld=FileName;Field 2;\nrulesCount=3\n"
+                            "[rules]\nColFld1=Field 1\nColTemp1=%A%\nColFld2=Field 2\nColTemp2=%B%\n";
+
+int ruleRows(const MainWindowFixture& f)
+{
+    return f.widget<QTableView>("gridRules")->model()->rowCount();
+}
+
+QString text(const MainWindowFixture& f, const char* edit)
+{
+    return f.widget<QLineEdit>(edit)->text();
+}
+
+std::size_t questions(const MainWindowFixture& f)
+{
+    std::size_t count = 0;
+    for (const UserDialogs::Shown& shown : f.dialogs().shown())
+        count += shown.kind == UserDialogs::Kind::Question ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class ProjectCommandsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newTakesTheNextNonameAndKeepsAllButTheRules()
+    {
+        MainWindowFixture f;
+        f.write(QStringLiteral("work/p.ql"), kProject);
+        f.write(QStringLiteral("work/noname0.ql"), "");
+        f.write(QStringLiteral("work/noname1.ql"), "");
+        f.open(f.path(QStringLiteral("work/p.ql")));
+        QCOMPARE(ruleRows(f), 2);
+
+        QVERIFY(f.trigger("actNew"));
+        QCOMPARE(text(f, "EdPrjFile"), f.path(QStringLiteral("work/noname2.ql")));
+        QVERIFY(!f.exists(QStringLiteral("work/noname2.ql")));
+        QCOMPARE(ruleRows(f), 1);
+        QCOMPARE(text(f, "EdDelim"), QStringLiteral("|"));
+        QVERIFY(f.widget<QRadioButton>("rbTemplate")->isChecked());
+        QVERIFY(!f.exists(QStringLiteral("prog/stencilor.ini")));
+
+        // Once the project's folder is gone, the program folder takes the new project.
+        QVERIFY(QDir(f.path(QStringLiteral("work"))).removeRecursively());
+        QVERIFY(f.trigger("actNew"));
+        QCOMPARE(text(f, "EdPrjFile"), f.programFolder() + QStringLiteral("noname0.ql"));
+        QVERIFY(f.dialogs().shown().empty());
+    }
+
+    void loadShowsTheFileAndDropsUnsavedChanges()
+    {
+        MainWindowFixture f;
+        const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
+        f.open();
+        const QString fresh = text(f, "EdPrjFile");
+
+        // Cancelled: nothing changes.
+        f.dialogs().setNextFileName({});
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(text(f, "EdPrjFile"), fresh);
+        const FileDialogRequest& request = f.dialogs().fileRequests().at(0);
+        QCOMPARE(request.filter, QStringLiteral("Project Files (*.ql)|*.ql|All Files (*.*)|*.*"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("ql"));
+        QCOMPARE(request.fileName, fresh);
+        QCOMPARE(request.folder, f.path(QStringLiteral("prog")));
+        QVERIFY(!request.title.isEmpty());
+
+        f.dialogs().setNextFileName(path);
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(text(f, "EdPrjFile"), path);
+        QCOMPARE(text(f, "EdDelim"), QStringLiteral("|"));
+        QCOMPARE(text(f, "EdTemplateFile"), QStringLiteral("t.html"));
+        QCOMPARE(text(f, "EdTempFileName"), QStringLiteral("card-?.htm"));
+        QCOMPARE(f.widget<QComboBox>("cbDirectoryField")->currentText(), QStringLiteral("Field 4"));
+        QVERIFY(f.widget<QCheckBox>("chkCopyDirFld")->isChecked());
+        QVERIFY(f.widget<QRadioButton>("rbTemplate")->isChecked());
+        QVERIFY(f.widget<QRadioButton>("rbCase2")->isChecked());
+        QCOMPARE(f.window()->settingsFromControls().report_fld, std::string("FileName;Field 2;"));
+        QCOMPARE(ruleRows(f), 2);
+
+        // Loading it again reads the disk and drops the change without a question.
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        f.dialogs().setNextFileName(path);
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(text(f, "EdDelim"), QStringLiteral("|"));
+
+        // A name where no file is behaves like New with that name.
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        f.dialogs().setNextFileName(f.path(QStringLiteral("work/none.ql")));
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(text(f, "EdPrjFile"), f.path(QStringLiteral("work/none.ql")));
+        QCOMPARE(text(f, "EdDelim"), QStringLiteral(","));
+        QCOMPARE(ruleRows(f), 1);
+        QVERIFY(f.dialogs().shown().empty());
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
+    void saveAsAddsTheProjectExtension_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << QStringLiteral("work/job") << QStringLiteral("work/job.ql");
+        QTest::newRow("lone dot") << QStringLiteral("work/job.") << QStringLiteral("work/job.ql");
+        QTest::newRow("other extension") << QStringLiteral("work/job.txt") << QStringLiteral("work/job.txt");
+    }
+
+    void saveAsAddsTheProjectExtension()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, saved);
+        MainWindowFixture f;
+        f.open();
+        const QString before = text(f, "EdPrjFile");
+        f.dialogs().setNextFileName(f.path(chosen));
+        QVERIFY(f.trigger("actSaveAs"));
+
+        const FileDialogRequest& request = f.dialogs().fileRequests().at(0);
+        QCOMPARE(request.title, QStringLiteral("Save Project"));
+        QVERIFY(request.save);
+        QCOMPARE(request.fileName, QFileInfo(before).fileName());
+        QCOMPARE(request.folder, f.path(QStringLiteral("prog")));
+
+        QCOMPARE(text(f, "EdPrjFile"), f.path(saved));
+        QVERIFY(f.read(saved).startsWith("[setup]\ndelim=;\n"));
+        QCOMPARE(f.read(QStringLiteral("prog/stencilor.ini")), "[total]\nlastprj=" + f.path(saved).toUtf8() + "\n");
+        QVERIFY(f.dialogs().shown().empty());
+    }
+
+    void exitAsksOnlyWhenTheWindowDiffers_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("never saved") << QStringLiteral("fresh") << false;
+        QTest::newRow("right after New") << QStringLiteral("new") << false;
+        QTest::newRow("right after Save") << QStringLiteral("saved") << false;
+        QTest::newRow("delimiter changed") << QStringLiteral("delimiter") << true;
+        QTest::newRow("file sets both name sources") << QStringLiteral("both") << true;
+    }
+
+    void exitAsksOnlyWhenTheWindowDiffers()
+    {
+        QFETCH(QString, situation);
+        QFETCH(bool, asks);
+        MainWindowFixture f;
+        const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
+        T_FRMain* w = f.open(situation == QStringLiteral("fresh") ? QString() : path);
+        if (situation == QStringLiteral("new")) {
+            QVERIFY(f.trigger("actNew"));
+        } else if (situation == QStringLiteral("saved")) {
+            QVERIFY(f.trigger("actSave"));
+        } else if (situation == QStringLiteral("delimiter")) {
+            QVERIFY(f.trigger("actSave"));
+            f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        } else if (situation == QStringLiteral("both")) {
+            f.write(QStringLiteral("work/p.ql"), QByteArray(kProject).replace("CopyDirFld=1", "nameFromFld=1"));
+            f.dialogs().setNextFileName(path);
+            QVERIFY(f.trigger("actLoad"));
+        }
+        if (asks)
+            f.dialogs().setNextAnswer(QMessageBox::No);
+        QVERIFY(f.trigger("actExit"));
+        QCOMPARE(questions(f), std::size_t(asks ? 1 : 0));
+        QVERIFY(!w->isVisible());
+        if (asks) {
+            const UserDialogs::Shown& question = f.dialogs().shown().back();
+            QCOMPARE(question.caption, QStringLiteral("Attention"));
+            QCOMPARE(question.text, QStringLiteral("Save project"));
+        }
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
+    void exitAnswers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QByteArray>("delimiterOnDisk");
+        QTest::newRow("Yes saves and closes") << int(QMessageBox::Yes) << true << QByteArray("delim=,");
+        QTest::newRow("No closes without saving") << int(QMessageBox::No) << true << QByteArray("delim=|");
+        QTest::newRow("Cancel keeps the window") << int(QMessageBox::Cancel) << false << QByteArray("delim=|");
+    }
+
+    void exitAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(QByteArray, delimiterOnDisk);
+        MainWindowFixture f;
+        f.write(QStringLiteral("work/p.ql"), kProject);
+        T_FRMain* w = f.open(f.path(QStringLiteral("work/p.ql")));
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        f.dialogs().setNextAnswer(QMessageBox::StandardButton(answer));
+        QVERIFY(f.trigger("actExit"));
+        QCOMPARE(!w->isVisible(), closes);
+        QVERIFY(f.read(QStringLiteral("work/p.ql")).contains(delimiterOnDisk));
+    }
+
+    void titleBarCloseAsksLikeExit()
+    {
+        MainWindowFixture f;
+        f.write(QStringLiteral("work/p.ql"), kProject);
+        T_FRMain* w = f.open(f.path(QStringLiteral("work/p.ql")));
+        f.widget<QLineEdit>("EdTextFile")->setText(QStringLiteral("other.csv"));
+        f.dialogs().setNextAnswer(QMessageBox::Cancel);
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QCOMPARE(questions(f), std::size_t{1});
+        f.dialogs().setNextAnswer(QMessageBox::No);
+        QVERIFY(w->close());
+        QCOMPARE(questions(f), std::size_t{2});
+    }
+
+    void failedSaveSaysSoAndKeepsTheWindowOpen()
+    {
+        MainWindowFixture f;
+        f.open();
+        // Save As into a folder that does not exist.
+        const QString missing = f.path(QStringLiteral("work/nowhere/p.ql"));
+        f.dialogs().setNextFileName(missing);
+        QVERIFY(f.trigger("actSaveAs"));
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
+        const UserDialogs::Shown& error = f.dialogs().shown()[0];
+        QCOMPARE(error.kind, UserDialogs::Kind::Error);
+        QVERIFY2(error.text.contains(missing), qPrintable(error.text));
+        QVERIFY2(error.text.contains(QStringLiteral("No such file or directory")), qPrintable(error.text));
+        QVERIFY(!f.exists(QStringLiteral("prog/stencilor.ini")));
+
+        // Exit with Yes whose save fails (here the program settings file cannot be written, since
+        // a folder stands in its place): the error is shown and the window stays open.
+        const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
+        f.dialogs().setNextFileName(path);
+        QVERIFY(f.trigger("actLoad"));
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        QVERIFY(QDir(f.path(QStringLiteral("prog"))).mkdir(QStringLiteral("stencilor.ini")));
+        f.dialogs().clearRecords();
+        f.dialogs().setNextAnswer(QMessageBox::Yes);
+        QVERIFY(f.trigger("actExit"));
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{2});
+        QCOMPARE(f.dialogs().shown()[1].kind, UserDialogs::Kind::Error);
+        QVERIFY2(f.dialogs().shown()[1].text.contains(f.settingsPath()), qPrintable(f.dialogs().shown()[1].text));
+        QVERIFY(f.window()->isVisible());
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+};
+
+QTEST_MAIN(ProjectCommandsWindowTest)
+#include "ProjectCommandsWindowTest.moc"
