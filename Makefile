@@ -2,8 +2,9 @@
 
 JOBS ?= $(shell nproc)
 EXAMPLE := examples/cards
+FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build debug test test-core asan bench demo format clean
+.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo format clean
 
 all: build
 
@@ -18,7 +19,9 @@ debug: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
-# Every test: the core alone (proves it needs no Qt), then the full build with the command line.
+# Every test: the core alone (proves it needs no Qt), then the full build with the command line,
+# then all of it again under AddressSanitizer and UndefinedBehaviorSanitizer, then a short run
+# of every fuzz program.
 test: deps
 	cmake --preset core
 	cmake --build --preset core -j $(JOBS)
@@ -26,14 +29,26 @@ test: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 	ctest --preset debug -j $(JOBS)
+	$(MAKE) asan
+	$(MAKE) fuzz
 
 asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
+# The libFuzzer programs (clang), each run for FUZZ_SECONDS from the seed corpus in fuzz/corpus/.
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	fuzz/run.sh $(FUZZ_SECONDS)
+
 bench: build
 	bench/run.sh
+
+# A 1 GB data file, a 50 MB line, 100,000 fields and a 100 MB template: peak memory and time.
+big-inputs: build
+	bench/big_inputs.sh
 
 demo: build
 	rm -rf $(EXAMPLE)/out

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
     python3
+    clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
 )
 

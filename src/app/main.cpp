@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -56,6 +57,10 @@ int openWindow(int& argc, char** argv, const std::string& project)
 int main(int argc, char** argv)
 {
     using namespace stencilor;
+    // Under a file-size limit (ulimit -f, a quota) a write past it would end the program with
+    // SIGXFSZ in the middle of a file; ignored, the write fails with EFBIG like one to a full
+    // disk, so the partial file is removed and the error reported.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = parseCommandLine(args);
     // Options mean the command line, without a window and without a display.

@@ -107,4 +107,20 @@ bool isNormalized(std::string_view text)
     return text.empty() || text.back() == '\n';
 }
 
+bool normalizesTo(std::string_view raw, std::string_view normalized)
+{
+    // A normalized text normalizes to itself, so equal bytes settle it at the cost of a compare.
+    if (raw == normalized)
+        return true;
+    LineCursor cursor(raw);
+    std::size_t pos = 0;
+    for (std::string_view line; cursor.next(line);) {
+        if (normalized.size() - pos < line.size() + 2 || normalized.compare(pos, line.size(), line) != 0 ||
+            normalized[pos + line.size()] != '\r' || normalized[pos + line.size() + 1] != '\n')
+            return false;
+        pos += line.size() + 2;
+    }
+    return pos == normalized.size();
+}
+
 } // namespace stencilor

@@ -49,4 +49,8 @@ std::string normalizeLineEnds(std::string_view text);
 // by CR, and a non-empty text ends with CR LF.
 bool isNormalized(std::string_view text);
 
+// True when normalizeLineEnds(raw) == normalized, found without building that text.
+// `normalized` must be normalized (as normalizeLineEnds gives it).
+bool normalizesTo(std::string_view raw, std::string_view normalized);
+
 } // namespace stencilor

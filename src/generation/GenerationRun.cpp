@@ -94,7 +94,7 @@ public:
 private:
     // Puts the record's text into m_text: the template with the rules applied in table order,
     // each to the whole text the rules before it produced. The template compiled for the rule
-    // list gives that text in one pass; it is compiled again when the template file's bytes or
+    // list gives that text in one pass; it is compiled again when the template file's text or
     // the rules' identifiers change, and a record whose values could make the one pass differ
     // gets the rules one by one.
     void renderRecord(const ProjectSettings& s, std::string_view line)
@@ -110,9 +110,18 @@ private:
             m_fieldNumbers.push_back(static_cast<std::size_t>(field));
             widest = std::max(widest, static_cast<std::size_t>(field));
         }
-        if (!m_compiled || m_raw != m_compiledRaw || !m_template.isFor(m_identifiers)) {
-            std::swap(m_raw, m_compiledRaw);
-            m_template.compile(normalizeLineEnds(m_compiledRaw), m_identifiers);
+        if (!m_compiled || templateChanged() || !m_template.isFor(m_identifiers)) {
+            // A small template keeps the bytes it was compiled from, for a plain compare at the
+            // next record; a big one is compared with the compiled text line by line instead, so
+            // that no third copy of it is held.
+            m_compiledRawKept = m_raw.size() <= kKeptTemplateBytes;
+            if (m_compiledRawKept) {
+                std::swap(m_raw, m_compiledRaw);
+                m_template.compile(normalizeLineEnds(m_compiledRaw), m_identifiers);
+            } else {
+                std::string().swap(m_compiledRaw);
+                m_template.compile(normalizeLineEnds(m_raw), m_identifiers);
+            }
             m_compiled = true;
         }
 
@@ -134,6 +143,12 @@ private:
         }
     }
 
+    // True when the template file read for this record differs from the one compiled.
+    bool templateChanged() const
+    {
+        return m_compiledRawKept ? m_raw != m_compiledRaw : !normalizesTo(m_raw, m_template.text());
+    }
+
     // EnsureFolder, remembered for the rest of the run so each folder is checked once.
     bool ensureFolder(const std::string& folder)
     {
@@ -146,8 +161,11 @@ private:
     }
 
     RunHost& m_host;
+    // Templates up to this size keep a copy of the bytes they were compiled from.
+    static constexpr std::size_t kKeptTemplateBytes = std::size_t{1} << 20;
     std::string m_raw;         // the template file as read for this record
-    std::string m_compiledRaw; // the template file as read when m_template was compiled
+    std::string m_compiledRaw; // the template file as read when m_template was compiled, if kept
+    bool m_compiledRawKept = false;
     CompiledTemplate m_template;
     bool m_compiled = false;
     std::vector<std::string_view> m_identifiers; // of the rules in use, into the settings

@@ -12,8 +12,9 @@ namespace stencilor {
 
 // The INI format as read and written here
 // ---------------------------------------
-// A file is a list of lines. Both CR LF and LF end a line when reading; the style of the first
-// line end is the file's style, and every line is written back with it (a new file gets LF).
+// A file is a list of lines. Both CR LF and LF end a line when reading (every CR before the LF
+// belongs to the line end); the style of the first line end is the file's style, and every line
+// is written back with it (a new file gets LF).
 // A line whose first character after spaces and tabs is "[" is a section header; the name is the
 // text up to the first "]" (or the end of the line), trimmed of spaces and tabs. Within a section,
 // a key line is any line that holds "="; the key is the text before the first "=", trimmed of
@@ -271,7 +272,9 @@ IniFile IniFile::parse(std::string_view text)
             line = text.substr(pos, end - pos);
             pos = end + 1;
         }
-        if (!line.empty() && line.back() == '\r')
+        // Every CR before the LF belongs to the line end (CR CR LF is left by a broken conversion):
+        // a CR kept at the end of a line would be written back as a CR LF line end and read as one.
+        while (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         file.m_lines.emplace_back(line);
     }

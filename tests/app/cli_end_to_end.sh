@@ -82,6 +82,11 @@ written=$(find "$work/big/out" -name 'r[0-9]*' | wc -l)
 check "Ctrl-C stops early" test "$written" -lt 400000
 check "Ctrl-C closes the report" bash -c "tail -c 21 '$work/big/out/report.html' | grep -q '^  </TABLE>'"
 check "Ctrl-C report rows match files" test "$(grep -c '<a href=' "$work/big/out/report.html")" -eq "$written"
+# The file in progress when Ctrl-C came is finished like every other: each r<N> holds v<N>.
+check "Ctrl-C leaves every file complete" python3 -c 'import os, sys
+d = sys.argv[1]
+sys.exit(any(open(os.path.join(d, f), "rb").read() != b"v%s\r\n" % f[1:].encode() for f in os.listdir(d) if f[0] == "r" and f[1:].isdigit()))' \
+    "$work/big/out"
 check "Ctrl-C summary" grep -q 'stopped after' "$work/big.err"
 
 # The same bytes as the shared peer script, where the shared benchmark folder is present.

@@ -49,6 +49,11 @@ TEST(TextLines, NormalizingEqualsSplittingAndJoining)
         EXPECT_EQ(normalizeLineEnds(text), joined) << testing::PrintToString(text);
         EXPECT_TRUE(isNormalized(joined)) << testing::PrintToString(joined);
         EXPECT_EQ(isNormalized(text), text == joined) << testing::PrintToString(text);
+        for (const std::string& other : texts) {
+            const std::string normalized = normalizeLineEnds(other);
+            EXPECT_EQ(normalizesTo(text, normalized), joined == normalized)
+                << testing::PrintToString(text) << " " << testing::PrintToString(normalized);
+        }
     }
 }
 

@@ -145,11 +145,15 @@ TEST(IniFileRead, BothLineEndStylesAndAByteOrderMark)
         "[s]\nk=v\nj=w\n",
         "[s]\nk=v\r\nj=w",
         "\xEF\xBB\xBF[s]\nk=v\nj=w\n",
+        // Stray CRs before a line feed belong to the line end.
+        "[s]\nk=v\r\r\nj=w\r\r\r\n",
     };
     for (const std::string& text : texts) {
         const IniFile ini = IniFile::parse(text);
         EXPECT_EQ(ini.value("s", "k"), "v") << text;
         EXPECT_EQ(ini.value("s", "j"), "w") << text;
+        // A line written back reads the same: no CR is left to turn into a line end.
+        EXPECT_EQ(IniFile::parse(ini.text()).text(), ini.text()) << text;
     }
 }
 

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Big inputs: a 1 GB data file, a 50 MB single line, a line of 100,000 fields and a 100 MB
+# template, each through `stencilor --check` and `stencilor --run` under /usr/bin/time -v.
+# Prints the peak memory and the time of every command, and fails when a command crashes or its
+# peak memory exceeds its bound plus MARGIN_MB (default 64):
+#   --check  three times the longest line: the read buffer carries the line in progress, and
+#            the sample line and the widest line are kept as copies (the file is read in blocks);
+#   --run    the data file (read whole), twice the template (as read for the record and as
+#            compiled) and the largest generated file.
+# The files go to a folder under TMPDIR (default /tmp) and are deleted afterwards; about 2.5 GB
+# of free space are needed.
+# usage: bench/big_inputs.sh   (STENCILOR=path/to/stencilor, default build/release/stencilor)
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bin=${STENCILOR:-$top/build/release/stencilor}
+margin_mb=${MARGIN_MB:-64}
+if [ ! -x "$bin" ]; then
+    echo "big_inputs: $bin is missing (make build)" >&2
+    exit 2
+fi
+work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-big.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "generating the inputs in $work ..."
+python3 - "$work" <<'PY'
+import os, sys
+d = sys.argv[1]
+def project(name, data, template, rules, extra=""):
+    with open("%s/%s.ql" % (d, name), "w") as f:
+        f.write("[setup]\ndelim=;\ntextfile=%s\ntemplatefile=%s\noutputdir=%s/out-%s\n%s"
+                "rulesCount=%d\n[rules]\n" % (data, template, d, name, extra, len(rules) + 1))
+        for i, (field, ident) in enumerate(rules, 1):
+            f.write("ColFld%d=Field %d\nColTemp%d=%s\n" % (i, field, i, ident))
+
+# 1 GB: 100,000 records of 10 kB, 100 fields each; each record writes a small file of its own.
+filler = ";".join("field%03d-" % k + "x" * 90 for k in range(99))
+with open(d + "/gigabyte.csv", "w") as f:
+    for i in range(100000):
+        f.write("rec%06d;%s\n" % (i, filler))
+with open(d + "/small.txt", "w") as f:
+    f.write("<p>%A% / %B%</p>\n")
+project("gigabyte", "gigabyte.csv", "small.txt", [(1, "%A%"), (50, "%B%")], "nameFromTemp=1\nedTemp=g?.txt\n")
+
+# 50 MB in one line without a line end: one record whose field 2 is nearly all of it.
+with open(d + "/oneline.csv", "w") as f:
+    f.write("head;" + "y" * (50 * 1024 * 1024) + ";tail")
+project("oneline", "oneline.csv", "small.txt", [(1, "%A%"), (2, "%B%")],
+        "nameFromFld=1\nFileNameFld=Field 3\nAddExt=1\nedExt=htm\n")
+
+# 100,000 fields in a line, five such lines; rules, file name and report reach the last field.
+with open(d + "/wide.csv", "w") as f:
+    for i in range(5):
+        f.write(";".join("r%dc%d" % (i, k) for k in range(1, 100001)) + "\n")
+project("wide", "wide.csv", "small.txt", [(1, "%A%"), (100000, "%B%")],
+        "nameFromFld=1\nFileNameFld=Field 100000\nreport=1\nreport_fld=FileName;Field 99999;Field 100000;\n")
+
+# 100 MB template with an identifier in every kilobyte, three records.
+block = "<div>" + "t" * 1000 + " %Name% </div>\r\n"
+with open(d + "/big.html", "w") as f:
+    for _ in range(100 * 1024 * 1024 // len(block)):
+        f.write(block)
+with open(d + "/three.csv", "w") as f:
+    f.write("Ann;1\nBob;2\nCid;3\n")
+project("template", "three.csv", "big.html", [(1, "%Name%")], "nameFromTemp=1\nedTemp=t?.html\n")
+PY
+
+status=0
+printf '%-9s %-6s %10s %10s %10s %8s  %s\n' case command "input MB" "peak MB" "bound MB" "time s" result
+mb() { awk "BEGIN { printf \"%.1f\", $1 / 1048576 }"; }
+measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
+    local name=$1 command=$2 input=$3 bound=$4
+    /usr/bin/time -v -o "$work/time.txt" "$bin" "--$command" "$work/$name.ql" >"$work/out.txt" 2>"$work/err.txt"
+    local code=$?
+    local peak_kb elapsed
+    peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+    elapsed=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" |
+        awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
+    local bound_kb=$((bound / 1024 + margin_mb * 1024))
+    local result=ok
+    if [ "$code" -ne 0 ]; then
+        result="FAILED: exit status $code: $(head -c 200 "$work/err.txt")"
+        status=1
+    elif [ "$peak_kb" -gt "$bound_kb" ]; then
+        result="FAILED: peak memory over the bound"
+        status=1
+    fi
+    printf '%-9s %-6s %10s %10s %10s %8s  %s\n' "$name" "$command" "$(mb "$input")" "$(mb $((peak_kb * 1024)))" \
+        "$(mb $((bound_kb * 1024)))" "$elapsed" "$result"
+    rm -rf "$work/out-$name"
+}
+size() { stat -c %s "$work/$1"; }
+
+gigabyte=$(size gigabyte.csv) oneline=$(size oneline.csv) wide=$(size wide.csv) three=$(size three.csv)
+small=$(size small.txt) big=$(size big.html)
+measure gigabyte check "$gigabyte" $((3 * gigabyte / 100000))
+measure gigabyte run "$gigabyte" $((gigabyte + 2 * small + 1024))
+measure oneline check "$oneline" $((3 * oneline))
+measure oneline run "$oneline" $((oneline + 2 * small + oneline))
+measure wide check "$wide" $((3 * wide / 5))
+measure wide run "$wide" $((wide + 2 * small + 1024))
+measure template check "$three" $((3 * three))
+measure template run "$big" $((three + 2 * big + big))
+exit $status

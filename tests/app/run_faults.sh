@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The stencilor executable under faults it cannot prevent: killed outright at random moments
+# (every file present, except at most the one being written, is byte for byte a finished run's,
+# and rerunning completes the job), interrupted by Ctrl-C at random moments (no file left
+# incomplete, the report written), and a disk that fills up mid-run (the run stops with the
+# "Cannot create file" error, the files written before stay whole and no partial file is left).
+# usage: STENCILOR=path/to/stencilor run_faults.sh   (KILLS, SEED optional)
+set -uo pipefail
+bin=${STENCILOR:?set STENCILOR to the executable}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+check() { # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $name" >&2
+        failures=$((failures + 1))
+    fi
+}
+now_ms() { date +%s%3N; }
+
+seed=${SEED:-$RANDOM}
+RANDOM=$seed
+echo "random seed $seed (SEED=$seed reproduces the kill moments)"
+
+# job DIR RECORDS BIG_RECORD: a data file of RECORDS records (record BIG_RECORD, when not 0, with
+# a field of 200 kB), a template of about 4 kB that names each field several times, and a project
+# per output folder: DIR/<name>.ql writes into DIR/<name>, files sorted into ten subfolders.
+job() {
+    python3 - "$@" <<'PY'
+import sys
+folder, records, big = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(folder + "/data.csv", "w") as f:
+    for i in range(1, records + 1):
+        value = "x" * 200000 if i == big else "value %d" % i
+        f.write("rec%05d;group%d;%s\n" % (i, i % 10, value))
+with open(folder + "/card.html", "w") as f:
+    f.write("<html><body>\n" + "<p>%Id% in %Group%: %Value%</p>\n" * 120 + "</body></html>\n")
+for name in ("ref", "out"):
+    with open("%s/%s.ql" % (folder, name), "w") as f:
+        f.write("[setup]\ndelim=;\ntextfile=data.csv\ntemplatefile=card.html\noutputdir=%s/%s\n"
+                "nameFromFld=1\nFileNameFld=Field 1\nAddExt=1\nedExt=*.htm\nCopyDirFld=1\ndirectoryFile=Field 2\n"
+                "report=1\nreport_fld=FileName;Field 3;\nrulesCount=4\n[rules]\nColFld1=Field 1\nColTemp1=%%Id%%\n"
+                "ColFld2=Field 2\nColTemp2=%%Group%%\nColFld3=Field 3\nColTemp3=%%Value%%\n" % (folder, name))
+PY
+}
+
+# compare_with_reference DIR: every file under DIR/out equals DIR/ref's, except at most one that
+# is a beginning of it (the file being written). Sets $present and $torn.
+compare_with_reference() {
+    present=0
+    torn=0
+    local strangers=0 file
+    while IFS= read -r -d '' file; do
+        present=$((present + 1))
+        local ref="$1/ref/${file#"$1/out/"}"
+        if [ ! -f "$ref" ]; then
+            strangers=$((strangers + 1))
+        elif ! cmp -s "$file" "$ref"; then
+            torn=$((torn + 1))
+            # A torn file must at least be the first part of the finished one.
+            cmp -s -n "$(stat -c %s "$file")" "$file" "$ref" || strangers=$((strangers + 1))
+        fi
+    done < <(find "$1/out" -type f ! -name report.html -print0 2>/dev/null)
+    check "only files of a finished run" test "$strangers" -eq 0
+    check "at most the file in progress is incomplete" test "$torn" -le 1
+}
+
+# Killed outright at random moments.
+mkdir "$work/kill"
+job "$work/kill" 3000 0
+started=$(now_ms)
+"$bin" --run --quiet "$work/kill/ref.ql"
+check "reference run" test $? -eq 0
+duration=$(($(now_ms) - started))
+check "reference run writes every file" test "$(find "$work/kill/ref" -name '*.htm' | wc -l)" -eq 3000
+mid_run=0
+for round in $(seq "${KILLS:-8}"); do
+    # Odd rounds kill outright; even rounds press Ctrl-C, which must finish the file in progress
+    # and the report before the program ends.
+    signal=KILL
+    [ $((round % 2)) -eq 0 ] && signal=INT
+    rm -rf "$work/kill/out"
+    "$bin" --run --quiet "$work/kill/out.ql" &
+    pid=$!
+    delay=$((RANDOM % (duration * 9 / 10 + 1)))
+    sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
+    kill -"$signal" "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    status=$?
+    compare_with_reference "$work/kill"
+    echo "SIG$signal after $delay ms: $present files present, $torn incomplete, exit status $status"
+    [ "$present" -gt 0 ] && [ "$present" -lt 3000 ] && mid_run=$((mid_run + 1))
+    if [ "$signal" = INT ] && [ "$present" -lt 3000 ] && [ "$status" -ne 0 ]; then
+        check "Ctrl-C exits 130" test "$status" -eq 130
+        check "Ctrl-C finishes the file in progress" test "$torn" -eq 0
+        check "Ctrl-C writes the report of the files written" \
+            test "$(grep -c '<a href=' "$work/kill/out/report.html")" -eq "$present"
+        check "Ctrl-C closes the report" bash -c "tail -c 9 '$work/kill/out/report.html' | grep -q '</HTML>'"
+    fi
+done
+# Running the job again over what a kill left finishes it.
+"$bin" --run --quiet "$work/kill/out.ql"
+check "rerun after a kill exits 0" test $? -eq 0
+check "rerun gives the finished run's files" diff -r -q -x report.html "$work/kill/out" "$work/kill/ref"
+
+# A disk that fills up mid-run.
+mkdir "$work/full"
+job "$work/full" 60 40
+"$bin" --run --quiet "$work/full/ref.ql"
+check "full-disk reference run" test $? -eq 0
+full_disk_checks() { # full_disk_checks NAME STATUS: the outcome of a run whose disk filled up
+    check "$1: exit status 1" test "$2" -eq 1
+    compare_with_reference "$work/full"
+    check "$1: no incomplete file" test "$torn" -eq 0
+    if [ -f "$work/full/out/report.html" ]; then
+        check "$1: a report written is complete" bash -c "tail -c 9 '$work/full/out/report.html' | grep -q '</HTML>'"
+    fi
+}
+# A file-size limit, as a quota sets one: the card with the 200 kB field does not fit.
+prlimit --fsize=65536 "$bin" --run --quiet "$work/full/out.ql" 2>"$work/full/err"
+full_disk_checks "file-size limit" $?
+check "file-size limit: the error names the file and the reason" test "$(cat "$work/full/err")" = \
+    "Cannot create file \"$work/full/out/group0/rec00040.htm\". File too large"
+check "file-size limit: the 39 cards before are there" test "$present" -eq 39
+check "file-size limit: the report lists them" test "$(grep -c '<a href=' "$work/full/out/report.html")" -eq 39
+# A real full disk: a small tmpfs, mounted in a mount namespace of this test alone, that fills
+# up after some twenty cards.
+rm -rf "$work/full/out"
+mkdir "$work/full/out"
+export bin work
+if unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out"' 2>/dev/null; then
+    unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out" || exit 99
+        "$bin" --run --quiet "$work/full/out.ql" 2>"$work/full/err"
+        status=$?
+        cp -r "$work/full/out" "$work/full/kept"
+        exit $status'
+    status=$?
+    rm -rf "$work/full/out" && mv "$work/full/kept" "$work/full/out"
+    full_disk_checks "full tmpfs" $status
+    check "full tmpfs: the error is the system's" \
+        grep -qE '^Cannot create file ".*/rec000[0-9]{2}\.htm"\. No space left on device$' "$work/full/err"
+    check "full tmpfs: the disk held some cards" test "$present" -gt 5 -a "$present" -lt 39
+    echo "full tmpfs: $present cards written before the disk was full"
+else
+    echo "skipped: a full tmpfs (no mount namespace here); the file-size limit stands in for it"
+fi
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
