@@ -3,6 +3,7 @@
 #include "app/ConsoleHost.h"
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
+#include "generation/ProjectCheck.h"
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
@@ -83,7 +84,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
 
     ConsoleHost::installInterruptHandler();
     const auto started = std::chrono::steady_clock::now();
-    const RunSummary summary = run.actRunExecute();
+    const RunSummary summary = run.actRunExecute(parsed.records);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     if (summary.outcome == RunOutcome::NotStarted)
@@ -114,6 +115,23 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     return kExitOk;
 }
 
+// --dry-run: everything a run does but the writing; the findings as a table on stdout.
+int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
+                  std::ostream& err)
+{
+    const ProjectInput project = openProject(parsed, err);
+    if (project.status != kExitOk)
+        return project.status;
+    const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
+    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records);
+    if (!report.started) {
+        err << report.message << '\n';
+        return kExitNotStarted;
+    }
+    out << formatCheckTable(report) << std::flush;
+    return report.findings.empty() ? kExitOk : kExitFindings;
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
@@ -123,13 +141,23 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     app.set_version_flag("--version", std::string("stencilor ") + STENCILOR_VERSION);
     bool run = false;
     bool check = false;
+    bool dryRun = false;
     app.add_flag("--run", run, "Generate the files of PROJECT without a window");
     app.add_flag("--check", check, "Print the data file's field count, sample line and widest line");
+    app.add_flag("--dry-run", dryRun,
+                 "Do everything a run does but write: list records without a name, colliding names, names\n"
+                 "leaving the output folder, records with too few fields, and unused or skipped rules");
     app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
     app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
+    std::string records;
+    CLI::Option* recordsOption =
+        app.add_option("--records", records,
+                       "With --run or --dry-run: only records A to B (A-B, A-, -B or A), numbered as the\n"
+                       "name template counts them (the first line of the data file is record 1)");
     app.add_option("project", parsed.project, "The project file (.ql)");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
-               "64 usage error, 130 stopped by Ctrl-C (the file in progress and the report are finished).");
+               "64 usage error, 130 stopped by Ctrl-C (the file in progress and the report are finished).\n"
+               "Exit status of --dry-run: 0 nothing found, 3 findings listed, 2 the check did not start.");
 
     // CLI11 wants the arguments in reverse order, without the program name.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -154,13 +182,21 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         parsed.text = "stencilor: " + why + "\n" + kUsageHint;
         return parsed;
     };
-    if (run && check)
-        return usageError("--run and --check cannot be combined");
-    if ((run || check) && parsed.project.empty())
-        return usageError(std::string(run ? "--run" : "--check") + " needs a project file");
+    if (int(run) + int(check) + int(dryRun) > 1)
+        return usageError("--run, --check and --dry-run cannot be combined");
+    if ((run || check || dryRun) && parsed.project.empty())
+        return usageError(std::string(run ? "--run" : check ? "--check" : "--dry-run") + " needs a project file");
     if ((parsed.quiet || parsed.openReport) && !run)
         return usageError("--quiet and --open-report go with --run");
-    parsed.command = run ? Command::Run : check ? Command::Check : Command::OpenWindow;
+    if (recordsOption->count() > 0) {
+        if (!run && !dryRun)
+            return usageError("--records goes with --run or --dry-run");
+        const std::optional<RecordRange> range = parseRecordRange(records);
+        if (!range)
+            return usageError("--records wants A-B with 1 <= A <= B, not \"" + records + "\"");
+        parsed.records = *range;
+    }
+    parsed.command = run ? Command::Run : check ? Command::Check : dryRun ? Command::DryRun : Command::OpenWindow;
     return parsed;
 }
 
@@ -171,6 +207,8 @@ int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolde
         return runProject(parsed, programFolder, err);
     case Command::Check:
         return checkProject(parsed, programFolder, out, err);
+    case Command::DryRun:
+        return dryRunProject(parsed, programFolder, out, err);
     case Command::Help:
     case Command::Version:
         out << parsed.text << '\n';

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generation/RecordRange.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -7,13 +9,14 @@
 namespace stencilor {
 
 // What the command line asks for.
-enum class Command { OpenWindow, Run, Check, Help, Version, UsageError };
+enum class Command { OpenWindow, Run, Check, DryRun, Help, Version, UsageError };
 
 struct ParsedCommandLine {
     Command command = Command::OpenWindow;
     std::string project;     // the one positional argument, as given (may be empty)
     bool quiet = false;      // --quiet: only errors on stderr
     bool openReport = false; // --open-report: open report.html when the run wrote it
+    RecordRange records;     // --records A-B: only these records (every record by default)
     std::string text;        // help text, version text, or the usage error
 };
 
@@ -22,6 +25,7 @@ enum ExitStatus : int {
     kExitOk = 0,
     kExitError = 1,      // an error was reported during the run
     kExitNotStarted = 2, // the run or the check did not start
+    kExitFindings = 3,   // --dry-run found something to report
     kExitUsage = 64,
     kExitInterrupted = 130,
 };
@@ -29,8 +33,9 @@ enum ExitStatus : int {
 // Parses the arguments after the program name; switches and the project may come in any order.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
-// Runs --run or --check for `parsed` and returns the exit status; messages go to `err`, the
-// check's three lines to `out`. `programFolder` ends with "/" (where a bare project path lies).
+// Runs --run, --check or --dry-run for `parsed` and returns the exit status; messages go to
+// `err`, the check's three lines and the dry run's table to `out`. `programFolder` ends with "/" (where a bare project
+// path lies).
 int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
                 std::ostream& err);
 

@@ -178,7 +178,7 @@ private:
 
 } // namespace
 
-RunSummary GenerationRun::actRunExecute()
+RunSummary GenerationRun::actRunExecute(RecordRange records)
 {
     RunSummary summary;
     if (m_host.currentSettings().delim.empty()) {
@@ -214,14 +214,18 @@ RunSummary GenerationRun::actRunExecute()
         summary.error = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
         failed = true;
     } else {
-        summary.recordCount = countLines(data);
+        const std::uint64_t lines = countLines(data);
+        const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
+        summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
         m_host.progress(0, summary.recordCount);
         RecordWriter writer(m_host);
         LineCursor cursor(data);
         std::string_view line;
+        for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
+            cursor.next(line);
         for (std::uint64_t i = 0; i < summary.recordCount && m_running; ++i) {
             cursor.next(line);
-            if (!writer.process(line, i + 1, report, summary)) {
+            if (!writer.process(line, first + i, report, summary)) {
                 failed = true;
                 break;
             }

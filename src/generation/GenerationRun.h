@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generation/ContentReport.h"
+#include "generation/RecordRange.h"
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
@@ -48,7 +49,7 @@ enum class RunOutcome {
 // What a run did, for the summary line.
 struct RunSummary {
     RunOutcome outcome = RunOutcome::NotStarted;
-    std::uint64_t recordCount = 0;      // data lines when the run started
+    std::uint64_t recordCount = 0;      // data lines when the run started (of the range, in a partial run)
     std::uint64_t recordsProcessed = 0; // records taken through all steps
     std::uint64_t filesWritten = 0;
     std::uint64_t skippedNoName = 0;  // no usable name
@@ -74,8 +75,9 @@ public:
     }
 
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
-    // messages reach the user through the host.
-    RunSummary actRunExecute();
+    // messages reach the user through the host. With `records`, only the data lines of that span
+    // are taken through the steps (a partial run); record numbers stay the lines' own.
+    RunSummary actRunExecute(RecordRange records = {});
     // Ends the run after the record in progress.
     void actStopExecute() { m_running = false; }
     bool isRunning() const { return m_running; }

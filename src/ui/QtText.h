@@ -5,7 +5,6 @@
 // conversion is UTF-8 both ways. Bytes that are not valid UTF-8 show as replacement characters.
 
 #include <QString>
-
 #include <string>
 #include <string_view>
 

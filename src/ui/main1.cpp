@@ -246,6 +246,9 @@ void T_FRMain::createActions()
     actStop = action("actStop", QStringLiteral("Stop"), icon("media-playback-stop", QStyle::SP_MediaStop));
     actExit = action("actExit", QStringLiteral("Exit"), icon("application-exit", QStyle::SP_DialogCloseButton));
     actAbout = action("About2", QStringLiteral("About"), QIcon());
+    actCheck = action("actCheck", QStringLiteral("Check"), QIcon());
+    actCheck->setToolTip(QStringLiteral("Check what a run would write, without writing"));
+    actPreviewOutput = action("actPreviewOutput", QStringLiteral("Preview output"), QIcon());
 
     connect(actLoad, &QAction::triggered, this, &T_FRMain::actLoadExecute);
     connect(actNew, &QAction::triggered, this, &T_FRMain::actNewExecute);
@@ -255,6 +258,8 @@ void T_FRMain::createActions()
     connect(actStop, &QAction::triggered, this, &T_FRMain::actStopExecute);
     connect(actExit, &QAction::triggered, this, &T_FRMain::actExitExecute);
     connect(actAbout, &QAction::triggered, this, &T_FRMain::About2Click);
+    connect(actCheck, &QAction::triggered, this, &T_FRMain::actCheckExecute);
+    connect(actPreviewOutput, &QAction::triggered, this, &T_FRMain::actPreviewOutputExecute);
 }
 
 void T_FRMain::createMenu()
@@ -267,6 +272,9 @@ void T_FRMain::createMenu()
     project->addActions({actRun, actStop});
     project->addSeparator();
     project->addAction(actExit);
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("Tools1"));
+    tools->addActions({actCheck, actPreviewOutput});
     QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("About1"));
     about->addAction(actAbout);
@@ -286,6 +294,8 @@ QWidget* T_FRMain::createToolbarBand()
     btnStop = actionButton("btnStop", actStop);
     for (QToolButton* button : {btnLoad, SpeedButton1, btnSave, btnSaveAs, btnRun, btnStop})
         layout->addWidget(button);
+    layout->addSpacing(8);
+    layout->addWidget(createRecordRangeBox());
     layout->addStretch(1);
 
     Label5 = new QLabel(QStringLiteral("Stencilor"));

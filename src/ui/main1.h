@@ -7,6 +7,7 @@
 
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
+#include "generation/RecordRange.h"
 #include "project/ProjectSettings.h"
 #include "ui/MainRunHost.h"
 #include "ui/ProgramLauncher.h"
@@ -28,11 +29,14 @@ class QModelIndex;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTableView;
 class QToolButton;
 
 namespace stencilor::ui {
 
+class CheckDialog;
+class RecordPreviewDialog;
 class RulesModel;
 class TExplorerButton;
 class TformSetupReport;
@@ -133,6 +137,17 @@ private:
     void SpeedButton14Click();
     void Label5Click();
 
+    // ---- the Tools menu (main1Tools.cpp)
+    // Checks the current settings as a run would, without writing, and shows the findings.
+    void actCheckExecute();
+    // Opens the data preview on the data file with record `record` (1-based) selected.
+    void showRecordInDataPreview(std::uint64_t record);
+    // Shows the output of the record chosen in the data preview (else the last one previewed).
+    void actPreviewOutputExecute();
+    // The Run command's record choice beside Run: every record, or records From to To.
+    QWidget* createRecordRangeBox();
+    RecordRange runRecords() const;
+
     // The exit comparison and its question; true when the window may close.
     bool exitCheck();
 
@@ -179,6 +194,13 @@ private:
     QAction* actStop = nullptr;
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
+    QAction* actCheck = nullptr;
+    QPointer<CheckDialog> m_checkDialog;
+    QAction* actPreviewOutput = nullptr;
+    QPointer<RecordPreviewDialog> m_recordPreview;
+    QCheckBox* chkRecords = nullptr;
+    QSpinBox* edRecFrom = nullptr;
+    QSpinBox* edRecTo = nullptr;
 
     // Toolbar.
     QToolButton* btnLoad = nullptr;

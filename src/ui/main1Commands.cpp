@@ -356,7 +356,7 @@ void T_FRMain::actRunExecute()
 {
     statusBar()->clearMessage();
     m_runHost.invalidateSettings();
-    const RunSummary summary = m_run.actRunExecute();
+    const RunSummary summary = m_run.actRunExecute(runRecords());
     m_lastRun = summary;
     if (summary.outcome != RunOutcome::NotStarted)
         statusBar()->showMessage(toQt(filesAndSkipsText(summary)));

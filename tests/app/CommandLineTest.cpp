@@ -2,6 +2,7 @@
 
 #include "TestUtil.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -23,6 +24,13 @@ TEST(CommandLine, ParsesSwitchesInAnyOrder)
         {{"--run", "--quiet", "p.ql"}, Command::Run, "p.ql", true, false},
         {{"--open-report", "p.ql", "--run", "--quiet"}, Command::Run, "p.ql", true, true},
         {{"--check", "p.ql"}, Command::Check, "p.ql", false, false},
+        {{"p.ql", "--dry-run"}, Command::DryRun, "p.ql", false, false},
+        {{"--dry-run"}, Command::UsageError, "", false, false},
+        {{"--dry-run", "--run", "p.ql"}, Command::UsageError, "", false, false},
+        {{"--dry-run", "--quiet", "p.ql"}, Command::UsageError, "", false, false},
+        {{"--records", "2-3", "p.ql"}, Command::UsageError, "", false, false},
+        {{"--run", "--records", "3-2", "p.ql"}, Command::UsageError, "", false, false},
+        {{"--run", "--records", "", "p.ql"}, Command::UsageError, "", false, false},
         {{"--help"}, Command::Help, "", false, false},
         {{"--version"}, Command::Version, "", false, false},
         {{"--run"}, Command::UsageError, "", false, false},
@@ -44,6 +52,9 @@ TEST(CommandLine, ParsesSwitchesInAnyOrder)
         EXPECT_EQ(parsed.openReport, c.openReport) << args;
     }
     EXPECT_NE(parseCommandLine({"--help"}).text.find("--open-report"), std::string::npos);
+    EXPECT_EQ(parseCommandLine({"p.ql", "--records", "2-5", "--run"}).records, (RecordRange{2, 5}));
+    EXPECT_EQ(parseCommandLine({"--dry-run", "--records=7-", "p.ql"}).records.first, 7u);
+    EXPECT_TRUE(parseCommandLine({"--run", "p.ql"}).records.isAll());
 }
 
 struct Outcome {
@@ -61,7 +72,7 @@ Outcome headless(const std::vector<std::string>& args, const std::string& progra
 TEST(CommandLine, MissingProjectDoesNotStart)
 {
     test::TempDir dir;
-    for (const char* option : {"--run", "--check"}) {
+    for (const char* option : {"--run", "--check", "--dry-run"}) {
         const Outcome outcome = headless({option, dir.file("none.ql")});
         EXPECT_EQ(outcome.status, kExitNotStarted) << option;
         EXPECT_EQ(outcome.err, "Cannot open file \"" + dir.file("none.ql") + "\". No such file or directory\n")
@@ -100,10 +111,51 @@ TEST(CommandLine, RunReportsStatusAndSummary)
     EXPECT_EQ(outcome.status, kExitOk);
     EXPECT_EQ(outcome.err, "");
 
+    std::filesystem::remove_all(dir.file("out"));
+    outcome = headless({"--run", "--records", "2-3", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/Ann.txt")));
+    EXPECT_EQ(dir.read("out/Bob.txt"), "Hello Bob\r\n");
+    EXPECT_TRUE(outcome.err.starts_with("1 file written, 1 record skipped (1 without a name), ")) << outcome.err;
+
     dir.write("bad.ql", "[setup]\ndelim=\"\"\n");
     outcome = headless({"--run", dir.file("bad.ql")});
     EXPECT_EQ(outcome.status, kExitNotStarted);
     EXPECT_EQ(outcome.err, "Please select field delimiter!\n");
+}
+
+TEST(CommandLine, DryRunListsFindingsAndWritesNothing)
+{
+    test::TempDir dir;
+    dir.write("d.csv", "Ann;1\nann;2\n;3\n");
+    dir.write("t.txt", "Hello %N%");
+    const std::string setup = "[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=" + dir.file("out") +
+                              "\nnameFromFld=1\nFileNameFld=Field 1\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=";
+    dir.write("p.ql", setup + "%N%\n");
+    Outcome outcome = headless({"--dry-run", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitFindings) << outcome.err;
+    EXPECT_EQ(outcome.out, "line  finding                  name  detail\n"
+                           "   2  same name ignoring case  ann   differs only in letter case from line 1 (\"Ann\"); "
+                           "a case-insensitive disk would merge them\n"
+                           "   3  no name                  -     the name field 1 is empty\n"
+                           "3 records checked, 2 findings\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+
+    outcome = headless({"--dry-run", "--records", "3", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitFindings);
+    EXPECT_EQ(outcome.out, "line  finding  name  detail\n"
+                           "   3  no name  -     the name field 1 is empty\n"
+                           "1 record checked, 1 finding\n");
+
+    dir.write("d.csv", "Ann;1\nBob;2\n");
+    outcome = headless({"--dry-run", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(outcome.out, "2 records checked, 0 findings\n");
+
+    dir.write("p.ql", "[setup]\ntextfile=d.csv\ntemplatefile=none.txt\n");
+    outcome = headless({"--dry-run", dir.file("p.ql")});
+    EXPECT_EQ(outcome.status, kExitNotStarted);
+    EXPECT_EQ(outcome.err, "\nTemplate file is empty or not defined\n");
 }
 
 } // namespace

@@ -32,6 +32,27 @@ check "example writes the report" grep -q '</HTML>' "$work/cards/out/report.html
 check "summary line" grep -q '^300 files written, 0 records skipped, report.html written, ' "$work/demo.err"
 check "no identifier left" bash -c "! grep -rl '%[A-Za-z]*%' '$work/cards/out' --include='*.htm'"
 
+# The check before writing: the example is clean, and a dry run writes nothing.
+cp -r "$top/examples/cards" "$work/drycards"
+(cd "$work/drycards" && "$bin" --dry-run cards.ql) >"$work/dry.out"
+check "example dry run exits 0" test $? -eq 0
+check "example dry run table" diff <(printf '300 records checked, 0 findings\n') "$work/dry.out"
+check "dry run writes nothing" test ! -e "$work/drycards/out"
+printf 'Ann;x\nann;y\n' >"$work/drycards/contacts.csv"
+(cd "$work/drycards" && "$bin" --dry-run cards.ql) >"$work/dry2.out"
+check "dry run with findings exits 3" test $? -eq 3
+check "dry run lists the case collision" grep -q '^   2  same name ignoring case  ' "$work/dry2.out"
+
+# A partial run writes and reports only the records asked for.
+cp -r "$top/examples/cards" "$work/partcards"
+(cd "$work/partcards" && "$bin" --run --records 11-15 cards.ql) 2>"$work/part.err"
+check "partial run exits 0" test $? -eq 0
+check "partial run writes five cards" test "$(find "$work/partcards/out" -name '*.htm' | wc -l)" -eq 5
+check "partial run reports five rows" test "$(grep -c '^<TR>' "$work/partcards/out/report.html")" -eq 5
+check "partial run summary" grep -q '^5 files written, 0 records skipped, report.html written, ' "$work/part.err"
+"$bin" --run --records 5-2 "$work/partcards/cards.ql" 2>/dev/null
+check "reversed range is a usage error" test $? -eq 64
+
 # Exit statuses.
 "$bin" --run "$work/missing.ql" 2>"$work/missing.err"
 check "missing project exits 2" test $? -eq 2

@@ -121,17 +121,18 @@ private slots:
         QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Field Identifier in Template file"));
         QCOMPARE(rules(f), QStringList{QStringLiteral(" -> ")});
 
-        // The menu: Project and About, with the commands in their order and no shortcuts.
+        // The menu: Project, Tools and About, with the commands in their order and no shortcuts.
         const QList<QAction*> menus = w->menuBar()->actions();
-        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.size(), 3);
         QStringList project;
         for (QAction* item : menus[0]->menu()->actions()) {
             project << (item->isSeparator() ? QStringLiteral("-") : item->text());
             QVERIFY(item->shortcut().isEmpty());
         }
         QCOMPARE(project, QString::fromLatin1("Load,New,Save,Save As,-,Run,Stop,-,Exit").split(u','));
-        QCOMPARE(menus[1]->menu()->actions().size(), 1);
-        QCOMPARE(menus[1]->menu()->actions()[0]->text(), QStringLiteral("About"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(menus[2]->menu()->actions().size(), 1);
+        QCOMPARE(menus[2]->menu()->actions()[0]->text(), QStringLiteral("About"));
         QCOMPARE(f.dialogs().shown().size(), std::size_t{0});
     }
 

@@ -1,0 +1,124 @@
+#include "generation/RecordPreview.h"
+
+#include "datasource/DataSourceCheck.h"
+#include "datasource/TextLines.h"
+#include "datasource/mLib.h"
+#include "generation/GenerationRun.h"
+#include "platform/FileSystem.h"
+#include "project/ProjectFile.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace stencilor {
+
+namespace {
+
+bool holdsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
+}
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
+}
+
+// Replaces `identifier` by `value` in the template pieces only, from left to right.
+void markReplacements(std::vector<PreviewSegment>& segments, std::string_view identifier, std::string_view value,
+                      std::uint64_t rule)
+{
+    std::vector<PreviewSegment> result;
+    for (PreviewSegment& segment : segments) {
+        if (segment.rule != 0) {
+            result.push_back(std::move(segment));
+            continue;
+        }
+        std::string_view rest = segment.text;
+        for (std::size_t at = rest.find(identifier); at != std::string_view::npos; at = rest.find(identifier)) {
+            if (at > 0)
+                result.push_back({std::string(rest.substr(0, at)), 0});
+            if (!value.empty())
+                result.push_back({std::string(value), rule});
+            rest.remove_prefix(at + identifier.size());
+        }
+        if (!rest.empty())
+            result.push_back({std::string(rest), 0});
+    }
+    segments = std::move(result);
+}
+
+} // namespace
+
+RecordPreview previewRecord(const ProjectSettings& s, const std::string& projectPath, const std::string& programFolder,
+                            std::uint64_t record)
+{
+    RecordPreview preview;
+    if (s.delim.empty()) {
+        preview.message = "Please select field delimiter!";
+        return preview;
+    }
+    const std::string resolvedProject = resolveProjectPath(projectPath, programFolder);
+    const std::string dataPath = resolveDataFilePath(s.textfile, resolvedProject);
+    const std::string templatePath = resolveDataFilePath(s.templatefile, resolvedProject);
+    if (!fileExists(dataPath))
+        preview.message = "Text file is empty";
+    if (!fileExists(templatePath))
+        preview.message += "\nTemplate file is empty or not defined";
+    if (!preview.message.empty())
+        return preview;
+    std::string data;
+    std::string rawTemplate;
+    if (Status read = readWholeFileInto(dataPath, data); !read) {
+        preview.message = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
+        return preview;
+    }
+    if (Status read = readWholeFileInto(templatePath, rawTemplate); !read) {
+        preview.message = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
+        return preview;
+    }
+
+    preview.recordCount = countLines(data);
+    if (record == 0 || record > preview.recordCount) {
+        preview.message = "There is no record " + std::to_string(record);
+        return preview;
+    }
+    LineCursor cursor(data);
+    std::string_view line;
+    for (std::uint64_t number = 1; number <= record; ++number)
+        cursor.next(line);
+    preview.line = std::string(line);
+    preview.html = endsWithNoCase(s.templatefile, ".htm") || endsWithNoCase(s.templatefile, ".html");
+
+    // The rules one by one on the whole text, as the run defines the result.
+    preview.text = normalizeLineEnds(rawTemplate);
+    preview.segments.push_back({preview.text, 0});
+    std::uint64_t row = 0;
+    for (const Rule& rule : s.rules.rules()) {
+        ++row;
+        const int field = DigitsToInt(rule.fieldLabel);
+        if (field <= 0 || rule.identifier.empty())
+            continue;
+        const std::string_view value = GetField(line, s.delim, field);
+        markReplacements(preview.segments, rule.identifier, value, row);
+        if (ReplaceAllInPlace(preview.text, rule.identifier, value) &&
+            (holdsLineBreak(rule.identifier) || holdsLineBreak(value)))
+            preview.text = normalizeLineEnds(preview.text);
+    }
+    std::string joined;
+    for (const PreviewSegment& segment : preview.segments)
+        joined += segment.text;
+    if (joined != preview.text)
+        preview.segments.clear();
+
+    preview.name = recordOutputName(s, line, record);
+    if (preview.name.outcome == NameOutcome::Named)
+        preview.fullPath = absolutePath(preview.name.path);
+    preview.ok = true;
+    return preview;
+}
+
+} // namespace stencilor

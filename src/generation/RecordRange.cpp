@@ -1,0 +1,55 @@
+#include "generation/RecordRange.h"
+
+#include <charconv>
+
+namespace stencilor {
+
+namespace {
+
+// A record number: decimal digits only, 1 or more, no sign or blanks.
+std::optional<std::uint64_t> recordNumber(std::string_view text)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<RecordRange> parseRecordRange(std::string_view text)
+{
+    RecordRange range;
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        const auto only = recordNumber(text);
+        if (!only)
+            return std::nullopt;
+        range.first = range.last = *only;
+        return range;
+    }
+    const std::string_view from = text.substr(0, dash);
+    const std::string_view to = text.substr(dash + 1);
+    if (from.empty() && to.empty())
+        return std::nullopt;
+    if (!from.empty()) {
+        const auto first = recordNumber(from);
+        if (!first)
+            return std::nullopt;
+        range.first = *first;
+    }
+    if (!to.empty()) {
+        const auto last = recordNumber(to);
+        if (!last)
+            return std::nullopt;
+        range.last = *last;
+    }
+    if (range.first > range.last)
+        return std::nullopt;
+    return range;
+}
+
+} // namespace stencilor

@@ -1,0 +1,174 @@
+#include "generation/ProjectCheck.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+// One finding reduced to what the tests compare.
+struct Seen {
+    CheckFindingKind kind;
+    std::uint64_t record;
+    std::string name;
+    bool operator==(const Seen&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& seen)
+{
+    return out << checkFindingLabel(seen.kind) << " @" << seen.record << " " << seen.name;
+}
+
+class ProjectCheckTest : public testing::Test {
+protected:
+    ProjectCheckTest()
+    {
+        settings.textfile = "data.csv";
+        settings.templatefile = "t.html";
+        settings.outputdir = dir.file("out");
+        settings.nameFromFld = true;
+        settings.FileNameFld = "Field 1";
+        setRules({{"Field 1", "%A%"}, {"Field 2", "%B%"}});
+        dir.write("t.html", "<p>%A% %B%</p>\n");
+    }
+
+    void setRules(std::vector<Rule> rules)
+    {
+        settings.rules.setRowCount(rules.size() + 1);
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            settings.rules.rule(i) = rules[i];
+    }
+
+    CheckReport check(const std::string& data, RecordRange range = {})
+    {
+        dir.write("data.csv", data);
+        return checkProjectOutput(settings, dir.file("job.ql"), "/nonexistent-program-folder/", range);
+    }
+
+    static std::vector<Seen> seen(const CheckReport& report)
+    {
+        std::vector<Seen> result;
+        for (const CheckFinding& f : report.findings)
+            result.push_back({f.kind, f.record, f.name});
+        return result;
+    }
+
+    test::TempDir dir;
+    ProjectSettings settings;
+};
+
+using K = CheckFindingKind;
+
+TEST_F(ProjectCheckTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
+{
+    const struct {
+        const char* what;
+        std::string data;
+        std::vector<Seen> findings;
+    } cases[] = {
+        {"clean", "a;1\nb;2\n", {}},
+        {"empty name field and empty line",
+         "a;1\n;2\n\n",
+         {{K::NoName, 2, ""}, {K::FewerFields, 3, ""}, {K::NoName, 3, ""}}},
+        {"same name twice", "a;1\nb;2\na;3\n", {{K::SameName, 3, "a"}}},
+        {"names differing in case only",
+         "Ann;1\nann;2\nANN;3\n",
+         {{K::SameNameIgnoringCase, 2, "ann"}, {K::SameNameIgnoringCase, 3, "ANN"}}},
+        {"non-ASCII case folding",
+         "\xC3\x89t\xC3\xA9;1\n\xC3\xA9t\xC3\xA9;2\n",
+         {{K::SameNameIgnoringCase, 2, "\xC3\xA9t\xC3\xA9"}}},
+        {"leaves the output folder", "../x;1\nok;2\n", {{K::LeavesFolder, 1, ""}}},
+        {"fewer fields than the rules use", "a;1\nb\n", {{K::FewerFields, 2, ""}}},
+        {"CR LF data", "a;1\r\na;2\r\n", {{K::SameName, 2, "a"}}},
+    };
+    for (const auto& c : cases) {
+        const CheckReport report = check(c.data);
+        EXPECT_TRUE(report.started) << c.what;
+        EXPECT_EQ(seen(report), c.findings) << c.what;
+    }
+}
+
+TEST_F(ProjectCheckTest, TellsWhyARecordGivesNoName)
+{
+    const struct {
+        const char* what;
+        bool fromField, fromTemplate;
+        std::string nameField, nameTemplate, data, reason;
+    } cases[] = {
+        {"empty field", true, false, "Field 1", "", ";x", "the name field 1 is empty"},
+        {"short record", true, false, "Field 3", "", "a;b", "no field 3 for the name (the record has 2 fields)"},
+        {"label without digits", true, false, "Name", "", "a;b", "the name field \"Name\" has no field number"},
+        {"no source", false, false, "Field 1", "", "a;b", "no name source is selected"},
+        {"empty name template", false, true, "Field 1", "", "a;b", "the name template is empty"},
+    };
+    for (const auto& c : cases) {
+        settings.nameFromFld = c.fromField;
+        settings.nameFromTemp = c.fromTemplate;
+        settings.FileNameFld = c.nameField;
+        settings.edTemp = c.nameTemplate;
+        const CheckReport report = check(c.data);
+        ASSERT_EQ(report.findings.size(), 1u) << c.what;
+        EXPECT_EQ(report.findings[0].kind, K::NoName) << c.what;
+        EXPECT_EQ(report.findings[0].detail, c.reason) << c.what;
+    }
+}
+
+TEST_F(ProjectCheckTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
+{
+    setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});
+    const CheckReport report = check("a;1\n");
+    ASSERT_EQ(report.findings.size(), 3u);
+    EXPECT_EQ(report.findings[0].kind, K::RuleSkipped);
+    EXPECT_EQ(report.findings[0].rule, 2u);
+    EXPECT_EQ(report.findings[0].detail, "rule 2 (\"%B%\") has no field number");
+    EXPECT_EQ(report.findings[1].kind, K::RuleSkipped);
+    EXPECT_EQ(report.findings[1].detail, "rule 3 (Field 2) has no identifier");
+    EXPECT_EQ(report.findings[2].kind, K::IdentifierNotInTemplate);
+    EXPECT_EQ(report.findings[2].rule, 4u);
+    // The run sees the template with CR LF line ends, whatever the file has.
+    setRules({{"Field 1", "%B%</p>\r\n"}});
+    EXPECT_TRUE(check("a;1\n").findings.empty());
+    setRules({{"Field 1", "%B%</p>\n"}});
+    EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{K::IdentifierNotInTemplate, 0, ""}}));
+}
+
+TEST_F(ProjectCheckTest, ChecksOnlyTheRecordsOfARange)
+{
+    const CheckReport report = check("a;1\n;2\na;3\nb\n;5\n", RecordRange{3, 4});
+    EXPECT_EQ(report.recordCount, 5u);
+    EXPECT_EQ(report.recordsChecked, 2u);
+    // Record 1 lies outside the range, so record 3 collides with nothing.
+    EXPECT_EQ(seen(report), (std::vector<Seen>{{K::FewerFields, 4, ""}}));
+}
+
+TEST_F(ProjectCheckTest, DoesNotStartWithoutItsInputs)
+{
+    settings.delim.clear();
+    EXPECT_EQ(check("a").message, "Please select field delimiter!");
+    settings.delim = ";";
+    settings.templatefile = "missing.html";
+    const CheckReport report = check("a");
+    EXPECT_FALSE(report.started);
+    EXPECT_EQ(report.message, "\nTemplate file is empty or not defined");
+}
+
+TEST_F(ProjectCheckTest, PrintsATableWithACountLine)
+{
+    settings.nameFromFld = false;
+    settings.nameFromTemp = true;
+    settings.edTemp = "card.htm";
+    setRules({{"Field 1", "%A%"}, {"Field 2", ""}});
+    EXPECT_EQ(formatCheckTable(check("a;1\nb;2\n")),
+              "line  finding       name      detail\n"
+              "   -  rule skipped  -         rule 2 (Field 2) has no identifier\n"
+              "   2  same name     card.htm  the same file as line 1; the later record replaces it\n"
+              "2 records checked, 2 findings\n");
+    setRules({{"Field 1", "%A%"}});
+    settings.edTemp = "c?.htm";
+    EXPECT_EQ(formatCheckTable(check("a;1\n")), "1 record checked, 0 findings\n");
+}
+
+} // namespace
+} // namespace stencilor

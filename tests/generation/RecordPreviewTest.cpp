@@ -1,0 +1,96 @@
+#include "generation/RecordPreview.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+class RecordPreviewTest : public testing::Test {
+protected:
+    RecordPreviewTest()
+    {
+        settings.textfile = "data.csv";
+        settings.templatefile = "t.HTML";
+        settings.outputdir = dir.file("out");
+        settings.nameFromTemp = true;
+        settings.edTemp = "card-?.htm";
+        setRules({{"Field 1", "%A%"}, {"", "%X%"}, {"Field 2", "%B%"}});
+    }
+
+    void setRules(std::vector<Rule> rules)
+    {
+        settings.rules.setRowCount(rules.size() + 1);
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            settings.rules.rule(i) = rules[i];
+    }
+
+    RecordPreview preview(const std::string& data, const std::string& templ, std::uint64_t record)
+    {
+        dir.write("data.csv", data);
+        dir.write("t.HTML", templ);
+        return previewRecord(settings, dir.file("job.ql"), "/nonexistent-program-folder/", record);
+    }
+
+    static std::vector<std::pair<std::string, std::uint64_t>> pieces(const RecordPreview& p)
+    {
+        std::vector<std::pair<std::string, std::uint64_t>> result;
+        for (const PreviewSegment& segment : p.segments)
+            result.emplace_back(segment.text, segment.rule);
+        return result;
+    }
+
+    test::TempDir dir;
+    ProjectSettings settings;
+};
+
+TEST_F(RecordPreviewTest, ShowsTheTextThePiecesAndThePathOfOneRecord)
+{
+    const RecordPreview p = preview("Ann;Oslo\nBob;Rome\n", "<b>%A%</b> from %B%\n%A%", 2);
+    ASSERT_TRUE(p.ok) << p.message;
+    EXPECT_EQ(p.recordCount, 2u);
+    EXPECT_EQ(p.line, "Bob;Rome");
+    EXPECT_EQ(p.text, "<b>Bob</b> from Rome\r\nBob\r\n");
+    using Pieces = std::vector<std::pair<std::string, std::uint64_t>>;
+    EXPECT_EQ(pieces(p),
+              (Pieces{{"<b>", 0}, {"Bob", 1}, {"</b> from ", 0}, {"Rome", 3}, {"\r\n", 0}, {"Bob", 1}, {"\r\n", 0}}));
+    EXPECT_TRUE(p.html);
+    EXPECT_EQ(p.name.outcome, NameOutcome::Named);
+    EXPECT_EQ(p.fullPath, dir.file("out/card-2.htm"));
+}
+
+TEST_F(RecordPreviewTest, GivesUpThePiecesButNotTheTextWhenReplacementsInteract)
+{
+    const struct {
+        const char* what;
+        std::string data, templ, text;
+    } cases[] = {
+        {"a value holding a later identifier", "%B%;x", "[%A%]", "[x]\r\n"},
+        {"a value that completes an identifier with the text around it", "%;x", "[%A%B%]", "[x]\r\n"},
+    };
+    for (const auto& c : cases) {
+        const RecordPreview p = preview(c.data, c.templ, 1);
+        ASSERT_TRUE(p.ok) << c.what;
+        EXPECT_EQ(p.text, c.text) << c.what;
+        EXPECT_TRUE(p.segments.empty()) << c.what;
+    }
+}
+
+TEST_F(RecordPreviewTest, RefusesARecordThatIsNotThereOrMissingInputs)
+{
+    EXPECT_EQ(preview("a\nb\n", "x", 3).message, "There is no record 3");
+    EXPECT_EQ(preview("a\nb\n", "x", 0).message, "There is no record 0");
+    settings.nameFromTemp = false;
+    const RecordPreview unnamed = preview("a\n", "x", 1);
+    EXPECT_TRUE(unnamed.ok);
+    EXPECT_EQ(unnamed.name.outcome, NameOutcome::NoName);
+    EXPECT_EQ(unnamed.fullPath, "");
+    settings.templatefile = "gone.txt";
+    EXPECT_EQ(preview("a\n", "x", 1).message, "\nTemplate file is empty or not defined");
+}
+
+} // namespace
+} // namespace stencilor
