@@ -5,21 +5,7 @@
 set -uo pipefail
 top=$1
 bin=${STENCILOR:?set STENCILOR to the executable}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() { # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/../check.sh"
 
 # The bundled example, run from its own folder as "make demo" does.
 cp -r "$top/examples/cards" "$work/cards"
@@ -126,5 +112,4 @@ if [ -f "$bench/gen_scenario.py" ] && [ -f "$bench/peer_python.py" ]; then
     check "example matches the peer script" diff -r -q "$work/cards/ours" "$work/cards/out"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report_checks

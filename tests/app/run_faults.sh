@@ -7,20 +7,7 @@
 # usage: STENCILOR=path/to/stencilor run_faults.sh   (KILLS, SEED optional)
 set -uo pipefail
 bin=${STENCILOR:?set STENCILOR to the executable}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() { # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/../check.sh"
 now_ms() { date +%s%3N; }
 
 seed=${SEED:-$RANDOM}
@@ -150,5 +137,4 @@ else
     echo "skipped: a full tmpfs (no mount namespace here); the file-size limit stands in for it"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report_checks

@@ -1,5 +1,6 @@
 #include "generation/GenerationRun.h"
 
+#include "RecordingHost.h"
 #include "TestUtil.h"
 
 #include <filesystem>
@@ -11,53 +12,8 @@
 namespace stencilor {
 namespace {
 
-// A host that records everything the run tells it; `onEvents` plays the user between records.
-class FakeHost final : public RunHost {
-public:
-    ProjectSettings settings;
-    std::string project;
-    std::vector<std::string> messages;
-    std::vector<std::string> errors;
-    std::vector<std::string> opened;
-    std::vector<bool> runStates;
-    std::uint64_t lastPosition = 99, lastMaximum = 0;
-    int events = 0;
-    std::function<void(int)> onEvents;
-
-    const ProjectSettings& currentSettings() override { return settings; }
-    std::string projectPath() override { return project; }
-    std::string programFolder() override { return "/nonexistent-program-folder/"; }
-    void runStateChanged(bool running) override { runStates.push_back(running); }
-    void progress(std::uint64_t position, std::uint64_t maximum) override
-    {
-        lastPosition = position;
-        lastMaximum = maximum;
-    }
-    void processEvents() override
-    {
-        ++events;
-        if (onEvents)
-            onEvents(events);
-    }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void showError(const std::string& text) override { errors.push_back(text); }
-    void openReport(const std::string& path, const std::string&) override { opened.push_back(path); }
-};
-
-// Every regular file under `root`, by path relative to it, with its contents.
-std::map<std::string, std::string> filesUnder(const test::TempDir& dir, const std::string& root)
-{
-    std::map<std::string, std::string> files;
-    const std::filesystem::path base(dir.file(root));
-    if (!std::filesystem::exists(base))
-        return files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(base))
-        if (entry.is_regular_file()) {
-            const std::string relative = std::filesystem::relative(entry.path(), base).string();
-            files[relative] = dir.read(root + "/" + relative);
-        }
-    return files;
-}
+using FakeHost = test::RecordingHost;
+using test::filesUnder;
 
 class GenerationRunTest : public testing::Test {
 protected:

@@ -1,3 +1,4 @@
+#include "RecordingHost.h"
 #include "TestUtil.h"
 #include "generation/GenerationRun.h"
 
@@ -8,31 +9,6 @@
 
 namespace stencilor {
 namespace {
-
-// A host that keeps the progress maximum, the report it is asked to open, and stops on request.
-class PartialHost final : public RunHost {
-public:
-    ProjectSettings settings;
-    std::string project;
-    std::uint64_t maximum = 0;
-    int stopAfterEvents = -1;
-    GenerationRun* run = nullptr;
-    int events = 0;
-
-    const ProjectSettings& currentSettings() override { return settings; }
-    std::string projectPath() override { return project; }
-    std::string programFolder() override { return "/nonexistent-program-folder/"; }
-    void runStateChanged(bool) override {}
-    void progress(std::uint64_t, std::uint64_t max) override { maximum = max; }
-    void processEvents() override
-    {
-        if (++events == stopAfterEvents)
-            run->actStopExecute();
-    }
-    void showMessage(const std::string&) override {}
-    void showError(const std::string&) override {}
-    void openReport(const std::string&, const std::string&) override {}
-};
 
 std::set<std::string> filesIn(const std::string& folder)
 {
@@ -63,7 +39,7 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
         test::TempDir dir;
         dir.write("data.csv", "a\nb\nc\nd\n");
         dir.write("t.txt", "[%A%]");
-        PartialHost host;
+        test::RecordingHost host;
         host.project = dir.file("job.ql");
         host.settings.textfile = "data.csv";
         host.settings.templatefile = "t.txt";
@@ -75,13 +51,15 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
         host.settings.rules.setRowCount(2);
         host.settings.rules.rule(0) = {"Field 1", "%A%"};
         GenerationRun run(host);
-        host.run = &run;
-        host.stopAfterEvents = c.stopAfterEvents;
+        host.onEvents = [&run, stopAfter = c.stopAfterEvents](int events) {
+            if (events == stopAfter)
+                run.actStopExecute();
+        };
 
         const RunSummary summary = run.actRunExecute(c.range);
         EXPECT_EQ(summary.outcome, c.outcome) << c.what;
         EXPECT_EQ(summary.recordCount, c.recordCount) << c.what;
-        EXPECT_EQ(host.maximum, c.recordCount) << c.what;
+        EXPECT_EQ(host.lastMaximum, c.recordCount) << c.what;
         std::set<std::string> expected = c.files;
         expected.insert("report.html");
         EXPECT_EQ(filesIn(dir.file("out")), expected) << c.what;

@@ -3,6 +3,7 @@
 // stay intact, no partial file is left, and the failure is reported with the system's reason.
 
 #include "FaultInjection.h"
+#include "RecordingHost.h"
 #include "TestUtil.h"
 #include "generation/GenerationRun.h"
 
@@ -16,34 +17,7 @@
 namespace stencilor {
 namespace {
 
-// Records what the run tells the user; the hooks play the system between the run's steps.
-class RecordingHost final : public RunHost {
-public:
-    ProjectSettings settings;
-    std::string project;
-    std::vector<std::string> messages, errors, opened;
-    std::function<void(bool)> onRunState;
-    std::function<void(int)> onEvents;
-    int events = 0;
-
-    const ProjectSettings& currentSettings() override { return settings; }
-    std::string projectPath() override { return project; }
-    std::string programFolder() override { return "/nonexistent-program-folder/"; }
-    void runStateChanged(bool running) override
-    {
-        if (onRunState)
-            onRunState(running);
-    }
-    void progress(std::uint64_t, std::uint64_t) override {}
-    void processEvents() override
-    {
-        if (onEvents)
-            onEvents(++events);
-    }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void showError(const std::string& text) override { errors.push_back(text); }
-    void openReport(const std::string& path, const std::string&) override { opened.push_back(path); }
-};
+using test::RecordingHost;
 
 class RunFaultTest : public testing::Test {
 protected:
@@ -67,18 +41,7 @@ protected:
     }
 
     // Every regular file under the output folder, by relative path, with its contents.
-    std::map<std::string, std::string> outputFiles() const
-    {
-        std::map<std::string, std::string> files;
-        const std::filesystem::path base(dir.file("out"));
-        if (!std::filesystem::is_directory(base))
-            return files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(base))
-            if (entry.is_regular_file())
-                files[std::filesystem::relative(entry.path(), base).string()] =
-                    dir.read("out/" + std::filesystem::relative(entry.path(), base).string());
-        return files;
-    }
+    std::map<std::string, std::string> outputFiles() const { return test::filesUnder(dir, "out"); }
 
     test::TempDir dir;
     RecordingHost host;

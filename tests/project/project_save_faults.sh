@@ -4,20 +4,7 @@
 # usage: SAVER=path/to/stencilor_project_saver project_save_faults.sh   (KILLS, SEED optional)
 set -uo pipefail
 saver=${SAVER:?set SAVER to stencilor_project_saver}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() { # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/../check.sh"
 
 seed=${SEED:-$RANDOM}
 RANDOM=$seed
@@ -78,5 +65,4 @@ else
     echo "skipped: a full tmpfs (no mount namespace here); the file-size limit stands in for it"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report_checks
