@@ -42,6 +42,11 @@ bool LineCursor::next(std::string_view& line)
     return true;
 }
 
+bool holdsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
+}
+
 std::size_t countLines(std::string_view text)
 {
     LineCursor cursor(text);

@@ -45,6 +45,9 @@ void appendNormalized(std::string_view text, std::string& out);
 // joinLines(splitLines(text)) in one pass.
 std::string normalizeLineEnds(std::string_view text);
 
+// True when `text` holds a CR or an LF.
+bool holdsLineBreak(std::string_view text);
+
 // True when normalizeLineEnds(text) == text: no NUL, every CR followed by LF, every LF preceded
 // by CR, and a non-empty text ends with CR LF.
 bool isNormalized(std::string_view text);

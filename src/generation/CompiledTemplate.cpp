@@ -1,5 +1,8 @@
 #include "generation/CompiledTemplate.h"
 
+#include "datasource/TextLines.h"
+#include "datasource/mLib.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,11 +13,6 @@ namespace {
 unsigned char byteOf(char c)
 {
     return static_cast<unsigned char>(c);
-}
-
-bool holdsLineBreak(std::string_view text)
-{
-    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
 }
 
 } // namespace
@@ -159,6 +157,17 @@ bool CompiledTemplate::render(const std::vector<std::string_view>& values, std::
             std::memcpy(at, part.data(), part.size());
         at += part.size();
     }
+    return true;
+}
+
+bool applyRule(std::string& text, std::string_view identifier, std::string_view value)
+{
+    if (!ReplaceAllInPlace(text, identifier, value))
+        return false;
+    // The text's lines are read again after the rule; that changes it only when a line break
+    // was removed or inserted, which needs one in the identifier or the value.
+    if (holdsLineBreak(identifier) || holdsLineBreak(value))
+        text = normalizeLineEnds(text);
     return true;
 }
 

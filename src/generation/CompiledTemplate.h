@@ -72,4 +72,9 @@ private:
     bool m_renders = false;
 };
 
+// Applies one rule to the whole text as a run does: every occurrence of `identifier` replaced by
+// `value` (ReplaceAll), then the text's lines read again when either holds a line break. False,
+// leaving `text` untouched, when the identifier does not occur.
+bool applyRule(std::string& text, std::string_view identifier, std::string_view value);
+
 } // namespace stencilor

@@ -27,11 +27,6 @@ std::string cannotCreateMessage(const std::string& path, const std::string& reas
 
 namespace {
 
-bool holdsLineBreak(std::string_view text)
-{
-    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
-}
-
 // The path of an input file named in the settings: a bare name lies in the project's folder.
 std::string inputPath(RunHost& host, const std::string& named)
 {
@@ -133,14 +128,8 @@ private:
             return;
 
         m_text = m_template.text();
-        for (std::size_t i = 0; i < m_identifiers.size(); ++i) {
-            if (!ReplaceAllInPlace(m_text, m_identifiers[i], m_values[i]))
-                continue;
-            // The text is split into lines and joined again after each rule; that changes it only
-            // when a line break was removed or inserted, which needs one in the identifier or value.
-            if (holdsLineBreak(m_identifiers[i]) || holdsLineBreak(m_values[i]))
-                m_text = normalizeLineEnds(m_text);
-        }
+        for (std::size_t i = 0; i < m_identifiers.size(); ++i)
+            applyRule(m_text, m_identifiers[i], m_values[i]);
     }
 
     // True when the template file read for this record differs from the one compiled.

@@ -3,6 +3,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
 #include "datasource/mLib.h"
+#include "generation/CompiledTemplate.h"
 #include "generation/GenerationRun.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
@@ -13,11 +14,6 @@
 namespace stencilor {
 
 namespace {
-
-bool holdsLineBreak(std::string_view text)
-{
-    return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;
-}
 
 bool endsWithNoCase(std::string_view text, std::string_view suffix)
 {
@@ -104,9 +100,7 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
             continue;
         const std::string_view value = GetField(line, s.delim, field);
         markReplacements(preview.segments, rule.identifier, value, row);
-        if (ReplaceAllInPlace(preview.text, rule.identifier, value) &&
-            (holdsLineBreak(rule.identifier) || holdsLineBreak(value)))
-            preview.text = normalizeLineEnds(preview.text);
+        applyRule(preview.text, rule.identifier, value);
     }
     std::string joined;
     for (const PreviewSegment& segment : preview.segments)
