@@ -161,7 +161,7 @@ TAboutForm::TAboutForm(UserDialogs& dialogs, ProgramLauncher& launcher, QWidget*
     Label5->setFont(arialBold(21));
     Label5->setAlignment(Qt::AlignHCenter);
 
-    Label10 = new QLabel(tr("Version 3.01"), this);
+    Label10 = new QLabel(tr("Version %1").arg(QStringLiteral(STENCILOR_VERSION)), this);
     Label10->setObjectName(QStringLiteral("Label10"));
     Label10->setFont(arialBold(13));
     Label10->setAlignment(Qt::AlignHCenter);

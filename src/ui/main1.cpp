@@ -173,7 +173,7 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     , m_run(m_runHost)
 {
     setObjectName(QStringLiteral("FRMain"));
-    setWindowTitle(QStringLiteral("Stencilor 3.01"));
+    setWindowTitle(QStringLiteral("Stencilor " STENCILOR_VERSION));
     setWindowIcon(QIcon(productPicture(64)));
     setMinimumSize(955, 650);
     resize(955, 650);

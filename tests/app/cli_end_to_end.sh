@@ -48,7 +48,7 @@ check "usage error exits 64" test $? -eq 64
 # Without options the window opens (on the offscreen platform here) and stays until it is closed.
 QT_QPA_PLATFORM=offscreen timeout 3 "$bin" "$work/cards/cards.ql" 2>/dev/null
 check "window request opens the window" test $? -eq 124
-"$bin" --version | grep -q '^stencilor '
+"$bin" --version | grep -qx 'stencilor 3.01'
 check "version" test $? -eq 0
 printf '[setup]\ndelim=;\ntextfile=nothing.csv\ntemplatefile=nothing.html\n' >"$work/noinput.ql"
 "$bin" --run "$work/noinput.ql" 2>"$work/noinput.err"
