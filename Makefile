@@ -11,11 +11,12 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
-build: deps
+# The program alone, in the release preset a user builds with (no test suite, no benchmarks).
+build:
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
+	cmake --build --preset release -j $(JOBS) --target stencilor
 
-debug: deps
+debug:
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
@@ -32,25 +33,29 @@ test: deps
 	$(MAKE) asan
 	$(MAKE) fuzz
 
-asan: deps
+asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
 # The libFuzzer programs (clang), each run for FUZZ_SECONDS from the seed corpus in fuzz/corpus/.
-fuzz: deps
+fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	fuzz/run.sh $(FUZZ_SECONDS)
 
 bench: build
+	cmake --build --preset release -j $(JOBS) --target stencilor_text_bench
 	bench/run.sh
 
 # A 1 GB data file, a 50 MB line, 100,000 fields and a 100 MB template: peak memory and time.
 big-inputs: build
 	bench/big_inputs.sh
 
-demo: build
+# Only README's two commands (demo, test) and deps install packages; every other target uses
+# what is there.
+demo: deps
+	$(MAKE) build
 	rm -rf $(EXAMPLE)/out
 	cd $(EXAMPLE) && ../../build/release/stencilor --run cards.ql
 	@echo "Report: $(CURDIR)/$(EXAMPLE)/out/report.html"

@@ -19,7 +19,14 @@ namespace {
 
 std::string quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    // Appended piece by piece: `"\"" + std::string(text)` trips a false -Wrestrict warning of
+    // GCC 12 at -O2.
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
 }
 
 // Why a record named nothing, from the same settings the naming used.
