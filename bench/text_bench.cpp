@@ -134,7 +134,7 @@ void BM_RecordTextAndName(benchmark::State& state)
         stencilor::SplitFields(line, ";", 30, fields);
         if (!compiled.render(fields, out))
             state.SkipWithError("the one-pass render declined an ordinary record");
-        benchmark::DoNotOptimize(stencilor::recordOutputName(settings, line, ++number));
+        benchmark::DoNotOptimize(stencilor::recordOutputName(settings, settings.outputdir, line, ++number));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * out.size()));
 }

@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t number = input.ConsumeIntegral<std::uint64_t>();
     const std::string line = input.ConsumeRemainingBytesAsString();
 
-    const OutputName name = recordOutputName(s, line, number);
-    const OutputName again = recordOutputName(s, line, number);
+    const OutputName name = recordOutputName(s, s.outputdir, line, number);
+    const OutputName again = recordOutputName(s, s.outputdir, line, number);
     fuzz::check(again.outcome == name.outcome && again.path == name.path && again.relativeName == name.relativeName,
                 "naming is deterministic");
     if (name.outcome != NameOutcome::Named) {

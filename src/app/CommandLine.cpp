@@ -94,7 +94,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     if (summary.outcome == RunOutcome::Failed || summary.reportFailed)
         return kExitError;
     if (host.interrupted())
-        return kExitInterrupted;
+        return kExitSignalBase + ConsoleHost::interruptSignal();
     return kExitOk;
 }
 
@@ -156,7 +156,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                        "name template counts them (the first line of the data file is record 1)");
     app.add_option("project", parsed.project, "The project file (.ql)");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
-               "64 usage error, 130 stopped by Ctrl-C (the file in progress and the report are finished).\n"
+               "64 usage error, 128+N stopped by signal N: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP (the file in\n"
+               "progress and the report are finished).\n"
                "Exit status of --dry-run: 0 nothing found, 3 findings listed, 2 the check did not start.");
 
     // CLI11 wants the arguments in reverse order, without the program name.

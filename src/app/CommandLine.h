@@ -27,7 +27,7 @@ enum ExitStatus : int {
     kExitNotStarted = 2, // the run or the check did not start
     kExitFindings = 3,   // --dry-run found something to report
     kExitUsage = 64,
-    kExitInterrupted = 130,
+    kExitSignalBase = 128, // + the signal that stopped the run: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP
 };
 
 // Parses the arguments after the program name; switches and the project may come in any order.

@@ -1,5 +1,7 @@
 #include "app/ConsoleHost.h"
 
+#include "platform/FileSystem.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <ostream>
@@ -12,12 +14,17 @@ namespace stencilor {
 
 namespace {
 
+// The number of the first stop signal that arrived, 0 while none has.
 volatile std::sig_atomic_t g_interrupt = 0;
 
-extern "C" void onInterrupt(int)
+extern "C" void onInterrupt(int signal)
 {
-    g_interrupt = 1;
+    if (g_interrupt == 0)
+        g_interrupt = signal;
 }
+
+// Ctrl-C, and the signals batch schedulers and service managers stop a job with.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr int kBarWidth = 40;
@@ -41,14 +48,21 @@ void ConsoleHost::installInterruptHandler()
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    // After the first Ctrl-C the default action returns, so a second one ends the program.
+    // After the first signal of a kind its default action returns, so a second one ends the
+    // program at once.
     action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : kStopSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 bool ConsoleHost::interruptRequested()
 {
     return g_interrupt != 0;
+}
+
+int ConsoleHost::interruptSignal()
+{
+    return g_interrupt;
 }
 
 void ConsoleHost::runStateChanged(bool running)
@@ -97,7 +111,7 @@ void ConsoleHost::showError(const std::string& text)
 void ConsoleHost::openReport(const std::string& reportPath, const std::string&)
 {
     if (m_options.openReport && m_launcher)
-        m_launcher(reportPath);
+        m_launcher(fileUrl(reportPath));
 }
 
 void ConsoleHost::clearProgressLine()
@@ -108,12 +122,12 @@ void ConsoleHost::clearProgressLine()
     m_barShown = false;
 }
 
-void openWithDesktop(const std::string& path)
+void openWithDesktop(const std::string& address)
 {
     // xdg-open hands the file to the desktop's default application; the command line ends
     // right after the run, so nothing waits for the viewer.
     pid_t viewer = 0;
-    const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+    const char* argv[] = {"xdg-open", address.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);

@@ -11,7 +11,7 @@
 namespace stencilor {
 
 // Hosts a run on the command line: fixed settings from the project file, a progress bar on a
-// terminal, messages on stderr, Ctrl-C as Stop.
+// terminal, messages on stderr, Ctrl-C (and SIGTERM, SIGHUP) as Stop.
 class ConsoleHost final : public RunHost {
 public:
     struct Options {
@@ -25,8 +25,9 @@ public:
 
     // The run to stop when an interrupt arrives.
     void attach(GenerationRun& run) { m_run = &run; }
-    // Replaces the desktop launcher (tests observe it instead of starting a program).
-    void setLauncher(std::function<void(const std::string& path)> launcher) { m_launcher = std::move(launcher); }
+    // Replaces the desktop launcher (tests observe it instead of starting a program); it gets the
+    // report's absolute file:// address.
+    void setLauncher(std::function<void(const std::string& address)> launcher) { m_launcher = std::move(launcher); }
     // True when Stop came from an interrupt.
     bool interrupted() const { return m_interrupted; }
 
@@ -40,10 +41,13 @@ public:
     void showError(const std::string& text) override;
     void openReport(const std::string& reportPath, const std::string& folder) override;
 
-    // Makes Ctrl-C (SIGINT) request a Stop; a second Ctrl-C ends the program at once.
+    // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP request a Stop; a second signal of the same kind
+    // ends the program at once.
     static void installInterruptHandler();
-    // True once an interrupt has arrived since the handler was installed.
+    // True once a stop signal has arrived since the handler was installed.
     static bool interruptRequested();
+    // The number of the first stop signal that arrived; 0 when none has.
+    static int interruptSignal();
 
 private:
     void clearProgressLine();
@@ -60,7 +64,8 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw{};
 };
 
-// Starts the desktop's default application for `path` without waiting and without a shell.
-void openWithDesktop(const std::string& path);
+// Starts the desktop's default application for `address` (a path or a file:// address) without
+// waiting and without a shell.
+void openWithDesktop(const std::string& address);
 
 } // namespace stencilor

@@ -1,6 +1,7 @@
 // The stencilor executable: the headless command line, or the window.
 
 #include "app/CommandLine.h"
+#include "app/DisplayProbe.h"
 #include "platform/FileSystem.h"
 #include "project/ProgramPaths.h"
 #include "ui/About.h"
@@ -66,5 +67,11 @@ int main(int argc, char** argv)
     // Options mean the command line, without a window and without a display.
     if (parsed.command != Command::OpenWindow)
         return runHeadless(parsed, programFolder(systemPathEnvironment()), std::cout, std::cerr);
+    // Without a display Qt would abort in its platform plugin; say what to do instead.
+    if (!displayAvailable()) {
+        std::cerr << "stencilor: no display found (DISPLAY or WAYLAND_DISPLAY); without a window, run "
+                     "stencilor --run PROJECT.ql\n";
+        return kExitNotStarted;
+    }
     return openWindow(argc, argv, parsed.project);
 }

@@ -21,7 +21,7 @@ bool isBlank(std::string_view line)
 
 std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath)
 {
-    if (textFile.find('/') != std::string_view::npos)
+    if (textFile.starts_with('/'))
         return std::string(textFile);
     // A project path without a folder puts nothing in front: a lone "/" would mean the root folder.
     std::string path(folderPart(resolvedProjectPath));

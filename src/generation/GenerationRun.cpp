@@ -27,10 +27,16 @@ std::string cannotCreateMessage(const std::string& path, const std::string& reas
 
 namespace {
 
-// The path of an input file named in the settings: a bare name lies in the project's folder.
+// The path of an input file named in the settings: a relative name lies in the project's folder.
 std::string inputPath(RunHost& host, const std::string& named)
 {
     return resolveDataFilePath(named, resolveProjectPath(host.projectPath(), host.programFolder()));
+}
+
+// The output folder of the settings, a relative one taken against the project's folder.
+std::string outputFolder(RunHost& host, const ProjectSettings& s)
+{
+    return resolveOutputFolder(s.outputdir, resolveProjectPath(host.projectPath(), host.programFolder()));
 }
 
 // The run's work on one record, kept apart from the loop so each step reads as it is described.
@@ -52,7 +58,7 @@ public:
         }
         renderRecord(s, line);
 
-        const OutputName name = recordOutputName(s, line, number);
+        const OutputName name = recordOutputName(s, outputFolder(m_host, s), line, number);
         if (name.outcome == NameOutcome::NoName) {
             ++summary.skippedNoName;
             return true;
@@ -229,20 +235,21 @@ RunSummary GenerationRun::actRunExecute(RecordRange records)
     std::string reportError;
     if (s.report) {
         report.finish();
-        const std::string folder = withTrailingSlash(s.outputdir);
+        // The report is opened by its absolute path, whatever the working folder of the viewer.
+        const std::string folder = withTrailingSlash(absolutePath(outputFolder(m_host, s)));
         const std::string reportPath = folder + "report.html";
-        bool open = true;
-        if (EnsureFolder(folder)) {
-            if (Status saved = writeWholeFile(reportPath, report.text()); saved) {
-                summary.reportWritten = true;
-            } else {
-                reportError = cannotCreateMessage(absolutePath(reportPath), systemReason(saved.error().code));
-                summary.reportFailed = true;
-                open = false;
-            }
-        }
-        if (open)
+        Status saved = createFolders(folder);
+        if (saved)
+            saved = writeWholeFile(reportPath, report.text());
+        if (saved) {
+            summary.reportWritten = true;
             m_host.openReport(reportPath, folder);
+        } else {
+            // A report that could not be written is an error: it names the file and the reason,
+            // and nothing is opened.
+            reportError = cannotCreateMessage(reportPath, systemReason(saved.error().code));
+            summary.reportFailed = true;
+        }
     }
     m_running = false;
     m_host.runStateChanged(false);

@@ -34,7 +34,8 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // An error box ("Cannot open file ...", "Cannot create file ...").
     virtual void showError(const std::string& text) = 0;
-    // Asks the desktop to open report.html at `reportPath` without waiting; outcome not examined.
+    // Asks the desktop to open report.html at `reportPath` (absolute) without waiting; outcome not
+    // examined. Only a report that was written is opened.
     virtual void openReport(const std::string& reportPath, const std::string& folder) = 0;
 };
 
@@ -56,7 +57,7 @@ struct RunSummary {
     std::uint64_t skippedFolder = 0;  // folder could not be created
     std::uint64_t skippedOutside = 0; // name would leave the output folder
     bool reportWritten = false;       // report.html saved
-    bool reportFailed = false;        // report.html could not be created
+    bool reportFailed = false;        // report.html or its folder could not be created
     std::string error;                // the message shown for a Failed run or a failed report
 };
 

@@ -1,5 +1,6 @@
 #include "generation/OutputNaming.h"
 
+#include "datasource/DataSourceCheck.h"
 #include "datasource/mLib.h"
 #include "generation/CaseMapping.h"
 #include "platform/FileSystem.h"
@@ -112,7 +113,8 @@ std::string changeCase(const ProjectSettings& s, std::string base)
 
 } // namespace
 
-OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
+OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, std::string_view line,
+                            std::uint64_t recordNumber)
 {
     OutputName result;
     const std::string base = changeCase(s, baseNameOf(s, line, recordNumber));
@@ -128,7 +130,7 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std
         }
     }
 
-    std::string folderPart = withTrailingSlash(s.outputdir);
+    std::string folderPart = withTrailingSlash(outputFolder);
     // The untrimmed value names the subfolder; trimming only decides whether there is one.
     std::string path = isBlankOnly(sub) ? folderPart + base : withTrailingSlash(folderPart + sub) + base;
 
@@ -155,6 +157,11 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std
     result.path = folderPart + relative;
     result.relativeName = std::move(relative);
     return result;
+}
+
+std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath)
+{
+    return outputdir.empty() ? std::string() : resolveDataFilePath(outputdir, resolvedProjectPath);
 }
 
 std::string withTrailingSlash(std::string_view text)

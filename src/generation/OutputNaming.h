@@ -22,10 +22,16 @@ struct OutputName {
 };
 
 // The output path and relative name of one record (its line and 1-based record number) under
-// the naming settings of `s`: name from a field (with the default extension) or from the name
-// template, case change, subfolder, deletion of non-Latin characters, colons removed from the
-// file name. Every "\" in generated parts counts as a folder separator.
-OutputName recordOutputName(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber);
+// the naming settings of `s`, below `outputFolder` (the output folder as resolveOutputFolder gives
+// it): name from a field (with the default extension) or from the name template, case change,
+// subfolder, deletion of non-Latin characters, colons removed from the file name. Every "\" in
+// generated parts counts as a folder separator.
+OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, std::string_view line,
+                            std::uint64_t recordNumber);
+
+// The output folder `outputdir` of a project at `resolvedProjectPath`: a relative folder is taken
+// against the project file's folder; the empty text stays empty (no output folder is set).
+std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath);
 
 // "text" followed by "/" unless it already ends with one; the empty text gives "/".
 std::string withTrailingSlash(std::string_view text);

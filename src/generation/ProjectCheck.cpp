@@ -98,6 +98,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
     const std::string resolvedProject = resolveProjectPath(projectPath, programFolder);
     const std::string dataPath = resolveDataFilePath(s.textfile, resolvedProject);
     const std::string templatePath = resolveDataFilePath(s.templatefile, resolvedProject);
+    const std::string outputFolder = resolveOutputFolder(s.outputdir, resolvedProject);
     if (!fileExists(dataPath))
         report.message = "Text file is empty";
     if (!fileExists(templatePath))
@@ -147,7 +148,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
                                                ", the rules use " + std::to_string(rules.widestField)});
         }
 
-        const OutputName name = recordOutputName(s, line, number);
+        const OutputName name = recordOutputName(s, outputFolder, line, number);
         if (name.outcome == NameOutcome::NoName) {
             report.findings.push_back({CheckFindingKind::NoName, number, 0, {}, noNameReason(s, line)});
             continue;

@@ -108,7 +108,7 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     if (joined != preview.text)
         preview.segments.clear();
 
-    preview.name = recordOutputName(s, line, record);
+    preview.name = recordOutputName(s, resolveOutputFolder(s.outputdir, resolvedProject), line, record);
     if (preview.name.outcome == NameOutcome::Named)
         preview.fullPath = absolutePath(preview.name.path);
     preview.ok = true;

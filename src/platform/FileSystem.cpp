@@ -283,6 +283,30 @@ std::string absolutePath(const std::string& path, const std::string& base)
     return folder + path;
 }
 
+std::string percentEncodePath(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~' || c == '/') {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0xF];
+        }
+    }
+    return encoded;
+}
+
+std::string fileUrl(std::string_view path)
+{
+    return "file://" + percentEncodePath(path);
+}
+
 std::string_view folderPart(std::string_view path)
 {
     const std::size_t slash = path.rfind('/');

@@ -64,6 +64,13 @@ std::string currentFolder();
 // back unchanged. No "." or ".." is resolved, no link is followed.
 std::string absolutePath(const std::string& path, const std::string& base = {});
 
+// The file:// address of the absolute `path`: every byte other than A-Z a-z 0-9 - . _ ~ / is
+// percent-encoded with uppercase hex, so any name opens whatever encoding a program assumes.
+std::string fileUrl(std::string_view path);
+
+// `text` with every byte other than A-Z a-z 0-9 - . _ ~ / percent-encoded ("%20", "%C3%A9").
+std::string percentEncodePath(std::string_view text);
+
 // The folder part of a path: everything up to and including its last "/" (empty when none).
 std::string_view folderPart(std::string_view path);
 

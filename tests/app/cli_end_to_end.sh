@@ -48,6 +48,12 @@ check "usage error exits 64" test $? -eq 64
 # Without options the window opens (on the offscreen platform here) and stays until it is closed.
 QT_QPA_PLATFORM=offscreen timeout 3 "$bin" "$work/cards/cards.ql" 2>/dev/null
 check "window request opens the window" test $? -eq 124
+# Without a display the window request says what to do instead of aborting in Qt.
+for display in "" ":99"; do
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$bin" "$work/cards/cards.ql" >/dev/null 2>"$work/nodisplay.err"
+    check "no display ('$display') exits 2" test $? -eq 2
+    check "no display ('$display') says so in one line" test "$(wc -l <"$work/nodisplay.err")" -eq 1 -a -n "$(grep 'no display found.*stencilor --run PROJECT.ql' "$work/nodisplay.err")"
+done
 "$bin" --version | grep -qx 'stencilor 3.01'
 check "version" test $? -eq 0
 printf '[setup]\ndelim=;\ntextfile=nothing.csv\ntemplatefile=nothing.html\n' >"$work/noinput.ql"
@@ -55,46 +61,57 @@ printf '[setup]\ndelim=;\ntextfile=nothing.csv\ntemplatefile=nothing.html\n' >"$
 check "missing inputs exit 2" test $? -eq 2
 check "missing inputs message" diff <(printf 'Text file is empty\nTemplate file is empty or not defined\n') "$work/noinput.err"
 
-# A relative project path is taken against the working folder; a bare data name against its folder.
-mkdir -p "$work/rel/sub"
-printf 'x;y\n' >"$work/rel/sub/d.csv"
+# A relative project path is taken against the working folder; the relative data, template and
+# output paths inside the project against the project file's folder, wherever it is run from.
+mkdir -p "$work/rel/sub/in" "$work/elsewhere"
+printf 'x;y\n' >"$work/rel/sub/in/d.csv"
 printf '%%A%%' >"$work/rel/sub/t.txt"
-printf '[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=%s\nnameFromTemp=1\nedTemp=r?.txt\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%%A%%\n' "$work/rel/out" >"$work/rel/sub/p.ql"
+printf '[setup]\ntextfile=in/d.csv\ntemplatefile=t.txt\noutputdir=../out\nnameFromTemp=1\nedTemp=r?.txt\nreport=1\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%%A%%\n' >"$work/rel/sub/p.ql"
 (cd "$work/rel" && "$bin" --run --quiet sub/p.ql)
 check "relative project runs" test "$(cat "$work/rel/out/r1.txt")" = $'y\r'
+rm -rf "$work/rel/out"
+(cd "$work/elsewhere" && "$bin" --run --quiet ../rel/sub/p.ql && "$bin" --dry-run ../rel/sub/p.ql >/dev/null)
+check "relative output folder is the project's, not the working folder's" test -f "$work/rel/out/r1.txt" -a -f "$work/rel/out/report.html"
+check "nothing lands in the working folder" test -z "$(ls -A "$work/elsewhere")"
 
-# Ctrl-C stops after the record in progress, closes the report and exits 130.
+# Ctrl-C, SIGTERM and SIGHUP stop after the record in progress, close the report and exit with
+# 128 + the signal's number.
 mkdir -p "$work/big"
 python3 - "$work/big" <<'PY'
 import sys
 d = sys.argv[1]
 with open(d + "/d.csv", "w") as f:
-    for i in range(400000):
+    for i in range(200000):
         f.write("r%d;v%d\n" % (i, i))
 open(d + "/t.txt", "w").write("%A%\n")
-open(d + "/p.ql", "w").write("[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=%s/out\nnameFromFld=1\n"
-    "FileNameFld=Field 1\nreport=1\nreport_fld=FileName;\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%%A%%\n" % d)
+open(d + "/p.ql", "w").write("[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=out\nnameFromFld=1\n"
+    "FileNameFld=Field 1\nreport=1\nreport_fld=FileName;\nrulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%A%\n")
 PY
-"$bin" --run "$work/big/p.ql" 2>"$work/big.err" &
-pid=$!
-for _ in $(seq 100); do
-    [ -d "$work/big/out" ] && [ "$(find "$work/big/out" -maxdepth 1 -name 'r[0-9]*' | head -200 | wc -l)" -ge 200 ] && break
-    sleep 0.05
-done
-kill -INT "$pid"
-wait "$pid"
-status=$?
-check "Ctrl-C exits 130" test "$status" -eq 130
-written=$(find "$work/big/out" -name 'r[0-9]*' | wc -l)
-check "Ctrl-C stops early" test "$written" -lt 400000
-check "Ctrl-C closes the report" bash -c "tail -c 21 '$work/big/out/report.html' | grep -q '^  </TABLE>'"
-check "Ctrl-C report rows match files" test "$(grep -c '<a href=' "$work/big/out/report.html")" -eq "$written"
-# The file in progress when Ctrl-C came is finished like every other: each r<N> holds v<N>.
-check "Ctrl-C leaves every file complete" python3 -c 'import os, sys
+for signal in INT:130 TERM:143 HUP:129; do
+    name=${signal%:*}
+    expected=${signal#*:}
+    rm -rf "$work/big/out"
+    "$bin" --run "$work/big/p.ql" 2>"$work/big.err" &
+    pid=$!
+    for _ in $(seq 100); do
+        [ -d "$work/big/out" ] && [ "$(find "$work/big/out" -maxdepth 1 -name 'r[0-9]*' | head -200 | wc -l)" -ge 200 ] && break
+        sleep 0.05
+    done
+    kill -"$name" "$pid"
+    wait "$pid"
+    status=$?
+    check "SIG$name exits $expected" test "$status" -eq "$expected"
+    written=$(find "$work/big/out" -name 'r[0-9]*' | wc -l)
+    check "SIG$name stops early" test "$written" -lt 200000
+    check "SIG$name closes the report" bash -c "tail -c 21 '$work/big/out/report.html' | grep -q '^  </TABLE>'"
+    check "SIG$name report rows match files" test "$(grep -c '<a href=' "$work/big/out/report.html")" -eq "$written"
+    # The file in progress when the signal came is finished like every other: each r<N> holds v<N>.
+    check "SIG$name leaves every file complete" python3 -c 'import os, sys
 d = sys.argv[1]
 sys.exit(any(open(os.path.join(d, f), "rb").read() != b"v%s\r\n" % f[1:].encode() for f in os.listdir(d) if f[0] == "r" and f[1:].isdigit()))' \
-    "$work/big/out"
-check "Ctrl-C summary" grep -q 'stopped after' "$work/big.err"
+        "$work/big/out"
+    check "SIG$name summary" grep -q 'stopped after' "$work/big.err"
+done
 
 # The same bytes as the shared peer script, where the shared benchmark folder is present.
 bench="$top/../shared/bench"

@@ -10,7 +10,7 @@
 namespace stencilor {
 namespace {
 
-TEST(DataSourceCheck, BareDataFileNamesAreLookedUpBesideTheProject)
+TEST(DataSourceCheck, RelativeDataFileNamesAreLookedUpBesideTheProject)
 {
     const struct {
         std::string textFile;
@@ -18,7 +18,9 @@ TEST(DataSourceCheck, BareDataFileNamesAreLookedUpBesideTheProject)
         std::string resolved;
     } cases[] = {
         {"data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/data.csv"},
-        {"sub/data.csv", "/home/u/jobs/p.ql", "sub/data.csv"},
+        {"sub/data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/sub/data.csv"},
+        {"../data/d.csv", "/home/u/jobs/p.ql", "/home/u/jobs/../data/d.csv"},
+        {"sub/data.csv", "rel/p.ql", "rel/sub/data.csv"},
         {"/srv/data.csv", "/home/u/jobs/p.ql", "/srv/data.csv"},
         {"data.csv", "/p.ql", "/data.csv"},
         {"data.csv", "p.ql", "data.csv"},                     // no folder to put in front, and never a lone "/"

@@ -245,16 +245,50 @@ TEST_F(GenerationRunTest, ATemplateThatDisappearsEndsTheRunWithTheOpenError)
 
 TEST_F(GenerationRunTest, AReportThatCannotBeWrittenIsReportedAndNotOpened)
 {
-    dir.write("data.csv", "a\n");
-    dir.write("t.txt", "x");
-    std::filesystem::create_directories(dir.file("out/report.html"));
+    const struct {
+        const char* blocked; // a folder at report.html, or a file at the output folder
+        bool folder;
+        std::string reason;
+    } cases[] = {
+        {"out/report.html", true, "Is a directory"},
+        {"out", false, "Not a directory"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        host.project = caseDir.file("job.ql");
+        host.settings.outputdir = caseDir.file("out");
+        host.errors.clear();
+        caseDir.write("data.csv", "a\n");
+        caseDir.write("t.txt", "x");
+        if (c.folder)
+            std::filesystem::create_directories(caseDir.file(c.blocked));
+        else
+            caseDir.write(c.blocked, "a file where the output folder must go");
+        host.settings.report = true;
+        const RunSummary summary = run();
+        EXPECT_TRUE(summary.reportFailed) << c.blocked;
+        EXPECT_FALSE(summary.reportWritten) << c.blocked;
+        EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot create file \"" + caseDir.file("out/report.html") +
+                                                        "\". " + c.reason});
+        EXPECT_TRUE(host.opened.empty()) << c.blocked;
+    }
+}
+
+TEST_F(GenerationRunTest, RelativePathsAreTakenAgainstTheProjectFilesFolder)
+{
+    dir.write("in/data.csv", "a\n");
+    dir.write("tpl/t.txt", "x");
+    host.project = dir.file("job.ql");
+    host.settings.textfile = "in/data.csv";
+    host.settings.templatefile = "tpl/t.txt";
+    host.settings.outputdir = "sub/out";
     host.settings.report = true;
+    // The working folder is another one: nothing may land there.
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Completed);
-    EXPECT_TRUE(summary.reportFailed);
-    EXPECT_EQ(host.errors,
-              std::vector<std::string>{"Cannot create file \"" + dir.file("out/report.html") + "\". Is a directory"});
-    EXPECT_TRUE(host.opened.empty());
+    EXPECT_EQ(dir.read("sub/out/f1.txt"), "x\r\n");
+    EXPECT_EQ(host.opened, std::vector<std::string>{dir.file("sub/out/report.html")});
+    EXPECT_FALSE(std::filesystem::exists("sub/out"));
 }
 
 TEST_F(GenerationRunTest, CountsSkippedRecordsByReason)

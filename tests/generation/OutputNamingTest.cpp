@@ -70,7 +70,7 @@ void expectNames(const std::vector<NameRow>& rows)
         for (const Adjust& adjust : row.adjust)
             adjust(s);
         SCOPED_TRACE("line '" + row.line + "' record " + std::to_string(row.record) + " expecting '" + row.path + "'");
-        const OutputName name = recordOutputName(s, row.line, row.record);
+        const OutputName name = recordOutputName(s, s.outputdir, row.line, row.record);
         EXPECT_EQ(name.outcome, row.outcome);
         EXPECT_EQ(name.path, row.path);
         EXPECT_EQ(name.relativeName, row.relative);

@@ -91,5 +91,19 @@ TEST(FileSystem, PathParts)
     EXPECT_EQ(absolutePath("p.ql"), currentFolder() + "/p.ql");
 }
 
+TEST(FileSystem, FileAddressesPercentEncodeEverythingButUnreservedBytesAndSlashes)
+{
+    const struct {
+        std::string path, url;
+    } cases[] = {
+        {"/out/report.html", "file:///out/report.html"},
+        {"/a b/#1?x=50%.htm", "file:///a%20b/%231%3Fx%3D50%25.htm"},
+        {"/caf\xC3\xA9/\xD0\x96~_-.txt", "file:///caf%C3%A9/%D0%96~_-.txt"},
+        {std::string("/\x01\"<>&'\x7F\xFF", 9), "file:///%01%22%3C%3E%26%27%7F%FF"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fileUrl(c.path), c.url) << c.path;
+}
+
 } // namespace
 } // namespace stencilor
