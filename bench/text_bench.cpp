@@ -6,6 +6,7 @@
 #include "generation/OutputNaming.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,7 +133,7 @@ void BM_RecordTextAndName(benchmark::State& state)
     std::uint64_t number = 0;
     for (auto _ : state) {
         stencilor::SplitFields(line, ";", 30, fields);
-        if (!compiled.render(fields, out))
+        if (compiled.render(fields, out, SIZE_MAX) != stencilor::CompiledTemplate::Render::Done)
             state.SkipWithError("the one-pass render declined an ordinary record");
         benchmark::DoNotOptimize(stencilor::recordOutputName(settings, settings.outputdir, line, ++number));
     }

@@ -78,6 +78,19 @@ inline void writeScratch(std::string_view data)
     std::fclose(file);
 }
 
+// The whole content of the file at `path`; empty when it cannot be read.
+inline std::string readFile(const std::string& path)
+{
+    std::string text;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
 inline std::string_view asText(const std::uint8_t* data, std::size_t size)
 {
     return {reinterpret_cast<const char*>(data), size};

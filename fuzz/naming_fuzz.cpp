@@ -61,16 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    // The output folder as the run uses it: with a trailing "/", and stripped like every other
-    // part of the path when non-Latin characters are deleted.
-    std::string folder = withTrailingSlash(s.outputdir);
-    if (s.DelChars) {
-        std::string kept;
-        for (char c : folder)
-            if (keptByDeletion(c))
-                kept += c;
-        folder = kept;
-    }
+    // The output folder as the user chose it, with a trailing "/": deletion of non-Latin
+    // characters never touches it.
+    const std::string folder = withTrailingSlash(s.outputdir);
     fuzz::checkEqual(name.path, folder + name.relativeName, "the path is the output folder + the relative name");
     // An empty relative name (a name of slashes only) names the output folder itself; writing
     // to it fails and ends the run with the error for writing, as a name ending in "/" does.

@@ -1,9 +1,12 @@
 // The content report on any column list, record lines, delimiter and relative names: the text is
-// exactly the documented lines, built here from a plain reference of the column rules.
+// exactly the documented lines, built here from a plain reference of the column rules, with every
+// value HTML-escaped and every link address percent-encoded.
 
 #include "FuzzSupport.h"
 #include "generation/ContentReport.h"
 
+#include <cctype>
+#include <cstdio>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
@@ -64,6 +67,39 @@ std::string oneLine(std::string text)
     return text;
 }
 
+std::string escaped(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '"')
+            out += "&quot;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string percentEncoded(std::string_view text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -103,9 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (c.kind == Column::File) {
                 const std::string_view name =
                     std::string_view(row.relativeName).substr(row.relativeName.rfind('/') + 1);
-                expected += "      <TD> <a href=\"" + row.relativeName + "\">" + std::string(name) + "</a> </TD>";
+                expected +=
+                    "      <TD> <a href=\"" + percentEncoded(row.relativeName) + "\">" + escaped(name) + "</a> </TD>";
             } else if (c.kind == Column::Field) {
-                expected += "<TD>" + std::string(referenceField(row.line, delim, c.field)) + "</TD>";
+                expected += "<TD>" + escaped(referenceField(row.line, delim, c.field)) + "</TD>";
             }
             expected += "\r\n";
         }

@@ -32,9 +32,14 @@ std::string TempDir::write(std::string_view name, std::string_view content) cons
 {
     const std::string path = file(name);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    writeAt(path, content);
+    return path;
+}
+
+void TempDir::writeAt(const std::string& path, std::string_view content)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    return path;
 }
 
 std::string TempDir::read(std::string_view name) const

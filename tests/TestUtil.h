@@ -20,6 +20,8 @@ public:
     std::string file(std::string_view name) const;
     // Writes `content` to the file `name` (creating folders on the way) and returns its path.
     std::string write(std::string_view name, std::string_view content) const;
+    // Writes `content` to the file at the absolute `path`, whose folder must exist.
+    static void writeAt(const std::string& path, std::string_view content);
     // The whole content of the file `name`; a test failure when it cannot be read.
     std::string read(std::string_view name) const;
 

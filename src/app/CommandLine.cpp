@@ -2,6 +2,7 @@
 
 #include "app/ConsoleHost.h"
 #include "datasource/DataSourceCheck.h"
+#include "datasource/TextLines.h"
 #include "generation/GenerationRun.h"
 #include "generation/ProjectCheck.h"
 #include "generation/RunSummaryText.h"
@@ -55,13 +56,13 @@ ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& err)
     ProjectInput input{absolutePath(parsed.project), kExitOk};
     if (!fileExists(input.path)) {
         const int code = FolderExists(input.path) ? EISDIR : ENOENT;
-        err << cannotOpenMessage(input.path, systemReason(code)) << '\n';
+        err << escapeControlBytes(cannotOpenMessage(input.path, systemReason(code))) << '\n';
         input.status = kExitNotStarted;
         return input;
     }
     // A file that exists but cannot be read would otherwise load as a missing project.
     if (Result<std::string> text = readWholeFile(input.path); !text) {
-        err << cannotOpenMessage(input.path, systemReason(text.error().code)) << '\n';
+        err << escapeControlBytes(cannotOpenMessage(input.path, systemReason(text.error().code))) << '\n';
         input.status = kExitNotStarted;
     }
     return input;
@@ -109,8 +110,8 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         resolveDataFilePath(settings.textfile, resolveProjectPath(project.path, programFolder));
     const DataFileState state = checkDataFile(dataPath, settings.delim);
     out << "fields: " << state.csvFieldCount << '\n'
-        << "sample: " << state.csvSampleLine << '\n'
-        << "widest: " << state.csvWidestLine << '\n'
+        << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n'
+        << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n'
         << std::flush;
     return kExitOk;
 }
@@ -123,13 +124,17 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
-    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records);
+    // The findings go out as they arise, so that their number does not matter to memory.
+    CheckTableWriter table(out);
+    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records,
+                                                  [&table](const CheckFinding& finding) { table.add(finding); });
     if (!report.started) {
-        err << report.message << '\n';
+        err << escapeControlBytes(report.message, true) << '\n';
         return kExitNotStarted;
     }
-    out << formatCheckTable(report) << std::flush;
-    return report.findings.empty() ? kExitOk : kExitFindings;
+    table.finish(report);
+    out << std::flush;
+    return report.findingCount == 0 ? kExitOk : kExitFindings;
 }
 
 } // namespace

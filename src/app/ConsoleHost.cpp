@@ -1,5 +1,6 @@
 #include "app/ConsoleHost.h"
 
+#include "datasource/TextLines.h"
 #include "platform/FileSystem.h"
 
 #include <csignal>
@@ -99,13 +100,14 @@ void ConsoleHost::processEvents()
 void ConsoleHost::showMessage(const std::string& text)
 {
     clearProgressLine();
-    m_err << text << '\n' << std::flush;
+    // The line breaks of the program's own messages stay; the other control bytes, which can only
+    // come from names and values, are shown escaped, so that they cannot drive the terminal.
+    m_err << escapeControlBytes(text, true) << '\n' << std::flush;
 }
 
 void ConsoleHost::showError(const std::string& text)
 {
-    clearProgressLine();
-    m_err << text << '\n' << std::flush;
+    showMessage(text);
 }
 
 void ConsoleHost::openReport(const std::string& reportPath, const std::string&)

@@ -42,6 +42,31 @@ bool LineCursor::next(std::string_view& line)
     return true;
 }
 
+std::string escapeControlBytes(std::string_view text, bool keepLineFeeds)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto escapeByte = [](std::string& out, unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 && byte != '\t' && !(keepLineFeeds && byte == '\n')) || byte == 0x7F) {
+            escapeByte(out, byte);
+        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            escapeByte(out, byte);
+            escapeByte(out, static_cast<unsigned char>(text[++i]));
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 bool holdsLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;

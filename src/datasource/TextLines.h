@@ -45,6 +45,12 @@ void appendNormalized(std::string_view text, std::string& out);
 // joinLines(splitLines(text)) in one pass.
 std::string normalizeLineEnds(std::string_view text);
 
+// `text` as a terminal shows it safely: every control byte but TAB (0x00-0x1F, 0x7F) and every
+// UTF-8 encoded C1 control (U+0080-U+009F) written as "\xNN" per byte, so that a value cannot
+// move the cursor, change colours or set the window title; every other byte as it is. With
+// `keepLineFeeds`, LF stays a line break (for messages of several lines).
+std::string escapeControlBytes(std::string_view text, bool keepLineFeeds = false);
+
 // True when `text` holds a CR or an LF.
 bool holdsLineBreak(std::string_view text);
 

@@ -71,7 +71,12 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
 
     m_slotCount.assign(identifiers.size(), 0);
     m_emptyValueSafe.assign(identifiers.size(), 1);
+    m_after.assign(identifiers.size(), Contexts{});
+    m_before.assign(identifiers.size(), Contexts{});
     m_templateBytes = 0;
+    std::size_t reach = 0;
+    for (std::string_view id : identifiers)
+        reach = std::max(reach, id.size() - 1);
     for (std::size_t p = 0; p < m_pieces.size(); ++p) {
         const int rule = m_pieces[p].rule;
         if (rule < 0) {
@@ -79,6 +84,7 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
             continue;
         }
         ++m_slotCount[rule];
+        addContexts(p, reach);
         if (!m_emptyValueSafe[rule] || p == 0 || p + 1 == m_pieces.size())
             continue;
         const Piece& before = m_pieces[p - 1];
@@ -95,6 +101,62 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
             }
         }
     }
+    for (std::vector<Contexts>* side : {&m_after, &m_before}) {
+        for (Contexts& contexts : *side) {
+            for (std::vector<std::string>* list : {&contexts.closed, &contexts.open}) {
+                std::sort(list->begin(), list->end());
+                list->erase(std::unique(list->begin(), list->end()), list->end());
+            }
+        }
+    }
+}
+
+void CompiledTemplate::addContexts(std::size_t slot, std::size_t reach)
+{
+    const auto rule = static_cast<std::size_t>(m_pieces[slot].rule);
+    // After the slot: template text up to `reach` bytes, open when another slot comes first.
+    std::string text;
+    bool open = false;
+    for (std::size_t p = slot + 1; p < m_pieces.size() && text.size() < reach; ++p) {
+        if (m_pieces[p].rule >= 0) {
+            open = true;
+            break;
+        }
+        text.append(m_text, m_pieces[p].begin, std::min(m_pieces[p].length, reach - text.size()));
+    }
+    (open ? m_after[rule].open : m_after[rule].closed).push_back(std::move(text));
+
+    // Before the slot, read backwards, so that the nearest byte comes first.
+    text.clear();
+    open = false;
+    for (std::size_t p = slot; p-- > 0 && text.size() < reach;) {
+        if (m_pieces[p].rule >= 0) {
+            open = true;
+            break;
+        }
+        const std::size_t take = std::min(m_pieces[p].length, reach - text.size());
+        const std::size_t end = m_pieces[p].begin + m_pieces[p].length;
+        for (std::size_t i = 0; i < take; ++i)
+            text.push_back(m_text[end - 1 - i]);
+    }
+    (open ? m_before[rule].open : m_before[rule].closed).push_back(std::move(text));
+}
+
+bool CompiledTemplate::canContinue(const Contexts& contexts, std::string_view needed)
+{
+    // A closed context continues `needed` when it starts with it (a shorter one ends first).
+    const auto first = std::lower_bound(contexts.closed.begin(), contexts.closed.end(), needed,
+                                        [](const std::string& context, std::string_view key) { return context < key; });
+    if (first != contexts.closed.end() && std::string_view(*first).starts_with(needed))
+        return true;
+    // An open context may continue it in any way once its known text has matched.
+    for (std::size_t length = 0; length <= needed.size(); ++length) {
+        const std::string_view known = needed.substr(0, length);
+        if (std::binary_search(contexts.open.begin(), contexts.open.end(), known,
+                               [](std::string_view a, std::string_view b) { return a < b; }))
+            return true;
+    }
+    return false;
 }
 
 bool CompiledTemplate::isFor(const std::vector<std::string_view>& identifiers) const
@@ -106,20 +168,29 @@ bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) con
 {
     if (value.empty())
         return m_emptyValueSafe[rule] != 0;
+    std::string needed;
     // An occurrence of the value's own identifier (a cascade within the rule) or of a later one
     // can include characters of the value in three ways, each tried only at the places where the
-    // value's bytes stand in those identifiers:
-    // - it starts before the value: the value begins with identifier[at..] (at >= 1), or lies
-    //   inside the identifier;
+    // value's bytes stand in those identifiers, and each needing the text beside the slots to
+    // continue it:
+    // - it starts before the value: the value begins with identifier[at..] (at >= 1) and the
+    //   text before a slot ends with identifier[..at]; or the value lies inside the identifier,
+    //   which then also needs the text after a slot to go on with the identifier's rest;
     for (const Position& position : m_containing[byteOf(value.front())]) {
         if (position.rule < rule)
             continue;
         const std::string_view id = m_identifiers[position.rule];
         const std::size_t shared = std::min(value.size(), id.size() - position.at);
-        if (std::memcmp(id.data() + position.at, value.data(), shared) == 0)
+        if (std::memcmp(id.data() + position.at, value.data(), shared) != 0)
+            continue;
+        needed.assign(id.rbegin() + static_cast<std::ptrdiff_t>(id.size() - position.at), id.rend());
+        if (!canContinue(m_before[rule], needed))
+            continue;
+        if (position.at + shared == id.size() || canContinue(m_after[rule], id.substr(position.at + shared)))
             return false;
     }
-    // - it starts inside the value: it lies in the value whole, or the value ends with its start.
+    // - it starts inside the value: it lies in the value whole, or the value ends with its start
+    //   and the text after a slot goes on with the rest.
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (!m_firstBytes.test(byteOf(value[at])))
             continue;
@@ -128,25 +199,34 @@ bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) con
                 continue;
             const std::string_view id = m_identifiers[later];
             const std::size_t shared = std::min(value.size() - at, id.size());
-            if (std::memcmp(value.data() + at, id.data(), shared) == 0)
+            if (std::memcmp(value.data() + at, id.data(), shared) != 0)
+                continue;
+            if (shared == id.size() || canContinue(m_after[rule], id.substr(shared)))
                 return false;
         }
     }
     return true;
 }
 
-bool CompiledTemplate::render(const std::vector<std::string_view>& values, std::string& out) const
+CompiledTemplate::Render CompiledTemplate::render(const std::vector<std::string_view>& values, std::string& out,
+                                                  std::size_t limit) const
 {
     if (!m_renders || values.size() != m_identifiers.size())
-        return false;
+        return Render::Declined;
     std::size_t size = m_templateBytes;
     for (std::size_t rule = 0; rule < values.size(); ++rule) {
         if (m_slotCount[rule] == 0)
             continue;
         if (!valueIsSafe(rule, values[rule]))
-            return false;
+            return Render::Declined;
+        // Compared by division: the product of a slot count and a value size may not fit.
+        const std::size_t room = limit - std::min(limit, size);
+        if (!values[rule].empty() && m_slotCount[rule] > room / values[rule].size())
+            return Render::TooLarge;
         size += m_slotCount[rule] * values[rule].size();
     }
+    if (size > limit)
+        return Render::TooLarge;
 
     out.resize(size);
     char* at = out.data();
@@ -157,7 +237,7 @@ bool CompiledTemplate::render(const std::vector<std::string_view>& values, std::
             std::memcpy(at, part.data(), part.size());
         at += part.size();
     }
-    return true;
+    return Render::Done;
 }
 
 bool applyRule(std::string& text, std::string_view identifier, std::string_view value)
@@ -168,6 +248,35 @@ bool applyRule(std::string& text, std::string_view identifier, std::string_view 
     // was removed or inserted, which needs one in the identifier or the value.
     if (holdsLineBreak(identifier) || holdsLineBreak(value))
         text = normalizeLineEnds(text);
+    return true;
+}
+
+} // namespace stencilor
+
+namespace stencilor {
+
+bool applyRules(std::string& text, const std::vector<std::string_view>& identifiers,
+                const std::vector<std::string_view>& values, std::size_t limit)
+{
+    if (text.size() > limit)
+        return false;
+    for (std::size_t i = 0; i < identifiers.size(); ++i) {
+        const std::string_view id = identifiers[i];
+        const std::string_view value = values[i];
+        if (value.size() > id.size()) {
+            // Each occurrence grows the text by the difference; refuse before building a text
+            // beyond the limit (occurrences formed by a replacement are caught after it).
+            std::size_t grown = text.size();
+            for (std::size_t at = text.find(id); at != std::string::npos; at = text.find(id, at + id.size())) {
+                grown += value.size() - id.size();
+                if (grown > limit)
+                    return false;
+            }
+        }
+        applyRule(text, id, value);
+        if (text.size() > limit)
+            return false;
+    }
     return true;
 }
 

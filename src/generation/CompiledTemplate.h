@@ -6,8 +6,9 @@
 // every replacement. Compiling does those searches once, with every replaced occurrence kept as
 // an opaque slot for its rule's value; a record's text is then the template's pieces with the
 // record's values put into the slots. That gives the same text as applying the rules one by one
-// unless a value can form an occurrence of its own or a later rule's identifier: `render` checks
-// each value for that and declines, so the caller applies the rules one by one for that record.
+// unless a value can form an occurrence of its own or a later rule's identifier, alone or with
+// the template text beside its slots: `render` checks each value for that and declines, so the
+// caller applies the rules one by one for that record.
 
 #include <array>
 #include <bitset>
@@ -35,11 +36,18 @@ public:
     // The template text compiled, for applying the rules one by one when render declines.
     const std::string& text() const { return m_text; }
 
-    // Replaces `out` with the text the rules give when rule i's value is values[i], and returns
-    // true; returns false, leaving `out` unspecified, when a value could make that text differ
-    // from applying the rules one by one. Values must hold no line break (values are fields of a
-    // data line).
-    bool render(const std::vector<std::string_view>& values, std::string& out) const;
+    // How render went.
+    enum class Render {
+        Done,     // `out` holds the text
+        Declined, // a value could make the one pass differ from the rules one by one
+        TooLarge, // the text would be longer than the limit
+    };
+
+    // Replaces `out` with the text the rules give when rule i's value is values[i]. Declines,
+    // leaving `out` unspecified, when a value could make that text differ from applying the
+    // rules one by one, and refuses a text longer than `limit` bytes. Values must hold no line
+    // break (values are fields of a data line).
+    Render render(const std::vector<std::string_view>& values, std::string& out, std::size_t limit) const;
 
 private:
     // A run of template text [begin, begin + length), or the slot of rule `rule` when rule >= 0.
@@ -49,6 +57,20 @@ private:
         int rule = -1;
     };
 
+    // The template text next to a rule's slots, up to one byte less than the longest identifier:
+    // what a value's edges can join with. A context is open when another slot lies within that
+    // reach (its text is not known when the rules run), closed when the template text or the
+    // text itself ends first. Kept sorted (the text before a slot reversed), so that a lookup is
+    // a binary search whatever the number of slots.
+    struct Contexts {
+        std::vector<std::string> closed;
+        std::vector<std::string> open;
+    };
+    // True when some context of `contexts` can continue `needed` (a context starting with it, or
+    // an open one that `needed` starts with).
+    static bool canContinue(const Contexts& contexts, std::string_view needed);
+    // Records the contexts of the slot at m_pieces[slot], up to `reach` bytes on each side.
+    void addContexts(std::size_t slot, std::size_t reach);
     bool valueIsSafe(std::size_t rule, std::string_view value) const;
 
     std::string m_text;
@@ -69,6 +91,8 @@ private:
     std::array<std::vector<std::size_t>, 256> m_startingWith;
     std::array<std::vector<Position>, 256> m_containing;
     std::bitset<256> m_firstBytes;
+    std::vector<Contexts> m_after;  // per rule: the text after its slots
+    std::vector<Contexts> m_before; // per rule: the text before its slots, reversed
     bool m_renders = false;
 };
 
@@ -76,5 +100,11 @@ private:
 // `value` (ReplaceAll), then the text's lines read again when either holds a line break. False,
 // leaving `text` untouched, when the identifier does not occur.
 bool applyRule(std::string& text, std::string_view identifier, std::string_view value);
+
+// Applies the rules one by one (rule i replaces identifiers[i] by values[i]) as applyRule does.
+// False, leaving `text` unspecified, as soon as the text would grow beyond `limit` bytes: a
+// value that holds identifiers can double the text with every rule.
+bool applyRules(std::string& text, const std::vector<std::string_view>& identifiers,
+                const std::vector<std::string_view>& values, std::size_t limit);
 
 } // namespace stencilor

@@ -27,6 +27,28 @@ bool isFileColumn(std::string_view text)
 
 } // namespace
 
+void appendHtmlEscaped(std::string& out, std::string_view text)
+{
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, std::string_view recordLine,
                             std::string_view delim, std::string_view relativeName)
 {
@@ -35,9 +57,9 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, st
         if (mode == CellMode::Header)
             return "<TD> filename and directory </TD>";
         std::string cell = "      <TD> <a href=\"";
-        cell += relativeName;
+        cell += percentEncodePath(relativeName);
         cell += "\">";
-        cell += fileNamePart(relativeName);
+        appendHtmlEscaped(cell, fileNamePart(relativeName));
         cell += "</a> </TD>";
         return cell;
     }
@@ -47,7 +69,7 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, st
     if (mode == CellMode::Header)
         return "<TD> Field " + std::to_string(field) + " </TD>";
     std::string cell = "<TD>";
-    cell += GetField(recordLine, delim, field);
+    appendHtmlEscaped(cell, GetField(recordLine, delim, field));
     cell += "</TD>";
     return cell;
 }

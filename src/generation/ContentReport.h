@@ -7,14 +7,21 @@ namespace stencilor {
 
 enum class CellMode { Header, Record };
 
+// Appends `text` to `out` with "&", "<", ">" and '"' written as "&amp;", "&lt;", "&gt;" and
+// "&quot;", so any value shows as text in a page and inside a quoted attribute.
+void appendHtmlEscaped(std::string& out, std::string_view text);
+
 // One cell line of the report for column k (1..6) as chosen by `reportFld` (six ";"-terminated
 // column texts): the file link column for "filename" in any case, field column n when the text's
 // digits give n > 0, otherwise the empty text. In record mode the field cell takes field n of
-// `recordLine` split by `delim`, and the link cell `relativeName`.
+// `recordLine` split by `delim`, HTML-escaped, and the link cell `relativeName`: its address
+// percent-encoded (every byte but A-Z a-z 0-9 - . _ ~ /), its text (the part after the last "/")
+// HTML-escaped, so every link opens its file whatever the name holds.
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, std::string_view recordLine = {},
                             std::string_view delim = {}, std::string_view relativeName = {});
 
-// The lines of report.html collected during a run, held as one text with CR LF line ends.
+// The lines of report.html as a run makes them, collected as one text with CR LF line ends; a run
+// takes the text in blocks (text(), then clear()) so that it never holds the whole report.
 class ContentReport final {
 public:
     // The opening lines with the header row made from `reportFld`.

@@ -6,11 +6,14 @@
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
 #include "platform/FileSystem.h"
+#include "platform/OutputTree.h"
+#include "platform/PendingFile.h"
 #include "project/ProjectFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <unordered_set>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace stencilor {
@@ -25,80 +28,257 @@ std::string cannotCreateMessage(const std::string& path, const std::string& reas
     return "Cannot create file \"" + path + "\". " + reason;
 }
 
+std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
+{
+    const bool gib = limit % (std::size_t{1} << 30) == 0;
+    return "The text of record " + std::to_string(record) + " would be larger than " +
+           std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
+}
+
 namespace {
+
+constexpr const char* kReportName = "report.html";
+// The report's lines go to its file in blocks of about this size.
+constexpr std::size_t kReportBlock = std::size_t{1} << 16;
+
+// The project file's path as the host shows it, resolved for reading.
+std::string projectFileOf(RunHost& host)
+{
+    return resolveProjectPath(host.projectPath(), host.programFolder());
+}
 
 // The path of an input file named in the settings: a relative name lies in the project's folder.
 std::string inputPath(RunHost& host, const std::string& named)
 {
-    return resolveDataFilePath(named, resolveProjectPath(host.projectPath(), host.programFolder()));
+    return resolveDataFilePath(named, projectFileOf(host));
 }
 
-// The output folder of the settings, a relative one taken against the project's folder.
+// The output folder of the settings as an absolute path (empty when none is set).
 std::string outputFolder(RunHost& host, const ProjectSettings& s)
 {
-    return resolveOutputFolder(s.outputdir, resolveProjectPath(host.projectPath(), host.programFolder()));
+    const std::string folder = resolveOutputFolder(s.outputdir, projectFileOf(host));
+    return folder.empty() ? folder : absolutePath(folder);
 }
+
+// The output folders a run writes into, each opened and locked once. The output folder is read
+// from the settings at every record, so a change made during the run takes effect at the next
+// record; then the new folder is opened (and locked) as well.
+class OutputFolders final {
+public:
+    // The tree of `folder`, opened on first use. Null when it cannot be opened; `error` then
+    // holds why (folderInUseCode() when another run holds it).
+    OutputTree* tree(const std::string& folder, Error& error)
+    {
+        if (const auto found = m_trees.find(folder); found != m_trees.end()) {
+            if (found->second)
+                return found->second.get();
+            error = m_failures.at(folder);
+            return nullptr;
+        }
+        auto tree = std::make_unique<OutputTree>();
+        if (Status opened = tree->open(folder); !opened) {
+            error = opened.error();
+            m_failures[folder] = error;
+            m_trees[folder] = nullptr;
+            return nullptr;
+        }
+        for (const FileIdentity& identity : m_protected)
+            tree->protect(identity);
+        tree->reserveName(m_reserved);
+        return (m_trees[folder] = std::move(tree)).get();
+    }
+
+    // Opens `folder` again, for when it has gone during the run; null as tree().
+    OutputTree* reopen(const std::string& folder, Error& error)
+    {
+        m_trees.erase(folder);
+        m_failures.erase(folder);
+        return tree(folder, error);
+    }
+
+    // A file no write may replace, in every tree.
+    void protect(const FileIdentity& identity)
+    {
+        if (std::find(m_protected.begin(), m_protected.end(), identity) != m_protected.end())
+            return;
+        m_protected.push_back(identity);
+        for (auto& entry : m_trees)
+            if (entry.second)
+                entry.second->protect(identity);
+    }
+
+    // The report's name, left alone by writes while the report is on.
+    void reserve(bool report)
+    {
+        m_reserved = report ? kReportName : "";
+        for (auto& entry : m_trees)
+            if (entry.second)
+                entry.second->reserveName(m_reserved);
+    }
+
+private:
+    std::unordered_map<std::string, std::unique_ptr<OutputTree>> m_trees;
+    std::unordered_map<std::string, Error> m_failures;
+    std::vector<FileIdentity> m_protected;
+    std::string m_reserved;
+};
+
+// The report of a run: its lines go to an anonymous file in the output folder as the run goes,
+// so memory does not grow with the report; the end of the run puts it in place as report.html.
+class ReportWriter final {
+public:
+    void start(std::string_view reportFld) { m_lines.start(reportFld); }
+    void addRow(OutputTree& tree, std::string_view reportFld, std::string_view line, std::string_view delim,
+                std::string_view relativeName)
+    {
+        m_lines.addRow(reportFld, line, delim, relativeName);
+        if (m_lines.text().size() >= kReportBlock)
+            flush(tree);
+    }
+
+    // Closes the report and puts it in place as report.html in `tree`; 0, or the errno of the
+    // first failure in writing or placing it.
+    int finish(OutputTree& tree)
+    {
+        m_lines.finish();
+        flush(tree);
+        if (m_code == 0) {
+            if (Status committed = m_file.commit(tree.descriptor(), kReportName); !committed)
+                m_code = committed.error().code;
+        }
+        m_file.discard();
+        return m_code;
+    }
+
+private:
+    void flush(OutputTree& tree)
+    {
+        if (m_code != 0)
+            return;
+        if (!m_file.isOpen()) {
+            if (Status created = m_file.create(tree.descriptor()); !created) {
+                m_code = created.error().code;
+                return;
+            }
+        }
+        if (Status written = m_file.write(m_lines.text()); !written)
+            m_code = written.error().code;
+        m_lines.clear();
+    }
+
+    ContentReport m_lines;
+    PendingFile m_file;
+    int m_code = 0; // the first error in writing the report file
+};
+
+} // namespace
+
+namespace {
 
 // The run's work on one record, kept apart from the loop so each step reads as it is described.
 class RecordWriter final {
 public:
-    explicit RecordWriter(RunHost& host)
+    RecordWriter(RunHost& host, std::size_t recordLimit, OutputFolders& folders, ReportWriter& report,
+                 RunSummary& summary)
         : m_host(host)
+        , m_recordLimit(recordLimit)
+        , m_folders(folders)
+        , m_report(report)
+        , m_summary(summary)
     {
     }
 
-    // Generates and writes record `number` (1-based) from `line`; false when an error ended the run.
-    bool process(std::string_view line, std::uint64_t number, ContentReport& report, RunSummary& summary)
+    // Generates and writes record `number` (1-based) from `line`; false when an error ended the
+    // run, with the message in the summary.
+    bool process(std::string_view line, std::uint64_t number)
     {
         const ProjectSettings& s = m_host.currentSettings();
-        const std::string templatePath = inputPath(m_host, s.templatefile);
-        if (Status read = readWholeFileInto(templatePath, m_raw); !read) {
-            summary.error = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
+        const std::string folder = outputFolder(m_host, s);
+        if (folder.empty()) {
+            m_summary.error = kOutputFolderNotSetMessage;
             return false;
         }
-        renderRecord(s, line);
-
-        const OutputName name = recordOutputName(s, outputFolder(m_host, s), line, number);
+        if (s.report != m_reportReserved) {
+            m_folders.reserve(s.report);
+            m_reportReserved = s.report;
+        }
+        // The name comes first: a record without one costs no look at the template.
+        const OutputName name = recordOutputName(s, folder, line, number);
         if (name.outcome == NameOutcome::NoName) {
-            ++summary.skippedNoName;
+            ++m_summary.skippedNoName;
             return true;
         }
         if (name.outcome == NameOutcome::LeavesFolder) {
-            ++summary.skippedOutside;
+            ++m_summary.skippedOutside;
             return true;
         }
-        const std::string folder = outputFolderOf(name.path);
-        if (!ensureFolder(folder)) {
-            ++summary.skippedFolder;
-            return true;
-        }
-        Status written = writeWholeFile(name.path, m_text);
-        if (!written && written.error().code == ENOENT && !folder.empty()) {
-            // The folder was ensured earlier in this run but has gone since; make it again.
-            m_ensured.erase(folder);
-            if (!ensureFolder(folder)) {
-                ++summary.skippedFolder;
-                return true;
-            }
-            written = writeWholeFile(name.path, m_text);
-        }
-        if (!written) {
-            summary.error = cannotCreateMessage(absolutePath(name.path), systemReason(written.error().code));
+
+        const std::string templatePath = inputPath(m_host, s.templatefile);
+        const Result<FileIdentity> read = readWholeFileInto(templatePath, m_raw);
+        if (!read) {
+            m_summary.error = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
             return false;
         }
-        ++summary.filesWritten;
-        if (s.report)
-            report.addRow(s.report_fld, line, s.delim, name.relativeName);
-        return true;
+        m_folders.protect(read.value());
+        if (!renderRecord(s, line)) {
+            m_summary.error = recordTooLargeMessage(number, m_recordLimit);
+            return false;
+        }
+
+        Error folderError;
+        OutputTree* tree = m_folders.tree(folder, folderError);
+        TreeWriteResult written = write(tree, folderError, name.relativeName);
+        if ((written.outcome == TreeWrite::FolderFailed || written.outcome == TreeWrite::Failed) &&
+            written.code == ENOENT) {
+            // The output folder has gone during the run; it is made again once.
+            tree = m_folders.reopen(folder, folderError);
+            written = write(tree, folderError, name.relativeName);
+        }
+        if (!tree && folderError.code == folderInUseCode()) {
+            m_summary.error = kFolderInUseMessage;
+            return false;
+        }
+        switch (written.outcome) {
+        case TreeWrite::Written:
+            ++m_summary.filesWritten;
+            if (s.report)
+                m_report.addRow(*tree, s.report_fld, line, s.delim, name.relativeName);
+            return true;
+        case TreeWrite::FolderFailed:
+            ++m_summary.skippedFolder;
+            return true;
+        case TreeWrite::LinkInPath:
+            ++m_summary.skippedLink;
+            return true;
+        case TreeWrite::OwnInput:
+            ++m_summary.skippedOwnInput;
+            return true;
+        case TreeWrite::Failed:
+            break;
+        }
+        m_summary.error = cannotCreateMessage(name.path, systemReason(written.code));
+        return false;
     }
 
 private:
+    static TreeWriteResult write(OutputTree* tree, const Error& folderError, std::string_view relativeName,
+                                 std::string_view text)
+    {
+        if (!tree)
+            return {TreeWrite::FolderFailed, folderError.code};
+        return tree->write(relativeName, text);
+    }
+    TreeWriteResult write(OutputTree* tree, const Error& folderError, std::string_view relativeName) const
+    {
+        return write(tree, folderError, relativeName, m_text);
+    }
+
     // Puts the record's text into m_text: the template with the rules applied in table order,
     // each to the whole text the rules before it produced. The template compiled for the rule
     // list gives that text in one pass; it is compiled again when the template file's text or
     // the rules' identifiers change, and a record whose values could make the one pass differ
-    // gets the rules one by one.
-    void renderRecord(const ProjectSettings& s, std::string_view line)
+    // gets the rules one by one. False when the text would be larger than the record limit.
+    bool renderRecord(const ProjectSettings& s, std::string_view line)
     {
         m_identifiers.clear();
         m_fieldNumbers.clear();
@@ -130,12 +310,16 @@ private:
         m_values.clear();
         for (std::size_t field : m_fieldNumbers)
             m_values.push_back(field <= m_fields.size() ? m_fields[field - 1] : std::string_view());
-        if (m_template.render(m_values, m_text))
-            return;
-
+        switch (m_template.render(m_values, m_text, m_recordLimit)) {
+        case CompiledTemplate::Render::Done:
+            return true;
+        case CompiledTemplate::Render::TooLarge:
+            return false;
+        case CompiledTemplate::Render::Declined:
+            break;
+        }
         m_text = m_template.text();
-        for (std::size_t i = 0; i < m_identifiers.size(); ++i)
-            applyRule(m_text, m_identifiers[i], m_values[i]);
+        return applyRules(m_text, m_identifiers, m_values, m_recordLimit);
     }
 
     // True when the template file read for this record differs from the one compiled.
@@ -144,18 +328,12 @@ private:
         return m_compiledRawKept ? m_raw != m_compiledRaw : !normalizesTo(m_raw, m_template.text());
     }
 
-    // EnsureFolder, remembered for the rest of the run so each folder is checked once.
-    bool ensureFolder(const std::string& folder)
-    {
-        if (folder.empty() || m_ensured.count(folder))
-            return true;
-        if (!EnsureFolder(folder))
-            return false;
-        m_ensured.insert(folder);
-        return true;
-    }
-
     RunHost& m_host;
+    std::size_t m_recordLimit;
+    OutputFolders& m_folders;
+    ReportWriter& m_report;
+    RunSummary& m_summary;
+    bool m_reportReserved = false;
     // Templates up to this size keep a copy of the bytes they were compiled from.
     static constexpr std::size_t kKeptTemplateBytes = std::size_t{1} << 20;
     std::string m_raw;         // the template file as read for this record
@@ -168,7 +346,6 @@ private:
     std::vector<std::string_view> m_fields; // into the record's line
     std::vector<std::string_view> m_values;
     std::string m_text;
-    std::unordered_set<std::string> m_ensured;
 };
 
 } // namespace
@@ -183,6 +360,7 @@ RunSummary GenerationRun::actRunExecute(RecordRange records)
     if (m_running)
         return summary;
 
+    OutputFolders folders;
     {
         const ProjectSettings& s = m_host.currentSettings();
         std::string message;
@@ -194,10 +372,26 @@ RunSummary GenerationRun::actRunExecute(RecordRange records)
             m_host.showMessage(message);
             return summary;
         }
+        // An empty output folder never means the root folder.
+        const std::string folder = outputFolder(m_host, s);
+        if (folder.empty()) {
+            m_host.showMessage(kOutputFolderNotSetMessage);
+            return summary;
+        }
+        // The output folder is locked before the run starts, so that a second run into it refuses
+        // to start instead of mixing its files with this one's. A folder that cannot be made is
+        // not yet an error: its records are passed over and the report says so at the end.
+        Error error;
+        if (!folders.tree(folder, error) && error.code == folderInUseCode()) {
+            m_host.showMessage(kFolderInUseMessage);
+            return summary;
+        }
     }
+    if (const std::optional<FileIdentity> project = fileIdentityOf(projectFileOf(m_host)))
+        folders.protect(*project);
 
     m_host.runStateChanged(true);
-    ContentReport report;
+    ReportWriter report;
     if (m_host.currentSettings().report)
         report.start(m_host.currentSettings().report_fld);
     m_running = true;
@@ -205,22 +399,23 @@ RunSummary GenerationRun::actRunExecute(RecordRange records)
     const std::string dataPath = inputPath(m_host, m_host.currentSettings().textfile);
     std::string data;
     bool failed = false;
-    if (Status read = readWholeFileInto(dataPath, data); !read) {
+    if (const Result<FileIdentity> read = readWholeFileInto(dataPath, data); !read) {
         summary.error = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
         failed = true;
     } else {
+        folders.protect(read.value());
         const std::uint64_t lines = countLines(data);
         const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
         summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
         m_host.progress(0, summary.recordCount);
-        RecordWriter writer(m_host);
+        RecordWriter writer(m_host, m_recordLimit, folders, report, summary);
         LineCursor cursor(data);
         std::string_view line;
         for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
             cursor.next(line);
         for (std::uint64_t i = 0; i < summary.recordCount && m_running; ++i) {
             cursor.next(line);
-            if (!writer.process(line, first + i, report, summary)) {
+            if (!writer.process(line, first + i)) {
                 failed = true;
                 break;
             }
@@ -234,22 +429,22 @@ RunSummary GenerationRun::actRunExecute(RecordRange records)
     const ProjectSettings& s = m_host.currentSettings();
     std::string reportError;
     if (s.report) {
-        report.finish();
-        // The report is opened by its absolute path, whatever the working folder of the viewer.
-        const std::string folder = withTrailingSlash(absolutePath(outputFolder(m_host, s)));
-        const std::string reportPath = folder + "report.html";
-        Status saved = createFolders(folder);
-        if (saved)
-            saved = writeWholeFile(reportPath, report.text());
-        if (saved) {
-            summary.reportWritten = true;
-            m_host.openReport(reportPath, folder);
-        } else {
+        const std::string folder = outputFolder(m_host, s);
+        const std::string reportPath = withTrailingSlash(folder) + kReportName;
+        Error error;
+        OutputTree* tree = folder.empty() ? nullptr : folders.tree(folder, error);
+        const int code = tree ? report.finish(*tree) : error.code;
+        if (folder.empty()) {
+            reportError = kOutputFolderNotSetMessage;
+        } else if (code != 0) {
             // A report that could not be written is an error: it names the file and the reason,
             // and nothing is opened.
-            reportError = cannotCreateMessage(reportPath, systemReason(saved.error().code));
-            summary.reportFailed = true;
+            reportError = cannotCreateMessage(reportPath, systemReason(code));
+        } else {
+            summary.reportWritten = true;
+            m_host.openReport(reportPath, withTrailingSlash(folder));
         }
+        summary.reportFailed = !reportError.empty();
     }
     m_running = false;
     m_host.runStateChanged(false);

@@ -41,7 +41,7 @@ public:
 
 // How a run ended.
 enum class RunOutcome {
-    NotStarted, // empty delimiter, missing input file, or already running
+    NotStarted, // empty delimiter, missing input file, no output folder, folder in use, or already running
     Completed,  // went through all records
     Stopped,    // Stop arrived before the last record
     Failed,     // an input could not be read or an output file could not be created
@@ -53,27 +53,42 @@ struct RunSummary {
     std::uint64_t recordCount = 0;      // data lines when the run started (of the range, in a partial run)
     std::uint64_t recordsProcessed = 0; // records taken through all steps
     std::uint64_t filesWritten = 0;
-    std::uint64_t skippedNoName = 0;  // no usable name
-    std::uint64_t skippedFolder = 0;  // folder could not be created
-    std::uint64_t skippedOutside = 0; // name would leave the output folder
-    bool reportWritten = false;       // report.html saved
-    bool reportFailed = false;        // report.html or its folder could not be created
-    std::string error;                // the message shown for a Failed run or a failed report
+    std::uint64_t skippedNoName = 0;   // no usable name
+    std::uint64_t skippedFolder = 0;   // folder could not be created
+    std::uint64_t skippedOutside = 0;  // name would leave the output folder
+    std::uint64_t skippedLink = 0;     // a subfolder on the way is a symbolic link
+    std::uint64_t skippedOwnInput = 0; // the file would replace an input of the run or its report
+    bool reportWritten = false;        // report.html saved
+    bool reportFailed = false;         // report.html or its folder could not be created
+    std::string error;                 // the message shown for a Failed run or a failed report
 };
 
 // The texts of file errors: the full path and the system's reason.
 std::string cannotOpenMessage(const std::string& path, const std::string& reason);
 std::string cannotCreateMessage(const std::string& path, const std::string& reason);
+// The error that ends a run at a record whose text would exceed the record limit (1 GiB).
+std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit);
+
+// Why a run does not start: no output folder is set (it never means the root folder), or another
+// run is writing into it.
+inline constexpr const char* kOutputFolderNotSetMessage = "Output folder is not set";
+inline constexpr const char* kFolderInUseMessage = "Output folder is in use by another run";
 
 // The generation run: for every record of the data file a fresh copy of the template with every
 // rule's identifier replaced, written under the name the naming settings give it, with the
 // optional content report. The running flag is tested before each record; Stop clears it.
 class GenerationRun final {
 public:
-    explicit GenerationRun(RunHost& host)
+    // `recordLimit` is the longest text a record may get (see CompiledTemplate::kMaxRecordText).
+    explicit GenerationRun(RunHost& host, std::size_t recordLimit = kMaxRecordText)
         : m_host(host)
+        , m_recordLimit(recordLimit)
     {
     }
+
+    // The longest text a record may get by default (1 GiB): beyond it a run ends with an error
+    // naming the record instead of exhausting memory.
+    static constexpr std::size_t kMaxRecordText = std::size_t{1} << 30;
 
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
     // messages reach the user through the host. With `records`, only the data lines of that span
@@ -85,6 +100,7 @@ public:
 
 private:
     RunHost& m_host;
+    std::size_t m_recordLimit;
     bool m_running = false;
 };
 

@@ -130,31 +130,27 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
         }
     }
 
-    std::string folderPart = withTrailingSlash(outputFolder);
-    // The untrimmed value names the subfolder; trimming only decides whether there is one.
-    std::string path = isBlankOnly(sub) ? folderPart + base : withTrailingSlash(folderPart + sub) + base;
+    // The generated part of the path: the subfolder (when it is more than blanks; the untrimmed
+    // value names it) and the base name.
+    std::string relative = isBlankOnly(sub) ? base : withTrailingSlash(sub) + base;
+    // Deletion works on the generated part only: the output folder is the user's choice and
+    // stays as it is.
+    if (s.DelChars)
+        relative = withoutNonLatin(relative);
 
-    if (s.DelChars) {
-        path = withoutNonLatin(path);
-        // Deletion looks at each character alone, so the folder part of the path is the folder
-        // part with the same deletion applied to it.
-        folderPart = withoutNonLatin(folderPart);
-    }
-    // The path always keeps the "/" that ends the folder part, so it is never blank here.
-
-    const std::size_t fileStart = path.rfind('/') + 1;
-    path.erase(std::remove(path.begin() + static_cast<std::ptrdiff_t>(fileStart), path.end(), ':'), path.end());
+    const std::size_t fileStart = relative.rfind('/') == std::string::npos ? 0 : relative.rfind('/') + 1;
+    relative.erase(std::remove(relative.begin() + static_cast<std::ptrdiff_t>(fileStart), relative.end(), ':'),
+                   relative.end());
 
     // A generated part that begins with "/" is still joined below the output folder; dropping
     // those slashes from the relative name keeps the report's link relative to the report.
-    std::string relative = path.substr(folderPart.size());
     relative.erase(0, std::min(relative.find_first_not_of('/'), relative.size()));
     if (climbsOut(relative)) {
         result.outcome = NameOutcome::LeavesFolder;
         return result;
     }
     result.outcome = NameOutcome::Named;
-    result.path = folderPart + relative;
+    result.path = withTrailingSlash(outputFolder) + relative;
     result.relativeName = std::move(relative);
     return result;
 }

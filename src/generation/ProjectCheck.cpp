@@ -7,15 +7,25 @@
 #include "generation/GenerationRun.h"
 #include "generation/OutputNaming.h"
 #include "platform/FileSystem.h"
+#include "platform/OutputTree.h"
 #include "project/ProjectFile.h"
 
 #include <algorithm>
+#include <climits>
+#include <ostream>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace stencilor {
 
 namespace {
+
+// The longest file or folder name, and the longest path, that the system accepts.
+constexpr std::size_t kMaxNameBytes = NAME_MAX;
+constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
+// Rows held back by the table writer to measure its columns.
+constexpr std::size_t kHeldTableRows = 1000;
 
 std::string quoted(std::string_view text)
 {
@@ -27,6 +37,11 @@ std::string quoted(std::string_view text)
     result += text;
     result += '"';
     return result;
+}
+
+std::string lineText(std::uint64_t record)
+{
+    return "line " + std::to_string(record);
 }
 
 // Why a record named nothing, from the same settings the naming used.
@@ -85,10 +100,178 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
     return use;
 }
 
+// A part of `relative` longer than a name may be, or a whole path longer than a path may be.
+std::string tooLongReason(std::string_view relative, std::size_t folderBytes)
+{
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string_view::npos)
+            end = relative.size();
+        if (end - start > kMaxNameBytes)
+            return "a part of the name is " + std::to_string(end - start) + " bytes long; names may have " +
+                   std::to_string(kMaxNameBytes);
+        start = end + 1;
+    }
+    if (folderBytes + 1 + relative.size() > kMaxPathBytes)
+        return "the path is " + std::to_string(folderBytes + 1 + relative.size()) + " bytes long; paths may have " +
+               std::to_string(kMaxPathBytes);
+    return {};
+}
+
+// The folders a relative name needs: each "/"-separated prefix of its folder part.
+template <class Visit> void forEachFolder(std::string_view relative, Visit visit)
+{
+    for (std::size_t slash = relative.find('/'); slash != std::string_view::npos; slash = relative.find('/', slash + 1))
+        if (slash > 0)
+            visit(relative.substr(0, slash));
+}
+
+// Looks at every record as the run would and hands its findings on.
+class RecordChecker final {
+public:
+    RecordChecker(const ProjectSettings& s, std::string outputFolder, int widestField, const FindingSink& sink,
+                  CheckReport& report)
+        : m_s(s)
+        , m_outputFolder(std::move(outputFolder))
+        , m_widestField(widestField)
+        , m_sink(sink)
+        , m_report(report)
+        , m_probe(m_outputFolder)
+    {
+        if (s.report)
+            m_probe.reserveName("report.html");
+    }
+
+    OutputProbe& probe() { return m_probe; }
+
+    void check(std::string_view line, std::uint64_t number)
+    {
+        if (m_widestField > 0) {
+            const std::int64_t fields = CountFields(line, m_s.delim);
+            if (fields < m_widestField)
+                add({CheckFindingKind::FewerFields,
+                     number,
+                     0,
+                     {},
+                     std::to_string(fields) + (fields == 1 ? " field" : " fields") + ", the rules use " +
+                         std::to_string(m_widestField)});
+        }
+
+        const OutputName name = recordOutputName(m_s, m_outputFolder, line, number);
+        if (name.outcome == NameOutcome::NoName) {
+            add({CheckFindingKind::NoName, number, 0, {}, noNameReason(m_s, line)});
+            return;
+        }
+        if (name.outcome == NameOutcome::LeavesFolder) {
+            add({CheckFindingKind::LeavesFolder, number, 0, {}, "a \"..\" component would leave the output folder"});
+            return;
+        }
+        if (!checkPlace(name.relativeName, number))
+            return;
+
+        const auto [exact, newPath] = m_byPath.try_emplace(name.path, number);
+        if (!newPath) {
+            add({CheckFindingKind::SameName, number, 0, name.relativeName,
+                 "the same file as line " + std::to_string(exact->second) + "; the later record replaces it"});
+            return;
+        }
+        const auto [folded, newFolded] =
+            m_byFoldedPath.try_emplace(toLowerCase(name.path), FirstUse{number, name.path});
+        if (!newFolded)
+            add({CheckFindingKind::SameNameIgnoringCase, number, 0, name.relativeName,
+                 "differs only in letter case from line " + std::to_string(folded->second.record) + " (" +
+                     quoted(fileNamePart(folded->second.path)) + "); a case-insensitive disk would merge them"});
+    }
+
+private:
+    struct FirstUse {
+        std::uint64_t record;
+        std::string path;
+    };
+
+    void add(CheckFinding finding)
+    {
+        ++m_report.findingCount;
+        m_sink(finding);
+    }
+
+    // The findings of where the file would go: the names the system refuses, the folders and
+    // files standing in the way, and the files the run must not replace. False when the record
+    // gets no file there.
+    bool checkPlace(const std::string& relative, std::uint64_t number)
+    {
+        if (const std::string reason = tooLongReason(relative, m_outputFolder.size()); !reason.empty()) {
+            add({CheckFindingKind::NameTooLong, number, 0, relative, reason});
+            return false;
+        }
+        // The folders of earlier records and their files must not stand in each other's way.
+        bool blocked = false;
+        forEachFolder(relative, [&](std::string_view folder) {
+            if (blocked)
+                return;
+            if (const auto file = m_byRelative.find(std::string(folder)); file != m_byRelative.end()) {
+                add({CheckFindingKind::FolderBlocked, number, 0, relative,
+                     "the subfolder " + quoted(folder) + " is the file of " + lineText(file->second) +
+                         "; the record is passed over"});
+                blocked = true;
+            }
+        });
+        if (blocked)
+            return false;
+        if (const auto folder = m_folders.find(relative); folder != m_folders.end()) {
+            add({CheckFindingKind::NameIsFolder, number, 0, relative,
+                 "the name is the subfolder of " + lineText(folder->second) + "; the run ends here with an error"});
+            return false;
+        }
+
+        std::string at;
+        switch (m_probe.probe(relative, at)) {
+        case TreeProbe::Clear:
+            break;
+        case TreeProbe::FolderBlocked:
+            add({CheckFindingKind::FolderBlocked, number, 0, relative,
+                 "a file stands where the subfolder " + quoted(at) + " must go; the record is passed over"});
+            return false;
+        case TreeProbe::LinkInPath:
+            add({CheckFindingKind::LinkInPath, number, 0, relative,
+                 "the subfolder " + quoted(at) + " is a symbolic link; the record is refused"});
+            return false;
+        case TreeProbe::ReplacesEntry:
+            add({CheckFindingKind::ReplacesLink, number, 0, relative,
+                 "a symbolic link or another file's second name stands there; the run replaces it, never writing "
+                 "through it"});
+            break;
+        case TreeProbe::NameIsFolder:
+            add({CheckFindingKind::NameIsFolder, number, 0, relative,
+                 "the name is a folder; the run ends here with an error"});
+            return false;
+        case TreeProbe::OwnInput:
+            add({CheckFindingKind::OwnInput, number, 0, relative,
+                 "the file is the run's data file, template, project file or report; the record is refused"});
+            return false;
+        }
+        forEachFolder(relative, [&](std::string_view folder) { m_folders.try_emplace(std::string(folder), number); });
+        m_byRelative.try_emplace(relative, number);
+        return true;
+    }
+
+    const ProjectSettings& m_s;
+    std::string m_outputFolder;
+    int m_widestField;
+    const FindingSink& m_sink;
+    CheckReport& m_report;
+    OutputProbe m_probe;
+    std::unordered_map<std::string, std::uint64_t> m_byPath;
+    std::unordered_map<std::string, FirstUse> m_byFoldedPath;
+    std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name
+    std::unordered_map<std::string, std::uint64_t> m_folders;    // subfolders, by relative name
+};
+
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range)
+                               const std::string& programFolder, RecordRange range, const FindingSink& sink)
 {
     CheckReport report;
     if (s.delim.empty()) {
@@ -105,28 +288,36 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
         report.message += "\nTemplate file is empty or not defined";
     if (!report.message.empty())
         return report;
+    if (outputFolder.empty()) {
+        report.message = kOutputFolderNotSetMessage;
+        return report;
+    }
 
     std::string data;
-    if (Status read = readWholeFileInto(dataPath, data); !read) {
-        report.message = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
+    const Result<FileIdentity> dataRead = readWholeFileInto(dataPath, data);
+    if (!dataRead) {
+        report.message = cannotOpenMessage(absolutePath(dataPath), systemReason(dataRead.error().code));
         return report;
     }
     std::string rawTemplate;
-    if (Status read = readWholeFileInto(templatePath, rawTemplate); !read) {
-        report.message = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
+    const Result<FileIdentity> templateRead = readWholeFileInto(templatePath, rawTemplate);
+    if (!templateRead) {
+        report.message = cannotOpenMessage(absolutePath(templatePath), systemReason(templateRead.error().code));
         return report;
     }
     report.started = true;
 
-    RuleUse rules = examineRules(s, normalizeLineEnds(rawTemplate));
-    report.findings = std::move(rules.findings);
+    const RuleUse rules = examineRules(s, normalizeLineEnds(rawTemplate));
+    for (const CheckFinding& finding : rules.findings) {
+        ++report.findingCount;
+        sink(finding);
+    }
 
-    struct FirstUse {
-        std::uint64_t record;
-        std::string path;
-    };
-    std::unordered_map<std::string, std::uint64_t> byPath;
-    std::unordered_map<std::string, FirstUse> byFoldedPath;
+    RecordChecker checker(s, absolutePath(outputFolder), rules.widestField, sink, report);
+    checker.probe().protect(dataRead.value());
+    checker.probe().protect(templateRead.value());
+    if (const std::optional<FileIdentity> project = fileIdentityOf(resolvedProject))
+        checker.probe().protect(*project);
 
     report.recordCount = countLines(data);
     LineCursor cursor(data);
@@ -136,42 +327,18 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
         if (number < range.first)
             continue;
         ++report.recordsChecked;
-
-        if (rules.widestField > 0) {
-            const std::int64_t fields = CountFields(line, s.delim);
-            if (fields < rules.widestField)
-                report.findings.push_back({CheckFindingKind::FewerFields,
-                                           number,
-                                           0,
-                                           {},
-                                           std::to_string(fields) + (fields == 1 ? " field" : " fields") +
-                                               ", the rules use " + std::to_string(rules.widestField)});
-        }
-
-        const OutputName name = recordOutputName(s, outputFolder, line, number);
-        if (name.outcome == NameOutcome::NoName) {
-            report.findings.push_back({CheckFindingKind::NoName, number, 0, {}, noNameReason(s, line)});
-            continue;
-        }
-        if (name.outcome == NameOutcome::LeavesFolder) {
-            report.findings.push_back(
-                {CheckFindingKind::LeavesFolder, number, 0, {}, "a \"..\" component would leave the output folder"});
-            continue;
-        }
-        const auto [exact, newPath] = byPath.try_emplace(name.path, number);
-        if (!newPath) {
-            report.findings.push_back(
-                {CheckFindingKind::SameName, number, 0, name.relativeName,
-                 "the same file as line " + std::to_string(exact->second) + "; the later record replaces it"});
-            continue;
-        }
-        const auto [folded, newFolded] = byFoldedPath.try_emplace(toLowerCase(name.path), FirstUse{number, name.path});
-        if (!newFolded)
-            report.findings.push_back(
-                {CheckFindingKind::SameNameIgnoringCase, number, 0, name.relativeName,
-                 "differs only in letter case from line " + std::to_string(folded->second.record) + " (" +
-                     quoted(fileNamePart(folded->second.path)) + "); a case-insensitive disk would merge them"});
+        checker.check(line, number);
     }
+    return report;
+}
+
+CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
+                               const std::string& programFolder, RecordRange range)
+{
+    std::vector<CheckFinding> findings;
+    CheckReport report = checkProjectOutput(settings, projectPath, programFolder, range,
+                                            [&findings](const CheckFinding& f) { findings.push_back(f); });
+    report.findings = std::move(findings);
     return report;
 }
 
@@ -192,37 +359,81 @@ const char* checkFindingLabel(CheckFindingKind kind)
         return "identifier not in template";
     case CheckFindingKind::RuleSkipped:
         return "rule skipped";
+    case CheckFindingKind::LinkInPath:
+        return "symbolic link in path";
+    case CheckFindingKind::ReplacesLink:
+        return "replaces a link";
+    case CheckFindingKind::OwnInput:
+        return "replaces an input";
+    case CheckFindingKind::NameIsFolder:
+        return "name is a folder";
+    case CheckFindingKind::NameTooLong:
+        return "name too long";
+    case CheckFindingKind::FolderBlocked:
+        return "folder blocked";
     }
     return "";
 }
 
+CheckTableWriter::CheckTableWriter(std::ostream& out)
+    : m_out(out)
+{
+    m_held.push_back({"line", "finding", "name", "detail"});
+}
+
+void CheckTableWriter::add(const CheckFinding& f)
+{
+    Row row{f.record == 0 ? "-" : std::to_string(f.record), checkFindingLabel(f.kind),
+            f.name.empty() ? "-" : escapeControlBytes(f.name), escapeControlBytes(f.detail)};
+    if (m_released) {
+        writeRow(row);
+        return;
+    }
+    m_held.push_back(std::move(row));
+    if (m_held.size() > kHeldTableRows)
+        release();
+}
+
+void CheckTableWriter::release()
+{
+    for (const Row& row : m_held) {
+        m_lineWidth = std::max(m_lineWidth, row.line.size());
+        m_findingWidth = std::max(m_findingWidth, row.finding.size());
+        m_nameWidth = std::max(m_nameWidth, row.name.size());
+    }
+    m_released = true;
+    for (const Row& row : m_held)
+        writeRow(row);
+    m_held.clear();
+    m_held.shrink_to_fit();
+}
+
+void CheckTableWriter::writeRow(const Row& row)
+{
+    const auto pad = [](std::size_t width, std::size_t size) {
+        return std::string(width - std::min(width, size), ' ');
+    };
+    m_out << pad(m_lineWidth, row.line.size()) << row.line << "  " << row.finding
+          << pad(m_findingWidth, row.finding.size()) << "  " << row.name << pad(m_nameWidth, row.name.size()) << "  "
+          << row.detail << '\n';
+}
+
+void CheckTableWriter::finish(const CheckReport& report)
+{
+    // Without findings there is no table, only the count line.
+    if (!m_released && m_held.size() > 1)
+        release();
+    m_out << report.recordsChecked << (report.recordsChecked == 1 ? " record" : " records") << " checked, "
+          << report.findingCount << (report.findingCount == 1 ? " finding" : " findings") << '\n';
+}
+
 std::string formatCheckTable(const CheckReport& report)
 {
-    struct Row {
-        std::string line, finding, name, detail;
-    };
-    std::vector<Row> rows;
-    rows.push_back({"line", "finding", "name", "detail"});
-    for (const CheckFinding& f : report.findings)
-        rows.push_back({f.record == 0 ? "-" : std::to_string(f.record), checkFindingLabel(f.kind),
-                        f.name.empty() ? "-" : f.name, f.detail});
-
-    std::size_t lineWidth = 0, findingWidth = 0, nameWidth = 0;
-    for (const Row& row : rows) {
-        lineWidth = std::max(lineWidth, row.line.size());
-        findingWidth = std::max(findingWidth, row.finding.size());
-        nameWidth = std::max(nameWidth, row.name.size());
-    }
     std::ostringstream out;
-    if (!report.findings.empty()) {
-        for (const Row& row : rows) {
-            out << std::string(lineWidth - row.line.size(), ' ') << row.line << "  " << row.finding
-                << std::string(findingWidth - row.finding.size(), ' ') << "  " << row.name
-                << std::string(nameWidth - row.name.size(), ' ') << "  " << row.detail << '\n';
-        }
-    }
-    out << report.recordsChecked << (report.recordsChecked == 1 ? " record" : " records") << " checked, "
-        << report.findings.size() << (report.findings.size() == 1 ? " finding" : " findings") << '\n';
+    CheckTableWriter table(out);
+    for (const CheckFinding& finding : report.findings)
+        table.add(finding);
+    table.finish(report);
     return out.str();
 }
 

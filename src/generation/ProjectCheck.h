@@ -4,6 +4,8 @@
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,12 @@ enum class CheckFindingKind {
     FewerFields,             // the record has fewer fields than the rules use
     IdentifierNotInTemplate, // a rule's identifier does not occur in the template
     RuleSkipped,             // a rule without field number or identifier
+    LinkInPath,              // a subfolder on the way is a symbolic link: the record is refused
+    ReplacesLink,            // a symbolic link or other non-regular entry at the name is replaced
+    OwnInput,                // the file would replace the run's data file, template, project or report
+    NameIsFolder,            // the name names a folder: writing it ends the run with an error
+    NameTooLong,             // a part of the name, or the whole path, is longer than the system allows
+    FolderBlocked,           // a file stands where a subfolder must go: the record is passed over
 };
 
 struct CheckFinding {
@@ -33,21 +41,54 @@ struct CheckReport {
     std::string message; // why the check did not start, in the run's own words
     std::uint64_t recordCount = 0;
     std::uint64_t recordsChecked = 0;
-    std::vector<CheckFinding> findings; // project findings first, then records in order
+    std::uint64_t findingCount = 0;
+    std::vector<CheckFinding> findings; // project findings first, then records in order (when collected)
 };
 
+// Receives each finding as the check makes it.
+using FindingSink = std::function<void(const CheckFinding&)>;
+
 // Everything a run does but the writing, for the records of `range`: names every record, and
-// lists the records that give no name, share an output path (also after case folding), would
-// leave the output folder or have fewer fields than the rules use, and the rules that are
-// skipped or whose identifier the template lacks. Does not start, with the run's message, when
-// the delimiter is empty or an input file is missing or unreadable.
+// reports the records that give no name, share an output path (also after case folding), would
+// leave the output folder, meet a symbolic link, a folder or a too long name, would replace an
+// input of the run, or have fewer fields than the rules use, and the rules that are skipped or
+// whose identifier the template lacks. Each finding goes to `sink` as it arises, so memory does
+// not grow with their number. Does not start, with the run's message, when the delimiter or the
+// output folder is empty or an input file is missing or unreadable.
+CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
+                               const std::string& programFolder, RecordRange range, const FindingSink& sink);
+
+// The same, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
                                const std::string& programFolder, RecordRange range = {});
 
 // The short name of a finding kind, as the table and the dialog show it.
 const char* checkFindingLabel(CheckFindingKind kind);
 
-// The findings as a text table (columns line, finding, name, detail) and a closing count line.
+// Writes findings as a text table (columns line, finding, name, detail) as they come, then a
+// closing count line. The column widths come from the first rows (held until there are 1,000 of
+// them or the table ends), so a table of any length needs little memory; a longer text in a later
+// row overflows its column. Control bytes in names and details are shown escaped ("\x1b").
+class CheckTableWriter final {
+public:
+    explicit CheckTableWriter(std::ostream& out);
+    void add(const CheckFinding& finding);
+    void finish(const CheckReport& report);
+
+private:
+    struct Row {
+        std::string line, finding, name, detail;
+    };
+    void writeRow(const Row& row);
+    void release();
+
+    std::ostream& m_out;
+    std::vector<Row> m_held;
+    bool m_released = false;
+    std::size_t m_lineWidth = 0, m_findingWidth = 0, m_nameWidth = 0;
+};
+
+// The findings of `report` as CheckTableWriter writes them.
 std::string formatCheckTable(const CheckReport& report);
 
 } // namespace stencilor

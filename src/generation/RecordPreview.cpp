@@ -68,11 +68,11 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
         return preview;
     std::string data;
     std::string rawTemplate;
-    if (Status read = readWholeFileInto(dataPath, data); !read) {
+    if (const Result<FileIdentity> read = readWholeFileInto(dataPath, data); !read) {
         preview.message = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
         return preview;
     }
-    if (Status read = readWholeFileInto(templatePath, rawTemplate); !read) {
+    if (const Result<FileIdentity> read = readWholeFileInto(templatePath, rawTemplate); !read) {
         preview.message = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
         return preview;
     }
@@ -100,7 +100,12 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
             continue;
         const std::string_view value = GetField(line, s.delim, field);
         markReplacements(preview.segments, rule.identifier, value, row);
-        applyRule(preview.text, rule.identifier, value);
+        if (!applyRules(preview.text, {rule.identifier}, {value}, GenerationRun::kMaxRecordText)) {
+            preview.message = recordTooLargeMessage(record, GenerationRun::kMaxRecordText);
+            preview.text.clear();
+            preview.segments.clear();
+            return preview;
+        }
     }
     std::string joined;
     for (const PreviewSegment& segment : preview.segments)

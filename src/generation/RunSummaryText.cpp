@@ -8,7 +8,8 @@ std::string filesAndSkipsText(const RunSummary& summary)
 {
     std::ostringstream text;
     text << summary.filesWritten << (summary.filesWritten == 1 ? " file" : " files") << " written, ";
-    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside;
+    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside +
+                                  summary.skippedLink + summary.skippedOwnInput;
     text << skipped << (skipped == 1 ? " record" : " records") << " skipped";
     if (skipped == 0)
         return text.str();
@@ -22,6 +23,8 @@ std::string filesAndSkipsText(const RunSummary& summary)
     part(summary.skippedNoName, "without a name");
     part(summary.skippedFolder, "whose folder could not be created");
     part(summary.skippedOutside, "whose name would leave the output folder");
+    part(summary.skippedLink, "whose folder is a symbolic link");
+    part(summary.skippedOwnInput, "that would replace an input of the run or its report");
     text << ')';
     return text.str();
 }

@@ -78,29 +78,50 @@ int writeAll(int fd, std::string_view data)
 
 std::string systemReason(int errorCode)
 {
+    if (errorCode == kNotRegularFile)
+        return "Not a regular file";
     char buffer[256];
     // The GNU strerror_r returns the text, which may or may not live in `buffer`.
     return ::strerror_r(errorCode, buffer, sizeof buffer);
 }
 
-Status readWholeFileInto(const std::string& path, std::string& out)
+namespace {
+
+// Opens `path` for reading when it names a regular file. O_NONBLOCK keeps the open of a FIFO from
+// waiting for a writer; it changes nothing for a regular file.
+int openRegularFile(const std::string& path, struct stat& info, Error& error)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) {
+        error = fileError("cannot open file", path, errno);
+        return -1;
+    }
+    if (::fstat(fd.get(), &info) != 0) {
+        error = fileError("cannot read file", path, errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = fileError("cannot read file", path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
+        return -1;
+    }
+    return fd.release();
+}
+
+} // namespace
+
+Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out)
+{
+    struct stat info {};
+    Error error;
+    FileDescriptor fd(openRegularFile(path, info, error));
     if (!fd.valid()) {
         out.clear();
-        return fileError("cannot open file", path, errno);
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        out.clear();
-        return fileError("cannot read file", path, code);
+        return error;
     }
     // Read into the size the file has now plus one byte, going on in case it grows. The bytes
     // `out` already holds are read over rather than cleared, which spares zero-filling a buffer
     // that is reused for every record.
-    const bool regular = S_ISREG(info.st_mode);
-    const std::size_t size = regular ? static_cast<std::size_t>(info.st_size) : 0;
+    const auto size = static_cast<std::size_t>(info.st_size);
     if (out.size() < size + 1)
         out.resize(size + 1);
     std::size_t filled = 0;
@@ -118,18 +139,18 @@ Status readWholeFileInto(const std::string& path, std::string& out)
         }
         filled += static_cast<std::size_t>(got);
         // A regular file that gives fewer bytes than asked for is at its end.
-        if (got == 0 || (regular && static_cast<std::size_t>(got) < asked))
+        if (got == 0 || static_cast<std::size_t>(got) < asked)
             break;
     }
     out.resize(filled);
-    return {};
+    return FileIdentity{info.st_dev, info.st_ino};
 }
 
 Result<std::string> readWholeFile(const std::string& path)
 {
     std::string text;
-    if (Status status = readWholeFileInto(path, text); !status)
-        return status.error();
+    if (Result<FileIdentity> read = readWholeFileInto(path, text); !read)
+        return read.error();
     return text;
 }
 
@@ -141,14 +162,11 @@ FileReader::~FileReader()
 
 Status FileReader::open(const std::string& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return fileError("cannot open file", path, errno);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return fileError("cannot read file", path, errno);
-    if (S_ISDIR(info.st_mode))
-        return fileError("cannot read file", path, EISDIR);
+    Error error;
+    FileDescriptor fd(openRegularFile(path, info, error));
+    if (!fd.valid())
+        return error;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd.release();
@@ -213,6 +231,14 @@ Status writeFileAtomically(const std::string& path, std::string_view data)
         return fileError("cannot write file", path, code);
     }
     return {};
+}
+
+std::optional<FileIdentity> fileIdentityOf(const std::string& path)
+{
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
 }
 
 bool fileExists(const std::string& path)

@@ -3,17 +3,33 @@
 #include "platform/Result.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace stencilor {
 
-// The system's text for an errno value, such as "No such file or directory".
+// A file's identity on its device: what neither a rename nor a second name changes.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The error code of a path that names something other than a regular file or a folder (a FIFO,
+// a device, a socket): inputs are read only from regular files, so that a device cannot feed a
+// run endlessly and a FIFO cannot hold it forever.
+inline constexpr int kNotRegularFile = 1 << 20;
+
+// The system's text for an errno value, such as "No such file or directory" (and "Not a regular
+// file" for kNotRegularFile).
 std::string systemReason(int errorCode);
 
-// Reads the whole file into `out` (replacing its contents, reusing its capacity); fails with
-// the errno of open/read and a message naming the file.
-Status readWholeFileInto(const std::string& path, std::string& out);
+// Reads the whole regular file into `out` (replacing its contents, reusing its capacity) and
+// gives its identity; fails with the errno of open/read (EISDIR for a folder, kNotRegularFile for
+// anything else that is not a regular file) and a message naming the file.
+Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out);
 
 // Reads the whole file; fails as readWholeFileInto.
 Result<std::string> readWholeFile(const std::string& path);
@@ -26,7 +42,8 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    // Opens `path` for reading; fails with the errno of open (EISDIR for a folder).
+    // Opens the regular file `path` for reading; fails with the errno of open (EISDIR for a
+    // folder, kNotRegularFile for a FIFO, device or socket).
     Status open(const std::string& path);
     // Reads up to `size` bytes into `into`: the number read, 0 at the end of the file; fails with
     // the errno of read.
@@ -45,6 +62,9 @@ Status writeWholeFile(const std::string& path, std::string_view data);
 // Writes `data` to a temporary file in the same folder, flushes it and renames it over `path`,
 // so a crash or a full disk leaves either the old or the new file, never a mixture.
 Status writeFileAtomically(const std::string& path, std::string_view data);
+
+// The identity of the file `path` names (following links); none when it cannot be examined.
+std::optional<FileIdentity> fileIdentityOf(const std::string& path);
 
 // True when `path` names an existing file that is not a folder.
 bool fileExists(const std::string& path);

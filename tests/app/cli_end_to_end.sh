@@ -74,6 +74,53 @@ rm -rf "$work/rel/out"
 check "relative output folder is the project's, not the working folder's" test -f "$work/rel/out/r1.txt" -a -f "$work/rel/out/report.html"
 check "nothing lands in the working folder" test -z "$(ls -A "$work/elsewhere")"
 
+# Hostile values and a hostile output folder: nothing is written outside the output folder or
+# through a link, the run's own inputs survive, and --dry-run says so beforehand.
+# The output folder is the project's own folder.
+mkdir -p "$work/host/d" "$work/elsewhere2"
+printf 'secret' >"$work/elsewhere2/v2"
+ln -s "$work/elsewhere2" "$work/host/sub"
+ln -s "$work/elsewhere2/v2" "$work/host/d/v2"
+printf '%%V%%' >"$work/host/t.txt"
+printf 'x;sub\nv2;d\nt.txt;\ndata.csv;\np.ql;\nreport.html;\nlast;\n' >"$work/host/data.csv"
+printf '[setup]\ntextfile=data.csv\ntemplatefile=t.txt\noutputdir=.\nnameFromFld=1\nFileNameFld=Field 1\nCopyDirFld=1\ndirectoryFile=Field 2\nreport=1\nreport_fld=FileName;\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%%V%%\n' >"$work/host/p.ql"
+cp "$work/host/p.ql" "$work/host/p.ql.orig"
+"$bin" --dry-run "$work/host/p.ql" >"$work/host.dry"
+check "dry run lists the hostile records" test $? -eq 3
+check "dry run: link in path" grep -q '^   1  symbolic link in path  sub/x ' "$work/host.dry"
+check "dry run: link at the name" grep -q '^   2  replaces a link  *d/v2 ' "$work/host.dry"
+check "dry run: own inputs" test "$(grep -c 'replaces an input' "$work/host.dry")" -eq 4
+"$bin" --run --quiet "$work/host/p.ql"
+check "hostile run completes" test $? -eq 0
+check "nothing written through the folder link" test ! -e "$work/elsewhere2/x"
+check "nothing written through the file link" test "$(cat "$work/elsewhere2/v2")" = secret
+check "the file link is replaced by the file" test -f "$work/host/d/v2" -a ! -L "$work/host/d/v2"
+check "the template survives" test "$(cat "$work/host/t.txt")" = '%V%'
+check "the data file survives" grep -q '^last;$' "$work/host/data.csv"
+check "the project survives" cmp -s "$work/host/p.ql" "$work/host/p.ql.orig"
+check "later records use the real template" test "$(cat "$work/host/last")" = $'last\r'
+check "report.html is the report" grep -q '</HTML>' "$work/host/report.html"
+# An empty output folder never means the root; a second run into a folder in use does not start.
+sed 's/^outputdir=.*$/outputdir=/' "$work/host/p.ql" >"$work/host/empty.ql"
+"$bin" --run "$work/host/empty.ql" 2>"$work/empty.err"
+check "empty output folder exits 2" test $? -eq 2
+check "empty output folder message" diff <(printf 'Output folder is not set\n') "$work/empty.err"
+# Inputs that are not regular files are refused at once.
+sed 's/^templatefile=.*$/templatefile=\/dev\/zero/' "$work/host/p.ql" >"$work/host/zero.ql"
+timeout 20 "$bin" --run --quiet "$work/host/zero.ql" 2>"$work/zero.err"
+check "/dev/zero as template exits 1" test $? -eq 1
+check "/dev/zero message" grep -qx 'Cannot open file "/dev/zero". Not a regular file' "$work/zero.err"
+mkfifo "$work/host/fifo.csv"
+sed 's/^textfile=.*$/textfile=fifo.csv/' "$work/host/p.ql" >"$work/host/fifo.ql"
+timeout 20 "$bin" --run --quiet "$work/host/fifo.ql" 2>/dev/null
+check "a FIFO as data does not hang" test $? -eq 1
+# Control bytes in names reach the terminal escaped.
+printf '\033[2Jpwned\007;z\n\033[2Jpwned\007;z\n' >"$work/host/esc.csv"
+sed 's/^textfile=.*$/textfile=esc.csv/' "$work/host/p.ql" >"$work/host/esc.ql"
+"$bin" --dry-run "$work/host/esc.ql" >"$work/esc.out"
+check "dry run shows control bytes escaped" grep -qF '\x1b[2Jpwned\x07' "$work/esc.out"
+check "dry run prints no raw escape" bash -c "! grep -q $'\033' '$work/esc.out'"
+
 # Ctrl-C, SIGTERM and SIGHUP stop after the record in progress, close the report and exit with
 # 128 + the signal's number.
 mkdir -p "$work/big"

@@ -66,5 +66,25 @@ TEST(TextLines, JoinEndsEveryLineWithCrLf)
     EXPECT_EQ(out, "head\r\nx\r\ny\r\n");
 }
 
+TEST(TextLines, ControlBytesAreEscapedForTheTerminal)
+{
+    const struct {
+        std::string text;
+        bool keepLineFeeds;
+        std::string shown;
+    } cases[] = {
+        {"plain\tZ\xC3\xBCrich \xD0\x96", false, "plain\tZ\xC3\xBCrich \xD0\x96"},
+        {"\x1b]0;title\x07x\x1b[2J", false, "\\x1b]0;title\\x07x\\x1b[2J"},
+        {"a\rb\nc\x7f", false, "a\\x0db\\x0ac\\x7f"},
+        {"a\rb\nc", true, "a\\x0db\nc"},
+        {"csi \xC2\x9B"
+         "2J, not \xC2\xA0 or \xC2",
+         false, "csi \\xc2\\x9b2J, not \xC2\xA0 or \xC2"},
+        {std::string("nul\0", 4), false, "nul\\x00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(escapeControlBytes(c.text, c.keepLineFeeds), c.shown) << testing::PrintToString(c.text);
+}
+
 } // namespace
 } // namespace stencilor

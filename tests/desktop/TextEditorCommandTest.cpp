@@ -12,7 +12,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(TemplatePreview, ABareTemplateNameLiesBesideTheProjectFile)
+TEST(TemplatePreview, ARelativeTemplateNameLiesBesideTheProjectFile)
 {
     const struct {
         std::string templatePath;
@@ -26,7 +26,7 @@ TEST(TemplatePreview, ABareTemplateNameLiesBesideTheProjectFile)
         // Nothing is checked: an empty template path names the project's folder.
         {"", "/Jobs/cards.ql", "/Jobs/"},
         {"/My Jobs/card.html", "/Jobs/cards.ql", "/My Jobs/card.html"},
-        {"sub/card.html", "/Jobs/cards.ql", "sub/card.html"},
+        {"sub/card.html", "/Jobs/cards.ql", "/Jobs/sub/card.html"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(templatePreviewPath(c.templatePath, c.projectPath, "/prog/"), c.file) << c.templatePath;

@@ -3,6 +3,7 @@
 #include "datasource/mLib.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -46,18 +47,28 @@ TEST(CompiledTemplate, RendersOnlyWhereTheOnePassEqualsTheRulesOneByOne)
         {"value holding an earlier identifier is final", "{{A}} {{B}}", {"{{A}}", "{{B}}"}, {"a", "{{A}}"}, true},
         // After the first rule the text is "%B%B%": the second rule matches across the value.
         {"value joining a later identifier", "%A%%B%", {"%A%", "%B%"}, {"%B", "x"}, false},
-        {"value completing its own identifier", "%%A%A%%", {"%A%"}, {"A"}, false},
+        {"value completing its own identifier", "%%A%%", {"%A%"}, {"A"}, false},
+        // The text beside a slot decides: the same value cannot complete the identifier here.
+        {"value that could complete its identifier elsewhere", "%%A%A%%", {"%A%"}, {"A"}, true},
+        {"value ending where a later identifier begins", "%A%B%", {"%A%", "%B%"}, {"50%", "b"}, false},
+        {"value ending with an identifier's first byte",
+         "<td>%A%</td><td>%B%</td>",
+         {"%A%", "%B%"},
+         {"50%", "x"},
+         true},
+        {"value beginning with an identifier's last byte", "<td>%A%</td>", {"%A%"}, {"%x"}, true},
         {"empty value joining its neighbours", "%A%X%%", {"%X%", "%A%"}, {"", "v"}, false},
         {"empty value beside another slot", "x%A%%B%y", {"%A%", "%B%"}, {"", ""}, false},
         {"empty values at both ends", "%A%%B%", {"%A%", "%B%"}, {"", ""}, true},
         {"empty value at the start", "%A%rest", {"%A%"}, {""}, true},
-        {"value inside an identifier", "<b>%Name%</b>", {"%Name%"}, {"Name"}, false},
+        {"value inside an identifier", "%%Name%%", {"%Name%"}, {"Name"}, false},
+        {"value that is an identifier's inside between other text", "<b>%Name%</b>", {"%Name%"}, {"Name"}, true},
     };
     for (const RenderCase& c : cases) {
         CompiledTemplate compiled;
         compiled.compile(c.text, views(c.identifiers));
         std::string out;
-        const bool rendered = compiled.render(views(c.values), out);
+        const bool rendered = compiled.render(views(c.values), out, SIZE_MAX) == CompiledTemplate::Render::Done;
         EXPECT_EQ(rendered, c.renders) << c.name;
         if (rendered) {
             EXPECT_EQ(out, applyOneByOne(c.text, c.identifiers, c.values)) << c.name;
@@ -71,8 +82,27 @@ TEST(CompiledTemplate, IdentifierWithALineBreakIsLeftToTheRulesOneByOne)
     compiled.compile("a\r\nb", {"a\r\nb"});
     EXPECT_FALSE(compiled.renders());
     std::string out;
-    EXPECT_FALSE(compiled.render({std::string_view("x")}, out));
+    EXPECT_EQ(compiled.render({std::string_view("x")}, out, SIZE_MAX), CompiledTemplate::Render::Declined);
     EXPECT_EQ(compiled.text(), "a\r\nb");
+}
+
+TEST(CompiledTemplate, RefusesATextBeyondTheLimitEitherWay)
+{
+    // One pass: two slots of a 6-byte value and 2 bytes of text make 14 bytes.
+    CompiledTemplate compiled;
+    compiled.compile("<%A%%A%>", {"%A%"});
+    std::string out;
+    EXPECT_EQ(compiled.render({std::string_view("123456")}, out, 14), CompiledTemplate::Render::Done);
+    EXPECT_EQ(compiled.render({std::string_view("1234567")}, out, 14), CompiledTemplate::Render::TooLarge);
+    // One by one: each value holds the next identifier twice, doubling the text at every rule;
+    // the text between the rules (12 bytes after the second) counts as well as the result.
+    const std::vector<std::string_view> ids = {"%1%", "%2%", "%3%"};
+    const std::vector<std::string_view> values = {"%2%%2%", "%3%%3%", "xx"};
+    std::string text = "%1%";
+    EXPECT_TRUE(applyRules(text, ids, values, 12));
+    EXPECT_EQ(text, "xxxxxxxx");
+    text = "%1%";
+    EXPECT_FALSE(applyRules(text, ids, values, 11));
 }
 
 TEST(CompiledTemplate, KnowsWhichIdentifiersItWasCompiledFor)
@@ -109,7 +139,7 @@ TEST(CompiledTemplate, AgreesWithTheRulesOneByOneOnRandomInputs)
         CompiledTemplate compiled;
         compiled.compile(text, views(identifiers));
         std::string out;
-        if (!compiled.render(views(values), out))
+        if (compiled.render(views(values), out, SIZE_MAX) != CompiledTemplate::Render::Done)
             continue;
         ++rendered;
         ASSERT_EQ(out, applyOneByOne(text, identifiers, values))

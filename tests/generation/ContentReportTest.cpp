@@ -129,14 +129,25 @@ TEST(ContentReport, CellsTakeTheirSlotLineAndName)
     EXPECT_EQ(BuildReportCell(3, CellMode::Header, reportFld), "<TD> Field 2 </TD>");
     EXPECT_EQ(BuildReportCell(4, CellMode::Header, reportFld), "");
     EXPECT_EQ(BuildReportCell(6, CellMode::Record, reportFld, "a;b", ";", "x.htm"), "");
-    // The record's own delimiter splits it; the value is written as it stands.
+    // The record's own delimiter splits it; the value shows as text, whatever it holds.
     EXPECT_EQ(BuildReportCell(3, CellMode::Record, reportFld, "a||<b> & \"c\"||d", "||", "x.htm"),
-              "<TD><b> & \"c\"</TD>");
+              "<TD>&lt;b&gt; &amp; &quot;c&quot;</TD>");
     // The link shows the text after the last "/" of the relative name.
     EXPECT_EQ(BuildReportCell(2, CellMode::Record, reportFld, "a", ";", "card-1.htm"),
               R"(      <TD> <a href="card-1.htm">card-1.htm</a> </TD>)");
-    EXPECT_EQ(BuildReportCell(2, CellMode::Record, reportFld, "a", ";", "2024/North/card 1.htm"),
-              R"(      <TD> <a href="2024/North/card 1.htm">card 1.htm</a> </TD>)");
+    // The address is percent-encoded, the link text escaped: any name opens its own file.
+    const struct {
+        std::string relativeName, cell;
+    } links[] = {
+        {"2024/North/card 1.htm", R"(      <TD> <a href="2024/North/card%201.htm">card 1.htm</a> </TD>)"},
+        {"x\" onmouseover=\"alert(1).htm",
+         R"(      <TD> <a href="x%22%20onmouseover%3D%22alert%281%29.htm">x&quot; onmouseover=&quot;alert(1).htm</a> </TD>)"},
+        {"javascript:alert(1)", R"(      <TD> <a href="javascript%3Aalert%281%29">javascript:alert(1)</a> </TD>)"},
+        {"#1?a=50%/<i>.htm", R"(      <TD> <a href="%231%3Fa%3D50%25/%3Ci%3E.htm">&lt;i&gt;.htm</a> </TD>)"},
+        {"Zürich/Ж.htm", R"(      <TD> <a href="Z%C3%BCrich/%D0%96.htm">Ж.htm</a> </TD>)"},
+    };
+    for (const auto& link : links)
+        EXPECT_EQ(BuildReportCell(2, CellMode::Record, reportFld, "a", ";", link.relativeName), link.cell);
 }
 
 } // namespace

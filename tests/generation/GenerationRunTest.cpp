@@ -2,11 +2,13 @@
 
 #include "RecordingHost.h"
 #include "TestUtil.h"
+#include "platform/OutputTree.h"
 
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 #include <vector>
 
 namespace stencilor {
@@ -34,9 +36,9 @@ protected:
             host.settings.rules.rule(i) = rules[i];
     }
 
-    RunSummary run()
+    RunSummary run(std::size_t recordLimit = GenerationRun::kMaxRecordText)
     {
-        GenerationRun generation(host);
+        GenerationRun generation(host, recordLimit);
         running = &generation;
         const RunSummary summary = generation.actRunExecute();
         EXPECT_FALSE(generation.isRunning());
@@ -138,11 +140,14 @@ TEST_F(GenerationRunTest, DoesNotStartWithoutDelimiterOrInputs)
         std::string delim;
         bool data, templ;
         std::string message;
+        std::string outputdir = "out";
     } cases[] = {
         {"empty delimiter", "", true, true, "Please select field delimiter!"},
         {"both missing", ";", false, false, "Text file is empty\nTemplate file is empty or not defined"},
         {"template missing", ";", true, false, "\nTemplate file is empty or not defined"},
         {"data missing", ";", false, true, "Text file is empty"},
+        // An empty output folder never means the root folder.
+        {"no output folder", ";", true, true, "Output folder is not set", ""},
     };
     for (const auto& c : cases) {
         test::TempDir caseDir;
@@ -151,7 +156,7 @@ TEST_F(GenerationRunTest, DoesNotStartWithoutDelimiterOrInputs)
         host.settings.delim = c.delim;
         host.settings.textfile = "data.csv";
         host.settings.templatefile = "t.txt";
-        host.settings.outputdir = caseDir.file("out");
+        host.settings.outputdir = c.outputdir;
         host.settings.report = true;
         if (c.data)
             caseDir.write("data.csv", "a");
@@ -162,6 +167,109 @@ TEST_F(GenerationRunTest, DoesNotStartWithoutDelimiterOrInputs)
         EXPECT_TRUE(host.runStates.empty() && host.opened.empty()) << c.name;
         EXPECT_FALSE(std::filesystem::exists(caseDir.file("out"))) << c.name;
     }
+}
+
+TEST_F(GenerationRunTest, DoesNotStartIntoAFolderAnotherRunWritesTo)
+{
+    dir.write("data.csv", "a\n");
+    dir.write("t.txt", "x");
+    OutputTree other;
+    ASSERT_TRUE(other.open(dir.file("out")));
+    EXPECT_EQ(run().outcome, RunOutcome::NotStarted);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Output folder is in use by another run"});
+    EXPECT_TRUE(filesUnder(dir, "out").empty());
+}
+
+TEST_F(GenerationRunTest, NeverReplacesItsOwnInputs)
+{
+    // The output folder is the project's folder, and records are named like the run's inputs.
+    dir.write("data.csv", "t.txt\ndata.csv\njob.ql\nreport.html\nok.txt\n");
+    dir.write("t.txt", "[%N%]");
+    dir.write("job.ql", "[setup]\n");
+    setRules({{"Field 1", "%N%"}});
+    host.settings.outputdir = dir.path();
+    host.settings.nameFromTemp = false;
+    host.settings.nameFromFld = true;
+    host.settings.FileNameFld = "Field 1";
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Completed);
+    EXPECT_EQ(summary.skippedOwnInput, 4u);
+    EXPECT_EQ(summary.filesWritten, 1u);
+    EXPECT_EQ(dir.read("t.txt"), "[%N%]");
+    EXPECT_EQ(dir.read("data.csv"), "t.txt\ndata.csv\njob.ql\nreport.html\nok.txt\n");
+    EXPECT_EQ(dir.read("job.ql"), "[setup]\n");
+    EXPECT_EQ(dir.read("ok.txt"), "[ok.txt]\r\n");
+    EXPECT_EQ(dir.read("report.html").find("report.html\""), std::string::npos);
+}
+
+TEST_F(GenerationRunTest, InputsThatAreNotRegularFilesAreRefused)
+{
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const bool data : {true, false}) {
+        for (const std::string& input : {std::string("/dev/zero"), dir.file("fifo")}) {
+            host.errors.clear();
+            dir.write("data.csv", "a\n");
+            dir.write("t.txt", "x");
+            host.settings.textfile = data ? input : "data.csv";
+            host.settings.templatefile = data ? "t.txt" : input;
+            EXPECT_EQ(run().outcome, RunOutcome::Failed) << input;
+            EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot open file \"" + input + "\". Not a regular file"});
+        }
+    }
+}
+
+TEST_F(GenerationRunTest, ARecordWhoseTextWouldPassTheLimitEndsTheRun)
+{
+    // Each value holds the next identifier twice, so every rule doubles the text: 2^40 bytes.
+    std::vector<Rule> rules;
+    std::string line;
+    for (int i = 1; i <= 40; ++i) {
+        rules.push_back({"Field " + std::to_string(i), "%" + std::to_string(i) + "%"});
+        line += (i > 1 ? ";" : "") + std::string("%") + std::to_string(i + 1) + "%%" + std::to_string(i + 1) + "%";
+    }
+    setRules(rules);
+    dir.write("data.csv", "small\n" + line + "\n");
+    dir.write("t.txt", "%1%");
+    const RunSummary summary = run(std::size_t{1} << 20);
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(host.errors, std::vector<std::string>{"The text of record 2 would be larger than 1 MiB"});
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/f1.txt")));
+}
+
+TEST_F(GenerationRunTest, ARecordWithoutANameDoesNotReadTheTemplate)
+{
+    dir.write("data.csv", "\n\n");
+    dir.write("t.txt", "x");
+    host.settings.edTemp.clear();
+    host.onRunState = [this](bool running) {
+        if (running)
+            std::filesystem::remove(dir.file("t.txt"));
+    };
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Completed);
+    EXPECT_EQ(summary.skippedNoName, 2u);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(GenerationRunTest, TheReportGoesToItsFileAsTheRunGoesAndLeavesNothingElse)
+{
+    // Enough rows for the report to be written in several blocks.
+    std::string data;
+    for (int i = 0; i < 1000; ++i)
+        data += "value " + std::to_string(i) + " <&>" + std::string(100, '.') + "\n";
+    dir.write("data.csv", data);
+    dir.write("t.txt", "x");
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;Field 1;";
+    EXPECT_EQ(run().filesWritten, 1000u);
+    const std::string report = dir.read("out/report.html");
+    EXPECT_TRUE(report.starts_with("<HTML>\r\n"));
+    EXPECT_TRUE(report.ends_with("  </TABLE>\r\n</HTML>\r\n"));
+    EXPECT_NE(report.find("<TD>value 999 &lt;&amp;&gt;" + std::string(100, '.') + "</TD>"), std::string::npos);
+    // The files and the report, no temporary file left beside them.
+    EXPECT_EQ(filesUnder(dir, "out").size(), 1001u);
 }
 
 TEST_F(GenerationRunTest, StopFinishesTheRecordInProgressAndClosesTheReport)

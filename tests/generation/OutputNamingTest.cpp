@@ -177,7 +177,9 @@ TEST(OutputNaming, DeletionOfNonLatinCharacters)
     expectNames({
         {"Mary Ann", {del}, kNamed, "/out/MaryAnn.htm", "MaryAnn.htm"},
         {"", {tmpl("example-F?.htm"), del}, kNamed, "/out/exampleF1.htm", "exampleF1.htm"},
-        {"Smith", {folder("/my out_1"), del}, kNamed, "/myout1/Smith.htm", "Smith.htm"},
+        // The output folder is the user's choice: deletion never touches it.
+        {"Smith", {folder("/my out_1"), del}, kNamed, "/my out_1/Smith.htm", "Smith.htm"},
+        {"Smith", {folder("~/del_out-1"), del}, kNamed, "~/del_out-1/Smith.htm", "Smith.htm"},
         {"Иван-2:b", {del}, kNamed, "/out/2b.htm", "2b.htm"},
         {"a\\b;c d", {sub, del}, kNamed, "/out/cd/a/b.htm", "cd/a/b.htm"},
         {"10:30;12:00", {sub, del}, kNamed, "/out/1200/1030.htm", "1200/1030.htm"},

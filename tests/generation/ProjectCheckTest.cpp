@@ -2,6 +2,7 @@
 
 #include "TestUtil.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -90,6 +91,44 @@ TEST_F(ProjectCheckTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
     }
 }
 
+// What stands in the output folder, and names the system refuses, are found before the run.
+TEST_F(ProjectCheckTest, FindsWhatTheOutputFolderHoldsInTheWay)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("out/folder"));
+    fs::create_directories(dir.file("elsewhere"));
+    fs::create_symlink(dir.file("elsewhere"), dir.file("out/linked"));
+    fs::create_symlink(dir.file("elsewhere/x"), dir.file("out/file-link"));
+    dir.write("out/blocker", "a file");
+    settings.CopyDirFld = true;
+    settings.directoryFile = "Field 2";
+    settings.report = true;
+    const std::string longName(256, 'n');
+    const struct {
+        const char* what;
+        std::string data;
+        std::vector<Seen> findings;
+    } cases[] = {
+        {"a subfolder that is a link", "a;linked\n", {{K::LinkInPath, 1, "linked/a"}}},
+        {"a link at the file's name", "file-link;\n", {{K::ReplacesLink, 1, "file-link"}}},
+        {"a file where a subfolder goes", "a;blocker\n", {{K::FolderBlocked, 1, "blocker/a"}}},
+        {"a name that is a folder", "folder;\n", {{K::NameIsFolder, 1, "folder"}}},
+        {"another record's subfolder", "x;sub\nsub;\n", {{K::NameIsFolder, 2, "sub"}}},
+        {"another record's file as a subfolder", "x;\ny;x\n", {{K::FolderBlocked, 2, "x/y"}}},
+        {"the report", "report.html;\n", {{K::OwnInput, 1, "report.html"}}},
+        {"a name over 255 bytes", longName + ";\n", {{K::NameTooLong, 1, longName}}},
+    };
+    for (const auto& c : cases) {
+        const CheckReport report = check(c.data);
+        EXPECT_EQ(seen(report), c.findings) << c.what;
+    }
+    // The run's own inputs, found by what they are, not by their names.
+    settings.outputdir = dir.path();
+    settings.CopyDirFld = false;
+    EXPECT_EQ(seen(check("t.html;\ndata.csv;\n")),
+              (std::vector<Seen>{{K::OwnInput, 1, "t.html"}, {K::OwnInput, 2, "data.csv"}}));
+}
+
 TEST_F(ProjectCheckTest, TellsWhyARecordGivesNoName)
 {
     const struct {
@@ -148,6 +187,8 @@ TEST_F(ProjectCheckTest, DoesNotStartWithoutItsInputs)
     settings.delim.clear();
     EXPECT_EQ(check("a").message, "Please select field delimiter!");
     settings.delim = ";";
+    settings.outputdir.clear();
+    EXPECT_EQ(check("a").message, "Output folder is not set");
     settings.templatefile = "missing.html";
     const CheckReport report = check("a");
     EXPECT_FALSE(report.started);
@@ -168,6 +209,28 @@ TEST_F(ProjectCheckTest, PrintsATableWithACountLine)
     setRules({{"Field 1", "%A%"}});
     settings.edTemp = "c?.htm";
     EXPECT_EQ(formatCheckTable(check("a;1\n")), "1 record checked, 0 findings\n");
+    // Control bytes from the data never reach the terminal as they are.
+    settings.edTemp = "c?.htm";
+    settings.nameFromFld = true;
+    settings.nameFromTemp = false;
+    EXPECT_EQ(formatCheckTable(check("\x1b[31mred\x07;1\n\x1b[31mred\x07;2\n")),
+              "line  finding    name             detail\n"
+              "   2  same name  \\x1b[31mred\\x07  the same file as line 1; the later record replaces it\n"
+              "2 records checked, 1 finding\n");
+}
+
+TEST_F(ProjectCheckTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
+{
+    // 1,001 findings: the widths come from the first 1,000 rows, the rest follow them as they come.
+    std::string data;
+    for (int i = 0; i < 1000; ++i)
+        data += "\n";
+    data += "a-much-longer-name-than-any-before;1\na-much-longer-name-than-any-before;2\n";
+    setRules({{"Field 1", "%A%"}});
+    const std::string table = formatCheckTable(check(data));
+    EXPECT_TRUE(table.starts_with("line  finding  name  detail\n   1  no name  -     the name field 1 is empty\n"));
+    EXPECT_NE(table.find("\n1002  same name  a-much-longer-name-than-any-before  the same file as line 1001"),
+              std::string::npos);
 }
 
 } // namespace

@@ -10,6 +10,7 @@ TEST(RunSummaryText, CountsFilesAndSkippedRecordsByKind)
     const struct {
         std::uint64_t written, noName, folder, outside;
         const char* expected;
+        std::uint64_t link = 0, ownInput = 0;
     } cases[] = {
         {0, 0, 0, 0, "0 files written, 0 records skipped"},
         {1, 0, 0, 0, "1 file written, 0 records skipped"},
@@ -20,6 +21,10 @@ TEST(RunSummaryText, CountsFilesAndSkippedRecordsByKind)
         {0, 1, 1, 1,
          "0 files written, 3 records skipped (1 without a name, 1 whose folder could not be created, 1 whose name "
          "would leave the output folder)"},
+        {1, 0, 0, 0,
+         "1 file written, 3 records skipped (1 whose folder is a symbolic link, 2 that would replace an "
+         "input of the run or its report)",
+         1, 2},
     };
     for (const auto& c : cases) {
         RunSummary summary;
@@ -27,6 +32,8 @@ TEST(RunSummaryText, CountsFilesAndSkippedRecordsByKind)
         summary.skippedNoName = c.noName;
         summary.skippedFolder = c.folder;
         summary.skippedOutside = c.outside;
+        summary.skippedLink = c.link;
+        summary.skippedOwnInput = c.ownInput;
         EXPECT_EQ(filesAndSkipsText(summary), c.expected);
     }
 }

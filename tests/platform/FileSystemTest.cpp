@@ -22,11 +22,28 @@ TEST(FileSystem, ReadsWholeFilesAndReportsFailures)
     ASSERT_TRUE(readWholeFileInto(dir.file("empty"), buffer));
     EXPECT_EQ(buffer, "");
 
-    const Status missing = readWholeFileInto(dir.file("missing"), buffer);
+    const Result<FileIdentity> missing = readWholeFileInto(dir.file("missing"), buffer);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().code, ENOENT);
     EXPECT_EQ(missing.error().message, "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
     EXPECT_EQ(readWholeFile(dir.path()).error().code, EISDIR);
+}
+
+// A device would feed a read without end and a FIFO would hold it until a writer comes; neither
+// is read, and the reason says why.
+TEST(FileSystem, ReadsOnlyRegularFiles)
+{
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), dir.file("fifo")}) {
+        std::string buffer;
+        const Result<FileIdentity> read = readWholeFileInto(path, buffer);
+        ASSERT_FALSE(read) << path;
+        EXPECT_EQ(read.error().code, kNotRegularFile) << path;
+        EXPECT_EQ(systemReason(read.error().code), "Not a regular file");
+        FileReader reader;
+        EXPECT_EQ(reader.open(path).error().code, kNotRegularFile) << path;
+    }
 }
 
 TEST(FileSystem, WritesReplaceExistingFiles)

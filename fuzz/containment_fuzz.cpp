@@ -1,0 +1,147 @@
+// Output naming and writing on any record, name template and options, into an output folder in
+// which links, second names, FIFOs, folders and files have been planted: nothing outside the
+// output folder changes, and neither does the run's own input inside it.
+
+#include "FuzzSupport.h"
+#include "generation/OutputNaming.h"
+#include "platform/OutputTree.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fuzzer/FuzzedDataProvider.h>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace stencilor;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The scratch folders, made once: "outside" (which nothing may change) beside a fresh "out" per input.
+struct Scratch {
+    std::string root, outside, out;
+    Scratch()
+    {
+        std::string pattern = (fs::temp_directory_path() / "stencilor-fuzz-containment-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        root = pattern;
+        outside = root + "/outside";
+        out = root + "/out";
+        fs::create_directories(outside + "/dir");
+        for (const char* name : {"file", "dir/inner"})
+            writeFile(outside + "/" + name, "outside");
+    }
+    ~Scratch()
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    static void writeFile(const std::string& path, const std::string& text)
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            (void)!::write(fd, text.data(), text.size());
+            ::close(fd);
+        }
+    }
+};
+
+// Every entry below `folder` without following links: its kind and, for files, its bytes.
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        std::string state = entry.is_symlink() ? "link" : entry.is_directory() ? "dir" : "file:";
+        if (state == "file:")
+            state += fuzz::readFile(path);
+        entries[path] = state;
+    }
+    return entries;
+}
+
+// Plants one entry at `name` (one or two components of a small alphabet, so that records meet
+// them) without ever following a link planted before.
+void plant(const Scratch& scratch, const std::string& name, int kind)
+{
+    const std::string path = scratch.out + "/" + name;
+    const std::size_t slash = name.find('/');
+    if (slash != std::string::npos) {
+        const std::string parent = scratch.out + "/" + name.substr(0, slash);
+        struct stat info {};
+        if (::lstat(parent.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+            return;
+        ::mkdir(parent.c_str(), 0755);
+    }
+    switch (kind) {
+    case 0:
+        (void)!::symlink(scratch.outside.c_str(), path.c_str());
+        break;
+    case 1:
+        (void)!::symlink((scratch.outside + "/file").c_str(), path.c_str());
+        break;
+    case 2:
+        (void)!::symlink((scratch.outside + "/new").c_str(), path.c_str());
+        break;
+    case 3:
+        (void)!::link((scratch.outside + "/file").c_str(), path.c_str());
+        break;
+    case 4:
+        (void)!::mkfifo(path.c_str(), 0600);
+        break;
+    case 5:
+        ::mkdir(path.c_str(), 0755);
+        break;
+    default:
+        Scratch::writeFile(path, "planted");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const Scratch scratch;
+    static const std::map<std::string, std::string> outsideBefore = snapshot(scratch.outside);
+    FuzzedDataProvider input(data, size);
+
+    fs::remove_all(scratch.out);
+    fs::create_directories(scratch.out);
+    const std::string inputPath = scratch.out + "/data.csv";
+    Scratch::writeFile(inputPath, "the run's data");
+    static const char* const kNames[] = {"a", "b", "x.htm", "a/b", "a/x.htm", "b/a", "data.csv", "report.html"};
+    for (std::size_t planted = input.ConsumeIntegralInRange<std::size_t>(0, 4); planted > 0; --planted)
+        plant(scratch, kNames[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)],
+              input.ConsumeIntegralInRange<int>(0, 6));
+
+    ProjectSettings s;
+    s.delim = ";";
+    s.nameFromFld = input.ConsumeBool();
+    s.nameFromTemp = !s.nameFromFld;
+    s.FileNameFld = "Field 1";
+    s.edTemp = input.ConsumeRandomLengthString(16);
+    s.AddExt = input.ConsumeBool();
+    s.edExt = "*.htm";
+    s.changecase = input.ConsumeBool();
+    s.caseIndex = input.ConsumeIntegralInRange<std::int32_t>(-1, 2);
+    s.CopyDirFld = input.ConsumeBool();
+    s.directoryFile = "Field 2";
+    s.DelChars = input.ConsumeBool();
+    const std::string line = input.ConsumeRemainingBytesAsString();
+
+    OutputTree tree;
+    if (!tree.open(scratch.out))
+        fuzz::fail("the output folder opens");
+    tree.protect(*fileIdentityOf(inputPath));
+    tree.reserveName("report.html");
+    const OutputName name = recordOutputName(s, scratch.out, line, 1);
+    if (name.outcome == NameOutcome::Named)
+        (void)tree.write(name.relativeName, "generated");
+
+    fuzz::check(snapshot(scratch.outside) == outsideBefore, "nothing outside the output folder changes");
+    fuzz::checkEqual(fuzz::readFile(inputPath), "the run's data", "the run's own input is never replaced");
+    return 0;
+}

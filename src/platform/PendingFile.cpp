@@ -1,0 +1,151 @@
+#include "platform/PendingFile.h"
+
+#include "platform/FileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stencilor {
+
+namespace {
+
+Error systemError(const char* what, int code)
+{
+    return Error{code, std::string(what) + ": " + systemReason(code)};
+}
+
+// A hidden name no other file in the folder has yet, such as ".stencilor-1234-7-5f2a9c.tmp".
+std::string hiddenName()
+{
+    static std::atomic<unsigned> counter{0};
+    const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return ".stencilor-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(clock % 1000000007ULL) + ".tmp";
+}
+
+// Writes all of `data` at the end of `fd`; returns 0 or an errno.
+int writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+} // namespace
+
+PendingFile::~PendingFile()
+{
+    discard();
+}
+
+Status PendingFile::create(int folder)
+{
+    discard();
+    // Read and write: a file committed into another folder is read back to be copied there.
+    m_fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_tempName = hiddenName();
+            m_fd = ::openat(folder, m_tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (m_fd < 0)
+            m_tempName.clear();
+    }
+    if (m_fd < 0)
+        return systemError("cannot create file", errno);
+    m_folder = folder;
+    return {};
+}
+
+Status PendingFile::write(std::string_view data)
+{
+    if (const int code = writeAll(m_fd, data); code != 0)
+        return systemError("cannot write file", code);
+    return {};
+}
+
+Status PendingFile::commit(int folder, const std::string& name)
+{
+    if (folder != m_folder) {
+        // Another folder, perhaps on another file system: copy the text into a pending file there.
+        PendingFile there;
+        if (Status made = there.create(folder); !made) {
+            discard();
+            return made;
+        }
+        char buffer[1 << 16];
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(m_fd, buffer, sizeof buffer, offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                const int code = errno;
+                discard();
+                return systemError("cannot read file", code);
+            }
+            if (got == 0)
+                break;
+            if (Status written = there.write(std::string_view(buffer, static_cast<std::size_t>(got))); !written) {
+                discard();
+                return written;
+            }
+            offset += got;
+        }
+        discard();
+        return there.commit(folder, name);
+    }
+
+    std::string linked = m_tempName;
+    if (linked.empty()) {
+        // An anonymous file gets a hidden name first, then takes the final one by rename, which
+        // replaces an earlier file of that name in one step.
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        int code = EEXIST;
+        for (int attempt = 0; attempt < 100 && code == EEXIST; ++attempt) {
+            linked = hiddenName();
+            code = ::linkat(AT_FDCWD, self.c_str(), folder, linked.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+        }
+        if (code != 0) {
+            discard();
+            return systemError("cannot create file", code);
+        }
+    }
+    int code = ::close(m_fd) == 0 ? 0 : errno;
+    m_fd = -1;
+    if (code == 0 && ::renameat(folder, linked.c_str(), folder, name.c_str()) != 0)
+        code = errno;
+    if (code != 0)
+        ::unlinkat(folder, linked.c_str(), 0);
+    m_tempName.clear();
+    if (code != 0)
+        return systemError("cannot create file", code);
+    return {};
+}
+
+void PendingFile::discard()
+{
+    if (m_fd < 0)
+        return;
+    ::close(m_fd);
+    m_fd = -1;
+    if (!m_tempName.empty())
+        ::unlinkat(m_folder, m_tempName.c_str(), 0);
+    m_tempName.clear();
+}
+
+} // namespace stencilor
