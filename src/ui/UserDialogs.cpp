@@ -1,5 +1,7 @@
 #include "ui/UserDialogs.h"
 
+#include "ui/QtText.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QUrl>
@@ -111,7 +113,7 @@ void UserDialogs::openDocument(const QString& path)
 {
     m_openedDocuments << path;
     if (!scripted())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        QDesktopServices::openUrl(localFileUrl(path));
 }
 
 void UserDialogs::clearRecords()

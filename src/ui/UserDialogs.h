@@ -16,7 +16,8 @@ class QWidget;
 
 namespace stencilor::ui {
 
-// What a file dialog is set up with before it is shown.
+// What a file dialog is set up with before it is shown. Paths here and in the dialog's result
+// are texts as the window shows them (toQt of the path's bytes, QtText.h).
 struct FileDialogRequest {
     QString title;
     QString filter;        // pairs of description and patterns separated by "|", e.g. "Data (*.csv)|*.csv"

@@ -2,6 +2,7 @@
 // title-bar close), with their dialogs and questions answered through the scripted seam.
 
 #include "MainWindowFixture.h"
+#include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 using namespace stencilor::ui;
 using stencilor::ui::test::MainWindowFixture;
@@ -19,6 +23,28 @@ const QByteArray kProject = "[setup]\ndelim=|\ntextfile=d.csv\ntemplatefile=t.ht
                             "directoryFile=Field 4\nCopyDirFld=1\nnameFromTemp=1\nedTemp=card-?.htm\n"
                             "changecase=1\ncase=2\nreport_fld=FileName;Field 2;\nrulesCount=3\n"
                             "[rules]\nColFld1=Field 1\nColTemp1=%A%\nColFld2=Field 2\nColTemp2=%B%\n";
+
+// A project as the program writes it in which every text value holds bytes that are not UTF-8
+// (Latin-1 letters, a cut-off sequence, an encoded surrogate), some beside UTF-8 letters.
+const QByteArray kLatin1Project = "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3\n"
+                                  "directoryFile=Feld \xE4\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
+                                  "FileNameFld=Name \xDF\nnameFromTemp=1\nedTemp=K\xE4rtchen-?.htm\nDelChars=0\n"
+                                  "changecase=1\ncase=1\nreport=1\nrep_fld=r\xED\xA0\x80\n"
+                                  "report_fld=FileName;Field \xB2;\nrulesCount=3\n[rules]\nColFld1=Field 1\xA0\n"
+                                  "ColTemp1=%N\xE4me%\nColFld2=Field 2\nColTemp2=%\xE9\xC3\xA9%\n";
+
+// Writes or reads a file by a path given as bytes, which a QString path could not name.
+void writeBytes(const std::string& path, const QByteArray& content)
+{
+    std::ofstream(path, std::ios::binary).write(content.constData(), content.size());
+}
+
+QByteArray readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return QByteArray::fromStdString(content);
+}
 
 int ruleRows(const MainWindowFixture& f)
 {
@@ -113,6 +139,26 @@ private slots:
         QCOMPARE(text(f, "EdDelim"), QStringLiteral(","));
         QCOMPARE(ruleRows(f), 1);
         QVERIFY(f.dialogs().shown().empty());
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
+    void windowKeepsEveryByteOfAProject()
+    {
+        // The project's own name is not UTF-8 either; the load dialog hands it over.
+        MainWindowFixture f;
+        const std::string path = f.path(QStringLiteral("work")).toStdString() + "/pr\xF6jekt.ql";
+        writeBytes(path, kLatin1Project);
+        T_FRMain* w = f.open();
+        f.dialogs().setNextFileName(toQt(path));
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(ruleRows(f), 2);
+
+        // Saving writes back every value as it was loaded, and Exit finds nothing changed.
+        QVERIFY(f.trigger("actSave"));
+        QCOMPARE(readBytes(path), kLatin1Project);
+        QVERIFY(f.trigger("actExit"));
+        QCOMPARE(questions(f), std::size_t{0});
+        QVERIFY(!w->isVisible());
         QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
