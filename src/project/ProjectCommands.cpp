@@ -4,7 +4,9 @@
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace stencilor {
 
@@ -114,8 +116,13 @@ std::string withProjectExtension(std::string_view chosenPath)
 
 ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path)
 {
-    if (!fileExists(path))
-        return ProjectFileComparison::NoFile;
+    if (!fileExists(path)) {
+        const std::vector<Rule>& rules = window.rules.rules();
+        const bool worthKeeping = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
+            return !rule.fieldLabel.empty() && !rule.identifier.empty();
+        });
+        return worthKeeping ? ProjectFileComparison::UnsavedRules : ProjectFileComparison::NoFile;
+    }
     const Result<IniFile> loaded = IniFile::load(path);
     // A file that is there but cannot be read cannot be shown to hold the window's settings.
     if (!loaded)

@@ -248,6 +248,7 @@ bool T_FRMain::exitCheck()
     QCoreApplication::processEvents();
     if (comparison == ProjectFileComparison::Same)
         return true;
+    // Differs, or rules of a project that was never saved: Yes saves them to the project path.
     switch (m_dialogs.ask(this, QStringLiteral("Attention"), QStringLiteral("Save project"),
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace stencilor {
 namespace {
@@ -143,11 +144,31 @@ protected:
     }
 };
 
-TEST_F(ExitComparisonTest, NoFileMeansNothingToAsk)
+TEST_F(ExitComparisonTest, WithoutAFileOnlyRulesWithFieldAndIdentifierAreWorthAsking)
 {
-    EXPECT_EQ(compareWithProjectFile(ProjectSettings{}, work("never-saved.ql")), ProjectFileComparison::NoFile);
+    const struct {
+        const char* why;
+        std::vector<Rule> rules;
+        ProjectFileComparison expected;
+    } cases[] = {
+        {"one blank row (start-up, New)", {{"", ""}}, ProjectFileComparison::NoFile},
+        {"a field only", {{"Field 1", ""}}, ProjectFileComparison::NoFile},
+        {"an identifier only", {{"", "%A%"}}, ProjectFileComparison::NoFile},
+        {"field and identifier", {{"Field 1", "%A%"}}, ProjectFileComparison::UnsavedRules},
+        {"below blank and half rows",
+         {{"", ""}, {"Field 1", ""}, {"Field 2", "%B%"}},
+         ProjectFileComparison::UnsavedRules},
+    };
     std::filesystem::create_directories(work("dir.ql"));
-    EXPECT_EQ(compareWithProjectFile(ProjectSettings{}, work("dir.ql")), ProjectFileComparison::NoFile);
+    for (const auto& c : cases) {
+        ProjectSettings window;
+        window.rules.setRowCount(c.rules.size() + 1);
+        for (std::size_t i = 0; i < c.rules.size(); ++i)
+            window.rules.rule(i) = c.rules[i];
+        EXPECT_EQ(compareWithProjectFile(window, work("never-saved.ql")), c.expected) << c.why;
+        // A folder at the project's path is no project file either.
+        EXPECT_EQ(compareWithProjectFile(window, work("dir.ql")), c.expected) << c.why;
+    }
 }
 
 TEST_F(ExitComparisonTest, RightAfterSaveEverySettingIsSame)

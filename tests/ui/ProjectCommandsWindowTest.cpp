@@ -26,12 +26,13 @@ const QByteArray kProject = "[setup]\ndelim=|\ntextfile=d.csv\ntemplatefile=t.ht
 
 // A project as the program writes it in which every text value holds bytes that are not UTF-8
 // (Latin-1 letters, a cut-off sequence, an encoded surrogate), some beside UTF-8 letters.
-const QByteArray kLatin1Project = "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3\n"
-                                  "directoryFile=Feld \xE4\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
-                                  "FileNameFld=Name \xDF\nnameFromTemp=1\nedTemp=K\xE4rtchen-?.htm\nDelChars=0\n"
-                                  "changecase=1\ncase=1\nreport=1\nrep_fld=r\xED\xA0\x80\n"
-                                  "report_fld=FileName;Field \xB2;\nrulesCount=3\n[rules]\nColFld1=Field 1\xA0\n"
-                                  "ColTemp1=%N\xE4me%\nColFld2=Field 2\nColTemp2=%\xE9\xC3\xA9%\n";
+const QByteArray kLatin1Project =
+    "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3\n"
+    "directoryFile=Feld \xE4\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
+    "FileNameFld=Name \xDF\nnameFromTemp=1\nedTemp=K\xE4rtchen-?.htm\nDelChars=0\n"
+    "changecase=1\ncase=1\nreport=1\nrep_fld=r\xED\xA0\x80\n"
+    "report_fld=FileName;Field \xB2;\nrulesCount=3\n[rules]\nColFld1=Field 1\xA0\n"
+    "ColTemp1=%N\xE4me%\nColFld2=Field 2\nColTemp2=%\xE9\xC3\xA9%\n";
 
 // Writes or reads a file by a path given as bytes, which a QString path could not name.
 void writeBytes(const std::string& path, const QByteArray& content)
@@ -198,6 +199,7 @@ private slots:
         QTest::addColumn<QString>("situation");
         QTest::addColumn<bool>("asks");
         QTest::newRow("never saved") << QStringLiteral("fresh") << false;
+        QTest::newRow("never saved, with a rule") << QStringLiteral("rule") << true;
         QTest::newRow("right after New") << QStringLiteral("new") << false;
         QTest::newRow("right after Save") << QStringLiteral("saved") << false;
         QTest::newRow("delimiter changed") << QStringLiteral("delimiter") << true;
@@ -210,8 +212,13 @@ private slots:
         QFETCH(bool, asks);
         MainWindowFixture f;
         const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
-        T_FRMain* w = f.open(situation == QStringLiteral("fresh") ? QString() : path);
-        if (situation == QStringLiteral("new")) {
+        const bool unsaved = situation == QStringLiteral("fresh") || situation == QStringLiteral("rule");
+        T_FRMain* w = f.open(unsaved ? QString() : path);
+        if (situation == QStringLiteral("rule")) {
+            QAbstractItemModel* grid = f.widget<QTableView>("gridRules")->model();
+            QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("Field 1")));
+            QVERIFY(grid->setData(grid->index(0, 2), QStringLiteral("%A%")));
+        } else if (situation == QStringLiteral("new")) {
             QVERIFY(f.trigger("actNew"));
         } else if (situation == QStringLiteral("saved")) {
             QVERIFY(f.trigger("actSave"));
