@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 namespace stencilor {
@@ -112,6 +113,17 @@ std::string withProjectExtension(std::string_view chosenPath)
     if (dot + 1 == name.size())
         return std::string(chosenPath) + "ql";
     return std::string(chosenPath);
+}
+
+bool saveAsReplacesAnotherFile(const std::string& target, const std::string& currentProject)
+{
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) != 0 || S_ISDIR(replaced.st_mode))
+        return false;
+    struct stat own {};
+    if (::stat(currentProject.c_str(), &own) != 0)
+        return true;
+    return own.st_dev != replaced.st_dev || own.st_ino != replaced.st_ino;
 }
 
 ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path)

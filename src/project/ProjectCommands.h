@@ -31,6 +31,11 @@ std::string startupProjectPath(const std::string& argument, const std::string& p
 // ("job" and "job." become "job.ql"); any other extension stays ("job.txt").
 std::string withProjectExtension(std::string_view chosenPath);
 
+// Whether Save As onto `target` would replace a file other than the current project's own file
+// `currentProject` (both resolved): something that is not a folder stands at `target`, and it is
+// not the file at `currentProject`, however either path names it (links, "." and ".." count).
+bool saveAsReplacesAnotherFile(const std::string& target, const std::string& currentProject);
+
 // How the window's settings compare with the project file at Exit.
 enum class ProjectFileComparison {
     NoFile,       // no file yet and no rule worth keeping: close without asking

@@ -132,6 +132,30 @@ TEST_F(ProjectCommandsTest, SaveAsExtensionRule)
         EXPECT_EQ(withProjectExtension(c.chosen), c.saved) << c.chosen;
 }
 
+TEST_F(ProjectCommandsTest, SaveAsAsksOnlyBeforeReplacingAnotherFile)
+{
+    const std::string current = m_dir.write("work/current.ql", "[setup]\n");
+    m_dir.write("work/other.ql", "[setup]\n");
+    std::filesystem::create_directories(work("folder.ql"));
+    std::filesystem::create_directory_symlink(m_dir.file("work"), m_dir.file("linked"));
+    const struct {
+        std::string target;
+        bool asks;
+    } cases[] = {
+        {work("new.ql"), false},
+        {work("other.ql"), true},
+        {current, false},
+        {m_dir.file("linked/current.ql"), false}, // the current project by another path
+        {m_dir.file("linked/other.ql"), true},
+        {work("folder.ql"), false}, // no file to replace; the save itself says why it fails
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(saveAsReplacesAnotherFile(c.target, current), c.asks) << c.target;
+    // A current project that was never saved has no file of its own.
+    EXPECT_TRUE(saveAsReplacesAnotherFile(work("other.ql"), work("never-saved.ql")));
+    EXPECT_FALSE(saveAsReplacesAnotherFile(work("never-saved.ql"), work("never-saved.ql")));
+}
+
 // ---------------------------------------------------------------- Exit comparison
 
 class ExitComparisonTest : public ProjectCommandsTest {

@@ -268,6 +268,45 @@ private slots:
         QVERIFY(f.read(QStringLiteral("work/p.ql")).contains(delimiterOnDisk));
     }
 
+    void saveAsAsksBeforeReplacingAnotherFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("another file, No") << QStringLiteral("work/other.ql") << int(QMessageBox::No) << false;
+        QTest::newRow("another file, Yes") << QStringLiteral("work/other.ql") << int(QMessageBox::Yes) << true;
+        QTest::newRow("its own file") << QStringLiteral("work/p.ql") << 0 << true;
+    }
+
+    void saveAsAsksBeforeReplacingAnotherFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        MainWindowFixture f;
+        const QString project = f.write(QStringLiteral("work/p.ql"), kProject);
+        f.write(QStringLiteral("work/other.ql"), "[mine]\nk=v\n");
+        f.open(project);
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        const QByteArray before = f.read(target);
+        if (answer != 0)
+            f.dialogs().setNextAnswer(QMessageBox::StandardButton(answer));
+        f.dialogs().setNextFileName(f.path(target));
+        QVERIFY(f.trigger("actSaveAs"));
+
+        QCOMPARE(questions(f), std::size_t(answer != 0 ? 1 : 0));
+        if (answer != 0) {
+            const UserDialogs::Shown& question = f.dialogs().shown().back();
+            QCOMPARE(question.caption, QStringLiteral("Save Project"));
+            QCOMPARE(question.text, QStringLiteral("other.ql already exists.\nDo you want to replace it?"));
+        }
+        QCOMPARE(text(f, "EdPrjFile"), saved ? f.path(target) : project);
+        QCOMPARE(f.read(target).contains("delim=,"), saved);
+        if (!saved)
+            QCOMPARE(f.read(target), before);
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
     void titleBarCloseAsksLikeExit()
     {
         MainWindowFixture f;
