@@ -25,10 +25,12 @@ const QByteArray kProject = "[setup]\ndelim=|\ntextfile=d.csv\ntemplatefile=t.ht
                             "[rules]\nColFld1=Field 1\nColTemp1=%A%\nColFld2=Field 2\nColTemp2=%B%\n";
 
 // A project as the program writes it in which every text value holds bytes that are not UTF-8
-// (Latin-1 letters, a cut-off sequence, an encoded surrogate), some beside UTF-8 letters.
+// (Latin-1 letters, a cut-off sequence, an encoded surrogate), some beside UTF-8 letters, and
+// two values are longer than a line edit holds by default.
 const QByteArray kLatin1Project =
-    "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3\n"
-    "directoryFile=Feld \xE4\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
+    "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3" + QByteArray(40000, 'o') +
+    "\ndirectoryFile=Feld \xE4" + QByteArray(40000, 'd') +
+    "\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
     "FileNameFld=Name \xDF\nnameFromTemp=1\nedTemp=K\xE4rtchen-?.htm\nDelChars=0\n"
     "changecase=1\ncase=1\nreport=1\nrep_fld=r\xED\xA0\x80\n"
     "report_fld=FileName;Field \xB2;\nrulesCount=3\n[rules]\nColFld1=Field 1\xA0\n"
