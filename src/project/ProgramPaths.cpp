@@ -30,27 +30,19 @@ std::string xdgBase(const PathEnvironment& env, const char* variable, const char
     return withSlash(home) + fallback;
 }
 
-// The executable's folder when it is known and writable, ending with "/"; otherwise empty.
-std::string writableExecutableFolder(const PathEnvironment& env)
+constexpr const char* kSettingsFileName = "stencilor.ini";
+
+// The executable's folder, ending with "/", when a settings file stands beside the executable
+// (portable mode); otherwise empty.
+std::string portableFolder(const PathEnvironment& env)
 {
     const std::string folder(folderPart(env.executablePath));
-    if (folder.empty() || !env.isWritable(folder))
+    if (folder.empty() || !env.isFile(folder + kSettingsFileName))
         return {};
     return folder;
 }
 
-// The file name with its extension (a "." after the first character) replaced by ".ini".
-std::string iniNameFor(std::string_view executableName)
-{
-    if (executableName.empty())
-        return "stencilor.ini";
-    const std::size_t dot = executableName.rfind('.');
-    if (dot != std::string_view::npos && dot > 0)
-        executableName = executableName.substr(0, dot);
-    return std::string(executableName) + ".ini";
-}
-
-// Neither a writable executable folder nor a home folder: the executable's folder (or the working
+// Without a home folder there are no XDG folders: the executable's folder (or the working
 // folder when even that is unknown) is the only place left; saves there fail and say so.
 std::string lastResortFolder(const PathEnvironment& env)
 {
@@ -64,9 +56,7 @@ PathEnvironment systemPathEnvironment()
 {
     PathEnvironment env;
     env.executablePath = executablePath();
-    env.isWritable = [](const std::string& folder) {
-        return FolderExists(folder) && ::access(folder.c_str(), W_OK) == 0;
-    };
+    env.isFile = [](const std::string& path) { return fileExists(path); };
     env.getEnv = [](const char* name) -> std::string {
         if (const char* value = std::getenv(name); value && *value)
             return value;
@@ -82,7 +72,7 @@ PathEnvironment systemPathEnvironment()
 
 std::string programFolder(const PathEnvironment& env)
 {
-    if (std::string folder = writableExecutableFolder(env); !folder.empty())
+    if (std::string folder = portableFolder(env); !folder.empty())
         return folder;
     if (const std::string base = xdgBase(env, "XDG_DATA_HOME", ".local/share/"); !base.empty())
         return base + "stencilor/";
@@ -91,11 +81,11 @@ std::string programFolder(const PathEnvironment& env)
 
 std::string programSettingsPath(const PathEnvironment& env)
 {
-    if (std::string folder = writableExecutableFolder(env); !folder.empty())
-        return folder + iniNameFor(fileNamePart(env.executablePath));
+    if (std::string folder = portableFolder(env); !folder.empty())
+        return folder + kSettingsFileName;
     if (const std::string base = xdgBase(env, "XDG_CONFIG_HOME", ".config/"); !base.empty())
-        return base + "stencilor/stencilor.ini";
-    return lastResortFolder(env) + iniNameFor(fileNamePart(env.executablePath));
+        return base + "stencilor/" + kSettingsFileName;
+    return lastResortFolder(env) + kSettingsFileName;
 }
 
 } // namespace stencilor

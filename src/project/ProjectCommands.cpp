@@ -4,7 +4,10 @@
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
+#include <vector>
 
 namespace stencilor {
 
@@ -112,10 +115,26 @@ std::string withProjectExtension(std::string_view chosenPath)
     return std::string(chosenPath);
 }
 
+bool saveAsReplacesAnotherFile(const std::string& target, const std::string& currentProject)
+{
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) != 0 || S_ISDIR(replaced.st_mode))
+        return false;
+    struct stat own {};
+    if (::stat(currentProject.c_str(), &own) != 0)
+        return true;
+    return own.st_dev != replaced.st_dev || own.st_ino != replaced.st_ino;
+}
+
 ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path)
 {
-    if (!fileExists(path))
-        return ProjectFileComparison::NoFile;
+    if (!fileExists(path)) {
+        const std::vector<Rule>& rules = window.rules.rules();
+        const bool worthKeeping = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
+            return !rule.fieldLabel.empty() && !rule.identifier.empty();
+        });
+        return worthKeeping ? ProjectFileComparison::UnsavedRules : ProjectFileComparison::NoFile;
+    }
     const Result<IniFile> loaded = IniFile::load(path);
     // A file that is there but cannot be read cannot be shown to hold the window's settings.
     if (!loaded)

@@ -31,17 +31,24 @@ std::string startupProjectPath(const std::string& argument, const std::string& p
 // ("job" and "job." become "job.ql"); any other extension stays ("job.txt").
 std::string withProjectExtension(std::string_view chosenPath);
 
+// Whether Save As onto `target` would replace a file other than the current project's own file
+// `currentProject` (both resolved): something that is not a folder stands at `target`, and it is
+// not the file at `currentProject`, however either path names it (links, "." and ".." count).
+bool saveAsReplacesAnotherFile(const std::string& target, const std::string& currentProject);
+
 // How the window's settings compare with the project file at Exit.
 enum class ProjectFileComparison {
-    NoFile,  // nothing to compare with: close without asking
-    Same,    // every compared value is equal
-    Differs, // some value differs, or the file cannot be read
+    NoFile,       // no file yet and no rule worth keeping: close without asking
+    UnsavedRules, // no file yet, but a rule has both a field and an identifier: ask
+    Same,         // every compared value is equal
+    Differs,      // some value differs, or the file cannot be read
 };
 
 // Compares `window` with the project file at `path` (already resolved): the keys of "setup" from
 // `delim` to `report`, then `rep_fld`, `report_fld`, `rulesCount` against the row count, and the
 // ColFld/ColTemp keys of every rule row. Missing keys count as empty texts, false flags and 0
-// numbers; texts compare exactly, letter case included.
+// numbers; texts compare exactly, letter case included. Without a file (never saved) only the
+// rules are the user's own work: a rule with a field and an identifier is worth a question.
 ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path);
 
 } // namespace stencilor

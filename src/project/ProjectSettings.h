@@ -9,12 +9,14 @@ namespace stencilor {
 
 // The settings of one generation job, named as the keys of the project file's section "setup"
 // and declared in the order they are written. A default-constructed value holds the start
-// values of a freshly created main window.
+// values of a freshly created main window: the data and template file names of the load
+// defaults, as bare names (a bare name lies beside the project, and a new project lies in the
+// program folder, where the load defaults put these files), and the output folder "out".
 struct ProjectSettings {
     std::string delim = ";";
-    std::string textfile = "c:\\example";
-    std::string templatefile = "c:\\example\\*.*";
-    std::string outputdir = "c:\\tmp";
+    std::string textfile = "data.csv";
+    std::string templatefile = "template.html";
+    std::string outputdir = "out";
     std::string directoryFile = "Field 2";
     bool CopyDirFld = false;
     bool nameFromFld = false;

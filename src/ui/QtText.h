@@ -1,26 +1,29 @@
 #pragma once
 
 // The one place where the window converts between the core's byte strings and Qt strings.
-// Text is bytes everywhere in the core; on Linux the local 8-bit encoding is UTF-8, so the
-// conversion is UTF-8 both ways. Bytes that are not valid UTF-8 show as replacement characters.
+// Text is bytes everywhere in the core, and a project may hold bytes that are not UTF-8 (a
+// Latin-1 delimiter or name template). The conversion is lossless both ways, so whatever the
+// window shows it gives back byte for byte: valid UTF-8 converts as UTF-8 (the local 8-bit
+// encoding on Linux), and each byte that is not part of a valid UTF-8 sequence becomes the lone
+// surrogate U+DC00 + byte (U+DC80..U+DCFF), which no valid UTF-8 ever gives, and back.
 
 #include <QString>
 #include <string>
 #include <string_view>
 
+class QUrl;
+
 namespace stencilor::ui {
 
-// Returns the Qt string for bytes from the core.
-inline QString toQt(std::string_view bytes)
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+// Returns the Qt string for bytes from the core; fromQt gives the same bytes back.
+QString toQt(std::string_view bytes);
 
-// Returns the bytes the core works on for a Qt string.
-inline std::string fromQt(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
+// Returns the bytes the core works on for a Qt string. A surrogate that neither pairs with
+// another nor stands for a byte (no toQt result holds one) becomes U+FFFD.
+std::string fromQt(const QString& text);
+
+// The file:// address of a path shown in the window (a relative one taken against the working
+// folder), with every byte of the path kept, percent-encoded, also those that are not UTF-8.
+QUrl localFileUrl(const QString& path);
 
 } // namespace stencilor::ui

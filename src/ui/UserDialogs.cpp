@@ -1,5 +1,7 @@
 #include "ui/UserDialogs.h"
 
+#include "ui/QtText.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QUrl>
@@ -42,6 +44,20 @@ QMessageBox::StandardButton UserDialogs::ask(QWidget* parent, const QString& cap
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton closedAnswer)
 {
+    return question(parent, QMessageBox::Question, caption, text, buttons, QMessageBox::Yes, closedAnswer);
+}
+
+bool UserDialogs::confirm(QWidget* parent, const QString& caption, const QString& text)
+{
+    return question(parent, QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                    QMessageBox::No) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton UserDialogs::question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                                  const QString& text, QMessageBox::StandardButtons buttons,
+                                                  QMessageBox::StandardButton defaultButton,
+                                                  QMessageBox::StandardButton closedAnswer)
+{
     m_shown.push_back({Kind::Question, caption, text});
     if (scripted()) {
         if (m_answers.empty()) {
@@ -52,9 +68,9 @@ QMessageBox::StandardButton UserDialogs::ask(QWidget* parent, const QString& cap
         m_answers.pop_front();
         return answer;
     }
-    QMessageBox box(QMessageBox::Question, caption, text, buttons, parent);
+    QMessageBox box(icon, caption, text, buttons, parent);
     box.setEscapeButton(closedAnswer);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton);
     const int chosen = box.exec();
     const auto answer = static_cast<QMessageBox::StandardButton>(chosen);
     return (buttons & answer) ? answer : closedAnswer;
@@ -93,7 +109,8 @@ std::optional<QString> UserDialogs::chooseFile(QWidget* parent, const FileDialog
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // Saving over an existing project updates it key by key; there is nothing to confirm.
+    // The dialog would ask for every existing file, the current project's own too; the window
+    // asks itself, and only before replacing another file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(qtNameFilters(request.filter));
     dialog.setDefaultSuffix(request.defaultSuffix);
@@ -111,7 +128,7 @@ void UserDialogs::openDocument(const QString& path)
 {
     m_openedDocuments << path;
     if (!scripted())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        QDesktopServices::openUrl(localFileUrl(path));
 }
 
 void UserDialogs::clearRecords()

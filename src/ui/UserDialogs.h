@@ -16,7 +16,8 @@ class QWidget;
 
 namespace stencilor::ui {
 
-// What a file dialog is set up with before it is shown.
+// What a file dialog is set up with before it is shown. Paths here and in the dialog's result
+// are texts as the window shows them (toQt of the path's bytes, QtText.h).
 struct FileDialogRequest {
     QString title;
     QString filter;        // pairs of description and patterns separated by "|", e.g. "Data (*.csv)|*.csv"
@@ -52,6 +53,9 @@ public:
     // chosen, or `closedAnswer` when the box is closed or Escape is pressed.
     QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton closedAnswer);
+    // A warning with Yes and No, No being the default button and the answer when the box is
+    // closed, as a file dialog asks before replacing a file; true for Yes.
+    bool confirm(QWidget* parent, const QString& caption, const QString& text);
     // A message box with an OK button.
     void message(QWidget* parent, const QString& caption, const QString& text);
     // An error box with an OK button.
@@ -63,7 +67,7 @@ public:
     void openDocument(const QString& path);
 
     // ---- scripted mode
-    // The answer to the next question (queued; unscripted questions are answered with their
+    // The answer to the next question or confirmation (queued; unscripted questions are answered with their
     // closed answer and counted in unexpected()).
     void setNextAnswer(QMessageBox::StandardButton answer) { m_answers.push_back(answer); }
     // The path the next file dialog returns (queued); an empty text cancels that dialog.
@@ -81,6 +85,12 @@ public:
 
 private:
     bool scripted() const { return m_mode == Mode::Scripted; }
+    // A question box with `icon`, `buttons` and `defaultButton`; the button chosen, or
+    // `closedAnswer`. Scripted, the next queued answer.
+    QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                         const QString& text, QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton,
+                                         QMessageBox::StandardButton closedAnswer);
 
     Mode m_mode;
     std::deque<QMessageBox::StandardButton> m_answers;

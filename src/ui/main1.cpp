@@ -31,6 +31,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 namespace stencilor::ui {
 
@@ -109,6 +110,8 @@ QLineEdit* newEdit(const char* name, int width = 0)
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
+    // A project value may be longer than the 32767 characters a line edit holds by default.
+    edit->setMaxLength(INT_MAX);
     if (width > 0)
         edit->setFixedWidth(width);
     return edit;
@@ -136,6 +139,7 @@ QComboBox* newFieldList(const char* name)
     auto* box = new QComboBox;
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
+    box->lineEdit()->setMaxLength(INT_MAX);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->completer()->setCaseSensitivity(Qt::CaseSensitive);
     box->setMinimumWidth(100);

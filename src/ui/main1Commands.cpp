@@ -231,7 +231,14 @@ void T_FRMain::actSaveAsExecute()
     const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
     if (!chosen)
         return;
-    EdPrjFile->setText(toQt(withProjectExtension(fromQt(*chosen))));
+    const std::string target = withProjectExtension(fromQt(*chosen));
+    if (saveAsReplacesAnotherFile(resolveProjectPath(target, m_env.programFolder), resolved) &&
+        !m_dialogs.confirm(
+            this, request.title,
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(toQt(fileNamePart(target))))) {
+        return;
+    }
+    EdPrjFile->setText(toQt(target));
     actSaveExecute();
 }
 
@@ -248,6 +255,7 @@ bool T_FRMain::exitCheck()
     QCoreApplication::processEvents();
     if (comparison == ProjectFileComparison::Same)
         return true;
+    // Differs, or rules of a project that was never saved: Yes saves them to the project path.
     switch (m_dialogs.ask(this, QStringLiteral("Attention"), QStringLiteral("Save project"),
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:

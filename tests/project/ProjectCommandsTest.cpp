@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace stencilor {
 namespace {
@@ -131,6 +132,30 @@ TEST_F(ProjectCommandsTest, SaveAsExtensionRule)
         EXPECT_EQ(withProjectExtension(c.chosen), c.saved) << c.chosen;
 }
 
+TEST_F(ProjectCommandsTest, SaveAsAsksOnlyBeforeReplacingAnotherFile)
+{
+    const std::string current = m_dir.write("work/current.ql", "[setup]\n");
+    m_dir.write("work/other.ql", "[setup]\n");
+    std::filesystem::create_directories(work("folder.ql"));
+    std::filesystem::create_directory_symlink(m_dir.file("work"), m_dir.file("linked"));
+    const struct {
+        std::string target;
+        bool asks;
+    } cases[] = {
+        {work("new.ql"), false},
+        {work("other.ql"), true},
+        {current, false},
+        {m_dir.file("linked/current.ql"), false}, // the current project by another path
+        {m_dir.file("linked/other.ql"), true},
+        {work("folder.ql"), false}, // no file to replace; the save itself says why it fails
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(saveAsReplacesAnotherFile(c.target, current), c.asks) << c.target;
+    // A current project that was never saved has no file of its own.
+    EXPECT_TRUE(saveAsReplacesAnotherFile(work("other.ql"), work("never-saved.ql")));
+    EXPECT_FALSE(saveAsReplacesAnotherFile(work("never-saved.ql"), work("never-saved.ql")));
+}
+
 // ---------------------------------------------------------------- Exit comparison
 
 class ExitComparisonTest : public ProjectCommandsTest {
@@ -143,11 +168,31 @@ protected:
     }
 };
 
-TEST_F(ExitComparisonTest, NoFileMeansNothingToAsk)
+TEST_F(ExitComparisonTest, WithoutAFileOnlyRulesWithFieldAndIdentifierAreWorthAsking)
 {
-    EXPECT_EQ(compareWithProjectFile(ProjectSettings{}, work("never-saved.ql")), ProjectFileComparison::NoFile);
+    const struct {
+        const char* why;
+        std::vector<Rule> rules;
+        ProjectFileComparison expected;
+    } cases[] = {
+        {"one blank row (start-up, New)", {{"", ""}}, ProjectFileComparison::NoFile},
+        {"a field only", {{"Field 1", ""}}, ProjectFileComparison::NoFile},
+        {"an identifier only", {{"", "%A%"}}, ProjectFileComparison::NoFile},
+        {"field and identifier", {{"Field 1", "%A%"}}, ProjectFileComparison::UnsavedRules},
+        {"below blank and half rows",
+         {{"", ""}, {"Field 1", ""}, {"Field 2", "%B%"}},
+         ProjectFileComparison::UnsavedRules},
+    };
     std::filesystem::create_directories(work("dir.ql"));
-    EXPECT_EQ(compareWithProjectFile(ProjectSettings{}, work("dir.ql")), ProjectFileComparison::NoFile);
+    for (const auto& c : cases) {
+        ProjectSettings window;
+        window.rules.setRowCount(c.rules.size() + 1);
+        for (std::size_t i = 0; i < c.rules.size(); ++i)
+            window.rules.rule(i) = c.rules[i];
+        EXPECT_EQ(compareWithProjectFile(window, work("never-saved.ql")), c.expected) << c.why;
+        // A folder at the project's path is no project file either.
+        EXPECT_EQ(compareWithProjectFile(window, work("dir.ql")), c.expected) << c.why;
+    }
 }
 
 TEST_F(ExitComparisonTest, RightAfterSaveEverySettingIsSame)

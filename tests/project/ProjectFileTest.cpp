@@ -17,9 +17,9 @@ using test::TempDir;
 // The documented example file: a window at its start values with one rule "Field 1" -> %Name%.
 const std::string kExampleFile = "[setup]\n"
                                  "delim=;\n"
-                                 "textfile=c:\\example\n"
-                                 "templatefile=c:\\example\\*.*\n"
-                                 "outputdir=c:\\tmp\n"
+                                 "textfile=data.csv\n"
+                                 "templatefile=template.html\n"
+                                 "outputdir=out\n"
                                  "directoryFile=Field 2\n"
                                  "CopyDirFld=0\n"
                                  "nameFromFld=0\n"
@@ -141,9 +141,9 @@ TEST_F(ProjectFileTest, ExtraKeysAndAThirdSectionSurviveASave)
                                  "comment=mine\n"
                                  "delim=;\n"
                                  "rulesCount=2\n"
-                                 "textfile=c:\\example\n"
-                                 "templatefile=c:\\example\\*.*\n"
-                                 "outputdir=c:\\tmp\n"
+                                 "textfile=data.csv\n"
+                                 "templatefile=template.html\n"
+                                 "outputdir=out\n"
                                  "directoryFile=Field 2\n"
                                  "CopyDirFld=0\n"
                                  "nameFromFld=0\n"
@@ -229,6 +229,10 @@ TEST_F(ProjectFileTest, MissingProgramAndSettingsFoldersAreCreated)
     ASSERT_TRUE(saveProject(dataFolder + "New-2026-12-07_03-11.ql", exampleWindow(), dataFolder, settings).ok());
     EXPECT_EQ(m_dir.read("xdg/data/stencilor/New-2026-12-07_03-11.ql"), kExampleFile);
     EXPECT_EQ(readLastProject(settings), dataFolder + "New-2026-12-07_03-11.ql");
+    // Created for this user alone, as the XDG rules ask.
+    namespace fs = std::filesystem;
+    for (const char* folder : {"xdg/data/stencilor", "xdg/config/stencilor"})
+        EXPECT_EQ(fs::status(m_dir.file(folder)).permissions() & fs::perms::all, fs::perms::owner_all) << folder;
 }
 
 TEST_F(ProjectFileTest, ProgramSettingsFileKeepsItsOtherLines)

@@ -101,8 +101,8 @@ private slots:
             const char* edit;
             const char* value;
         } starts[] = {
-            {"EdDelim", ";"},          {"EdTextFile", "c:\\example"},        {"EdTemplateFile", "c:\\example\\*.*"},
-            {"EdOuputDir", "c:\\tmp"}, {"EdTempFileName", "example-F?.htm"}, {"EdExt", "*.htm"},
+            {"EdDelim", ";"},      {"EdTextFile", "data.csv"},           {"EdTemplateFile", "template.html"},
+            {"EdOuputDir", "out"}, {"EdTempFileName", "example-F?.htm"}, {"EdExt", "*.htm"},
         };
         for (const auto& start : starts)
             QCOMPARE(text(f, start.edit), QString::fromLatin1(start.value));

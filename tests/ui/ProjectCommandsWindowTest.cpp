@@ -2,6 +2,7 @@
 // title-bar close), with their dialogs and questions answered through the scripted seam.
 
 #include "MainWindowFixture.h"
+#include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 using namespace stencilor::ui;
 using stencilor::ui::test::MainWindowFixture;
@@ -19,6 +23,31 @@ const QByteArray kProject = "[setup]\ndelim=|\ntextfile=d.csv\ntemplatefile=t.ht
                             "directoryFile=Field 4\nCopyDirFld=1\nnameFromTemp=1\nedTemp=card-?.htm\n"
                             "changecase=1\ncase=2\nreport_fld=FileName;Field 2;\nrulesCount=3\n"
                             "[rules]\nColFld1=Field 1\nColTemp1=%A%\nColFld2=Field 2\nColTemp2=%B%\n";
+
+// A project as the program writes it in which every text value holds bytes that are not UTF-8
+// (Latin-1 letters, a cut-off sequence, an encoded surrogate), some beside UTF-8 letters, and
+// two values are longer than a line edit holds by default.
+const QByteArray kLatin1Project =
+    "[setup]\ndelim=\xA7\ntextfile=d\xE9.csv\ntemplatefile=t\xFF.html\noutputdir=/out\xC3" + QByteArray(40000, 'o') +
+    "\ndirectoryFile=Feld \xE4" + QByteArray(40000, 'd') +
+    "\nCopyDirFld=1\nnameFromFld=0\nAddExt=1\nedExt=*.h\xF6m\n"
+    "FileNameFld=Name \xDF\nnameFromTemp=1\nedTemp=K\xE4rtchen-?.htm\nDelChars=0\n"
+    "changecase=1\ncase=1\nreport=1\nrep_fld=r\xED\xA0\x80\n"
+    "report_fld=FileName;Field \xB2;\nrulesCount=3\n[rules]\nColFld1=Field 1\xA0\n"
+    "ColTemp1=%N\xE4me%\nColFld2=Field 2\nColTemp2=%\xE9\xC3\xA9%\n";
+
+// Writes or reads a file by a path given as bytes, which a QString path could not name.
+void writeBytes(const std::string& path, const QByteArray& content)
+{
+    std::ofstream(path, std::ios::binary).write(content.constData(), content.size());
+}
+
+QByteArray readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return QByteArray::fromStdString(content);
+}
 
 int ruleRows(const MainWindowFixture& f)
 {
@@ -116,6 +145,26 @@ private slots:
         QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
+    void windowKeepsEveryByteOfAProject()
+    {
+        // The project's own name is not UTF-8 either; the load dialog hands it over.
+        MainWindowFixture f;
+        const std::string path = f.path(QStringLiteral("work")).toStdString() + "/pr\xF6jekt.ql";
+        writeBytes(path, kLatin1Project);
+        T_FRMain* w = f.open();
+        f.dialogs().setNextFileName(toQt(path));
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(ruleRows(f), 2);
+
+        // Saving writes back every value as it was loaded, and Exit finds nothing changed.
+        QVERIFY(f.trigger("actSave"));
+        QCOMPARE(readBytes(path), kLatin1Project);
+        QVERIFY(f.trigger("actExit"));
+        QCOMPARE(questions(f), std::size_t{0});
+        QVERIFY(!w->isVisible());
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
     void saveAsAddsTheProjectExtension_data()
     {
         QTest::addColumn<QString>("chosen");
@@ -152,6 +201,7 @@ private slots:
         QTest::addColumn<QString>("situation");
         QTest::addColumn<bool>("asks");
         QTest::newRow("never saved") << QStringLiteral("fresh") << false;
+        QTest::newRow("never saved, with a rule") << QStringLiteral("rule") << true;
         QTest::newRow("right after New") << QStringLiteral("new") << false;
         QTest::newRow("right after Save") << QStringLiteral("saved") << false;
         QTest::newRow("delimiter changed") << QStringLiteral("delimiter") << true;
@@ -164,8 +214,13 @@ private slots:
         QFETCH(bool, asks);
         MainWindowFixture f;
         const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
-        T_FRMain* w = f.open(situation == QStringLiteral("fresh") ? QString() : path);
-        if (situation == QStringLiteral("new")) {
+        const bool unsaved = situation == QStringLiteral("fresh") || situation == QStringLiteral("rule");
+        T_FRMain* w = f.open(unsaved ? QString() : path);
+        if (situation == QStringLiteral("rule")) {
+            QAbstractItemModel* grid = f.widget<QTableView>("gridRules")->model();
+            QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("Field 1")));
+            QVERIFY(grid->setData(grid->index(0, 2), QStringLiteral("%A%")));
+        } else if (situation == QStringLiteral("new")) {
             QVERIFY(f.trigger("actNew"));
         } else if (situation == QStringLiteral("saved")) {
             QVERIFY(f.trigger("actSave"));
@@ -213,6 +268,45 @@ private slots:
         QVERIFY(f.trigger("actExit"));
         QCOMPARE(!w->isVisible(), closes);
         QVERIFY(f.read(QStringLiteral("work/p.ql")).contains(delimiterOnDisk));
+    }
+
+    void saveAsAsksBeforeReplacingAnotherFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("another file, No") << QStringLiteral("work/other.ql") << int(QMessageBox::No) << false;
+        QTest::newRow("another file, Yes") << QStringLiteral("work/other.ql") << int(QMessageBox::Yes) << true;
+        QTest::newRow("its own file") << QStringLiteral("work/p.ql") << 0 << true;
+    }
+
+    void saveAsAsksBeforeReplacingAnotherFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        MainWindowFixture f;
+        const QString project = f.write(QStringLiteral("work/p.ql"), kProject);
+        f.write(QStringLiteral("work/other.ql"), "[mine]\nk=v\n");
+        f.open(project);
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        const QByteArray before = f.read(target);
+        if (answer != 0)
+            f.dialogs().setNextAnswer(QMessageBox::StandardButton(answer));
+        f.dialogs().setNextFileName(f.path(target));
+        QVERIFY(f.trigger("actSaveAs"));
+
+        QCOMPARE(questions(f), std::size_t(answer != 0 ? 1 : 0));
+        if (answer != 0) {
+            const UserDialogs::Shown& question = f.dialogs().shown().back();
+            QCOMPARE(question.caption, QStringLiteral("Save Project"));
+            QCOMPARE(question.text, QStringLiteral("other.ql already exists.\nDo you want to replace it?"));
+        }
+        QCOMPARE(text(f, "EdPrjFile"), saved ? f.path(target) : project);
+        QCOMPARE(f.read(target).contains("delim=,"), saved);
+        if (!saved)
+            QCOMPARE(f.read(target), before);
+        QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
     void titleBarCloseAsksLikeExit()

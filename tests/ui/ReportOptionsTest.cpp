@@ -133,24 +133,25 @@ void ReportOptionsTest::listsAreRebuiltAtEveryOpening()
 
 void ReportOptionsTest::okWritesTheSixFieldForm_data()
 {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("empty") << QString() << QStringLiteral(";;;;;;");
-    QTest::newRow("two columns") << QStringLiteral("FileName;Field 2") << QStringLiteral("FileName;Field 2;;;;;");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("empty") << QByteArray() << QByteArray(";;;;;;");
+    QTest::newRow("two columns") << QByteArray("FileName;Field 2") << QByteArray("FileName;Field 2;;;;;");
     QTest::newRow("load default")
-        << QStringLiteral("FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;")
-        << QStringLiteral("FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;");
-    QTest::newRow("eight columns") << QStringLiteral("1;2;3;4;5;6;7;8;") << QStringLiteral("1;2;3;4;5;6;");
+        << QByteArray("FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;")
+        << QByteArray("FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;");
+    QTest::newRow("eight columns") << QByteArray("1;2;3;4;5;6;7;8;") << QByteArray("1;2;3;4;5;6;");
+    QTest::newRow("texts that are not UTF-8") << QByteArray("Feld \xE4;\xC3;;;;;") << QByteArray("Feld \xE4;\xC3;;;;;");
 }
 
 void ReportOptionsTest::okWritesTheSixFieldForm()
 {
-    QFETCH(QString, before);
-    QFETCH(QString, after);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
     TformSetupReport dialog;
     std::string reportFld = before.toStdString();
     QVERIFY(runDialog(dialog, fieldLabels(20), reportFld, [&] { clickOk(dialog); }));
-    QCOMPARE(QString::fromStdString(reportFld), after);
+    QCOMPARE(QByteArray::fromStdString(reportFld), after);
 }
 
 void ReportOptionsTest::cancelAndCloseKeepTheValue_data()

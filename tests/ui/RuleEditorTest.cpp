@@ -250,38 +250,46 @@ private slots:
 
     void autoCreateIdentifier_data()
     {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("sampleLine");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        const QString line = QStringLiteral("Smith;John;42;x;y");
-        QTest::newRow("empty box") << QStringLiteral("Field 1") << line << QString() << QStringLiteral("%Smith%");
-        QTest::newRow("a second line") << QStringLiteral("Field 1") << line << QStringLiteral("%Name%")
-                                       << QStringLiteral("%Name%\r\n%Smith%");
-        QTest::newRow("below two lines") << QStringLiteral("Field 2") << line << QStringLiteral("a\r\nb")
-                                         << QStringLiteral("a\r\nb\r\n%John%");
+        QTest::addColumn<QByteArray>("label");
+        QTest::addColumn<QByteArray>("sampleLine");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray line = "Smith;John;42;x;y";
+        QTest::newRow("empty box") << QByteArray("Field 1") << line << QByteArray() << QByteArray("%Smith%");
+        QTest::newRow("a second line") << QByteArray("Field 1") << line << QByteArray("%Name%")
+                                       << QByteArray("%Name%\r\n%Smith%");
+        QTest::newRow("below two lines") << QByteArray("Field 2") << line << QByteArray("a\r\nb")
+                                         << QByteArray("a\r\nb\r\n%John%");
         QTest::newRow("after a final line break")
-            << QStringLiteral("Field 2") << line << QStringLiteral("a\r\n") << QStringLiteral("a\r\n%John%");
+            << QByteArray("Field 2") << line << QByteArray("a\r\n") << QByteArray("a\r\n%John%");
         QTest::newRow("field beyond the line: nothing")
-            << QStringLiteral("Field 7") << line << QStringLiteral("%Name%") << QStringLiteral("%Name%");
-        QTest::newRow("no data file read: nothing") << QStringLiteral("Field 1") << QString() << QString() << QString();
+            << QByteArray("Field 7") << line << QByteArray("%Name%") << QByteArray("%Name%");
+        QTest::newRow("no data file read: nothing")
+            << QByteArray("Field 1") << QByteArray() << QByteArray() << QByteArray();
+        // A Latin-1 data file: the identifier holds the value's own bytes, as its template will.
+        QTest::newRow("value that is not UTF-8") << QByteArray("Field 2")
+                                                 << QByteArray("M\xFCller;Stra\xDF"
+                                                               "e")
+                                                 << QByteArray()
+                                                 << QByteArray("%Stra\xDF"
+                                                               "e%");
     }
 
     void autoCreateIdentifier()
     {
-        QFETCH(QString, label);
-        QFETCH(QString, sampleLine);
-        QFETCH(QString, before);
-        QFETCH(QString, after);
+        QFETCH(QByteArray, label);
+        QFETCH(QByteArray, sampleLine);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
         T_Extract dialog;
-        dialog.setOpening(openingFor({{fromQt(label), fromQt(before)}}, 0, 5, 5, fromQt(sampleLine)));
+        dialog.setOpening(openingFor({{label.toStdString(), before.toStdString()}}, 0, 5, 5, sampleLine.toStdString()));
         const int result = execWith(dialog, [&] {
             QTest::mouseClick(child<QToolButton>(dialog, "SpeedButton5"), Qt::LeftButton);
             QTest::mouseClick(child<QToolButton>(dialog, "SpeedButton3"), Qt::LeftButton);
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(toQt(dialog.rule().identifier), after);
-        QCOMPARE(toQt(dialog.rule().fieldLabel), label);
+        QCOMPARE(QByteArray::fromStdString(dialog.rule().identifier), after);
+        QCOMPARE(QByteArray::fromStdString(dialog.rule().fieldLabel), label);
     }
 
     void enterDoesNotBreakTheLine()

@@ -3,12 +3,19 @@
 // changed while the run goes on.
 
 #include "MainWindowFixture.h"
+#include "app/CommandLine.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
 
 using namespace stencilor::ui;
 using stencilor::ui::test::MainWindowFixture;
@@ -34,6 +41,24 @@ QByteArray records(int count)
 int filesIn(const QString& folder)
 {
     return static_cast<int>(QDir(folder).entryList({QStringLiteral("r[0-9]*")}, QDir::Files).size());
+}
+
+// Every file below `folder` by its path relative to it, as bytes, with its contents.
+std::map<std::string, std::string> fileTree(const QString& folder)
+{
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> tree;
+    const fs::path root(folder.toStdString());
+    if (!fs::exists(root))
+        return tree;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        tree[fs::relative(entry.path(), root).native()] =
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return tree;
 }
 
 // Runs `during` once, the first time the run lets events through.
@@ -70,6 +95,43 @@ private slots:
         QCOMPARE(f.widget<QProgressBar>("pgBar")->value(), 0);
         QCOMPARE(f.widget<QProgressBar>("pgBar")->maximum(), 3);
         QVERIFY(f.dialogs().shown().empty());
+    }
+
+    void runFromTheWindowMatchesTheCommandLine()
+    {
+        // Latin-1 throughout: the delimiter, the data, the identifiers and the name template.
+        MainWindowFixture f;
+        f.write(QStringLiteral("work/d.csv"), "M\xFCller\xA7Hof 1\nB\xE4r\xA7Weg 2\n");
+        f.write(QStringLiteral("work/t.html"), "<p>%N\xE4me%: %Stra\xDF"
+                                               "e%</p>\n");
+        const QString project = f.write(
+            QStringLiteral("work/p.ql"),
+            "[setup]\ndelim=\xA7\ntextfile=d.csv\ntemplatefile=t.html\noutputdir=" +
+                f.path(QStringLiteral("out")).toUtf8() +
+                "\nnameFromTemp=1\nedTemp=K\xE4rte-?.htm\nreport=1\nreport_fld=FileName;Field 1;\nrulesCount=3\n"
+                "[rules]\nColFld1=Field 1\nColTemp1=%N\xE4me%\nColFld2=Field 2\nColTemp2=%Stra\xDF"
+                "e%\n");
+        f.open(project);
+        QVERIFY(f.trigger("actRun"));
+        const std::map<std::string, std::string> fromWindow = fileTree(f.path(QStringLiteral("out")));
+        const auto file = [&fromWindow](const std::string& name) {
+            const auto it = fromWindow.find(name);
+            return it == fromWindow.end() ? std::string("(missing)") : it->second;
+        };
+        QCOMPARE(file("K\xE4rte-1.htm"), std::string("<p>M\xFCller: Hof 1</p>\r\n"));
+        QCOMPARE(file("K\xE4rte-2.htm"), std::string("<p>B\xE4r: Weg 2</p>\r\n"));
+        QVERIFY(fromWindow.contains("report.html"));
+        QCOMPARE(fromWindow.size(), std::size_t{3});
+
+        // QDir cannot name files whose names are not UTF-8.
+        QVERIFY(std::filesystem::remove_all(f.path(QStringLiteral("out")).toStdString()) == 4);
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status =
+            stencilor::runHeadless(stencilor::parseCommandLine({"--run", "--quiet", project.toStdString()}),
+                                   f.programFolder().toStdString(), out, err);
+        QCOMPARE(status, 0);
+        QVERIFY(fileTree(f.path(QStringLiteral("out"))) == fromWindow);
     }
 
     void runThatCannotStartSaysWhy_data()
