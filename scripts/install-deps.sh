@@ -12,6 +12,7 @@ packages=(
     python3
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
+    help2man man-db bash-completion zsh fish
 )
 
 missing=()
