@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 EXAMPLE := examples/cards
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo format clean
+.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo deb deb-check format clean
 
 all: build
 
@@ -54,6 +54,15 @@ demo: build
 	rm -rf $(EXAMPLE)/out
 	cd $(EXAMPLE) && ../../build/release/stencilor --run cards.ql
 	@echo "Report: $(CURDIR)/$(EXAMPLE)/out/report.html"
+
+# The Debian package build/deb/stencilor_<version>-1_<arch>.deb, made by CPack from the release
+# build. It installs no Debian packages itself: `make deps` (or `make demo`) brings what it needs.
+deb:
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	rm -rf build/deb
+	cd build/release && cpack -G DEB -B $(CURDIR)/build/deb
+	@echo "Package: $$(ls $(CURDIR)/build/deb/*.deb)"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
