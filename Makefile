@@ -61,8 +61,18 @@ deb:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	rm -rf build/deb
-	cd build/release && cpack -G DEB -B $(CURDIR)/build/deb
+	@# CPack's staging install rewrites install_manifest.txt, the list of files of a
+	@# `cmake --install` that README removes with xargs rm: the user's list is put back.
+	cd build/release && { cp install_manifest.txt install_manifest.keep 2>/dev/null || true; } && \
+	    cpack -G DEB -B $(CURDIR)/build/deb; status=$$?; \
+	    if [ -f install_manifest.keep ]; then mv install_manifest.keep install_manifest.txt; \
+	    else rm -f install_manifest.txt; fi; exit $$status
 	@echo "Package: $$(ls $(CURDIR)/build/deb/*.deb)"
+
+# Checks the package (lintian, the validators, the manual page and completion tests) and installs
+# and removes it: on this machine with dpkg as root, in a dpkg --root folder otherwise.
+deb-check: deb
+	tests/package/check_deb.sh build/deb/stencilor_*.deb build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

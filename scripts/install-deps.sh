@@ -13,7 +13,7 @@ packages=(
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
     help2man man-db bash-completion zsh fish
-    dpkg-dev file
+    dpkg-dev file lintian appstream
 )
 
 missing=()
