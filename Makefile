@@ -4,17 +4,19 @@ JOBS ?= $(shell nproc)
 EXAMPLE := examples/cards
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo format clean
+.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo deb deb-check format clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-# The program alone, in the release preset a user builds with (no test suite, no benchmarks).
+# The program and what `cmake --install` puts beside it (icons, manual page, completion), in the
+# release preset a user builds with; no test suite, no benchmarks.
+INSTALLED_TARGETS := stencilor $(if $(filter 1,$(NO_DESKTOP_FILES)),,stencilor_icons stencilor_documents)
 build:
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target stencilor
+	cmake --build --preset release -j $(JOBS) --target $(INSTALLED_TARGETS)
 
 debug:
 	cmake --preset debug
@@ -55,10 +57,27 @@ big-inputs: build
 # Only README's two commands (demo, test) and deps install packages; every other target uses
 # what is there.
 demo: deps
-	$(MAKE) build
+	$(MAKE) build NO_DESKTOP_FILES=1
 	rm -rf $(EXAMPLE)/out
 	cd $(EXAMPLE) && ../../build/release/stencilor --run cards.ql
 	@echo "Report: $(CURDIR)/$(EXAMPLE)/out/report.html"
+
+# The Debian package build/deb/stencilor_<version>-1_<arch>.deb, made by CPack from the release
+# build. It installs no Debian packages itself: `make deps` (or `make demo`) brings what it needs.
+deb: build
+	rm -rf build/deb
+	@# CPack's staging install rewrites install_manifest.txt, the list of files of a
+	@# `cmake --install` that README removes with xargs rm: the user's list is put back.
+	cd build/release && { cp install_manifest.txt install_manifest.keep 2>/dev/null || true; } && \
+	    cpack -G DEB -B $(CURDIR)/build/deb; status=$$?; \
+	    if [ -f install_manifest.keep ]; then mv install_manifest.keep install_manifest.txt; \
+	    else rm -f install_manifest.txt; fi; exit $$status
+	@echo "Package: $$(ls $(CURDIR)/build/deb/*.deb)"
+
+# Checks the package (lintian, the validators, the manual page and completion tests) and installs
+# and removes it: on this machine with dpkg as root, in a dpkg --root folder otherwise.
+deb-check: deb
+	tests/package/check_deb.sh build/deb/stencilor_*.deb build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

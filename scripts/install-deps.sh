@@ -13,6 +13,8 @@ packages=(
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
     chromium
+    help2man man-db bash-completion zsh fish
+    dpkg-dev file lintian appstream
 )
 
 missing=()

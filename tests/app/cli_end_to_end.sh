@@ -7,8 +7,14 @@ top=$1
 bin=${STENCILOR:?set STENCILOR to the executable}
 source "$(dirname "$0")/../check.sh"
 
+# A copy of the bundled example without the output that `make demo` leaves in it.
+copy_example() {
+    cp -r "$top/examples/cards" "$1"
+    rm -rf "$1/out"
+}
+
 # The bundled example, run from its own folder as "make demo" does.
-cp -r "$top/examples/cards" "$work/cards"
+copy_example "$work/cards"
 (cd "$work/cards" && "$bin" --run cards.ql) 2>"$work/demo.err"
 status=$?
 check "example exits 0" test "$status" -eq 0
@@ -19,7 +25,7 @@ check "summary line" grep -q '^300 files written, 0 records skipped, report.html
 check "no identifier left" bash -c "! grep -rl '%[A-Za-z]*%' '$work/cards/out' --include='*.htm'"
 
 # The check before writing: the example is clean, and a dry run writes nothing.
-cp -r "$top/examples/cards" "$work/drycards"
+copy_example "$work/drycards"
 (cd "$work/drycards" && "$bin" --dry-run cards.ql) >"$work/dry.out"
 check "example dry run exits 0" test $? -eq 0
 check "example dry run table" diff <(printf '300 records checked, 0 findings\n') "$work/dry.out"
@@ -30,7 +36,7 @@ check "dry run with findings exits 3" test $? -eq 3
 check "dry run lists the case collision" grep -q '^   2  same name ignoring case  ' "$work/dry2.out"
 
 # A partial run writes and reports only the records asked for.
-cp -r "$top/examples/cards" "$work/partcards"
+copy_example "$work/partcards"
 (cd "$work/partcards" && "$bin" --run --records 11-15 cards.ql) 2>"$work/part.err"
 check "partial run exits 0" test $? -eq 0
 check "partial run writes five cards" test "$(find "$work/partcards/out" -name '*.htm' | wc -l)" -eq 5

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the built tree into a temporary prefix, as `cmake --install BUILD --prefix P` does for
 # a user, and checks that a desktop would pick it up: the executable, a valid desktop entry that
-# names it, the icons in every size, and ".ql" files known as "Stencilor project" files opened
-# by Stencilor. Usage: install_tree.sh BUILD_FOLDER
+# names it, the icons in every size, ".ql" files known as "Stencilor project" files opened by
+# Stencilor, and the manual page, completions, metainfo and copyright beside them.
+# Usage: install_tree.sh BUILD_FOLDER
 set -euo pipefail
 
 build=$1
@@ -53,6 +54,12 @@ for size in 16 22 24 32 48 64 128 256 512; do
             fail "$file is $(png_size "$file"), not ${size}x${size}"
         fi
     done
+done
+
+for file in icons/hicolor/scalable/apps/stencilor.svg icons/hicolor/scalable/mimetypes/application-x-stencilor-project.svg \
+    man/man1/stencilor.1.gz bash-completion/completions/stencilor zsh/vendor-completions/_stencilor \
+    fish/vendor_completions.d/stencilor.fish metainfo/org.stencilor.Stencilor.metainfo.xml doc/stencilor/copyright; do
+    [ -s "$share/$file" ] || fail "missing $share/$file"
 done
 
 package=$share/mime/packages/stencilor.xml

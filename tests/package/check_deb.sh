@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a user's system will meet it: lintian finds no error; the package
+# has no maintainer scripts and installs only under /usr; its metainfo, desktop entry, manual
+# page and bash completion pass their validators and tests; it installs beside a
+# `cmake --install` into /usr/local without touching it, and removes cleanly. As root (and when
+# no stencilor package is installed already) it is also installed into this machine with dpkg,
+# run, and removed again, with the desktop's caches checked after each step.
+# Usage: check_deb.sh PACKAGE.deb BUILD_FOLDER (the release build the package was made from)
+set -uo pipefail
+deb=$(realpath "$1")
+build=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../check.sh"
+
+# The tools come from scripts/install-deps.sh (make deps); only CI installs them from here.
+missing=()
+for tool in lintian appstreamcli desktop-file-validate man dpkg-deb; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+done
+[ -f /usr/share/bash-completion/bash_completion ] || missing+=(bash-completion)
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "${CI:-}" = true ]; then
+        "$here/../../scripts/install-deps.sh"
+    else
+        echo "check_deb.sh: missing ${missing[*]}: run 'make deps' first" >&2
+        exit 1
+    fi
+fi
+
+# Runs a test script, showing its output only when it fails.
+quietly() {
+    local log=$work/quiet.log
+    "$@" >"$log" 2>&1 && return 0
+    cat "$log" >&2
+    return 1
+}
+
+# The control part: computed dependencies, the version of the program inside, no scripts.
+version=$(dpkg-deb -f "$deb" Version)
+check "package name" test "$(dpkg-deb -f "$deb" Package)" = stencilor
+check "dependencies from dpkg-shlibdeps" grep -q 'libqt6widgets6' <<<"$(dpkg-deb -f "$deb" Depends)"
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||; /^$/d' | sort >"$work/control.txt"
+check "no maintainer scripts, only control and md5sums" diff <(printf 'control\nmd5sums\n') "$work/control.txt"
+dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files.txt"
+check "every file under /usr, none under /usr/local" bash -c "! grep -v '^/usr/' '$work/files.txt' && ! grep '^/usr/local/' '$work/files.txt'"
+
+echo "lintian:"
+lintian --fail-on error --display-info --pedantic "$deb" 2>&1 | grep -v 'running with root privileges' | tee "$work/lintian.txt"
+check "lintian reports no errors" test "${PIPESTATUS[0]}" -eq 0
+
+root=$work/extracted
+dpkg-deb -x "$deb" "$root"
+bin=$root/usr/bin/stencilor
+check "the package's version is the program's" test "$("$bin" --version)" = "stencilor ${version%-*}"
+quietly appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+check "appstreamcli validate --no-net" test $? -eq 0
+quietly desktop-file-validate "$root/usr/share/applications/stencilor.desktop"
+check "desktop-file-validate" test $? -eq 0
+check "Exec names /usr/bin/stencilor" grep -qx 'Exec=/usr/bin/stencilor %f' "$root/usr/share/applications/stencilor.desktop"
+check "manual page" quietly bash "$here/../desktop/man_page.sh" "$bin" "$root/usr/share/man/man1/stencilor.1.gz"
+check "shell completion" quietly bash "$here/../desktop/completion.sh" "$bin" \
+    "$root/usr/share/bash-completion/completions/stencilor" "$root/usr/share/zsh/vendor-completions/_stencilor" \
+    "$root/usr/share/fish/vendor_completions.d/stencilor.fish"
+
+# A dpkg folder of its own holding a `cmake --install` into /usr/local: the package goes in and
+# out beside it, and leaves every file of it as it was.
+target=$work/target
+mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates" "$target/var/lib/dpkg/triggers"
+touch "$target/var/lib/dpkg/status"
+dpkg_target() { dpkg --root="$target" --log=/dev/null --force-not-root --force-depends "$@"; }
+# cmake --install rewrites the build's install_manifest.txt, which lists a user's own install.
+[ -f "$build/install_manifest.txt" ] && cp "$build/install_manifest.txt" "$work/install_manifest.txt"
+check "cmake --install into /usr/local" quietly env DESTDIR="$target" cmake --install "$build" --prefix /usr/local
+if [ -f "$work/install_manifest.txt" ]; then mv "$work/install_manifest.txt" "$build/"; else rm -f "$build/install_manifest.txt"; fi
+(cd "$target" && find usr/local -type f -exec md5sum {} + | sort) >"$work/local-before.txt"
+check "dpkg --root installs the package" quietly dpkg_target -i "$deb"
+check "the package's executable runs" test "$("$target/usr/bin/stencilor" --version)" = "stencilor ${version%-*}"
+check "the /usr/local executable stays the same" test "$("$target/usr/local/bin/stencilor" --version)" = "stencilor ${version%-*}"
+check "dpkg --root removes the package" quietly dpkg_target -r stencilor
+(cd "$target" && find usr/local -type f -exec md5sum {} + | sort) >"$work/local-after.txt"
+check "the /usr/local install is untouched" diff "$work/local-before.txt" "$work/local-after.txt"
+check "nothing of the package is left" test -z "$(find "$target/usr" -path "$target/usr/local" -prune -o -type f -print)"
+
+# This machine: only as root, and never over a stencilor package someone installed.
+if [ "$(id -u)" -ne 0 ]; then
+    echo "not root: the package was installed into a dpkg --root folder only"
+elif dpkg-query -W -f='${Status}' stencilor 2>/dev/null | grep -q 'ok installed'; then
+    echo "a stencilor package is installed on this machine already: left alone, installed into a dpkg --root folder only"
+else
+    trap 'dpkg -r stencilor >/dev/null 2>&1; rm -rf "$work"' EXIT
+    check "dpkg -i" quietly dpkg -i "$deb"
+    check "stencilor --version" test "$(/usr/bin/stencilor --version)" = "stencilor ${version%-*}"
+    check "man finds the page" test "$(man -M /usr/share/man -w stencilor)" = /usr/share/man/man1/stencilor.1.gz
+    check "bash-completion loads the completion" bash -c \
+        'source /usr/share/bash-completion/bash_completion && __load_completion stencilor && complete -p stencilor >/dev/null'
+    # The triggers of shared-mime-info and desktop-file-utils compiled the new files in.
+    if command -v update-mime-database >/dev/null; then
+        check "the MIME trigger knows *.ql" grep -q ':application/x-stencilor-project:\*\.ql$' /usr/share/mime/globs2
+    fi
+    if command -v update-desktop-database >/dev/null; then
+        check "the desktop trigger opens projects with Stencilor" \
+            grep -q '^application/x-stencilor-project=.*stencilor.desktop' /usr/share/applications/mimeinfo.cache
+    fi
+    check "dpkg -r" quietly dpkg -r stencilor
+    check "dpkg forgot the package" bash -c "! dpkg-query -W -f='\${Status}' stencilor 2>/dev/null | grep -q installed"
+    check "every file of the package is gone" test -z "$(while read -r file; do [ -e "$file" ] && echo "$file"; done <"$work/files.txt")"
+    if command -v update-mime-database >/dev/null; then
+        check "the MIME trigger forgot *.ql" bash -c "! grep -q 'application/x-stencilor-project' /usr/share/mime/globs2"
+    fi
+    if command -v update-desktop-database >/dev/null; then
+        check "the desktop trigger forgot Stencilor" bash -c "! grep -q 'stencilor.desktop' /usr/share/applications/mimeinfo.cache"
+    fi
+fi
+
+report_checks
