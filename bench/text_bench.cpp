@@ -141,6 +141,31 @@ void BM_RecordTextAndName(benchmark::State& state)
 }
 BENCHMARK(BM_RecordTextAndName)->Args({2 * 1024, 20})->Args({200 * 1024, 3000});
 
+// A record of `rules` values that end with "%" (as "50%"), in a table of one cell per rule: the
+// one-pass check must see that the text after each slot cannot continue an identifier, so the
+// cost stays linear in rules (applying the rules one by one would be quadratic).
+void BM_RenderValuesEndingWithPercent(benchmark::State& state)
+{
+    const auto rules = static_cast<std::size_t>(state.range(0));
+    std::string text;
+    std::vector<std::string> identifiers;
+    for (std::size_t i = 0; i < rules; ++i) {
+        identifiers.push_back("%F" + std::to_string(i) + "%");
+        text += "<td>" + identifiers.back() + "</td>\r\n";
+    }
+    const std::vector<std::string_view> ids(identifiers.begin(), identifiers.end());
+    stencilor::CompiledTemplate compiled;
+    compiled.compile(text, ids);
+    const std::vector<std::string_view> values(rules, "50%");
+    std::string out;
+    for (auto _ : state) {
+        if (compiled.render(values, out, SIZE_MAX) != stencilor::CompiledTemplate::Render::Done)
+            state.SkipWithError("the one-pass render declined values ending with %");
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_RenderValuesEndingWithPercent)->Arg(150)->Arg(300)->Arg(600);
+
 void BM_CompileTemplate(benchmark::State& state)
 {
     const std::string text = makeTemplate(200 * 1024, 3000);

@@ -39,9 +39,10 @@ struct Scratch {
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
+    // Writes a new file; never opens one that exists (a planted link or second name among them).
     static void writeFile(const std::string& path, const std::string& text)
     {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd >= 0) {
             (void)!::write(fd, text.data(), text.size());
             ::close(fd);
@@ -141,7 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (name.outcome == NameOutcome::Named)
         (void)tree.write(name.relativeName, "generated");
 
-    fuzz::check(snapshot(scratch.outside) == outsideBefore, "nothing outside the output folder changes");
+    if (const auto after = snapshot(scratch.outside); after != outsideBefore) {
+        std::string changes;
+        for (const auto& [path, state] : after)
+            if (!outsideBefore.count(path) || outsideBefore.at(path) != state)
+                changes += path + "=" + state + " ";
+        for (const auto& [path, state] : outsideBefore)
+            if (!after.count(path))
+                changes += path + " gone ";
+        fuzz::fail("nothing outside the output folder changes", changes, name.relativeName);
+    }
     fuzz::checkEqual(fuzz::readFile(inputPath), "the run's data", "the run's own input is never replaced");
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "generation/CompiledTemplate.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
@@ -48,8 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (ReplaceAllInPlace(expected, ids[i], view[i]) && (holdsLineBreak(ids[i]) || holdsLineBreak(view[i])))
                 expected = normalizeLineEnds(expected);
         }
-        if (compiled.render(view, rendered, SIZE_MAX) == CompiledTemplate::Render::Done)
+        if (compiled.render(view, rendered, SIZE_MAX) == CompiledTemplate::Render::Done && rendered != expected) {
+            std::string rules;
+            for (std::size_t i = 0; i < ids.size(); ++i)
+                rules += "\n  rule " + std::to_string(i) + ": \"" + fuzz::printable(ids[i]) + "\" -> \"" +
+                         fuzz::printable(view[i]) + "\"";
+            std::fprintf(stderr, "template \"%s\"%s\n", fuzz::printable(text).c_str(), rules.c_str());
             fuzz::checkEqual(rendered, expected, "render = the rules one by one");
+        }
     }
     return 0;
 }

@@ -15,6 +15,10 @@ unsigned char byteOf(char c)
     return static_cast<unsigned char>(c);
 }
 
+// About how many candidate compares one hash look-up of a short text costs, for choosing between
+// the two exact ways of checking a value's edges.
+constexpr std::size_t kLookUpCost = 8;
+
 } // namespace
 
 void CompiledTemplate::compile(std::string_view text, const std::vector<std::string_view>& identifiers)
@@ -61,7 +65,16 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
     for (auto& list : m_containing)
         list.clear();
     m_firstBytes.reset();
+    m_identifierRule.clear();
+    m_prefixRule.clear();
+    m_longestIdentifier = 0;
     for (std::size_t rule = 0; rule < identifiers.size(); ++rule) {
+        // Views into m_identifiers, whose strings stay in place until the next compile.
+        const std::string_view own = m_identifiers[rule];
+        m_identifierRule[own] = rule + 1;
+        for (std::size_t length = 1; length < own.size(); ++length)
+            m_prefixRule[own.substr(0, length)] = rule + 1;
+        m_longestIdentifier = std::max(m_longestIdentifier, own.size());
         const std::string_view id = identifiers[rule];
         m_startingWith[byteOf(id.front())].push_back(rule);
         m_firstBytes.set(byteOf(id.front()));
@@ -144,11 +157,15 @@ void CompiledTemplate::addContexts(std::size_t slot, std::size_t reach)
 
 bool CompiledTemplate::canContinue(const Contexts& contexts, std::string_view needed)
 {
-    // A closed context continues `needed` when it starts with it (a shorter one ends first).
-    const auto first = std::lower_bound(contexts.closed.begin(), contexts.closed.end(), needed,
-                                        [](const std::string& context, std::string_view key) { return context < key; });
-    if (first != contexts.closed.end() && std::string_view(*first).starts_with(needed))
-        return true;
+    // Any context continues `needed` when its known text starts with it (a shorter closed one
+    // ends first).
+    for (const std::vector<std::string>* list : {&contexts.closed, &contexts.open}) {
+        const auto first =
+            std::lower_bound(list->begin(), list->end(), needed,
+                             [](const std::string& context, std::string_view key) { return context < key; });
+        if (first != list->end() && std::string_view(*first).starts_with(needed))
+            return true;
+    }
     // An open context may continue it in any way once its known text has matched.
     for (std::size_t length = 0; length <= needed.size(); ++length) {
         const std::string_view known = needed.substr(0, length);
@@ -164,48 +181,139 @@ bool CompiledTemplate::isFor(const std::vector<std::string_view>& identifiers) c
     return std::equal(identifiers.begin(), identifiers.end(), m_identifiers.begin(), m_identifiers.end());
 }
 
-bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) const
+std::size_t CompiledTemplate::ruleAfterIdentifier(std::string_view text) const
 {
-    if (value.empty())
-        return m_emptyValueSafe[rule] != 0;
-    std::string needed;
-    // An occurrence of the value's own identifier (a cascade within the rule) or of a later one
-    // can include characters of the value in three ways, each tried only at the places where the
-    // value's bytes stand in those identifiers, and each needing the text beside the slots to
-    // continue it:
-    // - it starts before the value: the value begins with identifier[at..] (at >= 1) and the
-    //   text before a slot ends with identifier[..at]; or the value lies inside the identifier,
-    //   which then also needs the text after a slot to go on with the identifier's rest;
-    for (const Position& position : m_containing[byteOf(value.front())]) {
+    const auto found = m_identifierRule.find(text);
+    return found == m_identifierRule.end() ? 0 : found->second;
+}
+
+std::size_t CompiledTemplate::ruleAfterPrefix(std::string_view text) const
+{
+    const auto found = m_prefixRule.find(text);
+    return found == m_prefixRule.end() ? 0 : found->second;
+}
+
+bool CompiledTemplate::formsWithAfter(std::size_t rule, std::string_view head) const
+{
+    if (head.size() >= m_longestIdentifier || ruleAfterPrefix(head) <= rule)
+        return false;
+    std::string joined;
+    for (const std::vector<std::string>* list : {&m_after[rule].closed, &m_after[rule].open}) {
+        const bool open = list == &m_after[rule].open;
+        for (const std::string& context : *list) {
+            joined.assign(head).append(context, 0, m_longestIdentifier - head.size());
+            bool goesOn = true; // some identifier of the rule or a later one begins with joined[..length]
+            for (std::size_t length = head.size() + 1; goesOn && length <= joined.size(); ++length) {
+                const std::string_view start = std::string_view(joined).substr(0, length);
+                if (ruleAfterIdentifier(start) > rule)
+                    return true;
+                goesOn = ruleAfterPrefix(start) > rule;
+            }
+            // The text after an open context is not known: an identifier it could go on with counts.
+            if (open && goesOn)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CompiledTemplate::startIsSafe(std::size_t rule, std::string_view value) const
+{
+    // Only a value whose first byte stands inside an identifier can finish one begun before it.
+    const std::vector<Position>& candidates = m_containing[byteOf(value.front())];
+    if (candidates.empty())
+        return true;
+    std::string head;
+    // Two ways to look, both exact: through the places where the byte stands in identifiers (a
+    // compare of a few bytes each), or, when it stands in very many (a "%" ending every
+    // identifier), through the text before the slots (a few look-ups per byte of it).
+    const std::size_t contextWork = m_before[rule].closed.size() * m_longestIdentifier * kLookUpCost;
+    if (m_before[rule].open.empty() && contextWork < candidates.size()) {
+        // Each end S of the text before a slot that an identifier of this or a later rule starts
+        // with, joined with the value: the identifier ends inside the value, or runs past it into
+        // the text after a slot.
+        for (const std::string& reversed : m_before[rule].closed) {
+            head.clear();
+            for (std::size_t length = 1; length <= reversed.size(); ++length) {
+                head.insert(head.begin(), reversed[length - 1]);
+                if (ruleAfterPrefix(head) <= rule)
+                    continue;
+                const std::string joined = head + std::string(value.substr(0, m_longestIdentifier - length));
+                for (std::size_t end = length + 1; end <= joined.size(); ++end)
+                    if (ruleAfterIdentifier(std::string_view(joined).substr(0, end)) > rule)
+                        return false;
+                if (joined.size() == length + value.size() && formsWithAfter(rule, joined))
+                    return false;
+            }
+        }
+        return true;
+    }
+    // Another slot lies close before some slot of the rule: look at each place where the value's
+    // first byte stands in an identifier instead. The identifier starts before the value when the
+    // value begins with identifier[at..] (at >= 1), or the value lies inside it; the text before a
+    // slot must end with identifier[..at], and when the value ends first, the text after a slot
+    // must go on with the rest.
+    for (const Position& position : candidates) {
         if (position.rule < rule)
             continue;
         const std::string_view id = m_identifiers[position.rule];
         const std::size_t shared = std::min(value.size(), id.size() - position.at);
         if (std::memcmp(id.data() + position.at, value.data(), shared) != 0)
             continue;
-        needed.assign(id.rbegin() + static_cast<std::ptrdiff_t>(id.size() - position.at), id.rend());
-        if (!canContinue(m_before[rule], needed))
+        head.assign(id.rbegin() + static_cast<std::ptrdiff_t>(id.size() - position.at), id.rend());
+        if (!canContinue(m_before[rule], head))
             continue;
         if (position.at + shared == id.size() || canContinue(m_after[rule], id.substr(position.at + shared)))
             return false;
     }
-    // - it starts inside the value: it lies in the value whole, or the value ends with its start
-    //   and the text after a slot goes on with the rest.
+    return true;
+}
+
+bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) const
+{
+    // An identifier that starts inside the value lies in it whole, or the value ends with its
+    // start and the text after a slot goes on with the rest. Only places where the value holds
+    // an identifier's first byte need a look: through the identifiers starting with that byte
+    // when they are few, else through the identifiers and the text after the slots.
+    const std::size_t contextWork =
+        (m_after[rule].closed.size() + m_after[rule].open.size() + m_longestIdentifier) * kLookUpCost;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (!m_firstBytes.test(byteOf(value[at])))
             continue;
-        for (std::size_t later : m_startingWith[byteOf(value[at])]) {
-            if (later < rule)
-                continue;
-            const std::string_view id = m_identifiers[later];
-            const std::size_t shared = std::min(value.size() - at, id.size());
-            if (std::memcmp(value.data() + at, id.data(), shared) != 0)
-                continue;
-            if (shared == id.size() || canContinue(m_after[rule], id.substr(shared)))
-                return false;
+        const std::string_view rest = value.substr(at);
+        const std::vector<std::size_t>& candidates = m_startingWith[byteOf(value[at])];
+        if (candidates.size() <= contextWork) {
+            for (std::size_t later : candidates) {
+                if (later < rule)
+                    continue;
+                const std::string_view id = m_identifiers[later];
+                const std::size_t shared = std::min(rest.size(), id.size());
+                if (std::memcmp(rest.data(), id.data(), shared) != 0)
+                    continue;
+                if (shared == id.size() || canContinue(m_after[rule], id.substr(shared)))
+                    return false;
+            }
+            continue;
         }
+        for (std::size_t length = 1; length <= std::min(rest.size(), m_longestIdentifier); ++length) {
+            if (ruleAfterIdentifier(rest.substr(0, length)) > rule)
+                return false;
+            if (ruleAfterPrefix(rest.substr(0, length)) <= rule)
+                break;
+        }
+        if (formsWithAfter(rule, rest))
+            return false;
     }
     return true;
+}
+
+bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) const
+{
+    if (value.empty())
+        return m_emptyValueSafe[rule] != 0;
+    // An occurrence of the value's own identifier (a cascade within the rule) or of a later one
+    // can include characters of the value only where they meet the template text beside its slots.
+    return startIsSafe(rule, value) && restIsSafe(rule, value);
 }
 
 CompiledTemplate::Render CompiledTemplate::render(const std::vector<std::string_view>& values, std::string& out,

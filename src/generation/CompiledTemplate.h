@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace stencilor {
@@ -72,6 +73,17 @@ private:
     // Records the contexts of the slot at m_pieces[slot], up to `reach` bytes on each side.
     void addContexts(std::size_t slot, std::size_t reach);
     bool valueIsSafe(std::size_t rule, std::string_view value) const;
+    // The two halves of valueIsSafe: an occurrence that starts before the value, and one that
+    // starts inside it.
+    bool startIsSafe(std::size_t rule, std::string_view value) const;
+    bool restIsSafe(std::size_t rule, std::string_view value) const;
+    // True when `head` followed by the text after some slot of `rule` begins with the rule's or a
+    // later identifier that runs past the end of `head` (or may, where that text is open).
+    bool formsWithAfter(std::size_t rule, std::string_view head) const;
+    // The last rule whose identifier is `text` (a proper prefix of an identifier, for the second),
+    // plus one; 0 when there is none.
+    std::size_t ruleAfterIdentifier(std::string_view text) const;
+    std::size_t ruleAfterPrefix(std::string_view text) const;
 
     std::string m_text;
     std::vector<std::string> m_identifiers;
@@ -93,6 +105,12 @@ private:
     std::bitset<256> m_firstBytes;
     std::vector<Contexts> m_after;  // per rule: the text after its slots
     std::vector<Contexts> m_before; // per rule: the text before its slots, reversed
+    // Each identifier, and each of its proper prefixes, with the last rule (plus one) that has it:
+    // a value's edge is looked up in these together with the contexts of its slots, which costs
+    // the same however many rules share a first or last byte.
+    std::unordered_map<std::string_view, std::size_t> m_identifierRule;
+    std::unordered_map<std::string_view, std::size_t> m_prefixRule;
+    std::size_t m_longestIdentifier = 0;
     bool m_renders = false;
 };
 

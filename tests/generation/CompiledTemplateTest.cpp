@@ -57,6 +57,13 @@ TEST(CompiledTemplate, RendersOnlyWhereTheOnePassEqualsTheRulesOneByOne)
          {"50%", "x"},
          true},
         {"value beginning with an identifier's last byte", "<td>%A%</td>", {"%A%"}, {"%x"}, true},
+        // The text before the slot ends with the identifier's start, next to another slot.
+        {"value finishing an identifier after a slot's neighbour", "[%B%ab%A%]", {"%B%", "%A%"}, {"x", "cd"}, true},
+        {"value finishing an identifier begun beside another slot",
+         "%B%xab%A%",
+         {"%B%", "%A%", "abcde"},
+         {"y", "cde", "z"},
+         false},
         {"empty value joining its neighbours", "%A%X%%", {"%X%", "%A%"}, {"", "v"}, false},
         {"empty value beside another slot", "x%A%%B%y", {"%A%", "%B%"}, {"", ""}, false},
         {"empty values at both ends", "%A%%B%", {"%A%", "%B%"}, {"", ""}, true},
