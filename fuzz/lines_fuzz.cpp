@@ -1,9 +1,12 @@
 // Line reading against a plain reference of the line rules (a line ends at CR LF, a lone CR or a
-// lone LF; a line end at the very end adds no empty line; a NUL byte ends the text), and the data
-// source check reading a file in small blocks against the same check over the whole text.
+// lone LF; a line end at the very end adds no empty line; a NUL byte ends the text), the data
+// source check reading a file in small blocks against the same check over the whole text, and
+// the record reader, plain and with quoted fields, in small blocks against a plain reference of
+// the quoting rules over the whole text.
 
 #include "FuzzSupport.h"
 #include "datasource/DataSourceCheck.h"
+#include "datasource/RecordReader.h"
 #include "datasource/TextLines.h"
 #include "datasource/mLib.h"
 #include "platform/FileSystem.h"
@@ -37,6 +40,74 @@ std::vector<std::string> referenceLines(std::string_view text)
     if (open)
         lines.push_back(current);
     return lines;
+}
+
+struct ReferenceRecord {
+    std::string text;
+    std::uint64_t firstLine;
+    bool unclosed;
+};
+
+// Records with quoted fields, read character by character: a quote opens only where a field
+// begins (at the start of the record or after a delimiter); inside quotes a doubled quote stays
+// inside and anything else but a quote belongs to the field, line ends too.
+std::vector<ReferenceRecord> referenceQuotedRecords(std::string_view text, std::string_view delim)
+{
+    text = text.substr(0, text.find('\0'));
+    std::vector<ReferenceRecord> records;
+    std::size_t i = 0;
+    std::uint64_t line = 1;
+    while (i < text.size()) {
+        ReferenceRecord record{{}, line, false};
+        bool fieldStart = true;
+        bool quoted = false;
+        for (;;) {
+            if (i >= text.size()) {
+                record.unclosed = quoted;
+                break;
+            }
+            const char c = text[i];
+            if (quoted) {
+                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                    record.text += "\"\"";
+                    i += 2;
+                } else if (c == '"') {
+                    record.text += c;
+                    quoted = false;
+                    ++i;
+                } else {
+                    if (c == '\n' || (c == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n')))
+                        ++line;
+                    record.text += c;
+                    ++i;
+                }
+                continue;
+            }
+            if (c == '\r' || c == '\n') {
+                i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+                ++line;
+                break;
+            }
+            if (fieldStart && c == '"') {
+                quoted = true;
+                fieldStart = false;
+                record.text += c;
+                ++i;
+                continue;
+            }
+            if (!delim.empty() && text.substr(i, delim.size()) == delim) {
+                record.text += delim;
+                i += delim.size();
+                fieldStart = true;
+                continue;
+            }
+            fieldStart = false;
+            record.text += c;
+            ++i;
+        }
+        records.push_back(record);
+    }
+    return records;
 }
 
 bool blank(std::string_view line)
@@ -124,5 +195,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkState(checkDataText(text, delim), reference, "checkDataText");
     fuzz::writeScratch(text);
     checkState(checkDataFile(fuzz::scratchFile(), delim, block), reference, "checkDataFile in blocks");
+
+    // The record reader in blocks: plain, a record per line; quoted, as the reference reads them.
+    for (const bool quotes : {false, true}) {
+        TextSource source(text);
+        RecordReader reader(source, {quotes, std::string(delim), block});
+        const std::vector<ReferenceRecord> want =
+            quotes ? referenceQuotedRecords(text, delim) : std::vector<ReferenceRecord>();
+        DataRecord record;
+        std::size_t count = 0;
+        while (reader.next(record).value()) {
+            if (quotes) {
+                fuzz::check(count < want.size(), "the quoted reader reads no more records than the reference");
+                fuzz::checkEqual(record.text, want[count].text, "quoted record text");
+                fuzz::check(record.firstLine == want[count].firstLine, "quoted record's first line");
+                fuzz::check(record.unclosedQuote == want[count].unclosed, "quoted record's unclosed quote");
+            } else {
+                fuzz::check(count < expected.size(), "the reader reads no more records than lines");
+                fuzz::checkEqual(record.text, expected[count], "record = line");
+                fuzz::check(record.firstLine == count + 1, "a plain record's line");
+            }
+            fuzz::check(record.number == count + 1, "records are numbered from 1");
+            ++count;
+        }
+        fuzz::check(count == (quotes ? want.size() : expected.size()), "the reader reads every record");
+    }
     return 0;
 }

@@ -1,0 +1,96 @@
+#pragma once
+
+// Data files in other encodings than UTF-8: the bytes decoded to UTF-8 before anything else
+// reads them, with the encoding named by the project or found from the file.
+
+#include "datasource/RecordReader.h"
+#include "platform/Result.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct UConverter;
+
+namespace stencilor {
+
+// How the encoding of a data file was chosen.
+enum class EncodingChoice {
+    Named,         // the project names it
+    ByteOrderMark, // "auto": the file starts with a byte-order mark
+    ValidUtf8,     // "auto": the file is valid UTF-8
+    Detected,      // "auto": the charset detection's best guess
+};
+
+struct ChosenEncoding {
+    std::string name; // a converter name ICU knows, e.g. "UTF-8", "windows-1251", "UTF-16LE"
+    EncodingChoice choice = EncodingChoice::Named;
+};
+
+// "encoding: NAME" for the check's report, with how an automatic choice was made in brackets.
+std::string encodingLine(const ChosenEncoding& encoding);
+
+// The message for an encoding name that no converter knows: Unknown encoding "x" in the project file.
+std::string unknownEncodingMessage(std::string_view name);
+
+// True when `name` is "auto" or a converter ICU knows.
+bool isKnownEncoding(std::string_view name);
+
+// The encoding to read a file with for the setting `setting` ("auto" or a converter name). For
+// "auto" the first bytes are given in `start` (a byte-order mark), `isValidUtf8` tells whether
+// the whole text is valid UTF-8, and `sample` feeds the charset detection. Fails with
+// unknownEncodingMessage for a name no converter knows.
+Result<ChosenEncoding> chooseEncoding(std::string_view setting, std::string_view start, bool isValidUtf8,
+                                      std::string_view sample);
+
+// Checks UTF-8 in pieces: feed the text block by block, then ask whether all of it was valid.
+class Utf8Validator final {
+public:
+    void feed(std::string_view block);
+    // True when every byte fed belongs to a complete, valid UTF-8 sequence.
+    bool valid() const { return m_valid && m_pending == 0; }
+
+private:
+    bool m_valid = true;
+    int m_pending = 0;         // continuation bytes still expected
+    unsigned m_lowest = 0x80;  // the range the next continuation byte must lie in (overlongs,
+    unsigned m_highest = 0xBF; // surrogates and values above U+10FFFF are invalid)
+};
+
+// The bytes of `raw` decoded from `encoding` to UTF-8: a byte-order mark at the start is dropped,
+// and every sequence that is invalid in the encoding becomes U+FFFD and is counted.
+class DecodingSource final : public ByteSource {
+public:
+    // Fails with unknownEncodingMessage when no converter knows `encoding`.
+    static Result<std::unique_ptr<DecodingSource>> open(ByteSource& raw, const std::string& encoding);
+    ~DecodingSource() override;
+
+    Result<std::size_t> read(char* into, std::size_t size) override;
+    // The invalid sequences replaced so far.
+    std::uint64_t replaced() const { return m_replaced; }
+
+private:
+    DecodingSource(ByteSource& raw, UConverter* source, UConverter* target);
+    // Converts more input into m_out; false when the input is used up.
+    Result<bool> convertMore();
+
+    ByteSource& m_raw;
+    UConverter* m_source;
+    UConverter* m_target;
+    std::vector<char> m_in;
+    std::size_t m_inBegin = 0, m_inEnd = 0;
+    bool m_inEnded = false;
+    std::vector<char16_t> m_pivot;
+    char16_t* m_pivotSource = nullptr;
+    char16_t* m_pivotTarget = nullptr;
+    std::vector<char> m_out;
+    std::size_t m_outBegin = 0, m_outEnd = 0;
+    bool m_first = true;       // no conversion call yet
+    bool m_atStart = true;     // no output handed on yet (a byte-order mark may still come)
+    bool m_flushed = false;
+    std::uint64_t m_replaced = 0;
+};
+
+} // namespace stencilor

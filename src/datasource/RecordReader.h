@@ -1,0 +1,112 @@
+#pragma once
+
+// Reading a data file record by record through one open file, in blocks, so that memory does
+// not grow with the file: only the record in progress is held.
+//
+// A record is one line (a line ends at CR LF, a lone CR or a lone LF; a line end at the very end
+// adds no record; a NUL byte ends the text), or, with quoted fields, the lines that a field in
+// double quotes spans: a field that begins with '"' runs to the closing '"' ('""' inside it is
+// one '"'), and delimiters and line breaks inside it belong to the field. A quote that never
+// closes runs to the end of the data, as the usual readers of such files take it.
+
+#include "platform/Result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stencilor {
+
+// Where the bytes come from: a file, standard input, a text in memory.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads up to `size` bytes into `into`: the number read, 0 at the end; fails with the errno
+    // of reading.
+    virtual Result<std::size_t> read(char* into, std::size_t size) = 0;
+};
+
+// The bytes of a text held elsewhere, which must outlive the source.
+class TextSource final : public ByteSource {
+public:
+    explicit TextSource(std::string_view text)
+        : m_text(text)
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override;
+
+private:
+    std::string_view m_text;
+};
+
+// The bytes of an open file descriptor, which the source does not close.
+class DescriptorSource final : public ByteSource {
+public:
+    DescriptorSource(int fd, std::string path)
+        : m_fd(fd)
+        , m_path(std::move(path))
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override;
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+struct DataRecord {
+    // The record as it stands in the data: the line, or with quoted fields the lines it spans,
+    // joined by their own line ends (without the line end that closes the record).
+    std::string_view text;
+    std::uint64_t number = 0;     // 1 for the first record
+    std::uint64_t firstLine = 0;  // the line it begins on, 1 for the first line
+    std::uint64_t offset = 0;     // where it begins in the source's bytes
+    bool unclosedQuote = false;   // a quote opened in it never closes
+};
+
+class RecordReader final {
+public:
+    struct Options {
+        bool quotes = false;     // fields in double quotes may hold delimiters and line breaks
+        std::string delim = ";"; // the field delimiter (for finding where quoted fields begin)
+        std::size_t blockSize = std::size_t{1} << 20;
+    };
+
+    RecordReader(ByteSource& source, Options options);
+
+    // Puts the next record into `record` (its text valid until the next call); false at the end
+    // of the data. Fails with the source's error.
+    Result<bool> next(DataRecord& record);
+
+private:
+    // Makes sure at least `count` bytes from m_pos on are in the buffer, or the data has ended;
+    // false when it ended first.
+    Result<bool> fill(std::size_t count);
+    // The length of the quoted record that starts at m_pos (without its line end), reading more
+    // as needed; sets `unclosed` when a quote runs to the end of the data.
+    Result<std::size_t> quotedRecordLength(bool& unclosed);
+
+    ByteSource& m_source;
+    Options m_options;
+    std::string m_buffer;
+    std::size_t m_pos = 0;     // the start of the next record in m_buffer
+    std::size_t m_end = 0;     // the end of the bytes read into m_buffer
+    bool m_ended = false;      // the source ended, or a NUL byte ended the text
+    std::uint64_t m_offset = 0; // the source offset of m_buffer[0]
+    std::uint64_t m_records = 0;
+    std::uint64_t m_lines = 0; // line ends passed
+};
+
+// The fields of a quoted record's text split at `delim`, each as the reader gives it: quotes
+// around a field removed, '""' inside them one '"', text after a closing quote kept up to the
+// next delimiter. The views point into `text` or into `scratch`, which holds the fields that
+// needed a change; both must outlive them. Fields beyond `count` are not split.
+void splitQuotedFields(std::string_view text, std::string_view delim, std::size_t count, std::string& scratch,
+                       std::vector<std::string_view>& fields);
+
+// The number of fields of a quoted record's text (1 for an empty text).
+std::int64_t countQuotedFields(std::string_view text, std::string_view delim);
+
+} // namespace stencilor
