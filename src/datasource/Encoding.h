@@ -51,6 +51,8 @@ public:
     void feed(std::string_view block);
     // True when every byte fed belongs to a complete, valid UTF-8 sequence.
     bool valid() const { return m_valid && m_pending == 0; }
+    // True when no byte fed so far is invalid (the last sequence may still be incomplete).
+    bool validSoFar() const { return m_valid; }
 
 private:
     bool m_valid = true;
@@ -87,8 +89,8 @@ private:
     char16_t* m_pivotTarget = nullptr;
     std::vector<char> m_out;
     std::size_t m_outBegin = 0, m_outEnd = 0;
-    bool m_first = true;       // no conversion call yet
-    bool m_atStart = true;     // no output handed on yet (a byte-order mark may still come)
+    bool m_first = true;   // no conversion call yet
+    bool m_atStart = true; // no output handed on yet (a byte-order mark may still come)
     bool m_flushed = false;
     std::uint64_t m_replaced = 0;
 };

@@ -141,7 +141,8 @@ Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
                     }
                     continue;
                 }
-                const std::size_t q = static_cast<std::size_t>(static_cast<const char*>(quote) - m_buffer.data()) - m_pos;
+                const std::size_t q =
+                    static_cast<std::size_t>(static_cast<const char*>(quote) - m_buffer.data()) - m_pos;
                 for (std::size_t i = at; i < q; ++i) {
                     const char b = m_buffer[m_pos + i];
                     if (b == '\n' || (b == '\r' && m_buffer[m_pos + i + 1] != '\n'))

@@ -60,10 +60,10 @@ struct DataRecord {
     // The record as it stands in the data: the line, or with quoted fields the lines it spans,
     // joined by their own line ends (without the line end that closes the record).
     std::string_view text;
-    std::uint64_t number = 0;     // 1 for the first record
-    std::uint64_t firstLine = 0;  // the line it begins on, 1 for the first line
-    std::uint64_t offset = 0;     // where it begins in the source's bytes
-    bool unclosedQuote = false;   // a quote opened in it never closes
+    std::uint64_t number = 0;    // 1 for the first record
+    std::uint64_t firstLine = 0; // the line it begins on, 1 for the first line
+    std::uint64_t offset = 0;    // where it begins in the source's bytes
+    bool unclosedQuote = false;  // a quote opened in it never closes
 };
 
 class RecordReader final {
@@ -91,9 +91,9 @@ private:
     ByteSource& m_source;
     Options m_options;
     std::string m_buffer;
-    std::size_t m_pos = 0;     // the start of the next record in m_buffer
-    std::size_t m_end = 0;     // the end of the bytes read into m_buffer
-    bool m_ended = false;      // the source ended, or a NUL byte ended the text
+    std::size_t m_pos = 0;      // the start of the next record in m_buffer
+    std::size_t m_end = 0;      // the end of the bytes read into m_buffer
+    bool m_ended = false;       // the source ended, or a NUL byte ended the text
     std::uint64_t m_offset = 0; // the source offset of m_buffer[0]
     std::uint64_t m_records = 0;
     std::uint64_t m_lines = 0; // line ends passed

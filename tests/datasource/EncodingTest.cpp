@@ -37,11 +37,22 @@ TEST(Encoding, DecodesToUtf8AndDropsAByteOrderMark)
         std::uint64_t replaced;
     } cases[] = {
         {"Latin-1", "Z\xFCrich;\xA7", "ISO-8859-1", "Z\xC3\xBCrich;\xC2\xA7", 0},
-        {"Windows-1251", "\xCC\xEE\xF1\xEA\xE2\xE0", "windows-1251", "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", 0},
-        {"UTF-16 with its mark", std::string("\xFF\xFE" "a\0;\0\x16\x04", 8), "UTF-16", "a;\xD0\x96", 0},
+        {"Windows-1251", "\xCC\xEE\xF1\xEA\xE2\xE0", "windows-1251", "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
+         0},
+        {"UTF-16 with its mark",
+         std::string("\xFF\xFE"
+                     "a\0;\0\x16\x04",
+                     8),
+         "UTF-16", "a;\xD0\x96", 0},
         {"UTF-8 with a mark", "\xEF\xBB\xBFid;name\n", "UTF-8", "id;name\n", 0},
         {"only a mark", "\xEF\xBB\xBF", "UTF-8", "", 0},
-        {"invalid UTF-8 replaced and counted", "a\xFF" "b\xC3", "UTF-8", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD", 2},
+        {"invalid UTF-8 replaced and counted",
+         "a\xFF"
+         "b\xC3",
+         "UTF-8",
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD",
+         2},
         {"a long text", std::string(300000, 'x'), "ISO-8859-1", std::string(300000, 'x'), 0},
     };
     for (const auto& c : cases) {
@@ -59,8 +70,9 @@ TEST(Encoding, DecodesToUtf8AndDropsAByteOrderMark)
 
 TEST(Encoding, AutoUsesTheMarkThenUtf8ThenDetection)
 {
-    const std::string russian = "\xCC\xEE\xF1\xEA\xE2\xE0;\xCF\xE5\xF2\xF0\xEE\xE2 \xC8\xE2\xE0\xED "
-                                "\xCF\xE5\xF2\xF0\xEE\xE2\xE8\xF7;\xD1\xE0\xED\xEA\xF2-\xCF\xE5\xF2\xE5\xF0\xE1\xF3\xF0\xE3\n";
+    const std::string russian =
+        "\xCC\xEE\xF1\xEA\xE2\xE0;\xCF\xE5\xF2\xF0\xEE\xE2 \xC8\xE2\xE0\xED "
+        "\xCF\xE5\xF2\xF0\xEE\xE2\xE8\xF7;\xD1\xE0\xED\xEA\xF2-\xCF\xE5\xF2\xE5\xF0\xE1\xF3\xF0\xE3\n";
     std::string sample;
     for (int i = 0; i < 50; ++i)
         sample += russian;
@@ -71,7 +83,10 @@ TEST(Encoding, AutoUsesTheMarkThenUtf8ThenDetection)
         std::string sample, line;
     } cases[] = {
         {"named", "windows-1251", "", false, "", "encoding: windows-1251"},
-        {"a UTF-16 mark", "auto", "\xFF\xFE" "a", false, "", "encoding: UTF-16LE (byte-order mark)"},
+        {"a UTF-16 mark", "auto",
+         "\xFF\xFE"
+         "a",
+         false, "", "encoding: UTF-16LE (byte-order mark)"},
         {"a UTF-8 mark", "auto", "\xEF\xBB\xBFid", true, "", "encoding: UTF-8 (byte-order mark)"},
         {"valid UTF-8", "auto", "id", true, "", "encoding: UTF-8 (detected)"},
         {"Cyrillic in windows-1251", "auto", sample.substr(0, 4), false, sample, "encoding: windows-1251 (detected)"},

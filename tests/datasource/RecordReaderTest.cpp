@@ -30,8 +30,8 @@ std::vector<Seen> readAll(std::string_view text, bool quotes, std::size_t blockS
     std::vector<Seen> records;
     DataRecord record;
     while (reader.next(record).value())
-        records.push_back({std::string(record.text), record.number, record.firstLine, record.offset,
-                           record.unclosedQuote});
+        records.push_back(
+            {std::string(record.text), record.number, record.firstLine, record.offset, record.unclosedQuote});
     return records;
 }
 
@@ -43,8 +43,17 @@ const std::size_t kBlockSizes[] = {1, 2, 3, 7, 1 << 20};
 TEST(RecordReader, LinesAreRecordsInEveryBlockSize)
 {
     const std::string texts[] = {
-        "",           "a",          "a\n",         "a\r\nb\r\n",    "a\rb\nc\r\n\r\n", "\n\n",
-        "x;y\r",      "\r\n\r",     "a\n\nb",      std::string("ab\0c\nd", 6), std::string("\0", 1),
+        "",
+        "a",
+        "a\n",
+        "a\r\nb\r\n",
+        "a\rb\nc\r\n\r\n",
+        "\n\n",
+        "x;y\r",
+        "\r\n\r",
+        "a\n\nb",
+        std::string("ab\0c\nd", 6),
+        std::string("\0", 1),
         "long line with ;; delimiters\r\nnext\n",
     };
     for (const std::string& text : texts) {
@@ -59,7 +68,8 @@ TEST(RecordReader, LinesAreRecordsInEveryBlockSize)
             expected.push_back({std::string(line), number, number, offset});
         }
         for (const std::size_t block : kBlockSizes)
-            EXPECT_EQ(readAll(text, false, block), expected) << testing::PrintToString(text) << " in blocks of " << block;
+            EXPECT_EQ(readAll(text, false, block), expected)
+                << testing::PrintToString(text) << " in blocks of " << block;
     }
 }
 
@@ -70,13 +80,18 @@ TEST(RecordReader, QuotedFieldsHoldDelimitersAndLineBreaks)
         std::string text;
         std::vector<Seen> records;
     } cases[] = {
-        {"a comma in quotes", "1;\"Smith; John\";Oslo\n2;x\n",
+        {"a comma in quotes",
+         "1;\"Smith; John\";Oslo\n2;x\n",
          {{"1;\"Smith; John\";Oslo", 1, 1, 0}, {"2;x", 2, 2, 21}}},
-        {"a line break in quotes", "1;\"two\r\nlines\";z\r\n2;\"a\nb\rc\"\n3",
+        {"a line break in quotes",
+         "1;\"two\r\nlines\";z\r\n2;\"a\nb\rc\"\n3",
          {{"1;\"two\r\nlines\";z", 1, 1, 0}, {"2;\"a\nb\rc\"", 2, 3, 18}, {"3", 3, 6, 28}}},
-        {"doubled quotes", "\"say \"\"hi\"\"\";x\n\"\"\"\";y\n", {{"\"say \"\"hi\"\"\";x", 1, 1, 0}, {"\"\"\"\";y", 2, 2, 15}}},
+        {"doubled quotes",
+         "\"say \"\"hi\"\"\";x\n\"\"\"\";y\n",
+         {{"\"say \"\"hi\"\"\";x", 1, 1, 0}, {"\"\"\"\";y", 2, 2, 15}}},
         {"a quote inside a field is plain", "a\"b;c\nd\n", {{"a\"b;c", 1, 1, 0}, {"d", 2, 2, 6}}},
-        {"an unclosed quote runs to the end", "1;ok\n2;\"open\n3;x\n",
+        {"an unclosed quote runs to the end",
+         "1;ok\n2;\"open\n3;x\n",
          {{"1;ok", 1, 1, 0}, {"2;\"open\n3;x\n", 2, 2, 5, true}}},
         {"a NUL ends the text, in quotes too", std::string("1;\"a\0b\"\n2\n", 10), {{"1;\"a", 1, 1, 0, true}}},
     };

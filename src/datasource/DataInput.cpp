@@ -1,0 +1,181 @@
+#include "datasource/DataInput.h"
+
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stencilor {
+
+namespace {
+
+// How much of the data the charset detection looks at, and how much of a pipe is held back to
+// choose its encoding from.
+constexpr std::size_t kSampleBytes = std::size_t{1} << 20;
+
+// Bytes held back from a pipe, then the rest of it.
+class PrefixedSource final : public ByteSource {
+public:
+    PrefixedSource(std::string prefix, int fd, std::string path)
+        : m_prefix(std::move(prefix))
+        , m_rest(fd, std::move(path))
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override
+    {
+        if (m_used < m_prefix.size()) {
+            const std::size_t count = std::min(size, m_prefix.size() - m_used);
+            std::memcpy(into, m_prefix.data() + m_used, count);
+            m_used += count;
+            return count;
+        }
+        return m_rest.read(into, size);
+    }
+
+private:
+    std::string m_prefix;
+    std::size_t m_used = 0;
+    DescriptorSource m_rest;
+};
+
+Error readError(const std::string& path, int code)
+{
+    return Error{code, "cannot read file \"" + path + "\": " + systemReason(code)};
+}
+
+// Reads up to `size` bytes at `offset` of a regular file without moving its position.
+Result<std::size_t> readAt(int fd, const std::string& path, char* into, std::size_t size, std::uint64_t offset)
+{
+    std::size_t filled = 0;
+    while (filled < size) {
+        const ssize_t got = ::pread(fd, into + filled, size - filled, static_cast<off_t>(offset + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return readError(path, errno);
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    return filled;
+}
+
+// The encoding "auto" and a name choose for a regular file, looked at through pread: its first
+// bytes, whether all of it (up to a NUL) is valid UTF-8, and a sample for the detection.
+Result<ChosenEncoding> chooseForFile(const std::string& setting, int fd, const std::string& path)
+{
+    if (setting != "auto")
+        return chooseEncoding(setting, {}, true, {});
+    std::string sample(kSampleBytes, '\0');
+    const Result<std::size_t> got = readAt(fd, path, sample.data(), sample.size(), 0);
+    if (!got)
+        return got.error();
+    sample.resize(got.value());
+    Utf8Validator validator;
+    std::string block(kSampleBytes, '\0');
+    for (std::uint64_t offset = 0;;) {
+        const Result<std::size_t> piece = readAt(fd, path, block.data(), block.size(), offset);
+        if (!piece)
+            return piece.error();
+        const std::string_view text(block.data(), piece.value());
+        const std::size_t nul = text.find('\0');
+        validator.feed(text.substr(0, nul));
+        if (piece.value() < block.size() || nul != std::string_view::npos || !validator.validSoFar())
+            break;
+        offset += piece.value();
+    }
+    return chooseEncoding(setting, sample, validator.valid(), sample);
+}
+
+} // namespace
+
+DataInput::~DataInput()
+{
+    m_reader.reset();
+    m_decoder.reset();
+    m_raw.reset();
+    if (m_ownsFd && m_fd >= 0)
+        ::close(m_fd);
+}
+
+Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, const Options& options)
+{
+    std::unique_ptr<DataInput> input(new DataInput);
+    const bool standardInput = path == "-";
+    if (standardInput) {
+        input->m_fd = STDIN_FILENO;
+    } else {
+        // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is refused below.
+        input->m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (input->m_fd < 0)
+            return Error{errno, "cannot open file \"" + path + "\": " + systemReason(errno)};
+        input->m_ownsFd = true;
+    }
+    struct stat info {};
+    if (::fstat(input->m_fd, &info) != 0)
+        return readError(path, errno);
+    const bool regular = S_ISREG(info.st_mode);
+    if (!standardInput && !regular)
+        return readError(path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
+    if (!standardInput) {
+        // Reading blocks normally again, now that the file is known to be a regular one.
+        ::fcntl(input->m_fd, F_SETFL, ::fcntl(input->m_fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    if (regular) {
+        input->m_size = static_cast<std::uint64_t>(info.st_size);
+        input->m_identity = FileIdentity{info.st_dev, info.st_ino};
+    }
+
+    std::string prefix;
+    if (!options.encoding.empty()) {
+        Result<ChosenEncoding> chosen = Error{};
+        if (regular) {
+            chosen = chooseForFile(options.encoding, input->m_fd, path);
+        } else {
+            // A pipe cannot be read twice: its first bytes are held back to choose from.
+            prefix.resize(kSampleBytes);
+            std::size_t filled = 0;
+            while (filled < prefix.size()) {
+                const ssize_t got = ::read(input->m_fd, prefix.data() + filled, prefix.size() - filled);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got < 0)
+                    return readError(path, errno);
+                if (got == 0)
+                    break;
+                filled += static_cast<std::size_t>(got);
+            }
+            prefix.resize(filled);
+            Utf8Validator validator;
+            validator.feed(std::string_view(prefix).substr(0, prefix.find('\0')));
+            const bool whole = filled < kSampleBytes;
+            chosen =
+                chooseEncoding(options.encoding, prefix, whole ? validator.valid() : validator.validSoFar(), prefix);
+        }
+        if (!chosen)
+            return chosen.error();
+        input->m_encoding = chosen.value();
+    }
+
+    if (!prefix.empty())
+        input->m_raw = std::make_unique<PrefixedSource>(std::move(prefix), input->m_fd, path);
+    else
+        input->m_raw = std::make_unique<DescriptorSource>(input->m_fd, path);
+    ByteSource* source = input->m_raw.get();
+    // Valid UTF-8 without a mark needs no decoding.
+    if (input->m_encoding && input->m_encoding->choice != EncodingChoice::ValidUtf8) {
+        Result<std::unique_ptr<DecodingSource>> decoder = DecodingSource::open(*source, input->m_encoding->name);
+        if (!decoder)
+            return decoder.error();
+        input->m_decoder = std::move(decoder.value());
+        source = input->m_decoder.get();
+    }
+    input->m_reader = std::make_unique<RecordReader>(
+        *source, RecordReader::Options{options.quotes, options.delim, options.blockSize});
+    return input;
+}
+
+} // namespace stencilor

@@ -1,0 +1,61 @@
+#pragma once
+
+// The data file of a run or a check, opened once and read record by record through that open
+// file: the regular file named by the project (or standard input for "-"), decoded from its
+// encoding when the project names one, split into records by the line rules or the quoting rules.
+
+#include "datasource/Encoding.h"
+#include "datasource/RecordReader.h"
+#include "platform/FileSystem.h"
+#include "platform/Result.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace stencilor {
+
+class DataInput final {
+public:
+    struct Options {
+        bool quotes = false;
+        std::string delim = ";";
+        std::string encoding; // empty: the bytes as they are; "auto" or a converter name: decoded to UTF-8
+        std::size_t blockSize = std::size_t{1} << 20;
+    };
+
+    // Opens `path` ("-" for standard input, which may be a pipe) and chooses its encoding. Fails
+    // with the errno of opening (kNotRegularFile for a FIFO or device named by path), or with
+    // unknownEncodingMessage (code 0).
+    static Result<std::unique_ptr<DataInput>> open(const std::string& path, const Options& options);
+    ~DataInput();
+    DataInput(const DataInput&) = delete;
+    DataInput& operator=(const DataInput&) = delete;
+
+    // The next record; false at the end of the data. Fails with the error of reading.
+    Result<bool> next(DataRecord& record) { return m_reader->next(record); }
+
+    // The encoding the data is decoded from, when the project names one.
+    const std::optional<ChosenEncoding>& encoding() const { return m_encoding; }
+    // Sequences invalid in that encoding, replaced by U+FFFD so far.
+    std::uint64_t replaced() const { return m_decoder ? m_decoder->replaced() : 0; }
+    // The size of the file in bytes (0 for a pipe).
+    std::uint64_t size() const { return m_size; }
+    // The identity of the file (for a run that must not replace it); none for a pipe.
+    const std::optional<FileIdentity>& identity() const { return m_identity; }
+
+private:
+    DataInput() = default;
+
+    int m_fd = -1;
+    bool m_ownsFd = false;
+    std::uint64_t m_size = 0;
+    std::optional<FileIdentity> m_identity;
+    std::optional<ChosenEncoding> m_encoding;
+    std::unique_ptr<ByteSource> m_raw;
+    std::unique_ptr<DecodingSource> m_decoder;
+    std::unique_ptr<RecordReader> m_reader;
+};
+
+} // namespace stencilor

@@ -1,0 +1,72 @@
+#include "datasource/DataInput.h"
+
+#include "TestUtil.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace stencilor {
+namespace {
+
+// The records of the data file `name` in `dir`, read as DataInput reads them.
+std::vector<std::string> records(const test::TempDir& dir, const std::string& name, const DataInput::Options& options,
+                                 std::string* encoding = nullptr)
+{
+    auto input = DataInput::open(dir.file(name), options);
+    EXPECT_TRUE(input) << name;
+    if (!input)
+        return {};
+    std::vector<std::string> texts;
+    DataRecord record;
+    while (input.value()->next(record).value())
+        texts.emplace_back(record.text);
+    if (encoding && input.value()->encoding())
+        *encoding = encodingLine(*input.value()->encoding());
+    return texts;
+}
+
+TEST(DataInput, ReadsTheFileInItsEncodingWithQuotedFields)
+{
+    test::TempDir dir;
+    dir.write("latin1.csv", "1;\"Z\xFCrich; old\nquarter\"\r\n2;K\xF6ln\r\n");
+    dir.write("bom.csv", "\xEF\xBB\xBFid;name\n1;Ann\n");
+    std::string encoding;
+    EXPECT_EQ(records(dir, "latin1.csv", {true, ";", "ISO-8859-1"}, &encoding),
+              (std::vector<std::string>{"1;\"Z\xC3\xBCrich; old\nquarter\"", "2;K\xC3\xB6ln"}));
+    EXPECT_EQ(encoding, "encoding: ISO-8859-1");
+    EXPECT_EQ(records(dir, "bom.csv", {false, ";", "auto"}, &encoding), (std::vector<std::string>{"id;name", "1;Ann"}));
+    EXPECT_EQ(encoding, "encoding: UTF-8 (byte-order mark)");
+    // Without an encoding the bytes stay as they are, the mark too.
+    EXPECT_EQ(records(dir, "bom.csv", {}), (std::vector<std::string>{"\xEF\xBB\xBFid;name", "1;Ann"}));
+}
+
+TEST(DataInput, RefusesWhatIsNotARegularFileAndUnknownEncodings)
+{
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    dir.write("d.csv", "a\n");
+    const struct {
+        std::string path, encoding;
+        int code;
+        std::string message;
+    } cases[] = {
+        {dir.file("fifo"), "", kNotRegularFile, ""},
+        {dir.path(), "", EISDIR, ""},
+        {dir.file("missing.csv"), "", ENOENT, ""},
+        {dir.file("d.csv"), "x-unknown", 0, "Unknown encoding \"x-unknown\" in the project file"},
+    };
+    for (const auto& c : cases) {
+        DataInput::Options options;
+        options.encoding = c.encoding;
+        const auto input = DataInput::open(c.path, options);
+        ASSERT_FALSE(input) << c.path;
+        EXPECT_EQ(input.error().code, c.code) << c.path;
+        if (!c.message.empty()) {
+            EXPECT_EQ(input.error().message, c.message);
+        }
+    }
+}
+
+} // namespace
+} // namespace stencilor
