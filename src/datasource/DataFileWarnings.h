@@ -1,0 +1,33 @@
+#pragma once
+
+// What a data file holds that a run would read differently from what its user may expect,
+// found by looking at its bytes: a byte-order mark, text that is not UTF-8, delimiters inside
+// double quotes while quoted fields are off, a NUL byte that ends the text early.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+
+struct DataFileWarnings {
+    bool byteOrderMark = false;
+    std::uint64_t invalidUtf8Lines = 0;
+    std::uint64_t firstInvalidUtf8Line = 0;
+    std::string likelyEncoding; // the charset detection's guess, when lines are not UTF-8
+    std::uint64_t quotedDelimiterLines = 0;
+    std::uint64_t firstQuotedDelimiterLine = 0;
+    std::uint64_t nulLine = 0;       // the line holding the first NUL byte, 0 when none
+    std::uint64_t bytesAfterNul = 0; // bytes of the file behind it, which are not read
+};
+
+// Looks at the data file `path` in blocks (so its size does not matter). The UTF-8 and byte-order
+// mark findings are made only when `encoding` is empty (a named or "auto" encoding decodes the
+// file and drops a mark); quoted delimiters only when `quotes` is off.
+DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
+                              const std::string& encoding);
+
+// The warnings in words, one line each (empty when there are none), for the check's messages.
+std::vector<std::string> warningTexts(const DataFileWarnings& warnings);
+
+} // namespace stencilor
