@@ -93,6 +93,14 @@ void ContentReport::addRow(std::string_view reportFld, std::string_view recordLi
     appendLine("    </TR>");
 }
 
+void ContentReport::addRowCells(const std::vector<std::string>& cells)
+{
+    appendLine("<TR>");
+    for (const std::string& cell : cells)
+        appendLine(cell);
+    appendLine("    </TR>");
+}
+
 void ContentReport::finish()
 {
     appendLine("  </TABLE>");

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stencilor {
 
@@ -29,6 +30,8 @@ public:
     // One record row for a saved file.
     void addRow(std::string_view reportFld, std::string_view recordLine, std::string_view delim,
                 std::string_view relativeName);
+    // One record row of the six cell lines already built (as BuildReportCell gives them).
+    void addRowCells(const std::vector<std::string>& cells);
     // The closing lines.
     void finish();
 

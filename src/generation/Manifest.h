@@ -1,0 +1,72 @@
+#pragma once
+
+// Manifests: a JSON Lines file a run writes as it goes, one line per data record, so that the
+// parts of a job run on many machines can be checked and their reports joined into one.
+//
+// The first line describes the job and the part; then one line per record of the part, in record
+// order: {"record":12,"line":14,"name":"Oslo/a.htm","bytes":2048,"status":"written","row":[...]},
+// where "name" is the output name relative to the output folder (null without one), "status" is
+// "written", "skipped" (with "reason") or "error" (with "reason"), and "row" holds the record's six
+// report cells when the report is on. The last line, written when the part ends, says where it
+// ended. Each line goes out whole as it is made, so a killed run leaves a manifest that is valid
+// up to its last finished record.
+
+#include "platform/Result.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stencilor {
+
+// The job a manifest belongs to; the parts of one job agree on all of it but the part.
+struct ManifestJob {
+    std::uint64_t part = 1;  // K of --shard K/N
+    std::uint64_t parts = 1; // N
+    std::string project;     // the project file's name
+    std::uint64_t dataBytes = 0;
+    bool report = false;
+    std::string reportFld; // the report's columns, when it is on
+};
+
+// One record's line.
+struct ManifestRecord {
+    std::uint64_t record = 0;
+    std::uint64_t line = 0;
+    std::string name; // empty: no output name
+    std::uint64_t bytes = 0;
+    enum class Status { Written, Skipped, Error } status = Status::Written;
+    std::string reason;             // why it was skipped, or the error
+    std::vector<std::string> cells; // the report row's cells, when the report is on
+};
+
+class ManifestWriter final {
+public:
+    ManifestWriter() = default;
+    ~ManifestWriter();
+    ManifestWriter(const ManifestWriter&) = delete;
+    ManifestWriter& operator=(const ManifestWriter&) = delete;
+
+    // Creates (or replaces) the manifest at `path` and writes its job line. Fails with the
+    // errno of creating or writing it.
+    Status open(const std::string& path, const ManifestJob& job);
+    bool isOpen() const { return m_fd >= 0; }
+    // Writes the line of one record.
+    Status add(const ManifestRecord& record);
+    // Writes the closing line: the part's records were [first, next), `complete` when it went
+    // through all of them, `dataEnd` when its last record was the data file's last.
+    Status finish(std::uint64_t first, std::uint64_t next, bool complete, bool dataEnd);
+
+private:
+    Status writeLine(const std::string& line);
+    int m_fd = -1;
+    std::string m_path;
+};
+
+// Checks that `manifests` are the parts of one job, each present once, that went through their
+// records and together cover its records exactly once; then writes report.html into `folder`
+// exactly as one run of the job would have. On failure nothing is written, and the message names
+// the problem (a missing, repeated or foreign manifest, a gap or an overlap).
+Status mergeReport(const std::vector<std::string>& manifests, const std::string& folder);
+
+} // namespace stencilor
