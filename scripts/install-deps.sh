@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev
-    libicu-dev
+    libicu-dev libarchive-dev
     libcli11-dev
     libgtest-dev libgmock-dev
     libbenchmark-dev

@@ -1,0 +1,107 @@
+#include "platform/ArchiveWriter.h"
+
+#include "platform/FileSystem.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <cerrno>
+#include <ctime>
+#include <unistd.h>
+
+namespace stencilor {
+
+bool isContainedName(std::string_view name)
+{
+    if (name.empty() || name.front() == '/')
+        return false;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = name.find('/', start);
+        if (name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start) == "..")
+            return false;
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+ArchiveWriter::~ArchiveWriter()
+{
+    discard();
+}
+
+Error ArchiveWriter::failure(const char* what)
+{
+    const int code = m_archive && archive_errno(m_archive) > 0 ? archive_errno(m_archive) : EIO;
+    return Error{code, std::string(what) + " \"" + m_path + "\": " + systemReason(code)};
+}
+
+Status ArchiveWriter::open(const std::string& path)
+{
+    discard();
+    m_path = path;
+    m_toStandardOutput = path == "-";
+    m_archive = archive_write_new();
+    if (!m_archive)
+        return Error{ENOMEM, "cannot create file \"" + path + "\": " + systemReason(ENOMEM)};
+    archive_write_set_format_pax_restricted(m_archive);
+    // Names are bytes: they go into the headers as they are, UTF-8 or not, whatever the locale.
+    archive_write_set_format_option(m_archive, "pax", "hdrcharset", "BINARY");
+    // Standard output may be a pipe read by another program: pad only to whole 512-byte records.
+    archive_write_set_bytes_in_last_block(m_archive, 1);
+    const int opened = m_toStandardOutput ? archive_write_open_fd(m_archive, STDOUT_FILENO)
+                                          : archive_write_open_filename(m_archive, path.c_str());
+    if (opened != ARCHIVE_OK) {
+        const Error error = failure("cannot create file");
+        archive_write_free(m_archive);
+        m_archive = nullptr;
+        return error;
+    }
+    return {};
+}
+
+Status ArchiveWriter::add(std::string_view name, std::string_view data)
+{
+    if (!isContainedName(name))
+        return Error{EINVAL, "cannot add \"" + std::string(name) + "\" to the archive: " + systemReason(EINVAL)};
+    archive_entry* entry = archive_entry_new();
+    const std::string pathname(name);
+    archive_entry_set_pathname(entry, pathname.c_str());
+    archive_entry_set_size(entry, static_cast<la_int64_t>(data.size()));
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_perm(entry, 0644);
+    archive_entry_set_mtime(entry, std::time(nullptr), 0);
+    Status status;
+    if (archive_write_header(m_archive, entry) != ARCHIVE_OK)
+        status = failure("cannot write file");
+    else if (!data.empty() &&
+             archive_write_data(m_archive, data.data(), data.size()) != static_cast<la_ssize_t>(data.size()))
+        status = failure("cannot write file");
+    archive_entry_free(entry);
+    return status;
+}
+
+Status ArchiveWriter::close()
+{
+    if (!m_archive)
+        return {};
+    const int closed = archive_write_close(m_archive);
+    const Status status = closed == ARCHIVE_OK ? Status() : Status(failure("cannot write file"));
+    archive_write_free(m_archive);
+    m_archive = nullptr;
+    if (!status && !m_toStandardOutput)
+        ::unlink(m_path.c_str());
+    return status;
+}
+
+void ArchiveWriter::discard()
+{
+    if (!m_archive)
+        return;
+    archive_write_fail(m_archive);
+    archive_write_free(m_archive);
+    m_archive = nullptr;
+    if (!m_toStandardOutput)
+        ::unlink(m_path.c_str());
+}
+
+} // namespace stencilor

@@ -1,0 +1,47 @@
+#pragma once
+
+// A tar archive (POSIX pax) written as a stream, instead of a folder of files: a run's outputs
+// and its report go into it one entry after the other, to a file or to standard output, so that
+// a part of a big job can be piped straight into object storage.
+
+#include "platform/Result.h"
+
+#include <string>
+#include <string_view>
+
+struct archive;
+
+namespace stencilor {
+
+class ArchiveWriter final {
+public:
+    ArchiveWriter() = default;
+    ~ArchiveWriter();
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
+
+    // Starts the archive at `path` ("-" for standard output). Fails with the errno of creating it.
+    Status open(const std::string& path);
+    bool isOpen() const { return m_archive != nullptr; }
+    // Adds the file `name` (relative, "/"-separated, never absolute and without ".." components,
+    // which are refused with EINVAL) holding `data`. Fails with the errno of writing.
+    Status add(std::string_view name, std::string_view data);
+    // Ends the archive; fails with the errno of writing its end.
+    Status close();
+    // Stops without ending the archive; a file (not standard output) is removed.
+    void discard();
+
+    // The path as given to open().
+    const std::string& path() const { return m_path; }
+
+private:
+    Error failure(const char* what);
+    ::archive* m_archive = nullptr;
+    std::string m_path;
+    bool m_toStandardOutput = false;
+};
+
+// True when `name` may stand in an archive: not empty, not absolute, no ".." component.
+bool isContainedName(std::string_view name);
+
+} // namespace stencilor
