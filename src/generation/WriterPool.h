@@ -1,0 +1,74 @@
+#pragma once
+
+// Writing a run's files on several threads (--jobs N): records are named and rendered in order
+// on the run's own thread and handed to N writers; what each write did comes back in record
+// order, so the report, the manifest and the summary see the records in order whatever the
+// order in which the files appear. The jobs in hand are bounded, so memory does not grow with
+// the data.
+
+#include "platform/OutputTree.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace stencilor {
+
+// One record's file to write, and what the writing did.
+struct WriteJob {
+    std::uint64_t record = 0;
+    std::uint64_t firstLine = 0;
+    std::string relativeName;
+    std::string text;
+    std::vector<std::string> cells; // the record's report row, when the report is on
+    TreeWriteResult result;         // set by the writer
+    std::uint64_t sequence = 0;     // set by the pool: the order of submission
+};
+
+class WriterPool final {
+public:
+    // Writes `job.text` as `job.relativeName` on writer `worker` (0 to workers - 1; each worker
+    // is one thread, so state kept per worker needs no lock).
+    using Write = std::function<TreeWriteResult(unsigned worker, const WriteJob& job)>;
+
+    // Starts `workers` threads, with at most `capacity` jobs in hand (queued, being written, or
+    // written and not yet taken).
+    WriterPool(unsigned workers, std::size_t capacity, Write write);
+    // Waits for the jobs in hand to be written and stops the threads.
+    ~WriterPool();
+    WriterPool(const WriterPool&) = delete;
+    WriterPool& operator=(const WriterPool&) = delete;
+
+    // True when no job can be submitted until the next one is taken.
+    bool full() const;
+    // Hands a job to the writers; the pool must not be full.
+    void submit(WriteJob job);
+    // The next job in submission order once it is written: waits for it when `wait` is set,
+    // else returns false when it is not written yet (or no job is in hand).
+    bool take(WriteJob& job, bool wait);
+    // True while submitted jobs have not all been taken.
+    bool busy() const;
+
+private:
+    void work(unsigned worker);
+
+    Write m_write;
+    std::size_t m_capacity;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_queued; // a job was queued, or the pool is stopping
+    std::condition_variable m_done;   // a job was written
+    std::deque<WriteJob> m_queue;
+    std::map<std::uint64_t, WriteJob> m_written;
+    std::uint64_t m_submitted = 0; // sequence of the next job submitted
+    std::uint64_t m_taken = 0;     // sequence of the next job to take
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace stencilor

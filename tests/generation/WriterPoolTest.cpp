@@ -1,0 +1,83 @@
+#include "generation/WriterPool.h"
+
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+
+namespace stencilor {
+namespace {
+
+WriteJob job(std::uint64_t record, std::string text)
+{
+    WriteJob made;
+    made.record = record;
+    made.relativeName = "f";
+    made.text = std::move(text);
+    return made;
+}
+
+// Writes that take different times on different writers still come back in submission order,
+// the jobs in hand never exceed the capacity, and every job is written once.
+TEST(WriterPool, WritesOnSeveralThreadsAndHandsResultsBackInOrder)
+{
+    std::atomic<int> inHand{0};
+    std::atomic<int> mostInHand{0};
+    std::mutex seenMutex;
+    std::set<std::uint64_t> written;
+    std::set<unsigned> workers;
+    {
+        WriterPool pool(3, 8, [&](unsigned worker, const WriteJob& job) {
+            std::mt19937 random(static_cast<unsigned>(job.record));
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
+            std::lock_guard lock(seenMutex);
+            EXPECT_TRUE(written.insert(job.record).second);
+            workers.insert(worker);
+            return TreeWriteResult{job.record % 7 == 0 ? TreeWrite::Failed : TreeWrite::Written, 0};
+        });
+        std::uint64_t next = 1;
+        const auto check = [&](const WriteJob& done) {
+            EXPECT_EQ(done.record, next++);
+            EXPECT_EQ(done.result.outcome, done.record % 7 == 0 ? TreeWrite::Failed : TreeWrite::Written);
+            EXPECT_TRUE(done.text.empty());
+            --inHand;
+        };
+        WriteJob done;
+        for (std::uint64_t record = 1; record <= 200; ++record) {
+            while (pool.full()) {
+                ASSERT_TRUE(pool.take(done, true));
+                check(done);
+            }
+            pool.submit(job(record, std::string(100, 'x')));
+            mostInHand = std::max(mostInHand.load(), ++inHand);
+            while (pool.take(done, false))
+                check(done);
+        }
+        while (pool.take(done, true))
+            check(done);
+        EXPECT_FALSE(pool.busy());
+        EXPECT_EQ(next, 201u);
+    }
+    EXPECT_EQ(written.size(), 200u);
+    EXPECT_LE(mostInHand.load(), 8);
+    EXPECT_GT(workers.size(), 1u);
+}
+
+TEST(WriterPool, StoppingFinishesTheJobsInHand)
+{
+    std::atomic<int> writes{0};
+    {
+        WriterPool pool(2, 16, [&](unsigned, const WriteJob&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            ++writes;
+            return TreeWriteResult{};
+        });
+        for (std::uint64_t record = 1; record <= 10; ++record)
+            pool.submit(job(record, "x"));
+    }
+    EXPECT_EQ(writes.load(), 10);
+}
+
+} // namespace
+} // namespace stencilor
