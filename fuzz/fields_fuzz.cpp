@@ -2,7 +2,7 @@
 // comparing the delimiter at every position, and digits read one by one with a range check.
 
 #include "FuzzSupport.h"
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <limits>

@@ -4,8 +4,8 @@
 
 #include "FuzzSupport.h"
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "platform/FileSystem.h"
 
 #include <string>

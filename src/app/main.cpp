@@ -4,10 +4,10 @@
 #include "app/DisplayProbe.h"
 #include "platform/FileSystem.h"
 #include "project/ProgramPaths.h"
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/ScreenCentre.h"
 #include "ui/UserDialogs.h"
-#include "ui/main1.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "datasource/DataSourceCheck.h"
 
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>

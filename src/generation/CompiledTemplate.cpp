@@ -1,7 +1,7 @@
 #include "generation/CompiledTemplate.h"
 
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 
 #include <algorithm>
 #include <cstring>

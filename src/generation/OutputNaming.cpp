@@ -1,7 +1,7 @@
 #include "generation/OutputNaming.h"
 
 #include "datasource/DataSourceCheck.h"
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 #include "generation/CaseMapping.h"
 #include "platform/FileSystem.h"
 

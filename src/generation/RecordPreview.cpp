@@ -1,8 +1,8 @@
 #include "generation/RecordPreview.h"
 
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CompiledTemplate.h"
 #include "generation/GenerationRun.h"
 #include "platform/FileSystem.h"

@@ -1,7 +1,7 @@
 #include "rules/RulesTable.h"
 
 #include "datasource/DataSourceCheck.h"
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "ui/MainRunHost.h"
 
+#include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/UserDialogs.h"
-#include "ui/main1.h"
 
 #include <QAction>
 #include <QCoreApplication>

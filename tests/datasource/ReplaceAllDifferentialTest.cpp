@@ -1,4 +1,4 @@
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "generation/CompiledTemplate.h"
 
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <cstddef>
 #include <cstdint>

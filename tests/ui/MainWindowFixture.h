@@ -3,8 +3,8 @@
 // A fresh main window on a temporary program folder, its dialogs scripted, and the helpers the
 // window tests share: widgets and actions found by name, files written inline.
 
+#include "ui/MainWindow.h"
 #include "ui/UserDialogs.h"
-#include "ui/main1.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,9 +2,9 @@
 // the data source check with its field lists and default-rules offer, the pickers, the preview.
 
 #include "MainWindowFixture.h"
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/DataPreviewDialog.h"
 #include "ui/RulesModel.h"
-#include "ui/frmViewCsv.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

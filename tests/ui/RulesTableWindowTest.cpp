@@ -5,7 +5,7 @@
 #include "MainWindowFixture.h"
 #include "project/ProjectSettings.h"
 #include "ui/QtText.h"
-#include "ui/extract2.h"
+#include "ui/RuleEditorDialog.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -3,8 +3,8 @@
 
 #include "FakeDesktop.h"
 #include "MainWindowFixture.h"
-#include "ui/GoToWeb.h"
-#include "ui/frmSetupReport.h"
+#include "ui/ProductWebLink.h"
+#include "ui/ReportOptionsDialog.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,5 +1,6 @@
 #pragma once
 
+// The unit mLib.
 // Text helpers for delimited records: field labels, field access and replacement.
 // All text is bytes; every search and comparison is an exact byte comparison.
 
@@ -37,7 +38,7 @@ void SplitFields(std::string_view line, std::string_view delim, std::size_t coun
 
 // `text` with every occurrence of `find` replaced by `repl`, searching again from the start of
 // the text after each replacement, so occurrences formed by a replacement with the text around
-// it are replaced too. An empty `find` changes nothing. Always ends; see mLib.cpp for the result
+// it are replaced too. An empty `find` changes nothing. Always ends; see Fields.cpp for the result
 // on inputs where searching again would never end.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view repl);
 

@@ -1,4 +1,4 @@
-#include "ui/GoToWeb.h"
+#include "ui/ProductWebLink.h"
 
 #include "desktop/BrowserCommand.h"
 #include "ui/ProgramLauncher.h"

@@ -1,4 +1,4 @@
-#include "ui/explbtn.h"
+#include "ui/ExplorerButton.h"
 
 #include <QEnterEvent>
 #include <QImage>

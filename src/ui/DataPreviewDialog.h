@@ -1,5 +1,6 @@
 #pragma once
 
+// TformViewCsv, the unit frmViewCsv.
 // The data preview window: the data file as a table, one row per line and one column per field,
 // under a bar with a "Close" button. Created once and reused for every preview.
 
@@ -10,7 +11,7 @@ class QTableView;
 
 namespace stencilor::ui {
 
-class CsvPreviewModel;
+class DataPreviewModel;
 class TExplorerButton;
 
 class TformViewCsv final : public QDialog {
@@ -32,7 +33,7 @@ protected:
 private:
     void btnExitClick();
 
-    CsvPreviewModel* m_model = nullptr;
+    DataPreviewModel* m_model = nullptr;
     QTableView* m_gridCsv = nullptr;
     TExplorerButton* btnExit = nullptr;
 };

@@ -1,10 +1,11 @@
 // The rule editor on its own: its controls, the field lists it offers, the sample value,
 // "Auto-create identifier", the keys of the identifier box and what Ok and Cancel give back.
 
+#include "ui/RuleEditorDialog.h"
+
 #include "datasource/DataSourceCheck.h"
 #include "rules/RulesTable.h"
 #include "ui/QtText.h"
-#include "ui/extract2.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,7 +83,7 @@ int execWith(T_Extract& dialog, const std::function<void()>& act)
     return result;
 }
 
-class RuleEditorTest final : public QObject {
+class RuleEditorDialogTest final : public QObject {
     Q_OBJECT
 
 private:
@@ -419,5 +420,5 @@ private slots:
 
 } // namespace
 
-QTEST_MAIN(RuleEditorTest)
-#include "RuleEditorTest.moc"
+QTEST_MAIN(RuleEditorDialogTest)
+#include "RuleEditorDialogTest.moc"

@@ -2,12 +2,12 @@
 // report's six columns, the template's Preview opens it in the text editor, and the product name
 // in the toolbar opens the product's web page.
 
-#include "ui/GoToWeb.h"
+#include "ui/MainWindow.h"
+#include "ui/ProductWebLink.h"
 #include "ui/QtText.h"
+#include "ui/ReportOptionsDialog.h"
 #include "ui/TemplatePreview.h"
 #include "ui/UserDialogs.h"
-#include "ui/frmSetupReport.h"
-#include "ui/main1.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,5 +1,6 @@
 #pragma once
 
+// T_Extract, the unit extract2.
 // The rule editor "Add / Edit rule": the field label and the identifier of one rule, with the
 // value the chosen field has in the data file's sample line, a filter that hides the fields other
 // rules use, and "Auto-create identifier". Created once and reused for every opening, so the

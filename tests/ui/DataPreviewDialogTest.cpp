@@ -1,9 +1,10 @@
 // The data preview: the table model over the file's lines (checked by QAbstractItemModelTester)
 // and the window's "Close" button.
 
+#include "ui/DataPreviewDialog.h"
+
 #include "TestUtil.h"
-#include "ui/explbtn.h"
-#include "ui/frmViewCsv.h"
+#include "ui/ExplorerButton.h"
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ std::pair<QByteArray, QStringList> wideLine(int count)
 
 } // namespace
 
-class PreviewWindowTest final : public QObject {
+class DataPreviewDialogTest final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -72,7 +73,7 @@ private slots:
     void closeButtonClosesTheWindow();
 };
 
-void PreviewWindowTest::showsTheFileAsATable_data()
+void DataPreviewDialogTest::showsTheFileAsATable_data()
 {
     QTest::addColumn<bool>("fileExists");
     QTest::addColumn<QByteArray>("content");
@@ -111,7 +112,7 @@ void PreviewWindowTest::showsTheFileAsATable_data()
                                                  << Rows{fields, QStringList{u"last"_s} + QStringList(599, QString())};
 }
 
-void PreviewWindowTest::showsTheFileAsATable()
+void DataPreviewDialogTest::showsTheFileAsATable()
 {
     QFETCH(bool, fileExists);
     QFETCH(QByteArray, content);
@@ -131,7 +132,7 @@ void PreviewWindowTest::showsTheFileAsATable()
     QCOMPARE(cells(model), expected);
 }
 
-void PreviewWindowTest::reloadReplacesThePreviousFile()
+void DataPreviewDialogTest::reloadReplacesThePreviousFile()
 {
     TempDir dir;
     TformViewCsv window;
@@ -149,7 +150,7 @@ void PreviewWindowTest::reloadReplacesThePreviousFile()
     QCOMPARE(cells(model), (Rows{{QString(), QString()}}));
 }
 
-void PreviewWindowTest::cellsAreNotEditable()
+void DataPreviewDialogTest::cellsAreNotEditable()
 {
     TempDir dir;
     TformViewCsv window;
@@ -166,7 +167,7 @@ void PreviewWindowTest::cellsAreNotEditable()
     QCOMPARE(grid->model()->data(cell).toString(), QStringLiteral("b"));
 }
 
-void PreviewWindowTest::closeButtonClosesTheWindow()
+void DataPreviewDialogTest::closeButtonClosesTheWindow()
 {
     TempDir dir;
     TformViewCsv window;
@@ -189,5 +190,5 @@ void PreviewWindowTest::closeButtonClosesTheWindow()
     }
 }
 
-QTEST_MAIN(PreviewWindowTest)
-#include "PreviewWindowTest.moc"
+QTEST_MAIN(DataPreviewDialogTest)
+#include "DataPreviewDialogTest.moc"

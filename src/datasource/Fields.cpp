@@ -1,4 +1,4 @@
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <algorithm>
 #include <cstddef>

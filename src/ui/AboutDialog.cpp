@@ -1,6 +1,6 @@
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 
-#include "ui/GoToWeb.h"
+#include "ui/ProductWebLink.h"
 #include "ui/ProgramLauncher.h"
 #include "ui/ScreenCentre.h"
 #include "ui/UserDialogs.h"

@@ -1,13 +1,13 @@
 // The Tools menu of the main window: the check of what a run would write, and the preview of
 // one record's output; and the Run command's choice of records.
 
-#include "generation/ProjectCheck.h"
+#include "generation/DryRun.h"
 #include "generation/RecordPreview.h"
 #include "ui/CheckDialog.h"
+#include "ui/DataPreviewDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/RecordPreviewDialog.h"
-#include "ui/frmViewCsv.h"
-#include "ui/main1.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 // The about box in its two uses: the start-up splash, which never waits for the user, and the
 // About command, modal until OK.
 
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,7 +12,7 @@
 using stencilor::ui::productPicture;
 using stencilor::ui::TAboutForm;
 
-class AboutFormTest final : public QObject {
+class AboutDialogTest final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -23,7 +23,7 @@ private slots:
     void productPictureIsDrawn();
 };
 
-void AboutFormTest::splashDoesNotWaitForTheUser()
+void AboutDialogTest::splashDoesNotWaitForTheUser()
 {
     TAboutForm form;
     form.showAsSplash(); // returns at once: it must not run a loop of its own
@@ -38,7 +38,7 @@ void AboutFormTest::splashDoesNotWaitForTheUser()
     QCOMPARE(ok->text(), QStringLiteral("Wait..."));
 }
 
-void AboutFormTest::aboutIsModalUntilOk()
+void AboutDialogTest::aboutIsModalUntilOk()
 {
     TAboutForm form;
     auto* ok = form.findChild<QPushButton*>(QStringLiteral("sbOK"));
@@ -57,7 +57,7 @@ void AboutFormTest::aboutIsModalUntilOk()
     QVERIFY(!form.isVisible());
 }
 
-void AboutFormTest::showsNameVersionAndPicture()
+void AboutDialogTest::showsNameVersionAndPicture()
 {
     TAboutForm form;
     auto* name = form.findChild<QLabel*>(QStringLiteral("Label5"));
@@ -69,7 +69,7 @@ void AboutFormTest::showsNameVersionAndPicture()
     QVERIFY(!image->pixmap().isNull());
 }
 
-void AboutFormTest::productPictureIsDrawn_data()
+void AboutDialogTest::productPictureIsDrawn_data()
 {
     QTest::addColumn<int>("size");
     QTest::newRow("tray icon") << 16;
@@ -77,7 +77,7 @@ void AboutFormTest::productPictureIsDrawn_data()
     QTest::newRow("large") << 256;
 }
 
-void AboutFormTest::productPictureIsDrawn()
+void AboutDialogTest::productPictureIsDrawn()
 {
     QFETCH(int, size);
     const QImage image = productPicture(size).toImage();
@@ -88,5 +88,5 @@ void AboutFormTest::productPictureIsDrawn()
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
 }
 
-QTEST_MAIN(AboutFormTest)
-#include "AboutFormTest.moc"
+QTEST_MAIN(AboutDialogTest)
+#include "AboutDialogTest.moc"

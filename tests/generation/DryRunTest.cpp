@@ -1,4 +1,4 @@
-#include "generation/ProjectCheck.h"
+#include "generation/DryRun.h"
 
 #include "TestUtil.h"
 
@@ -22,9 +22,9 @@ std::ostream& operator<<(std::ostream& out, const Seen& seen)
     return out << checkFindingLabel(seen.kind) << " @" << seen.record << " " << seen.name;
 }
 
-class ProjectCheckTest : public testing::Test {
+class DryRunTest : public testing::Test {
 protected:
-    ProjectCheckTest()
+    DryRunTest()
     {
         settings.textfile = "data.csv";
         settings.templatefile = "t.html";
@@ -62,7 +62,7 @@ protected:
 
 using K = CheckFindingKind;
 
-TEST_F(ProjectCheckTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
+TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
 {
     const struct {
         const char* what;
@@ -92,7 +92,7 @@ TEST_F(ProjectCheckTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
 }
 
 // What stands in the output folder, and names the system refuses, are found before the run.
-TEST_F(ProjectCheckTest, FindsWhatTheOutputFolderHoldsInTheWay)
+TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
 {
     namespace fs = std::filesystem;
     fs::create_directories(dir.file("out/folder"));
@@ -129,7 +129,7 @@ TEST_F(ProjectCheckTest, FindsWhatTheOutputFolderHoldsInTheWay)
               (std::vector<Seen>{{K::OwnInput, 1, "t.html"}, {K::OwnInput, 2, "data.csv"}}));
 }
 
-TEST_F(ProjectCheckTest, TellsWhyARecordGivesNoName)
+TEST_F(DryRunTest, TellsWhyARecordGivesNoName)
 {
     const struct {
         const char* what;
@@ -154,7 +154,7 @@ TEST_F(ProjectCheckTest, TellsWhyARecordGivesNoName)
     }
 }
 
-TEST_F(ProjectCheckTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
+TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
 {
     setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});
     const CheckReport report = check("a;1\n");
@@ -173,7 +173,7 @@ TEST_F(ProjectCheckTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
     EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{K::IdentifierNotInTemplate, 0, ""}}));
 }
 
-TEST_F(ProjectCheckTest, ChecksOnlyTheRecordsOfARange)
+TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
 {
     const CheckReport report = check("a;1\n;2\na;3\nb\n;5\n", RecordRange{3, 4});
     EXPECT_EQ(report.recordCount, 5u);
@@ -182,7 +182,7 @@ TEST_F(ProjectCheckTest, ChecksOnlyTheRecordsOfARange)
     EXPECT_EQ(seen(report), (std::vector<Seen>{{K::FewerFields, 4, ""}}));
 }
 
-TEST_F(ProjectCheckTest, DoesNotStartWithoutItsInputs)
+TEST_F(DryRunTest, DoesNotStartWithoutItsInputs)
 {
     settings.delim.clear();
     EXPECT_EQ(check("a").message, "Please select field delimiter!");
@@ -195,7 +195,7 @@ TEST_F(ProjectCheckTest, DoesNotStartWithoutItsInputs)
     EXPECT_EQ(report.message, "\nTemplate file is empty or not defined");
 }
 
-TEST_F(ProjectCheckTest, PrintsATableWithACountLine)
+TEST_F(DryRunTest, PrintsATableWithACountLine)
 {
     settings.nameFromFld = false;
     settings.nameFromTemp = true;
@@ -219,7 +219,7 @@ TEST_F(ProjectCheckTest, PrintsATableWithACountLine)
               "2 records checked, 1 finding\n");
 }
 
-TEST_F(ProjectCheckTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
+TEST_F(DryRunTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
 {
     // 1,001 findings: the widths come from the first 1,000 rows, the rest follow them as they come.
     std::string data;

@@ -1,4 +1,4 @@
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 namespace stencilor {
 namespace {
 
-TEST(mLib, DigitsOnlyKeepsTheDigitsInOrder)
+TEST(Fields, DigitsOnlyKeepsTheDigitsInOrder)
 {
     const struct {
         std::string text;
@@ -22,7 +22,7 @@ TEST(mLib, DigitsOnlyKeepsTheDigitsInOrder)
         EXPECT_EQ(DigitsOnly(c.text), c.digits) << c.text;
 }
 
-TEST(mLib, DigitsToIntReadsTheDigitsAsOneNumber)
+TEST(Fields, DigitsToIntReadsTheDigitsAsOneNumber)
 {
     const struct {
         std::string text;
@@ -44,7 +44,7 @@ TEST(mLib, DigitsToIntReadsTheDigitsAsOneNumber)
         EXPECT_EQ(DigitsToInt(c.text), c.value) << c.text;
 }
 
-TEST(mLib, DigitsToIntReportsAnOverflowOnlyWithAContext)
+TEST(Fields, DigitsToIntReportsAnOverflowOnlyWithAContext)
 {
     std::vector<std::string> shown;
     const ErrorSink sink = [&shown](const std::string& text) { shown.push_back(text); };
@@ -61,7 +61,7 @@ TEST(mLib, DigitsToIntReportsAnOverflowOnlyWithAContext)
     EXPECT_EQ(DigitsToInt("99999999999", "rules"), -1);
 }
 
-TEST(mLib, CountFieldsCountsNonOverlappingDelimiters)
+TEST(Fields, CountFieldsCountsNonOverlappingDelimiters)
 {
     const struct {
         std::string line;
@@ -79,7 +79,7 @@ TEST(mLib, CountFieldsCountsNonOverlappingDelimiters)
         EXPECT_EQ(CountFields(c.line, c.delim), c.count) << c.line << " / " << c.delim;
 }
 
-TEST(mLib, GetFieldTakesTheTextBetweenDelimiters)
+TEST(Fields, GetFieldTakesTheTextBetweenDelimiters)
 {
     constexpr std::int64_t kHuge = std::numeric_limits<std::int64_t>::max();
     const struct {
@@ -98,7 +98,7 @@ TEST(mLib, GetFieldTakesTheTextBetweenDelimiters)
         EXPECT_EQ(GetField(c.line, c.delim, c.n), c.field) << c.line << " / " << c.delim << " / " << c.n;
 }
 
-TEST(mLib, GetFieldPointsIntoTheLine)
+TEST(Fields, GetFieldPointsIntoTheLine)
 {
     const std::string line = "one;two;three";
     const std::string_view field = GetField(line, ";", 2);
@@ -106,7 +106,7 @@ TEST(mLib, GetFieldPointsIntoTheLine)
     EXPECT_EQ(field.size(), 3u);
 }
 
-TEST(mLib, SplitFieldsGivesWhatGetFieldGives)
+TEST(Fields, SplitFieldsGivesWhatGetFieldGives)
 {
     const struct {
         std::string_view line, delim;
@@ -136,7 +136,7 @@ TEST(mLib, SplitFieldsGivesWhatGetFieldGives)
     }
 }
 
-TEST(mLib, ReplaceAllReplacesEveryOccurrence)
+TEST(Fields, ReplaceAllReplacesEveryOccurrence)
 {
     const struct {
         std::string text;

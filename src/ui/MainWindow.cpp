@@ -1,12 +1,12 @@
-#include "ui/main1.h"
+#include "ui/MainWindow.h"
 
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/DataPreviewDialog.h"
+#include "ui/ExplorerButton.h"
 #include "ui/QtText.h"
+#include "ui/RuleEditorDialog.h"
 #include "ui/RulesModel.h"
 #include "ui/UserDialogs.h"
-#include "ui/explbtn.h"
-#include "ui/extract2.h"
-#include "ui/frmViewCsv.h"
 
 #include <QAction>
 #include <QButtonGroup>

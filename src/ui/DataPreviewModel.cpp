@@ -1,8 +1,8 @@
-#include "ui/CsvPreviewModel.h"
+#include "ui/DataPreviewModel.h"
 
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "platform/FileSystem.h"
 #include "ui/QtText.h"
 
@@ -11,13 +11,13 @@
 
 namespace stencilor::ui {
 
-CsvPreviewModel::CsvPreviewModel(QObject* parent)
+DataPreviewModel::DataPreviewModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
     m_lineStarts.push_back(0);
 }
 
-void CsvPreviewModel::load(const std::string& path, const std::string& delimiter, int fieldCount)
+void DataPreviewModel::load(const std::string& path, const std::string& delimiter, int fieldCount)
 {
     beginResetModel();
     if (!readWholeFileInto(path, m_text)) {
@@ -28,7 +28,7 @@ void CsvPreviewModel::load(const std::string& path, const std::string& delimiter
     endResetModel();
 }
 
-void CsvPreviewModel::setText(std::string text, const std::string& delimiter, int fieldCount)
+void DataPreviewModel::setText(std::string text, const std::string& delimiter, int fieldCount)
 {
     beginResetModel();
     m_text = std::move(text);
@@ -36,7 +36,7 @@ void CsvPreviewModel::setText(std::string text, const std::string& delimiter, in
     endResetModel();
 }
 
-void CsvPreviewModel::reset(const std::string& delimiter, int fieldCount)
+void DataPreviewModel::reset(const std::string& delimiter, int fieldCount)
 {
     m_delimiter = delimiter;
     m_columns = std::max(fieldCount, 1);
@@ -48,12 +48,12 @@ void CsvPreviewModel::reset(const std::string& delimiter, int fieldCount)
     m_lineStarts.push_back(text.size());
 }
 
-std::size_t CsvPreviewModel::lineCount() const
+std::size_t DataPreviewModel::lineCount() const
 {
     return m_lineStarts.size() - 1;
 }
 
-std::string_view CsvPreviewModel::line(std::size_t row) const
+std::string_view DataPreviewModel::line(std::size_t row) const
 {
     const std::size_t start = m_lineStarts[row];
     std::size_t end = m_lineStarts[row + 1];
@@ -66,7 +66,7 @@ std::string_view CsvPreviewModel::line(std::size_t row) const
     return std::string_view(m_text).substr(start, end - start);
 }
 
-int CsvPreviewModel::rowCount(const QModelIndex& parent) const
+int DataPreviewModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
@@ -74,12 +74,12 @@ int CsvPreviewModel::rowCount(const QModelIndex& parent) const
     return static_cast<int>(std::clamp<std::size_t>(lineCount(), 1, INT_MAX));
 }
 
-int CsvPreviewModel::columnCount(const QModelIndex& parent) const
+int DataPreviewModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_columns;
 }
 
-QVariant CsvPreviewModel::data(const QModelIndex& index, int role) const
+QVariant DataPreviewModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole)
         return {};
@@ -89,14 +89,14 @@ QVariant CsvPreviewModel::data(const QModelIndex& index, int role) const
     return toQt(GetField(line(row), m_delimiter, index.column() + 1));
 }
 
-QVariant CsvPreviewModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant DataPreviewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns)
         return toQt(fieldLabel(section + 1));
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-Qt::ItemFlags CsvPreviewModel::flags(const QModelIndex& index) const
+Qt::ItemFlags DataPreviewModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;

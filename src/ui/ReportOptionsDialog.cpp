@@ -1,4 +1,4 @@
-#include "ui/frmSetupReport.h"
+#include "ui/ReportOptionsDialog.h"
 
 #include "generation/ReportColumns.h"
 #include "ui/QtText.h"

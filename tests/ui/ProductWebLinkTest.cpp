@@ -1,9 +1,10 @@
 // The web links of the about box and the browser launcher behind them, and the template
 // preview's editor start, all against a private desktop: nothing real is started.
 
+#include "ui/ProductWebLink.h"
+
 #include "FakeDesktop.h"
-#include "ui/About.h"
-#include "ui/GoToWeb.h"
+#include "ui/AboutDialog.h"
 #include "ui/TemplatePreview.h"
 #include "ui/UserDialogs.h"
 
@@ -18,7 +19,7 @@ using stencilor::ui::UserDialogs;
 using stencilor::ui::test::FakeDesktop;
 using stencilor::ui::test::RecordingLauncher;
 
-class WebLinksTest final : public QObject {
+class ProductWebLinkTest final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -35,7 +36,7 @@ private slots:
     void templatePreviewWithoutAnEditorStartsNothing();
 };
 
-void WebLinksTest::goToUrlStartsTheDefaultBrowserWithTheAddress()
+void ProductWebLinkTest::goToUrlStartsTheDefaultBrowserWithTheAddress()
 {
     FakeDesktop desktop;
     desktop.addApplication(QStringLiteral("web.desktop"), R"("/opt/My Web/browser" --new-window  -x "%u")");
@@ -53,7 +54,7 @@ void WebLinksTest::goToUrlStartsTheDefaultBrowserWithTheAddress()
                                                           QStringLiteral("https://example.org/a b?c=%d")}));
 }
 
-void WebLinksTest::goToUrlFailsWithoutABrowser()
+void ProductWebLinkTest::goToUrlFailsWithoutABrowser()
 {
     FakeDesktop desktop;
     desktop.addApplication(QStringLiteral("web.desktop"), "web --extra %u");
@@ -75,7 +76,7 @@ void WebLinksTest::goToUrlFailsWithoutABrowser()
     QCOMPARE(TGoToWeb::browserArguments(), std::string("--extra"));
 }
 
-void WebLinksTest::goToUrlFailsWhenTheBrowserDoesNotStart()
+void ProductWebLinkTest::goToUrlFailsWhenTheBrowserDoesNotStart()
 {
     FakeDesktop desktop;
     desktop.addApplication(QStringLiteral("web.desktop"), "web %u");
@@ -88,7 +89,7 @@ void WebLinksTest::goToUrlFailsWhenTheBrowserDoesNotStart()
     QCOMPARE(launcher.starts().size(), std::size_t(1));
 }
 
-void WebLinksTest::theBrowserIsLookedUpAtEveryOpening()
+void ProductWebLinkTest::theBrowserIsLookedUpAtEveryOpening()
 {
     FakeDesktop desktop;
     desktop.addApplication(QStringLiteral("one.desktop"), "one %u");
@@ -105,14 +106,14 @@ void WebLinksTest::theBrowserIsLookedUpAtEveryOpening()
     QCOMPARE(launcher.starts()[1].program, QStringLiteral("two"));
 }
 
-void WebLinksTest::aboutBoxLinksOpenTheProductPage_data()
+void ProductWebLinkTest::aboutBoxLinksOpenTheProductPage_data()
 {
     QTest::addColumn<QString>("part");
     for (const char* part : {"Panel3", "Panel4", "AboutImage", "Label5", "Label10"})
         QTest::newRow(part) << QString::fromLatin1(part);
 }
 
-void WebLinksTest::aboutBoxLinksOpenTheProductPage()
+void ProductWebLinkTest::aboutBoxLinksOpenTheProductPage()
 {
     QFETCH(QString, part);
     FakeDesktop desktop;
@@ -141,7 +142,7 @@ void WebLinksTest::aboutBoxLinksOpenTheProductPage()
     QVERIFY(about.isVisible());
 }
 
-void WebLinksTest::aboutBoxLinkFailuresSayTheirText_data()
+void ProductWebLinkTest::aboutBoxLinkFailuresSayTheirText_data()
 {
     QTest::addColumn<QString>("part");
     QTest::addColumn<bool>("browserInstalled");
@@ -155,7 +156,7 @@ void WebLinksTest::aboutBoxLinkFailuresSayTheirText_data()
     QTest::newRow("version, no browser") << QStringLiteral("Label10") << false << picture;
 }
 
-void WebLinksTest::aboutBoxLinkFailuresSayTheirText()
+void ProductWebLinkTest::aboutBoxLinkFailuresSayTheirText()
 {
     QFETCH(QString, part);
     QFETCH(bool, browserInstalled);
@@ -179,7 +180,7 @@ void WebLinksTest::aboutBoxLinkFailuresSayTheirText()
     QCOMPARE(dialogs.shown()[0].text, text);
 }
 
-void WebLinksTest::templatePreviewOpensTheResolvedFileInTheEditor_data()
+void ProductWebLinkTest::templatePreviewOpensTheResolvedFileInTheEditor_data()
 {
     QTest::addColumn<QString>("templatePath");
     QTest::addColumn<QString>("projectPath");
@@ -195,7 +196,7 @@ void WebLinksTest::templatePreviewOpensTheResolvedFileInTheEditor_data()
                             << QStringLiteral("/My Jobs/card one.html");
 }
 
-void WebLinksTest::templatePreviewOpensTheResolvedFileInTheEditor()
+void ProductWebLinkTest::templatePreviewOpensTheResolvedFileInTheEditor()
 {
     QFETCH(QString, templatePath);
     QFETCH(QString, projectPath);
@@ -210,7 +211,7 @@ void WebLinksTest::templatePreviewOpensTheResolvedFileInTheEditor()
     QCOMPARE(launcher.starts()[0].arguments, QStringList({QStringLiteral("--new-window"), opened}));
 }
 
-void WebLinksTest::templatePreviewWithoutAnEditorStartsNothing()
+void ProductWebLinkTest::templatePreviewWithoutAnEditorStartsNothing()
 {
     FakeDesktop desktop;
     RecordingLauncher launcher;
@@ -226,5 +227,5 @@ void WebLinksTest::templatePreviewWithoutAnEditorStartsNothing()
     QCOMPARE(launcher.starts()[0].arguments, QStringList({QStringLiteral("-w"), QStringLiteral("/Jobs/card.html")}));
 }
 
-QTEST_MAIN(WebLinksTest)
-#include "WebLinksTest.moc"
+QTEST_MAIN(ProductWebLinkTest)
+#include "ProductWebLinkTest.moc"

@@ -1,8 +1,9 @@
 #pragma once
 
+// T_FRMain, the unit main1.
 // The main window: every setting of the current project as a control (the controls are the live
 // copy of the project), the rules grid, Run and Stop with the progress bar, and the project
-// commands. Layout and window creation are in main1.cpp, the commands in main1Commands.cpp,
+// commands. Layout and window creation are in MainWindow.cpp, the commands in MainWindowCommands.cpp,
 // the window's side of the generation run in MainRunHost.cpp.
 
 #include "datasource/DataSourceCheck.h"
@@ -87,7 +88,7 @@ protected:
 private:
     friend class MainRunHost;
 
-    // ---- window creation (main1.cpp)
+    // ---- window creation (MainWindow.cpp)
     void createActions();
     void createMenu();
     QWidget* createToolbarBand();
@@ -100,7 +101,7 @@ private:
     QWidget* createReportBand();
     void FormCreate();
 
-    // ---- commands (main1Commands.cpp)
+    // ---- commands (MainWindowCommands.cpp)
     void FormShow();
     void actLoadInt();
     void ChkCsvFile(const QObject* trigger);
@@ -115,7 +116,7 @@ private:
     void btnChoiceTemplateClick();
     void SpeedButton12Click();
     void About2Click();
-    // ---- the rules table (main1Rules.cpp)
+    // ---- the rules table (MainWindowRules.cpp)
     void connectRulesTable();
     void btnAddRuleClick();
     void btnEditlRuleClick();
@@ -130,14 +131,14 @@ private:
     // Makes `row` the current row, keeping the selected column (the field column when none).
     void setCurrentRuleRow(int row);
 
-    // ---- report options, template preview, web link (main1Shell.cpp)
+    // ---- report options, template preview, web link (MainWindowShell.cpp)
     // Creates the report options dialog (hidden) and the web link, and connects their controls.
     void createShellParts();
     void btnSetupRepClick();
     void SpeedButton14Click();
     void Label5Click();
 
-    // ---- the Tools menu (main1Tools.cpp)
+    // ---- the Tools menu (MainWindowTools.cpp)
     // Checks the current settings as a run would, without writing, and shows the findings.
     void actCheckExecute();
     // Opens the data preview on the data file with record `record` (1-based) selected.

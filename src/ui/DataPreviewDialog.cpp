@@ -1,8 +1,8 @@
-#include "ui/frmViewCsv.h"
+#include "ui/DataPreviewDialog.h"
 
-#include "ui/CsvPreviewModel.h"
+#include "ui/DataPreviewModel.h"
+#include "ui/ExplorerButton.h"
 #include "ui/ScreenCentre.h"
-#include "ui/explbtn.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -63,7 +63,7 @@ TformViewCsv::TformViewCsv(QWidget* parent)
     barLayout->addStretch(1);
     barLayout->addWidget(btnExit, 0, Qt::AlignVCenter);
 
-    m_model = new CsvPreviewModel(this);
+    m_model = new DataPreviewModel(this);
     m_gridCsv = new QTableView(this);
     m_gridCsv->setObjectName(QStringLiteral("gridCsv"));
     m_gridCsv->setModel(m_model);

@@ -1,8 +1,8 @@
-#include "generation/ProjectCheck.h"
+#include "generation/DryRun.h"
 
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CaseMapping.h"
 #include "generation/GenerationRun.h"
 #include "generation/OutputNaming.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// TAboutForm, the unit About.
 // The about box: product picture, name and version between two coloured strips. Shown modally by
 // About > About, and without modality as the start-up splash while the first project loads. A
 // click on a strip, the picture or a label opens the product's web page.

@@ -1,4 +1,4 @@
-#include "ui/extract2.h"
+#include "ui/RuleEditorDialog.h"
 
 #include "datasource/DataSourceCheck.h"
 #include "rules/RuleEditorFields.h"

@@ -5,12 +5,12 @@
 #include "platform/FileSystem.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFile.h"
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/DataPreviewDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/RulesModel.h"
 #include "ui/UserDialogs.h"
-#include "ui/frmViewCsv.h"
-#include "ui/main1.h"
 
 #include <QAction>
 #include <QButtonGroup>

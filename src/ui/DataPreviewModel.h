@@ -12,10 +12,10 @@
 
 namespace stencilor::ui {
 
-class CsvPreviewModel final : public QAbstractTableModel {
+class DataPreviewModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit CsvPreviewModel(QObject* parent = nullptr);
+    explicit DataPreviewModel(QObject* parent = nullptr);
 
     // Replaces the contents with the lines of the file at `path`, split into max(fieldCount, 1)
     // columns at `delimiter`. A missing or unreadable file gives no lines, silently.

@@ -1,5 +1,6 @@
 #pragma once
 
+// TGoToWeb, the unit GoToWeb.
 // The web links: a click on the product's name or picture opens the product's web page in the
 // desktop's default browser, found afresh from the desktop's associations at every click.
 

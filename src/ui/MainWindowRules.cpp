@@ -1,10 +1,10 @@
 // The main window's rules table: Add Rule, Edit Rule (also by double-click), Insert and Delete
 // Rule on the current row, the rule editor that edits one row, and in-place editing of identifiers.
 
+#include "ui/MainWindow.h"
 #include "ui/QtText.h"
+#include "ui/RuleEditorDialog.h"
 #include "ui/RulesModel.h"
-#include "ui/extract2.h"
-#include "ui/main1.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>

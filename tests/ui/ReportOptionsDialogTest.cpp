@@ -1,7 +1,7 @@
 // The report options dialog driven through its widgets: the lists and texts of an opening, and
 // what Ok, Cancel, the close button and the keyboard do to report_fld.
 
-#include "ui/frmSetupReport.h"
+#include "ui/ReportOptionsDialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -72,7 +72,7 @@ void typeInto(QComboBox* combo, const QString& text)
 
 } // namespace
 
-class ReportOptionsTest final : public QObject {
+class ReportOptionsDialogTest final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -87,7 +87,7 @@ private slots:
     void enterAndEscapeAreNotBound();
 };
 
-void ReportOptionsTest::opensWithTheListsAndTheStoredTexts()
+void ReportOptionsDialogTest::opensWithTheListsAndTheStoredTexts()
 {
     TformSetupReport dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Content file report options"));
@@ -109,7 +109,7 @@ void ReportOptionsTest::opensWithTheListsAndTheStoredTexts()
                                          QString(), QStringLiteral("Field 33"), QString()}));
 }
 
-void ReportOptionsTest::listsAreRebuiltAtEveryOpening()
+void ReportOptionsDialogTest::listsAreRebuiltAtEveryOpening()
 {
     TformSetupReport dialog;
     std::string reportFld = "Field 9;";
@@ -131,7 +131,7 @@ void ReportOptionsTest::listsAreRebuiltAtEveryOpening()
     QCOMPARE(reportFld, std::string("Field 9;typed;;;;;"));
 }
 
-void ReportOptionsTest::okWritesTheSixFieldForm_data()
+void ReportOptionsDialogTest::okWritesTheSixFieldForm_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
@@ -144,7 +144,7 @@ void ReportOptionsTest::okWritesTheSixFieldForm_data()
     QTest::newRow("texts that are not UTF-8") << QByteArray("Feld \xE4;\xC3;;;;;") << QByteArray("Feld \xE4;\xC3;;;;;");
 }
 
-void ReportOptionsTest::okWritesTheSixFieldForm()
+void ReportOptionsDialogTest::okWritesTheSixFieldForm()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
@@ -154,14 +154,14 @@ void ReportOptionsTest::okWritesTheSixFieldForm()
     QCOMPARE(QByteArray::fromStdString(reportFld), after);
 }
 
-void ReportOptionsTest::cancelAndCloseKeepTheValue_data()
+void ReportOptionsDialogTest::cancelAndCloseKeepTheValue_data()
 {
     QTest::addColumn<bool>("byCloseButton");
     QTest::newRow("Cancel") << false;
     QTest::newRow("close button") << true;
 }
 
-void ReportOptionsTest::cancelAndCloseKeepTheValue()
+void ReportOptionsDialogTest::cancelAndCloseKeepTheValue()
 {
     QFETCH(bool, byCloseButton);
     TformSetupReport dialog;
@@ -178,7 +178,7 @@ void ReportOptionsTest::cancelAndCloseKeepTheValue()
     QVERIFY(!dialog.isVisible());
 }
 
-void ReportOptionsTest::typedTextsAreKeptExactly()
+void ReportOptionsDialogTest::typedTextsAreKeptExactly()
 {
     TformSetupReport dialog;
     std::string reportFld;
@@ -194,7 +194,7 @@ void ReportOptionsTest::typedTextsAreKeptExactly()
     QCOMPARE(reportFld, std::string("filename; Field 3 ;Field 20;;;;"));
 }
 
-void ReportOptionsTest::aTypedSemicolonShiftsTheFollowingColumns()
+void ReportOptionsDialogTest::aTypedSemicolonShiftsTheFollowingColumns()
 {
     TformSetupReport dialog;
     std::string reportFld = "FileName;Field 2;Field 3;Field 4;Field 5;Field 6;";
@@ -211,7 +211,7 @@ void ReportOptionsTest::aTypedSemicolonShiftsTheFollowingColumns()
                           QStringLiteral("Field 3"), QStringLiteral("Field 4"), QStringLiteral("Field 5")}));
 }
 
-void ReportOptionsTest::enterAndEscapeAreNotBound()
+void ReportOptionsDialogTest::enterAndEscapeAreNotBound()
 {
     TformSetupReport dialog;
     std::string reportFld = "FileName;";
@@ -232,5 +232,5 @@ void ReportOptionsTest::enterAndEscapeAreNotBound()
     QCOMPARE(reportFld, std::string("FileName;"));
 }
 
-QTEST_MAIN(ReportOptionsTest)
-#include "ReportOptionsTest.moc"
+QTEST_MAIN(ReportOptionsDialogTest)
+#include "ReportOptionsDialogTest.moc"

@@ -1,5 +1,6 @@
 #pragma once
 
+// TformSetupReport, the unit frmSetupReport.
 // The report options dialog: what the six columns of the content report show. The main window
 // creates it once, hidden, and reuses it; its lists and texts are rebuilt at every opening.
 

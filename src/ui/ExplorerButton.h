@@ -1,5 +1,6 @@
 #pragma once
 
+// TExplorerButton, the unit explbtn.
 // The flat picture button of the tool bars ("Exit" on the main window, "Close" on the data
 // preview): no frame while the mouse is away and the picture greyed, the full picture and a
 // raised bevel while the mouse is over it, a sunken bevel while it is held down.
