@@ -4,7 +4,7 @@
 // documented one-pass result.
 
 #include "FuzzSupport.h"
-#include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
 
 #include <algorithm>
 #include <optional>

@@ -2,7 +2,7 @@
 // render accepts a record's values, its text must be exactly the rule-by-rule text.
 
 #include "FuzzSupport.h"
-#include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
 #include "datasource/TextLines.h"
 #include "generation/CompiledTemplate.h"
 

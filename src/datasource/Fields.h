@@ -1,11 +1,10 @@
 #pragma once
 
-// The unit mLib.
-// Text helpers for delimited records: field labels, field access and replacement.
+// The unit mLib, with ReplaceAll in a file of its own (ReplaceAll.h).
+// Field access in delimited records: the field number of a label, counting and cutting fields.
 // All text is bytes; every search and comparison is an exact byte comparison.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +14,9 @@ namespace stencilor {
 // The text with every character other than "0"-"9" removed.
 std::string DigitsOnly(std::string_view text);
 
-// Shows an error text to the user (used by DigitsToInt with a non-empty context).
-using ErrorSink = std::function<void(const std::string&)>;
-
 // The number written by the digits of `text` ("Field 12" -> 12, no digits -> 0); -1 when the
-// number exceeds 2147483647. On that failure with a non-empty `context`, `showError` (when set)
-// receives the conversion error text naming the context and the digits.
-int DigitsToInt(std::string_view text, std::string_view context = {}, const ErrorSink& showError = {});
+// number exceeds 2147483647.
+int DigitsToInt(std::string_view text);
 
 // 1 plus the number of non-overlapping occurrences of `delim` in `line`, scanning from the left;
 // 1 for an empty line or an empty delimiter.
@@ -35,15 +30,5 @@ std::string_view GetField(std::string_view line, std::string_view delim, std::in
 // GetField gives it, in one scan of the line. The views point into `line`.
 void SplitFields(std::string_view line, std::string_view delim, std::size_t count,
                  std::vector<std::string_view>& fields);
-
-// `text` with every occurrence of `find` replaced by `repl`, searching again from the start of
-// the text after each replacement, so occurrences formed by a replacement with the text around
-// it are replaced too. An empty `find` changes nothing. Always ends; see Fields.cpp for the result
-// on inputs where searching again would never end.
-std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view repl);
-
-// `text` := ReplaceAll(text, find, repl); false, leaving `text` untouched, when it holds no
-// occurrence. Saves the copy of a text that has nothing to replace.
-bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view repl);
 
 } // namespace stencilor

@@ -2,6 +2,7 @@
 
 #include "datasource/DataSourceCheck.h"
 #include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
 #include "generation/CaseMapping.h"
 #include "platform/FileSystem.h"
 

@@ -44,23 +44,6 @@ TEST(Fields, DigitsToIntReadsTheDigitsAsOneNumber)
         EXPECT_EQ(DigitsToInt(c.text), c.value) << c.text;
 }
 
-TEST(Fields, DigitsToIntReportsAnOverflowOnlyWithAContext)
-{
-    std::vector<std::string> shown;
-    const ErrorSink sink = [&shown](const std::string& text) { shown.push_back(text); };
-
-    EXPECT_EQ(DigitsToInt("Field 2147483648", "", sink), -1);
-    EXPECT_EQ(DigitsToInt("Field 42", "rules", sink), 42);
-    EXPECT_TRUE(shown.empty());
-
-    EXPECT_EQ(DigitsToInt("Field 02147483648", "rules", sink), -1);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], "Ошибка конвертации строки в Integer: rules\n\"02147483648\"");
-
-    // Without a sink the failure is still the value -1.
-    EXPECT_EQ(DigitsToInt("99999999999", "rules"), -1);
-}
-
 TEST(Fields, CountFieldsCountsNonOverlappingDelimiters)
 {
     const struct {
@@ -133,38 +116,6 @@ TEST(Fields, SplitFieldsGivesWhatGetFieldGives)
             const std::string_view split = n <= fields.size() ? fields[n - 1] : std::string_view();
             EXPECT_EQ(split, GetField(c.line, c.delim, static_cast<std::int64_t>(n))) << c.line << " field " << n;
         }
-    }
-}
-
-TEST(Fields, ReplaceAllReplacesEveryOccurrence)
-{
-    const struct {
-        std::string text;
-        std::string find;
-        std::string repl;
-        std::string result;
-    } cases[] = {
-        {"a?b?", "?", "7", "a7b7"},
-        {"x:y:z", ":", "", "xyz"},
-        {"aabb", "ab", "a", "aa"}, // occurrences formed by a replacement are replaced too
-        {"abc", "", "X", "abc"},
-        {"", "", "X", ""},
-        {"", "a", "X", ""},
-        {"%Name%, %Name%!", "%Name%", "Ann", "Ann, Ann!"},
-        {"%name%", "%Name%", "Ann", "%name%"}, // case-sensitive
-        {"aaaa", "aa", "b", "bb"},
-        // A value holding its own identifier: each occurrence of the text replaced once.
-        {"<%N%|%N%>", "%N%", "[%N%]", "<[%N%]|[%N%]>"},
-        {"ab", "ab", "ab", "ab"},
-        {"xyz", "ab", "abab", "xyz"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReplaceAll(c.text, c.find, c.repl), c.result) << c.text << " / " << c.find << " / " << c.repl;
-        // The in-place form gives the same text and says whether there was anything to replace.
-        std::string text = c.text;
-        const bool found = !c.find.empty() && c.text.find(c.find) != std::string::npos;
-        EXPECT_EQ(ReplaceAllInPlace(text, c.find, c.repl), found) << c.text << " / " << c.find;
-        EXPECT_EQ(text, c.result) << c.text << " / " << c.find << " / " << c.repl;
     }
 }
 

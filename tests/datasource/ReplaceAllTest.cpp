@@ -1,4 +1,4 @@
-#include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>
@@ -46,6 +46,38 @@ std::string randomText(std::mt19937& rng, const std::string& alphabet, std::size
     for (std::size_t i = 0; i < length; ++i)
         text.push_back(alphabet[rng() % alphabet.size()]);
     return text;
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrence)
+{
+    const struct {
+        std::string text;
+        std::string find;
+        std::string repl;
+        std::string result;
+    } cases[] = {
+        {"a?b?", "?", "7", "a7b7"},
+        {"x:y:z", ":", "", "xyz"},
+        {"aabb", "ab", "a", "aa"}, // occurrences formed by a replacement are replaced too
+        {"abc", "", "X", "abc"},
+        {"", "", "X", ""},
+        {"", "a", "X", ""},
+        {"%Name%, %Name%!", "%Name%", "Ann", "Ann, Ann!"},
+        {"%name%", "%Name%", "Ann", "%name%"}, // case-sensitive
+        {"aaaa", "aa", "b", "bb"},
+        // A value holding its own identifier: each occurrence of the text replaced once.
+        {"<%N%|%N%>", "%N%", "[%N%]", "<[%N%]|[%N%]>"},
+        {"ab", "ab", "ab", "ab"},
+        {"xyz", "ab", "abab", "xyz"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReplaceAll(c.text, c.find, c.repl), c.result) << c.text << " / " << c.find << " / " << c.repl;
+        // The in-place form gives the same text and says whether there was anything to replace.
+        std::string text = c.text;
+        const bool found = !c.find.empty() && c.text.find(c.find) != std::string::npos;
+        EXPECT_EQ(ReplaceAllInPlace(text, c.find, c.repl), found) << c.text << " / " << c.find;
+        EXPECT_EQ(text, c.result) << c.text << " / " << c.find << " / " << c.repl;
+    }
 }
 
 TEST(ReplaceAll, AgreesWithRepeatedSearchOnRandomInputs)
