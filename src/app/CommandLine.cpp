@@ -7,6 +7,7 @@
 #include "generation/GenerationRun.h"
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
 #include <CLI/CLI.hpp>

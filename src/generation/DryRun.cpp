@@ -7,6 +7,7 @@
 #include "generation/GenerationRun.h"
 #include "generation/OutputNaming.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "platform/OutputTree.h"
 #include "project/ProjectFile.h"
 

@@ -6,6 +6,7 @@
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "platform/OutputTree.h"
 #include "platform/PendingFile.h"
 #include "project/ProjectFile.h"
@@ -17,23 +18,6 @@
 #include <vector>
 
 namespace stencilor {
-
-std::string cannotOpenMessage(const std::string& path, const std::string& reason)
-{
-    return "Cannot open file \"" + path + "\". " + reason;
-}
-
-std::string cannotCreateMessage(const std::string& path, const std::string& reason)
-{
-    return "Cannot create file \"" + path + "\". " + reason;
-}
-
-std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
-{
-    const bool gib = limit % (std::size_t{1} << 30) == 0;
-    return "The text of record " + std::to_string(record) + " would be larger than " +
-           std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
-}
 
 namespace {
 

@@ -177,9 +177,4 @@ std::string outputFolderOf(std::string_view path)
     return std::string(path.substr(0, slash == 0 ? 1 : slash));
 }
 
-bool EnsureFolder(std::string_view path)
-{
-    return createFolders(std::string(path)).ok();
-}
-
 } // namespace stencilor

@@ -40,8 +40,4 @@ std::string withTrailingSlash(std::string_view text);
 // the root; empty when there is no "/").
 std::string outputFolderOf(std::string_view path);
 
-// Makes sure the folder `path` exists, creating missing parents first. One trailing "/" is
-// ignored; the root and existing folders succeed; a file in the way fails. An empty path fails.
-bool EnsureFolder(std::string_view path);
-
 } // namespace stencilor

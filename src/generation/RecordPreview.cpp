@@ -6,6 +6,7 @@
 #include "generation/CompiledTemplate.h"
 #include "generation/GenerationRun.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
 #include <algorithm>

@@ -114,7 +114,7 @@ Status ensureFolderOf(const std::string& path)
     if (folder.empty() || FolderExists(folder))
         return {};
     // Mode 0700, as the XDG rules ask for the folders they name.
-    return createFolders(folder, 0700);
+    return EnsureFolder(folder, 0700);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFile.h"
 #include "ui/AboutDialog.h"
@@ -211,10 +212,7 @@ bool T_FRMain::actSaveExecute()
     if (saved)
         return true;
     // The message names the file that could not be written and the system's reason.
-    QString text = toQt(saved.error().message);
-    if (!text.isEmpty())
-        text[0] = text[0].toUpper();
-    m_dialogs.error(this, QStringLiteral("Save Project"), text);
+    m_dialogs.error(this, QStringLiteral("Save Project"), toQt(messageForUser(saved.error())));
     return false;
 }
 

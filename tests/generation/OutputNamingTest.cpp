@@ -1,10 +1,7 @@
 #include "generation/OutputNaming.h"
 
-#include "TestUtil.h"
-
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <vector>
 
 namespace stencilor {
@@ -246,43 +243,6 @@ TEST(OutputNaming, TrailingSlashAndFolderOfPath)
     };
     for (const auto& [path, expected] : folderRows)
         EXPECT_EQ(outputFolderOf(path), expected) << path;
-}
-
-bool isFolder(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-TEST(EnsureFolder, CreatesMissingFoldersAndAcceptsExistingOnes)
-{
-    const test::TempDir dir;
-    const std::string rows[] = {
-        "a/b/c", // nested, all missing
-        "a/b/c", // now existing
-        "t/",    // one trailing "/"
-        "u/v//", // several trailing "/"
-        "w//x",  // doubled separator inside
-        "p/./q", // "." component
-        "r/../s" // ".." component whose parent is missing too
-    };
-    for (const std::string& relative : rows) {
-        EXPECT_TRUE(EnsureFolder(dir.file(relative))) << relative;
-        EXPECT_TRUE(isFolder(dir.file(relative))) << relative;
-    }
-    EXPECT_TRUE(isFolder(dir.file("u/v")));
-    EXPECT_TRUE(EnsureFolder("/"));
-    EXPECT_TRUE(EnsureFolder("//"));
-}
-
-TEST(EnsureFolder, FailsOnFileInTheWayAndEmptyPath)
-{
-    const test::TempDir dir;
-    dir.write("file", "x");
-    for (const std::string relative : {"file", "file/", "file/sub/deeper"})
-        EXPECT_FALSE(EnsureFolder(dir.file(relative))) << relative;
-    EXPECT_FALSE(isFolder(dir.file("file")));
-    EXPECT_FALSE(EnsureFolder(""));
 }
 
 } // namespace
