@@ -1,15 +1,12 @@
 #include "generation/DryRun.h"
 
-#include "datasource/DataSourceCheck.h"
 #include "datasource/Fields.h"
 #include "datasource/TextLines.h"
 #include "generation/CaseMapping.h"
-#include "generation/GenerationRun.h"
 #include "generation/OutputNaming.h"
+#include "generation/RunInputs.h"
 #include "platform/FileSystem.h"
-#include "platform/Messages.h"
 #include "platform/OutputTree.h"
-#include "project/ProjectFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -28,38 +25,9 @@ constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
 // Rows held back by the table writer to measure its columns.
 constexpr std::size_t kHeldTableRows = 1000;
 
-std::string quoted(std::string_view text)
-{
-    // Appended piece by piece: `"\"" + std::string(text)` trips a false -Wrestrict warning of
-    // GCC 12 at -O2.
-    std::string result;
-    result.reserve(text.size() + 2);
-    result += '"';
-    result += text;
-    result += '"';
-    return result;
-}
-
 std::string lineText(std::uint64_t record)
 {
     return "line " + std::to_string(record);
-}
-
-// Why a record named nothing, from the same settings the naming used.
-std::string noNameReason(const ProjectSettings& s, std::string_view line)
-{
-    if (s.nameFromTemp)
-        return s.edTemp.empty() ? "the name template is empty" : "the name is empty";
-    if (!s.nameFromFld)
-        return "no name source is selected";
-    const int field = DigitsToInt(s.FileNameFld);
-    if (field <= 0)
-        return "the name field " + quoted(s.FileNameFld) + " has no field number";
-    const std::int64_t fields = CountFields(line, s.delim);
-    if (field > fields)
-        return "no field " + std::to_string(field) + " for the name (the record has " + std::to_string(fields) +
-               (fields == 1 ? " field)" : " fields)");
-    return "the name field " + std::to_string(field) + " is empty";
 }
 
 // The rules of the table, each with its number, as the run applies or skips them.
@@ -74,14 +42,16 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
     std::uint64_t number = 0;
     for (const Rule& rule : s.rules.rules()) {
         ++number;
-        const int field = DigitsToInt(rule.fieldLabel);
+        const int field = rule.activeField();
         CheckFinding finding;
         finding.rule = number;
-        if (field <= 0 || rule.identifier.empty()) {
+        if (field == 0) {
+            // Skipped as the run skips it; the detail names what the rule lacks.
+            const bool noField = DigitsToInt(rule.fieldLabel) <= 0;
             finding.kind = CheckFindingKind::RuleSkipped;
-            if (field <= 0 && rule.identifier.empty())
+            if (noField && rule.identifier.empty())
                 finding.detail = "rule " + std::to_string(number) + " has no field number and no identifier";
-            else if (field <= 0)
+            else if (noField)
                 finding.detail =
                     "rule " + std::to_string(number) + " (" + quoted(rule.identifier) + ") has no field number";
             else
@@ -161,11 +131,11 @@ public:
 
         const OutputName name = recordOutputName(m_s, m_outputFolder, line, number);
         if (name.outcome == NameOutcome::NoName) {
-            add({CheckFindingKind::NoName, number, 0, {}, noNameReason(m_s, line)});
+            add({CheckFindingKind::NoName, number, 0, {}, name.reason});
             return;
         }
         if (name.outcome == NameOutcome::LeavesFolder) {
-            add({CheckFindingKind::LeavesFolder, number, 0, {}, "a \"..\" component would leave the output folder"});
+            add({CheckFindingKind::LeavesFolder, number, 0, {}, name.reason});
             return;
         }
         if (!checkPlace(name.relativeName, number))
@@ -275,51 +245,27 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
                                const std::string& programFolder, RecordRange range, const FindingSink& sink)
 {
     CheckReport report;
-    if (s.delim.empty()) {
-        report.message = "Please select field delimiter!";
-        return report;
-    }
-    const std::string resolvedProject = resolveProjectPath(projectPath, programFolder);
-    const std::string dataPath = resolveDataFilePath(s.textfile, resolvedProject);
-    const std::string templatePath = resolveDataFilePath(s.templatefile, resolvedProject);
-    const std::string outputFolder = resolveOutputFolder(s.outputdir, resolvedProject);
-    if (!fileExists(dataPath))
-        report.message = "Text file is empty";
-    if (!fileExists(templatePath))
-        report.message += "\nTemplate file is empty or not defined";
-    if (!report.message.empty())
-        return report;
-    if (outputFolder.empty()) {
-        report.message = kOutputFolderNotSetMessage;
-        return report;
-    }
-
-    std::string data;
-    const Result<FileIdentity> dataRead = readWholeFileInto(dataPath, data);
-    if (!dataRead) {
-        report.message = cannotOpenMessage(absolutePath(dataPath), systemReason(dataRead.error().code));
-        return report;
-    }
-    std::string rawTemplate;
-    const Result<FileIdentity> templateRead = readWholeFileInto(templatePath, rawTemplate);
-    if (!templateRead) {
-        report.message = cannotOpenMessage(absolutePath(templatePath), systemReason(templateRead.error().code));
+    const Result<RunInputs> inputs = openRunInputs(s, projectPath, programFolder);
+    if (!inputs) {
+        report.message = inputs.error().message;
         return report;
     }
     report.started = true;
 
-    const RuleUse rules = examineRules(s, normalizeLineEnds(rawTemplate));
+    const RuleUse rules = examineRules(s, normalizeLineEnds(inputs.value().templateText));
     for (const CheckFinding& finding : rules.findings) {
         ++report.findingCount;
         sink(finding);
     }
 
-    RecordChecker checker(s, absolutePath(outputFolder), rules.widestField, sink, report);
-    checker.probe().protect(dataRead.value());
-    checker.probe().protect(templateRead.value());
-    if (const std::optional<FileIdentity> project = fileIdentityOf(resolvedProject))
+    const RunInputPaths& paths = inputs.value().paths;
+    RecordChecker checker(s, paths.outputFolder, rules.widestField, sink, report);
+    checker.probe().protect(inputs.value().dataIdentity);
+    checker.probe().protect(inputs.value().templateIdentity);
+    if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         checker.probe().protect(*project);
 
+    const std::string& data = inputs.value().data;
     report.recordCount = countLines(data);
     LineCursor cursor(data);
     std::string_view line;

@@ -82,9 +82,9 @@ public:
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
     // messages reach the user through the host. With `records`, only the data lines of that span
     // are taken through the steps (a partial run); record numbers stay the lines' own.
-    RunSummary actRunExecute(RecordRange records = {});
+    RunSummary run(RecordRange records = {});
     // Ends the run after the record in progress.
-    void actStopExecute() { m_running = false; }
+    void stop() { m_running = false; }
     bool isRunning() const { return m_running; }
 
 private:

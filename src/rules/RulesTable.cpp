@@ -11,6 +11,12 @@
 
 namespace stencilor {
 
+int Rule::activeField() const
+{
+    const int field = DigitsToInt(fieldLabel);
+    return field > 0 && !identifier.empty() ? field : 0;
+}
+
 void RulesTable::setRowCount(std::size_t rows)
 {
     m_rows.resize(rows < 2 ? 1 : rows - 1);

@@ -362,7 +362,7 @@ void T_FRMain::actRunExecute()
 {
     statusBar()->clearMessage();
     m_runHost.invalidateSettings();
-    const RunSummary summary = m_run.actRunExecute(runRecords());
+    const RunSummary summary = m_run.run(runRecords());
     m_lastRun = summary;
     if (summary.outcome != RunOutcome::NotStarted)
         statusBar()->showMessage(toQt(filesAndSkipsText(summary)));
@@ -374,7 +374,7 @@ void T_FRMain::actRunExecute()
 
 void T_FRMain::actStopExecute()
 {
-    m_run.actStopExecute();
+    m_run.stop();
 }
 
 // ---------------------------------------------------------------- about

@@ -129,31 +129,6 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
               (std::vector<Seen>{{K::OwnInput, 1, "t.html"}, {K::OwnInput, 2, "data.csv"}}));
 }
 
-TEST_F(DryRunTest, TellsWhyARecordGivesNoName)
-{
-    const struct {
-        const char* what;
-        bool fromField, fromTemplate;
-        std::string nameField, nameTemplate, data, reason;
-    } cases[] = {
-        {"empty field", true, false, "Field 1", "", ";x", "the name field 1 is empty"},
-        {"short record", true, false, "Field 3", "", "a;b", "no field 3 for the name (the record has 2 fields)"},
-        {"label without digits", true, false, "Name", "", "a;b", "the name field \"Name\" has no field number"},
-        {"no source", false, false, "Field 1", "", "a;b", "no name source is selected"},
-        {"empty name template", false, true, "Field 1", "", "a;b", "the name template is empty"},
-    };
-    for (const auto& c : cases) {
-        settings.nameFromFld = c.fromField;
-        settings.nameFromTemp = c.fromTemplate;
-        settings.FileNameFld = c.nameField;
-        settings.edTemp = c.nameTemplate;
-        const CheckReport report = check(c.data);
-        ASSERT_EQ(report.findings.size(), 1u) << c.what;
-        EXPECT_EQ(report.findings[0].kind, K::NoName) << c.what;
-        EXPECT_EQ(report.findings[0].detail, c.reason) << c.what;
-    }
-}
-
 TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
 {
     setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});

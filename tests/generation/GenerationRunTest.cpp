@@ -40,7 +40,7 @@ protected:
     {
         GenerationRun generation(host, recordLimit);
         running = &generation;
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_FALSE(generation.isRunning());
         running = nullptr;
         return summary;
@@ -280,7 +280,7 @@ TEST_F(GenerationRunTest, StopFinishesTheRecordInProgressAndClosesTheReport)
     host.settings.report_fld = "FileName;Field 1;";
     host.onEvents = [this](int events) {
         if (events == 2)
-            running->actStopExecute();
+            running->stop();
     };
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Stopped);

@@ -107,6 +107,35 @@ TEST(OutputNaming, NoUsableNameGivesNoFile)
     });
 }
 
+TEST(OutputNaming, TellsWhyARecordGivesNoName)
+{
+    const struct {
+        const char* what;
+        bool fromField, fromTemplate;
+        std::string nameField, nameTemplate, data, reason;
+    } cases[] = {
+        {"empty field", true, false, "Field 1", "", ";x", "the name field 1 is empty"},
+        {"short record", true, false, "Field 3", "", "a;b", "no field 3 for the name (the record has 2 fields)"},
+        {"label without digits", true, false, "Name", "", "a;b", "the name field \"Name\" has no field number"},
+        {"no source", false, false, "Field 1", "", "a;b", "no name source is selected"},
+        {"empty name template", false, true, "Field 1", "", "a;b", "the name template is empty"},
+    };
+    for (const auto& c : cases) {
+        ProjectSettings s;
+        s.nameFromFld = c.fromField;
+        s.nameFromTemp = c.fromTemplate;
+        s.FileNameFld = c.nameField;
+        s.edTemp = c.nameTemplate;
+        const OutputName name = recordOutputName(s, "/out", c.data, 1);
+        EXPECT_EQ(name.outcome, kNoName) << c.what;
+        EXPECT_EQ(name.reason, c.reason) << c.what;
+    }
+    ProjectSettings s;
+    s.nameFromFld = true;
+    s.FileNameFld = "Field 1";
+    EXPECT_EQ(recordOutputName(s, "/out", "../x", 1).reason, "a \"..\" component would leave the output folder");
+}
+
 TEST(OutputNaming, NameTemplateNumbersRecords)
 {
     const Adjust bothSources = [](ProjectSettings& s) { s.nameFromFld = true; };

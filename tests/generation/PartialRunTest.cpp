@@ -53,10 +53,10 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
         GenerationRun run(host);
         host.onEvents = [&run, stopAfter = c.stopAfterEvents](int events) {
             if (events == stopAfter)
-                run.actStopExecute();
+                run.stop();
         };
 
-        const RunSummary summary = run.actRunExecute(c.range);
+        const RunSummary summary = run.run(c.range);
         EXPECT_EQ(summary.outcome, c.outcome) << c.what;
         EXPECT_EQ(summary.recordCount, c.recordCount) << c.what;
         EXPECT_EQ(host.lastMaximum, c.recordCount) << c.what;

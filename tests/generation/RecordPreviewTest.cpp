@@ -90,6 +90,11 @@ TEST_F(RecordPreviewTest, RefusesARecordThatIsNotThereOrMissingInputs)
     EXPECT_EQ(unnamed.fullPath, "");
     settings.templatefile = "gone.txt";
     EXPECT_EQ(preview("a\n", "x", 1).message, "\nTemplate file is empty or not defined");
+    // Like the run, the preview refuses a project without an output folder rather than show a path
+    // in the root folder.
+    settings.templatefile = "t.HTML";
+    settings.outputdir.clear();
+    EXPECT_EQ(preview("a\n", "x", 1).message, "Output folder is not set");
 }
 
 } // namespace

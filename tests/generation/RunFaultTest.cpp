@@ -37,7 +37,7 @@ protected:
     RunSummary run()
     {
         GenerationRun generation(host);
-        return generation.actRunExecute();
+        return generation.run();
     }
 
     // Every regular file under the output folder, by relative path, with its contents.
@@ -137,7 +137,7 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
         caseDir.write("t.txt", "%V%");
         caseDir.write(c.blocker, "keep me");
         GenerationRun generation(host);
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
         EXPECT_EQ(summary.skippedFolder, c.skipped) << c.name;
         EXPECT_EQ(caseDir.read(c.blocker), "keep me") << c.name;
@@ -202,7 +202,7 @@ TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
                 c.fault(caseDir);
         };
         GenerationRun generation(host);
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_EQ(summary.outcome, RunOutcome::Failed) << c.name;
         EXPECT_EQ(summary.filesWritten, 2u) << c.name;
         EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot open file \"" + caseDir.file("t.txt") + c.error})
@@ -240,7 +240,7 @@ TEST_F(RunFaultTest, ATemplateEditedMidRunIsReadAgainWhateverItsSize)
                 caseDir.write("t.txt", filler + "(%V%)\r\n"); // the same text with CR LF
         };
         GenerationRun generation(host);
-        EXPECT_EQ(generation.actRunExecute().outcome, RunOutcome::Completed) << size;
+        EXPECT_EQ(generation.run().outcome, RunOutcome::Completed) << size;
         EXPECT_EQ(caseDir.read("out/f1.txt"), filler + "[a]\r\n") << size;
         EXPECT_EQ(caseDir.read("out/f2.txt"), filler + "(b)\r\n") << size;
         EXPECT_EQ(caseDir.read("out/f3.txt"), filler + "(c)\r\n") << size;
