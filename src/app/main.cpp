@@ -42,7 +42,7 @@ int openWindow(int& argc, char** argv, const std::string& project)
     if (!project.empty())
         environment.startupArgument = absolutePath(project);
 
-    ui::UserDialogs dialogs;
+    ui::SystemUserDialogs dialogs;
     ui::T_FRMain window(environment, dialogs);
     window.setSplash(splash);
     // Restoring the maximized window puts it in the middle of the screen.

@@ -128,7 +128,7 @@ QPixmap productPicture(int size)
 }
 
 TAboutForm::TAboutForm(QWidget* parent)
-    : TAboutForm(std::make_unique<UserDialogs>(), std::make_unique<SystemProgramLauncher>(), parent)
+    : TAboutForm(std::make_unique<SystemUserDialogs>(), std::make_unique<SystemProgramLauncher>(), parent)
 {
 }
 

@@ -3,8 +3,8 @@
 // A fresh main window on a temporary program folder, its dialogs scripted, and the helpers the
 // window tests share: widgets and actions found by name, files written inline.
 
+#include "ScriptedDialogs.h"
 #include "ui/MainWindow.h"
-#include "ui/UserDialogs.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,7 +19,6 @@ namespace stencilor::ui::test {
 class MainWindowFixture {
 public:
     MainWindowFixture()
-        : m_dialogs(UserDialogs::Mode::Scripted)
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("prog"));
         QDir(m_dir.path()).mkpath(QStringLiteral("work"));
@@ -39,8 +38,8 @@ public:
     }
 
     T_FRMain* window() const { return m_window.get(); }
-    UserDialogs& dialogs() { return m_dialogs; }
-    const UserDialogs& dialogs() const { return m_dialogs; }
+    ScriptedDialogs& dialogs() { return m_dialogs; }
+    const ScriptedDialogs& dialogs() const { return m_dialogs; }
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
     QString programFolder() const { return path(QStringLiteral("prog")) + u'/'; }
@@ -92,7 +91,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    UserDialogs m_dialogs;
+    ScriptedDialogs m_dialogs;
     std::unique_ptr<T_FRMain> m_window;
 };
 

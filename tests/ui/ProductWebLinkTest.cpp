@@ -4,9 +4,9 @@
 #include "ui/ProductWebLink.h"
 
 #include "FakeDesktop.h"
+#include "ScriptedDialogs.h"
 #include "ui/AboutDialog.h"
 #include "ui/TemplatePreview.h"
-#include "ui/UserDialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,9 +15,9 @@
 using stencilor::ui::kProductPageAddress;
 using stencilor::ui::TAboutForm;
 using stencilor::ui::TGoToWeb;
-using stencilor::ui::UserDialogs;
 using stencilor::ui::test::FakeDesktop;
 using stencilor::ui::test::RecordingLauncher;
+using stencilor::ui::test::ScriptedDialogs;
 
 class ProductWebLinkTest final : public QObject {
     Q_OBJECT
@@ -119,7 +119,7 @@ void ProductWebLinkTest::aboutBoxLinksOpenTheProductPage()
     FakeDesktop desktop;
     desktop.addApplication(QStringLiteral("web.desktop"), "web %u");
     desktop.setDefault("x-scheme-handler/http", "web.desktop");
-    UserDialogs dialogs(UserDialogs::Mode::Scripted);
+    ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     TAboutForm about(dialogs, launcher);
     about.show();
@@ -166,7 +166,7 @@ void ProductWebLinkTest::aboutBoxLinkFailuresSayTheirText()
         desktop.addApplication(QStringLiteral("web.desktop"), "web %u");
         desktop.setDefault("x-scheme-handler/http", "web.desktop");
     }
-    UserDialogs dialogs(UserDialogs::Mode::Scripted);
+    ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     launcher.setSucceeds(false);
     TAboutForm about(dialogs, launcher);
@@ -175,7 +175,7 @@ void ProductWebLinkTest::aboutBoxLinkFailuresSayTheirText()
     QTest::mouseClick(about.findChild<QWidget*>(part), Qt::LeftButton);
     QCOMPARE(launcher.starts().size(), std::size_t(browserInstalled ? 1 : 0));
     QCOMPARE(dialogs.shown().size(), std::size_t(1));
-    QCOMPARE(dialogs.shown()[0].kind, UserDialogs::Kind::Error);
+    QCOMPARE(dialogs.shown()[0].kind, ScriptedDialogs::Kind::Error);
     QCOMPARE(dialogs.shown()[0].caption, QStringLiteral("Error"));
     QCOMPARE(dialogs.shown()[0].text, text);
 }

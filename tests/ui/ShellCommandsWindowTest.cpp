@@ -183,7 +183,7 @@ private slots:
         QTest::mouseClick(f.widget<QLabel>("Label5"), Qt::LeftButton);
         QVERIFY(launcher.starts().empty());
         QCOMPARE(f.dialogs().shown().size(), std::size_t(1));
-        QCOMPARE(f.dialogs().shown()[0].kind, UserDialogs::Kind::Error);
+        QCOMPARE(f.dialogs().shown()[0].kind, test::ScriptedDialogs::Kind::Error);
         QCOMPARE(f.dialogs().shown()[0].caption, QStringLiteral("Error"));
         QCOMPARE(f.dialogs().shown()[0].text, QStringLiteral("No internet connection.."));
 
