@@ -116,7 +116,7 @@ private:
     void btnChoiceTemplateClick();
     void SpeedButton12Click();
     void About2Click();
-    // ---- the rules table (MainWindowRules.cpp)
+    // ---- the rules table (RulesPanel.cpp)
     void connectRulesTable();
     void btnAddRuleClick();
     void btnEditlRuleClick();

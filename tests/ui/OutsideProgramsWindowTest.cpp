@@ -64,7 +64,7 @@ std::string reportFld(const MainWindowFixture& f)
 
 } // namespace
 
-class ShellCommandsWindowTest : public QObject {
+class OutsideProgramsWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -223,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ShellCommandsWindowTest)
-#include "ShellCommandsWindowTest.moc"
+QTEST_MAIN(OutsideProgramsWindowTest)
+#include "OutsideProgramsWindowTest.moc"

@@ -158,7 +158,7 @@ void pressCancel(T_Extract* editor)
 
 } // namespace
 
-class RulesTableWindowTest : public QObject {
+class RulesPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -435,5 +435,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RulesTableWindowTest)
-#include "RulesTableWindowTest.moc"
+QTEST_MAIN(RulesPanelTest)
+#include "RulesPanelTest.moc"
