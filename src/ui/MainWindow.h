@@ -1,14 +1,14 @@
 #pragma once
 
 // T_FRMain, the unit main1.
-// The main window: every setting of the current project as a control (the controls are the live
-// copy of the project), the rules grid, Run and Stop with the progress bar, and the project
-// commands. Layout and window creation are in MainWindow.cpp, the commands in MainWindowCommands.cpp,
-// the window's side of the generation run in MainRunHost.cpp.
+// The main window: the project commands (Load, New, Save, Save As, Exit), Run and Stop, the Tools
+// menu and About, tying together the parts it is made of: the project settings form (steps 1, 2,
+// 4 and 5 and the advanced options), the rules panel (step 3) and the record range beside Run.
+// Its controls are the live copy of the project. Creation and start-up are in MainWindow.cpp, the
+// commands in MainWindowCommands.cpp, the window's side of the run in MainRunHost.cpp.
 
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
-#include "generation/RecordRange.h"
 #include "project/ProjectSettings.h"
 #include "ui/MainRunHost.h"
 #include "ui/ProgramLauncher.h"
@@ -19,34 +19,23 @@
 #include <string>
 
 class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenuBar;
-class QModelIndex;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTableView;
 class QToolButton;
 
 namespace stencilor::ui {
 
 class CheckDialog;
+class ProjectSettingsForm;
 class RecordPreviewDialog;
-class RulesModel;
+class RecordRangeBox;
+class RulesPanel;
 class TExplorerButton;
-class TformSetupReport;
 class TformViewCsv;
 class TGoToWeb;
-class T_Extract;
 class UserDialogs;
 
-class T_FRMain final : public QMainWindow {
+class T_FRMain final : public QMainWindow, private RunWindow {
     Q_OBJECT
 public:
     // What the window needs to know about the program it runs in.
@@ -70,7 +59,7 @@ public:
     void setProgramLauncher(ProgramLauncher& launcher);
 
     // The project's settings as the controls show them now, rules and report texts included.
-    ProjectSettings settingsFromControls() const;
+    ProjectSettings settingsFromControls() const override;
     // Puts `settings` into the controls, the rules grid and the two report texts.
     void applySettings(const ProjectSettings& settings);
 
@@ -86,23 +75,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class MainRunHost;
-
-    // ---- window creation (MainWindow.cpp)
+    // ---- creation and start-up (MainWindow.cpp)
     void createActions();
     void createMenu();
     QWidget* createToolbarBand();
     QWidget* createProjectStrip();
-    QWidget* createDataFileBand();
-    QWidget* createTemplateBand();
-    QWidget* createRulesBand();
-    QWidget* createResultsBand();
-    QWidget* createAdvancedBand();
-    QWidget* createReportBand();
     void FormCreate();
+    void FormShow();
 
     // ---- commands (MainWindowCommands.cpp)
-    void FormShow();
     void actLoadInt();
     void ChkCsvFile(const QObject* trigger);
     void actNewExecute();
@@ -112,62 +93,32 @@ private:
     void actExitExecute();
     void actRunExecute();
     void actStopExecute();
-    void btnChoiceTextClick();
-    void btnChoiceTemplateClick();
     void SpeedButton12Click();
-    void About2Click();
-    // ---- the rules table (RulesPanel.cpp)
-    void connectRulesTable();
-    void btnAddRuleClick();
-    void btnEditlRuleClick();
-    void btnInsRuleClick();
-    void btnDelRuleClick();
-    // Opens the rule editor on the current row and writes its result back on Ok.
-    void gridRulesDblClick();
-    // Switches in-place editing on for the identifier column only.
-    void gridRulesSelectCell(const QModelIndex& current);
-    // The current row of the rules table (0 for the first rule); always a rule row.
-    int currentRuleRow() const;
-    // Makes `row` the current row, keeping the selected column (the field column when none).
-    void setCurrentRuleRow(int row);
-
-    // ---- report options, template preview, web link (MainWindowShell.cpp)
-    // Creates the report options dialog (hidden) and the web link, and connects their controls.
-    void createShellParts();
-    void btnSetupRepClick();
     void SpeedButton14Click();
+    void About2Click();
     void Label5Click();
-
-    // ---- the Tools menu (MainWindowTools.cpp)
     // Checks the current settings as a run would, without writing, and shows the findings.
     void actCheckExecute();
     // Opens the data preview on the data file with record `record` (1-based) selected.
     void showRecordInDataPreview(std::uint64_t record);
     // Shows the output of the record chosen in the data preview (else the last one previewed).
     void actPreviewOutputExecute();
-    // The Run command's record choice beside Run: every record, or records From to To.
-    QWidget* createRecordRangeBox();
-    RecordRange runRecords() const;
-
+    // Loads the data file into the data preview, which is created on first use.
+    void loadDataPreview();
     // The exit comparison and its question; true when the window may close.
     bool exitCheck();
 
     // The project path as the window shows it, and resolved for reading and writing.
-    std::string projectPath() const;
+    std::string projectPath() const override;
     std::string resolvedProjectPath() const;
-    // A data or template path from a control, a bare name resolved against the project's folder.
-    std::string resolvedInputPath(const QLineEdit* edit) const;
-    // Puts the labels of fields 1 to min(count, 500) into both field lists, keeping their texts.
-    void setFieldLists(std::int64_t count);
-    void setCaseIndex(int index);
-    void setNameSource(bool fromField, bool fromTemplate);
+
+    // ---- the run's view of the window (RunWindow)
+    std::string programFolder() const override { return m_env.programFolder; }
+    void showRunState(bool running) override;
+    void showProgress(int value, int maximum) override;
 
     Environment m_env;
     UserDialogs& m_dialogs;
-
-    // Settings without a control of their own.
-    std::string m_rep_fld;
-    std::string m_report_fld;
     DataFileState m_dataFile;
 
     MainRunHost m_runHost;
@@ -179,12 +130,17 @@ private:
     bool m_shownOnce = false;
     QPointer<QWidget> m_splash;
     QPointer<TformViewCsv> m_formViewCsv;
-    QPointer<T_Extract> m_extract;
-    QPointer<TformSetupReport> m_formSetupReport;
+    QPointer<CheckDialog> m_checkDialog;
+    QPointer<RecordPreviewDialog> m_recordPreview;
     SystemProgramLauncher m_systemLauncher;
     ProgramLauncher* m_launcher = &m_systemLauncher;
     TGoToWeb* GoToWeb1 = nullptr;
     QLineEdit* ePurchase = nullptr; // the product page address
+
+    // The parts.
+    ProjectSettingsForm* m_form = nullptr;
+    RulesPanel* m_rulesPanel = nullptr;
+    RecordRangeBox* m_recordRange = nullptr;
 
     // Actions of the action list.
     QAction* actLoad = nullptr;
@@ -196,14 +152,9 @@ private:
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
     QAction* actCheck = nullptr;
-    QPointer<CheckDialog> m_checkDialog;
     QAction* actPreviewOutput = nullptr;
-    QPointer<RecordPreviewDialog> m_recordPreview;
-    QCheckBox* chkRecords = nullptr;
-    QSpinBox* edRecFrom = nullptr;
-    QSpinBox* edRecTo = nullptr;
 
-    // Toolbar.
+    // Toolbar and project strip.
     QToolButton* btnLoad = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* btnSave = nullptr;
@@ -212,47 +163,7 @@ private:
     QToolButton* btnStop = nullptr;
     QLabel* Label5 = nullptr;
     TExplorerButton* ExplorerButton1 = nullptr;
-
-    // Project strip and steps 1 and 2.
     QLineEdit* EdPrjFile = nullptr;
-    QLineEdit* EdTextFile = nullptr;
-    QPushButton* btnChoiceText = nullptr;
-    QPushButton* SpeedButton12 = nullptr;
-    QLineEdit* EdDelim = nullptr;
-    QLineEdit* EdTemplateFile = nullptr;
-    QPushButton* btnChoiceTemplate = nullptr;
-    QPushButton* SpeedButton14 = nullptr;
-
-    // Step 3: the rules.
-    QToolButton* btnAddRule = nullptr;
-    QToolButton* btnEditlRule = nullptr;
-    QToolButton* btnInsRule = nullptr;
-    QToolButton* btnDelRule = nullptr;
-    QTableView* gridRules = nullptr;
-    RulesModel* m_rules = nullptr;
-
-    // Step 4: results.
-    QProgressBar* pgBar = nullptr;
-    QLineEdit* EdOuputDir = nullptr;
-    QCheckBox* chkCopyDirFld = nullptr;
-    QComboBox* cbDirectoryField = nullptr;
-    QRadioButton* rbFromFld = nullptr;
-    QComboBox* cbFileNameFld = nullptr;
-    QRadioButton* rbTemplate = nullptr;
-    QLineEdit* EdTempFileName = nullptr;
-    QButtonGroup* m_nameSource = nullptr;
-
-    // Advanced options.
-    QCheckBox* chkAddExt = nullptr;
-    QLineEdit* EdExt = nullptr;
-    QCheckBox* chkDelChars = nullptr;
-    QCheckBox* chkChangeCase = nullptr;
-    QGroupBox* rbCase = nullptr;
-    QButtonGroup* m_caseChoice = nullptr;
-
-    // Step 5: report.
-    QToolButton* btnSetupRep = nullptr;
-    QCheckBox* chkReport = nullptr;
 };
 
 } // namespace stencilor::ui

@@ -1,32 +1,34 @@
-// The main window's commands: start-up, the project commands, the data source check with the two
-// file pickers and the data preview, Run and Stop, About, and closing the window.
+// The main window's commands: the project commands, the data source check with the data
+// preview, the template preview, Run and Stop, the Tools menu, About and the product's web page.
 
+#include "generation/DryRun.h"
+#include "generation/RecordPreview.h"
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFile.h"
 #include "ui/AboutDialog.h"
+#include "ui/CheckDialog.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/ProductWebLink.h"
+#include "ui/ProjectSettingsForm.h"
 #include "ui/QtText.h"
-#include "ui/RulesModel.h"
+#include "ui/RecordPreviewDialog.h"
+#include "ui/RecordRangeBox.h"
+#include "ui/RulesPanel.h"
+#include "ui/TemplatePreview.h"
 #include "ui/UserDialogs.h"
 
 #include <QAction>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <algorithm>
 #include <climits>
-#include <ctime>
 
 namespace stencilor::ui {
 
@@ -34,145 +36,7 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
 
-// The folder a file dialog opens in for `path`: its folder part without the trailing "/" (the
-// root keeps it); empty when the path has no folder part.
-QString dialogFolder(std::string_view path)
-{
-    std::string folder(folderPart(path));
-    if (folder.size() > 1)
-        folder.pop_back();
-    return toQt(folder);
-}
-
-// Unchecks every button of an exclusive group, which the group itself does not allow.
-void clearGroup(QButtonGroup* group)
-{
-    group->setExclusive(false);
-    for (QAbstractButton* button : group->buttons())
-        button->setChecked(false);
-    group->setExclusive(true);
-}
-
-std::tm localNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 } // namespace
-
-// ---------------------------------------------------------------- settings and controls
-
-ProjectSettings T_FRMain::settingsFromControls() const
-{
-    ProjectSettings s;
-    s.delim = fromQt(EdDelim->text());
-    s.textfile = fromQt(EdTextFile->text());
-    s.templatefile = fromQt(EdTemplateFile->text());
-    s.outputdir = fromQt(EdOuputDir->text());
-    s.directoryFile = fromQt(cbDirectoryField->currentText());
-    s.CopyDirFld = chkCopyDirFld->isChecked();
-    s.nameFromFld = rbFromFld->isChecked();
-    s.AddExt = chkAddExt->isChecked();
-    s.edExt = fromQt(EdExt->text());
-    s.FileNameFld = fromQt(cbFileNameFld->currentText());
-    s.nameFromTemp = rbTemplate->isChecked();
-    s.edTemp = fromQt(EdTempFileName->text());
-    s.DelChars = chkDelChars->isChecked();
-    s.changecase = chkChangeCase->isChecked();
-    s.caseIndex = m_caseChoice->checkedId();
-    s.report = chkReport->isChecked();
-    s.rep_fld = m_rep_fld;
-    s.report_fld = m_report_fld;
-    s.rules = m_rules->table();
-    return s;
-}
-
-void T_FRMain::applySettings(const ProjectSettings& s)
-{
-    EdDelim->setText(toQt(s.delim));
-    EdTextFile->setText(toQt(s.textfile));
-    EdTemplateFile->setText(toQt(s.templatefile));
-    EdOuputDir->setText(toQt(s.outputdir));
-    cbDirectoryField->setEditText(toQt(s.directoryFile));
-    chkCopyDirFld->setChecked(s.CopyDirFld);
-    chkAddExt->setChecked(s.AddExt);
-    EdExt->setText(toQt(s.edExt));
-    cbFileNameFld->setEditText(toQt(s.FileNameFld));
-    setNameSource(s.nameFromFld, s.nameFromTemp);
-    EdTempFileName->setText(toQt(s.edTemp));
-    chkDelChars->setChecked(s.DelChars);
-    chkChangeCase->setChecked(s.changecase);
-    setCaseIndex(s.caseIndex);
-    chkReport->setChecked(s.report);
-    m_rep_fld = s.rep_fld;
-    m_report_fld = s.report_fld;
-    m_rules->setTable(s.rules);
-}
-
-void T_FRMain::setNameSource(bool fromField, bool fromTemplate)
-{
-    clearGroup(m_nameSource);
-    // The two are radio buttons of one group, set in this order: the template wins.
-    if (fromTemplate)
-        rbTemplate->setChecked(true);
-    else if (fromField)
-        rbFromFld->setChecked(true);
-}
-
-void T_FRMain::setCaseIndex(int index)
-{
-    if (QAbstractButton* choice = m_caseChoice->button(std::clamp(index, -1, 2)))
-        choice->setChecked(true);
-    else
-        clearGroup(m_caseChoice);
-}
-
-std::string T_FRMain::projectPath() const
-{
-    return fromQt(EdPrjFile->text());
-}
-
-std::string T_FRMain::resolvedProjectPath() const
-{
-    return resolveProjectPath(projectPath(), m_env.programFolder);
-}
-
-std::string T_FRMain::resolvedInputPath(const QLineEdit* edit) const
-{
-    return resolveDataFilePath(fromQt(edit->text()), resolvedProjectPath());
-}
-
-// ---------------------------------------------------------------- start-up
-
-void T_FRMain::setSplash(QWidget* splash)
-{
-    m_splash = splash;
-}
-
-void T_FRMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (m_shownOnce)
-        return;
-    m_shownOnce = true;
-    FormShow();
-}
-
-void T_FRMain::FormShow()
-{
-    EdPrjFile->setText(
-        toQt(startupProjectPath(m_env.startupArgument, m_env.programSettingsPath, m_env.programFolder, localNow())));
-    actLoadInt();
-    ChkCsvFile(this);
-    if (m_splash) {
-        m_splash->close();
-        m_splash->deleteLater();
-        m_splash = nullptr;
-    }
-}
 
 // ---------------------------------------------------------------- project commands
 
@@ -266,44 +130,16 @@ bool T_FRMain::exitCheck()
     }
 }
 
-void T_FRMain::closeEvent(QCloseEvent* event)
-{
-    if (m_closeApproved) {
-        event->accept();
-        return;
-    }
-    // A second close while the question is open (or the events it lets through) changes nothing.
-    if (m_closeCheckRunning || m_closeAfterRun) {
-        event->ignore();
-        return;
-    }
-    m_closeCheckRunning = true;
-    const bool mayClose = exitCheck();
-    m_closeCheckRunning = false;
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    if (isRunning()) {
-        // The run goes on through its remaining records; actRunExecute closes the window then.
-        m_closeAfterRun = true;
-        event->ignore();
-        return;
-    }
-    m_closeApproved = true;
-    event->accept();
-}
-
-// ---------------------------------------------------------------- data source
+// ---------------------------------------------------------------- data file and template
 
 void T_FRMain::ChkCsvFile(const QObject* trigger)
 {
-    const std::string delim = fromQt(EdDelim->text());
-    m_dataFile = checkDataFile(resolvedInputPath(EdTextFile), delim);
+    const std::string delim = m_form->delimiter();
+    m_dataFile = checkDataFile(m_form->resolvedDataFile(), delim);
     if (m_dataFile.csvFieldCount <= 0)
         return;
     const std::int64_t labels = std::min(m_dataFile.csvFieldCount, kMaxFieldLabels);
-    setFieldLists(labels);
+    m_form->setFieldLists(labels);
     // Only a data file the user has just picked earns the offer, never a load or a preview.
     if (!trigger || trigger->objectName() != QLatin1String("btnChoiceText"))
         return;
@@ -314,46 +150,29 @@ void T_FRMain::ChkCsvFile(const QObject* trigger)
         return;
     RulesTable rules;
     rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine, delim);
-    m_rules->setTable(std::move(rules));
+    m_rulesPanel->setTable(std::move(rules));
 }
 
-void T_FRMain::btnChoiceTextClick()
+void T_FRMain::loadDataPreview()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select source file (csv with data)");
-    request.filter = QStringLiteral("Data Files (*.csv)|*.csv|All Files (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("csv");
-    request.fileName = EdTextFile->text();
-    request.folder = dialogFolder(resolvedInputPath(EdTextFile));
-    const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
-    if (!chosen)
-        return;
-    EdTextFile->setText(*chosen);
-    ChkCsvFile(btnChoiceText);
-}
-
-void T_FRMain::btnChoiceTemplateClick()
-{
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select html or text file template");
-    request.filter = QStringLiteral("HTML Files|*.html;*.htm|Text Files|*.txt|All Files (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("html");
-    request.fileName = toQt(fileNamePart(fromQt(EdTemplateFile->text())));
-    request.folder = dialogFolder(resolvedInputPath(EdTemplateFile));
-    const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
-    if (chosen)
-        EdTemplateFile->setText(*chosen);
+    if (!m_formViewCsv)
+        m_formViewCsv = new TformViewCsv(this);
+    const int columns = static_cast<int>(std::clamp<std::int64_t>(m_dataFile.csvFieldCount, 1, INT_MAX));
+    m_formViewCsv->loadData(m_form->resolvedDataFile(), m_form->delimiter(), columns);
 }
 
 void T_FRMain::SpeedButton12Click()
 {
+    // A data file not examined yet is examined first, without the default-rules offer.
     if (m_dataFile.csvFieldCount == -1)
-        ChkCsvFile(SpeedButton12);
-    if (!m_formViewCsv)
-        m_formViewCsv = new TformViewCsv(this);
-    const int columns = static_cast<int>(std::clamp<std::int64_t>(m_dataFile.csvFieldCount, 1, INT_MAX));
-    m_formViewCsv->loadData(resolvedInputPath(EdTextFile), fromQt(EdDelim->text()), columns);
+        ChkCsvFile(nullptr);
+    loadDataPreview();
     m_formViewCsv->exec();
+}
+
+void T_FRMain::SpeedButton14Click()
+{
+    previewTemplate(*m_launcher, m_form->templateFile(), projectPath(), m_env.programFolder);
 }
 
 // ---------------------------------------------------------------- run
@@ -362,7 +181,7 @@ void T_FRMain::actRunExecute()
 {
     statusBar()->clearMessage();
     m_runHost.invalidateSettings();
-    const RunSummary summary = m_run.run(runRecords());
+    const RunSummary summary = m_run.run(m_recordRange->records());
     m_lastRun = summary;
     if (summary.outcome != RunOutcome::NotStarted)
         statusBar()->showMessage(toQt(filesAndSkipsText(summary)));
@@ -377,12 +196,76 @@ void T_FRMain::actStopExecute()
     m_run.stop();
 }
 
-// ---------------------------------------------------------------- about
+// ---------------------------------------------------------------- the Tools menu
+
+void T_FRMain::actCheckExecute()
+{
+    if (!m_checkDialog) {
+        // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits.
+        m_checkDialog = new CheckDialog(
+            [this] { return checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder); }, this);
+        connect(m_checkDialog, &CheckDialog::recordChosen, this, &T_FRMain::showRecordInDataPreview);
+    }
+    m_checkDialog->setReport(checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder));
+    m_checkDialog->show();
+    m_checkDialog->raise();
+    m_checkDialog->activateWindow();
+}
+
+void T_FRMain::showRecordInDataPreview(std::uint64_t record)
+{
+    if (m_dataFile.csvFieldCount == -1)
+        ChkCsvFile(nullptr);
+    loadDataPreview();
+    QTableView* grid = m_formViewCsv->gridCsv();
+    const QModelIndex cell = grid->model()->index(static_cast<int>(std::min<std::uint64_t>(record - 1, INT_MAX)), 0);
+    if (cell.isValid()) {
+        grid->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        grid->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+    }
+    // Without modality, so the check's list stays usable beside it.
+    m_formViewCsv->show();
+    m_formViewCsv->raise();
+    m_formViewCsv->activateWindow();
+}
+
+void T_FRMain::actPreviewOutputExecute()
+{
+    QTableView* grid = m_formViewCsv ? m_formViewCsv->gridCsv() : nullptr;
+    if (!m_recordPreview) {
+        m_recordPreview = new RecordPreviewDialog(
+            [this](std::uint64_t record) {
+                return previewRecord(settingsFromControls(), projectPath(), m_env.programFolder, record);
+            },
+            this);
+        // The preview follows the record chosen in the data preview while both are open.
+        if (grid)
+            connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, m_recordPreview,
+                    [this](const QModelIndex& current) {
+                        if (current.isValid() && m_recordPreview->isVisible())
+                            m_recordPreview->showRecord(static_cast<std::uint64_t>(current.row()) + 1);
+                    });
+    }
+    std::uint64_t record = m_recordPreview->record();
+    if (grid && grid->currentIndex().isValid())
+        record = static_cast<std::uint64_t>(grid->currentIndex().row()) + 1;
+    m_recordPreview->showRecord(record);
+    m_recordPreview->show();
+    m_recordPreview->raise();
+    m_recordPreview->activateWindow();
+}
+
+// ---------------------------------------------------------------- about and the web page
 
 void T_FRMain::About2Click()
 {
     TAboutForm about(m_dialogs, *m_launcher, this);
     about.exec();
+}
+
+void T_FRMain::Label5Click()
+{
+    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, QStringLiteral("No internet connection.."));
 }
 
 } // namespace stencilor::ui

@@ -1,5 +1,6 @@
 #include "ui/UserDialogs.h"
 
+#include "platform/FileSystem.h"
 #include "ui/QtText.h"
 
 #include <QDesktopServices>
@@ -52,6 +53,14 @@ QStringList qtNameFilters(const QString& filter)
         filters << bareDescription(parts[i]) + QStringLiteral(" (") + patterns.join(u' ') + u')';
     }
     return filters;
+}
+
+QString dialogFolder(std::string_view path)
+{
+    std::string folder(folderPart(path));
+    if (folder.size() > 1)
+        folder.pop_back();
+    return toQt(folder);
 }
 
 QMessageBox::StandardButton SystemUserDialogs::ask(QWidget* parent, const QString& caption, const QString& text,

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string_view>
 
 class QWidget;
 
@@ -29,6 +30,10 @@ struct FileDialogRequest {
 // pair, the patterns separated by spaces; "*.*" becomes "*", so that files without an
 // extension are listed under "All Files" as well.
 QStringList qtNameFilters(const QString& filter);
+
+// The folder a file dialog opens in for `path`: its folder part without the trailing "/" (the
+// root keeps it); empty when the path has no folder part.
+QString dialogFolder(std::string_view path);
 
 class UserDialogs {
 public:
