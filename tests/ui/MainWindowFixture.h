@@ -28,7 +28,7 @@ public:
     T_FRMain* open(const QString& argument = {}, bool show = true)
     {
         T_FRMain::Environment environment;
-        environment.programFolder = (path(QStringLiteral("prog")) + u'/').toStdString();
+        environment.programFolder = programFolder().toStdString();
         environment.programSettingsPath = settingsPath().toStdString();
         environment.startupArgument = argument.toStdString();
         m_window = std::make_unique<T_FRMain>(environment, m_dialogs);
