@@ -35,12 +35,7 @@ protected:
         dir.write("t.html", "<p>%A% %B%</p>\n");
     }
 
-    void setRules(std::vector<Rule> rules)
-    {
-        settings.rules.setRowCount(rules.size() + 1);
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            settings.rules.rule(i) = rules[i];
-    }
+    void setRules(const std::vector<Rule>& rules) { settings.rules = test::rulesTable(rules); }
 
     CheckReport check(const std::string& data, RecordRange range = {})
     {
@@ -60,7 +55,7 @@ protected:
     ProjectSettings settings;
 };
 
-using K = CheckFindingKind;
+using Kind = CheckFindingKind;
 
 TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
 {
@@ -72,17 +67,17 @@ TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
         {"clean", "a;1\nb;2\n", {}},
         {"empty name field and empty line",
          "a;1\n;2\n\n",
-         {{K::NoName, 2, ""}, {K::FewerFields, 3, ""}, {K::NoName, 3, ""}}},
-        {"same name twice", "a;1\nb;2\na;3\n", {{K::SameName, 3, "a"}}},
+         {{Kind::NoName, 2, ""}, {Kind::FewerFields, 3, ""}, {Kind::NoName, 3, ""}}},
+        {"same name twice", "a;1\nb;2\na;3\n", {{Kind::SameName, 3, "a"}}},
         {"names differing in case only",
          "Ann;1\nann;2\nANN;3\n",
-         {{K::SameNameIgnoringCase, 2, "ann"}, {K::SameNameIgnoringCase, 3, "ANN"}}},
+         {{Kind::SameNameIgnoringCase, 2, "ann"}, {Kind::SameNameIgnoringCase, 3, "ANN"}}},
         {"non-ASCII case folding",
          "\xC3\x89t\xC3\xA9;1\n\xC3\xA9t\xC3\xA9;2\n",
-         {{K::SameNameIgnoringCase, 2, "\xC3\xA9t\xC3\xA9"}}},
-        {"leaves the output folder", "../x;1\nok;2\n", {{K::LeavesFolder, 1, ""}}},
-        {"fewer fields than the rules use", "a;1\nb\n", {{K::FewerFields, 2, ""}}},
-        {"CR LF data", "a;1\r\na;2\r\n", {{K::SameName, 2, "a"}}},
+         {{Kind::SameNameIgnoringCase, 2, "\xC3\xA9t\xC3\xA9"}}},
+        {"leaves the output folder", "../x;1\nok;2\n", {{Kind::LeavesFolder, 1, ""}}},
+        {"fewer fields than the rules use", "a;1\nb\n", {{Kind::FewerFields, 2, ""}}},
+        {"CR LF data", "a;1\r\na;2\r\n", {{Kind::SameName, 2, "a"}}},
     };
     for (const auto& c : cases) {
         const CheckReport report = check(c.data);
@@ -109,14 +104,14 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
         std::string data;
         std::vector<Seen> findings;
     } cases[] = {
-        {"a subfolder that is a link", "a;linked\n", {{K::LinkInPath, 1, "linked/a"}}},
-        {"a link at the file's name", "file-link;\n", {{K::ReplacesLink, 1, "file-link"}}},
-        {"a file where a subfolder goes", "a;blocker\n", {{K::FolderBlocked, 1, "blocker/a"}}},
-        {"a name that is a folder", "folder;\n", {{K::NameIsFolder, 1, "folder"}}},
-        {"another record's subfolder", "x;sub\nsub;\n", {{K::NameIsFolder, 2, "sub"}}},
-        {"another record's file as a subfolder", "x;\ny;x\n", {{K::FolderBlocked, 2, "x/y"}}},
-        {"the report", "report.html;\n", {{K::OwnInput, 1, "report.html"}}},
-        {"a name over 255 bytes", longName + ";\n", {{K::NameTooLong, 1, longName}}},
+        {"a subfolder that is a link", "a;linked\n", {{Kind::LinkInPath, 1, "linked/a"}}},
+        {"a link at the file's name", "file-link;\n", {{Kind::ReplacesLink, 1, "file-link"}}},
+        {"a file where a subfolder goes", "a;blocker\n", {{Kind::FolderBlocked, 1, "blocker/a"}}},
+        {"a name that is a folder", "folder;\n", {{Kind::NameIsFolder, 1, "folder"}}},
+        {"another record's subfolder", "x;sub\nsub;\n", {{Kind::NameIsFolder, 2, "sub"}}},
+        {"another record's file as a subfolder", "x;\ny;x\n", {{Kind::FolderBlocked, 2, "x/y"}}},
+        {"the report", "report.html;\n", {{Kind::OwnInput, 1, "report.html"}}},
+        {"a name over 255 bytes", longName + ";\n", {{Kind::NameTooLong, 1, longName}}},
     };
     for (const auto& c : cases) {
         const CheckReport report = check(c.data);
@@ -126,7 +121,7 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
     settings.outputdir = dir.path();
     settings.CopyDirFld = false;
     EXPECT_EQ(seen(check("t.html;\ndata.csv;\n")),
-              (std::vector<Seen>{{K::OwnInput, 1, "t.html"}, {K::OwnInput, 2, "data.csv"}}));
+              (std::vector<Seen>{{Kind::OwnInput, 1, "t.html"}, {Kind::OwnInput, 2, "data.csv"}}));
 }
 
 TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
@@ -134,18 +129,18 @@ TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
     setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});
     const CheckReport report = check("a;1\n");
     ASSERT_EQ(report.findings.size(), 3u);
-    EXPECT_EQ(report.findings[0].kind, K::RuleSkipped);
+    EXPECT_EQ(report.findings[0].kind, Kind::RuleSkipped);
     EXPECT_EQ(report.findings[0].rule, 2u);
     EXPECT_EQ(report.findings[0].detail, "rule 2 (\"%B%\") has no field number");
-    EXPECT_EQ(report.findings[1].kind, K::RuleSkipped);
+    EXPECT_EQ(report.findings[1].kind, Kind::RuleSkipped);
     EXPECT_EQ(report.findings[1].detail, "rule 3 (Field 2) has no identifier");
-    EXPECT_EQ(report.findings[2].kind, K::IdentifierNotInTemplate);
+    EXPECT_EQ(report.findings[2].kind, Kind::IdentifierNotInTemplate);
     EXPECT_EQ(report.findings[2].rule, 4u);
     // The run sees the template with CR LF line ends, whatever the file has.
     setRules({{"Field 1", "%B%</p>\r\n"}});
     EXPECT_TRUE(check("a;1\n").findings.empty());
     setRules({{"Field 1", "%B%</p>\n"}});
-    EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{K::IdentifierNotInTemplate, 0, ""}}));
+    EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{Kind::IdentifierNotInTemplate, 0, ""}}));
 }
 
 TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
@@ -154,7 +149,7 @@ TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
     EXPECT_EQ(report.recordCount, 5u);
     EXPECT_EQ(report.recordsChecked, 2u);
     // Record 1 lies outside the range, so record 3 collides with nothing.
-    EXPECT_EQ(seen(report), (std::vector<Seen>{{K::FewerFields, 4, ""}}));
+    EXPECT_EQ(seen(report), (std::vector<Seen>{{Kind::FewerFields, 4, ""}}));
 }
 
 TEST_F(DryRunTest, DoesNotStartWithoutItsInputs)

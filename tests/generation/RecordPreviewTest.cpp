@@ -21,12 +21,7 @@ protected:
         setRules({{"Field 1", "%A%"}, {"", "%X%"}, {"Field 2", "%B%"}});
     }
 
-    void setRules(std::vector<Rule> rules)
-    {
-        settings.rules.setRowCount(rules.size() + 1);
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            settings.rules.rule(i) = rules[i];
-    }
+    void setRules(const std::vector<Rule>& rules) { settings.rules = test::rulesTable(rules); }
 
     RecordPreview preview(const std::string& data, const std::string& templ, std::uint64_t record)
     {

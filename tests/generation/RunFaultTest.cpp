@@ -23,12 +23,7 @@ class RunFaultTest : public testing::Test {
 protected:
     RunFaultTest()
     {
-        host.project = dir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = dir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
+        host.setJobIn(dir);
         host.settings.rules.rule(0) = Rule{"Field 1", "%V%"};
         host.settings.report = true;
         host.settings.report_fld = "FileName;";
@@ -126,8 +121,8 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
     for (const auto& c : cases) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
         host.settings = base;
+        host.setJobIn(caseDir);
         host.settings.report = false;
         host.settings.outputdir = caseDir.file(c.outputdir);
         host.settings.edTemp = "x?.txt";
@@ -192,9 +187,8 @@ TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
     for (const auto& c : cases) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
         host.settings = base;
-        host.settings.outputdir = caseDir.file("out");
+        host.setJobIn(caseDir);
         caseDir.write("data.csv", "a\nb\nc\nd\n");
         caseDir.write("t.txt", "[%V%]");
         host.onEvents = [&](int events) {
@@ -223,12 +217,7 @@ TEST_F(RunFaultTest, ATemplateEditedMidRunIsReadAgainWhateverItsSize)
     for (const std::size_t size : {std::size_t{10}, std::size_t{3} << 20}) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = caseDir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
+        host.setJobIn(caseDir);
         host.settings.rules.rule(0) = Rule{"Field 1", "%V%"};
         const std::string filler(size, '.');
         caseDir.write("data.csv", "a\nb\nc\n");

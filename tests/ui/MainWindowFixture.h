@@ -4,12 +4,11 @@
 // window tests share: widgets and actions found by name, files written inline.
 
 #include "ScriptedDialogs.h"
+#include "TestFolder.h"
 #include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -20,8 +19,8 @@ class MainWindowFixture {
 public:
     MainWindowFixture()
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("prog"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("work"));
+        QDir().mkpath(path(QStringLiteral("prog")));
+        QDir().mkpath(path(QStringLiteral("work")));
     }
 
     // Creates the window; `argument` is the start-up argument (absolute), `show` shows it.
@@ -41,31 +40,17 @@ public:
     ScriptedDialogs& dialogs() { return m_dialogs; }
     const ScriptedDialogs& dialogs() const { return m_dialogs; }
 
-    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    QString path(const QString& relative) const { return m_folder.path(relative); }
     QString programFolder() const { return path(QStringLiteral("prog")) + u'/'; }
     QString settingsPath() const { return path(QStringLiteral("prog/stencilor.ini")); }
 
-    // Writes `content` (bytes as given) to `relative` under the temporary folder; returns its path.
+    // Files under the temporary folder, by relative path (see TestFolder).
     QString write(const QString& relative, const QByteArray& content) const
     {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write a test file");
-        out.write(content);
-        return file;
+        return m_folder.write(relative, content);
     }
-
-    QByteArray read(const QString& relative) const
-    {
-        QFile in(path(relative));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        return in.readAll();
-    }
-
-    bool exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+    QByteArray read(const QString& relative) const { return m_folder.read(relative); }
+    bool exists(const QString& relative) const { return m_folder.exists(relative); }
 
     template <class Widget> Widget* widget(const char* name) const
     {
@@ -90,7 +75,7 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
+    TestFolder m_folder;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<T_FRMain> m_window;
 };

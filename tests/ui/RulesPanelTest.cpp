@@ -26,16 +26,18 @@ using stencilor::ui::test::MainWindowFixture;
 
 namespace {
 
-QString S(const char* text)
+// A text of the test's table, written in UTF-8.
+QString text(const char* utf8)
 {
-    return QString::fromUtf8(text);
+    return QString::fromUtf8(utf8);
 }
 
-QStringList L(std::initializer_list<const char*> texts)
+// Rules as "label -> identifier" lines, as rules() gives them.
+QStringList ruleLines(std::initializer_list<const char*> lines)
 {
     QStringList list;
-    for (const char* text : texts)
-        list << S(text);
+    for (const char* line : lines)
+        list << text(line);
     return list;
 }
 
@@ -173,36 +175,37 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<int>("currentAfter");
 
-        const QStringList blank = L({" -> "});
-        const QStringList three = L({"Field 1 -> %a%", "Field 2 -> %b%", "Field 3 -> %c%"});
-        const QStringList four = three + L({"Field 4 -> %d%"});
+        const QStringList blank = ruleLines({" -> "});
+        const QStringList three = ruleLines({"Field 1 -> %a%", "Field 2 -> %b%", "Field 3 -> %c%"});
+        const QStringList four = three + ruleLines({"Field 4 -> %d%"});
 
-        QTest::newRow("Add on the empty table")
-            << blank << 0 << S("btnAddRule") << S("%N%") << true << S("Field 1") << L({"Field 1 -> %N%"}) << 0;
+        QTest::newRow("Add on the empty table") << blank << 0 << text("btnAddRule") << text("%N%") << true
+                                                << text("Field 1") << ruleLines({"Field 1 -> %N%"}) << 0;
         QTest::newRow("Add after Field 2 and Field 7, cancelled")
-            << L({"Field 2 -> %x%", "Field 7 -> %y%"}) << 0 << S("btnAddRule") << QString() << true << S("Field 8")
-            << L({"Field 2 -> %x%", "Field 7 -> %y%", "Field 8 -> "}) << 2;
+            << ruleLines({"Field 2 -> %x%", "Field 7 -> %y%"}) << 0 << text("btnAddRule") << QString() << true
+            << text("Field 8") << ruleLines({"Field 2 -> %x%", "Field 7 -> %y%", "Field 8 -> "}) << 2;
         QTest::newRow("Add takes over a label without digits")
-            << L({"Name -> %n%"}) << 0 << S("btnAddRule") << QString() << true << S("Field 1") << L({"Field 1 -> "})
-            << 0;
+            << ruleLines({"Name -> %n%"}) << 0 << text("btnAddRule") << QString() << true << text("Field 1")
+            << ruleLines({"Field 1 -> "}) << 0;
         QTest::newRow("Insert on the empty table writes no label")
-            << blank << 0 << S("btnInsRule") << S("%i%") << true << QString() << L({" -> %i%"}) << 0;
+            << blank << 0 << text("btnInsRule") << text("%i%") << true << QString() << ruleLines({" -> %i%"}) << 0;
         QTest::newRow("Insert into row 2 of three, cancelled")
-            << three << 1 << S("btnInsRule") << QString() << true << S("Field 4")
-            << L({"Field 1 -> %a%", "Field 4 -> ", "Field 2 -> %b%", "Field 3 -> %c%"}) << 1;
+            << three << 1 << text("btnInsRule") << QString() << true << text("Field 4")
+            << ruleLines({"Field 1 -> %a%", "Field 4 -> ", "Field 2 -> %b%", "Field 3 -> %c%"}) << 1;
         QTest::newRow("Insert on a blank row adds none")
-            << L({"Field 1 -> %a%", " -> ", "Field 2 -> %b%"}) << 1 << S("btnInsRule") << S("%z%") << true << QString()
-            << L({"Field 1 -> %a%", " -> %z%", "Field 2 -> %b%"}) << 1;
-        QTest::newRow("Edit Rule on row 3") << three << 2 << S("btnEditlRule") << S("x") << true << S("Field 3")
-                                            << L({"Field 1 -> %a%", "Field 2 -> %b%", "Field 3 -> %c%x"}) << 2;
+            << ruleLines({"Field 1 -> %a%", " -> ", "Field 2 -> %b%"}) << 1 << text("btnInsRule") << text("%z%") << true
+            << QString() << ruleLines({"Field 1 -> %a%", " -> %z%", "Field 2 -> %b%"}) << 1;
+        QTest::newRow("Edit Rule on row 3")
+            << three << 2 << text("btnEditlRule") << text("x") << true << text("Field 3")
+            << ruleLines({"Field 1 -> %a%", "Field 2 -> %b%", "Field 3 -> %c%x"}) << 2;
         QTest::newRow("Edit Rule cancelled")
-            << three << 0 << S("btnEditlRule") << QString() << true << S("Field 1") << three << 0;
-        QTest::newRow("Delete row 2 of four") << four << 1 << S("btnDelRule") << QString() << false << QString()
-                                              << L({"Field 1 -> %a%", "Field 3 -> %c%", "Field 4 -> %d%"}) << 1;
+            << three << 0 << text("btnEditlRule") << QString() << true << text("Field 1") << three << 0;
+        QTest::newRow("Delete row 2 of four") << four << 1 << text("btnDelRule") << QString() << false << QString()
+                                              << ruleLines({"Field 1 -> %a%", "Field 3 -> %c%", "Field 4 -> %d%"}) << 1;
         QTest::newRow("Delete the last row")
-            << four << 3 << S("btnDelRule") << QString() << false << QString() << three << 2;
-        QTest::newRow("Delete the only rule")
-            << L({"Field 1 -> %a%"}) << 0 << S("btnDelRule") << QString() << false << QString() << blank << 0;
+            << four << 3 << text("btnDelRule") << QString() << false << QString() << three << 2;
+        QTest::newRow("Delete the only rule") << ruleLines({"Field 1 -> %a%"}) << 0 << text("btnDelRule") << QString()
+                                              << false << QString() << blank << 0;
     }
 
     void buttonsActOnTheCurrentRow()
@@ -240,7 +243,7 @@ private slots:
     {
         MainWindowFixture f;
         f.open();
-        setRules(f, L({"Field 1 -> %a%", "Field 2 -> %b%"}));
+        setRules(f, ruleLines({"Field 1 -> %a%", "Field 2 -> %b%"}));
         auto* grid = f.widget<QTableView>("gridRules");
         for (int column : {1, 2}) {
             const Seen seen = withEditor(
@@ -256,14 +259,14 @@ private slots:
             QTest::qWait(QApplication::doubleClickInterval() + 100);
             QVERIFY(!editingInPlace(f));
         }
-        QCOMPARE(rules(f), L({"Field 1 -> %a%", "Field 2 -> %b%!!"}));
+        QCOMPARE(rules(f), ruleLines({"Field 1 -> %a%", "Field 2 -> %b%!!"}));
     }
 
     void inPlaceEditingOnlyInTheIdentifierColumn()
     {
         MainWindowFixture f;
         f.open();
-        setRules(f, L({"Field 1 -> %a%"}));
+        setRules(f, ruleLines({"Field 1 -> %a%"}));
         auto* grid = f.widget<QTableView>("gridRules");
 
         clickCell(f, 0, 1);
@@ -321,7 +324,7 @@ private slots:
     {
         MainWindowFixture f;
         f.open();
-        setRules(f, L({"Field 2 -> %b%", "Field 4 -> %d%"}));
+        setRules(f, ruleLines({"Field 2 -> %b%", "Field 4 -> %d%"}));
         // Add writes "Field 5" into a new row; the list leaves out the fields of the other rules.
         QStringList twenty;
         for (int n = 1; n <= 20; ++n)
