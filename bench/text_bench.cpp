@@ -1,7 +1,8 @@
 // Micro benchmarks of the text work a run does per record.
 
+#include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
 

@@ -2,7 +2,7 @@
 # then refreshes the desktop's MIME, application and icon caches of that prefix when installing
 # in place (a DESTDIR staging install leaves that to the package manager).
 
-set(executable "${CMAKE_INSTALL_PREFIX}/bin/stencilor")
+set(executable "${CMAKE_INSTALL_PREFIX}/${STENCILOR_BINDIR}/stencilor")
 # Exec quoting of the desktop entry format: a path with reserved characters goes in double
 # quotes with ", `, $ and \ escaped; the key file format then doubles each backslash.
 if(executable MATCHES "[] \t\n\"'\\\\><~|&;$*?#()`[]")

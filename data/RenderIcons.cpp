@@ -3,7 +3,7 @@
 // FOLDER/SIZExSIZE/apps/stencilor.png and FOLDER/SIZExSIZE/mimetypes/application-x-stencilor-project.png
 // for each size, the layout of the "hicolor" icon theme. Run on the offscreen platform.
 
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -6,9 +6,9 @@
 
 #include "FuzzSupport.h"
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/RecordReader.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "platform/FileSystem.h"
 
 #include <string>

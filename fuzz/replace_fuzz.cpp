@@ -4,7 +4,7 @@
 // documented one-pass result.
 
 #include "FuzzSupport.h"
-#include "datasource/mLib.h"
+#include "datasource/ReplaceAll.h"
 
 #include <algorithm>
 #include <optional>
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::checkEqual(result, onePass(text, find, repl), "a replacement holding find gives one pass");
         return 0;
     }
-    // The bound of mLib.cpp: 4 * (size + 1) + 256 replacements for a replacement at least as long
+    // The bound of Fields.cpp: 4 * (size + 1) + 256 replacements for a replacement at least as long
     // as find; a shorter replacement shrinks the text, so the search always ends.
     const std::size_t bound = repl.size() >= find.size() ? 4 * (text.size() + 1) + 256 : text.size() + 1;
     // Past the bound ReplaceAll falls back at its next cascading replacement; at most

@@ -2,8 +2,8 @@
 // render accepts a record's values, its text must be exactly the rule-by-rule text.
 
 #include "FuzzSupport.h"
+#include "datasource/ReplaceAll.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CompiledTemplate.h"
 
 #include <cstdint>

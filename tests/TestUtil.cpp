@@ -51,4 +51,13 @@ std::string TempDir::read(std::string_view name) const
     return all.str();
 }
 
+RulesTable rulesTable(const std::vector<Rule>& rules)
+{
+    RulesTable table;
+    table.setRowCount(rules.size() + 1);
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        table.rule(i) = rules[i];
+    return table;
+}
+
 } // namespace stencilor::test

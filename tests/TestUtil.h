@@ -1,7 +1,10 @@
 #pragma once
 
+#include "rules/RulesTable.h"
+
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stencilor::test {
 
@@ -28,5 +31,8 @@ public:
 private:
     std::string m_path;
 };
+
+// A rules table holding `rules` in this order.
+RulesTable rulesTable(const std::vector<Rule>& rules);
 
 } // namespace stencilor::test

@@ -3,10 +3,12 @@
 #include "app/ConsoleHost.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
+#include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
-#include "generation/ProjectCheck.h"
+#include "generation/RunInputs.h"
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
 #include <CLI/CLI.hpp>
@@ -85,7 +87,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
 
     ConsoleHost::installInterruptHandler();
     const auto started = std::chrono::steady_clock::now();
-    const RunSummary summary = run.actRunExecute(parsed.records);
+    const RunSummary summary = run.run(parsed.records);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     if (summary.outcome == RunOutcome::NotStarted)
@@ -106,9 +108,8 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
-    const std::string dataPath =
-        resolveDataFilePath(settings.textfile, resolveProjectPath(project.path, programFolder));
-    const DataFileState state = checkDataFile(dataPath, settings.delim);
+    const DataFileState state =
+        checkDataFile(resolveRunInputs(settings, project.path, programFolder).dataFile, settings.delim);
     out << "fields: " << state.csvFieldCount << '\n'
         << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n'
         << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n'

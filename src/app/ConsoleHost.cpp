@@ -93,7 +93,7 @@ void ConsoleHost::processEvents()
     if (interruptRequested() && !m_interrupted) {
         m_interrupted = true;
         if (m_run)
-            m_run->actStopExecute();
+            m_run->stop();
     }
 }
 

@@ -4,10 +4,10 @@
 #include "app/DisplayProbe.h"
 #include "platform/FileSystem.h"
 #include "project/ProgramPaths.h"
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/ScreenCentre.h"
 #include "ui/UserDialogs.h"
-#include "ui/main1.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -42,7 +42,7 @@ int openWindow(int& argc, char** argv, const std::string& project)
     if (!project.empty())
         environment.startupArgument = absolutePath(project);
 
-    ui::UserDialogs dialogs;
+    ui::SystemUserDialogs dialogs;
     ui::T_FRMain window(environment, dialogs);
     window.setSplash(splash);
     // Restoring the maximized window puts it in the middle of the screen.

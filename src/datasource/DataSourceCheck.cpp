@@ -1,7 +1,7 @@
 #include "datasource/DataSourceCheck.h"
 
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -16,20 +16,6 @@ bool isBlank(std::string_view line)
 {
     return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
-
-} // namespace
-
-std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath)
-{
-    if (textFile.starts_with('/'))
-        return std::string(textFile);
-    // A project path without a folder puts nothing in front: a lone "/" would mean the root folder.
-    std::string path(folderPart(resolvedProjectPath));
-    path.append(textFile);
-    return path;
-}
-
-namespace {
 
 // Collects the check's results line by line. The kept lines are copied when they change, so the
 // lines may come from a buffer that is reused.

@@ -18,12 +18,6 @@ struct DataFileState {
 // At most this many field labels go into the field lists and the default rules.
 inline constexpr std::int64_t kMaxFieldLabels = 500;
 
-// A path stored in a project (data file, template, output folder): a relative path, bare name or
-// with a folder part, is taken against the folder of `resolvedProjectPath` (the project file's
-// path resolved as resolveProjectPath does), so a project means the same whatever the working
-// folder; an absolute path stands as it is.
-std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath);
-
 // Reads the data file at `path` (a missing or unreadable file counts as no lines) and finds
 // the sample line, the widest line and the field count with delimiter `delim`. The file is read
 // in blocks of `blockSize` bytes, so its size does not matter to the memory used.

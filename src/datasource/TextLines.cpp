@@ -67,6 +67,18 @@ std::string escapeControlBytes(std::string_view text, bool keepLineFeeds)
     return out;
 }
 
+std::string quoted(std::string_view text)
+{
+    // Appended piece by piece: `"\"" + std::string(text)` trips a false -Wrestrict warning of
+    // GCC 12 at -O2.
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
+
 bool holdsLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n", 0, 2) != std::string_view::npos;

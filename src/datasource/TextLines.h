@@ -51,6 +51,9 @@ std::string normalizeLineEnds(std::string_view text);
 // `keepLineFeeds`, LF stays a line break (for messages of several lines).
 std::string escapeControlBytes(std::string_view text, bool keepLineFeeds = false);
 
+// `text` between double quotes, as messages and findings name a value.
+std::string quoted(std::string_view text);
+
 // True when `text` holds a CR or an LF.
 bool holdsLineBreak(std::string_view text);
 

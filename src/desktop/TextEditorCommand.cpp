@@ -1,6 +1,5 @@
 #include "desktop/TextEditorCommand.h"
 
-#include "datasource/DataSourceCheck.h"
 #include "project/ProjectFile.h"
 
 #include <optional>

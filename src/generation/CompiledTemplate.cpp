@@ -1,7 +1,7 @@
 #include "generation/CompiledTemplate.h"
 
+#include "datasource/ReplaceAll.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "generation/ContentReport.h"
 
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 #include "platform/FileSystem.h"
 
 namespace stencilor {

@@ -1,14 +1,14 @@
 #include "generation/GenerationRun.h"
 
-#include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
+#include "generation/RunInputs.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "platform/OutputTree.h"
 #include "platform/PendingFile.h"
-#include "project/ProjectFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,46 +18,16 @@
 
 namespace stencilor {
 
-std::string cannotOpenMessage(const std::string& path, const std::string& reason)
-{
-    return "Cannot open file \"" + path + "\". " + reason;
-}
-
-std::string cannotCreateMessage(const std::string& path, const std::string& reason)
-{
-    return "Cannot create file \"" + path + "\". " + reason;
-}
-
-std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
-{
-    const bool gib = limit % (std::size_t{1} << 30) == 0;
-    return "The text of record " + std::to_string(record) + " would be larger than " +
-           std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
-}
-
 namespace {
 
 constexpr const char* kReportName = "report.html";
 // The report's lines go to its file in blocks of about this size.
 constexpr std::size_t kReportBlock = std::size_t{1} << 16;
 
-// The project file's path as the host shows it, resolved for reading.
-std::string projectFileOf(RunHost& host)
+// Where the inputs and the output folder of the settings `s` are, as the host shows the project.
+RunInputPaths inputPathsOf(RunHost& host, const ProjectSettings& s)
 {
-    return resolveProjectPath(host.projectPath(), host.programFolder());
-}
-
-// The path of an input file named in the settings: a relative name lies in the project's folder.
-std::string inputPath(RunHost& host, const std::string& named)
-{
-    return resolveDataFilePath(named, projectFileOf(host));
-}
-
-// The output folder of the settings as an absolute path (empty when none is set).
-std::string outputFolder(RunHost& host, const ProjectSettings& s)
-{
-    const std::string folder = resolveOutputFolder(s.outputdir, projectFileOf(host));
-    return folder.empty() ? folder : absolutePath(folder);
+    return resolveRunInputs(s, host.projectPath(), host.programFolder());
 }
 
 // The output folders a run writes into, each opened and locked once. The output folder is read
@@ -171,10 +141,6 @@ private:
     int m_code = 0; // the first error in writing the report file
 };
 
-} // namespace
-
-namespace {
-
 // The run's work on one record, kept apart from the loop so each step reads as it is described.
 class RecordWriter final {
 public:
@@ -193,7 +159,9 @@ public:
     bool process(std::string_view line, std::uint64_t number)
     {
         const ProjectSettings& s = m_host.currentSettings();
-        const std::string folder = outputFolder(m_host, s);
+        // The settings are read afresh at every record, so the paths are too.
+        const RunInputPaths paths = inputPathsOf(m_host, s);
+        const std::string& folder = paths.outputFolder;
         if (folder.empty()) {
             m_summary.error = kOutputFolderNotSetMessage;
             return false;
@@ -213,10 +181,9 @@ public:
             return true;
         }
 
-        const std::string templatePath = inputPath(m_host, s.templatefile);
-        const Result<FileIdentity> read = readWholeFileInto(templatePath, m_raw);
+        const Result<FileIdentity> read = readRunInput(paths.templateFile, m_raw);
         if (!read) {
-            m_summary.error = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
+            m_summary.error = read.error().message;
             return false;
         }
         m_folders.protect(read.value());
@@ -284,8 +251,8 @@ private:
         m_fieldNumbers.clear();
         std::size_t widest = 0;
         for (const Rule& rule : s.rules.rules()) {
-            const int field = DigitsToInt(rule.fieldLabel);
-            if (field <= 0 || rule.identifier.empty())
+            const int field = rule.activeField();
+            if (field == 0)
                 continue;
             m_identifiers.push_back(rule.identifier);
             m_fieldNumbers.push_back(static_cast<std::size_t>(field));
@@ -348,102 +315,101 @@ private:
     std::string m_text;
 };
 
+// The checks before a run, with the run's messages; then the output folder is locked, so that a
+// second run into it refuses to start instead of mixing its files with this one's. A folder that
+// cannot be made is not yet an error: its records are passed over and the report says so at the
+// end. False when the run does not start.
+bool prepareRun(RunHost& host, OutputFolders& folders)
+{
+    const ProjectSettings& s = host.currentSettings();
+    const RunInputPaths paths = inputPathsOf(host, s);
+    if (const std::string problem = runInputsProblem(s, paths); !problem.empty()) {
+        host.showMessage(problem);
+        return false;
+    }
+    Error error;
+    if (!folders.tree(paths.outputFolder, error) && error.code == folderInUseCode()) {
+        host.showMessage(kFolderInUseMessage);
+        return false;
+    }
+    if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
+        folders.protect(*project);
+    return true;
+}
+
+// Reads the data file and takes the records of `records` through `writer` while `running`
+// holds; false when an error ended the run (its message in the summary).
+bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, RecordRange records, const bool& running,
+                  RunSummary& summary)
+{
+    std::string data;
+    const Result<FileIdentity> read = readRunInput(inputPathsOf(host, host.currentSettings()).dataFile, data);
+    if (!read) {
+        summary.error = read.error().message;
+        return false;
+    }
+    folders.protect(read.value());
+    const std::uint64_t lines = countLines(data);
+    const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
+    summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
+    host.progress(0, summary.recordCount);
+    LineCursor cursor(data);
+    std::string_view line;
+    for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
+        cursor.next(line);
+    for (std::uint64_t i = 0; i < summary.recordCount && running; ++i) {
+        cursor.next(line);
+        if (!writer.process(line, first + i))
+            return false;
+        ++summary.recordsProcessed;
+        host.progress(i + 1, summary.recordCount);
+        host.processEvents();
+    }
+    return true;
+}
+
+// The end of the run's report: puts report.html in place and opens it. The error when the report
+// could not be written (it names the file and the reason; nothing is opened), else empty.
+std::string finishReport(RunHost& host, OutputFolders& folders, ReportWriter& report, RunSummary& summary)
+{
+    const std::string folder = inputPathsOf(host, host.currentSettings()).outputFolder;
+    if (folder.empty())
+        return kOutputFolderNotSetMessage;
+    const std::string reportPath = withTrailingSlash(folder) + kReportName;
+    Error error;
+    OutputTree* tree = folders.tree(folder, error);
+    const int code = tree ? report.finish(*tree) : error.code;
+    if (code != 0)
+        return cannotCreateMessage(reportPath, systemReason(code));
+    summary.reportWritten = true;
+    host.openReport(reportPath, withTrailingSlash(folder));
+    return {};
+}
+
 } // namespace
 
-RunSummary GenerationRun::actRunExecute(RecordRange records)
+RunSummary GenerationRun::run(RecordRange records)
 {
     RunSummary summary;
-    if (m_host.currentSettings().delim.empty()) {
-        m_host.showMessage("Please select field delimiter!");
-        return summary;
-    }
+    // A run in progress is not started a second time.
     if (m_running)
         return summary;
-
     OutputFolders folders;
-    {
-        const ProjectSettings& s = m_host.currentSettings();
-        std::string message;
-        if (!fileExists(inputPath(m_host, s.textfile)))
-            message = "Text file is empty";
-        if (!fileExists(inputPath(m_host, s.templatefile)))
-            message += "\nTemplate file is empty or not defined";
-        if (!message.empty()) {
-            m_host.showMessage(message);
-            return summary;
-        }
-        // An empty output folder never means the root folder.
-        const std::string folder = outputFolder(m_host, s);
-        if (folder.empty()) {
-            m_host.showMessage(kOutputFolderNotSetMessage);
-            return summary;
-        }
-        // The output folder is locked before the run starts, so that a second run into it refuses
-        // to start instead of mixing its files with this one's. A folder that cannot be made is
-        // not yet an error: its records are passed over and the report says so at the end.
-        Error error;
-        if (!folders.tree(folder, error) && error.code == folderInUseCode()) {
-            m_host.showMessage(kFolderInUseMessage);
-            return summary;
-        }
-    }
-    if (const std::optional<FileIdentity> project = fileIdentityOf(projectFileOf(m_host)))
-        folders.protect(*project);
+    if (!prepareRun(m_host, folders))
+        return summary;
 
     m_host.runStateChanged(true);
     ReportWriter report;
     if (m_host.currentSettings().report)
         report.start(m_host.currentSettings().report_fld);
     m_running = true;
-
-    const std::string dataPath = inputPath(m_host, m_host.currentSettings().textfile);
-    std::string data;
-    bool failed = false;
-    if (const Result<FileIdentity> read = readWholeFileInto(dataPath, data); !read) {
-        summary.error = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
-        failed = true;
-    } else {
-        folders.protect(read.value());
-        const std::uint64_t lines = countLines(data);
-        const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
-        summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
-        m_host.progress(0, summary.recordCount);
-        RecordWriter writer(m_host, m_recordLimit, folders, report, summary);
-        LineCursor cursor(data);
-        std::string_view line;
-        for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
-            cursor.next(line);
-        for (std::uint64_t i = 0; i < summary.recordCount && m_running; ++i) {
-            cursor.next(line);
-            if (!writer.process(line, first + i)) {
-                failed = true;
-                break;
-            }
-            ++summary.recordsProcessed;
-            m_host.progress(i + 1, summary.recordCount);
-            m_host.processEvents();
-        }
-    }
+    RecordWriter writer(m_host, m_recordLimit, folders, report, summary);
+    const bool failed = !writeRecords(m_host, writer, folders, records, m_running, summary);
 
     // The end of the run, on every path that started it.
-    const ProjectSettings& s = m_host.currentSettings();
     std::string reportError;
-    if (s.report) {
-        const std::string folder = outputFolder(m_host, s);
-        const std::string reportPath = withTrailingSlash(folder) + kReportName;
-        Error error;
-        OutputTree* tree = folder.empty() ? nullptr : folders.tree(folder, error);
-        const int code = tree ? report.finish(*tree) : error.code;
-        if (folder.empty()) {
-            reportError = kOutputFolderNotSetMessage;
-        } else if (code != 0) {
-            // A report that could not be written is an error: it names the file and the reason,
-            // and nothing is opened.
-            reportError = cannotCreateMessage(reportPath, systemReason(code));
-        } else {
-            summary.reportWritten = true;
-            m_host.openReport(reportPath, withTrailingSlash(folder));
-        }
+    if (m_host.currentSettings().report) {
+        reportError = finishReport(m_host, folders, report, summary);
         summary.reportFailed = !reportError.empty();
     }
     m_running = false;

@@ -63,17 +63,6 @@ struct RunSummary {
     std::string error;                 // the message shown for a Failed run or a failed report
 };
 
-// The texts of file errors: the full path and the system's reason.
-std::string cannotOpenMessage(const std::string& path, const std::string& reason);
-std::string cannotCreateMessage(const std::string& path, const std::string& reason);
-// The error that ends a run at a record whose text would exceed the record limit (1 GiB).
-std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit);
-
-// Why a run does not start: no output folder is set (it never means the root folder), or another
-// run is writing into it.
-inline constexpr const char* kOutputFolderNotSetMessage = "Output folder is not set";
-inline constexpr const char* kFolderInUseMessage = "Output folder is in use by another run";
-
 // The generation run: for every record of the data file a fresh copy of the template with every
 // rule's identifier replaced, written under the name the naming settings give it, with the
 // optional content report. The running flag is tested before each record; Stop clears it.
@@ -93,9 +82,9 @@ public:
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
     // messages reach the user through the host. With `records`, only the data lines of that span
     // are taken through the steps (a partial run); record numbers stay the lines' own.
-    RunSummary actRunExecute(RecordRange records = {});
+    RunSummary run(RecordRange records = {});
     // Ends the run after the record in progress.
-    void actStopExecute() { m_running = false; }
+    void stop() { m_running = false; }
     bool isRunning() const { return m_running; }
 
 private:

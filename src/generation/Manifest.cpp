@@ -2,7 +2,7 @@
 
 #include "datasource/DataInput.h"
 #include "generation/ContentReport.h"
-#include "generation/GenerationRun.h"
+#include "platform/Messages.h"
 #include "generation/JsonText.h"
 #include "platform/FileSystem.h"
 #include "platform/PendingFile.h"
@@ -243,7 +243,7 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
         return problem("part " + partText(job.parts, job.parts) + " did not reach the end of the data");
 
     // Second pass: the report, exactly as one run writes it.
-    if (Status made = createFolders(folder); !made)
+    if (Status made = EnsureFolder(folder); !made)
         return problem(cannotCreateMessage(folder + "/report.html", systemReason(made.error().code)));
     const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)

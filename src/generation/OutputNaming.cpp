@@ -1,7 +1,8 @@
 #include "generation/OutputNaming.h"
 
-#include "datasource/DataSourceCheck.h"
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
+#include "datasource/ReplaceAll.h"
+#include "datasource/TextLines.h"
 #include "generation/CaseMapping.h"
 #include "platform/FileSystem.h"
 
@@ -69,6 +70,23 @@ bool climbsOut(std::string_view relative)
     }
 }
 
+// Why the naming settings give the record `line` no name.
+std::string noNameReason(const ProjectSettings& s, std::string_view line)
+{
+    if (s.nameFromTemp)
+        return s.edTemp.empty() ? "the name template is empty" : "the name is empty";
+    if (!s.nameFromFld)
+        return "no name source is selected";
+    const int field = DigitsToInt(s.FileNameFld);
+    if (field <= 0)
+        return "the name field " + quoted(s.FileNameFld) + " has no field number";
+    const std::int64_t fields = CountFields(line, s.delim);
+    if (field > fields)
+        return "no field " + std::to_string(field) + " for the name (the record has " + std::to_string(fields) +
+               (fields == 1 ? " field)" : " fields)");
+    return "the name field " + std::to_string(field) + " is empty";
+}
+
 // The name before case change and folders: from the name template, or from the name field with
 // the default extension added when it has none.
 std::string baseNameOf(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
@@ -118,8 +136,10 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
 {
     OutputName result;
     const std::string base = changeCase(s, baseNameOf(s, line, recordNumber));
-    if (base.empty())
+    if (base.empty()) {
+        result.reason = noNameReason(s, line);
         return result;
+    }
 
     std::string sub;
     if (s.CopyDirFld) {
@@ -147,17 +167,13 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
     relative.erase(0, std::min(relative.find_first_not_of('/'), relative.size()));
     if (climbsOut(relative)) {
         result.outcome = NameOutcome::LeavesFolder;
+        result.reason = "a \"..\" component would leave the output folder";
         return result;
     }
     result.outcome = NameOutcome::Named;
     result.path = withTrailingSlash(outputFolder) + relative;
     result.relativeName = std::move(relative);
     return result;
-}
-
-std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath)
-{
-    return outputdir.empty() ? std::string() : resolveDataFilePath(outputdir, resolvedProjectPath);
 }
 
 std::string withTrailingSlash(std::string_view text)
@@ -174,11 +190,6 @@ std::string outputFolderOf(std::string_view path)
     if (slash == std::string_view::npos)
         return {};
     return std::string(path.substr(0, slash == 0 ? 1 : slash));
-}
-
-bool EnsureFolder(std::string_view path)
-{
-    return createFolders(std::string(path)).ok();
 }
 
 } // namespace stencilor

@@ -19,6 +19,7 @@ struct OutputName {
     NameOutcome outcome = NameOutcome::NoName;
     std::string path;         // full output path as the run writes it
     std::string relativeName; // subfolder + "/" + file name, or the file name alone
+    std::string reason;       // why the record gets no file (NoName, LeavesFolder), in words
 };
 
 // The output path and relative name of one record (its line and 1-based record number) under
@@ -29,19 +30,11 @@ struct OutputName {
 OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, std::string_view line,
                             std::uint64_t recordNumber);
 
-// The output folder `outputdir` of a project at `resolvedProjectPath`: a relative folder is taken
-// against the project file's folder; the empty text stays empty (no output folder is set).
-std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath);
-
 // "text" followed by "/" unless it already ends with one; the empty text gives "/".
 std::string withTrailingSlash(std::string_view text);
 
 // The folder part of an output path: everything before its last "/" ("/" itself for a file in
 // the root; empty when there is no "/").
 std::string outputFolderOf(std::string_view path);
-
-// Makes sure the folder `path` exists, creating missing parents first. One trailing "/" is
-// ignored; the root and existing folders succeed; a file in the way fails. An empty path fails.
-bool EnsureFolder(std::string_view path);
 
 } // namespace stencilor

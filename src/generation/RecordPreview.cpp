@@ -1,12 +1,11 @@
 #include "generation/RecordPreview.h"
 
-#include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "datasource/TextLines.h"
-#include "datasource/mLib.h"
 #include "generation/CompiledTemplate.h"
 #include "generation/GenerationRun.h"
-#include "platform/FileSystem.h"
-#include "project/ProjectFile.h"
+#include "generation/RunInputs.h"
+#include "platform/Messages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -53,33 +52,15 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
                             std::uint64_t record)
 {
     RecordPreview preview;
-    if (s.delim.empty()) {
-        preview.message = "Please select field delimiter!";
+    const Result<RunInputs> inputs = openRunInputs(s, projectPath, programFolder);
+    if (!inputs) {
+        preview.message = inputs.error().message;
         return preview;
     }
-    const std::string resolvedProject = resolveProjectPath(projectPath, programFolder);
-    const std::string dataPath = resolveDataFilePath(s.textfile, resolvedProject);
-    const std::string templatePath = resolveDataFilePath(s.templatefile, resolvedProject);
-    if (!fileExists(dataPath))
-        preview.message = "Text file is empty";
-    if (!fileExists(templatePath))
-        preview.message += "\nTemplate file is empty or not defined";
-    if (!preview.message.empty())
-        return preview;
-    std::string data;
-    std::string rawTemplate;
-    if (const Result<FileIdentity> read = readWholeFileInto(dataPath, data); !read) {
-        preview.message = cannotOpenMessage(absolutePath(dataPath), systemReason(read.error().code));
-        return preview;
-    }
-    if (const Result<FileIdentity> read = readWholeFileInto(templatePath, rawTemplate); !read) {
-        preview.message = cannotOpenMessage(absolutePath(templatePath), systemReason(read.error().code));
-        return preview;
-    }
-
+    const std::string& data = inputs.value().data;
     preview.recordCount = countLines(data);
     if (record == 0 || record > preview.recordCount) {
-        preview.message = "There is no record " + std::to_string(record);
+        preview.message = noSuchRecordMessage(record);
         return preview;
     }
     LineCursor cursor(data);
@@ -90,13 +71,13 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     preview.html = endsWithNoCase(s.templatefile, ".htm") || endsWithNoCase(s.templatefile, ".html");
 
     // The rules one by one on the whole text, as the run defines the result.
-    preview.text = normalizeLineEnds(rawTemplate);
+    preview.text = normalizeLineEnds(inputs.value().templateText);
     preview.segments.push_back({preview.text, 0});
     std::uint64_t row = 0;
     for (const Rule& rule : s.rules.rules()) {
         ++row;
-        const int field = DigitsToInt(rule.fieldLabel);
-        if (field <= 0 || rule.identifier.empty())
+        const int field = rule.activeField();
+        if (field == 0)
             continue;
         const std::string_view value = GetField(line, s.delim, field);
         markReplacements(preview.segments, rule.identifier, value, row);
@@ -113,9 +94,9 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     if (joined != preview.text)
         preview.segments.clear();
 
-    preview.name = recordOutputName(s, resolveOutputFolder(s.outputdir, resolvedProject), line, record);
+    preview.name = recordOutputName(s, inputs.value().paths.outputFolder, line, record);
     if (preview.name.outcome == NameOutcome::Named)
-        preview.fullPath = absolutePath(preview.name.path);
+        preview.fullPath = preview.name.path;
     preview.ok = true;
     return preview;
 }

@@ -1,6 +1,6 @@
 #include "generation/ReportColumns.h"
 
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 namespace stencilor {
 

@@ -49,12 +49,28 @@ private:
     int m_fd;
 };
 
-Error fileError(const char* what, const std::string& path, int code)
+// Opens `path` for reading when it names a regular file. O_NONBLOCK keeps the open of a FIFO from
+// waiting for a writer; it changes nothing for a regular file.
+int openRegularFile(const std::string& path, struct stat& info, Error& error)
 {
-    return Error{code, std::string(what) + " \"" + path + "\": " + systemReason(code)};
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) {
+        error = systemError("cannot open file", path, errno);
+        return -1;
+    }
+    if (::fstat(fd.get(), &info) != 0) {
+        error = systemError("cannot read file", path, errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = systemError("cannot read file", path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
+        return -1;
+    }
+    return fd.release();
 }
 
-// Writes all of `data`, retrying after short writes and interruptions; returns 0 or an errno.
+} // namespace
+
 int writeAll(int fd, std::string_view data)
 {
     const char* p = data.data();
@@ -73,41 +89,6 @@ int writeAll(int fd, std::string_view data)
     }
     return 0;
 }
-
-} // namespace
-
-std::string systemReason(int errorCode)
-{
-    if (errorCode == kNotRegularFile)
-        return "Not a regular file";
-    char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not live in `buffer`.
-    return ::strerror_r(errorCode, buffer, sizeof buffer);
-}
-
-namespace {
-
-// Opens `path` for reading when it names a regular file. O_NONBLOCK keeps the open of a FIFO from
-// waiting for a writer; it changes nothing for a regular file.
-int openRegularFile(const std::string& path, struct stat& info, Error& error)
-{
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid()) {
-        error = fileError("cannot open file", path, errno);
-        return -1;
-    }
-    if (::fstat(fd.get(), &info) != 0) {
-        error = fileError("cannot read file", path, errno);
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = fileError("cannot read file", path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
-        return -1;
-    }
-    return fd.release();
-}
-
-} // namespace
 
 Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out)
 {
@@ -135,7 +116,7 @@ Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out
                 continue;
             const int code = errno;
             out.clear();
-            return fileError("cannot read file", path, code);
+            return systemError("cannot read file", path, code);
         }
         filled += static_cast<std::size_t>(got);
         // A regular file that gives fewer bytes than asked for is at its end.
@@ -181,7 +162,7 @@ Result<std::size_t> FileReader::read(char* into, std::size_t size)
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)
-            return fileError("cannot read file", m_path, errno);
+            return systemError("cannot read file", m_path, errno);
     }
 }
 
@@ -189,14 +170,14 @@ Status writeWholeFile(const std::string& path, std::string_view data)
 {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.valid())
-        return fileError("cannot create file", path, errno);
+        return systemError("cannot create file", path, errno);
     int code = writeAll(fd.get(), data);
     if (fd.close() != 0 && code == 0)
         code = errno;
     if (code != 0) {
         // A partial file would look like a finished one; remove it so only complete files remain.
         ::unlink(path.c_str());
-        return fileError("cannot write file", path, code);
+        return systemError("cannot write file", path, code);
     }
     return {};
 }
@@ -206,7 +187,7 @@ Status writeFileAtomically(const std::string& path, std::string_view data)
     std::string temp = path + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid())
-        return fileError("cannot create file", path, errno);
+        return systemError("cannot create file", path, errno);
     // Keep the permissions an existing file has; a new file gets the usual ones.
     struct stat info {};
     mode_t mode = 0666;
@@ -228,7 +209,7 @@ Status writeFileAtomically(const std::string& path, std::string_view data)
         code = errno;
     if (code != 0) {
         ::unlink(temp.c_str());
-        return fileError("cannot write file", path, code);
+        return systemError("cannot write file", path, code);
     }
     return {};
 }
@@ -253,10 +234,10 @@ bool FolderExists(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-Status createFolders(const std::string& path, unsigned mode)
+Status EnsureFolder(std::string_view path, unsigned mode)
 {
     if (path.empty())
-        return Error{EINVAL, "cannot create folder \"\": " + systemReason(EINVAL)};
+        return systemError("cannot create folder", path, EINVAL);
     std::string folder(path);
     // Every trailing "/" goes, not only one: "a//" names the folder "a", and keeping a "/" at
     // the end would make the folder its own parent.
@@ -281,7 +262,7 @@ Status createFolders(const std::string& path, unsigned mode)
         // A folder made by someone else in the meantime is as good as one made here.
         if (::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 && !(errno == EEXIST && FolderExists(prefix))) {
             const int code = errno == EEXIST ? ENOTDIR : errno;
-            return fileError("cannot create folder", prefix, code);
+            return systemError("cannot create folder", prefix, code);
         }
     }
     return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Messages.h"
 #include "platform/Result.h"
 
 #include <cstddef>
@@ -16,15 +17,6 @@ struct FileIdentity {
     ino_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
 };
-
-// The error code of a path that names something other than a regular file or a folder (a FIFO,
-// a device, a socket): inputs are read only from regular files, so that a device cannot feed a
-// run endlessly and a FIFO cannot hold it forever.
-inline constexpr int kNotRegularFile = 1 << 20;
-
-// The system's text for an errno value, such as "No such file or directory" (and "Not a regular
-// file" for kNotRegularFile).
-std::string systemReason(int errorCode);
 
 // Reads the whole regular file into `out` (replacing its contents, reusing its capacity) and
 // gives its identity; fails with the errno of open/read (EISDIR for a folder, kNotRegularFile for
@@ -54,6 +46,10 @@ private:
     std::string m_path;
 };
 
+// Writes all of `data` to the open file `fd`, going on after short writes and interruptions;
+// returns 0, or the errno of the write that failed.
+int writeAll(int fd, std::string_view data);
+
 // Creates or truncates `path` and writes `data` to it in place. When a write fails part-way
 // (disk full, I/O error) the partial file is removed before the error is returned, so a
 // failure never leaves a half-written file behind.
@@ -74,8 +70,9 @@ bool FolderExists(const std::string& path);
 
 // Makes sure the folder `path` exists, creating missing parents first with permission bits
 // `mode` (before the umask). Trailing "/" are ignored; the root and existing folders succeed.
-// Fails with the errno of mkdir (ENOTDIR when a file stands in the way) or EINVAL for "".
-Status createFolders(const std::string& path, unsigned mode = 0777);
+// Fails with the system's reason: the errno of mkdir (ENOTDIR when a file stands in the way), or
+// EINVAL for "".
+Status EnsureFolder(std::string_view path, unsigned mode = 0777);
 
 // The current working folder, with no trailing "/" (except for the root).
 std::string currentFolder();

@@ -17,26 +17,6 @@ namespace {
 // very many folders never runs out of descriptors.
 constexpr std::size_t kMaxOpenFolders = 256;
 
-// Writes all of `data`, retrying after short writes and interruptions; returns 0 or an errno.
-int writeAll(int fd, std::string_view data)
-{
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (written == 0)
-            return EIO;
-        p += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
-
 } // namespace
 
 int folderInUseCode()
@@ -53,13 +33,13 @@ OutputTree::~OutputTree()
 
 Status OutputTree::open(const std::string& folder, FolderLock lock)
 {
-    if (Status made = createFolders(folder); !made)
+    if (Status made = EnsureFolder(folder); !made)
         return made;
     // The output folder itself is the user's choice and may be reached through links; only what
     // lies below it is generated from data.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return Error{errno, "cannot open folder \"" + folder + "\": " + systemReason(errno)};
+        return systemError("cannot open folder", folder, errno);
     int locked;
     do
         locked = ::flock(fd, (lock == FolderLock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
@@ -67,7 +47,7 @@ Status OutputTree::open(const std::string& folder, FolderLock lock)
     if (locked != 0) {
         const int code = errno;
         ::close(fd);
-        return Error{code, "cannot lock folder \"" + folder + "\": " + systemReason(code)};
+        return systemError("cannot lock folder", folder, code);
     }
     closeFolders();
     if (m_root >= 0)

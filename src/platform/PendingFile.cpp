@@ -13,11 +13,6 @@ namespace stencilor {
 
 namespace {
 
-Error systemError(const char* what, int code)
-{
-    return Error{code, std::string(what) + ": " + systemReason(code)};
-}
-
 // A hidden name no other file in the folder has yet, such as ".stencilor-1234-7-5f2a9c.tmp".
 std::string hiddenName()
 {
@@ -25,23 +20,6 @@ std::string hiddenName()
     const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     return ".stencilor-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
            std::to_string(clock % 1000000007ULL) + ".tmp";
-}
-
-// Writes all of `data` at the end of `fd`; returns 0 or an errno.
-int writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (written == 0)
-            return EIO;
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
 }
 
 } // namespace

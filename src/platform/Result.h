@@ -14,7 +14,7 @@ struct Error {
 };
 
 // Success or an Error; the core reports failures through this type, never by exceptions.
-class Status final {
+class [[nodiscard]] Status final {
 public:
     Status() = default;
     Status(Error error)
@@ -33,7 +33,7 @@ private:
 };
 
 // A value or an Error.
-template <class T> class Result final {
+template <class T> class [[nodiscard]] Result final {
 public:
     Result(T value)
         : m_data(std::move(value))

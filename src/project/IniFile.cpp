@@ -44,6 +44,9 @@ namespace stencilor {
 namespace {
 
 constexpr std::string_view kMarker = "{stencilor-ml}";
+
+// See IniFile::linesVisited.
+thread_local std::uint64_t t_linesVisited = 0;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c)
@@ -277,6 +280,7 @@ IniFile IniFile::parse(std::string_view text)
         while (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         file.m_lines.emplace_back(line);
+        ++t_linesVisited;
     }
     return file;
 }
@@ -296,12 +300,14 @@ Result<IniFile> IniFile::load(const std::string& path)
 IniFile::Range IniFile::findSection(std::string_view section) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        ++t_linesVisited;
         const std::optional<std::string_view> name = headerName(m_lines[i]);
         if (!name || !equalNoCase(*name, section))
             continue;
         std::size_t end = i + 1;
         while (end < m_lines.size() && !headerName(m_lines[end]))
             ++end;
+        t_linesVisited += end - i - 1;
         return Range{i, end};
     }
     return Range{m_lines.size(), m_lines.size()};
@@ -310,6 +316,7 @@ IniFile::Range IniFile::findSection(std::string_view section) const
 std::optional<std::size_t> IniFile::findKey(const Range& range, std::string_view key) const
 {
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        ++t_linesVisited;
         const std::optional<KeyLine> line = keyLine(m_lines[i]);
         if (line && equalNoCase(line->key, key))
             return i;
@@ -349,6 +356,7 @@ std::unordered_map<std::string, std::string> IniFile::sectionValues(std::string_
     std::unordered_map<std::string, std::string> values;
     const Range range = findSection(section);
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        ++t_linesVisited;
         const std::optional<KeyLine> line = keyLine(m_lines[i]);
         if (!line)
             continue;
@@ -376,6 +384,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     std::size_t insertAt = range.end;
     while (insertAt > range.header + 1 && trimBlanks(m_lines[insertAt - 1]).empty())
         --insertAt;
+    t_linesVisited += m_lines.size() - insertAt;
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLineText(key, value));
 }
 
@@ -385,6 +394,7 @@ void IniFile::eraseSection(std::string_view section)
     kept.reserve(m_lines.size());
     bool erasing = false;
     for (std::string& line : m_lines) {
+        ++t_linesVisited;
         if (const std::optional<std::string_view> name = headerName(line))
             erasing = equalNoCase(*name, section);
         if (!erasing)
@@ -402,6 +412,7 @@ void IniFile::replaceSection(std::string_view section, const std::vector<std::pa
     // As writeString would: a key written twice keeps its first line and takes the last value.
     std::unordered_map<std::string, std::size_t> lineOfKey;
     for (const auto& [key, value] : entries) {
+        ++t_linesVisited;
         auto [it, added] = lineOfKey.try_emplace(asciiLower(trimBlanks(key)), m_lines.size());
         if (added)
             m_lines.push_back(keyLineText(key, value));
@@ -422,7 +433,13 @@ std::string IniFile::text() const
         text += line;
         text += lineEnd;
     }
+    t_linesVisited += m_lines.size();
     return text;
+}
+
+std::uint64_t IniFile::linesVisited()
+{
+    return t_linesVisited;
 }
 
 Status IniFile::save(const std::string& path) const
@@ -439,7 +456,7 @@ Status IniFile::save(const std::string& path) const
     // The rename would replace a file the user made read-only; refuse as an in-place write would.
     if (fileExists(target) && ::access(target.c_str(), W_OK) != 0) {
         const int code = errno;
-        return Error{code, "cannot write file \"" + path + "\": " + systemReason(code)};
+        return systemError("cannot write file", path, code);
     }
     return writeFileAtomically(target, text());
 }

@@ -70,6 +70,11 @@ public:
     // folder is missing or the existing file is read-only.
     Status save(const std::string& path) const;
 
+    // The lines this thread's INI files have visited so far: parsed, searched, moved by an
+    // insertion or written out. A measure of the engine's work that does not depend on the
+    // machine, so that tests can compare it across file sizes.
+    static std::uint64_t linesVisited();
+
     // The form in which writeString stores `value` on its line, and its inverse as applied by
     // the readers to the raw text after the "=".
     static std::string encodeValue(std::string_view value);

@@ -114,7 +114,7 @@ Status ensureFolderOf(const std::string& path)
     if (folder.empty() || FolderExists(folder))
         return {};
     // Mode 0700, as the XDG rules ask for the folders they name.
-    return createFolders(folder, 0700);
+    return EnsureFolder(folder, 0700);
 }
 
 } // namespace
@@ -124,6 +124,21 @@ std::string resolveProjectPath(std::string_view projectPath, std::string_view pr
     if (projectPath.find('/') != std::string_view::npos)
         return std::string(projectPath);
     return std::string(programFolder) + std::string(projectPath);
+}
+
+std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath)
+{
+    if (textFile.starts_with('/'))
+        return std::string(textFile);
+    // A project path without a folder puts nothing in front: a lone "/" would mean the root folder.
+    std::string path(folderPart(resolvedProjectPath));
+    path.append(textFile);
+    return path;
+}
+
+std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath)
+{
+    return outputdir.empty() ? std::string() : resolveDataFilePath(outputdir, resolvedProjectPath);
 }
 
 ProjectSettings loadDefaults(std::string_view programFolder)

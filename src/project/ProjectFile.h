@@ -12,6 +12,16 @@ namespace stencilor {
 // folder (`programFolder` ends with "/"); any other path is used as it stands.
 std::string resolveProjectPath(std::string_view projectPath, std::string_view programFolder);
 
+// A path stored in a project (data file, template, output folder): a relative path, bare name or
+// with a folder part, is taken against the folder of `resolvedProjectPath` (the project file's
+// path resolved as resolveProjectPath does), so a project means the same whatever the working
+// folder; an absolute path stands as it is.
+std::string resolveDataFilePath(std::string_view textFile, std::string_view resolvedProjectPath);
+
+// The output folder `outputdir` of a project at `resolvedProjectPath`: a relative folder is taken
+// against the project file's folder; the empty text stays empty (no output folder is set).
+std::string resolveOutputFolder(std::string_view outputdir, std::string_view resolvedProjectPath);
+
 // The values taken for keys missing from a project file.
 ProjectSettings loadDefaults(std::string_view programFolder);
 

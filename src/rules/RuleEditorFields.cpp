@@ -1,6 +1,6 @@
 #include "rules/RuleEditorFields.h"
 
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "rules/RulesTable.h"
 
 #include "datasource/DataSourceCheck.h"
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +10,12 @@
 #include <utility>
 
 namespace stencilor {
+
+int Rule::activeField() const
+{
+    const int field = DigitsToInt(fieldLabel);
+    return field > 0 && !identifier.empty() ? field : 0;
+}
 
 void RulesTable::setRowCount(std::size_t rows)
 {

@@ -14,6 +14,10 @@ struct Rule {
     std::string fieldLabel;
     std::string identifier;
 
+    // The field number the run takes this rule's value from; 0 when the run skips the rule: its
+    // label has no field number (or one beyond the integer range), or its identifier is empty.
+    int activeField() const;
+
     bool operator==(const Rule&) const = default;
 };
 

@@ -4,7 +4,7 @@
 // without writing anything. One row per finding; a double-click on a record's row asks the main
 // window to show that record in the data preview. Created once, without modality, and reused.
 
-#include "generation/ProjectCheck.h"
+#include "generation/DryRun.h"
 
 #include <QDialog>
 #include <cstdint>

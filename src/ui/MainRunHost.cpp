@@ -2,11 +2,9 @@
 
 #include "ui/QtText.h"
 #include "ui/UserDialogs.h"
-#include "ui/main1.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QProgressBar>
+#include <algorithm>
 #include <climits>
 
 namespace stencilor::ui {
@@ -36,13 +34,12 @@ std::string MainRunHost::projectPath()
 
 std::string MainRunHost::programFolder()
 {
-    return m_window.m_env.programFolder;
+    return m_window.programFolder();
 }
 
 void MainRunHost::runStateChanged(bool running)
 {
-    m_window.actRun->setEnabled(!running);
-    m_window.actStop->setEnabled(running);
+    m_window.showRunState(running);
     if (running) {
         m_position = 0;
         // The first record is followed by event processing at once, later ones by the interval.
@@ -74,19 +71,19 @@ void MainRunHost::processEvents()
 
 void MainRunHost::showMessage(const std::string& text)
 {
-    m_window.m_dialogs.message(&m_window, QStringLiteral("Stencilor"), toQt(text));
+    m_dialogs.message(m_dialogParent, QStringLiteral("Stencilor"), toQt(text));
     m_settingsStale = true;
 }
 
 void MainRunHost::showError(const std::string& text)
 {
-    m_window.m_dialogs.error(&m_window, QStringLiteral("Error"), toQt(text));
+    m_dialogs.error(m_dialogParent, QStringLiteral("Error"), toQt(text));
     m_settingsStale = true;
 }
 
 void MainRunHost::openReport(const std::string& reportPath, const std::string&)
 {
-    m_window.m_dialogs.openDocument(toQt(reportPath));
+    m_dialogs.openDocument(toQt(reportPath));
 }
 
 void MainRunHost::showProgress()
@@ -97,10 +94,7 @@ void MainRunHost::showProgress()
     if (m_maximum > static_cast<std::uint64_t>(INT_MAX))
         block = m_maximum / static_cast<std::uint64_t>(INT_MAX) + 1;
     const int maximum = std::max(1, static_cast<int>(m_maximum / block));
-    QProgressBar* bar = m_window.pgBar;
-    if (bar->maximum() != maximum || bar->minimum() != 0)
-        bar->setRange(0, maximum);
-    bar->setValue(static_cast<int>(std::min(m_position, m_maximum) / block));
+    m_window.showProgress(static_cast<int>(std::min(m_position, m_maximum) / block), maximum);
 }
 
 } // namespace stencilor::ui

@@ -11,14 +11,35 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 namespace stencilor::ui {
 
-class T_FRMain;
+class UserDialogs;
+
+// What the run's host needs of the main window.
+class RunWindow {
+public:
+    virtual ~RunWindow() = default;
+
+    // The project's settings as the controls show them now.
+    virtual ProjectSettings settingsFromControls() const = 0;
+    // The project path as the window shows it, and the program folder (ending with "/").
+    virtual std::string projectPath() const = 0;
+    virtual std::string programFolder() const = 0;
+    // Run becomes unavailable and Stop available (true), or the other way round (false).
+    virtual void showRunState(bool running) = 0;
+    // The progress bar at `value` of `maximum` (at least 1).
+    virtual void showProgress(int value, int maximum) = 0;
+};
 
 class MainRunHost final : public RunHost {
 public:
-    explicit MainRunHost(T_FRMain& window)
+    // Messages and errors are shown through `dialogs` over `dialogParent`.
+    MainRunHost(RunWindow& window, UserDialogs& dialogs, QWidget* dialogParent)
         : m_window(window)
+        , m_dialogs(dialogs)
+        , m_dialogParent(dialogParent)
     {
     }
 
@@ -38,7 +59,9 @@ public:
 private:
     void showProgress();
 
-    T_FRMain& m_window;
+    RunWindow& m_window;
+    UserDialogs& m_dialogs;
+    QWidget* m_dialogParent;
     // The controls as last read. They change only while events are processed (a command of the
     // user, a modal box), so they are read again only after that.
     ProjectSettings m_settings;

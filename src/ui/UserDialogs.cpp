@@ -1,5 +1,6 @@
 #include "ui/UserDialogs.h"
 
+#include "platform/FileSystem.h"
 #include "ui/QtText.h"
 
 #include <QDesktopServices>
@@ -22,6 +23,20 @@ QString bareDescription(QString description)
     return description;
 }
 
+// A question box with `icon`, `buttons` and `defaultButton`; the button chosen, or `closedAnswer`.
+QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                     const QString& text, QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton,
+                                     QMessageBox::StandardButton closedAnswer)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setEscapeButton(closedAnswer);
+    box.setDefaultButton(defaultButton);
+    const int chosen = box.exec();
+    const auto answer = static_cast<QMessageBox::StandardButton>(chosen);
+    return (buttons & answer) ? answer : closedAnswer;
+}
+
 } // namespace
 
 QStringList qtNameFilters(const QString& filter)
@@ -40,70 +55,39 @@ QStringList qtNameFilters(const QString& filter)
     return filters;
 }
 
-QMessageBox::StandardButton UserDialogs::ask(QWidget* parent, const QString& caption, const QString& text,
-                                             QMessageBox::StandardButtons buttons,
-                                             QMessageBox::StandardButton closedAnswer)
+QString dialogFolder(std::string_view path)
+{
+    std::string folder(folderPart(path));
+    if (folder.size() > 1)
+        folder.pop_back();
+    return toQt(folder);
+}
+
+QMessageBox::StandardButton SystemUserDialogs::ask(QWidget* parent, const QString& caption, const QString& text,
+                                                   QMessageBox::StandardButtons buttons,
+                                                   QMessageBox::StandardButton closedAnswer)
 {
     return question(parent, QMessageBox::Question, caption, text, buttons, QMessageBox::Yes, closedAnswer);
 }
 
-bool UserDialogs::confirm(QWidget* parent, const QString& caption, const QString& text)
+bool SystemUserDialogs::confirm(QWidget* parent, const QString& caption, const QString& text)
 {
     return question(parent, QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
                     QMessageBox::No) == QMessageBox::Yes;
 }
 
-QMessageBox::StandardButton UserDialogs::question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                                                  const QString& text, QMessageBox::StandardButtons buttons,
-                                                  QMessageBox::StandardButton defaultButton,
-                                                  QMessageBox::StandardButton closedAnswer)
+void SystemUserDialogs::message(QWidget* parent, const QString& caption, const QString& text)
 {
-    m_shown.push_back({Kind::Question, caption, text});
-    if (scripted()) {
-        if (m_answers.empty()) {
-            ++m_unexpected;
-            return closedAnswer;
-        }
-        const QMessageBox::StandardButton answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-    QMessageBox box(icon, caption, text, buttons, parent);
-    box.setEscapeButton(closedAnswer);
-    box.setDefaultButton(defaultButton);
-    const int chosen = box.exec();
-    const auto answer = static_cast<QMessageBox::StandardButton>(chosen);
-    return (buttons & answer) ? answer : closedAnswer;
+    QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, parent).exec();
 }
 
-void UserDialogs::message(QWidget* parent, const QString& caption, const QString& text)
+void SystemUserDialogs::error(QWidget* parent, const QString& caption, const QString& text)
 {
-    m_shown.push_back({Kind::Message, caption, text});
-    if (!scripted())
-        QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, parent).exec();
+    QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent).exec();
 }
 
-void UserDialogs::error(QWidget* parent, const QString& caption, const QString& text)
+std::optional<QString> SystemUserDialogs::chooseFile(QWidget* parent, const FileDialogRequest& request)
 {
-    m_shown.push_back({Kind::Error, caption, text});
-    if (!scripted())
-        QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent).exec();
-}
-
-std::optional<QString> UserDialogs::chooseFile(QWidget* parent, const FileDialogRequest& request)
-{
-    m_fileRequests.push_back(request);
-    if (scripted()) {
-        if (m_fileNames.empty()) {
-            ++m_unexpected;
-            return std::nullopt;
-        }
-        QString path = m_fileNames.front();
-        m_fileNames.pop_front();
-        if (path.isEmpty())
-            return std::nullopt;
-        return path;
-    }
     // The toolkit's own dialog behaves the same on every desktop and under test.
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -124,19 +108,9 @@ std::optional<QString> UserDialogs::chooseFile(QWidget* parent, const FileDialog
     return files.front();
 }
 
-void UserDialogs::openDocument(const QString& path)
+void SystemUserDialogs::openDocument(const QString& path)
 {
-    m_openedDocuments << path;
-    if (!scripted())
-        QDesktopServices::openUrl(localFileUrl(path));
-}
-
-void UserDialogs::clearRecords()
-{
-    m_shown.clear();
-    m_fileRequests.clear();
-    m_openedDocuments.clear();
-    m_unexpected = 0;
+    QDesktopServices::openUrl(localFileUrl(path));
 }
 
 } // namespace stencilor::ui

@@ -1,16 +1,15 @@
 #pragma once
 
 // The one door through which the windows ask the user something, tell the user something or
-// hand a document to the desktop. Interactively it shows real message boxes and file dialogs;
-// scripted (the window tests), it answers from queues filled beforehand and records everything
-// that would have been shown, so commands can be driven end to end without a modal loop.
+// hand a document to the desktop. The program shows real message boxes and file dialogs
+// (SystemUserDialogs); the window tests put scripted answers in its place, so commands can be
+// driven end to end without a modal loop.
 
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <deque>
 #include <optional>
-#include <vector>
+#include <string_view>
 
 class QWidget;
 
@@ -32,73 +31,44 @@ struct FileDialogRequest {
 // extension are listed under "All Files" as well.
 QStringList qtNameFilters(const QString& filter);
 
-class UserDialogs final {
+// The folder a file dialog opens in for `path`: its folder part without the trailing "/" (the
+// root keeps it); empty when the path has no folder part.
+QString dialogFolder(std::string_view path);
+
+class UserDialogs {
 public:
-    enum class Mode { Interactive, Scripted };
-    enum class Kind { Message, Error, Question };
-
-    // One box as it was (or would have been) shown.
-    struct Shown {
-        Kind kind;
-        QString caption;
-        QString text;
-    };
-
-    explicit UserDialogs(Mode mode = Mode::Interactive)
-        : m_mode(mode)
-    {
-    }
+    virtual ~UserDialogs() = default;
 
     // A question with `buttons` (Yes/No or Yes/No/Cancel) and a question icon; returns the button
     // chosen, or `closedAnswer` when the box is closed or Escape is pressed.
-    QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton closedAnswer);
+    virtual QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton closedAnswer) = 0;
     // A warning with Yes and No, No being the default button and the answer when the box is
     // closed, as a file dialog asks before replacing a file; true for Yes.
-    bool confirm(QWidget* parent, const QString& caption, const QString& text);
+    virtual bool confirm(QWidget* parent, const QString& caption, const QString& text) = 0;
     // A message box with an OK button.
-    void message(QWidget* parent, const QString& caption, const QString& text);
+    virtual void message(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error box with an OK button.
-    void error(QWidget* parent, const QString& caption, const QString& text);
+    virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An open or save dialog set up from `request`; the chosen path, or nothing when cancelled.
-    std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request);
+    virtual std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) = 0;
     // Hands the file at `path` to the desktop's default application without waiting; a failure
     // is not reported (the report viewer is optional).
-    void openDocument(const QString& path);
+    virtual void openDocument(const QString& path) = 0;
+};
 
-    // ---- scripted mode
-    // The answer to the next question or confirmation (queued; unscripted questions are answered with their
-    // closed answer and counted in unexpected()).
-    void setNextAnswer(QMessageBox::StandardButton answer) { m_answers.push_back(answer); }
-    // The path the next file dialog returns (queued); an empty text cancels that dialog.
-    // Unscripted dialogs are cancelled and counted in unexpected().
-    void setNextFileName(const QString& path) { m_fileNames.push_back(path); }
-
-    const std::vector<Shown>& shown() const { return m_shown; }
-    const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
-    const QStringList& openedDocuments() const { return m_openedDocuments; }
-    // Questions and file dialogs that came without a scripted answer.
-    int unexpected() const { return m_unexpected; }
-    // Answers and file names set but not used.
-    std::size_t pending() const { return m_answers.size() + m_fileNames.size(); }
-    void clearRecords();
-
-private:
-    bool scripted() const { return m_mode == Mode::Scripted; }
-    // A question box with `icon`, `buttons` and `defaultButton`; the button chosen, or
-    // `closedAnswer`. Scripted, the next queued answer.
-    QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                                         const QString& text, QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton,
-                                         QMessageBox::StandardButton closedAnswer);
-
-    Mode m_mode;
-    std::deque<QMessageBox::StandardButton> m_answers;
-    std::deque<QString> m_fileNames;
-    std::vector<Shown> m_shown;
-    std::vector<FileDialogRequest> m_fileRequests;
-    QStringList m_openedDocuments;
-    int m_unexpected = 0;
+// Real message boxes and file dialogs, and the desktop's default application for documents.
+class SystemUserDialogs final : public UserDialogs {
+public:
+    QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton closedAnswer) override;
+    bool confirm(QWidget* parent, const QString& caption, const QString& text) override;
+    void message(QWidget* parent, const QString& caption, const QString& text) override;
+    void error(QWidget* parent, const QString& caption, const QString& text) override;
+    std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
+    void openDocument(const QString& path) override;
 };
 
 } // namespace stencilor::ui

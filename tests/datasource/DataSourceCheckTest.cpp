@@ -10,27 +10,6 @@
 namespace stencilor {
 namespace {
 
-TEST(DataSourceCheck, RelativeDataFileNamesAreLookedUpBesideTheProject)
-{
-    const struct {
-        std::string textFile;
-        std::string projectPath;
-        std::string resolved;
-    } cases[] = {
-        {"data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/data.csv"},
-        {"sub/data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/sub/data.csv"},
-        {"../data/d.csv", "/home/u/jobs/p.ql", "/home/u/jobs/../data/d.csv"},
-        {"sub/data.csv", "rel/p.ql", "rel/sub/data.csv"},
-        {"/srv/data.csv", "/home/u/jobs/p.ql", "/srv/data.csv"},
-        {"data.csv", "/p.ql", "/data.csv"},
-        {"data.csv", "p.ql", "data.csv"},                     // no folder to put in front, and never a lone "/"
-        {"C:data.csv", "/home/u/p.ql", "/home/u/C:data.csv"}, // no drives: ":" is an ordinary character
-        {"", "/home/u/p.ql", "/home/u/"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(resolveDataFilePath(c.textFile, c.projectPath), c.resolved) << c.textFile << " in " << c.projectPath;
-}
-
 TEST(DataSourceCheck, FindsSampleLineWidestLineAndFieldCount)
 {
     const struct {

@@ -1,6 +1,6 @@
 #include "generation/CompiledTemplate.h"
 
-#include "datasource/mLib.h"
+#include "datasource/ReplaceAll.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -19,28 +19,15 @@ using test::filesUnder;
 
 class GenerationRunTest : public testing::Test {
 protected:
-    GenerationRunTest()
-    {
-        host.project = dir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = dir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
-    }
+    GenerationRunTest() { host.setJobIn(dir); }
 
-    void setRules(std::vector<Rule> rules)
-    {
-        host.settings.rules.setRowCount(rules.size() + 1);
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            host.settings.rules.rule(i) = rules[i];
-    }
+    void setRules(const std::vector<Rule>& rules) { host.settings.rules = test::rulesTable(rules); }
 
     RunSummary run(std::size_t recordLimit = GenerationRun::kMaxRecordText)
     {
         GenerationRun generation(host, recordLimit);
         running = &generation;
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_FALSE(generation.isRunning());
         running = nullptr;
         return summary;
@@ -78,8 +65,7 @@ TEST_F(GenerationRunTest, WritesOneFileOfCrLfLinesPerRecord)
     setRules({{"Field 1", "%N%"}, {"Field 2", "%C%"}});
     for (const auto& c : cases) {
         test::TempDir caseDir;
-        host.project = caseDir.file("job.ql");
-        host.settings.outputdir = caseDir.file("out");
+        host.setJobIn(caseDir);
         caseDir.write("data.csv", c.data);
         caseDir.write("t.txt", c.templ);
         const RunSummary summary = run();
@@ -123,8 +109,7 @@ TEST_F(GenerationRunTest, RulesActInTableOrderOnTheWholeText)
     };
     for (const auto& c : cases) {
         test::TempDir caseDir;
-        host.project = caseDir.file("job.ql");
-        host.settings.outputdir = caseDir.file("out");
+        host.setJobIn(caseDir);
         caseDir.write("data.csv", c.data);
         caseDir.write("t.txt", c.templ);
         setRules(c.rules);
@@ -152,10 +137,8 @@ TEST_F(GenerationRunTest, DoesNotStartWithoutDelimiterOrInputs)
     for (const auto& c : cases) {
         test::TempDir caseDir;
         host = FakeHost{};
-        host.project = caseDir.file("job.ql");
+        host.setJobIn(caseDir);
         host.settings.delim = c.delim;
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
         host.settings.outputdir = c.outputdir;
         host.settings.report = true;
         if (c.data)
@@ -280,7 +263,7 @@ TEST_F(GenerationRunTest, StopFinishesTheRecordInProgressAndClosesTheReport)
     host.settings.report_fld = "FileName;Field 1;";
     host.onEvents = [this](int events) {
         if (events == 2)
-            running->actStopExecute();
+            running->stop();
     };
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
@@ -363,8 +346,7 @@ TEST_F(GenerationRunTest, AReportThatCannotBeWrittenIsReportedAndNotOpened)
     };
     for (const auto& c : cases) {
         test::TempDir caseDir;
-        host.project = caseDir.file("job.ql");
-        host.settings.outputdir = caseDir.file("out");
+        host.setJobIn(caseDir);
         host.errors.clear();
         caseDir.write("data.csv", "a\n");
         caseDir.write("t.txt", "x");
@@ -386,7 +368,6 @@ TEST_F(GenerationRunTest, RelativePathsAreTakenAgainstTheProjectFilesFolder)
 {
     dir.write("in/data.csv", "a\n");
     dir.write("tpl/t.txt", "x");
-    host.project = dir.file("job.ql");
     host.settings.textfile = "in/data.csv";
     host.settings.templatefile = "tpl/t.txt";
     host.settings.outputdir = "sub/out";

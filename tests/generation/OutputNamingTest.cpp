@@ -1,10 +1,7 @@
 #include "generation/OutputNaming.h"
 
-#include "TestUtil.h"
-
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <vector>
 
 namespace stencilor {
@@ -108,6 +105,35 @@ TEST(OutputNaming, NoUsableNameGivesNoFile)
         {"Smith;North", {noSource}, kNoName},
         {"Smith", {tmpl("")}, kNoName},
     });
+}
+
+TEST(OutputNaming, TellsWhyARecordGivesNoName)
+{
+    const struct {
+        const char* what;
+        bool fromField, fromTemplate;
+        std::string nameField, nameTemplate, data, reason;
+    } cases[] = {
+        {"empty field", true, false, "Field 1", "", ";x", "the name field 1 is empty"},
+        {"short record", true, false, "Field 3", "", "a;b", "no field 3 for the name (the record has 2 fields)"},
+        {"label without digits", true, false, "Name", "", "a;b", "the name field \"Name\" has no field number"},
+        {"no source", false, false, "Field 1", "", "a;b", "no name source is selected"},
+        {"empty name template", false, true, "Field 1", "", "a;b", "the name template is empty"},
+    };
+    for (const auto& c : cases) {
+        ProjectSettings s;
+        s.nameFromFld = c.fromField;
+        s.nameFromTemp = c.fromTemplate;
+        s.FileNameFld = c.nameField;
+        s.edTemp = c.nameTemplate;
+        const OutputName name = recordOutputName(s, "/out", c.data, 1);
+        EXPECT_EQ(name.outcome, kNoName) << c.what;
+        EXPECT_EQ(name.reason, c.reason) << c.what;
+    }
+    ProjectSettings s;
+    s.nameFromFld = true;
+    s.FileNameFld = "Field 1";
+    EXPECT_EQ(recordOutputName(s, "/out", "../x", 1).reason, "a \"..\" component would leave the output folder");
 }
 
 TEST(OutputNaming, NameTemplateNumbersRecords)
@@ -246,43 +272,6 @@ TEST(OutputNaming, TrailingSlashAndFolderOfPath)
     };
     for (const auto& [path, expected] : folderRows)
         EXPECT_EQ(outputFolderOf(path), expected) << path;
-}
-
-bool isFolder(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-TEST(EnsureFolder, CreatesMissingFoldersAndAcceptsExistingOnes)
-{
-    const test::TempDir dir;
-    const std::string rows[] = {
-        "a/b/c", // nested, all missing
-        "a/b/c", // now existing
-        "t/",    // one trailing "/"
-        "u/v//", // several trailing "/"
-        "w//x",  // doubled separator inside
-        "p/./q", // "." component
-        "r/../s" // ".." component whose parent is missing too
-    };
-    for (const std::string& relative : rows) {
-        EXPECT_TRUE(EnsureFolder(dir.file(relative))) << relative;
-        EXPECT_TRUE(isFolder(dir.file(relative))) << relative;
-    }
-    EXPECT_TRUE(isFolder(dir.file("u/v")));
-    EXPECT_TRUE(EnsureFolder("/"));
-    EXPECT_TRUE(EnsureFolder("//"));
-}
-
-TEST(EnsureFolder, FailsOnFileInTheWayAndEmptyPath)
-{
-    const test::TempDir dir;
-    dir.write("file", "x");
-    for (const std::string relative : {"file", "file/", "file/sub/deeper"})
-        EXPECT_FALSE(EnsureFolder(dir.file(relative))) << relative;
-    EXPECT_FALSE(isFolder(dir.file("file")));
-    EXPECT_FALSE(EnsureFolder(""));
 }
 
 } // namespace

@@ -40,23 +40,17 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
         dir.write("data.csv", "a\nb\nc\nd\n");
         dir.write("t.txt", "[%A%]");
         test::RecordingHost host;
-        host.project = dir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = dir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
+        host.setJobIn(dir);
         host.settings.report = true;
         host.settings.report_fld = "Field 1;";
-        host.settings.rules.setRowCount(2);
-        host.settings.rules.rule(0) = {"Field 1", "%A%"};
+        host.settings.rules = test::rulesTable({{"Field 1", "%A%"}});
         GenerationRun run(host);
         host.onEvents = [&run, stopAfter = c.stopAfterEvents](int events) {
             if (events == stopAfter)
-                run.actStopExecute();
+                run.stop();
         };
 
-        const RunSummary summary = run.actRunExecute(c.range);
+        const RunSummary summary = run.run(c.range);
         EXPECT_EQ(summary.outcome, c.outcome) << c.what;
         EXPECT_EQ(summary.recordCount, c.recordCount) << c.what;
         EXPECT_EQ(host.lastMaximum, c.recordCount) << c.what;

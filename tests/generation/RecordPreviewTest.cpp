@@ -21,12 +21,7 @@ protected:
         setRules({{"Field 1", "%A%"}, {"", "%X%"}, {"Field 2", "%B%"}});
     }
 
-    void setRules(std::vector<Rule> rules)
-    {
-        settings.rules.setRowCount(rules.size() + 1);
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            settings.rules.rule(i) = rules[i];
-    }
+    void setRules(const std::vector<Rule>& rules) { settings.rules = test::rulesTable(rules); }
 
     RecordPreview preview(const std::string& data, const std::string& templ, std::uint64_t record)
     {
@@ -90,6 +85,11 @@ TEST_F(RecordPreviewTest, RefusesARecordThatIsNotThereOrMissingInputs)
     EXPECT_EQ(unnamed.fullPath, "");
     settings.templatefile = "gone.txt";
     EXPECT_EQ(preview("a\n", "x", 1).message, "\nTemplate file is empty or not defined");
+    // Like the run, the preview refuses a project without an output folder rather than show a path
+    // in the root folder.
+    settings.templatefile = "t.HTML";
+    settings.outputdir.clear();
+    EXPECT_EQ(preview("a\n", "x", 1).message, "Output folder is not set");
 }
 
 } // namespace

@@ -28,6 +28,18 @@ public:
     std::function<void(int)> onEvents;    // after each record, with the number of event rounds
     std::function<void(bool)> onRunState; // when the run starts (true) and ends (false)
 
+    // A job in `dir`: the project job.ql with the data file data.csv and the template t.txt
+    // beside it, writing the files f1.txt, f2.txt, ... (numbered by the name template) into out.
+    void setJobIn(const TempDir& dir)
+    {
+        project = dir.file("job.ql");
+        settings.textfile = "data.csv";
+        settings.templatefile = "t.txt";
+        settings.outputdir = dir.file("out");
+        settings.nameFromTemp = true;
+        settings.edTemp = "f?.txt";
+    }
+
     const ProjectSettings& currentSettings() override { return settings; }
     std::string projectPath() override { return project; }
     std::string programFolder() override { return "/nonexistent-program-folder/"; }

@@ -23,12 +23,7 @@ class RunFaultTest : public testing::Test {
 protected:
     RunFaultTest()
     {
-        host.project = dir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = dir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
+        host.setJobIn(dir);
         host.settings.rules.rule(0) = Rule{"Field 1", "%V%"};
         host.settings.report = true;
         host.settings.report_fld = "FileName;";
@@ -37,7 +32,7 @@ protected:
     RunSummary run()
     {
         GenerationRun generation(host);
-        return generation.actRunExecute();
+        return generation.run();
     }
 
     // Every regular file under the output folder, by relative path, with its contents.
@@ -126,8 +121,8 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
     for (const auto& c : cases) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
         host.settings = base;
+        host.setJobIn(caseDir);
         host.settings.report = false;
         host.settings.outputdir = caseDir.file(c.outputdir);
         host.settings.edTemp = "x?.txt";
@@ -137,7 +132,7 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
         caseDir.write("t.txt", "%V%");
         caseDir.write(c.blocker, "keep me");
         GenerationRun generation(host);
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
         EXPECT_EQ(summary.skippedFolder, c.skipped) << c.name;
         EXPECT_EQ(caseDir.read(c.blocker), "keep me") << c.name;
@@ -192,9 +187,8 @@ TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
     for (const auto& c : cases) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
         host.settings = base;
-        host.settings.outputdir = caseDir.file("out");
+        host.setJobIn(caseDir);
         caseDir.write("data.csv", "a\nb\nc\nd\n");
         caseDir.write("t.txt", "[%V%]");
         host.onEvents = [&](int events) {
@@ -202,7 +196,7 @@ TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
                 c.fault(caseDir);
         };
         GenerationRun generation(host);
-        const RunSummary summary = generation.actRunExecute();
+        const RunSummary summary = generation.run();
         EXPECT_EQ(summary.outcome, RunOutcome::Failed) << c.name;
         EXPECT_EQ(summary.filesWritten, 2u) << c.name;
         EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot open file \"" + caseDir.file("t.txt") + c.error})
@@ -223,12 +217,7 @@ TEST_F(RunFaultTest, ATemplateEditedMidRunIsReadAgainWhateverItsSize)
     for (const std::size_t size : {std::size_t{10}, std::size_t{3} << 20}) {
         test::TempDir caseDir;
         host = RecordingHost{};
-        host.project = caseDir.file("job.ql");
-        host.settings.textfile = "data.csv";
-        host.settings.templatefile = "t.txt";
-        host.settings.outputdir = caseDir.file("out");
-        host.settings.nameFromTemp = true;
-        host.settings.edTemp = "f?.txt";
+        host.setJobIn(caseDir);
         host.settings.rules.rule(0) = Rule{"Field 1", "%V%"};
         const std::string filler(size, '.');
         caseDir.write("data.csv", "a\nb\nc\n");
@@ -240,7 +229,7 @@ TEST_F(RunFaultTest, ATemplateEditedMidRunIsReadAgainWhateverItsSize)
                 caseDir.write("t.txt", filler + "(%V%)\r\n"); // the same text with CR LF
         };
         GenerationRun generation(host);
-        EXPECT_EQ(generation.actRunExecute().outcome, RunOutcome::Completed) << size;
+        EXPECT_EQ(generation.run().outcome, RunOutcome::Completed) << size;
         EXPECT_EQ(caseDir.read("out/f1.txt"), filler + "[a]\r\n") << size;
         EXPECT_EQ(caseDir.read("out/f2.txt"), filler + "(b)\r\n") << size;
         EXPECT_EQ(caseDir.read("out/f3.txt"), filler + "(c)\r\n") << size;

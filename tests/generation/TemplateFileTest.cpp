@@ -30,7 +30,7 @@ TEST(TemplateFile, IsReadAgainOnlyWhenItMayHaveChanged)
     EXPECT_EQ(*file.current(path, reread).value(), "[%A%]");
     EXPECT_TRUE(reread);
     letTimesSettle();
-    file.current(path, reread);
+    ASSERT_TRUE(file.current(path, reread));
     EXPECT_TRUE(reread);
     EXPECT_EQ(*file.current(path, reread).value(), "[%A%]");
     EXPECT_FALSE(reread) << "an unchanged, settled file costs no read";
@@ -64,7 +64,7 @@ TEST(TemplateFile, IsReadAgainOnlyWhenItMayHaveChanged)
         dir.write("t.html", again);
         EXPECT_EQ(*file.current(path, reread).value(), again) << e.what << ", then again in the same tick";
         letTimesSettle();
-        file.current(path, reread);
+        ASSERT_TRUE(file.current(path, reread));
     }
     std::filesystem::remove(path);
     EXPECT_FALSE(file.current(path, reread));

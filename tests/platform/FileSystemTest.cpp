@@ -122,5 +122,48 @@ TEST(FileSystem, FileAddressesPercentEncodeEverythingButUnreservedBytesAndSlashe
         EXPECT_EQ(fileUrl(c.path), c.url) << c.path;
 }
 
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+TEST(EnsureFolder, CreatesMissingFoldersAndAcceptsExistingOnes)
+{
+    const test::TempDir dir;
+    const std::string rows[] = {
+        "a/b/c", // nested, all missing
+        "a/b/c", // now existing
+        "t/",    // one trailing "/"
+        "u/v//", // several trailing "/"
+        "w//x",  // doubled separator inside
+        "p/./q", // "." component
+        "r/../s" // ".." component whose parent is missing too
+    };
+    for (const std::string& relative : rows) {
+        EXPECT_TRUE(EnsureFolder(dir.file(relative))) << relative;
+        EXPECT_TRUE(isFolder(dir.file(relative))) << relative;
+    }
+    EXPECT_TRUE(isFolder(dir.file("u/v")));
+    EXPECT_TRUE(EnsureFolder("/"));
+    EXPECT_TRUE(EnsureFolder("//"));
+}
+
+TEST(EnsureFolder, FailsOnFileInTheWayAndEmptyPath)
+{
+    const test::TempDir dir;
+    dir.write("file", "x");
+    for (const std::string relative : {"file", "file/", "file/sub/deeper"})
+        EXPECT_FALSE(EnsureFolder(dir.file(relative))) << relative;
+    EXPECT_FALSE(isFolder(dir.file("file")));
+    EXPECT_FALSE(EnsureFolder(""));
+
+    // The failure names the folder that could not be made and the system's reason.
+    const Status blocked = EnsureFolder(dir.file("file/sub"));
+    ASSERT_FALSE(blocked);
+    EXPECT_EQ(blocked.error().code, ENOTDIR);
+    EXPECT_EQ(blocked.error().message, "cannot create folder \"" + dir.file("file") + "\": Not a directory");
+}
+
 } // namespace
 } // namespace stencilor

@@ -3,7 +3,6 @@
 #include "TestUtil.h"
 #include "project/IniFile.h"
 
-#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -49,6 +48,27 @@ ProjectSettings exampleWindow()
     return s;
 }
 
+TEST(ProjectFilePaths, RelativeDataFileNamesAreLookedUpBesideTheProject)
+{
+    const struct {
+        std::string textFile;
+        std::string projectPath;
+        std::string resolved;
+    } cases[] = {
+        {"data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/data.csv"},
+        {"sub/data.csv", "/home/u/jobs/p.ql", "/home/u/jobs/sub/data.csv"},
+        {"../data/d.csv", "/home/u/jobs/p.ql", "/home/u/jobs/../data/d.csv"},
+        {"sub/data.csv", "rel/p.ql", "rel/sub/data.csv"},
+        {"/srv/data.csv", "/home/u/jobs/p.ql", "/srv/data.csv"},
+        {"data.csv", "/p.ql", "/data.csv"},
+        {"data.csv", "p.ql", "data.csv"},                     // no folder to put in front, and never a lone "/"
+        {"C:data.csv", "/home/u/p.ql", "/home/u/C:data.csv"}, // no drives: ":" is an ordinary character
+        {"", "/home/u/p.ql", "/home/u/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resolveDataFilePath(c.textFile, c.projectPath), c.resolved) << c.textFile << " in " << c.projectPath;
+}
+
 // A project folder, a program folder and a program settings file, all inside one TempDir.
 class ProjectFileTest : public ::testing::Test {
 protected:
@@ -75,13 +95,23 @@ protected:
     {
         return saveProject(path, settings, programFolder(), settingsPath());
     }
+    // The saving half: saves `settings` into the project file work/p.ql and parses what was written.
+    IniFile saveAndParse(const ProjectSettings& settings) const
+    {
+        EXPECT_TRUE(save(work("p.ql"), settings).ok());
+        return IniFile::parse(read("work/p.ql"));
+    }
+    // The loading half: writes `text` as the project file work/p.ql and loads it over `current`.
+    ProjectSettings loadFile(const std::string& text, const ProjectSettings& current = {}) const
+    {
+        LoadedProject loaded = load(writeProject("p.ql", text), current);
+        EXPECT_TRUE(loaded.fileFound);
+        return loaded.settings;
+    }
     // Loads a project file holding "[setup]" + `setupLines` (and `rulesLines` under "[rules]").
     ProjectSettings loadText(const std::string& setupLines, const std::string& rulesLines = {}) const
     {
-        const std::string path = writeProject("t.ql", "[setup]\n" + setupLines + "[rules]\n" + rulesLines);
-        LoadedProject loaded = load(path);
-        EXPECT_TRUE(loaded.fileFound);
-        return loaded.settings;
+        return loadFile("[setup]\n" + setupLines + "[rules]\n" + rulesLines);
     }
 
     TempDir m_dir;
@@ -279,10 +309,7 @@ TEST_F(ProjectFileTest, MissingKeysTakeTheirLoadDefaults)
 {
     ProjectSettings current = exampleWindow();
     current.rep_fld = "kept?";
-    const std::string path = writeProject("p.ql", "[setup]\n");
-    const LoadedProject loaded = load(path, current);
-    EXPECT_TRUE(loaded.fileFound);
-    EXPECT_EQ(loaded.settings, loadDefaults(programFolder()));
+    EXPECT_EQ(loadFile("[setup]\n", current), loadDefaults(programFolder()));
 
     const ProjectSettings d = loadDefaults("/opt/st/");
     EXPECT_EQ(d.delim, ";");
@@ -300,8 +327,7 @@ TEST_F(ProjectFileTest, MissingKeysTakeTheirLoadDefaults)
 
 TEST_F(ProjectFileTest, FreshWindowStoresCaseMinusOneAndEmptyReportFields)
 {
-    ASSERT_TRUE(save(work("p.ql"), ProjectSettings{}).ok());
-    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    const IniFile saved = saveAndParse(ProjectSettings{});
     EXPECT_EQ(saved.value("setup", "case"), "-1");
     EXPECT_EQ(saved.value("setup", "report_fld"), "");
 
@@ -336,13 +362,11 @@ TEST_F(ProjectFileTest, RulesCountBeyondTheKeysGivesBlankRows)
 
 TEST_F(ProjectFileTest, RulesKeysAtOrBeyondRulesCountAreIgnoredAndGoneAfterSave)
 {
-    const std::string path = writeProject("p.ql", "[setup]\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%a%\n"
-                                                  "ColFld2=Field 2\nColTemp2=%b%\nColFld3=Field 3\n");
-    const ProjectSettings s = load(path).settings;
+    const ProjectSettings s = loadFile("[setup]\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%a%\n"
+                                       "ColFld2=Field 2\nColTemp2=%b%\nColFld3=Field 3\n");
     ASSERT_EQ(s.rules.rowCount(), 2u);
     EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
-    ASSERT_TRUE(save(path, s).ok());
-    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    const IniFile saved = saveAndParse(s);
     EXPECT_EQ(saved.value("rules", "ColFld2"), std::nullopt);
     EXPECT_EQ(saved.value("rules", "ColTemp2"), std::nullopt);
     EXPECT_EQ(saved.value("rules", "ColFld3"), std::nullopt);
@@ -368,9 +392,7 @@ TEST_F(ProjectFileTest, FlagAndCaseValues)
     }
 
     // Saved back in their normal form.
-    const std::string path = writeProject("p.ql", "[setup]\nCopyDirFld=2\ncase=-5\n");
-    ASSERT_TRUE(save(path, load(path).settings).ok());
-    const IniFile saved = IniFile::parse(read("work/p.ql"));
+    const IniFile saved = saveAndParse(loadFile("[setup]\nCopyDirFld=2\ncase=-5\n"));
     EXPECT_EQ(saved.value("setup", "CopyDirFld"), "1");
     EXPECT_EQ(saved.value("setup", "case"), "-1");
 }
@@ -408,9 +430,8 @@ TEST_F(ProjectFileTest, HandWrittenBlanksAroundValuesAreTrimmed)
 
 TEST_F(ProjectFileTest, KeysAndSectionsInAnyLetterCaseAreFound)
 {
-    const std::string path = writeProject("p.ql", "[SETUP]\nDELIM=,\nEdExt=*.TXT\nRULESCOUNT=3\n"
-                                                  "[Rules]\ncolfld1=Field 1\nCOLTEMP1=%a%\nColFLD2=Field 2\n");
-    const ProjectSettings s = load(path).settings;
+    const ProjectSettings s = loadFile("[SETUP]\nDELIM=,\nEdExt=*.TXT\nRULESCOUNT=3\n"
+                                       "[Rules]\ncolfld1=Field 1\nCOLTEMP1=%a%\nColFLD2=Field 2\n");
     EXPECT_EQ(s.delim, ",");
     EXPECT_EQ(s.edExt, "*.TXT");
     ASSERT_EQ(s.rules.rowCount(), 3u);
@@ -447,11 +468,9 @@ TEST_F(ProjectFileTest, AwkwardValuesSurviveSaveAndLoad)
 
 TEST_F(ProjectFileTest, AbsurdRulesCountIsBounded)
 {
-    const auto started = std::chrono::steady_clock::now();
+    // The rows loaded bound the work of loading: a count of two billion gives a few thousand.
     const ProjectSettings s =
         loadText("rulesCount=2000000000\n", "ColFld1=Field 1\nColTemp1=%a%\nColFld1999999999=x\nColTemp3=%c%\n");
-    const auto elapsed = std::chrono::steady_clock::now() - started;
-    EXPECT_LT(elapsed, std::chrono::seconds(2));
     EXPECT_LE(s.rules.rowCount(), 20000u);
     EXPECT_GE(s.rules.rowCount(), 4u);
     EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
@@ -461,19 +480,27 @@ TEST_F(ProjectFileTest, AbsurdRulesCountIsBounded)
     EXPECT_EQ(loadText("rulesCount=500\n", "ColFld1=Field 1\n").rules.rowCount(), 500u);
 }
 
-TEST_F(ProjectFileTest, ManyRulesSaveAndLoadInLinearTime)
+TEST_F(ProjectFileTest, ManyRulesSaveAndLoadInLinearWork)
 {
-    ProjectSettings s;
-    const std::size_t rules = 50000;
-    s.rules.setRowCount(rules + 1);
-    for (std::size_t i = 0; i < rules; ++i)
-        s.rules.rule(i) = Rule{"Field " + std::to_string(i + 1), std::to_string(i).append("%").insert(0, 1, '%')};
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(save(work("many.ql"), s).ok());
-    const LoadedProject loaded = load(work("many.ql"));
-    const auto elapsed = std::chrono::steady_clock::now() - started;
-    EXPECT_EQ(loaded.settings, s) << "a file the program wrote loads its full row count";
-    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    // The work is the INI engine's count of lines visited, which no machine load changes: four
+    // times the rules give about four times the work where a quadratic save or load (a key looked
+    // up or inserted line by line) would give sixteen.
+    const auto saveAndLoad = [this](std::size_t rules) {
+        ProjectSettings s;
+        s.rules.setRowCount(rules + 1);
+        for (std::size_t i = 0; i < rules; ++i)
+            s.rules.rule(i) = Rule{"Field " + std::to_string(i + 1), std::to_string(i).append("%").insert(0, 1, '%')};
+        const std::uint64_t before = IniFile::linesVisited();
+        EXPECT_TRUE(save(work("many.ql"), s).ok());
+        const LoadedProject loaded = load(work("many.ql"));
+        EXPECT_EQ(loaded.settings, s) << "a file the program wrote loads its full row count";
+        return IniFile::linesVisited() - before;
+    };
+    const std::uint64_t work1000 = saveAndLoad(1000);
+    const std::uint64_t work4000 = saveAndLoad(4000);
+    ASSERT_GT(work4000, 3 * work1000);
+    ASSERT_LT(work4000, 5 * work1000);
+    saveAndLoad(50000);
 }
 
 } // namespace

@@ -12,14 +12,22 @@ echo "random seed $seed (SEED=$seed reproduces the kill moments)"
 "$saver" expect "$work" || exit 1
 
 # Saves killed at random moments: the project is always a or b whole, the settings file whole.
+# Each kill waits for a number of finished saves (the saver prints a line after each), odd and
+# even by turns, and then for a random moment into the next save: however slow the machine (a
+# sanitizer build on a loaded one), the kills fall after a saves and after b saves alike.
 mkdir "$work/kill"
 project="$work/kill/p.ql"
 settings="$work/kill/s.ini"
-"$saver" loop "$project" "$settings" 1
-seen_a=0 seen_b=0 torn=0
+"$saver" loop "$project" "$settings" 1 >/dev/null
+seen_a=0 seen_b=0 torn=0 round=0
 for _ in $(seq "${KILLS:-25}"); do
-    "$saver" loop "$project" "$settings" &
+    round=$((round + 1))
+    saves=$((round % 2 + 1 + 2 * (RANDOM % 2)))
+    "$saver" loop "$project" "$settings" >"$work/saves" &
     pid=$!
+    while [ "$(wc -l <"$work/saves")" -lt "$saves" ] && kill -0 "$pid" 2>/dev/null; do
+        sleep 0.01
+    done
     sleep "0.0$((RANDOM % 90 + 10))"
     kill -KILL "$pid"
     wait "$pid" 2>/dev/null
@@ -41,7 +49,7 @@ check "kills fell at different moments" test "$seen_a" -gt 0 -a "$seen_b" -gt 0
 old=$'; by hand\n[setup]\ndelim=,\n'
 full_disk() { # full_disk FOLDER: save into FOLDER, which has far less room than the project needs
     printf '%s' "$old" >"$1/p.ql"
-    "$saver" loop "$1/p.ql" "$1/s.ini" 1 2>"$work/full.err"
+    "$saver" loop "$1/p.ql" "$1/s.ini" 1 >/dev/null 2>"$work/full.err"
     echo $? >"$work/full.status"
     cp "$1/p.ql" "$work/full.ql"
     ls -A "$1" >"$work/full.listing"

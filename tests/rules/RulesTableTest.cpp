@@ -1,6 +1,6 @@
 #include "rules/RulesTable.h"
 
-#include "datasource/mLib.h"
+#include "datasource/Fields.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>

@@ -5,7 +5,8 @@
 //                                                       texts of the two projects that `loop` saves
 //   stencilor_project_saver loop PROJECT SETTINGS [N]   saves project a, b, a, ... into PROJECT
 //                                                       (recording it in the program settings file
-//                                                       SETTINGS), N times or until killed
+//                                                       SETTINGS), N times or until killed, and
+//                                                       prints a line on stdout after each save
 // Exit status: 0 done, 1 a save failed (its message on stderr), 64 usage error.
 
 #include "platform/FileSystem.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv)
                 std::cerr << saved.error().message << '\n';
                 return 1;
             }
+            // Flushed at once, so that a test can wait for a number of saves before it kills.
+            std::cout << "saved " << (i % 2 ? 'b' : 'a') << std::endl;
         }
         return 0;
     }

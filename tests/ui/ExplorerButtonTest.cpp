@@ -1,7 +1,7 @@
 // The flat picture button: a click only when the mouse button is released over it, the greyed
 // picture while the mouse is away and the coloured one while it is over it, the pressed look.
 
-#include "ui/explbtn.h"
+#include "ui/ExplorerButton.h"
 
 #include <QSignalSpy>
 #include <QTest>

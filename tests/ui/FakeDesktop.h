@@ -4,13 +4,10 @@
 // asked to start (and starts none), and a private XDG tree with its own applications and
 // default associations, set as the process's XDG folders while the object lives.
 
+#include "TestFolder.h"
 #include "ui/ProgramLauncher.h"
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <map>
 #include <optional>
 #include <vector>
@@ -68,7 +65,7 @@ public:
     FakeDesktop(const FakeDesktop&) = delete;
     FakeDesktop& operator=(const FakeDesktop&) = delete;
 
-    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    QString path(const QString& relative) const { return m_folder.path(relative); }
 
     // Installs the application `id` ("browser.desktop") with the Exec value `exec`.
     void addApplication(const QString& id, const QByteArray& exec, const QByteArray& moreLines = {}) const
@@ -88,17 +85,9 @@ public:
     }
 
 private:
-    void write(const QString& relative, const QByteArray& content) const
-    {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write a test file");
-        out.write(content);
-    }
+    void write(const QString& relative, const QByteArray& content) const { m_folder.write(relative, content); }
 
-    QTemporaryDir m_dir;
+    TestFolder m_folder;
     std::map<const char*, std::optional<QByteArray>> m_saved;
     std::map<QByteArray, QByteArray> m_defaults;
 };

@@ -3,13 +3,12 @@
 // A fresh main window on a temporary program folder, its dialogs scripted, and the helpers the
 // window tests share: widgets and actions found by name, files written inline.
 
-#include "ui/UserDialogs.h"
-#include "ui/main1.h"
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -19,17 +18,16 @@ namespace stencilor::ui::test {
 class MainWindowFixture {
 public:
     MainWindowFixture()
-        : m_dialogs(UserDialogs::Mode::Scripted)
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("prog"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("work"));
+        QDir().mkpath(path(QStringLiteral("prog")));
+        QDir().mkpath(path(QStringLiteral("work")));
     }
 
     // Creates the window; `argument` is the start-up argument (absolute), `show` shows it.
     T_FRMain* open(const QString& argument = {}, bool show = true)
     {
         T_FRMain::Environment environment;
-        environment.programFolder = (path(QStringLiteral("prog")) + u'/').toStdString();
+        environment.programFolder = programFolder().toStdString();
         environment.programSettingsPath = settingsPath().toStdString();
         environment.startupArgument = argument.toStdString();
         m_window = std::make_unique<T_FRMain>(environment, m_dialogs);
@@ -39,34 +37,20 @@ public:
     }
 
     T_FRMain* window() const { return m_window.get(); }
-    UserDialogs& dialogs() { return m_dialogs; }
-    const UserDialogs& dialogs() const { return m_dialogs; }
+    ScriptedDialogs& dialogs() { return m_dialogs; }
+    const ScriptedDialogs& dialogs() const { return m_dialogs; }
 
-    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    QString path(const QString& relative) const { return m_folder.path(relative); }
     QString programFolder() const { return path(QStringLiteral("prog")) + u'/'; }
     QString settingsPath() const { return path(QStringLiteral("prog/stencilor.ini")); }
 
-    // Writes `content` (bytes as given) to `relative` under the temporary folder; returns its path.
+    // Files under the temporary folder, by relative path (see TestFolder).
     QString write(const QString& relative, const QByteArray& content) const
     {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write a test file");
-        out.write(content);
-        return file;
+        return m_folder.write(relative, content);
     }
-
-    QByteArray read(const QString& relative) const
-    {
-        QFile in(path(relative));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        return in.readAll();
-    }
-
-    bool exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+    QByteArray read(const QString& relative) const { return m_folder.read(relative); }
+    bool exists(const QString& relative) const { return m_folder.exists(relative); }
 
     template <class Widget> Widget* widget(const char* name) const
     {
@@ -91,8 +75,8 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
-    UserDialogs m_dialogs;
+    TestFolder m_folder;
+    ScriptedDialogs m_dialogs;
     std::unique_ptr<T_FRMain> m_window;
 };
 

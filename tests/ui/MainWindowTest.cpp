@@ -2,9 +2,9 @@
 // the data source check with its field lists and default-rules offer, the pickers, the preview.
 
 #include "MainWindowFixture.h"
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
+#include "ui/DataPreviewDialog.h"
 #include "ui/RulesModel.h"
-#include "ui/frmViewCsv.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(text(f, "EdTextFile"), data);
         QCOMPARE(rules(f), expected);
         QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
-        const UserDialogs::Shown& question = f.dialogs().shown()[0];
-        QCOMPARE(question.kind, UserDialogs::Kind::Question);
+        const test::ScriptedDialogs::Shown& question = f.dialogs().shown()[0];
+        QCOMPARE(question.kind, test::ScriptedDialogs::Kind::Question);
         QCOMPARE(question.caption, QStringLiteral("Confirm"));
         QCOMPARE(question.text, QStringLiteral("Add default rules ?"));
 
@@ -315,8 +315,8 @@ private slots:
         f.widget<QPushButton>("btnChoiceText")->click();
         QCOMPARE(text(f, "EdTextFile"), QStringLiteral("d.csv"));
         whileModal([&] { f.widget<QPushButton>("SpeedButton12")->click(); }, [](QWidget*) {});
-        for (const UserDialogs::Shown& shown : f.dialogs().shown())
-            QVERIFY2(shown.kind != UserDialogs::Kind::Question, qPrintable(shown.text));
+        for (const test::ScriptedDialogs::Shown& shown : f.dialogs().shown())
+            QVERIFY2(shown.kind != test::ScriptedDialogs::Kind::Question, qPrintable(shown.text));
         QCOMPARE(f.dialogs().unexpected(), 0);
     }
 

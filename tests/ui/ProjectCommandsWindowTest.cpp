@@ -62,8 +62,8 @@ QString text(const MainWindowFixture& f, const char* edit)
 std::size_t questions(const MainWindowFixture& f)
 {
     std::size_t count = 0;
-    for (const UserDialogs::Shown& shown : f.dialogs().shown())
-        count += shown.kind == UserDialogs::Kind::Question ? 1 : 0;
+    for (const test::ScriptedDialogs::Shown& shown : f.dialogs().shown())
+        count += shown.kind == test::ScriptedDialogs::Kind::Question ? 1 : 0;
     return count;
 }
 
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(questions(f), std::size_t(asks ? 1 : 0));
         QVERIFY(!w->isVisible());
         if (asks) {
-            const UserDialogs::Shown& question = f.dialogs().shown().back();
+            const test::ScriptedDialogs::Shown& question = f.dialogs().shown().back();
             QCOMPARE(question.caption, QStringLiteral("Attention"));
             QCOMPARE(question.text, QStringLiteral("Save project"));
         }
@@ -298,7 +298,7 @@ private slots:
 
         QCOMPARE(questions(f), std::size_t(answer != 0 ? 1 : 0));
         if (answer != 0) {
-            const UserDialogs::Shown& question = f.dialogs().shown().back();
+            const test::ScriptedDialogs::Shown& question = f.dialogs().shown().back();
             QCOMPARE(question.caption, QStringLiteral("Save Project"));
             QCOMPARE(question.text, QStringLiteral("other.ql already exists.\nDo you want to replace it?"));
         }
@@ -333,8 +333,8 @@ private slots:
         f.dialogs().setNextFileName(missing);
         QVERIFY(f.trigger("actSaveAs"));
         QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
-        const UserDialogs::Shown& error = f.dialogs().shown()[0];
-        QCOMPARE(error.kind, UserDialogs::Kind::Error);
+        const test::ScriptedDialogs::Shown& error = f.dialogs().shown()[0];
+        QCOMPARE(error.kind, test::ScriptedDialogs::Kind::Error);
         QVERIFY2(error.text.contains(missing), qPrintable(error.text));
         QVERIFY2(error.text.contains(QStringLiteral("No such file or directory")), qPrintable(error.text));
         QVERIFY(!f.exists(QStringLiteral("prog/stencilor.ini")));
@@ -350,7 +350,7 @@ private slots:
         f.dialogs().setNextAnswer(QMessageBox::Yes);
         QVERIFY(f.trigger("actExit"));
         QCOMPARE(f.dialogs().shown().size(), std::size_t{2});
-        QCOMPARE(f.dialogs().shown()[1].kind, UserDialogs::Kind::Error);
+        QCOMPARE(f.dialogs().shown()[1].kind, test::ScriptedDialogs::Kind::Error);
         QVERIFY2(f.dialogs().shown()[1].text.contains(f.settingsPath()), qPrintable(f.dialogs().shown()[1].text));
         QVERIFY(f.window()->isVisible());
         QCOMPARE(f.dialogs().unexpected(), 0);

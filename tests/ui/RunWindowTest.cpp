@@ -258,7 +258,7 @@ private slots:
         QVERIFY(f.trigger("actRun"));
         QCOMPARE(f.window()->lastRunSummary().outcome, stencilor::RunOutcome::Failed);
         QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
-        QCOMPARE(f.dialogs().shown()[0].kind, UserDialogs::Kind::Error);
+        QCOMPARE(f.dialogs().shown()[0].kind, test::ScriptedDialogs::Kind::Error);
         QVERIFY2(f.dialogs().shown()[0].text.startsWith(QStringLiteral("Cannot create file \"") +
                                                         f.path(QStringLiteral("out/b")) + u'"'),
                  qPrintable(f.dialogs().shown()[0].text));

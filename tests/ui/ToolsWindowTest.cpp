@@ -4,8 +4,8 @@
 
 #include "MainWindowFixture.h"
 #include "ui/CheckDialog.h"
+#include "ui/DataPreviewDialog.h"
 #include "ui/RecordPreviewDialog.h"
-#include "ui/frmViewCsv.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,0 +1,49 @@
+#include "ui/RecordRangeBox.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <climits>
+
+namespace stencilor::ui {
+
+RecordRangeBox::RecordRangeBox(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("RecordRangeBox"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    chkRecords = new QCheckBox(QStringLiteral("Only records"));
+    chkRecords->setObjectName(QStringLiteral("chkRecords"));
+    chkRecords->setToolTip(QStringLiteral("Run generates only the records From to To (the first line is record 1)"));
+    const auto numberBox = [](const char* name) {
+        auto* spin = new QSpinBox;
+        spin->setObjectName(QString::fromLatin1(name));
+        spin->setRange(1, INT_MAX);
+        spin->setEnabled(false);
+        spin->setMinimumWidth(72);
+        return spin;
+    };
+    edRecFrom = numberBox("edRecFrom");
+    edRecTo = numberBox("edRecTo");
+    // To never falls below From, so every choice is a valid span.
+    connect(edRecFrom, &QSpinBox::valueChanged, edRecTo, &QSpinBox::setMinimum);
+    connect(chkRecords, &QCheckBox::toggled, edRecFrom, &QWidget::setEnabled);
+    connect(chkRecords, &QCheckBox::toggled, edRecTo, &QWidget::setEnabled);
+    layout->addWidget(chkRecords);
+    layout->addWidget(new QLabel(QStringLiteral("From")));
+    layout->addWidget(edRecFrom);
+    layout->addWidget(new QLabel(QStringLiteral("To")));
+    layout->addWidget(edRecTo);
+}
+
+RecordRange RecordRangeBox::records() const
+{
+    if (!chkRecords->isChecked())
+        return {};
+    return {static_cast<std::uint64_t>(edRecFrom->value()), static_cast<std::uint64_t>(edRecTo->value())};
+}
+
+} // namespace stencilor::ui

@@ -1,0 +1,177 @@
+#include "ui/ReportOptionsDialog.h"
+
+#include "generation/ReportColumns.h"
+#include "ui/QtText.h"
+#include "ui/ScreenCentre.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace stencilor::ui {
+
+namespace {
+
+constexpr int kClientWidth = 369;
+constexpr int kClientHeight = 329;
+constexpr int kComboWidth = 250;
+
+const QString kNotDefined = QStringLiteral("--not defined--");
+const QString kFileName = QStringLiteral("FileName");
+
+// A flat button of the bottom strip: it takes no keyboard focus, so Enter and Escape never reach it.
+QToolButton* stripButton(QWidget* parent, const QString& name, const QString& caption, QStyle::StandardPixmap icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setMinimumSize(80, 30);
+    return button;
+}
+
+} // namespace
+
+TformSetupReport::TformSetupReport(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("formSetupReport"));
+    setWindowTitle(QStringLiteral("Content file report options"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setModal(true);
+
+    auto* heading = new QLabel(QStringLiteral("Select fields you want to use in the content file:"), this);
+    heading->setObjectName(QStringLiteral("Label1"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+
+    auto* rows = new QGridLayout;
+    rows->setHorizontalSpacing(12);
+    rows->setVerticalSpacing(10);
+    for (int k = 1; k <= kReportColumnCount; ++k) {
+        auto* label = new QLabel(QStringLiteral("Column %1").arg(k), this);
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QStringLiteral("cbCol%1").arg(k));
+        combo->setEditable(true);
+        combo->setFixedWidth(kComboWidth);
+        // A typed text is kept exactly: Enter adds nothing to the list, and the completion never
+        // turns "filename" into the list's "FileName".
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+        label->setBuddy(combo);
+        rows->addWidget(label, k - 1, 0);
+        rows->addWidget(combo, k - 1, 1);
+        cbCol[static_cast<std::size_t>(k - 1)] = combo;
+    }
+    rows->setColumnStretch(2, 1);
+
+    auto* strip = new QFrame(this);
+    strip->setObjectName(QStringLiteral("Panel1"));
+    strip->setFrameShape(QFrame::StyledPanel);
+    strip->setAutoFillBackground(true);
+    SpeedButton3 = stripButton(strip, QStringLiteral("SpeedButton3"), QStringLiteral("Ok"), QStyle::SP_DialogOkButton);
+    SpeedButton4 =
+        stripButton(strip, QStringLiteral("SpeedButton4"), QStringLiteral("Cancel"), QStyle::SP_DialogCancelButton);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TformSetupReport::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TformSetupReport::SpeedButton4Click);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(6, 4, 6, 4);
+    stripLayout->addStretch(1);
+    stripLayout->addWidget(SpeedButton3);
+    stripLayout->addWidget(SpeedButton4);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(14, 12, 14, 8);
+    body->setSpacing(14);
+    body->addWidget(heading);
+    body->addLayout(rows);
+    body->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(body, 1);
+    layout->addWidget(strip);
+}
+
+void TformSetupReport::prepare(const QStringList& fieldList, std::string_view report_fld)
+{
+    QStringList entries{kNotDefined, kFileName};
+    entries += fieldList;
+    const ReportColumnTexts columns = reportColumnTexts(report_fld);
+    for (std::size_t i = 0; i < cbCol.size(); ++i) {
+        QComboBox* combo = cbCol[i];
+        combo->setEditText(QString());
+        combo->clear();
+        combo->addItems(entries);
+        // The stored text is shown as it is, also when the list does not hold it.
+        combo->setEditText(toQt(columns[i]));
+    }
+}
+
+std::string TformSetupReport::report_fld() const
+{
+    ReportColumnTexts columns;
+    for (std::size_t i = 0; i < cbCol.size(); ++i)
+        columns[i] = fromQt(cbCol[i]->currentText());
+    return buildReportFld(columns);
+}
+
+bool TformSetupReport::runFor(const QStringList& fieldList, std::string& report_fld)
+{
+    prepare(fieldList, report_fld);
+    if (exec() != QDialog::Accepted)
+        return false;
+    report_fld = this->report_fld();
+    return true;
+}
+
+void TformSetupReport::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred over the main window; without one, on the screen.
+    if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr; owner && owner->isVisible()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner->frameGeometry().center());
+        move(frame.topLeft());
+    } else {
+        centreOnScreen(this);
+    }
+}
+
+void TformSetupReport::keyPressEvent(QKeyEvent* event)
+{
+    // Ok and Cancel are plain buttons: Enter does not confirm and Escape does not cancel.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TformSetupReport::SpeedButton3Click()
+{
+    done(QDialog::Accepted);
+}
+
+void TformSetupReport::SpeedButton4Click()
+{
+    done(QDialog::Rejected);
+}
+
+} // namespace stencilor::ui

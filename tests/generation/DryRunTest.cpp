@@ -1,0 +1,207 @@
+#include "generation/DryRun.h"
+
+#include "TestUtil.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace stencilor {
+namespace {
+
+// One finding reduced to what the tests compare.
+struct Seen {
+    CheckFindingKind kind;
+    std::uint64_t record;
+    std::string name;
+    bool operator==(const Seen&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& seen)
+{
+    return out << checkFindingLabel(seen.kind) << " @" << seen.record << " " << seen.name;
+}
+
+class DryRunTest : public testing::Test {
+protected:
+    DryRunTest()
+    {
+        settings.textfile = "data.csv";
+        settings.templatefile = "t.html";
+        settings.outputdir = dir.file("out");
+        settings.nameFromFld = true;
+        settings.FileNameFld = "Field 1";
+        setRules({{"Field 1", "%A%"}, {"Field 2", "%B%"}});
+        dir.write("t.html", "<p>%A% %B%</p>\n");
+    }
+
+    void setRules(const std::vector<Rule>& rules) { settings.rules = test::rulesTable(rules); }
+
+    CheckReport check(const std::string& data, RecordRange range = {})
+    {
+        dir.write("data.csv", data);
+        return checkProjectOutput(settings, dir.file("job.ql"), "/nonexistent-program-folder/", range);
+    }
+
+    static std::vector<Seen> seen(const CheckReport& report)
+    {
+        std::vector<Seen> result;
+        for (const CheckFinding& f : report.findings)
+            result.push_back({f.kind, f.record, f.name});
+        return result;
+    }
+
+    test::TempDir dir;
+    ProjectSettings settings;
+};
+
+using Kind = CheckFindingKind;
+
+TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
+{
+    const struct {
+        const char* what;
+        std::string data;
+        std::vector<Seen> findings;
+    } cases[] = {
+        {"clean", "a;1\nb;2\n", {}},
+        {"empty name field and empty line",
+         "a;1\n;2\n\n",
+         {{Kind::NoName, 2, ""}, {Kind::FewerFields, 3, ""}, {Kind::NoName, 3, ""}}},
+        {"same name twice", "a;1\nb;2\na;3\n", {{Kind::SameName, 3, "a"}}},
+        {"names differing in case only",
+         "Ann;1\nann;2\nANN;3\n",
+         {{Kind::SameNameIgnoringCase, 2, "ann"}, {Kind::SameNameIgnoringCase, 3, "ANN"}}},
+        {"non-ASCII case folding",
+         "\xC3\x89t\xC3\xA9;1\n\xC3\xA9t\xC3\xA9;2\n",
+         {{Kind::SameNameIgnoringCase, 2, "\xC3\xA9t\xC3\xA9"}}},
+        {"leaves the output folder", "../x;1\nok;2\n", {{Kind::LeavesFolder, 1, ""}}},
+        {"fewer fields than the rules use", "a;1\nb\n", {{Kind::FewerFields, 2, ""}}},
+        {"CR LF data", "a;1\r\na;2\r\n", {{Kind::SameName, 2, "a"}}},
+    };
+    for (const auto& c : cases) {
+        const CheckReport report = check(c.data);
+        EXPECT_TRUE(report.started) << c.what;
+        EXPECT_EQ(seen(report), c.findings) << c.what;
+    }
+}
+
+// What stands in the output folder, and names the system refuses, are found before the run.
+TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("out/folder"));
+    fs::create_directories(dir.file("elsewhere"));
+    fs::create_symlink(dir.file("elsewhere"), dir.file("out/linked"));
+    fs::create_symlink(dir.file("elsewhere/x"), dir.file("out/file-link"));
+    dir.write("out/blocker", "a file");
+    settings.CopyDirFld = true;
+    settings.directoryFile = "Field 2";
+    settings.report = true;
+    const std::string longName(256, 'n');
+    const struct {
+        const char* what;
+        std::string data;
+        std::vector<Seen> findings;
+    } cases[] = {
+        {"a subfolder that is a link", "a;linked\n", {{Kind::LinkInPath, 1, "linked/a"}}},
+        {"a link at the file's name", "file-link;\n", {{Kind::ReplacesLink, 1, "file-link"}}},
+        {"a file where a subfolder goes", "a;blocker\n", {{Kind::FolderBlocked, 1, "blocker/a"}}},
+        {"a name that is a folder", "folder;\n", {{Kind::NameIsFolder, 1, "folder"}}},
+        {"another record's subfolder", "x;sub\nsub;\n", {{Kind::NameIsFolder, 2, "sub"}}},
+        {"another record's file as a subfolder", "x;\ny;x\n", {{Kind::FolderBlocked, 2, "x/y"}}},
+        {"the report", "report.html;\n", {{Kind::OwnInput, 1, "report.html"}}},
+        {"a name over 255 bytes", longName + ";\n", {{Kind::NameTooLong, 1, longName}}},
+    };
+    for (const auto& c : cases) {
+        const CheckReport report = check(c.data);
+        EXPECT_EQ(seen(report), c.findings) << c.what;
+    }
+    // The run's own inputs, found by what they are, not by their names.
+    settings.outputdir = dir.path();
+    settings.CopyDirFld = false;
+    EXPECT_EQ(seen(check("t.html;\ndata.csv;\n")),
+              (std::vector<Seen>{{Kind::OwnInput, 1, "t.html"}, {Kind::OwnInput, 2, "data.csv"}}));
+}
+
+TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
+{
+    setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});
+    const CheckReport report = check("a;1\n");
+    ASSERT_EQ(report.findings.size(), 3u);
+    EXPECT_EQ(report.findings[0].kind, Kind::RuleSkipped);
+    EXPECT_EQ(report.findings[0].rule, 2u);
+    EXPECT_EQ(report.findings[0].detail, "rule 2 (\"%B%\") has no field number");
+    EXPECT_EQ(report.findings[1].kind, Kind::RuleSkipped);
+    EXPECT_EQ(report.findings[1].detail, "rule 3 (Field 2) has no identifier");
+    EXPECT_EQ(report.findings[2].kind, Kind::IdentifierNotInTemplate);
+    EXPECT_EQ(report.findings[2].rule, 4u);
+    // The run sees the template with CR LF line ends, whatever the file has.
+    setRules({{"Field 1", "%B%</p>\r\n"}});
+    EXPECT_TRUE(check("a;1\n").findings.empty());
+    setRules({{"Field 1", "%B%</p>\n"}});
+    EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{Kind::IdentifierNotInTemplate, 0, ""}}));
+}
+
+TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
+{
+    const CheckReport report = check("a;1\n;2\na;3\nb\n;5\n", RecordRange{3, 4});
+    EXPECT_EQ(report.recordCount, 5u);
+    EXPECT_EQ(report.recordsChecked, 2u);
+    // Record 1 lies outside the range, so record 3 collides with nothing.
+    EXPECT_EQ(seen(report), (std::vector<Seen>{{Kind::FewerFields, 4, ""}}));
+}
+
+TEST_F(DryRunTest, DoesNotStartWithoutItsInputs)
+{
+    settings.delim.clear();
+    EXPECT_EQ(check("a").message, "Please select field delimiter!");
+    settings.delim = ";";
+    settings.outputdir.clear();
+    EXPECT_EQ(check("a").message, "Output folder is not set");
+    settings.templatefile = "missing.html";
+    const CheckReport report = check("a");
+    EXPECT_FALSE(report.started);
+    EXPECT_EQ(report.message, "\nTemplate file is empty or not defined");
+}
+
+TEST_F(DryRunTest, PrintsATableWithACountLine)
+{
+    settings.nameFromFld = false;
+    settings.nameFromTemp = true;
+    settings.edTemp = "card.htm";
+    setRules({{"Field 1", "%A%"}, {"Field 2", ""}});
+    EXPECT_EQ(formatCheckTable(check("a;1\nb;2\n")),
+              "line  finding       name      detail\n"
+              "   -  rule skipped  -         rule 2 (Field 2) has no identifier\n"
+              "   2  same name     card.htm  the same file as line 1; the later record replaces it\n"
+              "2 records checked, 2 findings\n");
+    setRules({{"Field 1", "%A%"}});
+    settings.edTemp = "c?.htm";
+    EXPECT_EQ(formatCheckTable(check("a;1\n")), "1 record checked, 0 findings\n");
+    // Control bytes from the data never reach the terminal as they are.
+    settings.edTemp = "c?.htm";
+    settings.nameFromFld = true;
+    settings.nameFromTemp = false;
+    EXPECT_EQ(formatCheckTable(check("\x1b[31mred\x07;1\n\x1b[31mred\x07;2\n")),
+              "line  finding    name             detail\n"
+              "   2  same name  \\x1b[31mred\\x07  the same file as line 1; the later record replaces it\n"
+              "2 records checked, 1 finding\n");
+}
+
+TEST_F(DryRunTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
+{
+    // 1,001 findings: the widths come from the first 1,000 rows, the rest follow them as they come.
+    std::string data;
+    for (int i = 0; i < 1000; ++i)
+        data += "\n";
+    data += "a-much-longer-name-than-any-before;1\na-much-longer-name-than-any-before;2\n";
+    setRules({{"Field 1", "%A%"}});
+    const std::string table = formatCheckTable(check(data));
+    EXPECT_TRUE(table.starts_with("line  finding  name  detail\n   1  no name  -     the name field 1 is empty\n"));
+    EXPECT_NE(table.find("\n1002  same name  a-much-longer-name-than-any-before  the same file as line 1001"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace stencilor
