@@ -6,6 +6,7 @@
 #include <archive_entry.h>
 #include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace stencilor {
@@ -35,25 +36,65 @@ Error ArchiveWriter::failure(const char* what)
     return Error{code, std::string(what) + " \"" + m_path + "\": " + systemReason(code)};
 }
 
+long ArchiveWriter::writeBlock(::archive* archive, void* self, const void* buffer, std::size_t size)
+{
+    auto* writer = static_cast<ArchiveWriter*>(self);
+    if (writer->m_dropWrites) {
+        archive_set_error(archive, ECANCELED, "archive discarded");
+        return -1;
+    }
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = ::write(writer->m_fd, bytes + done, size - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            archive_set_error(archive, written < 0 ? errno : EIO, "write error");
+            return -1;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return static_cast<long>(size);
+}
+
+int ArchiveWriter::closeStream(::archive* /*archive*/, void* self)
+{
+    auto* writer = static_cast<ArchiveWriter*>(self);
+    if (!writer->m_toStandardOutput && writer->m_fd >= 0)
+        ::close(writer->m_fd);
+    writer->m_fd = -1;
+    return ARCHIVE_OK;
+}
+
 Status ArchiveWriter::open(const std::string& path)
 {
     discard();
     m_path = path;
     m_toStandardOutput = path == "-";
+    m_dropWrites = false;
+    m_fd = m_toStandardOutput ? STDOUT_FILENO : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        return Error{errno, "cannot create file \"" + path + "\": " + systemReason(errno)};
     m_archive = archive_write_new();
-    if (!m_archive)
+    if (!m_archive) {
+        closeStream(nullptr, this);
+        ::unlink(path.c_str());
         return Error{ENOMEM, "cannot create file \"" + path + "\": " + systemReason(ENOMEM)};
+    }
     archive_write_set_format_pax_restricted(m_archive);
     // Names are bytes: they go into the headers as they are, UTF-8 or not, whatever the locale.
     archive_write_set_format_option(m_archive, "pax", "hdrcharset", "BINARY");
     // Standard output may be a pipe read by another program: pad only to whole 512-byte records.
     archive_write_set_bytes_in_last_block(m_archive, 1);
-    const int opened = m_toStandardOutput ? archive_write_open_fd(m_archive, STDOUT_FILENO)
-                                          : archive_write_open_filename(m_archive, path.c_str());
-    if (opened != ARCHIVE_OK) {
+    if (archive_write_open2(m_archive, this, nullptr, &ArchiveWriter::writeBlock, &ArchiveWriter::closeStream,
+                            nullptr) != ARCHIVE_OK) {
         const Error error = failure("cannot create file");
         archive_write_free(m_archive);
         m_archive = nullptr;
+        closeStream(nullptr, this);
+        if (!m_toStandardOutput)
+            ::unlink(path.c_str());
         return error;
     }
     return {};
@@ -97,7 +138,10 @@ void ArchiveWriter::discard()
 {
     if (!m_archive)
         return;
-    archive_write_fail(m_archive);
+    // Closing (rather than failing) the archive lets libarchive free its buffers; the writes it
+    // still attempts are dropped.
+    m_dropWrites = true;
+    archive_write_close(m_archive);
     archive_write_free(m_archive);
     m_archive = nullptr;
     if (!m_toStandardOutput)

@@ -36,9 +36,16 @@ public:
 
 private:
     Error failure(const char* what);
+    // libarchive's client callbacks: bytes go to m_fd until the archive is discarded.
+    static long writeBlock(::archive* archive, void* self, const void* buffer, std::size_t size);
+    static int closeStream(::archive* archive, void* self);
     ::archive* m_archive = nullptr;
     std::string m_path;
+    int m_fd = -1;
     bool m_toStandardOutput = false;
+    // Set by discard(): the rest of a failed archive is dropped, so that no reader mistakes
+    // what was written for a whole archive.
+    bool m_dropWrites = false;
 };
 
 // True when `name` may stand in an archive: not empty, not absolute, no ".." component.
