@@ -173,9 +173,27 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
         input->m_decoder = std::move(decoder.value());
         source = input->m_decoder.get();
     }
+    input->m_text = source;
     input->m_reader = std::make_unique<RecordReader>(
         *source, RecordReader::Options{options.quotes, options.delim, options.blockSize});
     return input;
+}
+
+Status DataInput::readAll(std::string& into)
+{
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    for (;;) {
+        const std::size_t at = into.size();
+        into.resize(at + kBlock);
+        const Result<std::size_t> got = m_text->read(into.data() + at, kBlock);
+        if (!got) {
+            into.resize(at);
+            return got.error();
+        }
+        into.resize(at + got.value());
+        if (got.value() == 0)
+            return {};
+    }
 }
 
 } // namespace stencilor

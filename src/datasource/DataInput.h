@@ -35,6 +35,9 @@ public:
 
     // The next record; false at the end of the data. Fails with the error of reading.
     Result<bool> next(DataRecord& record) { return m_reader->next(record); }
+    // Appends the whole (decoded) text to `into` instead of reading it record by record; only
+    // before the first next(). Fails with the error of reading.
+    Status readAll(std::string& into);
 
     // The encoding the data is decoded from, when the project names one.
     const std::optional<ChosenEncoding>& encoding() const { return m_encoding; }
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<ByteSource> m_raw;
     std::unique_ptr<DecodingSource> m_decoder;
     std::unique_ptr<RecordReader> m_reader;
+    ByteSource* m_text = nullptr; // the source the reader reads: decoded, or the raw bytes
 };
 
 } // namespace stencilor

@@ -1,6 +1,8 @@
 #include "datasource/DataSourceCheck.h"
 
+#include "datasource/DataInput.h"
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
 #include "platform/FileSystem.h"
 
@@ -103,6 +105,52 @@ DataFileState checkDataFile(const std::string& path, std::string_view delim, std
     return std::move(scan.state());
 }
 
+DataFileState checkDataFile(const std::string& path, const DataFormat& format, std::size_t blockSize)
+{
+    if (!format.quotes && format.encoding.empty() && !format.header && path != "-") {
+        DataFileState state = checkDataFile(path, format.delim, blockSize);
+        std::vector<std::string_view> fields;
+        SplitFields(state.csvSampleLine, format.delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
+        state.sampleFields.assign(fields.begin(), fields.end());
+        return state;
+    }
+    DataFileState state;
+    Result<std::unique_ptr<DataInput>> input =
+        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize});
+    if (!input) {
+        // A missing or unreadable file counts as one without records, as in the plain check.
+        if (input.error().code == 0)
+            state.error = input.error().message;
+        return state;
+    }
+    DataInput& data = *input.value();
+    state.encoding = data.encoding();
+    RecordFields fields;
+    bool sampleBlank = true;
+    std::string sample;
+    DataRecord record;
+    for (Result<bool> got = data.next(record); got && got.value(); got = data.next(record)) {
+        fields.assign(record.text, format.delim, format.quotes);
+        if (format.header && record.number == 1) {
+            for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
+                state.fieldNames.emplace_back(fields.field(n));
+        } else if (sampleBlank) {
+            sample.assign(record.text);
+            sampleBlank = isBlank(record.text);
+        }
+        if (fields.count() > state.csvFieldCount) {
+            state.csvFieldCount = fields.count();
+            state.csvWidestLine.assign(record.text);
+        }
+    }
+    state.csvSampleLine = std::move(sample);
+    fields.assign(state.csvSampleLine, format.delim, format.quotes);
+    for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
+        state.sampleFields.emplace_back(fields.field(n));
+    state.replaced = data.replaced();
+    return state;
+}
+
 DataFileState checkDataText(std::string_view text, std::string_view delim)
 {
     DataFileScan scan(delim);
@@ -124,6 +172,17 @@ std::vector<std::string> fieldLabels(std::int64_t count)
 std::string fieldLabel(std::int64_t n)
 {
     return "Field " + std::to_string(n);
+}
+
+std::string fieldListText(std::int64_t n, const DataFileState& state)
+{
+    const auto index = static_cast<std::size_t>(n - 1);
+    std::string text = fieldLabel(n);
+    if (n >= 1 && index < state.fieldNames.size() && !state.fieldNames[index].empty())
+        return text + " \u2014 " + state.fieldNames[index];
+    if (n >= 1 && index < state.sampleFields.size() && !state.sampleFields[index].empty())
+        return text + " \u2014 " + state.sampleFields[index];
+    return text;
 }
 
 } // namespace stencilor

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "datasource/Encoding.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +16,20 @@ struct DataFileState {
     std::string csvSampleLine;       // first non-blank line (the last line when all are blank)
     std::string csvWidestLine;       // earliest line with the most fields
     std::int64_t csvFieldCount = -1; // most fields of any line; -1 when no line was read
+    // With a data format beyond the plain one (quotes, encoding, header names):
+    std::vector<std::string> fieldNames;    // the header record's fields, when the first record names them
+    std::vector<std::string> sampleFields;  // the sample record's fields as the run cuts them
+    std::optional<ChosenEncoding> encoding; // the encoding the file is read with, when one is set
+    std::uint64_t replaced = 0;             // sequences invalid in it, read as U+FFFD
+    std::string error;                      // why the file could not be read as set (unknown encoding)
+};
+
+// How a project's data file is read: its delimiter and the data keys of the project.
+struct DataFormat {
+    std::string delim = ";";
+    bool quotes = false;
+    std::string encoding; // empty: the bytes as they are
+    bool header = false;
 };
 
 // At most this many field labels go into the field lists and the default rules.
@@ -24,6 +41,12 @@ inline constexpr std::int64_t kMaxFieldLabels = 500;
 DataFileState checkDataFile(const std::string& path, std::string_view delim,
                             std::size_t blockSize = std::size_t{1} << 20);
 
+// The same with the data format `format`: records cut with quoted fields, the text decoded, the
+// header record's names collected (the header is no sample). Records and fields are counted as
+// the run counts them.
+DataFileState checkDataFile(const std::string& path, const DataFormat& format,
+                            std::size_t blockSize = std::size_t{1} << 20);
+
 // The same over an already read text.
 DataFileState checkDataText(std::string_view text, std::string_view delim);
 
@@ -32,5 +55,9 @@ std::vector<std::string> fieldLabels(std::int64_t count);
 
 // "Field " + n.
 std::string fieldLabel(std::int64_t n);
+
+// The text a field list shows for field n: "Field 4", "Field 4 — City" with a header name, else
+// "Field 4 — Berlin" with a sample value. What is stored stays fieldLabel(n).
+std::string fieldListText(std::int64_t n, const DataFileState& state);
 
 } // namespace stencilor

@@ -49,8 +49,26 @@ void appendHtmlEscaped(std::string& out, std::string_view text)
     }
 }
 
+void appendHtmlValueEscaped(std::string& out, std::string_view text)
+{
+    for (std::size_t start = 0;;) {
+        const std::size_t quote = text.find('\'', start);
+        appendHtmlEscaped(out, text.substr(start, quote == std::string_view::npos ? quote : quote - start));
+        if (quote == std::string_view::npos)
+            return;
+        out += "&#39;";
+        start = quote + 1;
+    }
+}
+
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, std::string_view recordLine,
                             std::string_view delim, std::string_view relativeName)
+{
+    return BuildReportCell(k, mode, reportFld, RecordFields(recordLine, delim, false), relativeName);
+}
+
+std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, const RecordFields& record,
+                            std::string_view relativeName)
 {
     const std::string_view column = GetField(reportFld, ";", k);
     if (isFileColumn(column)) {
@@ -69,7 +87,7 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, st
     if (mode == CellMode::Header)
         return "<TD> Field " + std::to_string(field) + " </TD>";
     std::string cell = "<TD>";
-    appendHtmlEscaped(cell, GetField(recordLine, delim, field));
+    appendHtmlEscaped(cell, record.field(field));
     cell += "</TD>";
     return cell;
 }
@@ -87,9 +105,14 @@ void ContentReport::start(std::string_view reportFld)
 void ContentReport::addRow(std::string_view reportFld, std::string_view recordLine, std::string_view delim,
                            std::string_view relativeName)
 {
+    addRow(reportFld, RecordFields(recordLine, delim, false), relativeName);
+}
+
+void ContentReport::addRow(std::string_view reportFld, const RecordFields& record, std::string_view relativeName)
+{
     appendLine("<TR>");
     for (int k = 1; k <= kColumnCount; ++k)
-        appendLine(BuildReportCell(k, CellMode::Record, reportFld, recordLine, delim, relativeName));
+        appendLine(BuildReportCell(k, CellMode::Record, reportFld, record, relativeName));
     appendLine("    </TR>");
 }
 

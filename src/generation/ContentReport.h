@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datasource/RecordFields.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,10 @@ enum class CellMode { Header, Record };
 // "&quot;", so any value shows as text in a page and inside a quoted attribute.
 void appendHtmlEscaped(std::string& out, std::string_view text);
 
+// The same, and "'" written as "&#39;": for values inserted into an HTML template, which may
+// stand inside an attribute in either kind of quotes.
+void appendHtmlValueEscaped(std::string& out, std::string_view text);
+
 // One cell line of the report for column k (1..6) as chosen by `reportFld` (six ";"-terminated
 // column texts): the file link column for "filename" in any case, field column n when the text's
 // digits give n > 0, otherwise the empty text. In record mode the field cell takes field n of
@@ -20,6 +26,9 @@ void appendHtmlEscaped(std::string& out, std::string_view text);
 // HTML-escaped, so every link opens its file whatever the name holds.
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, std::string_view recordLine = {},
                             std::string_view delim = {}, std::string_view relativeName = {});
+// The same with the record's fields already cut (plain or quoted).
+std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, const RecordFields& record,
+                            std::string_view relativeName);
 
 // The lines of report.html as a run makes them, collected as one text with CR LF line ends; a run
 // takes the text in blocks (text(), then clear()) so that it never holds the whole report.
@@ -30,6 +39,7 @@ public:
     // One record row for a saved file.
     void addRow(std::string_view reportFld, std::string_view recordLine, std::string_view delim,
                 std::string_view relativeName);
+    void addRow(std::string_view reportFld, const RecordFields& record, std::string_view relativeName);
     // One record row of the six cell lines already built (as BuildReportCell gives them).
     void addRowCells(const std::vector<std::string>& cells);
     // The closing lines.

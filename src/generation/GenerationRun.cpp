@@ -1,6 +1,7 @@
 #include "generation/GenerationRun.h"
 
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
@@ -98,10 +99,9 @@ private:
 class ReportWriter final {
 public:
     void start(std::string_view reportFld) { m_lines.start(reportFld); }
-    void addRow(OutputTree& tree, std::string_view reportFld, std::string_view line, std::string_view delim,
-                std::string_view relativeName)
+    void addRow(OutputTree& tree, std::string_view reportFld, const RecordFields& record, std::string_view relativeName)
     {
-        m_lines.addRow(reportFld, line, delim, relativeName);
+        m_lines.addRow(reportFld, record, relativeName);
         if (m_lines.text().size() >= kReportBlock)
             flush(tree);
     }
@@ -154,11 +154,12 @@ public:
     {
     }
 
-    // Generates and writes record `number` (1-based) from `line`; false when an error ended the
-    // run, with the message in the summary.
+    // Generates and writes record `number` (1-based) from its text `line`; false when an error
+    // ended the run, with the message in the summary.
     bool process(std::string_view line, std::uint64_t number)
     {
         const ProjectSettings& s = m_host.currentSettings();
+        m_record.assign(line, s.delim, s.quotes);
         // The settings are read afresh at every record, so the paths are too.
         const RunInputPaths paths = inputPathsOf(m_host, s);
         const std::string& folder = paths.outputFolder;
@@ -171,7 +172,7 @@ public:
             m_reportReserved = s.report;
         }
         // The name comes first: a record without one costs no look at the template.
-        const OutputName name = recordOutputName(s, folder, line, number);
+        const OutputName name = recordOutputName(s, folder, m_record, number);
         if (name.outcome == NameOutcome::NoName) {
             ++m_summary.skippedNoName;
             return true;
@@ -187,7 +188,7 @@ public:
             return false;
         }
         m_folders.protect(read.value());
-        if (!renderRecord(s, line)) {
+        if (!renderRecord(s)) {
             m_summary.error = recordTooLargeMessage(number, m_recordLimit);
             return false;
         }
@@ -209,7 +210,7 @@ public:
         case TreeWrite::Written:
             ++m_summary.filesWritten;
             if (s.report)
-                m_report.addRow(*tree, s.report_fld, line, s.delim, name.relativeName);
+                m_report.addRow(*tree, s.report_fld, m_record, name.relativeName);
             return true;
         case TreeWrite::FolderFailed:
             ++m_summary.skippedFolder;
@@ -245,18 +246,16 @@ private:
     // list gives that text in one pass; it is compiled again when the template file's text or
     // the rules' identifiers change, and a record whose values could make the one pass differ
     // gets the rules one by one. False when the text would be larger than the record limit.
-    bool renderRecord(const ProjectSettings& s, std::string_view line)
+    bool renderRecord(const ProjectSettings& s)
     {
         m_identifiers.clear();
         m_fieldNumbers.clear();
-        std::size_t widest = 0;
         for (const Rule& rule : s.rules.rules()) {
             const int field = rule.activeField();
             if (field == 0)
                 continue;
             m_identifiers.push_back(rule.identifier);
             m_fieldNumbers.push_back(static_cast<std::size_t>(field));
-            widest = std::max(widest, static_cast<std::size_t>(field));
         }
         if (!m_compiled || templateChanged() || !m_template.isFor(m_identifiers)) {
             // A small template keeps the bytes it was compiled from, for a plain compare at the
@@ -273,10 +272,20 @@ private:
             m_compiled = true;
         }
 
-        SplitFields(line, s.delim, widest, m_fields);
         m_values.clear();
-        for (std::size_t field : m_fieldNumbers)
-            m_values.push_back(field <= m_fields.size() ? m_fields[field - 1] : std::string_view());
+        if (s.escapehtml) {
+            // The escaped values are built first, then viewed: the texts may move while they grow.
+            m_escaped.resize(m_fieldNumbers.size());
+            for (std::size_t i = 0; i < m_fieldNumbers.size(); ++i) {
+                m_escaped[i].clear();
+                appendHtmlValueEscaped(m_escaped[i], m_record.field(static_cast<std::int64_t>(m_fieldNumbers[i])));
+            }
+            for (const std::string& value : m_escaped)
+                m_values.push_back(value);
+        } else {
+            for (std::size_t field : m_fieldNumbers)
+                m_values.push_back(m_record.field(static_cast<std::int64_t>(field)));
+        }
         switch (m_template.render(m_values, m_text, m_recordLimit)) {
         case CompiledTemplate::Render::Done:
             return true;
@@ -310,7 +319,8 @@ private:
     bool m_compiled = false;
     std::vector<std::string_view> m_identifiers; // of the rules in use, into the settings
     std::vector<std::size_t> m_fieldNumbers;
-    std::vector<std::string_view> m_fields; // into the record's line
+    RecordFields m_record;
+    std::vector<std::string> m_escaped; // the values HTML-escaped, with escapehtml
     std::vector<std::string_view> m_values;
     std::string m_text;
 };
@@ -342,24 +352,32 @@ bool prepareRun(RunHost& host, OutputFolders& folders)
 bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, RecordRange records, const bool& running,
                   RunSummary& summary)
 {
-    std::string data;
-    const Result<FileIdentity> read = readRunInput(inputPathsOf(host, host.currentSettings()).dataFile, data);
+    // The data's form is taken once, at the start: the records are cut by it throughout the run.
+    const ProjectSettings& s = host.currentSettings();
+    const std::string delim = s.delim;
+    const bool quotes = s.quotes;
+    const bool header = s.header;
+    Result<RunData> read = readRunData(inputPathsOf(host, s).dataFile, s.encoding);
     if (!read) {
         summary.error = read.error().message;
         return false;
     }
-    folders.protect(read.value());
-    const std::uint64_t lines = countLines(data);
+    if (read.value().identity)
+        folders.protect(*read.value().identity);
+    const std::string& data = read.value().text;
+    const std::uint64_t lines = DataRecords::count(data, delim, quotes);
     const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
     summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
     host.progress(0, summary.recordCount);
-    LineCursor cursor(data);
-    std::string_view line;
+    DataRecords cursor(data, delim, quotes);
+    DataRecord record;
     for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
-        cursor.next(line);
+        cursor.next(record);
     for (std::uint64_t i = 0; i < summary.recordCount && running; ++i) {
-        cursor.next(line);
-        if (!writer.process(line, first + i))
+        cursor.next(record);
+        // The header record names the fields: it gets no file and no report row, and keeps its number.
+        const bool isHeader = header && record.number == 1;
+        if (!isHeader && !writer.process(record.text, first + i))
             return false;
         ++summary.recordsProcessed;
         host.progress(i + 1, summary.recordCount);

@@ -4,10 +4,12 @@
 #include "datasource/ReplaceAll.h"
 #include "datasource/TextLines.h"
 #include "generation/CaseMapping.h"
+#include "generation/CompiledTemplate.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace stencilor {
 
@@ -70,17 +72,41 @@ bool climbsOut(std::string_view relative)
     }
 }
 
-// Why the naming settings give the record `line` no name.
-std::string noNameReason(const ProjectSettings& s, std::string_view line)
+// The longest name template text the rules may make; a longer one gives no name.
+constexpr std::size_t kMaxNameText = std::size_t{1} << 20;
+
+// Replaces, in `name`, each rule's identifier by the record's value, rule after rule as in the
+// template. False when the text would grow beyond kMaxNameText.
+bool applyNameRules(const ProjectSettings& s, const RecordFields& record, std::string& name)
 {
-    if (s.nameFromTemp)
-        return s.edTemp.empty() ? "the name template is empty" : "the name is empty";
+    std::vector<std::string_view> identifiers;
+    std::vector<std::string_view> values;
+    for (const Rule& rule : s.rules.rules()) {
+        if (const int field = rule.activeField(); field != 0) {
+            identifiers.push_back(rule.identifier);
+            values.push_back(record.field(field));
+        }
+    }
+    return applyRules(name, identifiers, values, kMaxNameText);
+}
+
+// Why the naming settings give the record `line` no name.
+std::string noNameReason(const ProjectSettings& s, const RecordFields& record)
+{
+    if (s.nameFromTemp) {
+        if (s.edTemp.empty())
+            return "the name template is empty";
+        std::string name = s.edTemp;
+        if (s.tempRules && !applyNameRules(s, record, name))
+            return "the name would be longer than " + std::to_string(kMaxNameText) + " bytes";
+        return "the name is empty";
+    }
     if (!s.nameFromFld)
         return "no name source is selected";
     const int field = DigitsToInt(s.FileNameFld);
     if (field <= 0)
         return "the name field " + quoted(s.FileNameFld) + " has no field number";
-    const std::int64_t fields = CountFields(line, s.delim);
+    const std::int64_t fields = record.count();
     if (field > fields)
         return "no field " + std::to_string(field) + " for the name (the record has " + std::to_string(fields) +
                (fields == 1 ? " field)" : " fields)");
@@ -89,10 +115,13 @@ std::string noNameReason(const ProjectSettings& s, std::string_view line)
 
 // The name before case change and folders: from the name template, or from the name field with
 // the default extension added when it has none.
-std::string baseNameOf(const ProjectSettings& s, std::string_view line, std::uint64_t recordNumber)
+std::string baseNameOf(const ProjectSettings& s, const RecordFields& record, std::uint64_t recordNumber)
 {
     if (s.nameFromTemp) {
-        std::string base = ReplaceAll(s.edTemp, "?", std::to_string(recordNumber));
+        std::string base = s.edTemp;
+        if (s.tempRules && !applyNameRules(s, record, base))
+            return {};
+        base = ReplaceAll(base, "?", std::to_string(recordNumber));
         toSlashes(base);
         return base;
     }
@@ -101,7 +130,7 @@ std::string baseNameOf(const ProjectSettings& s, std::string_view line, std::uin
     const int field = DigitsToInt(s.FileNameFld);
     if (field <= 0)
         return {};
-    std::string base(GetField(line, s.delim, field));
+    std::string base(record.field(field));
     // The separators are unified first so that the extension test looks behind the last folder.
     toSlashes(base);
     if (s.AddExt && !base.empty() && !hasExtension(base)) {
@@ -134,10 +163,16 @@ std::string changeCase(const ProjectSettings& s, std::string base)
 OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, std::string_view line,
                             std::uint64_t recordNumber)
 {
+    return recordOutputName(s, outputFolder, RecordFields(line, s.delim, s.quotes), recordNumber);
+}
+
+OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, const RecordFields& record,
+                            std::uint64_t recordNumber)
+{
     OutputName result;
-    const std::string base = changeCase(s, baseNameOf(s, line, recordNumber));
+    const std::string base = changeCase(s, baseNameOf(s, record, recordNumber));
     if (base.empty()) {
-        result.reason = noNameReason(s, line);
+        result.reason = noNameReason(s, record);
         return result;
     }
 
@@ -145,7 +180,7 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
     if (s.CopyDirFld) {
         const int field = DigitsToInt(s.directoryFile);
         if (field > 0) {
-            sub = GetField(line, s.delim, field);
+            sub = record.field(field);
             toSlashes(sub);
         }
     }

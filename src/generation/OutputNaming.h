@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datasource/RecordFields.h"
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
@@ -27,6 +28,11 @@ struct OutputName {
 // it): name from a field (with the default extension) or from the name template, case change,
 // subfolder, deletion of non-Latin characters, colons removed from the file name. Every "\" in
 // generated parts counts as a folder separator.
+// With tempRules, the name template goes through the rules first (each identifier replaced by
+// the record's value, as in the template), then "?" becomes the record number.
+OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, const RecordFields& record,
+                            std::uint64_t recordNumber);
+// The same for the record text `line`, cut by the settings' delimiter and quoting.
 OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFolder, std::string_view line,
                             std::uint64_t recordNumber);
 

@@ -1,8 +1,10 @@
 #include "generation/RecordPreview.h"
 
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
 #include "generation/CompiledTemplate.h"
+#include "generation/ContentReport.h"
 #include "generation/GenerationRun.h"
 #include "generation/RunInputs.h"
 #include "platform/Messages.h"
@@ -57,17 +59,22 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
         preview.message = inputs.error().message;
         return preview;
     }
-    const std::string& data = inputs.value().data;
-    preview.recordCount = countLines(data);
+    const std::string& data = inputs.value().data.text;
+    preview.recordCount = DataRecords::count(data, s.delim, s.quotes);
     if (record == 0 || record > preview.recordCount) {
         preview.message = noSuchRecordMessage(record);
         return preview;
     }
-    LineCursor cursor(data);
-    std::string_view line;
+    if (s.header && record == 1) {
+        preview.message = "Record 1 names the fields: it gets no file.";
+        return preview;
+    }
+    DataRecords cursor(data, s.delim, s.quotes);
+    DataRecord found;
     for (std::uint64_t number = 1; number <= record; ++number)
-        cursor.next(line);
-    preview.line = std::string(line);
+        cursor.next(found);
+    preview.line = std::string(found.text);
+    const RecordFields fields(preview.line, s.delim, s.quotes);
     preview.html = endsWithNoCase(s.templatefile, ".htm") || endsWithNoCase(s.templatefile, ".html");
 
     // The rules one by one on the whole text, as the run defines the result.
@@ -79,7 +86,10 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
         const int field = rule.activeField();
         if (field == 0)
             continue;
-        const std::string_view value = GetField(line, s.delim, field);
+        std::string escaped;
+        if (s.escapehtml)
+            appendHtmlValueEscaped(escaped, fields.field(field));
+        const std::string_view value = s.escapehtml ? std::string_view(escaped) : fields.field(field);
         markReplacements(preview.segments, rule.identifier, value, row);
         if (!applyRules(preview.text, {rule.identifier}, {value}, GenerationRun::kMaxRecordText)) {
             preview.message = recordTooLargeMessage(record, GenerationRun::kMaxRecordText);
@@ -94,7 +104,7 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     if (joined != preview.text)
         preview.segments.clear();
 
-    preview.name = recordOutputName(s, inputs.value().paths.outputFolder, line, record);
+    preview.name = recordOutputName(s, inputs.value().paths.outputFolder, fields, record);
     if (preview.name.outcome == NameOutcome::Named)
         preview.fullPath = preview.name.path;
     preview.ok = true;

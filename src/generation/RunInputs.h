@@ -4,14 +4,19 @@
 // record preview: every path of the project taken against the project file's folder, refused
 // with the run's own messages, and read with the run's "Cannot open file" error.
 
+#include "datasource/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace stencilor {
+
+// The data file name that reads standard input (given on the command line).
+inline constexpr std::string_view kStandardInput = "-";
 
 // Where the inputs and the output of a project are.
 struct RunInputPaths {
@@ -26,7 +31,7 @@ struct RunInputPaths {
 RunInputPaths resolveRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder);
 
 // Why a run of `s` with its inputs at `paths` cannot start, in the run's words and order: the
-// delimiter is empty; the data file, the template or both are missing (one message, the
+// delimiter is empty; the encoding is unknown; the data file, the template or both are missing (one message, the
 // template's on a line of its own); no output folder is set. Empty when it can start.
 std::string runInputsProblem(const ProjectSettings& s, const RunInputPaths& paths);
 
@@ -34,12 +39,24 @@ std::string runInputsProblem(const ProjectSettings& s, const RunInputPaths& path
 // replaces it); fails with the run's message "Cannot open file "ABSOLUTE PATH". REASON".
 Result<FileIdentity> readRunInput(const std::string& path, std::string& into);
 
+// The data file of a run, read whole and decoded to UTF-8 when the project names an encoding.
+struct RunData {
+    std::string text;
+    std::optional<FileIdentity> identity;   // none for standard input
+    std::optional<ChosenEncoding> encoding; // when the project names one
+    std::uint64_t replaced = 0;             // sequences invalid in that encoding, now U+FFFD
+};
+
+// Reads the data file at `path` ("-": standard input) with the encoding setting `encoding` (empty:
+// the bytes as they are). Fails with the run's "Cannot open file" message, or with the message of
+// an unknown encoding name.
+Result<RunData> readRunData(const std::string& path, const std::string& encoding);
+
 // A project's inputs as the check before writing and the preview use them: read whole.
 struct RunInputs {
     RunInputPaths paths;
-    std::string data;
+    RunData data;
     std::string templateText; // as read, line ends as the file has them
-    FileIdentity dataIdentity;
     FileIdentity templateIdentity;
 };
 

@@ -75,7 +75,7 @@ std::size_t boundedRowCount(std::int32_t rulesCount, const std::unordered_map<st
     return std::min(declared, 1 + described.size() + kUndescribedRowAllowance);
 }
 
-// Writes the nineteen keys of "setup" in table order and rebuilds "rules" (saving steps 2-4).
+// Writes the keys of "setup" in table order and rebuilds "rules" (saving steps 2-4).
 void writeSettings(IniFile& ini, const ProjectSettings& s)
 {
     ini.writeString(kSetup, "delim", s.delim);
@@ -96,6 +96,16 @@ void writeSettings(IniFile& ini, const ProjectSettings& s)
     ini.writeString(kSetup, "report", flagText(s.report));
     ini.writeString(kSetup, "rep_fld", s.rep_fld);
     ini.writeString(kSetup, "report_fld", s.report_fld);
+    // The data keys are written when set, or when the file has them already (to turn them off).
+    const auto writeOptional = [&ini](std::string_view key, const std::string& value, bool set) {
+        if (set || ini.value(kSetup, key))
+            ini.writeString(kSetup, key, value);
+    };
+    writeOptional("quotes", flagText(s.quotes), s.quotes);
+    writeOptional("header", flagText(s.header), s.header);
+    writeOptional("encoding", s.encoding, !s.encoding.empty());
+    writeOptional("escapehtml", flagText(s.escapehtml), s.escapehtml);
+    writeOptional("tempRules", flagText(s.tempRules), s.tempRules);
     ini.writeString(kSetup, "rulesCount", std::to_string(s.rules.rowCount()));
 
     std::vector<std::pair<std::string, std::string>> rules;
@@ -205,6 +215,11 @@ LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& c
     s.report = ini.readFlag(kSetup, "report");
     s.rep_fld = ini.readString(kSetup, "rep_fld", d.rep_fld);
     s.report_fld = ini.readString(kSetup, "report_fld", d.report_fld);
+    s.quotes = ini.readFlag(kSetup, "quotes");
+    s.header = ini.readFlag(kSetup, "header");
+    s.encoding = ini.readString(kSetup, "encoding", "");
+    s.escapehtml = ini.readFlag(kSetup, "escapehtml");
+    s.tempRules = ini.readFlag(kSetup, "tempRules");
 
     const std::int32_t rulesCount = std::max(ini.readInt(kSetup, "rulesCount", 2), std::int32_t{2});
     const std::unordered_map<std::string, std::string> rules = ini.sectionValues(kRules);

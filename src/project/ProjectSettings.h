@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datasource/DataSourceCheck.h"
 #include "rules/RulesTable.h"
 
 #include <cstdint>
@@ -32,8 +33,18 @@ struct ProjectSettings {
     bool report = false;
     std::string rep_fld;
     std::string report_fld;
+    // Keys for data as spreadsheets export it. Each is written only when it is set or the
+    // project file already has it, so a project that never used them stays byte for byte as it was.
+    bool quotes = false;     // fields in double quotes may hold the delimiter, '"' and line breaks
+    bool header = false;     // the first record names the fields and gets no file
+    std::string encoding;    // the data file's encoding ("auto" or a converter name); empty: bytes as they are
+    bool escapehtml = false; // values inserted into the template are HTML-escaped
+    bool tempRules = false;  // the name template goes through the rules before "?" is replaced
     // Key "rulesCount" is rules.rowCount(): the rules plus the grid's header row.
     RulesTable rules;
+
+    // How the data file is read, from delim and the data keys.
+    DataFormat dataFormat() const { return DataFormat{delim, quotes, encoding, header}; }
 
     bool operator==(const ProjectSettings&) const = default;
 };

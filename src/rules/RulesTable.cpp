@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
 namespace stencilor {
@@ -112,6 +113,27 @@ void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine
         identifier.reserve(field.size() + 2);
         identifier.append("%").append(field).append("%");
         m_rows.push_back(Rule{fieldLabel(static_cast<std::int64_t>(r)), std::move(identifier)});
+    }
+}
+
+void RulesTable::FillDefaultRules(std::size_t count, const std::vector<std::string>& names)
+{
+    if (count < 1) {
+        reset();
+        return;
+    }
+    m_rows.clear();
+    m_rows.reserve(count);
+    std::unordered_set<std::string> used;
+    for (std::size_t r = 1; r <= count; ++r) {
+        const std::string label = fieldLabel(static_cast<std::int64_t>(r));
+        const std::string name = r <= names.size() ? names[r - 1] : std::string();
+        std::string identifier = "%" + (name.empty() ? label : name) + "%";
+        if (!used.insert(identifier).second) {
+            identifier = "%" + name + "_" + std::to_string(r) + "%";
+            used.insert(identifier);
+        }
+        m_rows.push_back(Rule{label, std::move(identifier)});
     }
 }
 

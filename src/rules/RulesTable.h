@@ -76,6 +76,10 @@ public:
     // Replaces the table with `count` default rules: row r gets "Field r" and the identifier "%"
     // + field r of `widestLine` + "%". A count below 1 leaves one blank row.
     void FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim);
+    // The same with identifiers made from the header's field names ("%City%"): a field without a
+    // name gets "%Field n%", a name already used gets "%City_n%" (n its field number), so that
+    // every field keeps a rule of its own.
+    void FillDefaultRules(std::size_t count, const std::vector<std::string>& names);
 
     bool operator==(const RulesTable&) const = default;
 

@@ -76,6 +76,64 @@ TEST_F(GenerationRunTest, WritesOneFileOfCrLfLinesPerRecord)
     }
 }
 
+TEST_F(GenerationRunTest, DataKeysReadSpreadsheetExports)
+{
+    using Adjust = std::function<void(ProjectSettings&)>;
+    const Adjust quotes = [](ProjectSettings& s) { s.quotes = true; };
+    const struct {
+        const char* name;
+        Adjust adjust;
+        std::string data;
+        std::map<std::string, std::string> files;
+    } cases[] = {
+        {"quoted fields hold the delimiter, quotes and line breaks; records count records",
+         quotes,
+         "\"Smith, J\",\"a\"\"b\"\"\r\nc\"\r\nBob,x",
+         {{"f1.txt", "Smith, J|a\"b\"\r\nc\r\n"}, {"f2.txt", "Bob|x\r\n"}}},
+        {"without quotes the plain rule stays", {}, "\"Smith, J\",x", {{"f1.txt", "\"Smith| J\"\r\n"}}},
+        {"an unclosed quote takes the rest of the data", quotes, "a,\"b\nc,d", {{"f1.txt", "a|b\nc,d\r\n"}}},
+        {"the header record gets no file and keeps its number",
+         [](ProjectSettings& s) { s.header = true; },
+         "Name,City\nAnn,Oslo\n",
+         {{"f2.txt", "Ann|Oslo\r\n"}}},
+        {"a named encoding is decoded",
+         [](ProjectSettings& s) { s.encoding = "windows-1251"; },
+         "\xcf\xf0\xe8,\xe2\xe5\xf2",
+         {{"f1.txt", "\xd0\x9f\xd1\x80\xd0\xb8|\xd0\xb2\xd0\xb5\xd1\x82\r\n"}}},
+        {"auto drops a byte-order mark",
+         [](ProjectSettings& s) { s.encoding = "auto"; },
+         "\xEF\xBB\xBF"
+         "Ann,x",
+         {{"f1.txt", "Ann|x\r\n"}}},
+        {"escapehtml escapes the inserted values only",
+         [](ProjectSettings& s) { s.escapehtml = true; },
+         "<b>&'\",x",
+         {{"f1.txt", "&lt;b&gt;&amp;&#39;&quot;|x\r\n"}}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        host.settings = ProjectSettings{};
+        host.setJobIn(caseDir);
+        host.settings.delim = ",";
+        host.settings.rules = test::rulesTable({{"Field 1", "%A%"}, {"Field 2", "%B%"}});
+        if (c.adjust)
+            c.adjust(host.settings);
+        caseDir.write("data.csv", c.data);
+        caseDir.write("t.txt", "%A%|%B%");
+        const RunSummary summary = run();
+        EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
+        EXPECT_EQ(filesUnder(caseDir, "out"), c.files) << c.name;
+    }
+
+    // A name no converter knows keeps the run from starting, with the message naming it.
+    host.setJobIn(dir);
+    dir.write("data.csv", "a");
+    dir.write("t.txt", "b");
+    host.settings.encoding = "x-none";
+    EXPECT_EQ(run().outcome, RunOutcome::NotStarted);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Unknown encoding \"x-none\" in the project file"});
+}
+
 TEST_F(GenerationRunTest, RulesActInTableOrderOnTheWholeText)
 {
     const struct {

@@ -93,6 +93,31 @@ TEST(OutputNaming, NameFromFieldAndDefaultExtension)
     });
 }
 
+TEST(OutputNaming, NameTemplateThroughTheRules)
+{
+    const Adjust rules = [](ProjectSettings& s) {
+        s.tempRules = true;
+        s.rules.setRowCount(3);
+        s.rules.rule(0) = Rule{"Field 1", "%Last%"};
+        s.rules.rule(1) = Rule{"Field 2", "%First%"};
+    };
+    const Adjust quoted = [](ProjectSettings& s) {
+        s.quotes = true;
+        s.delim = ",";
+    };
+    expectNames({
+        {"Smith;Ann", {tmpl("%Last%-%First%-?.htm"), rules}, kNamed, "/out/Smith-Ann-7.htm", "Smith-Ann-7.htm", 7},
+        // Without the key the template is taken as it stands.
+        {"Smith;Ann", {tmpl("%Last%.htm")}, kNamed, "/out/%Last%.htm", "%Last%.htm"},
+        // Quoted values are unquoted before they go into the name.
+        {"\"Smith, J\",Ann", {tmpl("%Last%.htm"), rules, quoted}, kNamed, "/out/Smith, J.htm", "Smith, J.htm"},
+        // Values make subfolders as a field name does, and never climb out.
+        {"2024/Smith;Ann", {tmpl("%Last%.htm"), rules}, kNamed, "/out/2024/Smith.htm", "2024/Smith.htm"},
+        {"..;x", {tmpl("%Last%/%First%.htm"), rules}, kLeaves},
+        {";", {tmpl("%Last%%First%"), rules}, kNoName},
+    });
+}
+
 TEST(OutputNaming, NoUsableNameGivesNoFile)
 {
     const Adjust noSource = [](ProjectSettings& s) { s.nameFromFld = false; };

@@ -130,6 +130,26 @@ TEST_F(ProjectFileTest, GoldenExampleFileOfPartOneOne)
     EXPECT_EQ(readLastProject(settingsPath()), path);
 }
 
+TEST_F(ProjectFileTest, DataKeysAreWrittenWhenSetOrAlreadyPresentAndRoundTrip)
+{
+    // Unset, none is written: a project that never used them keeps its bytes (the golden file above).
+    ProjectSettings s = exampleWindow();
+    s.quotes = s.header = s.escapehtml = s.tempRules = true;
+    s.encoding = "windows-1251";
+    EXPECT_TRUE(save(work("p.ql"), s).ok());
+    EXPECT_EQ(load(work("p.ql"), ProjectSettings{}).settings, s);
+
+    // Turned off again, the keys the file has say so instead of vanishing.
+    s.quotes = s.header = s.escapehtml = s.tempRules = false;
+    s.encoding.clear();
+    EXPECT_TRUE(save(work("p.ql"), s).ok());
+    const IniFile text = IniFile::parse(read("work/p.ql"));
+    for (const char* key : {"quotes", "header", "escapehtml", "tempRules"})
+        EXPECT_EQ(text.value("setup", key), "0") << key;
+    EXPECT_EQ(text.value("setup", "encoding"), "");
+    EXPECT_EQ(load(work("p.ql"), ProjectSettings{}).settings, s);
+}
+
 TEST_F(ProjectFileTest, SaveIntoMissingFolderFailsAndLeavesLastProjectUnchanged)
 {
     m_dir.write("prog/stencilor.ini", "[total]\nlastprj=/old/p.ql\n");

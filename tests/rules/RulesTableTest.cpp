@@ -35,6 +35,17 @@ TEST(RulesTable, FillDefaultRulesTakesIdentifiersFromTheWidestLine)
     }
 }
 
+TEST(RulesTable, FillDefaultRulesFromHeaderNamesKeepsEveryField)
+{
+    RulesTable table;
+    table.FillDefaultRules(5, {"City", "", "City", "Field 2"});
+    EXPECT_EQ(table.rules(), (Rules{{"Field 1", "%City%"},
+                                    {"Field 2", "%Field 2%"},
+                                    {"Field 3", "%City_3%"},
+                                    {"Field 4", "%Field 2_4%"},
+                                    {"Field 5", "%Field 5%"}}));
+}
+
 TEST(RulesTable, FillDefaultRulesAgreesWithGetField)
 {
     const struct {

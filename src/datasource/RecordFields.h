@@ -1,0 +1,58 @@
+#pragma once
+
+// A record's fields as the project cuts them: at every delimiter (the plain rule), or with fields
+// in double quotes that may hold the delimiter, '"' and line breaks. Everything that reads a
+// field (the rules, the names and subfolders, the report, the previews) reads it through here, so
+// that both rules give the same field everywhere.
+
+#include "datasource/RecordReader.h"
+#include "datasource/TextLines.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stencilor {
+
+class RecordFields final {
+public:
+    RecordFields() = default;
+    RecordFields(std::string_view text, std::string_view delim, bool quotes) { assign(text, delim, quotes); }
+
+    // Cuts `text` (which must outlive the fields) into all of its fields.
+    void assign(std::string_view text, std::string_view delim, bool quotes);
+
+    // The record as it stands in the data.
+    std::string_view text() const { return m_text; }
+    // Field `n` (n <= 1 gives field 1; empty beyond the last field).
+    std::string_view field(std::int64_t n) const;
+    // The number of fields (1 for an empty record).
+    std::int64_t count() const { return static_cast<std::int64_t>(m_fields.size()); }
+
+private:
+    std::string_view m_text;
+    std::string m_scratch; // fields whose quotes were taken off
+    std::vector<std::string_view> m_fields;
+};
+
+// The records of a data text held in memory, in order: one per line, or with quoted fields the
+// lines that a quoted field spans.
+class DataRecords final {
+public:
+    DataRecords(std::string_view text, std::string_view delim, bool quotes);
+    // Puts the next record into `record` (its text valid until the next call); false at the end.
+    bool next(DataRecord& record);
+
+    // The number of records of `text`.
+    static std::uint64_t count(std::string_view text, std::string_view delim, bool quotes);
+
+private:
+    LineCursor m_lines;
+    std::uint64_t m_number = 0;
+    std::optional<TextSource> m_source;
+    std::optional<RecordReader> m_reader;
+};
+
+} // namespace stencilor
