@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ConsoleHost.h"
+#include "datasource/DataFileWarnings.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
 #include "generation/DryRun.h"
@@ -70,12 +71,25 @@ ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& err)
     return input;
 }
 
+// The project's settings with the command line's --data and --output put in, taken against the
+// working folder like every path typed on a command line.
+ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const ProjectInput& project,
+                                    const std::string& programFolder)
+{
+    ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
+    if (!parsed.dataFile.empty())
+        settings.textfile = parsed.dataFile == kStandardInput ? parsed.dataFile : absolutePath(parsed.dataFile);
+    if (!parsed.outputFolder.empty())
+        settings.outputdir = absolutePath(parsed.outputFolder);
+    return settings;
+}
+
 int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& err)
 {
     const ProjectInput project = openProject(parsed, err);
     if (project.status != kExitOk)
         return project.status;
-    LoadedProject loaded = loadProject(project.path, ProjectSettings{}, programFolder);
+    LoadedProject loaded{commandLineSettings(parsed, project, programFolder), true};
 
     ConsoleHost::Options options;
     options.quiet = parsed.quiet;
@@ -107,13 +121,29 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     const ProjectInput project = openProject(parsed, err);
     if (project.status != kExitOk)
         return project.status;
-    const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
-    const DataFileState state =
-        checkDataFile(resolveRunInputs(settings, project.path, programFolder).dataFile, settings.delim);
+    const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
+    const std::string dataFile = resolveRunInputs(settings, project.path, programFolder).dataFile;
+    const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
+    if (!state.error.empty()) {
+        err << escapeControlBytes(state.error, true) << '\n';
+        return kExitNotStarted;
+    }
     out << "fields: " << state.csvFieldCount << '\n'
         << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n'
-        << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n'
-        << std::flush;
+        << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n';
+    // The fourth line only for a project that names an encoding: scripts read the first three.
+    if (state.encoding)
+        out << encodingLine(*state.encoding) << '\n';
+    out << std::flush;
+    // Warnings go to stderr, so that stdout stays as scripts expect it.
+    std::vector<std::string> warnings;
+    if (dataFile != kStandardInput)
+        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
+    if (state.replaced > 0)
+        warnings.push_back(std::to_string(state.replaced) + (state.replaced == 1 ? " sequence is" : " sequences are") +
+                           " not valid " + state.encoding->name + " and became U+FFFD");
+    for (const std::string& warning : warnings)
+        err << "warning: " << escapeControlBytes(warning, true) << '\n';
     return kExitOk;
 }
 
@@ -124,9 +154,9 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     const ProjectInput project = openProject(parsed, err);
     if (project.status != kExitOk)
         return project.status;
-    const ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
+    const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
     // The findings go out as they arise, so that their number does not matter to memory.
-    CheckTableWriter table(out);
+    CheckTableWriter table(out, settings.quotes);
     const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records,
                                                   [&table](const CheckFinding& finding) { table.add(finding); });
     if (!report.started) {
@@ -160,6 +190,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         app.add_option("--records", records,
                        "With --run or --dry-run: only records A to B (A-B, A-, -B or A), numbered as the\n"
                        "name template counts them (the first line of the data file is record 1)");
+    CLI::Option* dataOption =
+        app.add_option("--data", parsed.dataFile,
+                       "With --run, --check or --dry-run: read this data file instead of the project's (- reads\n"
+                       "standard input)");
+    CLI::Option* outputOption =
+        app.add_option("--output", parsed.outputFolder, "With --run or --dry-run: write into this folder instead");
     app.add_option("project", parsed.project, "The project file (.ql)");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
                "64 usage error, 128+N stopped by signal N: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP (the file in\n"
@@ -195,6 +231,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError(std::string(run ? "--run" : check ? "--check" : "--dry-run") + " needs a project file");
     if ((parsed.quiet || parsed.openReport) && !run)
         return usageError("--quiet and --open-report go with --run");
+    if (dataOption->count() > 0 && !(run || check || dryRun))
+        return usageError("--data goes with --run, --check or --dry-run");
+    if (dataOption->count() > 0 && parsed.dataFile.empty())
+        return usageError("--data wants a file name or -");
+    if (outputOption->count() > 0 && !(run || dryRun))
+        return usageError("--output goes with --run or --dry-run");
+    if (outputOption->count() > 0 && parsed.outputFolder.empty())
+        return usageError("--output wants a folder name");
     if (recordsOption->count() > 0) {
         if (!run && !dryRun)
             return usageError("--records goes with --run or --dry-run");

@@ -13,11 +13,13 @@ enum class Command { OpenWindow, Run, Check, DryRun, Help, Version, UsageError }
 
 struct ParsedCommandLine {
     Command command = Command::OpenWindow;
-    std::string project;     // the one positional argument, as given (may be empty)
-    bool quiet = false;      // --quiet: only errors on stderr
-    bool openReport = false; // --open-report: open report.html when the run wrote it
-    RecordRange records;     // --records A-B: only these records (every record by default)
-    std::string text;        // help text, version text, or the usage error
+    std::string project;      // the one positional argument, as given (may be empty)
+    bool quiet = false;       // --quiet: only errors on stderr
+    bool openReport = false;  // --open-report: open report.html when the run wrote it
+    RecordRange records;      // --records A-B: only these records (every record by default)
+    std::string dataFile;     // --data PATH: the data file instead of the project's ("-": standard input)
+    std::string outputFolder; // --output DIR: the output folder instead of the project's
+    std::string text;         // help text, version text, or the usage error
 };
 
 // Exit statuses of the command line.

@@ -1,8 +1,11 @@
 #include "generation/DryRun.h"
 
+#include "datasource/DataFileWarnings.h"
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
 #include "generation/CaseMapping.h"
+#include "generation/ContentReport.h"
 #include "generation/OutputNaming.h"
 #include "generation/RunInputs.h"
 #include "platform/FileSystem.h"
@@ -25,9 +28,10 @@ constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
 // Rows held back by the table writer to measure its columns.
 constexpr std::size_t kHeldTableRows = 1000;
 
-std::string lineText(std::uint64_t record)
+// How a finding names another record: by its line, or with quoted fields by its record number.
+std::string lineText(std::uint64_t record, bool quotes)
 {
-    return "line " + std::to_string(record);
+    return (quotes ? "record " : "line ") + std::to_string(record);
 }
 
 // The rules of the table, each with its number, as the run applies or skips them.
@@ -104,6 +108,7 @@ public:
     RecordChecker(const ProjectSettings& s, std::string outputFolder, int widestField, const FindingSink& sink,
                   CheckReport& report)
         : m_s(s)
+        , m_htmlValues(isHtmlTemplate(s.templatefile) && !s.escapehtml)
         , m_outputFolder(std::move(outputFolder))
         , m_widestField(widestField)
         , m_sink(sink)
@@ -116,26 +121,39 @@ public:
 
     OutputProbe& probe() { return m_probe; }
 
-    void check(std::string_view line, std::uint64_t number)
+    void check(const DataRecord& record)
     {
+        const std::uint64_t number = record.number;
+        m_line = record.firstLine;
+        m_record.assign(record.text, m_s.delim, m_s.quotes);
+        if (record.unclosedQuote)
+            add({CheckFindingKind::UnclosedQuote,
+                 number,
+                 0,
+                 0,
+                 {},
+                 "a quote opened in this record never closes: the rest of the data file is its last field"});
+        if (m_htmlValues)
+            checkHtmlValues(number);
         if (m_widestField > 0) {
-            const std::int64_t fields = CountFields(line, m_s.delim);
+            const std::int64_t fields = m_record.count();
             if (fields < m_widestField)
                 add({CheckFindingKind::FewerFields,
                      number,
+                     0,
                      0,
                      {},
                      std::to_string(fields) + (fields == 1 ? " field" : " fields") + ", the rules use " +
                          std::to_string(m_widestField)});
         }
 
-        const OutputName name = recordOutputName(m_s, m_outputFolder, line, number);
+        const OutputName name = recordOutputName(m_s, m_outputFolder, m_record, number);
         if (name.outcome == NameOutcome::NoName) {
-            add({CheckFindingKind::NoName, number, 0, {}, name.reason});
+            add({CheckFindingKind::NoName, number, 0, 0, {}, name.reason});
             return;
         }
         if (name.outcome == NameOutcome::LeavesFolder) {
-            add({CheckFindingKind::LeavesFolder, number, 0, {}, name.reason});
+            add({CheckFindingKind::LeavesFolder, number, 0, 0, {}, name.reason});
             return;
         }
         if (!checkPlace(name.relativeName, number))
@@ -143,15 +161,15 @@ public:
 
         const auto [exact, newPath] = m_byPath.try_emplace(name.path, number);
         if (!newPath) {
-            add({CheckFindingKind::SameName, number, 0, name.relativeName,
-                 "the same file as line " + std::to_string(exact->second) + "; the later record replaces it"});
+            add({CheckFindingKind::SameName, number, 0, 0, name.relativeName,
+                 "the same file as " + lineText(exact->second, m_s.quotes) + "; the later record replaces it"});
             return;
         }
         const auto [folded, newFolded] =
             m_byFoldedPath.try_emplace(toLowerCase(name.path), FirstUse{number, name.path});
         if (!newFolded)
-            add({CheckFindingKind::SameNameIgnoringCase, number, 0, name.relativeName,
-                 "differs only in letter case from line " + std::to_string(folded->second.record) + " (" +
+            add({CheckFindingKind::SameNameIgnoringCase, number, 0, 0, name.relativeName,
+                 "differs only in letter case from " + lineText(folded->second.record, m_s.quotes) + " (" +
                      quoted(fileNamePart(folded->second.path)) + "); a case-insensitive disk would merge them"});
     }
 
@@ -163,6 +181,7 @@ private:
 
     void add(CheckFinding finding)
     {
+        finding.line = m_line;
         ++m_report.findingCount;
         m_sink(finding);
     }
@@ -173,7 +192,7 @@ private:
     bool checkPlace(const std::string& relative, std::uint64_t number)
     {
         if (const std::string reason = tooLongReason(relative, m_outputFolder.size()); !reason.empty()) {
-            add({CheckFindingKind::NameTooLong, number, 0, relative, reason});
+            add({CheckFindingKind::NameTooLong, number, 0, 0, relative, reason});
             return false;
         }
         // The folders of earlier records and their files must not stand in each other's way.
@@ -182,8 +201,8 @@ private:
             if (blocked)
                 return;
             if (const auto file = m_byRelative.find(std::string(folder)); file != m_byRelative.end()) {
-                add({CheckFindingKind::FolderBlocked, number, 0, relative,
-                     "the subfolder " + quoted(folder) + " is the file of " + lineText(file->second) +
+                add({CheckFindingKind::FolderBlocked, number, 0, 0, relative,
+                     "the subfolder " + quoted(folder) + " is the file of " + lineText(file->second, m_s.quotes) +
                          "; the record is passed over"});
                 blocked = true;
             }
@@ -191,8 +210,9 @@ private:
         if (blocked)
             return false;
         if (const auto folder = m_folders.find(relative); folder != m_folders.end()) {
-            add({CheckFindingKind::NameIsFolder, number, 0, relative,
-                 "the name is the subfolder of " + lineText(folder->second) + "; the run ends here with an error"});
+            add({CheckFindingKind::NameIsFolder, number, 0, 0, relative,
+                 "the name is the subfolder of " + lineText(folder->second, m_s.quotes) +
+                     "; the run ends here with an error"});
             return false;
         }
 
@@ -201,24 +221,24 @@ private:
         case TreeProbe::Clear:
             break;
         case TreeProbe::FolderBlocked:
-            add({CheckFindingKind::FolderBlocked, number, 0, relative,
+            add({CheckFindingKind::FolderBlocked, number, 0, 0, relative,
                  "a file stands where the subfolder " + quoted(at) + " must go; the record is passed over"});
             return false;
         case TreeProbe::LinkInPath:
-            add({CheckFindingKind::LinkInPath, number, 0, relative,
+            add({CheckFindingKind::LinkInPath, number, 0, 0, relative,
                  "the subfolder " + quoted(at) + " is a symbolic link; the record is refused"});
             return false;
         case TreeProbe::ReplacesEntry:
-            add({CheckFindingKind::ReplacesLink, number, 0, relative,
+            add({CheckFindingKind::ReplacesLink, number, 0, 0, relative,
                  "a symbolic link or another file's second name stands there; the run replaces it, never writing "
                  "through it"});
             break;
         case TreeProbe::NameIsFolder:
-            add({CheckFindingKind::NameIsFolder, number, 0, relative,
+            add({CheckFindingKind::NameIsFolder, number, 0, 0, relative,
                  "the name is a folder; the run ends here with an error"});
             return false;
         case TreeProbe::OwnInput:
-            add({CheckFindingKind::OwnInput, number, 0, relative,
+            add({CheckFindingKind::OwnInput, number, 0, 0, relative,
                  "the file is the run's data file, template, project file or report; the record is refused"});
             return false;
         }
@@ -227,7 +247,41 @@ private:
         return true;
     }
 
+    // A finding for each rule value of the record that holds "<" or "&", which an HTML page would
+    // read as markup.
+    void checkHtmlValues(std::uint64_t number)
+    {
+        std::uint64_t row = 0;
+        for (const Rule& rule : m_s.rules.rules()) {
+            ++row;
+            const int field = rule.activeField();
+            if (field == 0)
+                continue;
+            const std::string_view value = m_record.field(field);
+            if (value.find_first_of("<&") != std::string_view::npos)
+                add({CheckFindingKind::UnescapedHtml,
+                     number,
+                     0,
+                     0,
+                     {},
+                     "field " + std::to_string(field) + " (rule " + std::to_string(row) +
+                         ") holds \"<\" or \"&\", inserted into an HTML template as markup; escapehtml=1 shows "
+                         "it as text"});
+        }
+    }
+
+    static bool isHtmlTemplate(std::string_view name)
+    {
+        const auto endsWith = [name](std::string_view end) {
+            return name.size() >= end.size() && toLowerCase(std::string(name.substr(name.size() - end.size()))) == end;
+        };
+        return endsWith(".htm") || endsWith(".html");
+    }
+
     const ProjectSettings& m_s;
+    bool m_htmlValues;
+    RecordFields m_record;
+    std::uint64_t m_line = 0;
     std::string m_outputFolder;
     int m_widestField;
     const FindingSink& m_sink;
@@ -260,21 +314,38 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
 
     const RunInputPaths& paths = inputs.value().paths;
     RecordChecker checker(s, paths.outputFolder, rules.widestField, sink, report);
-    checker.probe().protect(inputs.value().dataIdentity);
+    if (inputs.value().data.identity)
+        checker.probe().protect(*inputs.value().data.identity);
     checker.probe().protect(inputs.value().templateIdentity);
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         checker.probe().protect(*project);
 
-    const std::string& data = inputs.value().data;
-    report.recordCount = countLines(data);
-    LineCursor cursor(data);
-    std::string_view line;
+    // What the data file holds that a run would read differently from what its user may expect.
+    const RunData& data = inputs.value().data;
+    std::vector<std::string> warnings;
+    if (paths.dataFile != kStandardInput)
+        warnings = warningTexts(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
+    if (data.replaced > 0)
+        warnings.push_back(std::to_string(data.replaced) + (data.replaced == 1 ? " sequence is" : " sequences are") +
+                           " not valid " + data.encoding->name + " and became U+FFFD");
+    for (std::string& warning : warnings) {
+        ++report.findingCount;
+        sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(warning)});
+    }
+
+    report.quotes = s.quotes;
+    report.recordCount = DataRecords::count(data.text, s.delim, s.quotes);
+    DataRecords records(data.text, s.delim, s.quotes);
+    DataRecord record;
     for (std::uint64_t number = 1; number <= report.recordCount && number <= range.last; ++number) {
-        cursor.next(line);
+        records.next(record);
         if (number < range.first)
             continue;
+        // The header record names the fields and gets no file.
+        if (s.header && number == 1)
+            continue;
         ++report.recordsChecked;
-        checker.check(line, number);
+        checker.check(record);
     }
     return report;
 }
@@ -318,20 +389,30 @@ const char* checkFindingLabel(CheckFindingKind kind)
         return "name too long";
     case CheckFindingKind::FolderBlocked:
         return "folder blocked";
+    case CheckFindingKind::UnclosedQuote:
+        return "unclosed quote";
+    case CheckFindingKind::UnescapedHtml:
+        return "markup in value";
+    case CheckFindingKind::DataFile:
+        return "data file";
     }
     return "";
 }
 
-CheckTableWriter::CheckTableWriter(std::ostream& out)
+CheckTableWriter::CheckTableWriter(std::ostream& out, bool recordAndLine)
     : m_out(out)
+    , m_recordAndLine(recordAndLine)
 {
-    m_held.push_back({"line", "finding", "name", "detail"});
+    m_held.push_back({"record", "line", "finding", "name", "detail"});
 }
 
 void CheckTableWriter::add(const CheckFinding& f)
 {
-    Row row{f.record == 0 ? "-" : std::to_string(f.record), checkFindingLabel(f.kind),
-            f.name.empty() ? "-" : escapeControlBytes(f.name), escapeControlBytes(f.detail)};
+    Row row{f.record == 0 ? "-" : std::to_string(f.record), f.line == 0 ? "-" : std::to_string(f.line),
+            checkFindingLabel(f.kind), f.name.empty() ? "-" : escapeControlBytes(f.name), escapeControlBytes(f.detail)};
+    // Without quoted fields a record is a line: the one column holds its number.
+    if (!m_recordAndLine)
+        row.line = row.record;
     if (m_released) {
         writeRow(row);
         return;
@@ -344,6 +425,7 @@ void CheckTableWriter::add(const CheckFinding& f)
 void CheckTableWriter::release()
 {
     for (const Row& row : m_held) {
+        m_recordWidth = std::max(m_recordWidth, row.record.size());
         m_lineWidth = std::max(m_lineWidth, row.line.size());
         m_findingWidth = std::max(m_findingWidth, row.finding.size());
         m_nameWidth = std::max(m_nameWidth, row.name.size());
@@ -360,6 +442,8 @@ void CheckTableWriter::writeRow(const Row& row)
     const auto pad = [](std::size_t width, std::size_t size) {
         return std::string(width - std::min(width, size), ' ');
     };
+    if (m_recordAndLine)
+        m_out << pad(m_recordWidth, row.record.size()) << row.record << "  ";
     m_out << pad(m_lineWidth, row.line.size()) << row.line << "  " << row.finding
           << pad(m_findingWidth, row.finding.size()) << "  " << row.name << pad(m_nameWidth, row.name.size()) << "  "
           << row.detail << '\n';
@@ -377,7 +461,7 @@ void CheckTableWriter::finish(const CheckReport& report)
 std::string formatCheckTable(const CheckReport& report)
 {
     std::ostringstream out;
-    CheckTableWriter table(out);
+    CheckTableWriter table(out, report.quotes);
     for (const CheckFinding& finding : report.findings)
         table.add(finding);
     table.finish(report);

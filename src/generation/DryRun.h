@@ -26,11 +26,15 @@ enum class CheckFindingKind {
     NameIsFolder,            // the name names a folder: writing it ends the run with an error
     NameTooLong,             // a part of the name, or the whole path, is longer than the system allows
     FolderBlocked,           // a file stands where a subfolder must go: the record is passed over
+    UnclosedQuote,           // a quote opened in the record never closes: the rest of the data is its last field
+    UnescapedHtml,           // a value holding "<" or "&" goes into an HTML template unescaped
+    DataFile,                // the data file holds what a run reads differently from what its user may expect
 };
 
 struct CheckFinding {
     CheckFindingKind kind = CheckFindingKind::NoName;
-    std::uint64_t record = 0; // record number, which is the data file's line number; 0 for the project
+    std::uint64_t record = 0; // record number (the line number unless fields are quoted); 0 for the project
+    std::uint64_t line = 0;   // the data file line the record begins on; 0 for the project
     std::uint64_t rule = 0;   // rule number (1-based) for project findings, else 0
     std::string name;         // the output name relative to the output folder, when there is one
     std::string detail;       // why, in words
@@ -38,6 +42,7 @@ struct CheckFinding {
 
 struct CheckReport {
     bool started = false;
+    bool quotes = false; // records may span lines: findings show the record and its first line
     std::string message; // why the check did not start, in the run's own words
     std::uint64_t recordCount = 0;
     std::uint64_t recordsChecked = 0;
@@ -65,19 +70,19 @@ CheckReport checkProjectOutput(const ProjectSettings& settings, const std::strin
 // The short name of a finding kind, as the table and the dialog show it.
 const char* checkFindingLabel(CheckFindingKind kind);
 
-// Writes findings as a text table (columns line, finding, name, detail) as they come, then a
-// closing count line. The column widths come from the first rows (held until there are 1,000 of
-// them or the table ends), so a table of any length needs little memory; a longer text in a later
-// row overflows its column. Control bytes in names and details are shown escaped ("\x1b").
+// Writes findings as a text table (columns line, finding, name, detail; with quoted fields
+// record, line, finding, name, detail) as they come, then a closing count line. The column widths come from the first
+// rows (held until there are 1,000 of them or the table ends), so a table of any length needs little memory; a longer
+// text in a later row overflows its column. Control bytes in names and details are shown escaped ("\x1b").
 class CheckTableWriter final {
 public:
-    explicit CheckTableWriter(std::ostream& out);
+    explicit CheckTableWriter(std::ostream& out, bool recordAndLine = false);
     void add(const CheckFinding& finding);
     void finish(const CheckReport& report);
 
 private:
     struct Row {
-        std::string line, finding, name, detail;
+        std::string record, line, finding, name, detail;
     };
     void writeRow(const Row& row);
     void release();
@@ -85,7 +90,8 @@ private:
     std::ostream& m_out;
     std::vector<Row> m_held;
     bool m_released = false;
-    std::size_t m_lineWidth = 0, m_findingWidth = 0, m_nameWidth = 0;
+    bool m_recordAndLine = false;
+    std::size_t m_recordWidth = 0, m_lineWidth = 0, m_findingWidth = 0, m_nameWidth = 0;
 };
 
 // The findings of `report` as CheckTableWriter writes them.

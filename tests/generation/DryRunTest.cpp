@@ -189,6 +189,28 @@ TEST_F(DryRunTest, PrintsATableWithACountLine)
               "2 records checked, 1 finding\n");
 }
 
+TEST_F(DryRunTest, SpreadsheetDataFindingsShowTheRecordAndItsFirstLine)
+{
+    settings.delim = ",";
+    settings.quotes = true;
+    settings.header = true;
+    // The header is no record to check; record 3 begins on line 4 and its quote never closes.
+    EXPECT_EQ(formatCheckTable(check("A,B\n\"x\ny\",1\nz,\"a<b\n")),
+              "record  line  finding          name  detail\n"
+              "     3     4  unclosed quote   -     a quote opened in this record never closes: the rest of the "
+              "data file is its last field\n"
+              "     3     4  markup in value  -     field 2 (rule 2) holds \"<\" or \"&\", inserted into an HTML "
+              "template as markup; escapehtml=1 shows it as text\n"
+              "2 records checked, 2 findings\n");
+    settings.escapehtml = true;
+    EXPECT_EQ(seen(check("A,B\nz,a<b\n")), std::vector<Seen>{});
+
+    // With quotes off, quoted delimiters and a byte-order mark are said once, for the file.
+    settings.quotes = settings.header = false;
+    const CheckReport report = check("\xEF\xBB\xBFid,\"Smith, J\"\n");
+    EXPECT_EQ(seen(report), (std::vector<Seen>{{Kind::DataFile, 0, ""}, {Kind::DataFile, 0, ""}}));
+}
+
 TEST_F(DryRunTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
 {
     // 1,001 findings: the widths come from the first 1,000 rows, the rest follow them as they come.
