@@ -61,6 +61,10 @@ demo: deps
 	rm -rf $(EXAMPLE)/out
 	cd $(EXAMPLE) && ../../build/release/stencilor --run cards.ql
 	@echo "Report: $(CURDIR)/$(EXAMPLE)/out/report.html"
+	@# The second example: a spreadsheet export (quoted fields, header, byte-order mark).
+	rm -rf examples/spreadsheet/out
+	cd examples/spreadsheet && ../../build/release/stencilor --run spreadsheet.ql
+	@echo "Report: $(CURDIR)/examples/spreadsheet/out/report.html"
 
 # The Debian package build/deb/stencilor_<version>-1_<arch>.deb, made by CPack from the release
 # build. It installs no Debian packages itself: `make deps` (or `make demo`) brings what it needs.
