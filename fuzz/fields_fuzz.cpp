@@ -1,8 +1,10 @@
-// GetField, CountFields, SplitFields and DigitsToInt against plain references: a line split by
-// comparing the delimiter at every position, and digits read one by one with a range check.
+// GetField, CountFields, SplitFields, RecordFields (plain and quoted) and DigitsToInt against
+// plain references: a line split by comparing the delimiter at every position, quoted fields
+// read character by character, and digits read one by one with a range check.
 
 #include "FuzzSupport.h"
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <limits>
@@ -33,6 +35,47 @@ std::vector<std::string_view> referenceFields(std::string_view line, std::string
     }
     fields.push_back(line.substr(start));
     return fields;
+}
+
+// The position of the first `delim` in `line` at or after `from`, comparing at every position.
+std::size_t referenceFind(std::string_view line, std::string_view delim, std::size_t from)
+{
+    for (std::size_t i = from; i + delim.size() <= line.size(); ++i)
+        if (line.compare(i, delim.size(), delim) == 0)
+            return i;
+    return std::string_view::npos;
+}
+
+// The fields of a record with quoted fields, character by character: a field that begins with
+// '"' runs to the closing quote ('""' inside is one '"', no closing quote takes the rest), and
+// any text after the closing quote up to the next delimiter is kept.
+std::vector<std::string> referenceQuotedFields(std::string_view line, std::string_view delim)
+{
+    std::vector<std::string> fields;
+    std::size_t pos = 0;
+    for (;;) {
+        std::string value;
+        std::size_t i = pos;
+        if (i < line.size() && line[i] == '"') {
+            for (++i; i < line.size();) {
+                if (line[i] != '"') {
+                    value += line[i++];
+                } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                    value += '"';
+                    i += 2;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        }
+        const std::size_t next = referenceFind(line, delim, i);
+        value.append(line.substr(i, next == std::string_view::npos ? std::string_view::npos : next - i));
+        fields.push_back(std::move(value));
+        if (next == std::string_view::npos)
+            return fields;
+        pos = next + delim.size();
+    }
 }
 
 std::string_view referenceField(const std::vector<std::string_view>& fields, std::int64_t n)
@@ -86,6 +129,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; k < split.size(); ++k) {
         fuzz::checkEqual(split[k], GetField(line, delim, static_cast<std::int64_t>(k + 1)), "SplitFields = GetField");
         fuzz::check(pointsInto(split[k], line), "SplitFields points into the line");
+    }
+
+    const RecordFields plain(line, delim, false);
+    fuzz::check(plain.count() == static_cast<std::int64_t>(fields.size()), "RecordFields plain count");
+    fuzz::checkEqual(plain.field(n), referenceField(fields, n), "RecordFields plain = GetField");
+    if (!delim.empty()) {
+        const std::vector<std::string> quoted = referenceQuotedFields(line, delim);
+        const RecordFields record(line, delim, true);
+        fuzz::check(record.count() == static_cast<std::int64_t>(quoted.size()), "RecordFields quoted count");
+        for (std::size_t k = 0; k < quoted.size(); ++k)
+            fuzz::checkEqual(record.field(static_cast<std::int64_t>(k + 1)), quoted[k], "RecordFields quoted field");
     }
 
     const int number = DigitsToInt(line);
