@@ -6,6 +6,9 @@ namespace stencilor {
 
 std::string_view textBeforeNul(std::string_view text)
 {
+    // An empty view may hold no pointer at all, which memchr must not be given.
+    if (text.empty())
+        return text;
     const void* nul = std::memchr(text.data(), '\0', text.size());
     return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
 }
