@@ -126,4 +126,32 @@ std::string fieldLabel(std::int64_t n)
     return "Field " + std::to_string(n);
 }
 
+std::string fieldListText(std::int64_t number, std::string_view headerName, std::string_view sampleValue)
+{
+    const auto blank = [](unsigned char c) { return c <= ' '; };
+    std::string_view shown = headerName.empty() ? sampleValue : headerName;
+    while (!shown.empty() && blank(static_cast<unsigned char>(shown.front())))
+        shown.remove_prefix(1);
+    while (!shown.empty() && blank(static_cast<unsigned char>(shown.back())))
+        shown.remove_suffix(1);
+    std::string text = fieldLabel(number);
+    if (shown.empty())
+        return text;
+    text += " \u2014 ";
+    // Characters are counted as UTF-8 sequences: a byte that starts no continuation starts a
+    // character, so a cut never splits a sequence; other bytes pass through as they are.
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    for (; end < shown.size(); ++end) {
+        const auto byte = static_cast<unsigned char>(shown[end]);
+        if ((byte & 0xC0) != 0x80 && characters++ == kFieldListValueLength)
+            break;
+    }
+    for (std::size_t i = 0; i < end; ++i)
+        text += static_cast<unsigned char>(shown[i]) < ' ' ? ' ' : shown[i];
+    if (end < shown.size())
+        text += "\u2026";
+    return text;
+}
+
 } // namespace stencilor

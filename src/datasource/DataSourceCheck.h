@@ -33,4 +33,14 @@ std::vector<std::string> fieldLabels(std::int64_t count);
 // "Field " + n.
 std::string fieldLabel(std::int64_t n);
 
+// The longest value, in characters, that a field list shows beside a label.
+inline constexpr std::size_t kFieldListValueLength = 30;
+
+// What a field list shows for field `number` while it keeps fieldLabel(number) as the text it
+// stores: the label, then " — " and the field's header name, or without one the field's value in
+// the sample record ("Field 4 — Berlin"). The shown name or value has its blanks at both ends
+// removed, control characters made spaces, and is cut to kFieldListValueLength characters with
+// "…"; the label stands alone when there is nothing to show beside it.
+std::string fieldListText(std::int64_t number, std::string_view headerName, std::string_view sampleValue);
+
 } // namespace stencilor
