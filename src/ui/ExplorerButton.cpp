@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
+#include <cmath>
 
 namespace stencilor::ui {
 
@@ -48,12 +49,19 @@ void TExplorerButton::setPicture(const QPixmap& picture)
 QSize TExplorerButton::sizeHint() const
 {
     const QSize picture = m_picture.isNull() ? QSize() : m_picture.deviceIndependentSize().toSize();
-    const QFontMetrics metrics = fontMetrics();
-    const int captionWidth = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
-    const int captionHeight = text().isEmpty() ? 0 : metrics.height();
+    // The caption's width rounded up: a caption one fraction of a pixel wider than its room is
+    // drawn cut short.
+    const QFontMetricsF metrics(font());
+    const int captionWidth = text().isEmpty() ? 0 : static_cast<int>(std::ceil(metrics.horizontalAdvance(text())));
+    const int captionHeight = text().isEmpty() ? 0 : static_cast<int>(std::ceil(metrics.height()));
     const int spacing = picture.isEmpty() || captionHeight == 0 ? 0 : kSpacing;
     return {std::max(picture.width(), captionWidth) + 2 * (kMargin + 1),
             picture.height() + spacing + captionHeight + 2 * (kMargin + 1)};
+}
+
+QSize TExplorerButton::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void TExplorerButton::paintEvent(QPaintEvent*)

@@ -20,8 +20,9 @@ public:
     // palette changes.
     void setPicture(const QPixmap& picture);
 
-    // Room for the picture with the caption under it and a small margin.
+    // Room for the picture with the caption under it and a small margin; less cuts the caption.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     // True while the mouse is over the enabled button (the picture is then drawn in full colour).
     bool isHot() const { return m_hot; }
