@@ -36,6 +36,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -264,6 +265,10 @@ void T_FRMain::createMenu()
     QMenu* about = menuBar()->addMenu(tr("&About", "the menu that holds About"));
     about->setObjectName(QStringLiteral("About1"));
     about->addAction(actAbout);
+    // F10 opens the first menu, as on the common desktops.
+    auto* openMenu = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(openMenu, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().front()); });
 }
 
 QWidget* T_FRMain::createToolbarBand()

@@ -119,6 +119,13 @@ private slots:
         for (const char* name : {"actNew", "actSaveAs", "About2", "actPreviewOutput", "actStop"})
             QVERIFY2(!f.action(name)->shortcut().isEmpty(), name);
 
+        // F10 opens the Project menu.
+        press(Qt::Key_F10);
+        QTRY_VERIFY(f.widget<QMenu>("Project1")->isVisible());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!f.widget<QMenu>("Project1")->isVisible());
+        activate(w);
+
         f.dialogs().setNextFileName(path);
         pressKeyOf(f, "actLoad");
         QCOMPARE(f.widget<QLineEdit>("EdPrjFile")->text(), path);
