@@ -60,6 +60,7 @@ struct RunSummary {
     std::uint64_t skippedOwnInput = 0; // the file would replace an input of the run or its report
     bool reportWritten = false;        // report.html saved
     bool reportFailed = false;         // report.html or its folder could not be created
+    std::string outputFolder;          // where the files go (absolute); empty when the run did not start
     std::string error;                 // the message shown for a Failed run or a failed report
 };
 
@@ -86,11 +87,14 @@ public:
     // Ends the run after the record in progress.
     void stop() { m_running = false; }
     bool isRunning() const { return m_running; }
+    // The files the run in progress has written so far (0 between runs), for a progress display.
+    std::uint64_t filesWrittenSoFar() const { return m_current ? m_current->filesWritten : 0; }
 
 private:
     RunHost& m_host;
     std::size_t m_recordLimit;
     bool m_running = false;
+    const RunSummary* m_current = nullptr; // the summary of the run in progress
 };
 
 } // namespace stencilor
