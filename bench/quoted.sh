@@ -3,7 +3,8 @@
 #   STENCILOR_CMD="bench/quoted.sh {}" run_bench.sh --only limit,stencilor cards
 # The copy has every field in double quotes (a quote inside doubled) and quotes=1, so the run
 # must give the very bytes of the plain scenario while it reads quoted fields. The copy of the
-# data is made once, beside it, and used by every later run.
+# data is made once, beside it, and used by every later run. QUOTED=0 takes the same steps but
+# runs the plain data, so that the two calls differ only in the quoting.
 set -euo pipefail
 project=$1
 bin=${STENCILOR:-$(cd "$(dirname "$0")/.." && pwd)/build/release/stencilor}
@@ -26,5 +27,9 @@ PY
     mv "$quoted.tmp" "$quoted"
 fi
 copy="${project%.ql}.quoted.ql"
-sed -e "s|^textfile=.*|textfile=$quoted|" -e 's|^\[setup\]$|[setup]\nquotes=1|' "$project" >"$copy"
+if [ "${QUOTED:-1}" = 0 ]; then
+    sed -e "s|^textfile=.*|textfile=$data|" "$project" >"$copy"
+else
+    sed -e "s|^textfile=.*|textfile=$quoted|" -e 's|^\[setup\]$|[setup]\nquotes=1|' "$project" >"$copy"
+fi
 exec "$bin" --run "$copy" --quiet

@@ -10,7 +10,7 @@ packages=(
     libcli11-dev
     libgtest-dev libgmock-dev
     libbenchmark-dev
-    python3
+    python3 python3-yaml parallel
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
     chromium
