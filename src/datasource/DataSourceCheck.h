@@ -30,6 +30,8 @@ struct DataFormat {
     bool quotes = false;
     std::string encoding; // empty: the bytes as they are
     bool header = false;
+
+    bool operator==(const DataFormat&) const = default;
 };
 
 // At most this many field labels go into the field lists and the default rules.

@@ -5,6 +5,7 @@
 #include "project/ProjectFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <sys/stat.h>
 #include <vector>
@@ -126,6 +127,26 @@ bool saveAsReplacesAnotherFile(const std::string& target, const std::string& cur
     return own.st_dev != replaced.st_dev || own.st_ino != replaced.st_ino;
 }
 
+bool isHtmlTemplate(std::string_view templateFile)
+{
+    const auto endsWith = [templateFile](std::string_view end) {
+        if (templateFile.size() < end.size())
+            return false;
+        return std::equal(end.begin(), end.end(), templateFile.end() - static_cast<std::ptrdiff_t>(end.size()),
+                          [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
+    };
+    return endsWith(".htm") || endsWith(".html");
+}
+
+ProjectSettings newProjectSettings(ProjectSettings kept)
+{
+    kept.quotes = true;
+    kept.encoding = "auto";
+    if (isHtmlTemplate(kept.templatefile))
+        kept.escapehtml = true;
+    return kept;
+}
+
 ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, const std::string& path)
 {
     if (!fileExists(path)) {
@@ -159,6 +180,11 @@ ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, cons
         .flag("report", window.report)
         .text("rep_fld", window.rep_fld)
         .text("report_fld", window.report_fld)
+        .flag("quotes", window.quotes)
+        .flag("header", window.header)
+        .text("encoding", window.encoding)
+        .flag("escapehtml", window.escapehtml)
+        .flag("tempRules", window.tempRules)
         .number("rulesCount", static_cast<std::int64_t>(rules.rowCount()))
         .rules(rules);
     return c.same() ? ProjectFileComparison::Same : ProjectFileComparison::Differs;

@@ -44,8 +44,17 @@ enum class ProjectFileComparison {
     Differs,      // some value differs, or the file cannot be read
 };
 
+// Whether `templateFile` names an HTML template: it ends with ".htm" or ".html", in any letter case.
+bool isHtmlTemplate(std::string_view templateFile);
+
+// The settings a project created in the window starts with: `kept` (the window's values) with
+// quoted fields on, the encoding found from the file ("auto"), and values HTML-escaped when the
+// template is an HTML one. A project file without these keys reads with them off, as before.
+ProjectSettings newProjectSettings(ProjectSettings kept);
+
 // Compares `window` with the project file at `path` (already resolved): the keys of "setup" from
-// `delim` to `report`, then `rep_fld`, `report_fld`, `rulesCount` against the row count, and the
+// `delim` to `report`, then `rep_fld`, `report_fld`, the data keys `quotes`, `header`, `encoding`,
+// `escapehtml` and `tempRules`, `rulesCount` against the row count, and the
 // ColFld/ColTemp keys of every rule row. Missing keys count as empty texts, false flags and 0
 // numbers; texts compare exactly, letter case included. Without a file (never saved) only the
 // rules are the user's own work: a rule with a field and an identifier is worth a question.

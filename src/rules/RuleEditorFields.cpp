@@ -1,6 +1,7 @@
 #include "rules/RuleEditorFields.h"
 
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 
 #include <algorithm>
 
@@ -22,12 +23,15 @@ std::vector<std::int64_t> offeredFieldNumbers(std::int64_t fieldCount, std::int6
     return numbers;
 }
 
-std::string_view sampleValue(std::string_view sampleLine, std::string_view delimiter, std::string_view label)
+std::string sampleValue(std::string_view sampleLine, std::string_view delimiter, bool quotes, std::string_view label)
 {
     const int n = DigitsToInt(label);
     if (n <= 0)
         return {};
-    return GetField(sampleLine, delimiter, n);
+    if (!quotes)
+        return std::string(GetField(sampleLine, delimiter, n));
+    const RecordFields fields(sampleLine, delimiter, true);
+    return n <= fields.count() ? std::string(fields.field(n)) : std::string();
 }
 
 } // namespace stencilor

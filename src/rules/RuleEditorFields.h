@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,8 +16,9 @@ namespace stencilor {
 std::vector<std::int64_t> offeredFieldNumbers(std::int64_t fieldCount, std::int64_t limit, bool hideUsed,
                                               const std::vector<bool>& usedFields);
 
-// The value that the field named by `label` has in `sampleLine` (GetField with `delimiter`);
-// empty when the label's digits give 0, exceed the integer range, or name a field the line lacks.
-std::string_view sampleValue(std::string_view sampleLine, std::string_view delimiter, std::string_view label);
+// The value that the field named by `label` has in `sampleLine`, cut at `delimiter` as the run cuts
+// it (with `quotes`, a field in double quotes is its text without them); empty when the label's
+// digits give 0, exceed the integer range, or name a field the line lacks.
+std::string sampleValue(std::string_view sampleLine, std::string_view delimiter, bool quotes, std::string_view label);
 
 } // namespace stencilor

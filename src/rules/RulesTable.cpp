@@ -2,6 +2,7 @@
 
 #include "datasource/DataSourceCheck.h"
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -87,7 +88,7 @@ std::vector<bool> RulesTable::usedFields(std::int64_t fieldCount, std::size_t ex
     return used;
 }
 
-void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim)
+void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim, bool quotes)
 {
     if (count < 1) {
         reset();
@@ -95,6 +96,15 @@ void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine
     }
     m_rows.clear();
     m_rows.reserve(count);
+    if (quotes) {
+        const RecordFields fields(widestLine, delim, true);
+        for (std::size_t r = 1; r <= count; ++r) {
+            const auto n = static_cast<std::int64_t>(r);
+            const std::string_view field = n <= fields.count() ? fields.field(n) : std::string_view();
+            m_rows.push_back(Rule{fieldLabel(n), "%" + std::string(field) + "%"});
+        }
+        return;
+    }
     // Walks the fields once from the left instead of calling GetField for every row, which would
     // rescan the line from its start each time; the texts are the same as GetField gives.
     std::string_view rest = widestLine;

@@ -74,8 +74,9 @@ public:
     std::vector<bool> usedFields(std::int64_t fieldCount, std::size_t exceptIndex) const;
 
     // Replaces the table with `count` default rules: row r gets "Field r" and the identifier "%"
-    // + field r of `widestLine` + "%". A count below 1 leaves one blank row.
-    void FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim);
+    // + field r of `widestLine` + "%", the fields cut as the run cuts them (with `quotes`, a field
+    // in double quotes is its text without them). A count below 1 leaves one blank row.
+    void FillDefaultRules(std::size_t count, std::string_view widestLine, std::string_view delim, bool quotes = false);
     // The same with identifiers made from the header's field names ("%City%"): a field without a
     // name gets "%Field n%", a name already used gets "%City_n%" (n its field number), so that
     // every field keeps a rule of its own.

@@ -33,7 +33,6 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, QWidget* parent)
 
     m_grid = new QTableWidget(0, 4, this);
     m_grid->setObjectName(QStringLiteral("gridFindings"));
-    m_grid->setHorizontalHeaderLabels({tr("Line"), tr("Finding"), tr("Name"), tr("Detail")});
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -64,6 +63,13 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, QWidget* parent)
 void CheckDialog::setReport(const CheckReport& report)
 {
     m_grid->setRowCount(0);
+    // With quoted fields a record may span lines: its number and the line it begins on.
+    const int first = report.quotes ? 1 : 0;
+    m_grid->setColumnCount(first + 4);
+    QStringList titles{tr("Line"), tr("Finding"), tr("Name"), tr("Detail")};
+    if (report.quotes)
+        titles.prepend(tr("Record"));
+    m_grid->setHorizontalHeaderLabels(titles);
     if (!report.started) {
         // The run's own message, its leading line break (only the template missing) dropped.
         QString why = coreMessageText(report.message).trimmed();
@@ -77,14 +83,22 @@ void CheckDialog::setReport(const CheckReport& report)
     lblSummary->setText(count == 1 ? tr("%1, 1 finding").arg(checked) : tr("%1, %2 findings").arg(checked).arg(count));
     m_grid->setRowCount(static_cast<int>(report.findings.size()));
     int row = 0;
+    const auto number = [](std::uint64_t n) {
+        auto* item = new QTableWidgetItem(n == 0 ? QStringLiteral("-") : QString::number(static_cast<qulonglong>(n)));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return item;
+    };
     for (const CheckFinding& finding : report.findings) {
-        auto* line = new QTableWidgetItem(finding.record == 0 ? QStringLiteral("-") : QString::number(finding.record));
-        line->setData(kRecordRole, static_cast<qulonglong>(finding.record));
-        line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        m_grid->setItem(row, 0, line);
-        m_grid->setItem(row, 1, new QTableWidgetItem(checkFindingText(finding.kind)));
-        m_grid->setItem(row, 2, new QTableWidgetItem(finding.name.empty() ? QStringLiteral("-") : toQt(finding.name)));
-        m_grid->setItem(row, 3, new QTableWidgetItem(toQt(finding.detail)));
+        // Without quoted fields the record number is the line number.
+        QTableWidgetItem* record = number(finding.record);
+        record->setData(kRecordRole, static_cast<qulonglong>(finding.record));
+        m_grid->setItem(row, 0, record);
+        if (report.quotes)
+            m_grid->setItem(row, 1, number(finding.line));
+        m_grid->setItem(row, first + 1, new QTableWidgetItem(checkFindingText(finding.kind)));
+        m_grid->setItem(row, first + 2,
+                        new QTableWidgetItem(finding.name.empty() ? QStringLiteral("-") : toQt(finding.name)));
+        m_grid->setItem(row, first + 3, new QTableWidgetItem(toQt(finding.detail)));
         ++row;
     }
     m_grid->resizeColumnsToContents();

@@ -26,7 +26,8 @@ public:
     // Shows the findings of `report`, or why the check did not start.
     void setReport(const CheckReport& report);
 
-    // The table of findings (columns line, finding, name, detail).
+    // The table of findings (columns line, finding, name, detail; with quoted fields record, line,
+    // finding, name, detail).
     QTableWidget* gridFindings() const { return m_grid; }
 
 signals:

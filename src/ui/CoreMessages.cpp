@@ -83,6 +83,10 @@ QString lineText(const QString& line)
     static const QRegularExpression noRecord(QStringLiteral("^There is no record (\\d+)$"));
     if (const QRegularExpressionMatch match = noRecord.match(line); match.hasMatch())
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "There is no record %1")).arg(match.captured(1));
+    static const QRegularExpression unknownEncoding(QStringLiteral("^Unknown encoding \"(.*)\" in the project file$"));
+    if (const QRegularExpressionMatch match = unknownEncoding.match(line); match.hasMatch())
+        return localised(QT_TRANSLATE_NOOP("CoreMessages", "Unknown encoding \"%1\" in the project file"))
+            .arg(match.captured(1));
     static const QRegularExpression tooLarge(
         QStringLiteral("^The text of record (\\d+) would be larger than (\\d+ [GM]iB)$"));
     if (const QRegularExpressionMatch match = tooLarge.match(line); match.hasMatch())
@@ -183,6 +187,62 @@ QString checkFindingText(CheckFindingKind kind)
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "data file"));
     }
     return {};
+}
+
+QStringList dataFileWarningTexts(const DataFileWarnings& w, const DataFileState& state)
+{
+    const auto count = [](std::uint64_t n) { return QString::number(static_cast<qulonglong>(n)); };
+    QStringList texts;
+    if (w.byteOrderMark)
+        texts << localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which "
+                                                             "becomes part of its first field (the encoding \"auto\" "
+                                                             "drops it)"));
+    if (w.invalidUtf8Lines > 0) {
+        const QString looksLike =
+            w.likelyEncoding.empty()
+                ? QString()
+                : localised(QT_TRANSLATE_NOOP("CoreMessages", " (the file looks like %1)")).arg(toQt(w.likelyEncoding));
+        texts << (w.invalidUtf8Lines == 1
+                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "Line %1 is not valid UTF-8%2; the encoding "
+                                                                    "\"auto\" or a named one decodes the file"))
+                            .arg(count(w.firstInvalidUtf8Line), looksLike)
+                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 lines are not valid UTF-8, the first is line "
+                                                                    "%2%3; the encoding \"auto\" or a named one "
+                                                                    "decodes the file"))
+                            .arg(count(w.invalidUtf8Lines), count(w.firstInvalidUtf8Line), looksLike));
+    }
+    if (w.quotedDelimiterLines > 0)
+        texts << (w.quotedDelimiterLines == 1
+                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "Line %1 holds a delimiter or an open quote inside "
+                                                                    "double quotes; \"Quoted fields\" reads such "
+                                                                    "fields whole"))
+                            .arg(count(w.firstQuotedDelimiterLine))
+                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 lines hold a delimiter or an open quote "
+                                                                    "inside double quotes, the first is line %2; "
+                                                                    "\"Quoted fields\" reads such fields whole"))
+                            .arg(count(w.quotedDelimiterLines), count(w.firstQuotedDelimiterLine)));
+    if (w.nulLine > 0)
+        texts << (w.bytesAfterNul == 1
+                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; the "
+                                                                    "byte after it is not read"))
+                            .arg(count(w.nulLine))
+                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; %2 "
+                                                                    "bytes after it are not read"))
+                            .arg(count(w.nulLine), count(w.bytesAfterNul)));
+    if (!state.error.empty())
+        texts << coreMessageText(state.error);
+    if (state.encoding && state.encoding->choice == EncodingChoice::Detected)
+        texts << localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file is read as %1, the encoding its bytes "
+                                                             "suggest; choose the encoding if it is another"))
+                     .arg(toQt(state.encoding->name));
+    if (state.replaced > 0 && state.encoding)
+        texts << (state.replaced == 1
+                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "1 sequence is not valid %1 and is read as U+FFFD"))
+                            .arg(toQt(state.encoding->name))
+                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 sequences are not valid %2 and are read as "
+                                                                    "U+FFFD"))
+                            .arg(count(state.replaced), toQt(state.encoding->name)));
+    return texts;
 }
 
 } // namespace stencilor::ui

@@ -4,17 +4,20 @@
 // a message about missing inputs is about. The core writes its messages in English for the
 // command line, whose scripts read them; the window puts each known line into words of its own.
 
+#include "datasource/DataFileWarnings.h"
+#include "datasource/DataSourceCheck.h"
 #include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
 #include "generation/RunInputs.h"
 
 #include <QString>
+#include <QStringList>
 #include <string_view>
 
 namespace stencilor::ui {
 
 // `message` of the core, line by line in the user's language: the run's own messages (a missing
-// delimiter, data file or template, no output folder, a folder in use), its file errors
+// delimiter, data file or template, an unknown encoding, no output folder, a folder in use), its file errors
 // ("Cannot open file "PATH". REASON"), the preview's "There is no record N". A line the window
 // does not know stays as it is.
 QString coreMessageText(std::string_view message);
@@ -29,5 +32,12 @@ QString runSummaryText(const RunSummary& summary);
 
 // The short name of a kind of finding of the check before writing ("no name", "fewer fields").
 QString checkFindingText(CheckFindingKind kind);
+
+// What the data source check found that a run reads otherwise than its user may expect, one text
+// each: the `warnings` about the file's bytes (a byte-order mark, lines that are not UTF-8, quoted
+// delimiters while quoted fields are off, a NUL byte that ends the text early) with their counts
+// and first lines, then from `state` an encoding no converter knows, an encoding guessed from the
+// bytes, and the sequences invalid in the encoding. Empty when there is nothing to say.
+QStringList dataFileWarningTexts(const DataFileWarnings& warnings, const DataFileState& state);
 
 } // namespace stencilor::ui

@@ -92,13 +92,23 @@ TformViewCsv::TformViewCsv(QWidget* parent)
     layout->addWidget(m_gridCsv, 1);
 }
 
-void TformViewCsv::loadData(const std::string& resolvedPath, const std::string& delimiter, int fieldCount)
+void TformViewCsv::loadData(const std::string& resolvedPath, const DataFormat& format, int fieldCount)
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_model->load(resolvedPath, delimiter, fieldCount);
+    m_model->load(resolvedPath, format, fieldCount);
     QGuiApplication::restoreOverrideCursor();
     m_gridCsv->scrollToTop();
     m_gridCsv->horizontalScrollBar()->setValue(0);
+}
+
+std::uint64_t TformViewCsv::recordOfRow(int row) const
+{
+    return m_model->recordOfRow(row);
+}
+
+int TformViewCsv::rowOfRecord(std::uint64_t record) const
+{
+    return m_model->rowOfRecord(record);
 }
 
 void TformViewCsv::showEvent(QShowEvent* event)

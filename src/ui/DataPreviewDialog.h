@@ -1,10 +1,13 @@
 #pragma once
 
 // TformViewCsv, the unit frmViewCsv.
-// The data preview window: the data file as a table, one row per line and one column per field,
+// The data preview window: the data file as a table, one row per record and one column per field,
 // under a bar with a "Close" button. Created once and reused for every preview.
 
+#include "datasource/DataSourceCheck.h"
+
 #include <QDialog>
+#include <cstdint>
 #include <string>
 
 class QTableView;
@@ -20,9 +23,15 @@ public:
     explicit TformViewCsv(QWidget* parent = nullptr);
 
     // Fills gridCsv from the data file at `resolvedPath` (already resolved by the caller; a
-    // missing or unreadable file gives no lines) with max(fieldCount, 1) columns, the fields of
-    // each line cut at `delimiter`. The cells are cut out of the file's text only when shown.
-    void loadData(const std::string& resolvedPath, const std::string& delimiter, int fieldCount);
+    // missing or unreadable file gives no records) with max(fieldCount, 1) columns, read as the
+    // run reads it with `format`: decoded, a quoted record of several lines in one row, the header
+    // record's names in the column titles. The cells are cut out of the text only when shown.
+    void loadData(const std::string& resolvedPath, const DataFormat& format, int fieldCount);
+
+    // The data file's record number shown in row `row` of gridCsv, and the row showing record
+    // `record` (-1 when no row does: the header record, or a record past the end).
+    std::uint64_t recordOfRow(int row) const;
+    int rowOfRecord(std::uint64_t record) const;
 
     // The table of the preview.
     QTableView* gridCsv() const { return m_gridCsv; }

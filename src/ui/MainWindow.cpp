@@ -113,8 +113,9 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     m_form = new ProjectSettingsForm(
         m_dialogs, [this] { return resolvedProjectPath(); }, this);
     m_rulesPanel = new RulesPanel([this] {
-        return RulesPanel::EditorSource{m_dataFile.csvFieldCount, m_dataFile.csvSampleLine, m_form->delimiter(),
-                                        m_form->fieldLabels()};
+        return RulesPanel::EditorSource{m_dataFile.csvFieldCount, m_dataFile.csvSampleLine,
+                                        m_form->delimiter(),      m_form->fieldLabels(),
+                                        m_form->fieldListTexts(), m_form->dataFormat().quotes};
     });
 
     m_bands = new QWidget;
@@ -146,7 +147,8 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
             [this] { m_dialogs.openDocument(toQt(m_lastOutputFolder)); });
     statusBar()->addPermanentWidget(m_openOutputFolder);
 
-    applySettings(ProjectSettings{});
+    // The window starts as a new project would.
+    applySettings(newProjectSettings(ProjectSettings{}));
     connect(EdPrjFile, &QLineEdit::textChanged, this, &T_FRMain::updateTitle);
     EdPrjFile->setText(QStringLiteral("Noname.ql"));
     FormCreate();
@@ -154,6 +156,11 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     m_formViewCsv = new TformViewCsv(this);
     connect(m_form, &ProjectSettingsForm::dataFileChosen, this, &T_FRMain::ChkCsvFile);
     connect(m_form, &ProjectSettingsForm::dataPreviewClicked, this, &T_FRMain::SpeedButton12Click);
+    // A data file read otherwise is checked again; leaving the encoding box unchanged is no change.
+    connect(m_form, &ProjectSettingsForm::dataFormatChanged, this, [this] {
+        if (!(m_form->dataFormat() == m_checkedFormat))
+            ChkCsvFile(nullptr);
+    });
     connect(m_form, &ProjectSettingsForm::templatePreviewClicked, this, &T_FRMain::SpeedButton14Click);
 
     // Any change of a setting, of the rules or of the project path is compared with the project
@@ -191,7 +198,7 @@ void T_FRMain::FormCreate()
     m_form->progressBar()->setValue(0);
     m_dataFile = DataFileState{};
     actStop->setEnabled(false);
-    m_form->setFieldLists(kStartFieldLabels, {});
+    m_form->setFieldLists(kStartFieldLabels, m_dataFile);
 }
 
 void T_FRMain::createActions()

@@ -146,6 +146,7 @@ private:
     Environment m_env;
     UserDialogs& m_dialogs;
     DataFileState m_dataFile;
+    DataFormat m_checkedFormat; // how the data source check read the data file last
 
     MainRunHost m_runHost;
     GenerationRun m_run;

@@ -1,6 +1,7 @@
 // The main window's commands: the project commands, the data source check with the data
 // preview, the template preview, Run and Stop, the Tools menu, About and the product's web page.
 
+#include "datasource/DataFileWarnings.h"
 #include "generation/DryRun.h"
 #include "generation/RecordPreview.h"
 #include "platform/FileSystem.h"
@@ -40,7 +41,8 @@ namespace stencilor::ui {
 void T_FRMain::actLoadInt()
 {
     const LoadedProject loaded = loadProject(projectPath(), settingsFromControls(), m_env.programFolder);
-    applySettings(loaded.settings);
+    // A project file says how its data is read; a project without one is a new project.
+    applySettings(loaded.fileFound ? loaded.settings : newProjectSettings(loaded.settings));
     if (loaded.fileFound)
         m_recentMenu->add(resolvedProjectPath());
 }
@@ -149,12 +151,16 @@ bool T_FRMain::exitCheck()
 
 void T_FRMain::ChkCsvFile(const QObject* trigger)
 {
-    const std::string delim = m_form->delimiter();
-    m_dataFile = checkDataFile(m_form->resolvedDataFile(), delim);
+    const DataFormat format = m_form->dataFormat();
+    const std::string path = m_form->resolvedDataFile();
+    m_dataFile = checkDataFile(path, format);
+    m_checkedFormat = format;
+    m_form->showDataWarnings(
+        dataFileWarningTexts(scanDataFile(path, format.delim, format.quotes, format.encoding), m_dataFile));
     if (m_dataFile.csvFieldCount <= 0)
         return;
     const std::int64_t labels = std::min(m_dataFile.csvFieldCount, kMaxFieldLabels);
-    m_form->setFieldLists(labels, m_dataFile.csvSampleLine);
+    m_form->setFieldLists(labels, m_dataFile);
     // Only a data file the user has just picked earns the offer, never a load or a preview.
     if (!trigger || trigger->objectName() != QLatin1String("btnChoiceText"))
         return;
@@ -163,7 +169,10 @@ void T_FRMain::ChkCsvFile(const QObject* trigger)
     if (answer != QMessageBox::Yes)
         return;
     RulesTable rules;
-    rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine, delim);
+    if (format.header)
+        rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.fieldNames);
+    else
+        rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine, format.delim, format.quotes);
     m_rulesPanel->setTable(std::move(rules));
 }
 
@@ -172,7 +181,7 @@ void T_FRMain::loadDataPreview()
     if (!m_formViewCsv)
         m_formViewCsv = new TformViewCsv(this);
     const int columns = static_cast<int>(std::clamp<std::int64_t>(m_dataFile.csvFieldCount, 1, INT_MAX));
-    m_formViewCsv->loadData(m_form->resolvedDataFile(), m_form->delimiter(), columns);
+    m_formViewCsv->loadData(m_form->resolvedDataFile(), m_form->dataFormat(), columns);
 }
 
 void T_FRMain::SpeedButton12Click()
@@ -241,7 +250,7 @@ void T_FRMain::showRecordInDataPreview(std::uint64_t record)
         ChkCsvFile(nullptr);
     loadDataPreview();
     QTableView* grid = m_formViewCsv->gridCsv();
-    const QModelIndex cell = grid->model()->index(static_cast<int>(std::min<std::uint64_t>(record - 1, INT_MAX)), 0);
+    const QModelIndex cell = grid->model()->index(m_formViewCsv->rowOfRecord(record), 0);
     if (cell.isValid()) {
         grid->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         grid->scrollTo(cell, QAbstractItemView::PositionAtCenter);
@@ -266,12 +275,12 @@ void T_FRMain::actPreviewOutputExecute()
             connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, m_recordPreview,
                     [this](const QModelIndex& current) {
                         if (current.isValid() && m_recordPreview->isVisible())
-                            m_recordPreview->showRecord(static_cast<std::uint64_t>(current.row()) + 1);
+                            m_recordPreview->showRecord(m_formViewCsv->recordOfRow(current.row()));
                     });
     }
     std::uint64_t record = m_recordPreview->record();
     if (grid && grid->currentIndex().isValid())
-        record = static_cast<std::uint64_t>(grid->currentIndex().row()) + 1;
+        record = m_formViewCsv->recordOfRow(grid->currentIndex().row());
     m_recordPreview->showRecord(record);
     m_recordPreview->show();
     m_recordPreview->raise();

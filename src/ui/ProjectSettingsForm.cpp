@@ -1,7 +1,6 @@
 #include "ui/ProjectSettingsForm.h"
 
 #include "datasource/DataSourceCheck.h"
-#include "datasource/Fields.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
 #include "ui/QtText.h"
@@ -17,6 +16,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +43,34 @@ constexpr int kReportHeight = 55;
 // The path edits are this wide at the least and grow with the window.
 constexpr int kPathEditWidth = 500;
 constexpr int kProgressBarHeight = 11;
+
+// The encodings the encoding list offers; any other name ICU knows may be typed.
+constexpr const char* kOfferedEncodings[] = {"UTF-8", "windows-1251", "windows-1252", "ISO-8859-1", "UTF-16"};
+
+// A one-line label that shows as much of its text as its width allows, ending with "…"; it asks
+// for no width of its own, so a long text never widens the window.
+class ElidedLabel final : public QLabel {
+public:
+    void setFullText(const QString& text)
+    {
+        m_full = text;
+        elide();
+    }
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+    QSize sizeHint() const override { return QSize(0, QLabel::sizeHint().height()); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() { setText(fontMetrics().elidedText(m_full, Qt::ElideRight, width())); }
+
+    QString m_full;
+};
 
 // Unchecks every button of an exclusive group, which the group itself does not allow.
 void clearGroup(QButtonGroup* group)
@@ -90,8 +118,15 @@ ProjectSettingsForm::ProjectSettingsForm(UserDialogs& dialogs, std::function<std
         connect(edit, &QLineEdit::textChanged, this, &ProjectSettingsForm::changed);
     for (QComboBox* box : {cbDirectoryField, cbFileNameFld})
         connect(box, &QComboBox::editTextChanged, this, &ProjectSettingsForm::changed);
-    for (QCheckBox* box : {chkCopyDirFld, chkAddExt, chkDelChars, chkChangeCase, chkReport})
+    for (QCheckBox* box : {chkCopyDirFld, chkAddExt, chkDelChars, chkChangeCase, chkReport, chkQuotes, chkHeader,
+                           chkEscapeHtml, chkTempRules})
         connect(box, &QCheckBox::toggled, this, &ProjectSettingsForm::changed);
+    connect(cbEncoding, &QComboBox::editTextChanged, this, &ProjectSettingsForm::changed);
+    // Only what the user does reads the data file again; a load checks it once when it is done.
+    for (QCheckBox* box : {chkQuotes, chkHeader})
+        connect(box, &QCheckBox::clicked, this, &ProjectSettingsForm::dataFormatChanged);
+    connect(cbEncoding, &QComboBox::activated, this, &ProjectSettingsForm::dataFormatChanged);
+    connect(cbEncoding->lineEdit(), &QLineEdit::editingFinished, this, &ProjectSettingsForm::dataFormatChanged);
     for (QButtonGroup* group : {m_nameSource, m_caseChoice})
         connect(group, &QButtonGroup::idToggled, this, &ProjectSettingsForm::changed);
 }
@@ -154,7 +189,20 @@ QFrame* ProjectSettingsForm::createDataFileBand()
     delimiter->addSpacing(QFontMetrics(bold).horizontalAdvance(tr("1) ")) + delimiter->spacing());
     delimiter->addWidget(captionFor(tr("Enter field &delimiter"), EdDelim));
     delimiter->addWidget(EdDelim);
-    delimiter->addStretch(1);
+    delimiter->addSpacing(12);
+    // What the data source check found that a run would read otherwise than the user may expect.
+    m_dataWarningIcon = new QLabel;
+    m_dataWarningIcon->setObjectName(QStringLiteral("lblDataWarningIcon"));
+    const int iconSize = QFontMetrics(band->font()).height();
+    m_dataWarningIcon->setPixmap(
+        themedIcon("dialog-warning", QStyle::SP_MessageBoxWarning).pixmap(QSize(iconSize, iconSize)));
+    m_dataWarningIcon->hide();
+    // Always in the row, empty when there is nothing to say, so that it holds the row's free room.
+    auto* warnings = new ElidedLabel;
+    warnings->setObjectName(QStringLiteral("lblDataWarnings"));
+    lblDataWarnings = warnings;
+    delimiter->addWidget(m_dataWarningIcon);
+    delimiter->addWidget(lblDataWarnings, 1);
     layout->addLayout(delimiter);
     fixHeight(band, kDataFileHeight);
     return band;
@@ -263,6 +311,13 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(2);
     layout->addWidget(boldLabel(tr("Advanced options:")));
+    // The naming choices on the left, how data is read and inserted on the right.
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(2);
+    grid->setColumnStretch(1, 1);
+    layout->addLayout(grid);
 
     QHBoxLayout* extension = row();
     chkAddExt = newCheckBox("chkAddExt", tr("Add file extension (if the file does not have)"));
@@ -272,13 +327,13 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     extension->addWidget(chkAddExt);
     extension->addWidget(EdExt);
     extension->addStretch(1);
-    layout->addLayout(extension);
+    grid->addLayout(extension, 0, 0);
 
     chkDelChars =
         newCheckBox("chkDelChars", tr("Delete all non-Latin characters from generated names of files and folders"));
     chkDelChars->setToolTip(tr("Keep only A-Z, a-z, 0-9, \".\" and \"/\" in generated names; the output folder itself "
                                "is never changed"));
-    layout->addWidget(chkDelChars);
+    grid->addWidget(chkDelChars, 1, 0);
 
     QHBoxLayout* letterCase = row();
     chkChangeCase = newCheckBox("chkChangeCase", tr("Change case of generated file"));
@@ -304,7 +359,43 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     letterCase->addSpacing(12);
     letterCase->addWidget(rbCase);
     letterCase->addStretch(1);
-    layout->addLayout(letterCase);
+    grid->addLayout(letterCase, 2, 0);
+
+    chkQuotes = newCheckBox("chkQuotes", tr("&Quoted fields"));
+    chkQuotes->setToolTip(tr("Read fields as spreadsheets write them: a field in double quotes may hold the "
+                             "delimiter, line breaks and \"\" for a quote, so one record may span several lines"));
+    chkHeader = newCheckBox("chkHeader", tr("First record holds field &names"));
+    chkHeader->setToolTip(tr("The first record names the fields: it gets no file and no report row, and the field "
+                             "lists show its names beside the field numbers"));
+    cbEncoding = newFieldList("cbEncoding");
+    cbEncoding->setFixedWidth(130);
+    cbEncoding->lineEdit()->setPlaceholderText(tr("none"));
+    QStringList encodings{QString(), QStringLiteral("auto")};
+    QStringList encodingTexts{tr("none: the bytes as they are"), tr("auto: found from the file")};
+    for (const char* name : kOfferedEncodings)
+        encodings << QString::fromLatin1(name);
+    setFieldList(cbEncoding, encodings, encodingTexts);
+    cbEncoding->setToolTip(tr("How the data file's bytes are read: empty keeps them as they are; \"auto\" takes the "
+                              "byte-order mark, else UTF-8 when the file is valid UTF-8, else the encoding its bytes "
+                              "suggest; or pick or type an encoding name (windows-1251, ISO-8859-1, UTF-16...). The "
+                              "template is not converted"));
+    QHBoxLayout* encoding = row();
+    encoding->addWidget(captionFor(tr("Encodin&g:"), cbEncoding));
+    encoding->addWidget(cbEncoding);
+    encoding->addStretch(1);
+    chkEscapeHtml = newCheckBox("chkEscapeHtml", tr("Escape values for &HTML"));
+    chkEscapeHtml->setToolTip(tr("Write &, <, >, \" and ' of every value inserted into the template as HTML entities, "
+                                 "so that values show as text in an HTML page; file and folder names use the plain "
+                                 "values"));
+    chkTempRules = newCheckBox("chkTempRules", tr("Name template &uses the rules"));
+    chkTempRules->setToolTip(tr("Replace the rules' identifiers in the name template with the record's values before "
+                                "each \"?\" becomes the record number, so that %Last%-%First%.htm names files from "
+                                "two fields"));
+    grid->addWidget(chkQuotes, 0, 2);
+    grid->addWidget(chkHeader, 0, 3);
+    grid->addLayout(encoding, 1, 2);
+    grid->addWidget(chkEscapeHtml, 1, 3);
+    grid->addWidget(chkTempRules, 2, 2, 1, 2);
     fixHeight(band, kAdvancedHeight);
     return band;
 }
@@ -358,6 +449,11 @@ ProjectSettings ProjectSettingsForm::settingsFromControls() const
     s.report = chkReport->isChecked();
     s.rep_fld = m_rep_fld;
     s.report_fld = m_report_fld;
+    s.quotes = chkQuotes->isChecked();
+    s.header = chkHeader->isChecked();
+    s.encoding = fromQt(cbEncoding->currentText());
+    s.escapehtml = chkEscapeHtml->isChecked();
+    s.tempRules = chkTempRules->isChecked();
     return s;
 }
 
@@ -380,6 +476,11 @@ void ProjectSettingsForm::applySettings(const ProjectSettings& s)
     chkReport->setChecked(s.report);
     m_rep_fld = s.rep_fld;
     m_report_fld = s.report_fld;
+    chkQuotes->setChecked(s.quotes);
+    chkHeader->setChecked(s.header);
+    cbEncoding->setEditText(toQt(s.encoding));
+    chkEscapeHtml->setChecked(s.escapehtml);
+    chkTempRules->setChecked(s.tempRules);
 }
 
 void ProjectSettingsForm::setNameSource(bool fromField, bool fromTemplate)
@@ -420,17 +521,18 @@ std::string ProjectSettingsForm::delimiter() const
     return fromQt(EdDelim->text());
 }
 
-void ProjectSettingsForm::setFieldLists(std::int64_t count, std::string_view sampleLine)
+DataFormat ProjectSettingsForm::dataFormat() const
+{
+    return settingsFromControls().dataFormat();
+}
+
+void ProjectSettingsForm::setFieldLists(std::int64_t count, const DataFileState& state)
 {
     const std::vector<std::string> labels = stencilor::fieldLabels(count);
-    const std::string delimiter = this->delimiter();
     std::vector<std::string> shown;
     shown.reserve(labels.size());
-    for (std::size_t k = 1; k <= labels.size(); ++k) {
-        const auto number = static_cast<std::int64_t>(k);
-        shown.push_back(fieldListText(
-            number, {}, sampleLine.empty() ? std::string_view() : GetField(sampleLine, delimiter, number)));
-    }
+    for (std::size_t k = 1; k <= labels.size(); ++k)
+        shown.push_back(fieldListText(static_cast<std::int64_t>(k), state));
     setFieldList(cbFileNameFld, labels, shown);
     setFieldList(cbDirectoryField, labels, shown);
 }
@@ -438,6 +540,19 @@ void ProjectSettingsForm::setFieldLists(std::int64_t count, std::string_view sam
 QStringList ProjectSettingsForm::fieldLabels() const
 {
     return itemTexts(cbFileNameFld);
+}
+
+QStringList ProjectSettingsForm::fieldListTexts() const
+{
+    return itemShownTexts(cbFileNameFld);
+}
+
+void ProjectSettingsForm::showDataWarnings(const QStringList& warnings)
+{
+    static_cast<ElidedLabel*>(lblDataWarnings)->setFullText(warnings.join(QStringLiteral("; ")));
+    lblDataWarnings->setToolTip(warnings.join(u'\n'));
+    m_dataWarningIcon->setToolTip(lblDataWarnings->toolTip());
+    m_dataWarningIcon->setVisible(!warnings.isEmpty());
 }
 
 // ---------------------------------------------------------------- commands
@@ -476,7 +591,7 @@ void ProjectSettingsForm::btnSetupRepClick()
         m_formSetupReport = new TformSetupReport(m_window);
     // The lists follow the data file the data source check examined last.
     std::string report_fld = m_report_fld;
-    if (m_formSetupReport->runFor(itemTexts(cbDirectoryField), report_fld)) {
+    if (m_formSetupReport->runFor(itemTexts(cbDirectoryField), report_fld, itemShownTexts(cbDirectoryField))) {
         m_report_fld = std::move(report_fld);
         emit changed();
     }

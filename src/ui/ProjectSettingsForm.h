@@ -21,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -64,12 +65,21 @@ public:
     std::string templateFile() const;
     // The field delimiter as its edit holds it.
     std::string delimiter() const;
+    // How the data file is read, as the delimiter and the data choices set it.
+    DataFormat dataFormat() const;
 
     // Puts the labels of fields 1 to min(count, 500) into both field lists, keeping their texts;
-    // the open lists show each field's value in `sampleLine` beside its label.
-    void setFieldLists(std::int64_t count, std::string_view sampleLine);
+    // the open lists show beside each label the field's name in the header record of `state`, or
+    // else its value in the sample record.
+    void setFieldLists(std::int64_t count, const DataFileState& state);
     // The labels the field lists offer.
     QStringList fieldLabels() const;
+    // What the field lists show for each of those labels ("Field 4 — City").
+    QStringList fieldListTexts() const;
+
+    // Shows `warnings` about the data file beside the delimiter, one line that a tooltip gives
+    // whole; nothing when there are none.
+    void showDataWarnings(const QStringList& warnings);
 
     QProgressBar* progressBar() const { return pgBar; }
 
@@ -79,6 +89,8 @@ signals:
     void dataFileChosen(const QObject* trigger);
     // A setting shown in the form changed (typed, picked, or put there by a load).
     void changed();
+    // The user changed how the data file is read: quoted fields, the header record or the encoding.
+    void dataFormatChanged();
     // Preview of step 1 or of step 2 was clicked.
     void dataPreviewClicked();
     void templatePreviewClicked();
@@ -120,6 +132,8 @@ private:
     QPushButton* btnChoiceText = nullptr;
     QPushButton* SpeedButton12 = nullptr;
     QLineEdit* EdDelim = nullptr;
+    QLabel* m_dataWarningIcon = nullptr;
+    QLabel* lblDataWarnings = nullptr;
     QLineEdit* EdTemplateFile = nullptr;
     QPushButton* btnChoiceTemplate = nullptr;
     QPushButton* SpeedButton14 = nullptr;
@@ -142,6 +156,11 @@ private:
     QCheckBox* chkChangeCase = nullptr;
     QGroupBox* rbCase = nullptr;
     QButtonGroup* m_caseChoice = nullptr;
+    QCheckBox* chkQuotes = nullptr;
+    QCheckBox* chkHeader = nullptr;
+    QComboBox* cbEncoding = nullptr;
+    QCheckBox* chkEscapeHtml = nullptr;
+    QCheckBox* chkTempRules = nullptr;
 
     // Step 5: report.
     QToolButton* btnSetupRep = nullptr;

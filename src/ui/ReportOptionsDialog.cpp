@@ -3,6 +3,7 @@
 #include "generation/ReportColumns.h"
 #include "ui/QtText.h"
 #include "ui/ScreenCentre.h"
+#include "ui/WindowBands.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -107,16 +108,17 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     layout->addWidget(strip);
 }
 
-void TformSetupReport::prepare(const QStringList& fieldList, std::string_view report_fld)
+void TformSetupReport::prepare(const QStringList& fieldList, std::string_view report_fld, const QStringList& fieldTexts)
 {
     QStringList entries{kNotDefined, kFileName};
     entries += fieldList;
+    QStringList shown{QString(), QString()};
+    shown += fieldTexts;
     const ReportColumnTexts columns = reportColumnTexts(report_fld);
     for (std::size_t i = 0; i < cbCol.size(); ++i) {
         QComboBox* combo = cbCol[i];
         combo->setEditText(QString());
-        combo->clear();
-        combo->addItems(entries);
+        setFieldList(combo, entries, shown);
         // The stored text is shown as it is, also when the list does not hold it.
         combo->setEditText(toQt(columns[i]));
     }
@@ -130,9 +132,9 @@ std::string TformSetupReport::report_fld() const
     return buildReportFld(columns);
 }
 
-bool TformSetupReport::runFor(const QStringList& fieldList, std::string& report_fld)
+bool TformSetupReport::runFor(const QStringList& fieldList, std::string& report_fld, const QStringList& fieldTexts)
 {
-    prepare(fieldList, report_fld);
+    prepare(fieldList, report_fld, fieldTexts);
     if (exec() != QDialog::Accepted)
         return false;
     report_fld = this->report_fld();

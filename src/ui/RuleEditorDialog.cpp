@@ -3,6 +3,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "rules/RuleEditorFields.h"
 #include "ui/QtText.h"
+#include "ui/WindowBands.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -221,7 +221,7 @@ T_Extract::T_Extract(QWidget* parent)
     QStringList initial;
     for (int k = 1; k <= kInitialLabels; ++k)
         initial << toQt(fieldLabel(k));
-    cbFieldList->addItems(initial);
+    setFieldList(cbFieldList, initial);
     cbFieldList->setEditText(initial.front());
 }
 
@@ -231,15 +231,13 @@ void T_Extract::setOpening(Opening opening)
 {
     m_sampleLine = std::move(opening.sampleLine);
     m_delimiter = std::move(opening.delimiter);
+    m_quotes = opening.quotes;
     m_fieldCount = opening.fieldCount;
     m_usedFields = std::move(opening.usedFields);
     m_openedRule = std::move(opening.rule);
-
-    QStringList labels;
-    for (std::int64_t k :
-         offeredFieldNumbers(m_fieldCount, opening.fieldLabels.size(), ChkHideUse->isChecked(), m_usedFields))
-        labels << opening.fieldLabels.at(static_cast<qsizetype>(k - 1));
-    setFieldList(labels);
+    m_fieldLabels = std::move(opening.fieldLabels);
+    m_fieldTexts = std::move(opening.fieldTexts);
+    offerFields(m_fieldLabels.size());
 
     cbFieldList->setEditText(toQt(m_openedRule.fieldLabel));
     EdTextAfter->setPlainText(toQt(m_openedRule.identifier));
@@ -278,17 +276,14 @@ void T_Extract::FormShow()
 
 void T_Extract::cbFieldListChange()
 {
-    m_sampleValue = std::string(sampleValue(m_sampleLine, m_delimiter, fromQt(cbFieldList->currentText())));
+    m_sampleValue = sampleValue(m_sampleLine, m_delimiter, m_quotes, fromQt(cbFieldList->currentText()));
     EdValueCsv->setText(toQt(m_sampleValue));
     EdValueCsv->setCursorPosition(0);
 }
 
 void T_Extract::ChkHideUseClick()
 {
-    QStringList labels;
-    for (std::int64_t k : offeredFieldNumbers(m_fieldCount, m_fieldCount, ChkHideUse->isChecked(), m_usedFields))
-        labels << toQt(fieldLabel(k));
-    setFieldList(labels);
+    offerFields(m_fieldCount);
 }
 
 void T_Extract::SpeedButton5Click()
@@ -316,13 +311,16 @@ void T_Extract::SpeedButton4Click()
     reject();
 }
 
-void T_Extract::setFieldList(const QStringList& labels)
+void T_Extract::offerFields(std::int64_t limit)
 {
-    const QString shown = cbFieldList->currentText();
-    const QSignalBlocker blocker(cbFieldList);
-    cbFieldList->clear();
-    cbFieldList->addItems(labels);
-    cbFieldList->setEditText(shown);
+    QStringList labels;
+    QStringList texts;
+    for (std::int64_t k : offeredFieldNumbers(m_fieldCount, limit, ChkHideUse->isChecked(), m_usedFields)) {
+        const auto at = static_cast<qsizetype>(k - 1);
+        labels << (at < m_fieldLabels.size() ? m_fieldLabels.at(at) : toQt(fieldLabel(k)));
+        texts << m_fieldTexts.value(at);
+    }
+    setFieldList(cbFieldList, labels, texts);
 }
 
 } // namespace stencilor::ui

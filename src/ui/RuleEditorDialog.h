@@ -31,9 +31,11 @@ public:
     struct Opening {
         std::string sampleLine;       // the data file's first non-blank line
         std::string delimiter;        // the field delimiter of the main window
+        bool quotes = false;          // fields in double quotes are cut as the run cuts them
         std::int64_t fieldCount = 0;  // fields to offer: the data file's field count, or 500 when unknown
         std::vector<bool> usedFields; // flag n-1: another rule row uses field n (fieldCount flags)
         QStringList fieldLabels;      // the labels of the main window's file-name field list
+        QStringList fieldTexts;       // what that list shows for each label ("Field 4 — City")
         Rule rule;                    // the field label and identifier of the row being edited
     };
 
@@ -42,7 +44,8 @@ public:
 
     // Sets the dialog up for an opening without showing it: the field list holds label k of
     // `fieldLabels` for every field k up to fieldCount (and no further than that list goes) that
-    // is not hidden as used; the field box and the identifier box show the rule.
+    // is not hidden as used, its open list showing text k of `fieldTexts` where given; the field
+    // box and the identifier box show the rule.
     void setOpening(Opening opening);
 
     // The rule as the field box and the identifier box give it now. A text the user left as the
@@ -63,11 +66,14 @@ private:
     void SpeedButton5Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
-    // Replaces the items of cbFieldList with `labels`, keeping the text it shows.
-    void setFieldList(const QStringList& labels);
+    // Puts the fields 1 to `limit` that are offered into cbFieldList, keeping the text it shows.
+    void offerFields(std::int64_t limit);
 
     std::string m_sampleLine;
     std::string m_delimiter;
+    bool m_quotes = false;
+    QStringList m_fieldLabels; // label and shown text of field k at k-1
+    QStringList m_fieldTexts;
     std::int64_t m_fieldCount = 0;
     std::vector<bool> m_usedFields;
     Rule m_openedRule;         // the row as the opening found it

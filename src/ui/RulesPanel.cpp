@@ -240,6 +240,8 @@ void RulesPanel::gridRulesDblClick()
     opening.delimiter = std::move(source.delimiter);
     opening.usedFields = table.usedFields(opening.fieldCount, static_cast<std::size_t>(row));
     opening.fieldLabels = std::move(source.fieldLabels);
+    opening.fieldTexts = std::move(source.fieldTexts);
+    opening.quotes = source.quotes;
     opening.rule = table.rule(static_cast<std::size_t>(row));
     m_extract->setOpening(std::move(opening));
 

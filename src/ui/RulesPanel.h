@@ -31,6 +31,8 @@ public:
         std::string sampleLine;       // the data file's first non-blank line
         std::string delimiter;        // the field delimiter
         QStringList fieldLabels;      // the labels of the file-name field list
+        QStringList fieldTexts;       // what that list shows for each label ("Field 4 — City")
+        bool quotes = false;          // fields in double quotes are cut as the run cuts them
     };
 
     // The band "PanelStep3". `source` is asked at every opening of the rule editor.

@@ -229,11 +229,26 @@ QComboBox* newFieldList(const char* name)
     return box;
 }
 
-void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown)
+void setFieldList(QComboBox* box, QStringList labels, QStringList shown)
 {
-    auto* model = static_cast<FieldListModel*>(box->model());
+    auto* model = dynamic_cast<FieldListModel*>(box->model());
+    if (!model) {
+        model = new FieldListModel(box);
+        box->setModel(model);
+    }
     const QString text = box->currentText();
     const QSignalBlocker blocker(box);
+    model->setItems(std::move(labels), std::move(shown));
+    box->setEditText(text);
+    // The open list shows the whole text beside each label.
+    int widest = 0;
+    for (int i = 0; i < box->count(); ++i)
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemData(i, Qt::DisplayRole).toString()));
+    box->view()->setMinimumWidth(std::min(widest + 40, 600));
+}
+
+void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown)
+{
     QStringList items;
     items.reserve(static_cast<qsizetype>(labels.size()));
     for (const std::string& label : labels)
@@ -242,13 +257,16 @@ void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const 
     texts.reserve(static_cast<qsizetype>(shown.size()));
     for (const std::string& one : shown)
         texts << toQt(one);
-    model->setItems(std::move(items), std::move(texts));
-    box->setEditText(text);
-    // The open list shows the whole text beside each label.
-    int widest = 0;
+    setFieldList(box, std::move(items), std::move(texts));
+}
+
+QStringList itemShownTexts(const QComboBox* box)
+{
+    QStringList texts;
+    texts.reserve(box->count());
     for (int i = 0; i < box->count(); ++i)
-        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemData(i, Qt::DisplayRole).toString()));
-    box->view()->setMinimumWidth(std::min(widest + 40, 600));
+        texts << box->itemData(i, Qt::DisplayRole).toString();
+    return texts;
 }
 
 QStringList itemTexts(const QComboBox* box)

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QStyle>
 #include <string>
 #include <vector>
@@ -71,13 +72,16 @@ QCheckBox* newCheckBox(const char* name, const QString& text);
 // added to the list and never has its letter case changed by completion.
 QComboBox* newFieldList(const char* name);
 
-// Replaces the list of `box` (made by newFieldList) with `labels`, keeping the text it shows. The
-// open list shows `shown[i]` for label i where given ("Field 4 — Berlin"); picking it puts the
-// label itself ("Field 4") into the box.
+// Replaces the list of the editable `box` with `labels`, keeping the text it shows. The open list
+// shows `shown[i]` for label i where given ("Field 4 — Berlin"); picking it puts the label itself
+// ("Field 4") into the box. A box not made by newFieldList gets the list model it needs.
+void setFieldList(QComboBox* box, QStringList labels, QStringList shown = {});
 void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown = {});
 
 // The texts of the items of `box`, in order: the labels a pick puts into the box.
 QStringList itemTexts(const QComboBox* box);
+// What the open list of `box` shows for each item, in order.
+QStringList itemShownTexts(const QComboBox* box);
 
 // The one local file that `mime` carries (a file dragged from a file manager), as the window
 // shows paths; empty when it carries anything else.

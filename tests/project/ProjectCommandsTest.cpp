@@ -73,6 +73,33 @@ TEST_F(ProjectCommandsTest, NewFallsBackToTheProgramFolder)
     EXPECT_EQ(newProjectPath("Noname.ql", m_dir.file("prog")), programFolder() + "noname1.ql");
 }
 
+TEST_F(ProjectCommandsTest, NewProjectReadsSpreadsheetDataAndEscapesForHtmlTemplates)
+{
+    const struct {
+        const char* templatefile;
+        bool escapehtml; // before
+        bool expected;
+    } cases[] = {
+        {"card.html", false, true}, {"card.HTM", false, true}, {"notes.txt", false, false},
+        {"notes.txt", true, true},  {"html", false, false},    {"a.html.txt", false, false},
+    };
+    for (const auto& c : cases) {
+        ProjectSettings kept;
+        kept.templatefile = c.templatefile;
+        kept.escapehtml = c.escapehtml;
+        kept.delim = ",";
+        const ProjectSettings fresh = newProjectSettings(kept);
+        EXPECT_TRUE(fresh.quotes) << c.templatefile;
+        EXPECT_EQ(fresh.encoding, "auto") << c.templatefile;
+        EXPECT_EQ(fresh.escapehtml, c.expected) << c.templatefile;
+        // Everything else is kept.
+        kept.quotes = true;
+        kept.encoding = "auto";
+        kept.escapehtml = c.expected;
+        EXPECT_EQ(fresh, kept) << c.templatefile;
+    }
+}
+
 // ---------------------------------------------------------------- start-up
 
 TEST_F(ProjectCommandsTest, StartupNameCarriesDateAndTimeWithLeadingZeros)
@@ -205,6 +232,8 @@ TEST_F(ExitComparisonTest, RightAfterSaveEverySettingIsSame)
     s.report = true;
     s.rep_fld = "x";
     s.report_fld = "FileName;Field 2;;;;;";
+    s.quotes = s.header = s.escapehtml = s.tempRules = true;
+    s.encoding = "windows-1251";
     s.rules.setRowCount(3);
     s.rules.rule(0) = Rule{"Field 1", "%A%"};
     s.rules.rule(1) = Rule{"Field 2", "line one\nline two"};
@@ -241,6 +270,11 @@ TEST_F(ExitComparisonTest, EachComparedValueCountsOnItsOwn)
         {"report", [](ProjectSettings& s) { s.report = true; }},
         {"rep_fld", [](ProjectSettings& s) { s.rep_fld = std::string("x"); }},
         {"report_fld", [](ProjectSettings& s) { s.report_fld = std::string("FileName;"); }},
+        {"quoted fields", [](ProjectSettings& s) { s.quotes = true; }},
+        {"header record", [](ProjectSettings& s) { s.header = true; }},
+        {"encoding", [](ProjectSettings& s) { s.encoding = std::string("auto"); }},
+        {"escaped values", [](ProjectSettings& s) { s.escapehtml = true; }},
+        {"name template through the rules", [](ProjectSettings& s) { s.tempRules = true; }},
         {"one rule more", [](ProjectSettings& s) { s.rules.setRowCount(4); }},
         {"one rule less", [](ProjectSettings& s) { s.rules.setRowCount(2); }},
         {"a field label", [](ProjectSettings& s) { s.rules.rule(1).fieldLabel = std::string("Field 3"); }},

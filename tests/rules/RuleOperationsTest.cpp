@@ -220,22 +220,28 @@ TEST(RuleEditorFields, OfferedFieldNumbers)
 TEST(RuleEditorFields, SampleValueOfALabel)
 {
     const struct {
-        std::string line, delimiter, label, value;
+        std::string line, delimiter;
+        bool quotes;
+        std::string label, value;
     } cases[] = {
-        {"Smith;John;42", ";", "Field 1", "Smith"},
-        {"Smith;John;42", ";", "Field 3", "42"},
-        {"Smith;John;42;x;y", ";", "Field 7", ""},
-        {"Smith;John;42", ";", "Name", ""},
-        {"Smith;John;42", ";", "Field 0", ""},
-        {"Smith;John;42", ";", "Field 99999999999", ""},
-        {"Smith;John;42", ";", "2nd", "John"},
-        {"a::b::c", "::", "Field 2", "b"},
-        {"a;b", "", "Field 1", "a;b"},
-        {"a;b", "", "Field 2", ""},
-        {"", ";", "Field 1", ""},
+        {"Smith;John;42", ";", false, "Field 1", "Smith"},
+        {"Smith;John;42", ";", false, "Field 3", "42"},
+        {"Smith;John;42;x;y", ";", false, "Field 7", ""},
+        {"Smith;John;42", ";", false, "Name", ""},
+        {"Smith;John;42", ";", false, "Field 0", ""},
+        {"Smith;John;42", ";", false, "Field 99999999999", ""},
+        {"Smith;John;42", ";", false, "2nd", "John"},
+        {"a::b::c", "::", false, "Field 2", "b"},
+        {"a;b", "", false, "Field 1", "a;b"},
+        {"a;b", "", false, "Field 2", ""},
+        {"", ";", false, "Field 1", ""},
+        {"\"Smith; John\";42", ";", false, "Field 2", " John\""},
+        {"\"Smith; John\";42", ";", true, "Field 1", "Smith; John"},
+        {"\"Smith; John\";42", ";", true, "Field 2", "42"},
+        {"\"Smith; John\";42", ";", true, "Field 3", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(sampleValue(c.line, c.delimiter, c.label), c.value) << c.line << " / " << c.label;
+        EXPECT_EQ(sampleValue(c.line, c.delimiter, c.quotes, c.label), c.value) << c.line << " / " << c.label;
 }
 
 } // namespace

@@ -17,20 +17,23 @@ TEST(RulesTable, FillDefaultRulesTakesIdentifiersFromTheWidestLine)
     const struct {
         std::string widest;
         std::string delim;
+        bool quotes;
         std::size_t count;
         Rules rules;
     } cases[] = {
-        {"Name;Age;City", ";", 3, {{"Field 1", "%Name%"}, {"Field 2", "%Age%"}, {"Field 3", "%City%"}}},
-        {"a;b;", ";", 3, {{"Field 1", "%a%"}, {"Field 2", "%b%"}, {"Field 3", "%%"}}},
-        {"whole;line", "", 1, {{"Field 1", "%whole;line%"}}},
-        {"a;;b", ";;", 2, {{"Field 1", "%a%"}, {"Field 2", "%b%"}}},
-        {"\"x;y\"; z ", ";", 3, {{"Field 1", "%\"x%"}, {"Field 2", "%y\"%"}, {"Field 3", "% z %"}}},
-        {"", ";", 1, {{"Field 1", "%%"}}},
-        {"a;b", ";", 0, {{"", ""}}},
+        {"Name;Age;City", ";", false, 3, {{"Field 1", "%Name%"}, {"Field 2", "%Age%"}, {"Field 3", "%City%"}}},
+        {"a;b;", ";", false, 3, {{"Field 1", "%a%"}, {"Field 2", "%b%"}, {"Field 3", "%%"}}},
+        {"whole;line", "", false, 1, {{"Field 1", "%whole;line%"}}},
+        {"a;;b", ";;", false, 2, {{"Field 1", "%a%"}, {"Field 2", "%b%"}}},
+        {"\"x;y\"; z ", ";", false, 3, {{"Field 1", "%\"x%"}, {"Field 2", "%y\"%"}, {"Field 3", "% z %"}}},
+        // Quoted fields are cut as the run cuts them: the quotes go, "" is one quote.
+        {"\"x;y\";\"a\"\"b\"", ";", true, 3, {{"Field 1", "%x;y%"}, {"Field 2", "%a\"b%"}, {"Field 3", "%%"}}},
+        {"", ";", false, 1, {{"Field 1", "%%"}}},
+        {"a;b", ";", false, 0, {{"", ""}}},
     };
     for (const auto& c : cases) {
         RulesTable table;
-        table.FillDefaultRules(c.count, c.widest, c.delim);
+        table.FillDefaultRules(c.count, c.widest, c.delim, c.quotes);
         EXPECT_EQ(table.rules(), c.rules) << c.widest << " / " << c.delim;
     }
 }

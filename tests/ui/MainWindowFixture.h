@@ -8,8 +8,11 @@
 #include "ui/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -79,5 +82,24 @@ private:
     ScriptedDialogs m_dialogs;
     std::unique_ptr<T_FRMain> m_window;
 };
+
+// Runs `start`, which opens a modal dialog, and `inspect` on that dialog while it is shown; a
+// dialog that `inspect` leaves open is closed. False when no modal dialog opened.
+[[nodiscard]] inline bool whileModal(const std::function<void()>& start, const std::function<void(QWidget*)>& inspect)
+{
+    bool seen = false;
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        seen = true;
+        inspect(modal);
+        if (modal->isVisible())
+            modal->close();
+    });
+    start();
+    return seen;
+}
 
 } // namespace stencilor::ui::test

@@ -78,14 +78,17 @@ private slots:
             QCOMPARE(&dialog, created);
             // The lists follow the data file examined last; a stored text outside them stays.
             QCOMPARE(items(dialog.column(1)), fieldLabels(3));
+            // The open list shows each field beside its label as the window's field lists do.
+            const int third = dialog.column(3)->findData(QStringLiteral("Field 3"), Qt::EditRole);
+            QCOMPARE(dialog.column(3)->itemData(third, Qt::DisplayRole).toString(), QStringLiteral("Field 3 — c"));
             QCOMPARE(dialog.column(2)->currentText(), QStringLiteral("Field 9"));
-            dialog.column(3)->setCurrentIndex(dialog.column(3)->findText(QStringLiteral("Field 3")));
+            dialog.column(3)->setCurrentIndex(third);
             clickButton(dialog, "SpeedButton4");
         });
         QCOMPARE(reportFld(f), std::string("FileName;Field 9"));
 
         onReportOptions(f, [&](TformSetupReport& dialog) {
-            dialog.column(3)->setCurrentIndex(dialog.column(3)->findText(QStringLiteral("Field 3")));
+            dialog.column(3)->setCurrentIndex(dialog.column(3)->findData(QStringLiteral("Field 3"), Qt::EditRole));
             clickButton(dialog, "SpeedButton3");
         });
         QCOMPARE(reportFld(f), std::string("FileName;Field 9;Field 3;;;;"));

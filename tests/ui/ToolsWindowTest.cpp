@@ -141,7 +141,7 @@ private slots:
 
         // Record 2 chosen in the data preview.
         auto* data = f.widget<TformViewCsv>("formViewCsv");
-        data->loadData(f.path(QStringLiteral("work/d.csv")).toStdString(), ";", 2);
+        data->loadData(f.path(QStringLiteral("work/d.csv")).toStdString(), stencilor::DataFormat{}, 2);
         data->gridCsv()->setCurrentIndex(data->gridCsv()->model()->index(1, 0));
         QVERIFY(f.trigger("actPreviewOutput"));
         auto* dialog = f.widget<RecordPreviewDialog>("RecordPreview");

@@ -191,6 +191,54 @@
         <source>data file</source>
         <translation>Datendatei</translation>
     </message>
+    <message>
+        <source>Unknown encoding &quot;%1&quot; in the project file</source>
+        <translation>Unbekannte Kodierung „%1“ in der Projektdatei</translation>
+    </message>
+    <message>
+        <source>The data file starts with a byte-order mark, which becomes part of its first field (the encoding &quot;auto&quot; drops it)</source>
+        <translation>Die Datendatei beginnt mit einer Byte-Reihenfolge-Markierung, die Teil ihres ersten Feldes wird (die Kodierung „auto“ entfernt sie)</translation>
+    </message>
+    <message>
+        <source> (the file looks like %1)</source>
+        <translation> (die Datei sieht nach %1 aus)</translation>
+    </message>
+    <message>
+        <source>Line %1 is not valid UTF-8%2; the encoding &quot;auto&quot; or a named one decodes the file</source>
+        <translation>Zeile %1 ist kein gültiges UTF-8%2; die Kodierung „auto“ oder eine benannte dekodiert die Datei</translation>
+    </message>
+    <message>
+        <source>%1 lines are not valid UTF-8, the first is line %2%3; the encoding &quot;auto&quot; or a named one decodes the file</source>
+        <translation>%1 Zeilen sind kein gültiges UTF-8, die erste ist Zeile %2%3; die Kodierung „auto“ oder eine benannte dekodiert die Datei</translation>
+    </message>
+    <message>
+        <source>Line %1 holds a delimiter or an open quote inside double quotes; &quot;Quoted fields&quot; reads such fields whole</source>
+        <translation>Zeile %1 enthält einen Feldtrenner oder ein offenes Anführungszeichen innerhalb doppelter Anführungszeichen; „Felder in Anführungszeichen“ liest solche Felder ganz</translation>
+    </message>
+    <message>
+        <source>%1 lines hold a delimiter or an open quote inside double quotes, the first is line %2; &quot;Quoted fields&quot; reads such fields whole</source>
+        <translation>%1 Zeilen enthalten einen Feldtrenner oder ein offenes Anführungszeichen innerhalb doppelter Anführungszeichen, die erste ist Zeile %2; „Felder in Anführungszeichen“ liest solche Felder ganz</translation>
+    </message>
+    <message>
+        <source>The data file ends at a NUL byte in line %1; the byte after it is not read</source>
+        <translation>Die Datendatei endet an einem NUL-Byte in Zeile %1; das Byte danach wird nicht gelesen</translation>
+    </message>
+    <message>
+        <source>The data file ends at a NUL byte in line %1; %2 bytes after it are not read</source>
+        <translation>Die Datendatei endet an einem NUL-Byte in Zeile %1; %2 Bytes danach werden nicht gelesen</translation>
+    </message>
+    <message>
+        <source>The data file is read as %1, the encoding its bytes suggest; choose the encoding if it is another</source>
+        <translation>Die Datendatei wird als %1 gelesen, die Kodierung, auf die ihre Bytes hindeuten; wählen Sie die Kodierung, falls es eine andere ist</translation>
+    </message>
+    <message>
+        <source>1 sequence is not valid %1 and is read as U+FFFD</source>
+        <translation>1 Sequenz ist kein gültiges %1 und wird als U+FFFD gelesen</translation>
+    </message>
+    <message>
+        <source>%1 sequences are not valid %2 and are read as U+FFFD</source>
+        <translation>%1 Sequenzen sind kein gültiges %2 und werden als U+FFFD gelesen</translation>
+    </message>
 </context>
 <context>
     <name>MainRunHost</name>
@@ -259,6 +307,10 @@
     <message>
         <source>%1, %2 findings</source>
         <translation>%1, %2 Befunde</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>Datensatz</translation>
     </message>
 </context>
 <context>
@@ -482,6 +534,58 @@
     <message>
         <source>HTML Files|*.html;*.htm|Text Files|*.txt|All Files (*.*)|*.*</source>
         <translation>HTML-Dateien|*.html;*.htm|Textdateien|*.txt|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>&amp;Quoted fields</source>
+        <translation>Felder in &amp;Anführungszeichen</translation>
+    </message>
+    <message>
+        <source>Read fields as spreadsheets write them: a field in double quotes may hold the delimiter, line breaks and &quot;&quot; for a quote, so one record may span several lines</source>
+        <translation>Felder so lesen, wie Tabellenkalkulationen sie schreiben: Ein Feld in doppelten Anführungszeichen darf den Feldtrenner, Zeilenumbrüche und &quot;&quot; für ein Anführungszeichen enthalten, sodass ein Datensatz mehrere Zeilen umfassen kann</translation>
+    </message>
+    <message>
+        <source>First record holds field &amp;names</source>
+        <translation>Kopfzeile mit Feldna&amp;men</translation>
+    </message>
+    <message>
+        <source>The first record names the fields: it gets no file and no report row, and the field lists show its names beside the field numbers</source>
+        <translation>Der erste Datensatz benennt die Felder: Er erhält keine Datei und keine Zeile im Bericht, und die Feldlisten zeigen seine Namen neben den Feldnummern</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>none: the bytes as they are</source>
+        <translation>keine: die Bytes, wie sie sind</translation>
+    </message>
+    <message>
+        <source>auto: found from the file</source>
+        <translation>auto: aus der Datei ermittelt</translation>
+    </message>
+    <message>
+        <source>How the data file&apos;s bytes are read: empty keeps them as they are; &quot;auto&quot; takes the byte-order mark, else UTF-8 when the file is valid UTF-8, else the encoding its bytes suggest; or pick or type an encoding name (windows-1251, ISO-8859-1, UTF-16...). The template is not converted</source>
+        <translation>Wie die Bytes der Datendatei gelesen werden: Leer lässt sie, wie sie sind; „auto“ nimmt die Byte-Reihenfolge-Markierung, sonst UTF-8, wenn die Datei gültiges UTF-8 ist, sonst die Kodierung, auf die ihre Bytes hindeuten; oder einen Kodierungsnamen wählen oder eingeben (windows-1251, ISO-8859-1, UTF-16...). Die Vorlage wird nicht umgewandelt</translation>
+    </message>
+    <message>
+        <source>Encodin&amp;g:</source>
+        <translation>&amp;Kodierung:</translation>
+    </message>
+    <message>
+        <source>Escape values for &amp;HTML</source>
+        <translation>&amp;Werte für HTML maskieren</translation>
+    </message>
+    <message>
+        <source>Write &amp;, &lt;, &gt;, &quot; and &apos; of every value inserted into the template as HTML entities, so that values show as text in an HTML page; file and folder names use the plain values</source>
+        <translation>&amp;, &lt;, &gt;, &quot; und &apos; jedes in die Vorlage eingesetzten Werts als HTML-Entitäten schreiben, damit Werte in einer HTML-Seite als Text erscheinen; Datei- und Ordnernamen verwenden die unveränderten Werte</translation>
+    </message>
+    <message>
+        <source>Name template &amp;uses the rules</source>
+        <translation>Namensvorlage nutzt die Re&amp;geln</translation>
+    </message>
+    <message>
+        <source>Replace the rules&apos; identifiers in the name template with the record&apos;s values before each &quot;?&quot; becomes the record number, so that %Last%-%First%.htm names files from two fields</source>
+        <translation>Die Bezeichner der Regeln in der Namensvorlage durch die Werte des Datensatzes ersetzen, bevor jedes „?“ zur Datensatznummer wird, sodass %Last%-%First%.htm Dateien aus zwei Feldern benennt</translation>
     </message>
 </context>
 <context>
