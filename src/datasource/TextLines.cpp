@@ -6,6 +6,9 @@ namespace stencilor {
 
 std::string_view textBeforeNul(std::string_view text)
 {
+    // memchr must not be given the null pointer of an empty view.
+    if (text.empty())
+        return text;
     const void* nul = std::memchr(text.data(), '\0', text.size());
     return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
 }
