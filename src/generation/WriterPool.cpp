@@ -1,13 +1,20 @@
 #include "generation/WriterPool.h"
 
+#include <system_error>
+
 namespace stencilor {
 
 WriterPool::WriterPool(unsigned workers, std::size_t capacity, Write write)
     : m_write(std::move(write))
     , m_capacity(std::max<std::size_t>(capacity, 1))
 {
-    for (unsigned worker = 0; worker < std::max(workers, 1u); ++worker)
-        m_threads.emplace_back([this, worker] { work(worker); });
+    for (unsigned worker = 0; worker < std::max(workers, 1u); ++worker) {
+        try {
+            m_threads.emplace_back([this, worker] { work(worker); });
+        } catch (const std::system_error&) {
+            break; // the system allows no more threads: fewer writers
+        }
+    }
 }
 
 WriterPool::~WriterPool()
@@ -73,8 +80,10 @@ void WriterPool::work(unsigned worker)
             m_queue.pop_front();
         }
         job.result = m_write(worker, job);
-        // The text is written; only the outcome and what the run records of it are kept.
-        std::string().swap(job.text);
+        // A file written needs its text no more: only the outcome and what the run records of it
+        // are kept.
+        if (job.result.outcome == TreeWrite::Written)
+            std::string().swap(job.text);
         {
             std::lock_guard lock(m_mutex);
             m_written.emplace(job.sequence, std::move(job));

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,8 +25,9 @@ namespace stencilor {
 struct WriteJob {
     std::uint64_t record = 0;
     std::uint64_t firstLine = 0;
+    std::shared_ptr<OutputTree> tree; // the output folder it goes into
     std::string relativeName;
-    std::string text;
+    std::string text;               // kept after a write that did not go through, so that it can be tried again
     std::vector<std::string> cells; // the record's report row, when the report is on
     TreeWriteResult result;         // set by the writer
     std::uint64_t sequence = 0;     // set by the pool: the order of submission
@@ -37,14 +39,16 @@ public:
     // is one thread, so state kept per worker needs no lock).
     using Write = std::function<TreeWriteResult(unsigned worker, const WriteJob& job)>;
 
-    // Starts `workers` threads, with at most `capacity` jobs in hand (queued, being written, or
-    // written and not yet taken).
+    // Starts `workers` threads (fewer when the system allows no more, see workers()), with at
+    // most `capacity` jobs in hand (queued, being written, or written and not yet taken).
     WriterPool(unsigned workers, std::size_t capacity, Write write);
     // Waits for the jobs in hand to be written and stops the threads.
     ~WriterPool();
     WriterPool(const WriterPool&) = delete;
     WriterPool& operator=(const WriterPool&) = delete;
 
+    // The threads that started; with none, submitted jobs are never written.
+    unsigned workers() const { return static_cast<unsigned>(m_threads.size()); }
     // True when no job can be submitted until the next one is taken.
     bool full() const;
     // Hands a job to the writers; the pool must not be full.
