@@ -6,6 +6,7 @@
 #include "generation/CompiledTemplate.h"
 #include "generation/OutputNaming.h"
 #include "generation/RunInputs.h"
+#include "generation/TemplateFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "platform/OutputTree.h"
@@ -182,13 +183,16 @@ public:
             return true;
         }
 
-        const Result<FileIdentity> read = readRunInput(paths.templateFile, m_raw);
-        if (!read) {
-            m_summary.error = read.error().message;
+        bool reread = false;
+        const Result<const std::string*> templ = m_templateFile.current(paths.templateFile, reread);
+        if (!templ) {
+            m_summary.error = cannotOpenMessage(absolutePath(paths.templateFile), systemReason(templ.error().code));
             return false;
         }
-        m_folders.protect(read.value());
-        if (!renderRecord(s)) {
+        // A template replaced during the run is protected under its new identity as well.
+        if (reread)
+            m_folders.protect(m_templateFile.identity());
+        if (!renderRecord(s, *templ.value(), reread)) {
             m_summary.error = recordTooLargeMessage(number, m_recordLimit);
             return false;
         }
@@ -241,12 +245,13 @@ private:
         return write(tree, folderError, relativeName, m_text);
     }
 
-    // Puts the record's text into m_text: the template with the rules applied in table order,
-    // each to the whole text the rules before it produced. The template compiled for the rule
-    // list gives that text in one pass; it is compiled again when the template file's text or
-    // the rules' identifiers change, and a record whose values could make the one pass differ
-    // gets the rules one by one. False when the text would be larger than the record limit.
-    bool renderRecord(const ProjectSettings& s)
+    // Puts the record's text into m_text: the template `raw` with the rules applied in table
+    // order, each to the whole text the rules before it produced. The template compiled for the
+    // rule list gives that text in one pass; it is compiled again when the template file's text
+    // (read again when `reread`) or the rules' identifiers change, and a record whose values
+    // could make the one pass differ gets the rules one by one. False when the text would be
+    // larger than the record limit.
+    bool renderRecord(const ProjectSettings& s, const std::string& raw, bool reread)
     {
         m_identifiers.clear();
         m_fieldNumbers.clear();
@@ -257,18 +262,16 @@ private:
             m_identifiers.push_back(rule.identifier);
             m_fieldNumbers.push_back(static_cast<std::size_t>(field));
         }
-        if (!m_compiled || templateChanged() || !m_template.isFor(m_identifiers)) {
-            // A small template keeps the bytes it was compiled from, for a plain compare at the
-            // next record; a big one is compared with the compiled text line by line instead, so
-            // that no third copy of it is held.
-            m_compiledRawKept = m_raw.size() <= kKeptTemplateBytes;
-            if (m_compiledRawKept) {
-                std::swap(m_raw, m_compiledRaw);
-                m_template.compile(normalizeLineEnds(m_compiledRaw), m_identifiers);
-            } else {
+        if (!m_compiled || (reread && templateChanged(raw)) || !m_template.isFor(m_identifiers)) {
+            // A small template keeps the bytes it was compiled from, for a plain compare when it
+            // is read again; a big one is compared with the compiled text line by line instead,
+            // so that no third copy of it is held.
+            m_compiledRawKept = raw.size() <= kKeptTemplateBytes;
+            if (m_compiledRawKept)
+                m_compiledRaw = raw;
+            else
                 std::string().swap(m_compiledRaw);
-                m_template.compile(normalizeLineEnds(m_raw), m_identifiers);
-            }
+            m_template.compile(normalizeLineEnds(raw), m_identifiers);
             m_compiled = true;
         }
 
@@ -298,10 +301,10 @@ private:
         return applyRules(m_text, m_identifiers, m_values, m_recordLimit);
     }
 
-    // True when the template file read for this record differs from the one compiled.
-    bool templateChanged() const
+    // True when the template file as read now differs from the one compiled.
+    bool templateChanged(const std::string& raw) const
     {
-        return m_compiledRawKept ? m_raw != m_compiledRaw : !normalizesTo(m_raw, m_template.text());
+        return m_compiledRawKept ? raw != m_compiledRaw : !normalizesTo(raw, m_template.text());
     }
 
     RunHost& m_host;
@@ -312,8 +315,8 @@ private:
     bool m_reportReserved = false;
     // Templates up to this size keep a copy of the bytes they were compiled from.
     static constexpr std::size_t kKeptTemplateBytes = std::size_t{1} << 20;
-    std::string m_raw;         // the template file as read for this record
-    std::string m_compiledRaw; // the template file as read when m_template was compiled, if kept
+    TemplateFile m_templateFile; // looked at for every record, read again when it may have changed
+    std::string m_compiledRaw;   // the template file as read when m_template was compiled, if kept
     bool m_compiledRawKept = false;
     CompiledTemplate m_template;
     bool m_compiled = false;

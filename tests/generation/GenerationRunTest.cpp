@@ -2,6 +2,7 @@
 
 #include "RecordingHost.h"
 #include "TestUtil.h"
+#include "generation/TemplateFile.h"
 #include "platform/OutputTree.h"
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace stencilor {
@@ -362,6 +364,54 @@ TEST_F(GenerationRunTest, TemplateIsReadAfreshForEveryRecord)
     run();
     EXPECT_EQ(dir.read("out/f1.txt"), "[a]\r\n");
     EXPECT_EQ(dir.read("out/f2.txt"), "(b)\r\n");
+}
+
+TEST_F(GenerationRunTest, ATemplateReplacedDuringTheRunIsUsedAndNeverOverwritten)
+{
+    // The template has not changed for a while, so the run trusts its times and looks at its
+    // state alone; each edit must still be seen at the next record, and a template put in place
+    // by rename is protected under its new identity.
+    const struct {
+        const char* what;
+        std::function<void(const test::TempDir&)> edit;
+    } edits[] = {
+        {"rewritten in place with the same size", [](const test::TempDir& d) { d.write("t.txt", "(%V%)"); }},
+        {"truncated, then written",
+         [](const test::TempDir& d) {
+             std::filesystem::resize_file(d.file("t.txt"), 0);
+             d.write("t.txt", "((%V%))");
+         }},
+        {"replaced by rename",
+         [](const test::TempDir& d) {
+             d.write("new.txt", "(%V%)");
+             std::filesystem::rename(d.file("new.txt"), d.file("t.txt"));
+         }},
+    };
+    for (const auto& e : edits) {
+        test::TempDir caseDir;
+        host = FakeHost{};
+        host.setJobIn(caseDir);
+        setRules({{"Field 1", "%V%"}});
+        host.settings.outputdir = caseDir.path();
+        host.settings.nameFromTemp = false;
+        host.settings.nameFromFld = true;
+        host.settings.FileNameFld = "Field 1";
+        caseDir.write("data.csv", "r1\nr2\nt.txt\nr4\n");
+        caseDir.write("t.txt", "[%V%]");
+        std::this_thread::sleep_for(std::chrono::nanoseconds(TemplateFile::kTrustAfterNanoseconds) +
+                                    std::chrono::milliseconds(20));
+        host.onEvents = [&](int events) {
+            if (events == 1)
+                e.edit(caseDir);
+        };
+        const RunSummary summary = run();
+        EXPECT_EQ(summary.skippedOwnInput, 1u) << e.what;
+        EXPECT_EQ(caseDir.read("r1"), "[r1]\r\n") << e.what;
+        const std::string edited = caseDir.read("t.txt");
+        EXPECT_NE(edited, "[%V%]") << e.what;
+        EXPECT_EQ(caseDir.read("r2"), std::string(edited).replace(edited.find("%V%"), 3, "r2") + "\r\n") << e.what;
+        EXPECT_EQ(caseDir.read("r4"), std::string(edited).replace(edited.find("%V%"), 3, "r4") + "\r\n") << e.what;
+    }
 }
 
 TEST_F(GenerationRunTest, AFileThatCannotBeCreatedEndsTheRunAfterTheReport)
