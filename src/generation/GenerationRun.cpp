@@ -249,7 +249,19 @@ public:
         job.relativeName = std::move(m_name.relativeName);
         job.text = std::move(m_text);
         m_text.clear();
+        if (!m_spareTexts.empty()) {
+            m_text = std::move(m_spareTexts.back());
+            m_spareTexts.pop_back();
+        }
         return job;
+    }
+
+    // The text of a job that came back, kept for a later record's text: its memory is used again
+    // here instead of being freed on a writer's thread and allocated anew on this one.
+    void reuse(std::string text)
+    {
+        if (m_spareTexts.size() < kSpareTexts)
+            m_spareTexts.push_back(std::move(text));
     }
 
     // What became of a job a writer took: a folder that had gone is made again and the file
@@ -428,6 +440,9 @@ private:
     std::vector<std::string> m_escaped; // the values HTML-escaped, with escapehtml
     std::vector<std::string_view> m_values;
     std::string m_text;
+    // Texts of jobs that came back, for reuse(); no more than there can be jobs in hand.
+    static constexpr std::size_t kSpareTexts = 64;
+    std::vector<std::string> m_spareTexts;
     // The record prepared: its name, whether it gets a report row, its output folder and that
     // folder's tree (null when it could not be opened, m_folderError says why).
     OutputName m_name;
@@ -477,6 +492,12 @@ public:
             WriteJob job = m_writer.takeJob(number);
             pending.key = NamesInHand::keyOf(job.tree->folder(), job.relativeName);
             pending.bytes = job.text.size();
+            if (m_pool.full()) {
+                // Waiting until half of them are written lets the writers go on without waking
+                // this thread for every file.
+                m_pool.waitWritten(m_capacity / 2);
+                settleReady();
+            }
             while (!m_pending.empty() &&
                    (m_names.touches(pending.key) || m_pool.full() || m_bytesInHand + pending.bytes > kTextInHand))
                 settleOne(true);
@@ -490,8 +511,9 @@ public:
             m_pending.push_back(std::move(pending));
         }
         // Records passed over wait behind the files before them, but not without bound.
-        while (!m_pending.empty() && settleOne(m_pending.size() > m_capacity)) {
-        }
+        while (m_pending.size() > 2 * m_capacity)
+            settleOne(true);
+        settleReady();
         return !m_failed;
     }
 
@@ -535,6 +557,13 @@ private:
             settleOne(true);
     }
 
+    // Counts the records in hand whose files are written, in order, up to the first that is not.
+    void settleReady()
+    {
+        while (!m_pending.empty() && settleOne(false)) {
+        }
+    }
+
     // Counts the first record in hand, waiting for its writer when `wait` is set; false when it
     // is not written yet. After an error the records still in hand are finished and not counted.
     bool settleOne(bool wait)
@@ -548,6 +577,7 @@ private:
                 pending.step = m_writer.finishJob(job);
             if (pending.step == RecordStep::Failed)
                 pending.error = m_writer.error();
+            m_writer.reuse(std::move(job.text));
             m_names.remove(pending.key);
             m_bytesInHand -= pending.bytes;
         }
