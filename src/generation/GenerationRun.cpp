@@ -260,7 +260,7 @@ public:
     // here instead of being freed on a writer's thread and allocated anew on this one.
     void reuse(std::string text)
     {
-        if (m_spareTexts.size() < kSpareTexts)
+        if (m_spareTexts.size() < kSpareTexts && text.capacity() <= kSpareTextBytes)
             m_spareTexts.push_back(std::move(text));
     }
 
@@ -440,8 +440,10 @@ private:
     std::vector<std::string> m_escaped; // the values HTML-escaped, with escapehtml
     std::vector<std::string_view> m_values;
     std::string m_text;
-    // Texts of jobs that came back, for reuse(); no more than there can be jobs in hand.
+    // Texts of jobs that came back, for reuse(): a few, and none big enough for their memory to
+    // matter more than allocating it again.
     static constexpr std::size_t kSpareTexts = 64;
+    static constexpr std::size_t kSpareTextBytes = std::size_t{256} << 10;
     std::vector<std::string> m_spareTexts;
     // The record prepared: its name, whether it gets a report row, its output folder and that
     // folder's tree (null when it could not be opened, m_folderError says why).
