@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/Fields.h"
+#include "datasource/RecordFields.h"
 #include "datasource/RecordReader.h"
 #include "datasource/TextLines.h"
 #include "platform/FileSystem.h"
@@ -219,6 +220,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++count;
         }
         fuzz::check(count == (quotes ? want.size() : expected.size()), "the reader reads every record");
+
+        // The same records from the whole text in memory.
+        DataRecords records(text, delim, quotes);
+        count = 0;
+        while (records.next(record)) {
+            fuzz::check(count < (quotes ? want.size() : expected.size()), "DataRecords reads no more records");
+            fuzz::checkEqual(record.text, quotes ? std::string_view(want[count].text) : expected[count],
+                             "DataRecords record text");
+            fuzz::check(record.firstLine == (quotes ? want[count].firstLine : count + 1), "DataRecords first line");
+            fuzz::check(record.unclosedQuote == (quotes && want[count].unclosed), "DataRecords unclosed quote");
+            ++count;
+        }
+        fuzz::check(count == (quotes ? want.size() : expected.size()), "DataRecords reads every record");
+        fuzz::check(DataRecords::count(text, delim, quotes) == count, "DataRecords::count");
     }
     return 0;
 }

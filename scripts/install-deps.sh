@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev
+    qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
     libicu-dev libarchive-dev
     libcli11-dev
     libgtest-dev libgmock-dev

@@ -1,11 +1,14 @@
 #include "app/CommandLine.h"
 
 #include "app/ConsoleHost.h"
+#include "app/JsonResults.h"
 #include "datasource/DataFileWarnings.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
 #include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
+#include "generation/Manifest.h"
+#include "generation/OutputNaming.h"
 #include "generation/RunInputs.h"
 #include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <ostream>
 #include <sched.h>
 #include <sstream>
@@ -99,7 +103,7 @@ unsigned availableCores()
     return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
-int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& err)
+int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out, std::ostream& err)
 {
     const ProjectInput project = openProject(parsed, err);
     if (project.status != kExitOk)
@@ -120,9 +124,11 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     const RunSummary summary = run.run(parsed.records);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
+    if (parsed.json)
+        out << runSummaryJson(summary, seconds) << '\n' << std::flush;
     if (summary.outcome == RunOutcome::NotStarted)
         return kExitNotStarted;
-    if (!parsed.quiet)
+    if (!parsed.quiet && !parsed.json)
         err << summaryLine(summary, seconds) << '\n' << std::flush;
     if (summary.outcome == RunOutcome::Failed || summary.reportFailed)
         return kExitError;
@@ -144,6 +150,16 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         err << escapeControlBytes(state.error, true) << '\n';
         return kExitNotStarted;
     }
+    std::vector<std::string> warnings;
+    if (dataFile != kStandardInput)
+        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
+    if (state.replaced > 0)
+        warnings.push_back(std::to_string(state.replaced) + (state.replaced == 1 ? " sequence is" : " sequences are") +
+                           " not valid " + state.encoding->name + " and became U+FFFD");
+    if (parsed.json) {
+        out << checkJson(state, warnings) << '\n' << std::flush;
+        return kExitOk;
+    }
     out << "fields: " << state.csvFieldCount << '\n'
         << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n'
         << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n';
@@ -152,12 +168,6 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         out << encodingLine(*state.encoding) << '\n';
     out << std::flush;
     // Warnings go to stderr, so that stdout stays as scripts expect it.
-    std::vector<std::string> warnings;
-    if (dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
-    if (state.replaced > 0)
-        warnings.push_back(std::to_string(state.replaced) + (state.replaced == 1 ? " sequence is" : " sequences are") +
-                           " not valid " + state.encoding->name + " and became U+FFFD");
     for (const std::string& warning : warnings)
         err << "warning: " << escapeControlBytes(warning, true) << '\n';
     return kExitOk;
@@ -171,17 +181,48 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
-    // The findings go out as they arise, so that their number does not matter to memory.
+    // The findings go out as they arise, so that their number does not matter to memory; the
+    // JSON form is held back until the check has started, so that a check that did not start
+    // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
-    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records,
-                                                  [&table](const CheckFinding& finding) { table.add(finding); });
+    std::optional<FindingsJsonWriter> json;
+    const CheckReport report =
+        checkProjectOutput(settings, project.path, programFolder, parsed.records, [&](const CheckFinding& finding) {
+            if (!parsed.json)
+                return table.add(finding);
+            if (!json)
+                json.emplace(out);
+            json->add(finding);
+        });
     if (!report.started) {
         err << escapeControlBytes(report.message, true) << '\n';
         return kExitNotStarted;
     }
-    table.finish(report);
+    if (parsed.json) {
+        if (!json)
+            json.emplace(out);
+        json->finish(report);
+    } else {
+        table.finish(report);
+    }
     out << std::flush;
     return report.findingCount == 0 ? kExitOk : kExitFindings;
+}
+
+// --merge-report: the report of a sharded run from its parts' manifests.
+int mergeReports(const ParsedCommandLine& parsed, std::ostream& err)
+{
+    std::vector<std::string> manifests;
+    for (const std::string& manifest : parsed.manifests)
+        manifests.push_back(absolutePath(manifest));
+    const std::string folder = absolutePath(parsed.outputFolder);
+    if (Status merged = mergeReport(manifests, folder); !merged) {
+        err << escapeControlBytes(merged.error().message, true) << '\n';
+        return kExitNotStarted;
+    }
+    err << escapeControlBytes(withTrailingSlash(folder) + "report.html") << " written from " << manifests.size()
+        << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
+    return kExitOk;
 }
 
 } // namespace
@@ -194,11 +235,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     bool run = false;
     bool check = false;
     bool dryRun = false;
+    bool merge = false;
     app.add_flag("--run", run, "Generate the files of PROJECT without a window");
     app.add_flag("--check", check, "Print the data file's field count, sample line and widest line");
     app.add_flag("--dry-run", dryRun,
                  "Do everything a run does but write: list records without a name, colliding names, names\n"
                  "leaving the output folder, records with too few fields, and unused or skipped rules");
+    app.add_flag("--merge-report", merge,
+                 "Check that MANIFEST... (the manifests of a sharded run's parts) cover its records once,\n"
+                 "then write its report.html into the --output folder");
     app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
     app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
     std::string records;
@@ -211,17 +256,25 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                        "With --run, --check or --dry-run: read this data file instead of the project's (- reads\n"
                        "standard input)");
     CLI::Option* outputOption =
-        app.add_option("--output", parsed.outputFolder, "With --run or --dry-run: write into this folder instead");
+        app.add_option("--output", parsed.outputFolder,
+                       "With --run or --dry-run: write into this folder instead; with --merge-report, where\n"
+                       "report.html goes");
     int jobs = 1;
     CLI::Option* jobsOption =
         app.add_option("--jobs", jobs,
                        "With --run: write the files on N threads (0: one per core; default 1, one after the\n"
                        "other in record order); the files, the report and the summary stay the same");
-    app.add_option("project", parsed.project, "The project file (.ql)");
+    std::string format = "text";
+    CLI::Option* formatOption = app.add_option(
+        "--format", format, "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout");
+    std::vector<std::string> positionals;
+    app.add_option("project", positionals, "The project file (.ql); with --merge-report, the manifests");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
                "64 usage error, 128+N stopped by signal N: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP (the files in\n"
                "progress and the report are finished).\n"
-               "Exit status of --dry-run: 0 nothing found, 3 findings listed, 2 the check did not start.");
+               "Exit status of --dry-run: 0 nothing found, 3 findings listed, 2 the check did not start.\n"
+               "Exit status of --merge-report: 0 report.html written, 2 the manifests are missing, repeated,\n"
+               "foreign or leave a gap or an overlap (nothing written).");
 
     // CLI11 wants the arguments in reverse order, without the program name.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -246,8 +299,21 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         parsed.text = "stencilor: " + why + "\n" + kUsageHint;
         return parsed;
     };
-    if (int(run) + int(check) + int(dryRun) > 1)
-        return usageError("--run, --check and --dry-run cannot be combined");
+    if (int(run) + int(check) + int(dryRun) + int(merge) > 1)
+        return usageError("--run, --check, --dry-run and --merge-report cannot be combined");
+    if (merge) {
+        if (parsed.outputFolder.empty() || positionals.empty())
+            return usageError("--merge-report needs --output DIR and the manifests");
+        if (recordsOption->count() + dataOption->count() + formatOption->count() > 0 || parsed.quiet ||
+            parsed.openReport)
+            return usageError("--merge-report takes only --output and the manifests");
+        parsed.manifests = std::move(positionals);
+        parsed.command = Command::MergeReport;
+        return parsed;
+    }
+    if (positionals.size() > 1)
+        return usageError("one project file only, not \"" + positionals[1] + "\" too");
+    parsed.project = positionals.empty() ? std::string() : positionals.front();
     if ((run || check || dryRun) && parsed.project.empty())
         return usageError(std::string(run ? "--run" : check ? "--check" : "--dry-run") + " needs a project file");
     if ((parsed.quiet || parsed.openReport) && !run)
@@ -268,6 +334,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                               std::to_string(kMaxJobs) + ", not " + std::to_string(jobs));
         parsed.jobs = static_cast<unsigned>(jobs);
     }
+    if (formatOption->count() > 0 && !(run || check || dryRun))
+        return usageError("--format goes with --run, --check or --dry-run");
+    if (format != "text" && format != "json")
+        return usageError("--format wants text or json, not \"" + format + "\"");
+    parsed.json = format == "json";
     if (recordsOption->count() > 0) {
         if (!run && !dryRun)
             return usageError("--records goes with --run or --dry-run");
@@ -284,11 +355,13 @@ int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolde
 {
     switch (parsed.command) {
     case Command::Run:
-        return runProject(parsed, programFolder, err);
+        return runProject(parsed, programFolder, out, err);
     case Command::Check:
         return checkProject(parsed, programFolder, out, err);
     case Command::DryRun:
         return dryRunProject(parsed, programFolder, out, err);
+    case Command::MergeReport:
+        return mergeReports(parsed, err);
     case Command::Help:
     case Command::Version:
         out << parsed.text << '\n';

@@ -9,18 +9,20 @@
 namespace stencilor {
 
 // What the command line asks for.
-enum class Command { OpenWindow, Run, Check, DryRun, Help, Version, UsageError };
+enum class Command { OpenWindow, Run, Check, DryRun, MergeReport, Help, Version, UsageError };
 
 struct ParsedCommandLine {
     Command command = Command::OpenWindow;
-    std::string project;      // the one positional argument, as given (may be empty)
-    bool quiet = false;       // --quiet: only errors on stderr
-    bool openReport = false;  // --open-report: open report.html when the run wrote it
-    RecordRange records;      // --records A-B: only these records (every record by default)
-    std::string dataFile;     // --data PATH: the data file instead of the project's ("-": standard input)
-    std::string outputFolder; // --output DIR: the output folder instead of the project's
-    unsigned jobs = 1;        // --jobs N: threads that write the files (0: one per core)
-    std::string text;         // help text, version text, or the usage error
+    std::string project;                // the one positional argument, as given (may be empty)
+    bool quiet = false;                 // --quiet: only errors on stderr
+    bool openReport = false;            // --open-report: open report.html when the run wrote it
+    RecordRange records;                // --records A-B: only these records (every record by default)
+    std::string dataFile;               // --data PATH: the data file instead of the project's ("-": standard input)
+    std::string outputFolder;           // --output DIR: the output folder instead of the project's
+    unsigned jobs = 1;                  // --jobs N: threads that write the files (0: one per core)
+    bool json = false;                  // --format json: results as one JSON object on stdout
+    std::vector<std::string> manifests; // --merge-report: the manifests of a sharded run's parts
+    std::string text;                   // help text, version text, or the usage error
 };
 
 // Exit statuses of the command line.

@@ -7,6 +7,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ScreenCentre.h"
+#include "ui/Translations.h"
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int openWindow(int& argc, char** argv, const std::string& project)
 {
     using namespace stencilor;
     QApplication app(argc, argv);
+    ui::installTranslations();
 
     QPointer<ui::TAboutForm> splash = new ui::TAboutForm;
     splash->showAsSplash();

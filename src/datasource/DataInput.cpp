@@ -160,23 +160,43 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
         input->m_encoding = chosen.value();
     }
 
+    input->m_path = path;
+    input->m_options = options;
+    if (Status started = input->startReading(std::move(prefix)); !started)
+        return started.error();
+    return input;
+}
+
+Status DataInput::startReading(std::string prefix)
+{
+    m_reader.reset();
+    m_decoder.reset();
     if (!prefix.empty())
-        input->m_raw = std::make_unique<PrefixedSource>(std::move(prefix), input->m_fd, path);
+        m_raw = std::make_unique<PrefixedSource>(std::move(prefix), m_fd, m_path);
     else
-        input->m_raw = std::make_unique<DescriptorSource>(input->m_fd, path);
-    ByteSource* source = input->m_raw.get();
+        m_raw = std::make_unique<DescriptorSource>(m_fd, m_path);
+    ByteSource* source = m_raw.get();
     // Valid UTF-8 without a mark needs no decoding.
-    if (input->m_encoding && input->m_encoding->choice != EncodingChoice::ValidUtf8) {
-        Result<std::unique_ptr<DecodingSource>> decoder = DecodingSource::open(*source, input->m_encoding->name);
+    if (m_encoding && m_encoding->choice != EncodingChoice::ValidUtf8) {
+        Result<std::unique_ptr<DecodingSource>> decoder = DecodingSource::open(*source, m_encoding->name);
         if (!decoder)
             return decoder.error();
-        input->m_decoder = std::move(decoder.value());
-        source = input->m_decoder.get();
+        m_decoder = std::move(decoder.value());
+        source = m_decoder.get();
     }
-    input->m_text = source;
-    input->m_reader = std::make_unique<RecordReader>(
-        *source, RecordReader::Options{options.quotes, options.delim, options.blockSize});
-    return input;
+    m_text = source;
+    m_reader = std::make_unique<RecordReader>(
+        *source, RecordReader::Options{m_options.quotes, m_options.delim, m_options.blockSize});
+    return {};
+}
+
+Status DataInput::restart()
+{
+    if (!m_identity)
+        return Error{ESPIPE, "cannot read file \"" + m_path + "\" again: " + systemReason(ESPIPE)};
+    if (::lseek(m_fd, 0, SEEK_SET) != 0)
+        return readError(m_path, errno);
+    return startReading({});
 }
 
 Status DataInput::readAll(std::string& into)

@@ -35,6 +35,9 @@ public:
 
     // The next record; false at the end of the data. Fails with the error of reading.
     Result<bool> next(DataRecord& record) { return m_reader->next(record); }
+    // Reads the data again from its start, through the same open file (a regular file only: a
+    // pipe cannot go back). Fails with the error of seeking.
+    Status restart();
     // Appends the whole (decoded) text to `into` instead of reading it record by record; only
     // before the first next(). Fails with the error of reading.
     Status readAll(std::string& into);
@@ -50,9 +53,13 @@ public:
 
 private:
     DataInput() = default;
+    // Makes the sources and the reader over the open file from its current position.
+    Status startReading(std::string prefix);
 
     int m_fd = -1;
     bool m_ownsFd = false;
+    std::string m_path;
+    Options m_options;
     std::uint64_t m_size = 0;
     std::optional<FileIdentity> m_identity;
     std::optional<ChosenEncoding> m_encoding;

@@ -174,15 +174,41 @@ std::string fieldLabel(std::int64_t n)
     return "Field " + std::to_string(n);
 }
 
-std::string fieldListText(std::int64_t n, const DataFileState& state)
+std::string fieldListText(std::int64_t number, std::string_view headerName, std::string_view sampleValue)
 {
-    const auto index = static_cast<std::size_t>(n - 1);
-    std::string text = fieldLabel(n);
-    if (n >= 1 && index < state.fieldNames.size() && !state.fieldNames[index].empty())
-        return text + " \u2014 " + state.fieldNames[index];
-    if (n >= 1 && index < state.sampleFields.size() && !state.sampleFields[index].empty())
-        return text + " \u2014 " + state.sampleFields[index];
+    const auto blank = [](unsigned char c) { return c <= ' '; };
+    std::string_view shown = headerName.empty() ? sampleValue : headerName;
+    while (!shown.empty() && blank(static_cast<unsigned char>(shown.front())))
+        shown.remove_prefix(1);
+    while (!shown.empty() && blank(static_cast<unsigned char>(shown.back())))
+        shown.remove_suffix(1);
+    std::string text = fieldLabel(number);
+    if (shown.empty())
+        return text;
+    text += " \u2014 ";
+    // Characters are counted as UTF-8 sequences: a byte that starts no continuation starts a
+    // character, so a cut never splits a sequence; other bytes pass through as they are.
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    for (; end < shown.size(); ++end) {
+        const auto byte = static_cast<unsigned char>(shown[end]);
+        if ((byte & 0xC0) != 0x80 && characters++ == kFieldListValueLength)
+            break;
+    }
+    for (std::size_t i = 0; i < end; ++i)
+        text += static_cast<unsigned char>(shown[i]) < ' ' ? ' ' : shown[i];
+    if (end < shown.size())
+        text += "\u2026";
     return text;
+}
+
+std::string fieldListText(std::int64_t number, const DataFileState& state)
+{
+    const auto index = static_cast<std::size_t>(number - 1);
+    const auto at = [number, index](const std::vector<std::string>& texts) {
+        return number >= 1 && index < texts.size() ? std::string_view(texts[index]) : std::string_view();
+    };
+    return fieldListText(number, at(state.fieldNames), at(state.sampleFields));
 }
 
 } // namespace stencilor

@@ -56,8 +56,18 @@ std::vector<std::string> fieldLabels(std::int64_t count);
 // "Field " + n.
 std::string fieldLabel(std::int64_t n);
 
-// The text a field list shows for field n: "Field 4", "Field 4 — City" with a header name, else
-// "Field 4 — Berlin" with a sample value. What is stored stays fieldLabel(n).
-std::string fieldListText(std::int64_t n, const DataFileState& state);
+// The longest value, in characters, that a field list shows beside a label.
+inline constexpr std::size_t kFieldListValueLength = 30;
+
+// What a field list shows for field `number` while it keeps fieldLabel(number) as the text it
+// stores: the label, then " — " and the field's header name, or without one the field's value in
+// the sample record ("Field 4 — Berlin"). The shown name or value has its blanks at both ends
+// removed, control characters made spaces, and is cut to kFieldListValueLength characters with
+// "…"; the label stands alone when there is nothing to show beside it.
+std::string fieldListText(std::int64_t number, std::string_view headerName, std::string_view sampleValue);
+
+// The same for field `number` of the data file as checked: its header name when the first record
+// names the fields, else its value in the sample record.
+std::string fieldListText(std::int64_t number, const DataFileState& state);
 
 } // namespace stencilor

@@ -91,22 +91,27 @@ Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
     std::size_t at = 0; // relative to m_pos, which fill() may move
     bool fieldStart = true;
     for (;;) {
-        const Result<bool> more = fill(at + 1);
-        if (!more)
-            return more.error();
-        if (!more.value())
-            return at;
+        // fill() is asked only when the buffer runs short: most bytes are already there.
+        if (m_end - m_pos <= at) {
+            const Result<bool> more = fill(at + 1);
+            if (!more)
+                return more.error();
+            if (!more.value())
+                return at;
+        }
         const char c = m_buffer[m_pos + at];
         if (fieldStart && c == '"') {
             // A quoted field: up to the quote that is not doubled; line ends inside belong to it.
             ++at;
             for (;;) {
-                const Result<bool> inside = fill(at + 1);
-                if (!inside)
-                    return inside.error();
-                if (!inside.value()) {
-                    unclosed = true;
-                    return at;
+                if (m_end - m_pos <= at) {
+                    const Result<bool> inside = fill(at + 1);
+                    if (!inside)
+                        return inside.error();
+                    if (!inside.value()) {
+                        unclosed = true;
+                        return at;
+                    }
                 }
                 const char* start = m_buffer.data() + m_pos + at;
                 const void* quote = std::memchr(start, '"', m_end - m_pos - at);
@@ -149,10 +154,14 @@ Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
                         ++m_lines;
                 }
                 // Whether the quote is doubled needs the byte after it.
-                const Result<bool> after = fill(q + 2);
-                if (!after)
-                    return after.error();
-                if (after.value() && m_buffer[m_pos + q + 1] == '"') {
+                bool hasNext = m_end - m_pos >= q + 2;
+                if (!hasNext) {
+                    const Result<bool> after = fill(q + 2);
+                    if (!after)
+                        return after.error();
+                    hasNext = after.value();
+                }
+                if (hasNext && m_buffer[m_pos + q + 1] == '"') {
                     at = q + 2;
                     continue;
                 }
@@ -165,10 +174,14 @@ Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
         if (c == '\n' || c == '\r')
             return at;
         if (!delim.empty() && c == delim.front()) {
-            const Result<bool> whole = fill(at + delim.size());
-            if (!whole)
-                return whole.error();
-            if (whole.value() && std::string_view(m_buffer.data() + m_pos + at, delim.size()) == delim) {
+            bool whole = m_end - m_pos >= at + delim.size();
+            if (!whole) {
+                const Result<bool> more = fill(at + delim.size());
+                if (!more)
+                    return more.error();
+                whole = more.value();
+            }
+            if (whole && std::string_view(m_buffer.data() + m_pos + at, delim.size()) == delim) {
                 at += delim.size();
                 fieldStart = true;
                 continue;
@@ -307,8 +320,10 @@ void splitQuotedFields(std::string_view text, std::string_view delim, std::size_
 {
     // The spans first, then the views: the scratch text may move while it grows.
     scratch.clear();
-    std::vector<FieldSpan> spans;
-    forEachQuotedField(text, delim, count, &scratch, [&spans](const FieldSpan& span) { spans.push_back(span); });
+    // Reused from call to call, so that cutting a record allocates nothing once warmed up.
+    thread_local std::vector<FieldSpan> spans;
+    spans.clear();
+    forEachQuotedField(text, delim, count, &scratch, [](const FieldSpan& span) { spans.push_back(span); });
     fields.clear();
     for (const FieldSpan& span : spans)
         fields.push_back(span.inScratch ? std::string_view(scratch).substr(span.begin, span.length)

@@ -6,7 +6,7 @@ namespace stencilor {
 
 std::string_view textBeforeNul(std::string_view text)
 {
-    // memchr must not be given the null pointer of an empty view.
+    // An empty view may hold no pointer at all, which memchr must not be given.
     if (text.empty())
         return text;
     const void* nul = std::memchr(text.data(), '\0', text.size());

@@ -602,8 +602,8 @@ private:
 // The checks before a run, with the run's messages; then the output folder is locked, so that a
 // second run into it refuses to start instead of mixing its files with this one's. A folder that
 // cannot be made is not yet an error: its records are passed over and the report says so at the
-// end. False when the run does not start.
-bool prepareRun(RunHost& host, OutputFolders& folders)
+// end. False when the run does not start; otherwise the output folder is noted in `summary`.
+bool prepareRun(RunHost& host, OutputFolders& folders, RunSummary& summary)
 {
     const ProjectSettings& s = host.currentSettings();
     const RunInputPaths paths = inputPathsOf(host, s);
@@ -618,6 +618,7 @@ bool prepareRun(RunHost& host, OutputFolders& folders)
     }
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         folders.protect(*project);
+    summary.outputFolder = paths.outputFolder;
     return true;
 }
 
@@ -698,9 +699,10 @@ RunSummary GenerationRun::run(RecordRange records)
     if (m_running)
         return summary;
     OutputFolders folders;
-    if (!prepareRun(m_host, folders))
+    if (!prepareRun(m_host, folders, summary))
         return summary;
 
+    m_current = &summary;
     m_host.runStateChanged(true);
     ReportWriter report;
     if (m_host.currentSettings().report)
@@ -716,6 +718,7 @@ RunSummary GenerationRun::run(RecordRange records)
         summary.reportFailed = !reportError.empty();
     }
     m_running = false;
+    m_current = nullptr;
     m_host.runStateChanged(false);
 
     if (failed) {

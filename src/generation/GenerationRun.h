@@ -61,6 +61,7 @@ struct RunSummary {
     std::uint64_t skippedOwnInput = 0; // the file would replace an input of the run or its report
     bool reportWritten = false;        // report.html saved
     bool reportFailed = false;         // report.html or its folder could not be created
+    std::string outputFolder;          // where the files go (absolute); empty when the run did not start
     std::string error;                 // the message shown for a Failed run or a failed report
 };
 
@@ -88,6 +89,8 @@ public:
     // their hands).
     void stop() { m_running = false; }
     bool isRunning() const { return m_running; }
+    // The files the run in progress has written so far (0 between runs), for a progress display.
+    std::uint64_t filesWrittenSoFar() const { return m_current ? m_current->filesWritten : 0; }
 
     // How many threads write the files of the next run. With 1 (the default) every record is
     // written on the run's own thread before the next one is named. With more, records are
@@ -102,6 +105,7 @@ private:
     std::size_t m_recordLimit;
     unsigned m_jobs = 1;
     bool m_running = false;
+    const RunSummary* m_current = nullptr; // the summary of the run in progress
 };
 
 } // namespace stencilor

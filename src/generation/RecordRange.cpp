@@ -52,4 +52,36 @@ std::optional<RecordRange> parseRecordRange(std::string_view text)
     return range;
 }
 
+namespace {
+
+// A product of two 64-bit numbers needs 128 bits (GCC and Clang have them).
+__extension__ using Wide = unsigned __int128;
+
+// Where part `part` (1-based) of `parts` begins in `size` bytes; exact for any sizes.
+std::uint64_t partStart(std::uint64_t size, std::uint64_t part, std::uint64_t parts)
+{
+    return static_cast<std::uint64_t>(static_cast<Wide>(size) * (part - 1) / parts);
+}
+
+} // namespace
+
+bool ShardSpec::holds(std::uint64_t offset, std::uint64_t size) const
+{
+    if (offset < partStart(size, part, parts))
+        return false;
+    return part == parts || offset < partStart(size, part + 1, parts);
+}
+
+std::optional<ShardSpec> parseShard(std::string_view text)
+{
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return std::nullopt;
+    const auto part = recordNumber(text.substr(0, slash));
+    const auto parts = recordNumber(text.substr(slash + 1));
+    if (!part || !parts || *part > *parts)
+        return std::nullopt;
+    return ShardSpec{*part, *parts};
+}
+
 } // namespace stencilor

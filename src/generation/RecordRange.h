@@ -22,4 +22,21 @@ struct RecordRange {
 // numbers are decimal, 1 or more, and A must not exceed B. No value for any other text.
 std::optional<RecordRange> parseRecordRange(std::string_view text);
 
+// One of N contiguous parts of a job (--shard K/N): the data file's bytes cut into N spans of about
+// equal size, each moved on to the next record boundary, so that every record falls into exactly
+// one part (the one whose span holds its first byte) and the parts together are the whole job.
+struct ShardSpec {
+    std::uint64_t part = 1;  // K, 1 to parts
+    std::uint64_t parts = 1; // N
+
+    bool isWhole() const { return parts == 1; }
+    // True when the record whose first byte is at `offset` of a data file of `size` bytes belongs
+    // to this part.
+    bool holds(std::uint64_t offset, std::uint64_t size) const;
+    bool operator==(const ShardSpec&) const = default;
+};
+
+// Reads "K/N" with 1 <= K <= N (decimal, no sign or blanks); no value for any other text.
+std::optional<ShardSpec> parseShard(std::string_view text);
+
 } // namespace stencilor

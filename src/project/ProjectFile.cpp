@@ -118,6 +118,8 @@ void writeSettings(IniFile& ini, const ProjectSettings& s)
     ini.replaceSection(kRules, rules);
 }
 
+} // namespace
+
 Status ensureFolderOf(const std::string& path)
 {
     const std::string folder(folderPart(path));
@@ -126,8 +128,6 @@ Status ensureFolderOf(const std::string& path)
     // Mode 0700, as the XDG rules ask for the folders they name.
     return EnsureFolder(folder, 0700);
 }
-
-} // namespace
 
 std::string resolveProjectPath(std::string_view projectPath, std::string_view programFolder)
 {

@@ -49,6 +49,10 @@ Status saveProject(std::string_view projectPath, const ProjectSettings& settings
 // contents are `existing` (empty IniFile for a new file).
 std::string projectFileText(const class IniFile& existing, const ProjectSettings& settings);
 
+// Creates the folder of the file at `path` (mode 0700, as the XDG rules ask for the folders they
+// name) when it is missing; fails with the folder's error.
+Status ensureFolderOf(const std::string& path);
+
 // "lastprj" of section "total" of the program settings file; empty when missing.
 std::string readLastProject(const std::string& programSettingsPath);
 

@@ -248,12 +248,12 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event)
 
 void TAboutForm::Panel1Click()
 {
-    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, QStringLiteral("No internet connection.."));
+    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, tr("No internet connection.."));
 }
 
 void TAboutForm::AboutImageClick()
 {
-    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, QStringLiteral("No Internet connection.."));
+    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, tr("No Internet connection.."));
 }
 
 } // namespace stencilor::ui

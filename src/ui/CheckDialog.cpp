@@ -1,5 +1,6 @@
 #include "ui/CheckDialog.h"
 
+#include "ui/CoreMessages.h"
 #include "ui/QtText.h"
 
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, QWidget* parent)
     , m_recheck(std::move(recheck))
 {
     setObjectName(QStringLiteral("CheckDialog"));
-    setWindowTitle(QStringLiteral("Check"));
+    setWindowTitle(tr("Check"));
     setModal(false);
     resize(760, 420);
 
@@ -32,21 +33,21 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, QWidget* parent)
 
     m_grid = new QTableWidget(0, 4, this);
     m_grid->setObjectName(QStringLiteral("gridFindings"));
-    m_grid->setHorizontalHeaderLabels(
-        {QStringLiteral("Line"), QStringLiteral("Finding"), QStringLiteral("Name"), QStringLiteral("Detail")});
+    m_grid->setHorizontalHeaderLabels({tr("Line"), tr("Finding"), tr("Name"), tr("Detail")});
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setWordWrap(false);
-    m_grid->setToolTip(QStringLiteral("Double-click a record's row to show it in the data preview"));
+    m_grid->setToolTip(tr("Double-click a record's row to show it in the data preview"));
     connect(m_grid, &QTableWidget::itemDoubleClicked, this, &CheckDialog::gridFindingsDblClick);
 
-    btnCheckAgain = new QPushButton(QStringLiteral("Check again"), this);
+    btnCheckAgain = new QPushButton(tr("Check again"), this);
+    btnCheckAgain->setToolTip(tr("Check the window's settings as they are now, saved or not"));
     btnCheckAgain->setObjectName(QStringLiteral("btnCheckAgain"));
     connect(btnCheckAgain, &QPushButton::clicked, this, [this] { setReport(m_recheck()); });
-    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    btnClose = new QPushButton(tr("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
 
@@ -65,16 +66,15 @@ void CheckDialog::setReport(const CheckReport& report)
     m_grid->setRowCount(0);
     if (!report.started) {
         // The run's own message, its leading line break (only the template missing) dropped.
-        QString why = toQt(report.message).trimmed();
-        lblSummary->setText(QStringLiteral("The check did not start: ") + why.replace(u'\n', QStringLiteral("; ")));
+        QString why = coreMessageText(report.message).trimmed();
+        lblSummary->setText(tr("The check did not start: %1").arg(why.replace(u'\n', QStringLiteral("; "))));
         return;
     }
     const auto count = static_cast<qulonglong>(report.findings.size());
-    lblSummary->setText(QStringLiteral("%1 of %2 records checked, %3 %4")
-                            .arg(static_cast<qulonglong>(report.recordsChecked))
-                            .arg(static_cast<qulonglong>(report.recordCount))
-                            .arg(count)
-                            .arg(count == 1 ? QStringLiteral("finding") : QStringLiteral("findings")));
+    const QString checked = tr("%1 of %2 records checked")
+                                .arg(static_cast<qulonglong>(report.recordsChecked))
+                                .arg(static_cast<qulonglong>(report.recordCount));
+    lblSummary->setText(count == 1 ? tr("%1, 1 finding").arg(checked) : tr("%1, %2 findings").arg(checked).arg(count));
     m_grid->setRowCount(static_cast<int>(report.findings.size()));
     int row = 0;
     for (const CheckFinding& finding : report.findings) {
@@ -82,7 +82,7 @@ void CheckDialog::setReport(const CheckReport& report)
         line->setData(kRecordRole, static_cast<qulonglong>(finding.record));
         line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_grid->setItem(row, 0, line);
-        m_grid->setItem(row, 1, new QTableWidgetItem(QString::fromLatin1(checkFindingLabel(finding.kind))));
+        m_grid->setItem(row, 1, new QTableWidgetItem(checkFindingText(finding.kind)));
         m_grid->setItem(row, 2, new QTableWidgetItem(finding.name.empty() ? QStringLiteral("-") : toQt(finding.name)));
         m_grid->setItem(row, 3, new QTableWidgetItem(toQt(finding.detail)));
         ++row;

@@ -56,7 +56,7 @@ TformViewCsv::TformViewCsv(QWidget* parent)
     btnExit->setObjectName(QStringLiteral("btnExit"));
     btnExit->setText(tr("Close"));
     btnExit->setPicture(closePicture());
-    btnExit->setFixedSize(59, 46);
+    btnExit->setFixedSize(QSize(59, 46).expandedTo(btnExit->sizeHint()));
     connect(btnExit, &TExplorerButton::clicked, this, &TformViewCsv::btnExitClick);
     auto* barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(0, 0, 2, 0);

@@ -1,9 +1,13 @@
 #include "ui/ExplorerButton.h"
 
+#include "ui/PaletteColours.h"
+
 #include <QEnterEvent>
-#include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
+#include <cmath>
 
 namespace stencilor::ui {
 
@@ -11,26 +15,6 @@ namespace {
 
 constexpr int kMargin = 3;  // between the bevel and the picture or caption
 constexpr int kSpacing = 1; // between the picture and the caption
-
-// A desaturated, lightened copy of `picture` with its transparency kept: the look of a button
-// that waits for the mouse.
-QPixmap greyedCopy(const QPixmap& picture)
-{
-    if (picture.isNull())
-        return {};
-    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int grey = qGray(line[x]);
-            const int light = grey + (255 - grey) / 3;
-            line[x] = qRgba(light, light, light, qAlpha(line[x]));
-        }
-    }
-    QPixmap result = QPixmap::fromImage(image);
-    result.setDevicePixelRatio(picture.devicePixelRatio());
-    return result;
-}
 
 // Draws a one-pixel bevel along the edges of `rect`: `topLeft` on the upper and left edges,
 // `bottomRight` on the lower and right ones.
@@ -49,15 +33,15 @@ void drawBevel(QPainter& painter, const QRect& rect, const QColor& topLeft, cons
 TExplorerButton::TExplorerButton(QWidget* parent)
     : QAbstractButton(parent)
 {
-    // A tool-bar button: reached by the mouse, the window's keys and the menu, not by Tab.
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab like every other control, and pressed with Space or Enter.
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
 }
 
 void TExplorerButton::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
-    m_greyPicture = greyedCopy(picture);
+    m_greyPicture = greyedPicture(picture, palette());
     updateGeometry();
     update();
 }
@@ -65,12 +49,19 @@ void TExplorerButton::setPicture(const QPixmap& picture)
 QSize TExplorerButton::sizeHint() const
 {
     const QSize picture = m_picture.isNull() ? QSize() : m_picture.deviceIndependentSize().toSize();
-    const QFontMetrics metrics = fontMetrics();
-    const int captionWidth = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
-    const int captionHeight = text().isEmpty() ? 0 : metrics.height();
+    // The caption's width rounded up: a caption one fraction of a pixel wider than its room is
+    // drawn cut short.
+    const QFontMetricsF metrics(font());
+    const int captionWidth = text().isEmpty() ? 0 : static_cast<int>(std::ceil(metrics.horizontalAdvance(text())));
+    const int captionHeight = text().isEmpty() ? 0 : static_cast<int>(std::ceil(metrics.height()));
     const int spacing = picture.isEmpty() || captionHeight == 0 ? 0 : kSpacing;
     return {std::max(picture.width(), captionWidth) + 2 * (kMargin + 1),
             picture.height() + spacing + captionHeight + 2 * (kMargin + 1)};
+}
+
+QSize TExplorerButton::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void TExplorerButton::paintEvent(QPaintEvent*)
@@ -111,6 +102,22 @@ void TExplorerButton::paintEvent(QPaintEvent*)
         painter.drawText(caption, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
                          metrics.elidedText(text(), Qt::ElideRight, caption.width()));
     }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void TExplorerButton::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        animateClick();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void TExplorerButton::enterEvent(QEnterEvent* event)
@@ -135,7 +142,10 @@ void TExplorerButton::hideEvent(QHideEvent* event)
 
 void TExplorerButton::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::EnabledChange)
+    // The greyed picture is made towards the window colour of the palette in use.
+    if (event->type() == QEvent::PaletteChange)
+        m_greyPicture = greyedPicture(m_picture, palette());
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         update();
     QAbstractButton::changeEvent(event);
 }

@@ -1,5 +1,7 @@
 #include "ui/MainRunHost.h"
 
+#include "generation/RunInputs.h"
+#include "ui/CoreMessages.h"
 #include "ui/QtText.h"
 #include "ui/UserDialogs.h"
 
@@ -71,13 +73,16 @@ void MainRunHost::processEvents()
 
 void MainRunHost::showMessage(const std::string& text)
 {
-    m_dialogs.message(m_dialogParent, QStringLiteral("Stencilor"), toQt(text));
+    // A message about a missing data file or template names the file below its text.
+    const RunInputPaths paths = resolveRunInputs(currentSettings(), projectPath(), programFolder());
+    m_dialogs.message(m_dialogParent, QStringLiteral("Stencilor"), coreMessageText(text),
+                      missingInputPaths(text, paths));
     m_settingsStale = true;
 }
 
 void MainRunHost::showError(const std::string& text)
 {
-    m_dialogs.error(m_dialogParent, QStringLiteral("Error"), toQt(text));
+    m_dialogs.error(m_dialogParent, QCoreApplication::translate("MainRunHost", "Error"), coreMessageText(text));
     m_settingsStale = true;
 }
 
@@ -95,6 +100,7 @@ void MainRunHost::showProgress()
         block = m_maximum / static_cast<std::uint64_t>(INT_MAX) + 1;
     const int maximum = std::max(1, static_cast<int>(m_maximum / block));
     m_window.showProgress(static_cast<int>(std::min(m_position, m_maximum) / block), maximum);
+    m_window.showRecordsDone(std::min(m_position, m_maximum), m_maximum);
 }
 
 } // namespace stencilor::ui

@@ -2,7 +2,8 @@
 
 // The main window's side of the generation run: settings read from the window's controls, the
 // Run/Stop states, the progress bar, pending events processed between records, messages through
-// the window's dialogs, and the report handed to the desktop.
+// the window's dialogs in the user's language (a missing input named by its path), and the report
+// handed to the desktop.
 
 #include "generation/GenerationRun.h"
 #include "project/ProjectSettings.h"
@@ -31,6 +32,8 @@ public:
     virtual void showRunState(bool running) = 0;
     // The progress bar at `value` of `maximum` (at least 1).
     virtual void showProgress(int value, int maximum) = 0;
+    // `done` of the run's `total` records are through, for the status bar while the run goes on.
+    virtual void showRecordsDone(std::uint64_t done, std::uint64_t total) = 0;
 };
 
 class MainRunHost final : public RunHost {

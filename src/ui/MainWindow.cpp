@@ -1,47 +1,76 @@
 #include "ui/MainWindow.h"
 
+#include "platform/FileSystem.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ExplorerButton.h"
+#include "ui/PaletteColours.h"
 #include "ui/ProductWebLink.h"
 #include "ui/ProjectSettingsForm.h"
 #include "ui/QtText.h"
+#include "ui/RecentProjectsMenu.h"
 #include "ui/RecordRangeBox.h"
+#include "ui/RulesModel.h"
 #include "ui/RulesPanel.h"
+#include "ui/UserDialogs.h"
 #include "ui/WindowBands.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <ctime>
 
 namespace stencilor::ui {
 
 namespace {
 
+// The smallest window the description allows; the desktop's font may ask for more.
+constexpr int kMinimumWidth = 955;
+constexpr int kMinimumHeight = 650;
 // Fixed band heights of the window's own bands at the top.
 constexpr int kToolbarHeight = 50;
 constexpr int kProjectStripHeight = 19;
+// The product name stands right-aligned in a field this wide, narrower when the window is.
+constexpr int kProductNameWidth = 240;
 // How many field labels the lists offer before a data file has been examined.
 constexpr int kStartFieldLabels = 20;
 const QColor kProjectStripColour(0, 128, 128);
 
+// The platform's keys for `key`, or `fallback` where the platform has none (a desktop without
+// Save As keys of its own still gets the common Ctrl+Shift+S).
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, const QKeySequence& fallback)
+{
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    return keys.isEmpty() ? QList<QKeySequence>{fallback} : keys;
+}
+
 QToolButton* actionButton(const char* name, QAction* action)
 {
-    QToolButton* button = flatButton(name, action->text(), action->icon(), QSize(64, 46));
+    QToolButton* button = flatButton(name, action->iconText(), action->icon(), QSize(64, 46));
     button->setDefaultAction(action);
     return button;
 }
@@ -54,6 +83,18 @@ std::tm localNow()
     return local;
 }
 
+// Whether `widget` is a part of a compound control (the edit of a combo box, the viewport of a
+// grid), which Tab reaches through the control itself.
+bool insideControl(const QWidget* widget, const QWidget* band)
+{
+    for (const QWidget* parent = widget->parentWidget(); parent && parent != band; parent = parent->parentWidget()) {
+        if (qobject_cast<const QComboBox*>(parent) || qobject_cast<const QAbstractSpinBox*>(parent) ||
+            qobject_cast<const QAbstractItemView*>(parent))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* parent)
@@ -64,10 +105,8 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     , m_run(m_runHost)
 {
     setObjectName(QStringLiteral("FRMain"));
-    setWindowTitle(QStringLiteral("Stencilor " STENCILOR_VERSION));
     setWindowIcon(QIcon(productPicture(64)));
-    setMinimumSize(955, 650);
-    resize(955, 650);
+    setAcceptDrops(true);
 
     createActions();
     createMenu();
@@ -78,22 +117,37 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
                                         m_form->fieldLabels()};
     });
 
-    auto* central = new QWidget(this);
-    auto* bands = new QVBoxLayout(central);
+    m_bands = new QWidget;
+    m_bands->setObjectName(QStringLiteral("Bands"));
+    auto* bands = new QVBoxLayout(m_bands);
     bands->setContentsMargins(0, 0, 0, 0);
     bands->setSpacing(0);
-    bands->addWidget(createToolbarBand());
-    bands->addWidget(createProjectStrip());
-    bands->addWidget(m_form->dataFileBand());
-    bands->addWidget(m_form->templateBand());
-    bands->addWidget(m_rulesPanel, 1);
-    bands->addWidget(m_form->resultsBand());
-    bands->addWidget(m_form->advancedBand());
-    bands->addWidget(m_form->reportBand());
-    setCentralWidget(central);
+    const QList<QWidget*> bandOrder = {createToolbarBand(),    createProjectStrip(), m_form->dataFileBand(),
+                                       m_form->templateBand(), m_rulesPanel,         m_form->resultsBand(),
+                                       m_form->advancedBand(), m_form->reportBand()};
+    for (QWidget* band : bandOrder)
+        bands->addWidget(band, band == m_rulesPanel ? 1 : 0);
+    m_scrollBands = new QScrollArea;
+    m_scrollBands->setObjectName(QStringLiteral("ScrollBands"));
+    m_scrollBands->setFrameShape(QFrame::NoFrame);
+    m_scrollBands->setWidgetResizable(true);
+    m_scrollBands->setWidget(m_bands);
+    setCentralWidget(m_scrollBands);
+    setTabChain(bandOrder);
+
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_openOutputFolder = new QLabel;
+    m_openOutputFolder->setObjectName(QStringLiteral("lblOpenOutputFolder"));
+    m_openOutputFolder->setText(
+        QStringLiteral("<a href=\"folder\">%1</a>").arg(tr("Open output folder").toHtmlEscaped()));
+    m_openOutputFolder->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_openOutputFolder->hide();
+    connect(m_openOutputFolder, &QLabel::linkActivated, this,
+            [this] { m_dialogs.openDocument(toQt(m_lastOutputFolder)); });
+    statusBar()->addPermanentWidget(m_openOutputFolder);
 
     applySettings(ProjectSettings{});
+    connect(EdPrjFile, &QLineEdit::textChanged, this, &T_FRMain::updateTitle);
     EdPrjFile->setText(QStringLiteral("Noname.ql"));
     FormCreate();
     // The data preview is created once, hidden, and reused for every preview.
@@ -102,11 +156,31 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     connect(m_form, &ProjectSettingsForm::dataPreviewClicked, this, &T_FRMain::SpeedButton12Click);
     connect(m_form, &ProjectSettingsForm::templatePreviewClicked, this, &T_FRMain::SpeedButton14Click);
 
+    // Any change of a setting, of the rules or of the project path is compared with the project
+    // file once the change is complete.
+    m_modifiedCheck = new QTimer(this);
+    m_modifiedCheck->setSingleShot(true);
+    m_modifiedCheck->setInterval(0);
+    connect(m_modifiedCheck, &QTimer::timeout, this, &T_FRMain::checkModified);
+    const auto changed = [this] { m_modifiedCheck->start(); };
+    connect(m_form, &ProjectSettingsForm::changed, this, changed);
+    connect(EdPrjFile, &QLineEdit::textChanged, this, changed);
+    RulesModel* rules = m_rulesPanel->model();
+    connect(rules, &RulesModel::dataChanged, this, changed);
+    connect(rules, &RulesModel::rowsInserted, this, changed);
+    connect(rules, &RulesModel::rowsRemoved, this, changed);
+    connect(rules, &RulesModel::modelReset, this, changed);
+
     GoToWeb1 = new TGoToWeb(*m_launcher, this);
     GoToWeb1->setBrowserState(TBrowserState::gwMaximized);
     ePurchase = createPurchaseField(this);
     Label5->setCursor(Qt::PointingHandCursor);
+    Label5->setToolTip(ePurchase->text());
     Label5->installEventFilter(this);
+
+    applyPalette();
+    resize(kMinimumWidth, kMinimumHeight);
+    fitMinimumSize();
 }
 
 T_FRMain::~T_FRMain() = default;
@@ -117,28 +191,47 @@ void T_FRMain::FormCreate()
     m_form->progressBar()->setValue(0);
     m_dataFile = DataFileState{};
     actStop->setEnabled(false);
-    m_form->setFieldLists(kStartFieldLabels);
+    m_form->setFieldLists(kStartFieldLabels, {});
 }
 
 void T_FRMain::createActions()
 {
-    const auto action = [this](const char* name, const QString& text, const QIcon& picture) {
-        auto* a = new QAction(picture, text, this);
+    const auto action = [this](const char* name, const QString& text, const QString& tip,
+                               const QList<QKeySequence>& keys) {
+        auto* a = new QAction(text, this);
         a->setObjectName(QString::fromLatin1(name));
         a->setIconVisibleInMenu(false);
+        a->setShortcuts(keys);
+        a->setToolTip(keys.isEmpty() ? tip : tr("%1 (%2)").arg(tip, keys.front().toString(QKeySequence::NativeText)));
         return a;
     };
-    actLoad = action("actLoad", QStringLiteral("Load"), themedIcon("document-open", QStyle::SP_DialogOpenButton));
-    actNew = action("actNew", QStringLiteral("New"), themedIcon("document-new", QStyle::SP_FileIcon));
-    actSave = action("actSave", QStringLiteral("Save"), themedIcon("document-save", QStyle::SP_DialogSaveButton));
-    actSaveAs = action("actSaveAs", QStringLiteral("Save As"), themedIcon("document-save-as", QStyle::SP_DriveFDIcon));
-    actRun = action("actRun", QStringLiteral("Run"), themedIcon("media-playback-start", QStyle::SP_MediaPlay));
-    actStop = action("actStop", QStringLiteral("Stop"), themedIcon("media-playback-stop", QStyle::SP_MediaStop));
-    actExit = action("actExit", QStringLiteral("Exit"), themedIcon("application-exit", QStyle::SP_DialogCloseButton));
-    actAbout = action("About2", QStringLiteral("About"), QIcon());
-    actCheck = action("actCheck", QStringLiteral("Check"), QIcon());
-    actCheck->setToolTip(QStringLiteral("Check what a run would write, without writing"));
-    actPreviewOutput = action("actPreviewOutput", QStringLiteral("Preview output"), QIcon());
+    actLoad = action("actLoad", tr("&Load"), tr("Load a project file"),
+                     standardKeys(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    actNew = action("actNew", tr("&New"), tr("Start a new project with the settings shown, without rules"),
+                    standardKeys(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N)));
+    actSave = action("actSave", tr("&Save"), tr("Save the project into its file"),
+                     standardKeys(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
+    actSaveAs = action("actSaveAs", tr("Save &As"), tr("Save the project into a file of another name"),
+                       standardKeys(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    actRun = action("actRun", tr("&Run"), tr("Generate one file per record"), {QKeySequence(Qt::Key_F5)});
+    actStop = action("actStop", tr("S&top"), tr("Stop the run after the record in progress"),
+                     {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Period)});
+    actExit = action("actExit", tr("E&xit"), tr("Close the window (it asks first when the project has changed)"),
+                     standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    actAbout = action("About2", tr("&About", "the command that shows the about box"), tr("About Stencilor"),
+                      standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    actCheck = action("actCheck", tr("&Check"), tr("Check what a run would write, without writing"),
+                      {QKeySequence(Qt::Key_F7)});
+    actPreviewOutput = action("actPreviewOutput", tr("&Preview output"),
+                              tr("Show the file one record would get, without writing it"), {QKeySequence(Qt::Key_F8)});
+
+    setThemedIcon(actLoad, "document-open", QStyle::SP_DialogOpenButton);
+    setThemedIcon(actNew, "document-new", QStyle::SP_FileIcon);
+    setThemedIcon(actSave, "document-save", QStyle::SP_DialogSaveButton);
+    setThemedIcon(actSaveAs, "document-save-as", QStyle::SP_DriveFDIcon);
+    setThemedIcon(actRun, "media-playback-start", QStyle::SP_MediaPlay);
+    setThemedIcon(actStop, "media-playback-stop", QStyle::SP_MediaStop);
+    setThemedIcon(actExit, "application-exit", QStyle::SP_DialogCloseButton);
 
     connect(actLoad, &QAction::triggered, this, &T_FRMain::actLoadExecute);
     connect(actNew, &QAction::triggered, this, &T_FRMain::actNewExecute);
@@ -155,19 +248,27 @@ void T_FRMain::createActions()
 void T_FRMain::createMenu()
 {
     menuBar()->setObjectName(QStringLiteral("mainMenu"));
-    QMenu* project = menuBar()->addMenu(QStringLiteral("Project"));
+    QMenu* project = menuBar()->addMenu(tr("&Project"));
     project->setObjectName(QStringLiteral("Project1"));
-    project->addActions({actLoad, actNew, actSave, actSaveAs});
+    project->addAction(actLoad);
+    m_recentMenu = new RecentProjectsMenu(m_env.programSettingsPath, project);
+    connect(m_recentMenu, &RecentProjectsMenu::projectChosen, this, &T_FRMain::openProject);
+    project->addMenu(m_recentMenu);
+    project->addActions({actNew, actSave, actSaveAs});
     project->addSeparator();
     project->addActions({actRun, actStop});
     project->addSeparator();
     project->addAction(actExit);
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
     tools->addActions({actCheck, actPreviewOutput});
-    QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
+    QMenu* about = menuBar()->addMenu(tr("&About", "the menu that holds About"));
     about->setObjectName(QStringLiteral("About1"));
     about->addAction(actAbout);
+    // F10 opens the first menu, as on the common desktops.
+    auto* openMenu = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(openMenu, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().front()); });
 }
 
 QWidget* T_FRMain::createToolbarBand()
@@ -196,15 +297,18 @@ QWidget* T_FRMain::createToolbarBand()
     nameFont.setPixelSize(19);
     Label5->setFont(nameFont);
     Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label5->setFixedWidth(240);
-    layout->addWidget(Label5);
+    // Its field shares the room left with the gap before it, up to its full width.
+    Label5->setMinimumWidth(Label5->sizeHint().width());
+    Label5->setMaximumWidth(std::max(kProductNameWidth, Label5->sizeHint().width()));
+    layout->addWidget(Label5, 1);
     layout->addSpacing(8);
 
     ExplorerButton1 = new TExplorerButton;
     ExplorerButton1->setObjectName(QStringLiteral("ExplorerButton1"));
-    ExplorerButton1->setText(QStringLiteral("Exit"));
+    ExplorerButton1->setText(tr("Exit"));
+    ExplorerButton1->setToolTip(actExit->toolTip());
     ExplorerButton1->setPicture(actExit->icon().pixmap(24, 24));
-    ExplorerButton1->setFixedSize(59, 46);
+    ExplorerButton1->setFixedSize(QSize(59, 46).expandedTo(ExplorerButton1->sizeHint()));
     connect(ExplorerButton1, &TExplorerButton::clicked, this, &T_FRMain::actExitExecute);
     layout->addWidget(ExplorerButton1);
     fixHeight(band, kToolbarHeight);
@@ -213,30 +317,96 @@ QWidget* T_FRMain::createToolbarBand()
 
 QWidget* T_FRMain::createProjectStrip()
 {
-    auto* strip = new QWidget;
-    strip->setObjectName(QStringLiteral("PanelProject"));
-    strip->setAutoFillBackground(true);
-    QPalette palette = strip->palette();
-    palette.setColor(QPalette::Window, kProjectStripColour);
-    palette.setColor(QPalette::Base, kProjectStripColour);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Text, Qt::white);
-    strip->setPalette(palette);
+    m_projectStrip = new QWidget;
+    m_projectStrip->setObjectName(QStringLiteral("PanelProject"));
+    m_projectStrip->setAutoFillBackground(true);
 
-    auto* layout = new QHBoxLayout(strip);
+    auto* layout = new QHBoxLayout(m_projectStrip);
     layout->setContentsMargins(6, 0, 6, 0);
     layout->setSpacing(8);
-    QLabel* caption = boldLabel(QStringLiteral("Project file"));
+    QLabel* caption = boldLabel(tr("Project file"));
     EdPrjFile = newEdit("EdPrjFile");
     EdPrjFile->setReadOnly(true);
     EdPrjFile->setFrame(false);
     EdPrjFile->setFont(caption->font());
-    EdPrjFile->setPalette(palette);
     EdPrjFile->setFocusPolicy(Qt::ClickFocus);
+    EdPrjFile->setToolTip(tr("The project file that Save writes"));
     layout->addWidget(caption);
     layout->addWidget(EdPrjFile, 1);
-    fixHeight(strip, kProjectStripHeight);
-    return strip;
+    fixHeight(m_projectStrip, kProjectStripHeight);
+    return m_projectStrip;
+}
+
+void T_FRMain::setTabChain(const QList<QWidget*>& bands)
+{
+    QList<QWidget*> chain;
+    for (QWidget* band : bands) {
+        for (QWidget* widget : band->findChildren<QWidget*>()) {
+            // Dialogs the parts own are windows of their own.
+            if ((widget->focusPolicy() & Qt::TabFocus) && !insideControl(widget, band) && widget->window() == this)
+                chain << widget;
+        }
+    }
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void T_FRMain::fitMinimumSize()
+{
+    QSize needed(kMinimumWidth, kMinimumHeight);
+    const QSize bands = m_bands->minimumSizeHint();
+    needed = needed.expandedTo(
+        QSize(bands.width(), bands.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+    if (const QScreen* screen = this->screen()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        needed = needed.boundedTo(screen->availableGeometry().size() - frame);
+    }
+    setMinimumSize(needed);
+}
+
+void T_FRMain::applyPalette()
+{
+    refreshThemedIcons(this);
+    ExplorerButton1->setPicture(actExit->icon().pixmap(24, 24));
+    // The strip keeps its teal, with text that reads on it.
+    QPalette strip = m_projectStrip->palette();
+    const QColor text = readableOn(kProjectStripColour, Qt::white);
+    strip.setColor(QPalette::Window, kProjectStripColour);
+    strip.setColor(QPalette::Base, kProjectStripColour);
+    strip.setColor(QPalette::WindowText, text);
+    strip.setColor(QPalette::Text, text);
+    m_projectStrip->setPalette(strip);
+    EdPrjFile->setPalette(strip);
+}
+
+void T_FRMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::ThemeChange:
+        applyPalette();
+        fitMinimumSize();
+        break;
+    case QEvent::FontChange:
+        fitMinimumSize();
+        break;
+    default:
+        break;
+    }
+}
+
+void T_FRMain::updateTitle()
+{
+    setWindowTitle(tr("%1[*] — Stencilor").arg(toQt(fileNamePart(projectPath()))));
+}
+
+void T_FRMain::checkModified()
+{
+    const ProjectFileComparison comparison = compareWithProjectFile(settingsFromControls(), resolvedProjectPath());
+    setWindowModified(comparison == ProjectFileComparison::Differs ||
+                      comparison == ProjectFileComparison::UnsavedRules);
 }
 
 // ---------------------------------------------------------------- settings and parts
@@ -268,6 +438,11 @@ void T_FRMain::showRunState(bool running)
 {
     actRun->setEnabled(!running);
     actStop->setEnabled(running);
+    m_form->progressBar()->setTextVisible(running);
+    if (running) {
+        m_runClock.start();
+        clearRunStatus();
+    }
 }
 
 void T_FRMain::showProgress(int value, int maximum)
@@ -276,6 +451,23 @@ void T_FRMain::showProgress(int value, int maximum)
     if (bar->maximum() != maximum || bar->minimum() != 0)
         bar->setRange(0, maximum);
     bar->setValue(value);
+}
+
+void T_FRMain::showRecordsDone(std::uint64_t done, std::uint64_t total)
+{
+    if (!m_run.isRunning())
+        return;
+    const QLocale locale;
+    const QString records = locale.toString(static_cast<qulonglong>(done));
+    const QString all = locale.toString(static_cast<qulonglong>(total));
+    // The rate once there is a second's half to measure it by.
+    const qint64 elapsed = m_runClock.elapsed();
+    if (elapsed < 500) {
+        statusBar()->showMessage(tr("%1 of %2 records").arg(records, all));
+        return;
+    }
+    const auto rate = static_cast<qulonglong>(m_run.filesWrittenSoFar() * 1000 / static_cast<std::uint64_t>(elapsed));
+    statusBar()->showMessage(tr("%1 of %2 records — %3 files/s").arg(records, all, locale.toString(rate)));
 }
 
 void T_FRMain::setProgramLauncher(ProgramLauncher& launcher)
@@ -297,6 +489,10 @@ void T_FRMain::showEvent(QShowEvent* event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
+    // A screen of another size, or a window moved to one, sets the smallest size afresh.
+    if (QWindow* handle = windowHandle())
+        connect(handle, &QWindow::screenChanged, this, &T_FRMain::fitMinimumSize);
+    fitMinimumSize();
     FormShow();
 }
 
@@ -316,6 +512,7 @@ void T_FRMain::FormShow()
 void T_FRMain::closeEvent(QCloseEvent* event)
 {
     if (m_closeApproved) {
+        m_recentMenu->remember();
         event->accept();
         return;
     }
@@ -338,6 +535,7 @@ void T_FRMain::closeEvent(QCloseEvent* event)
         return;
     }
     m_closeApproved = true;
+    m_recentMenu->remember();
     event->accept();
 }
 
@@ -352,6 +550,22 @@ bool T_FRMain::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void T_FRMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedFile(event->mimeData()).endsWith(QStringLiteral(".ql"), Qt::CaseInsensitive))
+        event->acceptProposedAction();
+}
+
+void T_FRMain::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (!path.endsWith(QStringLiteral(".ql"), Qt::CaseInsensitive))
+        return;
+    event->acceptProposedAction();
+    // Load asks nothing before it replaces the window's contents, and neither does a drop.
+    openProject(path);
 }
 
 } // namespace stencilor::ui

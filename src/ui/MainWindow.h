@@ -1,11 +1,13 @@
 #pragma once
 
 // T_FRMain, the unit main1.
-// The main window: the project commands (Load, New, Save, Save As, Exit), Run and Stop, the Tools
-// menu and About, tying together the parts it is made of: the project settings form (steps 1, 2,
-// 4 and 5 and the advanced options), the rules panel (step 3) and the record range beside Run.
-// Its controls are the live copy of the project. Creation and start-up are in MainWindow.cpp, the
-// commands in MainWindowCommands.cpp, the window's side of the run in MainRunHost.cpp.
+// The main window: the project commands (Load, Open Recent, New, Save, Save As, Exit), Run and
+// Stop, the Tools menu and About, tying together the parts it is made of: the project settings
+// form (steps 1, 2, 4 and 5 and the advanced options), the rules panel (step 3) and the record
+// range beside Run. Its controls are the live copy of the project; its title names the project and
+// marks unsaved changes, its status bar follows the run. Creation, start-up and the window's look
+// are in MainWindow.cpp, the commands in MainWindowCommands.cpp, the window's side of the run in
+// MainRunHost.cpp.
 
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
@@ -13,6 +15,7 @@
 #include "ui/MainRunHost.h"
 #include "ui/ProgramLauncher.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
@@ -21,12 +24,15 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
+class QTimer;
 class QToolButton;
 
 namespace stencilor::ui {
 
 class CheckDialog;
 class ProjectSettingsForm;
+class RecentProjectsMenu;
 class RecordPreviewDialog;
 class RecordRangeBox;
 class RulesPanel;
@@ -73,18 +79,37 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // A project file dropped on the window is loaded as Load would load it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    // ---- creation and start-up (MainWindow.cpp)
+    // ---- creation, start-up and look (MainWindow.cpp)
     void createActions();
     void createMenu();
     QWidget* createToolbarBand();
     QWidget* createProjectStrip();
     void FormCreate();
     void FormShow();
+    // Tab goes through the controls band by band, from the tool bar down to step 5.
+    void setTabChain(const QList<QWidget*>& bands);
+    // The smallest size: the described 955 x 650, more where the desktop's font needs it, but
+    // never more than the screen holds (then the bands scroll).
+    void fitMinimumSize();
+    // The colours and pictures the window sets itself, taken again from the palette in use.
+    void applyPalette();
+    // "cards.ql — Stencilor", with the unsaved-changes marker.
+    void updateTitle();
+    // Marks the title when the window differs from the project file, as Exit would find it.
+    void checkModified();
 
     // ---- commands (MainWindowCommands.cpp)
     void actLoadInt();
+    // Loads the project at `path` as Load does once its file is chosen.
+    void openProject(const QString& path);
+    // The status bar without a previous run's summary and folder link.
+    void clearRunStatus();
     void ChkCsvFile(const QObject* trigger);
     void actNewExecute();
     void actLoadExecute();
@@ -116,6 +141,7 @@ private:
     std::string programFolder() const override { return m_env.programFolder; }
     void showRunState(bool running) override;
     void showProgress(int value, int maximum) override;
+    void showRecordsDone(std::uint64_t done, std::uint64_t total) override;
 
     Environment m_env;
     UserDialogs& m_dialogs;
@@ -128,6 +154,9 @@ private:
     bool m_closeApproved = false;     // the exit check said yes; the next close goes through
     bool m_closeAfterRun = false;     // closed during a run: close when it ends
     bool m_shownOnce = false;
+    QTimer* m_modifiedCheck = nullptr; // one comparison after a burst of changes
+    QElapsedTimer m_runClock;          // since the run in progress started
+    std::string m_lastOutputFolder;    // where the last run's files went
     QPointer<QWidget> m_splash;
     QPointer<TformViewCsv> m_formViewCsv;
     QPointer<CheckDialog> m_checkDialog;
@@ -141,6 +170,11 @@ private:
     ProjectSettingsForm* m_form = nullptr;
     RulesPanel* m_rulesPanel = nullptr;
     RecordRangeBox* m_recordRange = nullptr;
+    RecentProjectsMenu* m_recentMenu = nullptr;
+    QScrollArea* m_scrollBands = nullptr; // scrolls the bands on a screen smaller than they need
+    QWidget* m_bands = nullptr;
+    QWidget* m_projectStrip = nullptr;
+    QLabel* m_openOutputFolder = nullptr; // "Open output folder" in the status bar after a run
 
     // Actions of the action list.
     QAction* actLoad = nullptr;

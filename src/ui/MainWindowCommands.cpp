@@ -3,18 +3,19 @@
 
 #include "generation/DryRun.h"
 #include "generation/RecordPreview.h"
-#include "generation/RunSummaryText.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/CheckDialog.h"
+#include "ui/CoreMessages.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ProductWebLink.h"
 #include "ui/ProjectSettingsForm.h"
 #include "ui/QtText.h"
+#include "ui/RecentProjectsMenu.h"
 #include "ui/RecordPreviewDialog.h"
 #include "ui/RecordRangeBox.h"
 #include "ui/RulesPanel.h"
@@ -24,25 +25,38 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <climits>
 
 namespace stencilor::ui {
 
-namespace {
-
-const QString kProjectFilter = QStringLiteral("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
-
-} // namespace
-
 // ---------------------------------------------------------------- project commands
 
 void T_FRMain::actLoadInt()
 {
-    applySettings(loadProject(projectPath(), settingsFromControls(), m_env.programFolder).settings);
+    const LoadedProject loaded = loadProject(projectPath(), settingsFromControls(), m_env.programFolder);
+    applySettings(loaded.settings);
+    if (loaded.fileFound)
+        m_recentMenu->add(resolvedProjectPath());
+}
+
+void T_FRMain::openProject(const QString& path)
+{
+    EdPrjFile->setText(path);
+    actLoadInt();
+    ChkCsvFile(actLoad);
+    clearRunStatus();
+}
+
+void T_FRMain::clearRunStatus()
+{
+    statusBar()->clearMessage();
+    m_openOutputFolder->hide();
 }
 
 void T_FRMain::actNewExecute()
@@ -50,33 +64,35 @@ void T_FRMain::actNewExecute()
     EdPrjFile->setText(toQt(newProjectPath(projectPath(), m_env.programFolder)));
     actLoadInt();
     ChkCsvFile(actNew);
+    clearRunStatus();
 }
 
 void T_FRMain::actLoadExecute()
 {
     const std::string current = projectPath();
     FileDialogRequest request;
-    request.title = QStringLiteral("Load Project");
-    request.filter = kProjectFilter;
+    request.title = tr("Load Project");
+    request.filter = tr("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("ql");
     request.fileName = toQt(current);
     request.folder = dialogFolder(resolvedProjectPath());
     const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
-    if (!chosen)
-        return;
-    EdPrjFile->setText(*chosen);
-    actLoadInt();
-    ChkCsvFile(actLoad);
+    if (chosen)
+        openProject(*chosen);
 }
 
 bool T_FRMain::actSaveExecute()
 {
     const Status saved =
         saveProject(projectPath(), settingsFromControls(), m_env.programFolder, m_env.programSettingsPath);
-    if (saved)
+    // The file now holds what the window shows (or what it held, when the save failed).
+    m_modifiedCheck->start();
+    if (saved) {
+        m_recentMenu->add(resolvedProjectPath());
         return true;
+    }
     // The message names the file that could not be written and the system's reason.
-    m_dialogs.error(this, QStringLiteral("Save Project"), toQt(messageForUser(saved.error())));
+    m_dialogs.error(this, tr("Save Project"), coreMessageText(messageForUser(saved.error())));
     return false;
 }
 
@@ -84,8 +100,8 @@ void T_FRMain::actSaveAsExecute()
 {
     const std::string resolved = resolvedProjectPath();
     FileDialogRequest request;
-    request.title = QStringLiteral("Save Project");
-    request.filter = kProjectFilter;
+    request.title = tr("Save Project");
+    request.filter = tr("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("ql");
     request.fileName = toQt(fileNamePart(resolved));
     request.folder = dialogFolder(resolved);
@@ -95,9 +111,8 @@ void T_FRMain::actSaveAsExecute()
         return;
     const std::string target = withProjectExtension(fromQt(*chosen));
     if (saveAsReplacesAnotherFile(resolveProjectPath(target, m_env.programFolder), resolved) &&
-        !m_dialogs.confirm(
-            this, request.title,
-            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(toQt(fileNamePart(target))))) {
+        !m_dialogs.confirm(this, request.title,
+                           tr("%1 already exists.\nDo you want to replace it?").arg(toQt(fileNamePart(target))))) {
         return;
     }
     EdPrjFile->setText(toQt(target));
@@ -118,7 +133,7 @@ bool T_FRMain::exitCheck()
     if (comparison == ProjectFileComparison::Same)
         return true;
     // Differs, or rules of a project that was never saved: Yes saves them to the project path.
-    switch (m_dialogs.ask(this, QStringLiteral("Attention"), QStringLiteral("Save project"),
+    switch (m_dialogs.ask(this, tr("Attention"), tr("Save project"),
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         // A save that failed has said so; the window stays so that nothing is lost.
@@ -139,13 +154,12 @@ void T_FRMain::ChkCsvFile(const QObject* trigger)
     if (m_dataFile.csvFieldCount <= 0)
         return;
     const std::int64_t labels = std::min(m_dataFile.csvFieldCount, kMaxFieldLabels);
-    m_form->setFieldLists(labels);
+    m_form->setFieldLists(labels, m_dataFile.csvSampleLine);
     // Only a data file the user has just picked earns the offer, never a load or a preview.
     if (!trigger || trigger->objectName() != QLatin1String("btnChoiceText"))
         return;
-    const QMessageBox::StandardButton answer =
-        m_dialogs.ask(this, QStringLiteral("Confirm"), QStringLiteral("Add default rules ?"),
-                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const QMessageBox::StandardButton answer = m_dialogs.ask(this, tr("Confirm"), tr("Add default rules ?"),
+                                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     RulesTable rules;
@@ -172,19 +186,28 @@ void T_FRMain::SpeedButton12Click()
 
 void T_FRMain::SpeedButton14Click()
 {
-    previewTemplate(*m_launcher, m_form->templateFile(), projectPath(), m_env.programFolder);
+    // An editor that does not start says nothing; no editor at all is worth telling how to get one.
+    if (previewTemplate(*m_launcher, m_form->templateFile(), projectPath(), m_env.programFolder) ==
+        EditorStart::NoEditor)
+        m_dialogs.message(this, tr("Preview"), tr("No text editor was found to open the template."),
+                          tr("Choose a default application for plain text files in the desktop's settings, or set "
+                             "the environment variable $VISUAL to the command of an editor."));
 }
 
 // ---------------------------------------------------------------- run
 
 void T_FRMain::actRunExecute()
 {
-    statusBar()->clearMessage();
+    clearRunStatus();
     m_runHost.invalidateSettings();
     const RunSummary summary = m_run.run(m_recordRange->records());
     m_lastRun = summary;
-    if (summary.outcome != RunOutcome::NotStarted)
-        statusBar()->showMessage(toQt(filesAndSkipsText(summary)));
+    if (summary.outcome != RunOutcome::NotStarted) {
+        statusBar()->showMessage(runSummaryText(summary));
+        // Where the files went, one click away.
+        m_lastOutputFolder = summary.outputFolder;
+        m_openOutputFolder->setVisible(FolderExists(m_lastOutputFolder));
+    }
     if (m_closeAfterRun) {
         m_closeApproved = true;
         close();
@@ -265,7 +288,7 @@ void T_FRMain::About2Click()
 
 void T_FRMain::Label5Click()
 {
-    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, QStringLiteral("No internet connection.."));
+    openProductPage(*GoToWeb1, *ePurchase, m_dialogs, this, tr("No internet connection.."));
 }
 
 } // namespace stencilor::ui

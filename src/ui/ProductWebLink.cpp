@@ -5,6 +5,7 @@
 #include "ui/QtText.h"
 #include "ui/UserDialogs.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace stencilor::ui {
@@ -58,7 +59,7 @@ void openProductPage(TGoToWeb& goToWeb, const QLineEdit& ePurchase, UserDialogs&
 {
     goToWeb.setUrl(ePurchase.text());
     if (!goToWeb.GoToUrl())
-        dialogs.error(parent, QStringLiteral("Error"), failureText);
+        dialogs.error(parent, QCoreApplication::translate("ProductWebLink", "Error"), failureText);
 }
 
 } // namespace stencilor::ui

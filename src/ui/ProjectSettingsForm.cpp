@@ -1,6 +1,7 @@
 #include "ui/ProjectSettingsForm.h"
 
 #include "datasource/DataSourceCheck.h"
+#include "datasource/Fields.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
 #include "ui/QtText.h"
@@ -11,12 +12,16 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,7 +40,9 @@ constexpr int kTemplateHeight = 30;
 constexpr int kResultsHeight = 98;
 constexpr int kAdvancedHeight = 102;
 constexpr int kReportHeight = 55;
+// The path edits are this wide at the least and grow with the window.
 constexpr int kPathEditWidth = 500;
+constexpr int kProgressBarHeight = 11;
 
 // Unchecks every button of an exclusive group, which the group itself does not allow.
 void clearGroup(QButtonGroup* group)
@@ -75,6 +82,18 @@ ProjectSettingsForm::ProjectSettingsForm(UserDialogs& dialogs, std::function<std
     connect(btnChoiceTemplate, &QPushButton::clicked, this, &ProjectSettingsForm::btnChoiceTemplateClick);
     connect(SpeedButton14, &QPushButton::clicked, this, &ProjectSettingsForm::templatePreviewClicked);
     connect(btnSetupRep, &QToolButton::clicked, this, &ProjectSettingsForm::btnSetupRepClick);
+
+    // A file dropped on a path edit is chosen as Load would choose it.
+    for (QLineEdit* edit : {EdTextFile, EdTemplateFile})
+        edit->installEventFilter(this);
+    for (QLineEdit* edit : {EdDelim, EdTextFile, EdTemplateFile, EdOuputDir, EdExt, EdTempFileName})
+        connect(edit, &QLineEdit::textChanged, this, &ProjectSettingsForm::changed);
+    for (QComboBox* box : {cbDirectoryField, cbFileNameFld})
+        connect(box, &QComboBox::editTextChanged, this, &ProjectSettingsForm::changed);
+    for (QCheckBox* box : {chkCopyDirFld, chkAddExt, chkDelChars, chkChangeCase, chkReport})
+        connect(box, &QCheckBox::toggled, this, &ProjectSettingsForm::changed);
+    for (QButtonGroup* group : {m_nameSource, m_caseChoice})
+        connect(group, &QButtonGroup::idToggled, this, &ProjectSettingsForm::changed);
 }
 
 QWidget* ProjectSettingsForm::dataFileBand() const
@@ -110,25 +129,30 @@ QFrame* ProjectSettingsForm::createDataFileBand()
     layout->setSpacing(2);
 
     QHBoxLayout* file = row();
-    auto* caption = new QLabel(QStringLiteral("Select source file (csv with data)"));
+    EdTextFile = newEdit("EdTextFile");
+    EdTextFile->setMinimumWidth(kPathEditWidth);
+    EdTextFile->setToolTip(tr("The data file: one record per line, its fields separated by the delimiter. A relative "
+                              "path is taken from the project file's folder. Drop a file here to choose it."));
+    QLabel* caption = captionFor(tr("Select &source file (csv with data)"), EdTextFile);
     caption->setObjectName(QStringLiteral("lblSourceFile"));
-    EdTextFile = newEdit("EdTextFile", kPathEditWidth);
-    btnChoiceText = newButton("btnChoiceText", QStringLiteral("Load"));
-    SpeedButton12 = newButton("SpeedButton12", QStringLiteral("Preview"));
-    file->addWidget(boldLabel(QStringLiteral("1) ")));
+    btnChoiceText = newButton("btnChoiceText", tr("Load"));
+    btnChoiceText->setToolTip(tr("Choose the data file"));
+    SpeedButton12 = newButton("SpeedButton12", tr("Preview"));
+    SpeedButton12->setToolTip(tr("Show the data file as a table"));
+    file->addWidget(boldLabel(tr("1) ")));
     file->addWidget(caption);
-    file->addWidget(EdTextFile);
+    file->addWidget(EdTextFile, 1);
     file->addWidget(btnChoiceText);
     file->addWidget(SpeedButton12);
-    file->addStretch(1);
     layout->addLayout(file);
 
     QHBoxLayout* delimiter = row();
     EdDelim = newEdit("EdDelim", 40);
+    EdDelim->setToolTip(tr("The text between two fields of a record, matched exactly"));
     QFont bold = band->font();
     bold.setBold(true);
-    delimiter->addSpacing(QFontMetrics(bold).horizontalAdvance(QStringLiteral("1) ")) + delimiter->spacing());
-    delimiter->addWidget(new QLabel(QStringLiteral("Enter field delimiter")));
+    delimiter->addSpacing(QFontMetrics(bold).horizontalAdvance(tr("1) ")) + delimiter->spacing());
+    delimiter->addWidget(captionFor(tr("Enter field &delimiter"), EdDelim));
     delimiter->addWidget(EdDelim);
     delimiter->addStretch(1);
     layout->addLayout(delimiter);
@@ -142,17 +166,22 @@ QFrame* ProjectSettingsForm::createTemplateBand()
     QHBoxLayout* layout = row();
     band->setLayout(layout);
     layout->setContentsMargins(6, 2, 6, 2);
-    auto* caption = new QLabel(QStringLiteral("Select html or text file template"));
+    EdTemplateFile = newEdit("EdTemplateFile");
+    EdTemplateFile->setMinimumWidth(kPathEditWidth);
+    EdTemplateFile->setToolTip(tr("The template: each rule's identifier in it is replaced by the record's field. A "
+                                  "relative path is taken from the project file's folder. Drop a file here to choose "
+                                  "it."));
+    QLabel* caption = captionFor(tr("Select html or text file te&mplate"), EdTemplateFile);
     caption->setObjectName(QStringLiteral("lblTemplateFile"));
-    EdTemplateFile = newEdit("EdTemplateFile", kPathEditWidth);
-    btnChoiceTemplate = newButton("btnChoiceTemplate", QStringLiteral("Load"));
-    SpeedButton14 = newButton("SpeedButton14", QStringLiteral("Preview"));
-    layout->addWidget(boldLabel(QStringLiteral("2) ")));
+    btnChoiceTemplate = newButton("btnChoiceTemplate", tr("Load"));
+    btnChoiceTemplate->setToolTip(tr("Choose the template"));
+    SpeedButton14 = newButton("SpeedButton14", tr("Preview"));
+    SpeedButton14->setToolTip(tr("Open the template in the desktop's text editor"));
+    layout->addWidget(boldLabel(tr("2) ")));
     layout->addWidget(caption);
-    layout->addWidget(EdTemplateFile);
+    layout->addWidget(EdTemplateFile, 1);
     layout->addWidget(btnChoiceTemplate);
     layout->addWidget(SpeedButton14);
-    layout->addStretch(1);
     fixHeight(band, kTemplateHeight);
     return band;
 }
@@ -166,40 +195,56 @@ QFrame* ProjectSettingsForm::createResultsBand()
 
     pgBar = new QProgressBar;
     pgBar->setObjectName(QStringLiteral("pgBar"));
-    pgBar->setFixedHeight(11);
+    pgBar->setFixedHeight(kProgressBarHeight);
     pgBar->setTextVisible(false);
+    pgBar->setFormat(tr("%p%"));
+    pgBar->setToolTip(tr("The records of the run generated so far"));
+    // The percentage is written in the bar in a type small enough for the bar's height.
+    QFont barFont = pgBar->font();
+    for (int pixels = QFontInfo(barFont).pixelSize();
+         QFontMetrics(barFont).height() > kProgressBarHeight && pixels > 6;)
+        barFont.setPixelSize(--pixels);
+    pgBar->setFont(barFont);
     layout->addWidget(pgBar);
 
     QHBoxLayout* title = row();
-    title->addWidget(boldLabel(QStringLiteral("4) ")));
-    title->addWidget(new QLabel(QStringLiteral("Results - Generated files:")));
+    title->addWidget(boldLabel(tr("4) ")));
+    title->addWidget(new QLabel(tr("Results - Generated files:")));
     title->addStretch(1);
     layout->addLayout(title);
 
     QHBoxLayout* folders = row();
     EdOuputDir = newEdit("EdOuputDir");
-    EdOuputDir->setMinimumWidth(120);
-    chkCopyDirFld = newCheckBox("chkCopyDirFld",
-                                QStringLiteral("and create subfolders with names (select field with folder names) "));
+    EdOuputDir->setMinimumWidth(100);
+    EdOuputDir->setToolTip(tr("The folder that receives the generated files; a relative folder is taken from the "
+                              "project file's folder"));
+    chkCopyDirFld =
+        newCheckBox("chkCopyDirFld", tr("and create subfolders with names (select field with folder names) "));
+    chkCopyDirFld->setToolTip(tr("Sort the files into subfolders named by the value of the field on the right"));
     cbDirectoryField = newFieldList("cbDirectoryField");
-    folders->addWidget(boldLabel(QStringLiteral("Folder names:")));
-    folders->addWidget(new QLabel(QStringLiteral("Generate files into the folder:")));
+    cbDirectoryField->setToolTip(tr("The field whose value names the subfolder of each file"));
+    folders->addWidget(boldLabel(tr("Folder names:")));
+    folders->addWidget(captionFor(tr("Generate files into the &folder:"), EdOuputDir));
     folders->addWidget(EdOuputDir, 1);
     folders->addWidget(chkCopyDirFld);
     folders->addWidget(cbDirectoryField);
     layout->addLayout(folders);
 
     QHBoxLayout* names = row();
-    rbFromFld = new QRadioButton(QStringLiteral("use file name from the field"));
+    rbFromFld = new QRadioButton(tr("use file name from the field"));
     rbFromFld->setObjectName(QStringLiteral("rbFromFld"));
+    rbFromFld->setToolTip(tr("Name each file by the value of the field on the right"));
     cbFileNameFld = newFieldList("cbFileNameFld");
-    rbTemplate = new QRadioButton(QStringLiteral("generate file name by template and incremental"));
+    cbFileNameFld->setToolTip(tr("The field whose value names each file"));
+    rbTemplate = new QRadioButton(tr("generate file name by template and incremental"));
     rbTemplate->setObjectName(QStringLiteral("rbTemplate"));
+    rbTemplate->setToolTip(tr("Name each file by the name template on the right"));
     EdTempFileName = newEdit("EdTempFileName", 160);
+    EdTempFileName->setToolTip(tr("The name template: each \"?\" becomes the record number"));
     m_nameSource = new QButtonGroup(this);
     m_nameSource->addButton(rbFromFld);
     m_nameSource->addButton(rbTemplate);
-    names->addWidget(boldLabel(QStringLiteral("File names:")));
+    names->addWidget(boldLabel(tr("File names:")));
     names->addWidget(rbFromFld);
     names->addWidget(cbFileNameFld);
     names->addSpacing(12);
@@ -217,22 +262,27 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     auto* layout = new QVBoxLayout(band);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(2);
-    layout->addWidget(boldLabel(QStringLiteral("Advanced options:")));
+    layout->addWidget(boldLabel(tr("Advanced options:")));
 
     QHBoxLayout* extension = row();
-    chkAddExt = newCheckBox("chkAddExt", QStringLiteral("Add file extension (if the file does not have)"));
+    chkAddExt = newCheckBox("chkAddExt", tr("Add file extension (if the file does not have)"));
+    chkAddExt->setToolTip(tr("Give generated names without an extension the extension on the right"));
     EdExt = newEdit("EdExt", 70);
+    EdExt->setToolTip(tr("The extension added to names without one"));
     extension->addWidget(chkAddExt);
     extension->addWidget(EdExt);
     extension->addStretch(1);
     layout->addLayout(extension);
 
-    chkDelChars = newCheckBox(
-        "chkDelChars", QStringLiteral("Delete all non-Latin characters from generated names of files and folders"));
+    chkDelChars =
+        newCheckBox("chkDelChars", tr("Delete all non-Latin characters from generated names of files and folders"));
+    chkDelChars->setToolTip(tr("Keep only A-Z, a-z, 0-9, \".\" and \"/\" in generated names; the output folder itself "
+                               "is never changed"));
     layout->addWidget(chkDelChars);
 
     QHBoxLayout* letterCase = row();
-    chkChangeCase = newCheckBox("chkChangeCase", QStringLiteral("Change case of generated file"));
+    chkChangeCase = newCheckBox("chkChangeCase", tr("Change case of generated file"));
+    chkChangeCase->setToolTip(tr("Change the letter case of generated names as chosen on the right"));
     rbCase = new QGroupBox;
     rbCase->setObjectName(QStringLiteral("rbCase"));
     rbCase->setFlat(true);
@@ -240,10 +290,13 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     choices->setContentsMargins(0, 0, 0, 0);
     choices->setSpacing(24);
     m_caseChoice = new QButtonGroup(this);
-    const QString captions[] = {QStringLiteral("small"), QStringLiteral("As Sentence"), QStringLiteral("LARGE")};
+    const QString captions[] = {tr("small"), tr("As Sentence"), tr("LARGE")};
+    const QString tips[] = {tr("Every letter small"), tr("The first letter large, every other letter small"),
+                            tr("Every letter large")};
     for (int index = 0; index < 3; ++index) {
         auto* choice = new QRadioButton(captions[index]);
         choice->setObjectName(QStringLiteral("rbCase%1").arg(index));
+        choice->setToolTip(tips[index]);
         m_caseChoice->addButton(choice, index);
         choices->addWidget(choice);
     }
@@ -262,11 +315,19 @@ QFrame* ProjectSettingsForm::createReportBand()
     QHBoxLayout* layout = row();
     band->setLayout(layout);
     layout->setContentsMargins(6, 2, 6, 2);
-    layout->addWidget(boldLabel(QStringLiteral("5) ")));
-    layout->addWidget(boldLabel(QStringLiteral("Create report.htm file ")));
-    btnSetupRep = flatButton("btnSetupRep", QStringLiteral("Report Options"),
+    btnSetupRep = flatButton("btnSetupRep", tr("Report Options"),
                              themedIcon("document-properties", QStyle::SP_FileDialogContentsView), QSize(83, 45));
-    chkReport = newCheckBox("chkReport", QStringLiteral("Generate index/content file in html format"));
+    setThemedIcon(btnSetupRep, "document-properties", QStyle::SP_FileDialogContentsView);
+    btnSetupRep->setToolTip(tr("Choose what the six columns of report.html show"));
+    chkReport = newCheckBox("chkReport", tr("Generate index/content file in html format"));
+    chkReport->setToolTip(tr("Write report.html, a table of the generated files, into the output folder and open it "
+                             "when the run ends"));
+    QLabel* caption = captionFor(tr("Cr&eate report.htm file "), chkReport);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+    layout->addWidget(boldLabel(tr("5) ")));
+    layout->addWidget(caption);
     layout->addWidget(btnSetupRep);
     layout->addWidget(chkReport);
     layout->addStretch(1);
@@ -359,11 +420,19 @@ std::string ProjectSettingsForm::delimiter() const
     return fromQt(EdDelim->text());
 }
 
-void ProjectSettingsForm::setFieldLists(std::int64_t count)
+void ProjectSettingsForm::setFieldLists(std::int64_t count, std::string_view sampleLine)
 {
     const std::vector<std::string> labels = stencilor::fieldLabels(count);
-    setFieldList(cbFileNameFld, labels);
-    setFieldList(cbDirectoryField, labels);
+    const std::string delimiter = this->delimiter();
+    std::vector<std::string> shown;
+    shown.reserve(labels.size());
+    for (std::size_t k = 1; k <= labels.size(); ++k) {
+        const auto number = static_cast<std::int64_t>(k);
+        shown.push_back(fieldListText(
+            number, {}, sampleLine.empty() ? std::string_view() : GetField(sampleLine, delimiter, number)));
+    }
+    setFieldList(cbFileNameFld, labels, shown);
+    setFieldList(cbDirectoryField, labels, shown);
 }
 
 QStringList ProjectSettingsForm::fieldLabels() const
@@ -376,8 +445,8 @@ QStringList ProjectSettingsForm::fieldLabels() const
 void ProjectSettingsForm::btnChoiceTextClick()
 {
     FileDialogRequest request;
-    request.title = QStringLiteral("Select source file (csv with data)");
-    request.filter = QStringLiteral("Data Files (*.csv)|*.csv|All Files (*.*)|*.*");
+    request.title = tr("Select source file (csv with data)");
+    request.filter = tr("Data Files (*.csv)|*.csv|All Files (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("csv");
     request.fileName = EdTextFile->text();
     request.folder = dialogFolder(resolvedDataFile());
@@ -391,8 +460,8 @@ void ProjectSettingsForm::btnChoiceTextClick()
 void ProjectSettingsForm::btnChoiceTemplateClick()
 {
     FileDialogRequest request;
-    request.title = QStringLiteral("Select html or text file template");
-    request.filter = QStringLiteral("HTML Files|*.html;*.htm|Text Files|*.txt|All Files (*.*)|*.*");
+    request.title = tr("Select html or text file template");
+    request.filter = tr("HTML Files|*.html;*.htm|Text Files|*.txt|All Files (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("html");
     request.fileName = toQt(fileNamePart(fromQt(EdTemplateFile->text())));
     request.folder = dialogFolder(resolvedTemplateFile());
@@ -407,8 +476,42 @@ void ProjectSettingsForm::btnSetupRepClick()
         m_formSetupReport = new TformSetupReport(m_window);
     // The lists follow the data file the data source check examined last.
     std::string report_fld = m_report_fld;
-    if (m_formSetupReport->runFor(itemTexts(cbDirectoryField), report_fld))
+    if (m_formSetupReport->runFor(itemTexts(cbDirectoryField), report_fld)) {
         m_report_fld = std::move(report_fld);
+        emit changed();
+    }
+}
+
+bool ProjectSettingsForm::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit != EdTextFile && edit != EdTemplateFile)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        // A file is taken whole; a dragged text goes into the edit as usual.
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (droppedFile(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = droppedFile(drop->mimeData());
+        if (path.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        edit->setText(path);
+        // The same steps as a file chosen with the band's Load.
+        if (edit == EdTextFile)
+            emit dataFileChosen(btnChoiceText);
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
 }
 
 } // namespace stencilor::ui

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QButtonGroup;
 class QCheckBox;
@@ -64,19 +65,27 @@ public:
     // The field delimiter as its edit holds it.
     std::string delimiter() const;
 
-    // Puts the labels of fields 1 to min(count, 500) into both field lists, keeping their texts.
-    void setFieldLists(std::int64_t count);
+    // Puts the labels of fields 1 to min(count, 500) into both field lists, keeping their texts;
+    // the open lists show each field's value in `sampleLine` beside its label.
+    void setFieldLists(std::int64_t count, std::string_view sampleLine);
     // The labels the field lists offer.
     QStringList fieldLabels() const;
 
     QProgressBar* progressBar() const { return pgBar; }
 
 signals:
-    // Load of step 1 put a chosen data file into its edit; `trigger` is its button.
+    // Load of step 1 (or a file dropped on its edit) put a chosen data file into its edit;
+    // `trigger` is the Load button.
     void dataFileChosen(const QObject* trigger);
+    // A setting shown in the form changed (typed, picked, or put there by a load).
+    void changed();
     // Preview of step 1 or of step 2 was clicked.
     void dataPreviewClicked();
     void templatePreviewClicked();
+
+protected:
+    // Takes a file dropped on the data or template edit.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QFrame* createDataFileBand();

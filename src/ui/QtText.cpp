@@ -143,4 +143,12 @@ QUrl localFileUrl(const QString& path)
     return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
+QString localFilePath(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return {};
+    // The encoded form keeps a byte that is not UTF-8 as its %XX, which decodes to the byte.
+    return toQt(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+}
+
 } // namespace stencilor::ui

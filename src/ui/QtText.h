@@ -26,4 +26,8 @@ std::string fromQt(const QString& text);
 // folder), with every byte of the path kept, percent-encoded, also those that are not UTF-8.
 QUrl localFileUrl(const QString& path);
 
+// The path of a local file:// address as the window shows paths, every byte of it kept, also
+// those that are not UTF-8 (the inverse of localFileUrl); empty for any other address.
+QString localFilePath(const QUrl& url);
+
 } // namespace stencilor::ui

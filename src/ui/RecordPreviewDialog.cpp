@@ -1,5 +1,7 @@
 #include "ui/RecordPreviewDialog.h"
 
+#include "ui/CoreMessages.h"
+#include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 
 #include <QHBoxLayout>
@@ -32,7 +34,7 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     , m_produce(std::move(produce))
 {
     setObjectName(QStringLiteral("RecordPreview"));
-    setWindowTitle(QStringLiteral("Preview output"));
+    setWindowTitle(tr("Preview output"));
     setModal(false);
     resize(900, 560);
 
@@ -43,7 +45,9 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
         if (!m_showing)
             showRecord(static_cast<std::uint64_t>(value));
     });
-    btnRefresh = new QPushButton(QStringLiteral("Refresh"), this);
+    edRecord->setToolTip(tr("The record to show (the first line of the data file is 1)"));
+    btnRefresh = new QPushButton(tr("Refresh"), this);
+    btnRefresh->setToolTip(tr("Generate the record again from the window's settings and files"));
     btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
     connect(btnRefresh, &QPushButton::clicked, this, [this] { showRecord(record()); });
 
@@ -60,16 +64,26 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     viewRendered = new QTextBrowser(this);
     viewRendered->setObjectName(QStringLiteral("viewRendered"));
     viewRendered->setOpenLinks(false);
+    // A page shows in a browser's own colours, dark text on white, whatever the desktop's theme:
+    // its colours are the page's, not the desktop's.
+    QPalette page = viewRendered->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    page.setColor(QPalette::Link, QColor(0, 0, 238));
+    page.setColor(QPalette::LinkVisited, QColor(85, 26, 139));
+    viewRendered->setPalette(page);
     auto* views = new QSplitter(Qt::Horizontal, this);
     views->addWidget(memSource);
     views->addWidget(viewRendered);
 
-    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    btnClose = new QPushButton(tr("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Record"), this));
+    auto* recordCaption = new QLabel(tr("&Record"), this);
+    recordCaption->setBuddy(edRecord);
+    top->addWidget(recordCaption);
     top->addWidget(edRecord);
     top->addWidget(btnRefresh);
     top->addStretch(1);
@@ -101,33 +115,36 @@ void RecordPreviewDialog::display(const RecordPreview& preview)
     memSource->clear();
     viewRendered->clear();
     if (!preview.ok) {
-        lblOutputPath->setText(shownText(preview.message).trimmed());
+        lblOutputPath->setText(coreMessageText(preview.message).remove(u'\r').trimmed());
         viewRendered->setVisible(false);
         return;
     }
     switch (preview.name.outcome) {
     case NameOutcome::Named:
-        lblOutputPath->setText(QStringLiteral("Output file: ") + toQt(preview.fullPath));
+        lblOutputPath->setText(tr("Output file: %1").arg(toQt(preview.fullPath)));
         break;
     case NameOutcome::NoName:
-        lblOutputPath->setText(QStringLiteral("No output file: this record gives no name"));
+        lblOutputPath->setText(tr("No output file: this record gives no name"));
         break;
     case NameOutcome::LeavesFolder:
-        lblOutputPath->setText(QStringLiteral("No output file: the name would leave the output folder"));
+        lblOutputPath->setText(tr("No output file: the name would leave the output folder"));
         break;
     }
 
     QTextCursor cursor(memSource->document());
     QTextCharFormat plain;
+    // A marker colour to suit the palette, with text that reads on it.
     QTextCharFormat replaced;
-    replaced.setBackground(QColor(255, 226, 122));
+    const QColor marker = markerColour(memSource->palette());
+    replaced.setBackground(marker);
+    replaced.setForeground(readableOn(marker, memSource->palette().color(QPalette::Text)));
     if (preview.segments.empty()) {
         cursor.insertText(shownText(preview.text), plain);
     } else {
         for (const PreviewSegment& segment : preview.segments) {
             QTextCharFormat format = segment.rule == 0 ? plain : replaced;
             if (segment.rule != 0)
-                format.setToolTip(QStringLiteral("rule %1").arg(static_cast<qulonglong>(segment.rule)));
+                format.setToolTip(tr("rule %1").arg(static_cast<qulonglong>(segment.rule)));
             cursor.insertText(shownText(segment.text), format);
         }
     }

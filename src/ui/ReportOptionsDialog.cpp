@@ -23,6 +23,7 @@ constexpr int kClientWidth = 369;
 constexpr int kClientHeight = 329;
 constexpr int kComboWidth = 250;
 
+// Values a column takes into the project, the same in every language: never translated.
 const QString kNotDefined = QStringLiteral("--not defined--");
 const QString kFileName = QStringLiteral("FileName");
 
@@ -46,11 +47,11 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("formSetupReport"));
-    setWindowTitle(QStringLiteral("Content file report options"));
+    setWindowTitle(tr("Content file report options"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
-    auto* heading = new QLabel(QStringLiteral("Select fields you want to use in the content file:"), this);
+    auto* heading = new QLabel(tr("Select fields you want to use in the content file:"), this);
     heading->setObjectName(QStringLiteral("Label1"));
     QFont bold = heading->font();
     bold.setBold(true);
@@ -60,11 +61,13 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(10);
     for (int k = 1; k <= kReportColumnCount; ++k) {
-        auto* label = new QLabel(QStringLiteral("Column %1").arg(k), this);
+        auto* label = new QLabel(tr("Column %1").arg(k), this);
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("cbCol%1").arg(k));
         combo->setEditable(true);
         combo->setFixedWidth(kComboWidth);
+        combo->setToolTip(tr("FileName: the link to the file; Field n: that field of the record; anything else: "
+                             "an empty column"));
         // A typed text is kept exactly: Enter adds nothing to the list, and the completion never
         // turns "filename" into the list's "FileName".
         combo->setInsertPolicy(QComboBox::NoInsert);
@@ -80,9 +83,8 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     strip->setObjectName(QStringLiteral("Panel1"));
     strip->setFrameShape(QFrame::StyledPanel);
     strip->setAutoFillBackground(true);
-    SpeedButton3 = stripButton(strip, QStringLiteral("SpeedButton3"), QStringLiteral("Ok"), QStyle::SP_DialogOkButton);
-    SpeedButton4 =
-        stripButton(strip, QStringLiteral("SpeedButton4"), QStringLiteral("Cancel"), QStyle::SP_DialogCancelButton);
+    SpeedButton3 = stripButton(strip, QStringLiteral("SpeedButton3"), tr("Ok"), QStyle::SP_DialogOkButton);
+    SpeedButton4 = stripButton(strip, QStringLiteral("SpeedButton4"), tr("Cancel"), QStyle::SP_DialogCancelButton);
     connect(SpeedButton3, &QToolButton::clicked, this, &TformSetupReport::SpeedButton3Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TformSetupReport::SpeedButton4Click);
     auto* stripLayout = new QHBoxLayout(strip);

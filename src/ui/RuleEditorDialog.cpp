@@ -96,7 +96,7 @@ T_Extract::T_Extract(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Extract"));
-    setWindowTitle(QStringLiteral("Add / Edit rule"));
+    setWindowTitle(tr("Add / Edit rule"));
     setModal(true);
 
     // ---- top panel: the field, its sample value and the hints
@@ -104,7 +104,7 @@ T_Extract::T_Extract(QWidget* parent)
     top->setObjectName(QStringLiteral("Panel1"));
     top->setFrameShape(QFrame::Panel);
     top->setFrameShadow(QFrame::Raised);
-    Label5 = newLabel("Label5", QStringLiteral("Select field"), top);
+    Label5 = newLabel("Label5", tr("Select field"), top);
     cbFieldList = new QComboBox(top);
     cbFieldList->setObjectName(QStringLiteral("cbFieldList"));
     cbFieldList->setEditable(true);
@@ -113,31 +113,36 @@ T_Extract::T_Extract(QWidget* parent)
     cbFieldList->completer()->setCaseSensitivity(Qt::CaseSensitive);
     cbFieldList->setMinimumWidth(145);
     cbFieldList->setMaxVisibleItems(20);
-    ChkHideUse = new QCheckBox(QStringLiteral("hide used fields"), top);
+    cbFieldList->setToolTip(tr("The field of the data file whose value replaces the identifier"));
+    Label5->setBuddy(cbFieldList);
+    ChkHideUse = new QCheckBox(tr("hide used fields"), top);
+    ChkHideUse->setToolTip(tr("Leave the fields that other rules use out of the list"));
     ChkHideUse->setObjectName(QStringLiteral("ChkHideUse"));
     ChkHideUse->setChecked(true);
-    Label6 = newLabel("Label6", QStringLiteral("Field "), top);
+    Label6 = newLabel("Label6", tr("Field "), top);
     Label6->hide();
 
-    Label1 = newLabel("Label1", QStringLiteral("Field value  (1 record from CSV)"), top);
+    Label1 = newLabel("Label1", tr("Field value  (1 record from CSV)"), top);
     EdValueCsv = new QLineEdit(top);
     EdValueCsv->setObjectName(QStringLiteral("EdValueCsv"));
     EdValueCsv->setReadOnly(true);
+    EdValueCsv->setToolTip(tr("The field's value in the first record of the data file"));
     QPalette face = EdValueCsv->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     EdValueCsv->setPalette(face);
-    SpeedButton5 = flatButton("SpeedButton5", QStringLiteral("Auto-create identifier"), top);
+    SpeedButton5 = flatButton("SpeedButton5", tr("Auto-create identifier"), top);
+    SpeedButton5->setToolTip(tr("Add %value% of the sample value to the identifier"));
     SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     SpeedButton5->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    SpeedButton1 = new QPushButton(QStringLiteral("Autocreate field identifier"), top);
+    SpeedButton1 = new QPushButton(tr("Autocreate field identifier"), top);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setAutoDefault(false);
     SpeedButton1->hide();
 
-    Label3 = newLabel("Label3", QStringLiteral("Enter the variable name. For example enter %Name%, etc.. "), top);
+    Label3 = newLabel("Label3", tr("Enter the variable name. For example enter %Name%, etc.. "), top);
     Label4 = newLabel("Label4",
-                      QStringLiteral("The program will search this variable (%Name%) in your HTML template and "
-                                     "replace with selected field from your datasource CSV file."),
+                      tr("The program will search this variable (%Name%) in your HTML template and replace with "
+                         "selected field from your datasource CSV file."),
                       top);
     Label4->setWordWrap(true);
 
@@ -160,7 +165,7 @@ T_Extract::T_Extract(QWidget* parent)
     // ---- the identifier and the two buttons
     auto* bottom = new QWidget(this);
     bottom->setObjectName(QStringLiteral("Panel2"));
-    Label2 = newLabel("Label2", QStringLiteral("Field Identifier (variable)   in Template"), bottom);
+    Label2 = newLabel("Label2", tr("Field Identifier (variable)   in Template"), bottom);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setFixedWidth(kIdentifierLeft - 2 * kMargin);
@@ -170,13 +175,19 @@ T_Extract::T_Extract(QWidget* parent)
     EdTextAfter->setObjectName(QStringLiteral("EdTextAfter"));
     // Tab moves on to the next control; the identifier box is no place for a tab by accident.
     EdTextAfter->setTabChangesFocus(true);
-    SpeedButton3 = flatButton("SpeedButton3", QStringLiteral("Ok"), bottom);
+    EdTextAfter->setToolTip(tr("The identifier the run looks for in the template, such as %Name%; Ctrl+Enter starts "
+                               "a new line"));
+    Label2->setBuddy(EdTextAfter);
+    SpeedButton3 = flatButton("SpeedButton3", tr("Ok"), bottom);
     SpeedButton3->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    SpeedButton4 = flatButton("SpeedButton4", QStringLiteral("Cancel"), bottom);
+    SpeedButton4 = flatButton("SpeedButton4", tr("Cancel"), bottom);
     SpeedButton4->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     for (QToolButton* button : {SpeedButton3, SpeedButton4}) {
+        // Wider only where a language's caption alone needs more than the described width.
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        const bool captionFits = button->sizeHint().width() <= 75;
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setFixedSize(75, 25);
+        button->setFixedSize(captionFits ? 75 : button->sizeHint().width(), 25);
     }
 
     auto* bottomLayout = new QGridLayout(bottom);

@@ -101,11 +101,11 @@ QVariant RulesModel::headerData(int section, Qt::Orientation orientation, int ro
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case NumberColumn:
-        return QStringLiteral("N");
+        return tr("N");
     case FieldColumn:
-        return QStringLiteral("Field in Data Source File");
+        return tr("Field in Data Source File");
     case IdentifierColumn:
-        return QStringLiteral("Field Identifier in Template file");
+        return tr("Field Identifier in Template file");
     default:
         return {};
     }

@@ -5,8 +5,10 @@
 #include "ui/RulesModel.h"
 #include "ui/WindowBands.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
 #include <QToolButton>
@@ -22,6 +24,53 @@ namespace {
 constexpr int kRulesBarHeight = 49;
 // The fields the rule editor offers when the data file's field count is not known.
 constexpr std::int64_t kUnknownFieldCount = 500;
+// The widths of the number and field columns; the identifier column takes the rest.
+constexpr int kNumberColumnWidth = 20;
+constexpr int kFieldColumnWidth = 140;
+
+// The rules grid: Tab and Ctrl+Tab leave it for the next control instead of walking its cells
+// (also from an identifier being typed in place, which Tab commits), and Delete deletes the
+// current rule.
+class RulesGrid final : public QTableView {
+public:
+    explicit RulesGrid(std::function<void()> deleteRule)
+        : m_deleteRule(std::move(deleteRule))
+    {
+        setTabKeyNavigation(false);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool ctrl = event->modifiers() & Qt::ControlModifier;
+        if (event->key() == Qt::Key_Delete && !(event->modifiers() & ~Qt::KeypadModifier)) {
+            m_deleteRule();
+            event->accept();
+            return;
+        }
+        if (ctrl && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
+    {
+        // Tab in the editor: the identifier is committed (the delegate did that) and the focus
+        // moves on, as Tab does everywhere else.
+        if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem) {
+            QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+            focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+            return;
+        }
+        QTableView::closeEditor(editor, hint);
+    }
+
+private:
+    std::function<void()> m_deleteRule;
+};
 
 } // namespace
 
@@ -41,16 +90,37 @@ RulesPanel::RulesPanel(std::function<EditorSource()> source, QWidget* parent)
     bar->setLayout(buttons);
     buttons->setContentsMargins(4, 1, 0, 1);
     const QSize size(64, 46);
-    btnAddRule = flatButton("btnAddRule", QStringLiteral("Add Rule"),
-                            themedIcon("list-add", QStyle::SP_FileDialogNewFolder), size);
-    btnEditlRule = flatButton("btnEditlRule", QStringLiteral("Edit Rule"),
-                              themedIcon("document-properties", QStyle::SP_FileDialogDetailedView), size);
-    btnInsRule =
-        flatButton("btnInsRule", QStringLiteral("Insert"), themedIcon("insert-text", QStyle::SP_ArrowRight), size);
-    btnDelRule =
-        flatButton("btnDelRule", QStringLiteral("Delete Rule"), themedIcon("list-remove", QStyle::SP_TrashIcon), size);
-    buttons->addWidget(boldLabel(QStringLiteral("3) ")));
-    buttons->addWidget(new QLabel(QStringLiteral("Add file generating rules")));
+    const struct {
+        QToolButton*& button;
+        const char* name;
+        QString caption;
+        QString tip;
+        const char* icon;
+        QStyle::StandardPixmap fallback;
+    } flatButtons[] = {
+        {btnAddRule, "btnAddRule", tr("Add Rule"), tr("Add a rule for the next field at the end and edit it"),
+         "list-add", QStyle::SP_FileDialogNewFolder},
+        {btnEditlRule, "btnEditlRule", tr("Edit Rule"), tr("Edit the current rule (also a double-click on it)"),
+         "document-properties", QStyle::SP_FileDialogDetailedView},
+        {btnInsRule, "btnInsRule", tr("Insert"), tr("Insert a rule for the next field before the current one"),
+         "insert-text", QStyle::SP_ArrowRight},
+        {btnDelRule, "btnDelRule", tr("Delete Rule"), tr("Delete the current rule (Delete in the grid)"), "list-remove",
+         QStyle::SP_TrashIcon},
+    };
+    for (const auto& flat : flatButtons) {
+        flat.button = flatButton(flat.name, flat.caption, themedIcon(flat.icon, flat.fallback), size);
+        setThemedIcon(flat.button, flat.icon, flat.fallback);
+        flat.button->setToolTip(flat.tip);
+    }
+
+    m_rules = new RulesModel(this);
+    gridRules = new RulesGrid([this] { btnDelRuleClick(); });
+    gridRules->setObjectName(QStringLiteral("gridRules"));
+    gridRules->setToolTip(tr("The rules in the order they are applied. Type an identifier straight into its cell; "
+                             "Tab leaves the grid."));
+
+    buttons->addWidget(boldLabel(tr("3) ")));
+    buttons->addWidget(captionFor(tr("Add file generating &rules"), gridRules));
     buttons->addSpacing(12);
     for (QToolButton* button : {btnAddRule, btnEditlRule, btnInsRule, btnDelRule})
         buttons->addWidget(button);
@@ -58,9 +128,6 @@ RulesPanel::RulesPanel(std::function<EditorSource()> source, QWidget* parent)
     fixHeight(bar, kRulesBarHeight);
     layout->addWidget(bar);
 
-    m_rules = new RulesModel(this);
-    gridRules = new QTableView;
-    gridRules->setObjectName(QStringLiteral("gridRules"));
     gridRules->setModel(m_rules);
     gridRules->setShowGrid(true);
     gridRules->setWordWrap(false);
@@ -74,9 +141,9 @@ RulesPanel::RulesPanel(std::function<EditorSource()> source, QWidget* parent)
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionResizeMode(RulesModel::NumberColumn, QHeaderView::Fixed);
-    header->resizeSection(RulesModel::NumberColumn, 20);
-    header->resizeSection(RulesModel::FieldColumn, 140);
-    header->resizeSection(RulesModel::IdentifierColumn, 609);
+    // The identifiers take the width the window gives the grid.
+    header->setStretchLastSection(true);
+    fitColumns();
     layout->addWidget(gridRules, 1);
 
     m_extract = new T_Extract(this);
@@ -86,6 +153,24 @@ RulesPanel::RulesPanel(std::function<EditorSource()> source, QWidget* parent)
     connect(btnDelRule, &QToolButton::clicked, this, &RulesPanel::btnDelRuleClick);
     connect(gridRules, &QTableView::doubleClicked, this, &RulesPanel::gridRulesDblClick);
     connect(gridRules->selectionModel(), &QItemSelectionModel::currentChanged, this, &RulesPanel::gridRulesSelectCell);
+}
+
+void RulesPanel::fitColumns()
+{
+    // Wide enough for the header texts in the desktop's font.
+    QHeaderView* header = gridRules->horizontalHeader();
+    header->resizeSection(RulesModel::NumberColumn,
+                          std::max(kNumberColumnWidth, header->sectionSizeHint(RulesModel::NumberColumn)));
+    header->resizeSection(RulesModel::FieldColumn,
+                          std::max(kFieldColumnWidth, header->sectionSizeHint(RulesModel::FieldColumn)));
+}
+
+void RulesPanel::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LanguageChange)
+        fitColumns();
 }
 
 const RulesTable& RulesPanel::table() const

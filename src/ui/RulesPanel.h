@@ -1,8 +1,8 @@
 #pragma once
 
 // Step 3 of the main window, "Add file generating rules": the rules grid with Add Rule, Edit
-// Rule, Insert and Delete Rule on the current row, the rule editor that edits one row (also on a
-// double-click), and in-place editing of identifiers.
+// Rule, Insert and Delete Rule on the current row (Delete in the grid too), the rule editor that
+// edits one row (also on a double-click), and in-place editing of identifiers.
 
 #include "rules/RulesTable.h"
 
@@ -42,7 +42,12 @@ public:
     // The grid's model.
     RulesModel* model() const { return m_rules; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Makes the number and field columns wide enough for their header texts.
+    void fitColumns();
     void btnAddRuleClick();
     void btnEditlRuleClick();
     void btnInsRuleClick();

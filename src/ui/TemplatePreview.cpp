@@ -16,25 +16,29 @@ std::string environmentValue(const char* name)
     return value ? value : "";
 }
 
-} // namespace
-
-bool startTextEditor(ProgramLauncher& launcher, const std::string& path)
+EditorStart startEditor(ProgramLauncher& launcher, const std::string& path)
 {
     const std::vector<std::string> command =
         textEditorCommand(systemXdgDirs(), environmentValue("VISUAL"), environmentValue("PATH"), path);
     if (command.empty())
-        return false;
+        return EditorStart::NoEditor;
     QStringList arguments;
     for (std::size_t i = 1; i < command.size(); ++i)
         arguments << toQt(command[i]);
-    return launcher.startDetached(toQt(command.front()), arguments);
+    return launcher.startDetached(toQt(command.front()), arguments) ? EditorStart::Started : EditorStart::NotStarted;
 }
 
-void previewTemplate(ProgramLauncher& launcher, const std::string& templatePath, const std::string& projectPath,
-                     const std::string& programFolder)
+} // namespace
+
+bool startTextEditor(ProgramLauncher& launcher, const std::string& path)
 {
-    // The editor not starting leaves the window as it was, without a message.
-    startTextEditor(launcher, templatePreviewPath(templatePath, projectPath, programFolder));
+    return startEditor(launcher, path) == EditorStart::Started;
+}
+
+EditorStart previewTemplate(ProgramLauncher& launcher, const std::string& templatePath, const std::string& projectPath,
+                            const std::string& programFolder)
+{
+    return startEditor(launcher, templatePreviewPath(templatePath, projectPath, programFolder));
 }
 
 } // namespace stencilor::ui

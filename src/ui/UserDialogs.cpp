@@ -76,9 +76,11 @@ bool SystemUserDialogs::confirm(QWidget* parent, const QString& caption, const Q
                     QMessageBox::No) == QMessageBox::Yes;
 }
 
-void SystemUserDialogs::message(QWidget* parent, const QString& caption, const QString& text)
+void SystemUserDialogs::message(QWidget* parent, const QString& caption, const QString& text, const QString& detail)
 {
-    QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, parent).exec();
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    box.setInformativeText(detail);
+    box.exec();
 }
 
 void SystemUserDialogs::error(QWidget* parent, const QString& caption, const QString& text)

@@ -47,8 +47,9 @@ public:
     // A warning with Yes and No, No being the default button and the answer when the box is
     // closed, as a file dialog asks before replacing a file; true for Yes.
     virtual bool confirm(QWidget* parent, const QString& caption, const QString& text) = 0;
-    // A message box with an OK button.
-    virtual void message(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A message box with an OK button; a `detail` that is not empty (such as the paths a message
+    // is about) shows on the lines below the text.
+    virtual void message(QWidget* parent, const QString& caption, const QString& text, const QString& detail) = 0;
     // An error box with an OK button.
     virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An open or save dialog set up from `request`; the chosen path, or nothing when cancelled.
@@ -65,7 +66,7 @@ public:
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton closedAnswer) override;
     bool confirm(QWidget* parent, const QString& caption, const QString& text) override;
-    void message(QWidget* parent, const QString& caption, const QString& text) override;
+    void message(QWidget* parent, const QString& caption, const QString& text, const QString& detail) override;
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
     void openDocument(const QString& path) override;

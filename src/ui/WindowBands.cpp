@@ -1,22 +1,97 @@
 #include "ui/WindowBands.h"
 
+#include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 
+#include <QAbstractItemView>
+#include <QAbstractListModel>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 
 namespace stencilor::ui {
+
+namespace {
+
+// The names setThemedIcon keeps on an action or button for refreshThemedIcons.
+constexpr char kThemeNameProperty[] = "stencilorThemeIcon";
+constexpr char kFallbackProperty[] = "stencilorFallbackIcon";
+
+// Presses the button it watches when Enter or Return reaches it.
+class EnterPresses final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            auto* button = qobject_cast<QAbstractButton*>(watched);
+            if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                button->animateClick();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The list of a field list: the label it stores for each field, and what the open list shows.
+// An editable combo box puts an item's edit text into its box, so a pick gives the label alone.
+class FieldListModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setItems(QStringList labels, QStringList shown)
+    {
+        beginResetModel();
+        m_labels = std::move(labels);
+        m_shown = std::move(shown);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_labels.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_labels.size())
+            return {};
+        const qsizetype row = index.row();
+        switch (role) {
+        case Qt::EditRole:
+            return m_labels[row];
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return row < m_shown.size() && !m_shown[row].isEmpty() ? m_shown[row] : m_labels[row];
+        default:
+            return {};
+        }
+    }
+
+private:
+    QStringList m_labels;
+    QStringList m_shown;
+};
+
+} // namespace
 
 QLabel* boldLabel(const QString& text)
 {
@@ -24,6 +99,13 @@ QLabel* boldLabel(const QString& text)
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
+    return label;
+}
+
+QLabel* captionFor(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
     return label;
 }
 
@@ -51,7 +133,40 @@ QHBoxLayout* row(int spacing)
 
 QIcon themedIcon(const char* themeName, QStyle::StandardPixmap fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+    const QString name = QString::fromLatin1(themeName);
+    // An icon of the desktop's theme follows the theme already (a dark theme has its own set);
+    // the style's own pictures are drawn for light backgrounds.
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    return iconForPalette(QApplication::style()->standardIcon(fallback), QApplication::palette());
+}
+
+void setThemedIcon(QAction* action, const char* themeName, QStyle::StandardPixmap fallback)
+{
+    action->setProperty(kThemeNameProperty, QByteArray(themeName));
+    action->setProperty(kFallbackProperty, static_cast<int>(fallback));
+    action->setIcon(themedIcon(themeName, fallback));
+}
+
+void setThemedIcon(QAbstractButton* button, const char* themeName, QStyle::StandardPixmap fallback)
+{
+    button->setProperty(kThemeNameProperty, QByteArray(themeName));
+    button->setProperty(kFallbackProperty, static_cast<int>(fallback));
+    button->setIcon(themedIcon(themeName, fallback));
+}
+
+void refreshThemedIcons(QWidget* root)
+{
+    const auto refresh = [](auto* item) {
+        const QByteArray name = item->property(kThemeNameProperty).toByteArray();
+        if (!name.isEmpty())
+            item->setIcon(themedIcon(name.constData(),
+                                     static_cast<QStyle::StandardPixmap>(item->property(kFallbackProperty).toInt())));
+    };
+    for (QAction* action : root->findChildren<QAction*>())
+        refresh(action);
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
+        refresh(button);
 }
 
 QToolButton* flatButton(const char* name, const QString& text, const QIcon& icon, QSize size)
@@ -63,8 +178,14 @@ QToolButton* flatButton(const char* name, const QString& text, const QIcon& icon
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
-    button->setFixedSize(std::max(size.width(), button->sizeHint().width()), size.height());
+    button->setFixedSize(size.expandedTo(button->sizeHint()));
+    pressOnEnter(button);
     return button;
+}
+
+void pressOnEnter(QAbstractButton* button)
+{
+    button->installEventFilter(new EnterPresses(button));
 }
 
 QLineEdit* newEdit(const char* name, int width)
@@ -97,25 +218,37 @@ QComboBox* newFieldList(const char* name)
 {
     auto* box = new QComboBox;
     box->setObjectName(QString::fromLatin1(name));
+    box->setModel(new FieldListModel(box));
     box->setEditable(true);
     box->lineEdit()->setMaxLength(INT_MAX);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // The box keeps its width whatever its list holds; the open list is as wide as its texts.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumWidth(100);
     return box;
 }
 
-void setFieldList(QComboBox* box, const std::vector<std::string>& labels)
+void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown)
 {
-    const QString shown = box->currentText();
+    auto* model = static_cast<FieldListModel*>(box->model());
+    const QString text = box->currentText();
     const QSignalBlocker blocker(box);
     QStringList items;
     items.reserve(static_cast<qsizetype>(labels.size()));
     for (const std::string& label : labels)
         items << toQt(label);
-    box->clear();
-    box->addItems(items);
-    box->setEditText(shown);
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(shown.size()));
+    for (const std::string& one : shown)
+        texts << toQt(one);
+    model->setItems(std::move(items), std::move(texts));
+    box->setEditText(text);
+    // The open list shows the whole text beside each label.
+    int widest = 0;
+    for (int i = 0; i < box->count(); ++i)
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemData(i, Qt::DisplayRole).toString()));
+    box->view()->setMinimumWidth(std::min(widest + 40, 600));
 }
 
 QStringList itemTexts(const QComboBox* box)
@@ -125,6 +258,13 @@ QStringList itemTexts(const QComboBox* box)
     for (int i = 0; i < box->count(); ++i)
         texts << box->itemText(i);
     return texts;
+}
+
+QString droppedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return {};
+    return localFilePath(mime->urls().front());
 }
 
 } // namespace stencilor::ui

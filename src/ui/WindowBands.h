@@ -1,7 +1,8 @@
 #pragma once
 
 // The look the main window's bands share: raised panels that keep their height, bold step
-// captions, flat picture buttons, and edits and lists that hold any project value.
+// captions with their keys, flat picture buttons with pictures that follow the desktop's theme,
+// and edits and lists that hold any project value.
 
 #include <QIcon>
 #include <QSize>
@@ -10,12 +11,15 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QToolButton;
 class QWidget;
@@ -24,6 +28,9 @@ namespace stencilor::ui {
 
 // A label in bold type.
 QLabel* boldLabel(const QString& text);
+
+// A caption whose key (the letter after "&", pressed with Alt) moves the focus to `buddy`.
+QLabel* captionFor(const QString& text, QWidget* buddy);
 
 // A band of the window named `name`: a raised panel.
 QFrame* newBand(const char* name);
@@ -34,12 +41,25 @@ void fixHeight(QWidget* band, int height);
 // A row without margins, its widgets `spacing` pixels apart.
 QHBoxLayout* row(int spacing = 6);
 
-// The desktop theme's icon `themeName`, or the style's `fallback` where the theme has none.
+// The desktop theme's icon `themeName`, or the style's `fallback` where the theme has none, as it
+// should show on the application's palette (see iconForPalette).
 QIcon themedIcon(const char* themeName, QStyle::StandardPixmap fallback);
 
+// Gives `action` or `button` the themed icon and remembers its names, so that
+// refreshThemedIcons can take it again when the desktop's palette or theme changes.
+void setThemedIcon(QAction* action, const char* themeName, QStyle::StandardPixmap fallback);
+void setThemedIcon(QAbstractButton* button, const char* themeName, QStyle::StandardPixmap fallback);
+
+// Takes the themed icon afresh for every action and button below `root` that setThemedIcon set.
+void refreshThemedIcons(QWidget* root);
+
 // A flat button named `name` with its picture above the caption, as on the tool bars, `size`
-// large (wider only when the desktop's font needs more room for the caption).
+// large (larger only where the desktop's font needs more room for the caption). It takes the
+// focus with Tab and is pressed with Space or Enter.
 QToolButton* flatButton(const char* name, const QString& text, const QIcon& icon, QSize size);
+
+// Makes Enter and Return press `button` while it has the focus, as Space does.
+void pressOnEnter(QAbstractButton* button);
 
 // A line edit named `name` that holds a value of any length; `width` fixes its width when > 0.
 QLineEdit* newEdit(const char* name, int width = 0);
@@ -51,10 +71,16 @@ QCheckBox* newCheckBox(const char* name, const QString& text);
 // added to the list and never has its letter case changed by completion.
 QComboBox* newFieldList(const char* name);
 
-// Replaces the list of `box` with `labels`, keeping the text it shows.
-void setFieldList(QComboBox* box, const std::vector<std::string>& labels);
+// Replaces the list of `box` (made by newFieldList) with `labels`, keeping the text it shows. The
+// open list shows `shown[i]` for label i where given ("Field 4 — Berlin"); picking it puts the
+// label itself ("Field 4") into the box.
+void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown = {});
 
-// The texts of the items of `box`, in order.
+// The texts of the items of `box`, in order: the labels a pick puts into the box.
 QStringList itemTexts(const QComboBox* box);
+
+// The one local file that `mime` carries (a file dragged from a file manager), as the window
+// shows paths; empty when it carries anything else.
+QString droppedFile(const QMimeData* mime);
 
 } // namespace stencilor::ui

@@ -73,6 +73,22 @@ check "--data - and --output" diff -r "$top/tests/app/expected/spreadsheet" "$wo
 "$bin" --check --output x "$work/sheet/spreadsheet.ql" 2>/dev/null
 check "--output with --check is a usage error" test $? -eq 64
 
+# Results for scripts: one JSON object on stdout, values byte for byte.
+(cd "$work/sheet" && "$bin" --run spreadsheet.ql --output "$work/json-out" --format json) >"$work/run.json" 2>/dev/null
+check "--format json run summary" python3 -c '
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert (d["outcome"], d["filesWritten"], d["report"], d["error"]) == ("completed", 5, "written", None), d' "$work/run.json"
+(cd "$work/drycards" && "$bin" --dry-run cards.ql --format json) >"$work/dry.json"
+check "--format json dry run exits 3" test $? -eq 3
+check "--format json dry run counts by kind" python3 -c '
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert d["findingCount"] == len(d["findings"]) == sum(d["counts"].values()) == 3, d
+assert d["findings"][-1]["kind"] == "same name ignoring case" and d["findings"][-1]["record"] == 2, d' "$work/dry.json"
+"$bin" --check --format xml "$work/sheet/spreadsheet.ql" 2>/dev/null
+check "--format other than text or json is a usage error" test $? -eq 64
+
 # Exit statuses.
 "$bin" --run "$work/missing.ql" 2>"$work/missing.err"
 check "missing project exits 2" test $? -eq 2

@@ -21,6 +21,12 @@ std::vector<std::string> records(const test::TempDir& dir, const std::string& na
     DataRecord record;
     while (input.value()->next(record).value())
         texts.emplace_back(record.text);
+    // Read again from the start through the same file, the records are the same.
+    EXPECT_TRUE(input.value()->restart());
+    std::vector<std::string> again;
+    while (input.value()->next(record).value())
+        again.emplace_back(record.text);
+    EXPECT_EQ(again, texts) << name;
     if (encoding && input.value()->encoding())
         *encoding = encodingLine(*input.value()->encoding());
     return texts;

@@ -65,6 +65,30 @@ TEST(DataSourceCheck, FieldCountIsNotCappedButLabelsAre)
     }
 }
 
+TEST(DataSourceCheck, FieldListTextShowsTheHeaderNameOrTheSampleValueBesideTheLabel)
+{
+    const std::string longValue(31, 'x');
+    const struct {
+        std::int64_t number;
+        std::string headerName;
+        std::string sampleValue;
+        std::string expected;
+    } cases[] = {
+        {4, "", "Berlin", "Field 4 \u2014 Berlin"},
+        {4, "City", "Berlin", "Field 4 \u2014 City"},
+        {2, "", "", "Field 2"},
+        {2, "", " \t ", "Field 2"},
+        {3, "", "  a\tb  ", "Field 3 \u2014 a b"},
+        {5, "", longValue.substr(1), "Field 5 \u2014 " + longValue.substr(1)},
+        {5, "", longValue, "Field 5 \u2014 " + longValue.substr(1) + "\u2026"},
+        // Thirty characters of two bytes each are not cut; a byte that is not UTF-8 stays.
+        {6, "", std::string(30, 'x').replace(0, 1, "\xC3\xBC"), "Field 6 \u2014 \xC3\xBC" + std::string(29, 'x')},
+        {7, "", "M\xFCller", "Field 7 \u2014 M\xFCller"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fieldListText(c.number, c.headerName, c.sampleValue), c.expected) << c.sampleValue;
+}
+
 // The file is read in blocks; every way a block boundary can cut a line, a CR LF pair, a
 // delimiter or a NUL must give what checking the whole text at once gives.
 TEST(DataSourceCheck, ReadingInBlocksGivesTheWholeTextResult)

@@ -324,13 +324,17 @@ TEST_F(GenerationRunTest, StopFinishesTheRecordInProgressAndClosesTheReport)
     dir.write("t.txt", "x");
     host.settings.report = true;
     host.settings.report_fld = "FileName;Field 1;";
-    host.onEvents = [this](int events) {
+    std::vector<std::uint64_t> writtenSoFar;
+    host.onEvents = [this, &writtenSoFar](int events) {
+        writtenSoFar.push_back(running->filesWrittenSoFar());
         if (events == 2)
             running->stop();
     };
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
     EXPECT_EQ(summary.filesWritten, 2u);
+    EXPECT_EQ(writtenSoFar, (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(summary.outputFolder, dir.file("out"));
     EXPECT_EQ(filesUnder(dir, "out").size(), 3u); // two files and the report
     const std::string report = dir.read("out/report.html");
     EXPECT_NE(report.find("f2.txt"), std::string::npos);

@@ -34,5 +34,33 @@ TEST(RecordRangeTest, ParsesSpansAndRefusesAnythingElse)
     EXPECT_FALSE((RecordRange{2, 4}.contains(1)));
 }
 
+TEST(RecordRangeTest, ShardsParseAndCutEveryOffsetIntoExactlyOnePart)
+{
+    EXPECT_EQ(parseShard("3/40"), (ShardSpec{3, 40}));
+    EXPECT_EQ(parseShard("1/1"), (ShardSpec{1, 1}));
+    for (const char* bad : {"0/4", "5/4", "a/b", "1/", "/4", "1/0", "-1/4", "1 /4", "4", ""})
+        EXPECT_EQ(parseShard(bad), std::nullopt) << bad;
+
+    // Every offset of files of several sizes lies in exactly one part, and later offsets never in
+    // an earlier part.
+    for (const std::uint64_t size : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{7}, std::uint64_t{1000},
+                                     std::numeric_limits<std::uint64_t>::max() / 2}) {
+        for (const std::uint64_t parts : {1, 3, 40}) {
+            std::uint64_t previous = 1;
+            for (std::uint64_t offset : {std::uint64_t{0}, size / 3, size / 2, size == 0 ? 0 : size - 1}) {
+                std::uint64_t holders = 0, holder = 0;
+                for (std::uint64_t part = 1; part <= parts; ++part)
+                    if (ShardSpec{part, parts}.holds(offset, size)) {
+                        ++holders;
+                        holder = part;
+                    }
+                EXPECT_EQ(holders, 1u) << size << " " << parts << " " << offset;
+                EXPECT_GE(holder, previous) << size << " " << parts << " " << offset;
+                previous = holder;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace stencilor

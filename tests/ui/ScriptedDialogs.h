@@ -19,6 +19,7 @@ public:
         Kind kind;
         QString caption;
         QString text;
+        QString detail; // a message's lines below its text
     };
 
     // The answer to the next question or confirmation (queued; unscripted questions are answered
@@ -52,13 +53,13 @@ public:
     {
         return answer(caption, text, QMessageBox::No) == QMessageBox::Yes;
     }
-    void message(QWidget*, const QString& caption, const QString& text) override
+    void message(QWidget*, const QString& caption, const QString& text, const QString& detail) override
     {
-        m_shown.push_back({Kind::Message, caption, text});
+        m_shown.push_back({Kind::Message, caption, text, detail});
     }
     void error(QWidget*, const QString& caption, const QString& text) override
     {
-        m_shown.push_back({Kind::Error, caption, text});
+        m_shown.push_back({Kind::Error, caption, text, {}});
     }
     std::optional<QString> chooseFile(QWidget*, const FileDialogRequest& request) override
     {
@@ -79,7 +80,7 @@ private:
     QMessageBox::StandardButton answer(const QString& caption, const QString& text,
                                        QMessageBox::StandardButton closedAnswer)
     {
-        m_shown.push_back({Kind::Question, caption, text});
+        m_shown.push_back({Kind::Question, caption, text, {}});
         if (m_answers.empty()) {
             ++m_unexpected;
             return closedAnswer;

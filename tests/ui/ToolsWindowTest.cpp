@@ -80,12 +80,12 @@ private slots:
         T_FRMain* window = f.open();
         QStringList menus;
         for (QAction* menu : window->menuBar()->actions())
-            menus << menu->text();
+            menus << menu->text().remove(u'&');
         QCOMPARE(menus, (QStringList{QStringLiteral("Project"), QStringLiteral("Tools"), QStringLiteral("About")}));
         QStringList items;
         for (QAction* item : f.widget<QMenu>("Project1")->actions())
-            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-        QCOMPARE(items, texts({"Load", "New", "Save", "Save As", "-", "Run", "Stop", "-", "Exit"}));
+            items << (item->isSeparator() ? QStringLiteral("-") : item->text().remove(u'&'));
+        QCOMPARE(items, texts({"Load", "Open Recent", "New", "Save", "Save As", "-", "Run", "Stop", "-", "Exit"}));
         QCOMPARE(f.widget<QMenu>("Tools1")->actions(),
                  (QList<QAction*>{f.action("actCheck"), f.action("actPreviewOutput")}));
     }

@@ -1,0 +1,953 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CoreMessages</name>
+    <message>
+        <source>Please select field delimiter!</source>
+        <translation>Bitte den Feldtrenner angeben!</translation>
+    </message>
+    <message>
+        <source>Text file is empty</source>
+        <translation>Die Datendatei ist leer</translation>
+    </message>
+    <message>
+        <source>Template file is empty or not defined</source>
+        <translation>Die Vorlage ist leer oder nicht angegeben</translation>
+    </message>
+    <message>
+        <source>Output folder is not set</source>
+        <translation>Der Ausgabeordner ist nicht angegeben</translation>
+    </message>
+    <message>
+        <source>Output folder is in use by another run</source>
+        <translation>Der Ausgabeordner wird von einem anderen Lauf benutzt</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht geöffnet werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht gelesen werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create folder &quot;%1&quot;. %2</source>
+        <translation>Der Ordner „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot create folder &quot;%1&quot;: %2</source>
+        <translation>Der Ordner „%1“ kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot open folder &quot;%1&quot;. %2</source>
+        <translation>Der Ordner „%1“ kann nicht geöffnet werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot open folder &quot;%1&quot;: %2</source>
+        <translation>Der Ordner „%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot lock folder &quot;%1&quot;. %2</source>
+        <translation>Der Ordner „%1“ kann nicht gesperrt werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot lock folder &quot;%1&quot;: %2</source>
+        <translation>Der Ordner „%1“ kann nicht gesperrt werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 without a name</source>
+        <translation>%1 ohne Namen</translation>
+    </message>
+    <message>
+        <source>%1 whose folder could not be created</source>
+        <translation>%1, deren Ordner nicht angelegt werden konnte</translation>
+    </message>
+    <message>
+        <source>%1 whose name would leave the output folder</source>
+        <translation>%1, deren Name den Ausgabeordner verlassen würde</translation>
+    </message>
+    <message>
+        <source>%1 whose folder is a symbolic link</source>
+        <translation>%1, deren Ordner ein symbolischer Link ist</translation>
+    </message>
+    <message>
+        <source>%1 that would replace an input of the run or its report</source>
+        <translation>%1, die eine Eingabe des Laufs oder seinen Bericht ersetzen würden</translation>
+    </message>
+    <message>
+        <source>There is no record %1</source>
+        <translation>Es gibt keinen Datensatz %1</translation>
+    </message>
+    <message>
+        <source>The text of record %1 would be larger than %2</source>
+        <translation>Der Text von Datensatz %1 würde größer als %2</translation>
+    </message>
+    <message>
+        <source>1 file written</source>
+        <translation>1 Datei geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 files written</source>
+        <translation>%1 Dateien geschrieben</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>1 record skipped</source>
+        <translation>1 Datensatz übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 records skipped</source>
+        <translation>%1 Datensätze übersprungen</translation>
+    </message>
+    <message>
+        <source>no name</source>
+        <translation>kein Name</translation>
+    </message>
+    <message>
+        <source>same name</source>
+        <translation>gleicher Name</translation>
+    </message>
+    <message>
+        <source>same name ignoring case</source>
+        <translation>gleicher Name bis auf Groß-/Kleinschreibung</translation>
+    </message>
+    <message>
+        <source>leaves output folder</source>
+        <translation>verlässt den Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>fewer fields</source>
+        <translation>weniger Felder</translation>
+    </message>
+    <message>
+        <source>identifier not in template</source>
+        <translation>Platzhalter nicht in der Vorlage</translation>
+    </message>
+    <message>
+        <source>rule skipped</source>
+        <translation>Regel übersprungen</translation>
+    </message>
+    <message>
+        <source>symbolic link in path</source>
+        <translation>symbolischer Link im Pfad</translation>
+    </message>
+    <message>
+        <source>replaces a link</source>
+        <translation>ersetzt einen Link</translation>
+    </message>
+    <message>
+        <source>replaces an input</source>
+        <translation>ersetzt eine Eingabe</translation>
+    </message>
+    <message>
+        <source>name is a folder</source>
+        <translation>Name ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>name too long</source>
+        <translation>Name zu lang</translation>
+    </message>
+    <message>
+        <source>folder blocked</source>
+        <translation>Ordner blockiert</translation>
+    </message>
+    <message>
+        <source>unclosed quote</source>
+        <translation>Anführungszeichen nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>markup in value</source>
+        <translation>Auszeichnung im Wert</translation>
+    </message>
+    <message>
+        <source>data file</source>
+        <translation>Datendatei</translation>
+    </message>
+</context>
+<context>
+    <name>MainRunHost</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>ProductWebLink</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::CheckDialog</name>
+    <message>
+        <source>Check</source>
+        <translation>Prüfen</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Zeile</translation>
+    </message>
+    <message>
+        <source>Finding</source>
+        <translation>Befund</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Einzelheiten</translation>
+    </message>
+    <message>
+        <source>Double-click a record&apos;s row to show it in the data preview</source>
+        <translation>Doppelklick auf die Zeile eines Datensatzes zeigt ihn in der Datenvorschau</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>Erneut prüfen</translation>
+    </message>
+    <message>
+        <source>Check the window&apos;s settings as they are now, saved or not</source>
+        <translation>Die Einstellungen des Fensters prüfen, wie sie jetzt sind, gespeichert oder nicht</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>The check did not start: %1</source>
+        <translation>Die Prüfung hat nicht begonnen: %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records checked</source>
+        <translation>%1 von %2 Datensätzen geprüft</translation>
+    </message>
+    <message>
+        <source>%1, 1 finding</source>
+        <translation>%1, 1 Befund</translation>
+    </message>
+    <message>
+        <source>%1, %2 findings</source>
+        <translation>%1, %2 Befunde</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::ProjectSettingsForm</name>
+    <message>
+        <source>The data file: one record per line, its fields separated by the delimiter. A relative path is taken from the project file&apos;s folder. Drop a file here to choose it.</source>
+        <translation>Die Datendatei: ein Datensatz je Zeile, die Felder durch den Trenner getrennt. Ein relativer Pfad gilt ab dem Ordner der Projektdatei. Eine hierher gezogene Datei wird gewählt.</translation>
+    </message>
+    <message>
+        <source>Select &amp;source file (csv with data)</source>
+        <translation>&amp;Quelldatei wählen (CSV mit Daten)</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Laden</translation>
+    </message>
+    <message>
+        <source>Choose the data file</source>
+        <translation>Die Datendatei wählen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Show the data file as a table</source>
+        <translation>Die Datendatei als Tabelle zeigen</translation>
+    </message>
+    <message>
+        <source>1) </source>
+        <translation>1) </translation>
+    </message>
+    <message>
+        <source>The text between two fields of a record, matched exactly</source>
+        <translation>Der Text zwischen zwei Feldern eines Datensatzes, genau so gesucht</translation>
+    </message>
+    <message>
+        <source>Enter field &amp;delimiter</source>
+        <translation>Feld&amp;trenner eingeben</translation>
+    </message>
+    <message>
+        <source>The template: each rule&apos;s identifier in it is replaced by the record&apos;s field. A relative path is taken from the project file&apos;s folder. Drop a file here to choose it.</source>
+        <translation>Die Vorlage: der Platzhalter jeder Regel darin wird durch das Feld des Datensatzes ersetzt. Ein relativer Pfad gilt ab dem Ordner der Projektdatei. Eine hierher gezogene Datei wird gewählt.</translation>
+    </message>
+    <message>
+        <source>Select html or text file te&amp;mplate</source>
+        <translation>HTML- oder Text-&amp;Vorlage wählen</translation>
+    </message>
+    <message>
+        <source>Choose the template</source>
+        <translation>Die Vorlage wählen</translation>
+    </message>
+    <message>
+        <source>Open the template in the desktop&apos;s text editor</source>
+        <translation>Die Vorlage im Texteditor des Desktops öffnen</translation>
+    </message>
+    <message>
+        <source>2) </source>
+        <translation>2) </translation>
+    </message>
+    <message>
+        <source>%p%</source>
+        <translation>%p %</translation>
+    </message>
+    <message>
+        <source>The records of the run generated so far</source>
+        <translation>Die bisher erzeugten Datensätze des Laufs</translation>
+    </message>
+    <message>
+        <source>4) </source>
+        <translation>4) </translation>
+    </message>
+    <message>
+        <source>Results - Generated files:</source>
+        <translation>Ergebnis – erzeugte Dateien:</translation>
+    </message>
+    <message>
+        <source>The folder that receives the generated files; a relative folder is taken from the project file&apos;s folder</source>
+        <translation>Der Ordner für die erzeugten Dateien; ein relativer Ordner gilt ab dem Ordner der Projektdatei</translation>
+    </message>
+    <message>
+        <source>and create subfolders with names (select field with folder names) </source>
+        <translation>und Unterordner anlegen (Feld mit den Ordnernamen wählen) </translation>
+    </message>
+    <message>
+        <source>Sort the files into subfolders named by the value of the field on the right</source>
+        <translation>Die Dateien in Unterordner einsortieren, benannt nach dem Wert des Feldes rechts</translation>
+    </message>
+    <message>
+        <source>The field whose value names the subfolder of each file</source>
+        <translation>Das Feld, dessen Wert den Unterordner jeder Datei benennt</translation>
+    </message>
+    <message>
+        <source>Folder names:</source>
+        <translation>Ordnernamen:</translation>
+    </message>
+    <message>
+        <source>Generate files into the &amp;folder:</source>
+        <translation>Dateien erzeugen im &amp;Ordner:</translation>
+    </message>
+    <message>
+        <source>use file name from the field</source>
+        <translation>Dateiname aus dem Feld</translation>
+    </message>
+    <message>
+        <source>Name each file by the value of the field on the right</source>
+        <translation>Jede Datei nach dem Wert des Feldes rechts benennen</translation>
+    </message>
+    <message>
+        <source>The field whose value names each file</source>
+        <translation>Das Feld, dessen Wert jede Datei benennt</translation>
+    </message>
+    <message>
+        <source>generate file name by template and incremental</source>
+        <translation>Dateiname aus Muster und laufender Nummer</translation>
+    </message>
+    <message>
+        <source>Name each file by the name template on the right</source>
+        <translation>Jede Datei nach dem Namensmuster rechts benennen</translation>
+    </message>
+    <message>
+        <source>The name template: each &quot;?&quot; becomes the record number</source>
+        <translation>Das Namensmuster: jedes „?“ wird zur Nummer des Datensatzes</translation>
+    </message>
+    <message>
+        <source>File names:</source>
+        <translation>Dateinamen:</translation>
+    </message>
+    <message>
+        <source>Advanced options:</source>
+        <translation>Erweiterte Einstellungen:</translation>
+    </message>
+    <message>
+        <source>Add file extension (if the file does not have)</source>
+        <translation>Dateiendung anhängen (wenn die Datei keine hat)</translation>
+    </message>
+    <message>
+        <source>Give generated names without an extension the extension on the right</source>
+        <translation>Erzeugten Namen ohne Endung die Endung rechts anhängen</translation>
+    </message>
+    <message>
+        <source>The extension added to names without one</source>
+        <translation>Die Endung für Namen ohne Endung</translation>
+    </message>
+    <message>
+        <source>Delete all non-Latin characters from generated names of files and folders</source>
+        <translation>Alle nicht lateinischen Zeichen aus erzeugten Datei- und Ordnernamen entfernen</translation>
+    </message>
+    <message>
+        <source>Keep only A-Z, a-z, 0-9, &quot;.&quot; and &quot;/&quot; in generated names; the output folder itself is never changed</source>
+        <translation>In erzeugten Namen nur A-Z, a-z, 0-9, „.“ und „/“ behalten; der Ausgabeordner selbst bleibt unverändert</translation>
+    </message>
+    <message>
+        <source>Change case of generated file</source>
+        <translation>Groß-/Kleinschreibung erzeugter Dateien ändern</translation>
+    </message>
+    <message>
+        <source>Change the letter case of generated names as chosen on the right</source>
+        <translation>Die Schreibung erzeugter Namen wie rechts gewählt ändern</translation>
+    </message>
+    <message>
+        <source>small</source>
+        <translation>klein</translation>
+    </message>
+    <message>
+        <source>As Sentence</source>
+        <translation>Wie im Satz</translation>
+    </message>
+    <message>
+        <source>LARGE</source>
+        <translation>GROSS</translation>
+    </message>
+    <message>
+        <source>Every letter small</source>
+        <translation>Alle Buchstaben klein</translation>
+    </message>
+    <message>
+        <source>The first letter large, every other letter small</source>
+        <translation>Der erste Buchstabe groß, alle anderen klein</translation>
+    </message>
+    <message>
+        <source>Every letter large</source>
+        <translation>Alle Buchstaben groß</translation>
+    </message>
+    <message>
+        <source>Report Options</source>
+        <translation>Berichtsoptionen</translation>
+    </message>
+    <message>
+        <source>Choose what the six columns of report.html show</source>
+        <translation>Wählen, was die sechs Spalten von report.html zeigen</translation>
+    </message>
+    <message>
+        <source>Generate index/content file in html format</source>
+        <translation>Inhaltsverzeichnis im HTML-Format erzeugen</translation>
+    </message>
+    <message>
+        <source>Write report.html, a table of the generated files, into the output folder and open it when the run ends</source>
+        <translation>report.html, eine Tabelle der erzeugten Dateien, in den Ausgabeordner schreiben und am Ende des Laufs öffnen</translation>
+    </message>
+    <message>
+        <source>Cr&amp;eate report.htm file </source>
+        <translation>report.htm &amp;erstellen </translation>
+    </message>
+    <message>
+        <source>5) </source>
+        <translation>5) </translation>
+    </message>
+    <message>
+        <source>Select source file (csv with data)</source>
+        <translation>Quelldatei wählen (CSV mit Daten)</translation>
+    </message>
+    <message>
+        <source>Data Files (*.csv)|*.csv|All Files (*.*)|*.*</source>
+        <translation>Datendateien (*.csv)|*.csv|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>Select html or text file template</source>
+        <translation>HTML- oder Text-Vorlage wählen</translation>
+    </message>
+    <message>
+        <source>HTML Files|*.html;*.htm|Text Files|*.txt|All Files (*.*)|*.*</source>
+        <translation>HTML-Dateien|*.html;*.htm|Textdateien|*.txt|Alle Dateien (*.*)|*.*</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::RecentProjectsMenu</name>
+    <message>
+        <source>&amp;Open Recent</source>
+        <translation>&amp;Zuletzt geöffnet</translation>
+    </message>
+    <message>
+        <source>The project file is no longer there</source>
+        <translation>Die Projektdatei ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>&amp;Clear list</source>
+        <translation>Liste &amp;leeren</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::RecordPreviewDialog</name>
+    <message>
+        <source>Preview output</source>
+        <translation>Vorschau der Ausgabe</translation>
+    </message>
+    <message>
+        <source>The record to show (the first line of the data file is 1)</source>
+        <translation>Der zu zeigende Datensatz (die erste Zeile der Datendatei ist 1)</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Generate the record again from the window&apos;s settings and files</source>
+        <translation>Den Datensatz erneut aus den Einstellungen und Dateien des Fensters erzeugen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Record</source>
+        <translation>&amp;Datensatz</translation>
+    </message>
+    <message>
+        <source>Output file: %1</source>
+        <translation>Ausgabedatei: %1</translation>
+    </message>
+    <message>
+        <source>No output file: this record gives no name</source>
+        <translation>Keine Ausgabedatei: dieser Datensatz ergibt keinen Namen</translation>
+    </message>
+    <message>
+        <source>No output file: the name would leave the output folder</source>
+        <translation>Keine Ausgabedatei: der Name würde den Ausgabeordner verlassen</translation>
+    </message>
+    <message>
+        <source>rule %1</source>
+        <translation>Regel %1</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::RecordRangeBox</name>
+    <message>
+        <source>&amp;Only records</source>
+        <translation>&amp;Nur Datensätze</translation>
+    </message>
+    <message>
+        <source>Run generates only the records From to To (the first line is record 1)</source>
+        <translation>Ausführen erzeugt nur die Datensätze Von bis Bis (die erste Zeile ist Datensatz 1)</translation>
+    </message>
+    <message>
+        <source>The first record Run generates (the first line of the data file is 1)</source>
+        <translation>Der erste Datensatz, den Ausführen erzeugt (die erste Zeile der Datendatei ist 1)</translation>
+    </message>
+    <message>
+        <source>The last record Run generates</source>
+        <translation>Der letzte Datensatz, den Ausführen erzeugt</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Von</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>Bis</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::RulesModel</name>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>Field in Data Source File</source>
+        <translation>Feld in der Datenquelle</translation>
+    </message>
+    <message>
+        <source>Field Identifier in Template file</source>
+        <translation>Platzhalter in der Vorlage</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::RulesPanel</name>
+    <message>
+        <source>Add Rule</source>
+        <translation>Neue Regel</translation>
+    </message>
+    <message>
+        <source>Add a rule for the next field at the end and edit it</source>
+        <translation>Am Ende eine Regel für das nächste Feld anfügen und bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit Rule</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit the current rule (also a double-click on it)</source>
+        <translation>Die aktuelle Regel bearbeiten (auch per Doppelklick)</translation>
+    </message>
+    <message>
+        <source>Insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Insert a rule for the next field before the current one</source>
+        <translation>Eine Regel für das nächste Feld vor der aktuellen einfügen</translation>
+    </message>
+    <message>
+        <source>Delete Rule</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Delete the current rule (Delete in the grid)</source>
+        <translation>Die aktuelle Regel löschen (Entf in der Tabelle)</translation>
+    </message>
+    <message>
+        <source>The rules in the order they are applied. Type an identifier straight into its cell; Tab leaves the grid.</source>
+        <translation>Die Regeln in der Reihenfolge ihrer Anwendung. Einen Platzhalter direkt in seine Zelle tippen; Tab verlässt die Tabelle.</translation>
+    </message>
+    <message>
+        <source>3) </source>
+        <translation>3) </translation>
+    </message>
+    <message>
+        <source>Add file generating &amp;rules</source>
+        <translation>&amp;Regeln für die Dateien anlegen</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::TAboutForm</name>
+    <message>
+        <source>About</source>
+        <translation>Über Stencilor</translation>
+    </message>
+    <message>
+        <source>Stencilor</source>
+        <translation>Stencilor</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Wait...</source>
+        <translation>Bitte warten …</translation>
+    </message>
+    <message>
+        <source>No internet connection..</source>
+        <translation>Keine Internetverbindung.</translation>
+    </message>
+    <message>
+        <source>No Internet connection..</source>
+        <translation>Keine Internetverbindung.</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::T_Extract</name>
+    <message>
+        <source>Add / Edit rule</source>
+        <translation>Regel anlegen / bearbeiten</translation>
+    </message>
+    <message>
+        <source>Select field</source>
+        <translation>Feld wählen</translation>
+    </message>
+    <message>
+        <source>The field of the data file whose value replaces the identifier</source>
+        <translation>Das Feld der Datendatei, dessen Wert den Platzhalter ersetzt</translation>
+    </message>
+    <message>
+        <source>hide used fields</source>
+        <translation>benutzte Felder ausblenden</translation>
+    </message>
+    <message>
+        <source>Leave the fields that other rules use out of the list</source>
+        <translation>Felder, die andere Regeln benutzen, nicht aufführen</translation>
+    </message>
+    <message>
+        <source>Field </source>
+        <translation>Feld </translation>
+    </message>
+    <message>
+        <source>Field value  (1 record from CSV)</source>
+        <translation>Feldwert (1. Datensatz der CSV)</translation>
+    </message>
+    <message>
+        <source>The field&apos;s value in the first record of the data file</source>
+        <translation>Der Wert des Feldes im ersten Datensatz der Datendatei</translation>
+    </message>
+    <message>
+        <source>Auto-create identifier</source>
+        <translation>Platzhalter erzeugen</translation>
+    </message>
+    <message>
+        <source>Add %value% of the sample value to the identifier</source>
+        <translation>Den Beispielwert als %Wert% an den Platzhalter anfügen</translation>
+    </message>
+    <message>
+        <source>Autocreate field identifier</source>
+        <translation>Feldplatzhalter erzeugen</translation>
+    </message>
+    <message>
+        <source>Enter the variable name. For example enter %Name%, etc.. </source>
+        <translation>Den Namen des Platzhalters eingeben, zum Beispiel %Name%. </translation>
+    </message>
+    <message>
+        <source>The program will search this variable (%Name%) in your HTML template and replace with selected field from your datasource CSV file.</source>
+        <translation>Das Programm sucht diesen Platzhalter (%Name%) in der HTML-Vorlage und ersetzt ihn durch das gewählte Feld der CSV-Datenquelle.</translation>
+    </message>
+    <message>
+        <source>Field Identifier (variable)   in Template</source>
+        <translation>Platzhalter in der Vorlage</translation>
+    </message>
+    <message>
+        <source>The identifier the run looks for in the template, such as %Name%; Ctrl+Enter starts a new line</source>
+        <translation>Der Platzhalter, den der Lauf in der Vorlage sucht, etwa %Name%; Strg+Eingabe beginnt eine neue Zeile</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::T_FRMain</name>
+    <message>
+        <source>Open output folder</source>
+        <translation>Ausgabeordner öffnen</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>&amp;Load</source>
+        <translation>&amp;Laden</translation>
+    </message>
+    <message>
+        <source>Load a project file</source>
+        <translation>Eine Projektdatei laden</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>Start a new project with the settings shown, without rules</source>
+        <translation>Ein neues Projekt mit den gezeigten Einstellungen beginnen, ohne Regeln</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Save the project into its file</source>
+        <translation>Das Projekt in seine Datei speichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;As</source>
+        <translation>Speichern &amp;unter</translation>
+    </message>
+    <message>
+        <source>Save the project into a file of another name</source>
+        <translation>Das Projekt unter einem anderen Dateinamen speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Run</source>
+        <translation>&amp;Ausführen</translation>
+    </message>
+    <message>
+        <source>Generate one file per record</source>
+        <translation>Eine Datei je Datensatz erzeugen</translation>
+    </message>
+    <message>
+        <source>S&amp;top</source>
+        <translation>Sto&amp;pp</translation>
+    </message>
+    <message>
+        <source>Stop the run after the record in progress</source>
+        <translation>Den Lauf nach dem laufenden Datensatz anhalten</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Close the window (it asks first when the project has changed)</source>
+        <translation>Das Fenster schließen (fragt vorher, wenn das Projekt geändert ist)</translation>
+    </message>
+    <message>
+        <source>About Stencilor</source>
+        <translation>Über Stencilor</translation>
+    </message>
+    <message>
+        <source>&amp;Check</source>
+        <translation>&amp;Prüfen</translation>
+    </message>
+    <message>
+        <source>Check what a run would write, without writing</source>
+        <translation>Prüfen, was ein Lauf schreiben würde, ohne zu schreiben</translation>
+    </message>
+    <message>
+        <source>&amp;Preview output</source>
+        <translation>&amp;Vorschau der Ausgabe</translation>
+    </message>
+    <message>
+        <source>Show the file one record would get, without writing it</source>
+        <translation>Die Datei zeigen, die ein Datensatz bekäme, ohne sie zu schreiben</translation>
+    </message>
+    <message>
+        <source>&amp;Project</source>
+        <translation>&amp;Projekt</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>E&amp;xtras</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Project file</source>
+        <translation>Projektdatei</translation>
+    </message>
+    <message>
+        <source>The project file that Save writes</source>
+        <translation>Die Projektdatei, in die Speichern schreibt</translation>
+    </message>
+    <message>
+        <source>%1[*] — Stencilor</source>
+        <translation>%1[*] — Stencilor</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records</source>
+        <translation>%1 von %2 Datensätzen</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records — %3 files/s</source>
+        <translation>%1 von %2 Datensätzen — %3 Dateien/s</translation>
+    </message>
+    <message>
+        <source>Load Project</source>
+        <translation>Projekt laden</translation>
+    </message>
+    <message>
+        <source>Project Files (*.ql)|*.ql|All Files (*.*)|*.*</source>
+        <translation>Projektdateien (*.ql)|*.ql|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>Save Project</source>
+        <translation>Projekt speichern</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 gibt es schon.
+Soll die Datei ersetzt werden?</translation>
+    </message>
+    <message>
+        <source>Attention</source>
+        <translation>Achtung</translation>
+    </message>
+    <message>
+        <source>Save project</source>
+        <translation>Projekt speichern?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Add default rules ?</source>
+        <translation>Standardregeln anlegen?</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>No text editor was found to open the template.</source>
+        <translation>Es wurde kein Texteditor gefunden, der die Vorlage öffnet.</translation>
+    </message>
+    <message>
+        <source>Choose a default application for plain text files in the desktop&apos;s settings, or set the environment variable $VISUAL to the command of an editor.</source>
+        <translation>In den Einstellungen des Desktops eine Standardanwendung für Textdateien wählen oder die Umgebungsvariable $VISUAL auf den Befehl eines Editors setzen.</translation>
+    </message>
+    <message>
+        <source>No internet connection..</source>
+        <translation>Keine Internetverbindung.</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <comment>the command that shows the about box</comment>
+        <translation>&amp;Über Stencilor</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <comment>the menu that holds About</comment>
+        <translation>&amp;Hilfe</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::TformSetupReport</name>
+    <message>
+        <source>Content file report options</source>
+        <translation>Einstellungen des Inhaltsverzeichnisses</translation>
+    </message>
+    <message>
+        <source>Select fields you want to use in the content file:</source>
+        <translation>Felder für das Inhaltsverzeichnis wählen:</translation>
+    </message>
+    <message>
+        <source>Column %1</source>
+        <translation>Spalte %1</translation>
+    </message>
+    <message>
+        <source>FileName: the link to the file; Field n: that field of the record; anything else: an empty column</source>
+        <translation>FileName: der Link zur Datei; Field n: dieses Feld des Datensatzes; alles andere: eine leere Spalte</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::TformViewCsv</name>
+    <message>
+        <source>Preview file</source>
+        <translation>Dateivorschau</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,250 @@
+// The window on the desktop it runs on: nothing cut off at its smallest size in the desktop's font,
+// a larger one or German; a screen smaller than the window (fitsAScreenSmallerThanTheWindow, run
+// again at QT_SCALE_FACTOR=2); colours in a dark palette; the core's messages in the window's words.
+
+#include "MainWindowFixture.h"
+#include "generation/RunSummaryText.h"
+#include "platform/Messages.h"
+#include "ui/CoreMessages.h"
+#include "ui/PaletteColours.h"
+#include "ui/QtText.h"
+#include "ui/Translations.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextEdit>
+#include <QTranslator>
+
+using namespace stencilor::ui;
+using stencilor::ui::test::MainWindowFixture;
+
+namespace {
+
+// Shows `window` at its smallest size and lists what shows less than it needs there: a control
+// smaller than its smallest size or reaching out of its band (a control's own parts, such as the
+// edit of a combo box, count with it), a header text of the grid, the progress bar's percentage.
+QStringList cutOffAtSmallestSize(T_FRMain* window)
+{
+    window->resize(window->minimumSize());
+    auto* bands = window->findChild<QWidget*>(QStringLiteral("Bands"));
+    bands->layout()->activate();
+    QCoreApplication::processEvents();
+    QStringList cut;
+    for (const QWidget* widget : bands->findChildren<QWidget*>()) {
+        bool part = !widget->isVisibleTo(window) || widget->objectName() == QLatin1String("pgBar");
+        for (const QWidget* p = widget->parentWidget(); p != bands; p = p->parentWidget())
+            part = part || qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
+                   qobject_cast<const QAbstractScrollArea*>(p);
+        const QSize least = widget->minimumSizeHint().expandedTo(widget->minimumSize());
+        if (!part && (widget->width() < least.width() || widget->height() < least.height() ||
+                      !widget->parentWidget()->rect().contains(widget->geometry())))
+            cut << widget->objectName() + u' ' + widget->property("text").toString();
+    }
+    const QHeaderView* header = window->findChild<QTableView*>(QStringLiteral("gridRules"))->horizontalHeader();
+    for (int column = 0; column < header->count(); ++column)
+        if (header->sectionSize(column) < header->sectionSizeHint(column))
+            cut << QStringLiteral("header %1").arg(column);
+    const auto* bar = window->findChild<QProgressBar*>(QStringLiteral("pgBar"));
+    if (QFontMetrics(bar->font()).height() > bar->height())
+        cut << QStringLiteral("pgBar");
+    return cut;
+}
+
+// The colour within `area` of `image` that stands out most from `background`.
+QColor mostDistinct(const QImage& image, const QRect& area, const QColor& background)
+{
+    QColor best = background;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 127 &&
+                contrastRatio(QColor(image.pixel(x, y)), background) > contrastRatio(best, background))
+                best = QColor(image.pixel(x, y));
+    return best;
+}
+
+} // namespace
+
+class WindowLookTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void nothingIsCutOffAtTheSmallestSize_data()
+    {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("the desktop's font") << 0;
+        QTest::newRow("a larger desktop font") << 12;
+    }
+
+    void nothingIsCutOffAtTheSmallestSize()
+    {
+        QFETCH(int, pointSize);
+        const QFont before = QApplication::font();
+        QFont font = before;
+        if (pointSize > 0)
+            font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        {
+            MainWindowFixture f;
+            T_FRMain* w = f.open();
+            QCOMPARE(cutOffAtSmallestSize(w), QStringList());
+            QVERIFY(!f.widget<QScrollArea>("ScrollBands")->verticalScrollBar()->isVisible());
+            // A wider window widens the path edits and the identifier column.
+            auto* dataFile = f.widget<QLineEdit>("EdTextFile");
+            const int narrow = dataFile->width();
+            const int column = f.widget<QTableView>("gridRules")->horizontalHeader()->sectionSize(2);
+            w->resize(w->minimumWidth() + 400, w->minimumHeight());
+            QTRY_COMPARE(dataFile->width(), narrow + 400);
+            QCOMPARE(f.widget<QTableView>("gridRules")->horizontalHeader()->sectionSize(2), column + 400);
+        }
+        QApplication::setFont(before);
+    }
+
+    void fitsAScreenSmallerThanTheWindow()
+    {
+        MainWindowFixture f;
+        T_FRMain* w = f.open();
+        const QSize screen = w->screen()->availableGeometry().size();
+        QVERIFY(w->minimumWidth() <= screen.width() && w->minimumHeight() <= screen.height());
+        if (screen.width() >= 955 && screen.height() >= 650) {
+            // The scaled run is there to have a screen too small: it must have one.
+            QVERIFY(!qEnvironmentVariableIsSet("STENCILOR_SMALL_SCREEN"));
+            QSKIP("The screen holds the whole window; QT_SCALE_FACTOR=2 makes it too small");
+        }
+        // The bands keep their sizes and scroll; the last step can be scrolled to.
+        QCOMPARE(cutOffAtSmallestSize(w), QStringList());
+        auto* scroll = f.widget<QScrollArea>("ScrollBands");
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        auto* report = f.widget<QWidget>("chkReport");
+        scroll->ensureWidgetVisible(report);
+        QVERIFY(scroll->viewport()->rect().contains(report->mapTo(scroll->viewport(), report->rect().bottomRight())));
+    }
+
+    void coloursReadWellInADarkPalette()
+    {
+        QCOMPARE(qRound(contrastRatio(Qt::black, Qt::white)), 21);
+        QCOMPARE(contrastRatio(Qt::gray, Qt::gray), 1.0);
+        QCOMPARE(readableOn(Qt::white, QColor(200, 200, 200)), QColor(Qt::black));
+
+        const QPalette before = QApplication::palette();
+        QPalette dark;
+        for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button, QPalette::AlternateBase})
+            dark.setColor(role, QColor(40, 40, 44));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(230, 230, 230));
+        QApplication::setPalette(dark);
+        {
+            MainWindowFixture f;
+            f.write(QStringLiteral("work/d.csv"), "Ann;Oslo\n");
+            f.write(QStringLiteral("work/t.html"), "<body bgcolor=\"white\"><p>%N% from %C%</p></body>\n");
+            f.write(QStringLiteral("work/p.ql"),
+                    "[setup]\ntextfile=d.csv\ntemplatefile=t.html\noutputdir=out\nnameFromFld=1\nFileNameFld=Field "
+                    "1\nrulesCount=3\n[rules]\nColFld1=Field 1\nColTemp1=%N%\nColFld2=Field 2\nColTemp2=%C%\n");
+            f.open(f.path(QStringLiteral("work/p.ql")));
+            const QColor window = dark.color(QPalette::Window);
+            const QPalette strip = f.widget<QWidget>("PanelProject")->palette();
+            QVERIFY(contrastRatio(strip.color(QPalette::Window), strip.color(QPalette::WindowText)) >= 4.5);
+
+            // The style's black Run picture is turned light; the Exit picture waiting for the
+            // mouse is greyed towards the window colour and still stands out.
+            const QImage run = f.action("actRun")->icon().pixmap(24, 24).toImage();
+            QVERIFY(contrastRatio(mostDistinct(run, run.rect(), window), window) >= 3);
+            const QImage exit = f.widget<QWidget>("ExplorerButton1")->grab().toImage();
+            QVERIFY(contrastRatio(mostDistinct(exit, QRect(4, 4, exit.width() - 8, 24), window), window) >= 3);
+
+            // Replaced values readable on their marker; the rendered page as a browser shows it.
+            QVERIFY(f.trigger("actPreviewOutput"));
+            int marked = 0;
+            for (QTextBlock b = f.widget<QTextEdit>("memSource")->document()->begin(); b.isValid(); b = b.next()) {
+                for (auto it = b.begin(); !it.atEnd(); ++it) {
+                    const QTextCharFormat format = it.fragment().charFormat();
+                    if (format.background().style() != Qt::NoBrush) {
+                        ++marked;
+                        QVERIFY(contrastRatio(format.background().color(), format.foreground().color()) >= 4.5);
+                    }
+                }
+            }
+            QCOMPARE(marked, 2);
+            const QPalette page = f.widget<QTextBrowser>("viewRendered")->palette();
+            QCOMPARE(page.color(QPalette::Base), QColor(Qt::white));
+            QVERIFY(contrastRatio(page.color(QPalette::Base), page.color(QPalette::Text)) >= 4.5);
+        }
+        QApplication::setPalette(before);
+    }
+
+    void coreMessagesInTheWindowsWords()
+    {
+        // Without a translation the window says what the command line says.
+        stencilor::RunSummary summaries[4];
+        summaries[1].filesWritten = 1;
+        summaries[2].skippedNoName = 1;
+        summaries[3].filesWritten = 12;
+        summaries[3].skippedNoName = 1;
+        summaries[3].skippedFolder = 2;
+        summaries[3].skippedOutside = 3;
+        summaries[3].skippedLink = 4;
+        summaries[3].skippedOwnInput = 5;
+        for (const stencilor::RunSummary& summary : summaries)
+            QCOMPARE(runSummaryText(summary), toQt(filesAndSkipsText(summary)));
+        for (int kind = 0; kind <= int(stencilor::CheckFindingKind::FolderBlocked); ++kind)
+            QCOMPARE(checkFindingText(stencilor::CheckFindingKind(kind)),
+                     QString::fromLatin1(stencilor::checkFindingLabel(stencilor::CheckFindingKind(kind))));
+        const std::string bothMissing =
+            std::string(stencilor::kDataFileMissingMessage) + stencilor::kTemplateMissingMessage;
+        for (const std::string& message :
+             {bothMissing, std::string(stencilor::kDelimiterNotSetMessage), std::string(stencilor::kFolderInUseMessage),
+              stencilor::cannotOpenMessage("/a \"b\". c/d.csv", "No such file or directory"),
+              stencilor::messageForUser(stencilor::systemError("cannot write file", "/x.ql", EACCES)),
+              stencilor::recordTooLargeMessage(7, std::size_t{1} << 30), stencilor::noSuchRecordMessage(3)})
+            QCOMPARE(coreMessageText(message), toQt(message));
+
+        stencilor::RunInputPaths paths;
+        paths.dataFile = "/jobs/d.csv";
+        paths.templateFile = "/jobs/t.html";
+        QCOMPARE(missingInputPaths(bothMissing, paths), QStringLiteral("/jobs/d.csv\n/jobs/t.html"));
+        QCOMPARE(missingInputPaths(stencilor::kTemplateMissingMessage, paths), QStringLiteral("/jobs/t.html"));
+        QCOMPARE(missingInputPaths(stencilor::kDelimiterNotSetMessage, paths), QString());
+    }
+
+    void theGermanTranslationFollowsTheLocale()
+    {
+        QVERIFY(!installTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
+        QVERIFY(installTranslations(QLocale(QLocale::German, QLocale::Germany)));
+        {
+            MainWindowFixture f;
+            T_FRMain* w = f.open();
+            QStringList menus;
+            for (QAction* menu : w->menuBar()->actions())
+                menus << menu->text();
+            QCOMPARE(menus,
+                     QStringList({QStringLiteral("&Projekt"), QStringLiteral("E&xtras"), QStringLiteral("&Hilfe")}));
+            QCOMPARE(f.widget<QTableView>("gridRules")->model()->headerData(1, Qt::Horizontal).toString(),
+                     QStringLiteral("Feld in der Datenquelle"));
+            QCOMPARE(coreMessageText(stencilor::kDataFileMissingMessage), QStringLiteral("Die Datendatei ist leer"));
+            QCOMPARE(cutOffAtSmallestSize(w), QStringList());
+
+            // The system's own question too.
+            QAbstractItemModel* grid = f.widget<QTableView>("gridRules")->model();
+            QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("Field 1")));
+            QVERIFY(grid->setData(grid->index(0, 2), QStringLiteral("%A%")));
+            f.dialogs().setNextAnswer(QMessageBox::Cancel);
+            QVERIFY(!w->close());
+            QCOMPARE(f.dialogs().shown().back().text, QStringLiteral("Projekt speichern?"));
+        }
+        for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+    }
+};
+
+QTEST_MAIN(WindowLookTest)
+#include "WindowLookTest.moc"
