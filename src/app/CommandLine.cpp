@@ -16,13 +16,16 @@
 #include "project/ProjectFile.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
 #include <optional>
 #include <ostream>
+#include <sched.h>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace stencilor {
@@ -30,6 +33,9 @@ namespace stencilor {
 namespace {
 
 constexpr const char* kUsageHint = "Run 'stencilor --help' for the usage.";
+
+// The most writer threads --jobs asks for.
+constexpr int kMaxJobs = 256;
 
 // The three-line description under the usage line of --help.
 constexpr const char* kDescription =
@@ -88,6 +94,15 @@ ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const Proje
     return settings;
 }
 
+// The cores this process may run on (--jobs 0).
+unsigned availableCores()
+{
+    cpu_set_t cores;
+    if (::sched_getaffinity(0, sizeof cores, &cores) == 0 && CPU_COUNT(&cores) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&cores));
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
 int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out, std::ostream& err)
 {
     const ProjectInput project = openProject(parsed, err);
@@ -101,6 +116,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     options.progressBar = !parsed.quiet && ::isatty(STDERR_FILENO);
     ConsoleHost host(std::move(loaded.settings), project.path, programFolder, err, options);
     GenerationRun run(host);
+    run.setJobs(parsed.jobs == 0 ? availableCores() : parsed.jobs);
     host.attach(run);
 
     ConsoleHost::installInterruptHandler();
@@ -243,13 +259,18 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         app.add_option("--output", parsed.outputFolder,
                        "With --run or --dry-run: write into this folder instead; with --merge-report, where\n"
                        "report.html goes");
+    int jobs = 1;
+    CLI::Option* jobsOption =
+        app.add_option("--jobs", jobs,
+                       "With --run: write the files on N threads (0: one per core; default 1, one after the\n"
+                       "other in record order); the files, the report and the summary stay the same");
     std::string format = "text";
     CLI::Option* formatOption = app.add_option(
         "--format", format, "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout");
     std::vector<std::string> positionals;
     app.add_option("project", positionals, "The project file (.ql); with --merge-report, the manifests");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
-               "64 usage error, 128+N stopped by signal N: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP (the file in\n"
+               "64 usage error, 128+N stopped by signal N: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP (the files in\n"
                "progress and the report are finished).\n"
                "Exit status of --dry-run: 0 nothing found, 3 findings listed, 2 the check did not start.\n"
                "Exit status of --merge-report: 0 report.html written, 2 the manifests are missing, repeated,\n"
@@ -305,6 +326,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError("--output goes with --run or --dry-run");
     if (outputOption->count() > 0 && parsed.outputFolder.empty())
         return usageError("--output wants a folder name");
+    if (jobsOption->count() > 0) {
+        if (!run)
+            return usageError("--jobs goes with --run");
+        if (jobs < 0 || jobs > kMaxJobs)
+            return usageError("--jobs wants 0 (one per core) or a number of threads from 1 to " +
+                              std::to_string(kMaxJobs) + ", not " + std::to_string(jobs));
+        parsed.jobs = static_cast<unsigned>(jobs);
+    }
     if (formatOption->count() > 0 && !(run || check || dryRun))
         return usageError("--format goes with --run, --check or --dry-run");
     if (format != "text" && format != "json")

@@ -92,6 +92,16 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, co
     return cell;
 }
 
+std::vector<std::string> BuildReportRow(std::string_view reportFld, const RecordFields& record,
+                                        std::string_view relativeName)
+{
+    std::vector<std::string> cells;
+    cells.reserve(kColumnCount);
+    for (int k = 1; k <= kColumnCount; ++k)
+        cells.push_back(BuildReportCell(k, CellMode::Record, reportFld, record, relativeName));
+    return cells;
+}
+
 void ContentReport::start(std::string_view reportFld)
 {
     appendLine("<HTML>");

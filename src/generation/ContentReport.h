@@ -29,6 +29,10 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, st
 // The same with the record's fields already cut (plain or quoted).
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, const RecordFields& record,
                             std::string_view relativeName);
+// The six cell lines of the record row for the file `relativeName` (as ContentReport::addRow
+// writes them).
+std::vector<std::string> BuildReportRow(std::string_view reportFld, const RecordFields& record,
+                                        std::string_view relativeName);
 
 // The lines of report.html as a run makes them, collected as one text with CR LF line ends; a run
 // takes the text in blocks (text(), then clear()) so that it never holds the whole report.

@@ -4,6 +4,7 @@
 #include "generation/RecordRange.h"
 #include "project/ProjectSettings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -84,15 +85,25 @@ public:
     // messages reach the user through the host. With `records`, only the data lines of that span
     // are taken through the steps (a partial run); record numbers stay the lines' own.
     RunSummary run(RecordRange records = {});
-    // Ends the run after the record in progress.
+    // Ends the run after the record in progress (with several writers, after the records in
+    // their hands).
     void stop() { m_running = false; }
     bool isRunning() const { return m_running; }
     // The files the run in progress has written so far (0 between runs), for a progress display.
     std::uint64_t filesWrittenSoFar() const { return m_current ? m_current->filesWritten : 0; }
 
+    // How many threads write the files of the next run. With 1 (the default) every record is
+    // written on the run's own thread before the next one is named. With more, records are
+    // named and rendered in order on the run's thread and their files written by that many
+    // writers, so files may appear out of order; the files, their bytes, the report and the
+    // summary stay as with one. When a write fails, files of later records that were already in
+    // the writers' hands may exist as well; the error names the first record that failed.
+    void setJobs(unsigned jobs) { m_jobs = std::max(jobs, 1u); }
+
 private:
     RunHost& m_host;
     std::size_t m_recordLimit;
+    unsigned m_jobs = 1;
     bool m_running = false;
     const RunSummary* m_current = nullptr; // the summary of the run in progress
 };

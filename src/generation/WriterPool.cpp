@@ -1,17 +1,33 @@
 #include "generation/WriterPool.h"
 
+#include <algorithm>
+#include <system_error>
+
 namespace stencilor {
+
+namespace {
+
+// Jobs submitted are handed to the writers this many at a time.
+constexpr std::size_t kHandOverBatch = 4;
+
+} // namespace
 
 WriterPool::WriterPool(unsigned workers, std::size_t capacity, Write write)
     : m_write(std::move(write))
     , m_capacity(std::max<std::size_t>(capacity, 1))
 {
-    for (unsigned worker = 0; worker < std::max(workers, 1u); ++worker)
-        m_threads.emplace_back([this, worker] { work(worker); });
+    for (unsigned worker = 0; worker < std::max(workers, 1u); ++worker) {
+        try {
+            m_threads.emplace_back([this, worker] { work(worker); });
+        } catch (const std::system_error&) {
+            break; // the system allows no more threads: fewer writers
+        }
+    }
 }
 
 WriterPool::~WriterPool()
 {
+    handOver();
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -21,65 +37,83 @@ WriterPool::~WriterPool()
         thread.join();
 }
 
-bool WriterPool::full() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_submitted - m_taken >= m_capacity;
-}
-
-bool WriterPool::busy() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_submitted != m_taken;
-}
-
 void WriterPool::submit(WriteJob job)
 {
+    job.sequence = m_submitted++;
+    m_outbox.push_back(std::move(job));
+    if (m_outbox.size() >= kHandOverBatch)
+        handOver();
+}
+
+void WriterPool::handOver()
+{
+    if (m_outbox.empty())
+        return;
     {
         std::lock_guard lock(m_mutex);
-        job.sequence = m_submitted++;
-        m_queue.push_back(std::move(job));
+        for (WriteJob& job : m_outbox)
+            m_queue.push_back(std::move(job));
     }
-    m_queued.notify_one();
+    m_outbox.clear();
+    m_queued.notify_all();
+}
+
+void WriterPool::waitWritten(std::size_t count)
+{
+    const std::uint64_t target = m_taken + std::min<std::uint64_t>(count, m_submitted - m_taken);
+    if (m_writtenBefore.load(std::memory_order_acquire) >= target)
+        return;
+    handOver(); // a job not handed over would never be written
+    std::unique_lock lock(m_mutex);
+    m_awaited = target;
+    m_done.wait(lock, [this, target] { return m_writtenBefore.load(std::memory_order_relaxed) >= target; });
+    m_awaited = 0;
 }
 
 bool WriterPool::take(WriteJob& job, bool wait)
 {
-    std::unique_lock lock(m_mutex);
     if (m_taken == m_submitted)
         return false;
-    if (wait)
-        m_done.wait(lock, [this] { return m_written.count(m_taken) > 0; });
-    const auto next = m_written.find(m_taken);
-    if (next == m_written.end())
-        return false;
-    job = std::move(next->second);
-    m_written.erase(next);
+    if (m_inbox.empty()) {
+        if (wait)
+            waitWritten(1);
+        else if (m_writtenBefore.load(std::memory_order_acquire) <= m_collected)
+            return false;
+        // Every job written in order so far comes over at once.
+        std::lock_guard lock(m_mutex);
+        for (const std::uint64_t before = m_writtenBefore.load(std::memory_order_relaxed); m_collected < before;
+             ++m_collected) {
+            const auto next = m_written.find(m_collected);
+            m_inbox.push_back(std::move(next->second));
+            m_written.erase(next);
+        }
+    }
+    job = std::move(m_inbox.front());
+    m_inbox.pop_front();
     ++m_taken;
     return true;
 }
 
 void WriterPool::work(unsigned worker)
 {
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        WriteJob job;
-        {
-            std::unique_lock lock(m_mutex);
-            // Every queued job is written before the pool stops: a file in hand is finished.
-            m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-            if (m_queue.empty())
-                return;
-            job = std::move(m_queue.front());
-            m_queue.pop_front();
-        }
+        // Every queued job is written before the pool stops: a file in hand is finished.
+        m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty())
+            return;
+        WriteJob job = std::move(m_queue.front());
+        m_queue.pop_front();
+        lock.unlock();
         job.result = m_write(worker, job);
-        // The text is written; only the outcome and what the run records of it are kept.
-        std::string().swap(job.text);
-        {
-            std::lock_guard lock(m_mutex);
-            m_written.emplace(job.sequence, std::move(job));
-        }
-        m_done.notify_all();
+        lock.lock();
+        m_written.emplace(job.sequence, std::move(job));
+        std::uint64_t before = m_writtenBefore.load(std::memory_order_relaxed);
+        while (m_written.count(before) > 0)
+            ++before;
+        m_writtenBefore.store(before, std::memory_order_release);
+        if (m_awaited != 0 && before >= m_awaited)
+            m_done.notify_one();
     }
 }
 

@@ -8,11 +8,13 @@
 
 #include "platform/OutputTree.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,8 +26,9 @@ namespace stencilor {
 struct WriteJob {
     std::uint64_t record = 0;
     std::uint64_t firstLine = 0;
+    std::shared_ptr<OutputTree> tree; // the output folder it goes into
     std::string relativeName;
-    std::string text;
+    std::string text;               // kept with the outcome: a write that did not go through can be tried again
     std::vector<std::string> cells; // the record's report row, when the report is on
     TreeWriteResult result;         // set by the writer
     std::uint64_t sequence = 0;     // set by the pool: the order of submission
@@ -37,36 +40,56 @@ public:
     // is one thread, so state kept per worker needs no lock).
     using Write = std::function<TreeWriteResult(unsigned worker, const WriteJob& job)>;
 
-    // Starts `workers` threads, with at most `capacity` jobs in hand (queued, being written, or
-    // written and not yet taken).
+    // Starts `workers` threads (fewer when the system allows no more, see workers()), with at
+    // most `capacity` jobs in hand (queued, being written, or written and not yet taken).
     WriterPool(unsigned workers, std::size_t capacity, Write write);
     // Waits for the jobs in hand to be written and stops the threads.
     ~WriterPool();
     WriterPool(const WriterPool&) = delete;
     WriterPool& operator=(const WriterPool&) = delete;
 
+    // The threads that started; with none, submitted jobs are never written.
+    unsigned workers() const { return static_cast<unsigned>(m_threads.size()); }
+
+    // The calls below come from one thread, the one that hands out the jobs. Jobs go to the
+    // writers and come back a few at a time, so that the threads seldom wait for each other.
+
     // True when no job can be submitted until the next one is taken.
-    bool full() const;
-    // Hands a job to the writers; the pool must not be full.
+    bool full() const { return m_submitted - m_taken >= m_capacity; }
+    // True while submitted jobs have not all been taken.
+    bool busy() const { return m_submitted != m_taken; }
+    // Hands a job to the writers (with the next few, or when the handing thread waits or takes);
+    // the pool must not be full.
     void submit(WriteJob job);
     // The next job in submission order once it is written: waits for it when `wait` is set,
     // else returns false when it is not written yet (or no job is in hand).
     bool take(WriteJob& job, bool wait);
-    // True while submitted jobs have not all been taken.
-    bool busy() const;
+    // Waits until the first `count` jobs in hand (all of them, when fewer are in hand) are
+    // written. Waiting for several at once lets the writers go on without waking the waiting
+    // thread for every job.
+    void waitWritten(std::size_t count);
 
 private:
+    void handOver();
     void work(unsigned worker);
 
     Write m_write;
     std::size_t m_capacity;
     mutable std::mutex m_mutex;
     std::condition_variable m_queued; // a job was queued, or the pool is stopping
-    std::condition_variable m_done;   // a job was written
+    std::condition_variable m_done;   // the jobs waited for are written
     std::deque<WriteJob> m_queue;
     std::map<std::uint64_t, WriteJob> m_written;
+    // The handing thread's own: jobs submitted and not yet queued, jobs written and collected
+    // but not yet taken, and the sequences that count them.
+    std::vector<WriteJob> m_outbox;
+    std::deque<WriteJob> m_inbox;
     std::uint64_t m_submitted = 0; // sequence of the next job submitted
+    std::uint64_t m_collected = 0; // sequence of the next job to move from m_written to m_inbox
     std::uint64_t m_taken = 0;     // sequence of the next job to take
+    // Every job before this sequence is written (read without the mutex to see that one is).
+    std::atomic<std::uint64_t> m_writtenBefore{0};
+    std::uint64_t m_awaited = 0; // waitWritten wants m_writtenBefore to reach this; 0: nobody waits
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };

@@ -57,15 +57,43 @@ Status OutputTree::open(const std::string& folder, FolderLock lock)
     return {};
 }
 
+Result<std::unique_ptr<OutputTree>> OutputTree::share() const
+{
+    const int fd = ::fcntl(m_root, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return systemError("cannot open folder", m_folder, errno);
+    auto view = std::make_unique<OutputTree>();
+    view->m_root = fd;
+    view->m_folder = m_folder;
+    view->m_shared = m_shared;
+    return view;
+}
+
 void OutputTree::protect(const FileIdentity& identity)
 {
-    if (!isProtected(identity))
-        m_protected.push_back(identity);
+    std::lock_guard lock(m_shared->mutex);
+    std::vector<FileIdentity>& files = m_shared->protectedFiles;
+    if (std::find(files.begin(), files.end(), identity) == files.end())
+        files.push_back(identity);
+}
+
+void OutputTree::reserveName(std::string name)
+{
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->reserved = std::move(name);
 }
 
 bool OutputTree::isProtected(const FileIdentity& identity) const
 {
-    return std::find(m_protected.begin(), m_protected.end(), identity) != m_protected.end();
+    std::lock_guard lock(m_shared->mutex);
+    const std::vector<FileIdentity>& files = m_shared->protectedFiles;
+    return std::find(files.begin(), files.end(), identity) != files.end();
+}
+
+bool OutputTree::isReserved(const std::string& name) const
+{
+    std::lock_guard lock(m_shared->mutex);
+    return !m_shared->reserved.empty() && name == m_shared->reserved;
 }
 
 void OutputTree::closeFolders()
@@ -219,7 +247,7 @@ TreeWriteResult OutputTree::write(std::string_view relative, std::string_view da
         result.code = EISDIR;
         return result;
     }
-    if (folder.fd == m_root && !m_reserved.empty() && name == m_reserved) {
+    if (folder.fd == m_root && isReserved(name)) {
         result.outcome = TreeWrite::OwnInput;
         return result;
     }

@@ -9,6 +9,8 @@
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -55,11 +57,18 @@ public:
     // The descriptor of the output folder itself (valid while open).
     int descriptor() const { return m_root; }
 
-    // The file with this identity is never replaced by a write.
+    // Another view of this open folder, for another thread: its own duplicate of the folder's
+    // descriptor (under the same lock) and its own open subfolders, while the protected files
+    // and the reserved name are shared, so protect() and reserveName() on any view reach all of
+    // them. A view is used by one thread at a time; views on different threads may write at
+    // once. Fails with the errno of duplicating the descriptor.
+    Result<std::unique_ptr<OutputTree>> share() const;
+
+    // The file with this identity is never replaced by a write (in every view).
     void protect(const FileIdentity& identity);
     // A file name directly in the output folder that writes leave alone (report.html while the
-    // run writes a report); empty for none.
-    void reserveName(std::string name) { m_reserved = std::move(name); }
+    // run writes a report); empty for none (in every view).
+    void reserveName(std::string name);
 
     // Writes `data` as the file `relative` ("/"-separated, below the output folder), creating
     // missing subfolders. An existing regular file is replaced in place; a symbolic link, a second
@@ -77,12 +86,19 @@ private:
     Folder openChild(int parent, const std::string& name);
     int openForWriting(int folder, const std::string& name, TreeWriteResult& result) const;
     bool isProtected(const FileIdentity& identity) const;
+    bool isReserved(const std::string& name) const;
     void closeFolders();
+
+    // What all views of the tree share; the run changes it while writers on other threads read it.
+    struct Shared {
+        std::mutex mutex;
+        std::vector<FileIdentity> protectedFiles;
+        std::string reserved;
+    };
 
     int m_root = -1;
     std::string m_folder;
-    std::string m_reserved;
-    std::vector<FileIdentity> m_protected;
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     // Open subfolders by their key (the folder part of a relative name); bounded, see folderFor.
     std::unordered_map<std::string, int> m_folders;
 };

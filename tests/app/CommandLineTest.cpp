@@ -57,6 +57,33 @@ TEST(CommandLine, ParsesSwitchesInAnyOrder)
     EXPECT_TRUE(parseCommandLine({"--run", "p.ql"}).records.isAll());
 }
 
+TEST(CommandLine, JobsIsACountOfWritersForARun)
+{
+    const struct {
+        std::vector<std::string> args;
+        Command command;
+        unsigned jobs;
+    } cases[] = {
+        {{"--run", "p.ql"}, Command::Run, 1},
+        {{"--run", "--jobs", "2", "p.ql"}, Command::Run, 2},
+        {{"p.ql", "--jobs=0", "--run"}, Command::Run, 0},
+        {{"--run", "--jobs", "256", "p.ql"}, Command::Run, 256},
+        {{"--run", "--jobs", "257", "p.ql"}, Command::UsageError, 0},
+        {{"--run", "--jobs", "-1", "p.ql"}, Command::UsageError, 0},
+        {{"--run", "--jobs", "two", "p.ql"}, Command::UsageError, 0},
+        {{"--run", "--jobs", "1.5", "p.ql"}, Command::UsageError, 0},
+        {{"--run", "--jobs", "p.ql"}, Command::UsageError, 0},
+        {{"--dry-run", "--jobs", "2", "p.ql"}, Command::UsageError, 0},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = parseCommandLine(c.args);
+        EXPECT_EQ(parsed.command, c.command) << testing::PrintToString(c.args);
+        if (c.command != Command::UsageError) {
+            EXPECT_EQ(parsed.jobs, c.jobs) << testing::PrintToString(c.args);
+        }
+    }
+}
+
 struct Outcome {
     int status;
     std::string out, err;

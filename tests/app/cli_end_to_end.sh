@@ -49,6 +49,9 @@ check "partial run reports five rows" test "$(grep -c '^<TR>' "$work/partcards/o
 check "partial run summary" grep -q '^5 files written, 0 records skipped, report.html written, ' "$work/part.err"
 "$bin" --run --records 5-2 "$work/partcards/cards.ql" 2>/dev/null
 check "reversed range is a usage error" test $? -eq 64
+rm -rf "$work/partcards/out"
+(cd "$work/partcards" && "$bin" --run --quiet --jobs 2 --records 11-15 cards.ql)
+check "partial run with two jobs writes five cards" test "$(find "$work/partcards/out" -name '*.htm' | wc -l)" -eq 5
 
 # The spreadsheet example: quoted fields over several lines, a header, a byte-order mark, values
 # escaped for HTML, names made from two fields; its output is pinned byte for byte.
@@ -207,20 +210,35 @@ sys.exit(any(open(os.path.join(d, f), "rb").read() != b"v%s\r\n" % f[1:].encode(
     check "SIG$name summary" grep -q 'stopped after' "$work/big.err"
 done
 
-# The same bytes as the shared peer script, where the shared benchmark folder is present.
+# The same bytes as the shared peer script, where the shared benchmark folder is present, with
+# one job and with two.
 bench="$top/../shared/bench"
 if [ -f "$bench/gen_scenario.py" ] && [ -f "$bench/peer_python.py" ]; then
     for scenario in cards heavy tiny; do
         python3 "$bench/gen_scenario.py" "$scenario" "$work/bench-$scenario" --quick --records 400 >/dev/null
-        "$bin" --run --quiet "$work/bench-$scenario/project.ql"
-        mv "$work/bench-$scenario/out" "$work/bench-$scenario/ours"
+        for jobs in 1 2; do
+            "$bin" --run --quiet --jobs "$jobs" "$work/bench-$scenario/project.ql"
+            mv "$work/bench-$scenario/out" "$work/bench-$scenario/ours-$jobs"
+        done
         python3 "$bench/peer_python.py" "$work/bench-$scenario/project.ql"
-        check "$scenario matches the peer script" diff -r -q "$work/bench-$scenario/ours" "$work/bench-$scenario/out"
+        for jobs in 1 2; do
+            check "$scenario matches the peer script, $jobs jobs" \
+                diff -r -q "$work/bench-$scenario/ours-$jobs" "$work/bench-$scenario/out"
+        done
     done
     sed 's/^report=1/report=0/' "$work/cards/cards.ql" >"$work/cards/noreport.ql"
-    rm -rf "$work/cards/out"
-    (cd "$work/cards" && "$bin" --run --quiet noreport.ql && mv out ours && python3 "$bench/peer_python.py" noreport.ql)
-    check "example matches the peer script" diff -r -q "$work/cards/ours" "$work/cards/out"
+    for jobs in 1 2; do
+        rm -rf "$work/cards/out" "$work/cards/ours"
+        (cd "$work/cards" && "$bin" --run --quiet --jobs "$jobs" noreport.ql && mv out ours &&
+            python3 "$bench/peer_python.py" noreport.ql)
+        check "example matches the peer script, $jobs jobs" diff -r -q "$work/cards/ours" "$work/cards/out"
+    done
+    # The report of a run with two jobs is the report of one, row for row.
+    for jobs in 1 2; do
+        rm -rf "$work/cards/out"
+        (cd "$work/cards" && "$bin" --run --quiet --jobs "$jobs" cards.ql && mv out/report.html "report-$jobs.html")
+    done
+    check "the report is the same with two jobs" cmp -s "$work/cards/report-1.html" "$work/cards/report-2.html"
 fi
 
 report_checks

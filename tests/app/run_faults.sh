@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The stencilor executable under faults it cannot prevent: killed outright at random moments
-# (every file present, except at most the one being written, is byte for byte a finished run's,
+# (every file present, except at most the ones being written, is byte for byte a finished run's,
 # and rerunning completes the job), interrupted by Ctrl-C at random moments (no file left
 # incomplete, the report written), and a disk that fills up mid-run (the run stops with the
 # "Cannot create file" error, the files written before stay whole and no partial file is left).
+# Each with one writer and with two (--jobs 2), which may have two files in progress.
 # usage: STENCILOR=path/to/stencilor run_faults.sh   (KILLS, SEED optional)
 set -uo pipefail
 bin=${STENCILOR:?set STENCILOR to the executable}
@@ -36,8 +37,9 @@ for name in ("ref", "out"):
 PY
 }
 
-# compare_with_reference DIR: every file under DIR/out equals DIR/ref's, except at most one that
-# is a beginning of it (the file being written). Sets $present and $torn.
+# compare_with_reference DIR [IN_PROGRESS]: every file under DIR/out equals DIR/ref's, except at
+# most IN_PROGRESS (default 1) that are a beginning of it (the files being written). Sets
+# $present and $torn.
 compare_with_reference() {
     present=0
     torn=0
@@ -54,7 +56,7 @@ compare_with_reference() {
         fi
     done < <(find "$1/out" -type f ! -name report.html -print0 2>/dev/null)
     check "only files of a finished run" test "$strangers" -eq 0
-    check "at most the file in progress is incomplete" test "$torn" -le 1
+    check "at most the files in progress are incomplete" test "$torn" -le "${2:-1}"
 }
 
 # Killed outright at random moments.
@@ -67,24 +69,26 @@ duration=$(($(now_ms) - started))
 check "reference run writes every file" test "$(find "$work/kill/ref" -name '*.htm' | wc -l)" -eq 3000
 mid_run=0
 for round in $(seq "${KILLS:-8}"); do
-    # Odd rounds kill outright; even rounds press Ctrl-C, which must finish the file in progress
-    # and the report before the program ends.
+    # Odd rounds kill outright; even rounds press Ctrl-C, which must finish the files in progress
+    # and the report before the program ends. Rounds 1-2, 5-6, ... write with one job, the others
+    # with two.
     signal=KILL
     [ $((round % 2)) -eq 0 ] && signal=INT
+    jobs=$(((round - 1) / 2 % 2 + 1))
     rm -rf "$work/kill/out"
-    "$bin" --run --quiet "$work/kill/out.ql" &
+    "$bin" --run --quiet --jobs "$jobs" "$work/kill/out.ql" &
     pid=$!
     delay=$((RANDOM % (duration * 9 / 10 + 1)))
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
     kill -"$signal" "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     status=$?
-    compare_with_reference "$work/kill"
-    echo "SIG$signal after $delay ms: $present files present, $torn incomplete, exit status $status"
+    compare_with_reference "$work/kill" "$jobs"
+    echo "SIG$signal after $delay ms with $jobs jobs: $present files present, $torn incomplete, exit status $status"
     [ "$present" -gt 0 ] && [ "$present" -lt 3000 ] && mid_run=$((mid_run + 1))
     if [ "$signal" = INT ] && [ "$present" -lt 3000 ] && [ "$status" -ne 0 ]; then
         check "Ctrl-C exits 130" test "$status" -eq 130
-        check "Ctrl-C finishes the file in progress" test "$torn" -eq 0
+        check "Ctrl-C finishes the files in progress" test "$torn" -eq 0
         check "Ctrl-C writes the report of the files written" \
             test "$(grep -c '<a href=' "$work/kill/out/report.html")" -eq "$present"
         check "Ctrl-C closes the report" bash -c "tail -c 9 '$work/kill/out/report.html' | grep -q '</HTML>'"
@@ -108,33 +112,40 @@ full_disk_checks() { # full_disk_checks NAME STATUS: the outcome of a run whose 
         check "$1: a report written is complete" bash -c "tail -c 9 '$work/full/out/report.html' | grep -q '</HTML>'"
     fi
 }
-# A file-size limit, as a quota sets one: the card with the 200 kB field does not fit.
-prlimit --fsize=65536 "$bin" --run --quiet "$work/full/out.ql" 2>"$work/full/err"
-full_disk_checks "file-size limit" $?
-check "file-size limit: the error names the file and the reason" test "$(cat "$work/full/err")" = \
-    "Cannot create file \"$work/full/out/group0/rec00040.htm\". File too large"
-check "file-size limit: the 39 cards before are there" test "$present" -eq 39
-check "file-size limit: the report lists them" test "$(grep -c '<a href=' "$work/full/out/report.html")" -eq 39
-# A real full disk: a small tmpfs, mounted in a mount namespace of this test alone, that fills
-# up after some twenty cards.
-rm -rf "$work/full/out"
-mkdir "$work/full/out"
 export bin work
-if unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out"' 2>/dev/null; then
-    unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out" || exit 99
-        "$bin" --run --quiet "$work/full/out.ql" 2>"$work/full/err"
+for jobs in 1 2; do
+    # A file-size limit, as a quota sets one: the card with the 200 kB field does not fit. With
+    # two jobs, cards after it that were in hand may be written as well.
+    rm -rf "$work/full/out"
+    prlimit --fsize=65536 "$bin" --run --quiet --jobs "$jobs" "$work/full/out.ql" 2>"$work/full/err"
+    full_disk_checks "file-size limit, $jobs jobs" $?
+    check "file-size limit, $jobs jobs: the error names the file and the reason" test "$(cat "$work/full/err")" = \
+        "Cannot create file \"$work/full/out/group0/rec00040.htm\". File too large"
+    check "file-size limit, $jobs jobs: the 39 cards before are there" \
+        test "$(find "$work/full/out" -name 'rec000[0-3][0-9].htm' | wc -l)" -eq 39
+    [ "$jobs" -eq 1 ] && check "file-size limit, 1 job: nothing after them" test "$present" -eq 39
+    check "file-size limit, $jobs jobs: the report lists them" \
+        test "$(grep -c '<a href=' "$work/full/out/report.html")" -eq 39
+    # A real full disk: a small tmpfs, mounted in a mount namespace of this test alone, that
+    # fills up after some twenty cards.
+    rm -rf "$work/full/out"
+    mkdir "$work/full/out"
+    if unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out"' 2>/dev/null; then
+        jobs=$jobs unshare -m bash -c 'mount -t tmpfs -o size=160k tmpfs "$work/full/out" || exit 99
+            "$bin" --run --quiet --jobs "$jobs" "$work/full/out.ql" 2>"$work/full/err"
+            status=$?
+            cp -r "$work/full/out" "$work/full/kept"
+            exit $status'
         status=$?
-        cp -r "$work/full/out" "$work/full/kept"
-        exit $status'
-    status=$?
-    rm -rf "$work/full/out" && mv "$work/full/kept" "$work/full/out"
-    full_disk_checks "full tmpfs" $status
-    check "full tmpfs: the error is the system's" \
-        grep -qE '^Cannot create file ".*/rec000[0-9]{2}\.htm"\. No space left on device$' "$work/full/err"
-    check "full tmpfs: the disk held some cards" test "$present" -gt 5 -a "$present" -lt 39
-    echo "full tmpfs: $present cards written before the disk was full"
-else
-    echo "skipped: a full tmpfs (no mount namespace here); the file-size limit stands in for it"
-fi
+        rm -rf "$work/full/out" && mv "$work/full/kept" "$work/full/out"
+        full_disk_checks "full tmpfs, $jobs jobs" $status
+        check "full tmpfs, $jobs jobs: the error is the system's" \
+            grep -qE '^Cannot create file ".*/rec000[0-9]{2}\.htm"\. No space left on device$' "$work/full/err"
+        check "full tmpfs, $jobs jobs: the disk held some cards" test "$present" -gt 5 -a "$present" -lt 39
+        echo "full tmpfs, $jobs jobs: $present cards written before the disk was full"
+    else
+        echo "skipped: a full tmpfs (no mount namespace here); the file-size limit stands in for it"
+    fi
+done
 
 report_checks

@@ -2,13 +2,16 @@
 
 #include "RecordingHost.h"
 #include "TestUtil.h"
+#include "generation/TemplateFile.h"
 #include "platform/OutputTree.h"
 
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace stencilor {
@@ -26,6 +29,7 @@ protected:
     RunSummary run(std::size_t recordLimit = GenerationRun::kMaxRecordText)
     {
         GenerationRun generation(host, recordLimit);
+        generation.setJobs(jobs);
         running = &generation;
         const RunSummary summary = generation.run();
         EXPECT_FALSE(generation.isRunning());
@@ -36,6 +40,7 @@ protected:
     test::TempDir dir;
     FakeHost host;
     GenerationRun* running = nullptr;
+    unsigned jobs = 1;
 };
 
 TEST_F(GenerationRunTest, WritesOneFileOfCrLfLinesPerRecord)
@@ -366,6 +371,147 @@ TEST_F(GenerationRunTest, TemplateIsReadAfreshForEveryRecord)
     run();
     EXPECT_EQ(dir.read("out/f1.txt"), "[a]\r\n");
     EXPECT_EQ(dir.read("out/f2.txt"), "(b)\r\n");
+}
+
+TEST_F(GenerationRunTest, ATemplateReplacedDuringTheRunIsUsedAndNeverOverwritten)
+{
+    // The template has not changed for a while, so the run trusts its times and looks at its
+    // state alone; each edit must still be seen at the next record, and a template put in place
+    // by rename is protected under its new identity.
+    const struct {
+        const char* what;
+        std::function<void(const test::TempDir&)> edit;
+    } edits[] = {
+        {"rewritten in place with the same size", [](const test::TempDir& d) { d.write("t.txt", "(%V%)"); }},
+        {"truncated, then written",
+         [](const test::TempDir& d) {
+             std::filesystem::resize_file(d.file("t.txt"), 0);
+             d.write("t.txt", "((%V%))");
+         }},
+        {"replaced by rename",
+         [](const test::TempDir& d) {
+             d.write("new.txt", "(%V%)");
+             std::filesystem::rename(d.file("new.txt"), d.file("t.txt"));
+         }},
+    };
+    for (const auto& e : edits) {
+        test::TempDir caseDir;
+        host = FakeHost{};
+        host.setJobIn(caseDir);
+        setRules({{"Field 1", "%V%"}});
+        host.settings.outputdir = caseDir.path();
+        host.settings.nameFromTemp = false;
+        host.settings.nameFromFld = true;
+        host.settings.FileNameFld = "Field 1";
+        caseDir.write("data.csv", "r1\nr2\nt.txt\nr4\n");
+        caseDir.write("t.txt", "[%V%]");
+        std::this_thread::sleep_for(std::chrono::nanoseconds(TemplateFile::kTrustAfterNanoseconds) +
+                                    std::chrono::milliseconds(20));
+        host.onEvents = [&](int events) {
+            if (events == 1)
+                e.edit(caseDir);
+        };
+        const RunSummary summary = run();
+        EXPECT_EQ(summary.skippedOwnInput, 1u) << e.what;
+        EXPECT_EQ(caseDir.read("r1"), "[r1]\r\n") << e.what;
+        const std::string edited = caseDir.read("t.txt");
+        EXPECT_NE(edited, "[%V%]") << e.what;
+        EXPECT_EQ(caseDir.read("r2"), std::string(edited).replace(edited.find("%V%"), 3, "r2") + "\r\n") << e.what;
+        EXPECT_EQ(caseDir.read("r4"), std::string(edited).replace(edited.find("%V%"), 3, "r4") + "\r\n") << e.what;
+    }
+}
+
+// Several writers give what one gives: the same files and bytes, the report's rows in record
+// order and the same summary, also where records name one file again and again, a file and a
+// folder of one name, or get no file at all, and when Stop comes in the middle.
+TEST_F(GenerationRunTest, SeveralWritersGiveWhatOneWriterGives)
+{
+    std::string many, same;
+    for (int i = 1; i <= 300; ++i)
+        many += "n" + std::to_string(i) + ";city" + std::to_string(i % 9) + ";" + std::to_string(i) + "\n";
+    // Long texts and short ones by turns: a writer of a short one is done before one of the long
+    // one before it.
+    for (int i = 1; i <= 40; ++i)
+        same += "same;;" + std::string(i % 2 == 1 ? 300'000 : 0, 'v') + std::to_string(i) + "\n";
+    const struct {
+        const char* name;
+        std::string data;
+        int stopAt = 0; // Stop after this record
+    } cases[] = {
+        {"files in subfolders", many},
+        {"one name again and again", same},
+        {"a file and a folder of one name, a name that is a folder at the end",
+         "a;;1\nb;a;2\nc;d;3\nA;;4\nd/e;;5\nd;;6\n"},
+        {"records without a file between files", "x;;1\n;;2\n../up;;3\ny;sub;4\n\nz;;6\n"},
+        {"stopped after the second record", many, 2},
+    };
+    const auto outcome = [&](const auto& c, unsigned writers) {
+        test::TempDir caseDir;
+        host = FakeHost{};
+        host.setJobIn(caseDir);
+        host.settings.rules = test::rulesTable({{"Field 1", "%A%"}, {"Field 2", "%B%"}, {"Field 3", "%C%"}});
+        host.settings.nameFromTemp = false;
+        host.settings.nameFromFld = true;
+        host.settings.FileNameFld = "Field 1";
+        host.settings.CopyDirFld = true;
+        host.settings.directoryFile = "Field 2";
+        host.settings.report = true;
+        host.settings.report_fld = "FileName;Field 3;";
+        caseDir.write("data.csv", c.data);
+        caseDir.write("t.txt", "<%A%|%B%|%C%>");
+        host.onEvents = [&](int events) {
+            if (events == c.stopAt)
+                running->stop();
+        };
+        jobs = writers;
+        const RunSummary s = run();
+        std::ostringstream text;
+        text << int(s.outcome) << " records " << s.recordsProcessed << "/" << s.recordCount << " written "
+             << s.filesWritten << " skipped " << s.skippedNoName << "," << s.skippedOutside << "," << s.skippedFolder
+             << "," << s.skippedLink << "," << s.skippedOwnInput << " report " << s.reportWritten;
+        for (std::string error : host.errors)
+            text << " error " << error.replace(error.find(caseDir.path()), caseDir.path().size(), "DIR");
+        return std::make_pair(text.str(), filesUnder(caseDir, "out"));
+    };
+    for (const auto& c : cases) {
+        const auto one = outcome(c, 1);
+        EXPECT_EQ(outcome(c, 3), one) << c.name;
+        EXPECT_GT(one.second.size(), 1u) << c.name;
+    }
+}
+
+TEST_F(GenerationRunTest, AFailedWriteWithSeveralWritersNamesTheFirstRecordThatFailed)
+{
+    std::string data;
+    for (int i = 1; i <= 60; ++i)
+        data += std::to_string(i) + "\n";
+    dir.write("data.csv", data);
+    dir.write("t.txt", "<%V%>");
+    setRules({{"Field 1", "%V%"}});
+    // Folders where the files of records 5 to 30 must go: each of them fails.
+    for (int i = 5; i <= 30; ++i)
+        std::filesystem::create_directories(dir.file("out/f" + std::to_string(i) + ".txt"));
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    jobs = 3;
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(summary.filesWritten, 4u);
+    EXPECT_EQ(summary.recordsProcessed, 4u);
+    EXPECT_EQ(host.errors,
+              std::vector<std::string>{"Cannot create file \"" + dir.file("out/f5.txt") + "\". Is a directory"});
+    const std::string report = dir.read("out/report.html");
+    EXPECT_NE(report.find("\"f4.txt\""), std::string::npos);
+    // Files of later records that were in the writers' hands may exist, complete; the report
+    // lists the records before the failure alone.
+    for (const auto& [name, text] : filesUnder(dir, "out")) {
+        if (name == "report.html")
+            continue;
+        const std::string number = name.substr(1, name.size() - 5);
+        EXPECT_EQ(text, "<" + number + ">\r\n") << name;
+        EXPECT_TRUE(std::stoi(number) < 5 || std::stoi(number) > 30) << name;
+        EXPECT_EQ(report.find("\"" + name + "\"") != std::string::npos, std::stoi(number) < 5) << name;
+    }
 }
 
 TEST_F(GenerationRunTest, AFileThatCannotBeCreatedEndsTheRunAfterTheReport)

@@ -32,6 +32,7 @@ protected:
     RunSummary run()
     {
         GenerationRun generation(host);
+        generation.setJobs(jobs);
         return generation.run();
     }
 
@@ -40,9 +41,18 @@ protected:
 
     test::TempDir dir;
     RecordingHost host;
+    unsigned jobs = 1;
 };
 
-TEST_F(RunFaultTest, ADiskThatFillsUpEndsTheRunAndLeavesOnlyCompleteFiles)
+// The faults with one writer and with two: the outcome is the same, but for files of later
+// records that were in the writers' hands when a write failed.
+class RunFaultJobsTest : public RunFaultTest, public testing::WithParamInterface<unsigned> {
+protected:
+    RunFaultJobsTest() { jobs = GetParam(); }
+};
+INSTANTIATE_TEST_SUITE_P(Jobs, RunFaultJobsTest, testing::Values(1u, 2u));
+
+TEST_P(RunFaultJobsTest, ADiskThatFillsUpEndsTheRunAndLeavesOnlyCompleteFiles)
 {
     // Records 1-3 fit under the limit; record 4 does not, as on a disk that fills up mid-run.
     const std::string small(1000, 's'), big(6000, 'b');
@@ -60,12 +70,18 @@ TEST_F(RunFaultTest, ADiskThatFillsUpEndsTheRunAndLeavesOnlyCompleteFiles)
     EXPECT_EQ(summary.filesWritten, 3u);
     EXPECT_EQ(host.errors,
               std::vector<std::string>{"Cannot create file \"" + dir.file("out/f4.txt") + "\". File too large"});
-    EXPECT_EQ(outputFiles(), (std::map<std::string, std::string>{{"f1.txt", "<" + small + "1>\r\n"},
-                                                                 {"f2.txt", "<" + small + "2>\r\n"},
-                                                                 {"f3.txt", "<" + small + "3>\r\n"}}));
+    std::map<std::string, std::string> files = outputFiles();
+    // With two writers the record after the failing one may have been in hand, and written whole.
+    if (jobs > 1 && files.count("f5.txt") > 0) {
+        EXPECT_EQ(files["f5.txt"], "<" + small + "5>\r\n");
+        files.erase("f5.txt");
+    }
+    EXPECT_EQ(files, (std::map<std::string, std::string>{{"f1.txt", "<" + small + "1>\r\n"},
+                                                         {"f2.txt", "<" + small + "2>\r\n"},
+                                                         {"f3.txt", "<" + small + "3>\r\n"}}));
 }
 
-TEST_F(RunFaultTest, AFullDiskAtTheReportIsReportedBeforeTheRunsOwnError)
+TEST_P(RunFaultJobsTest, AFullDiskAtTheReportIsReportedBeforeTheRunsOwnError)
 {
     // The report of the files written so far is bigger than the limit too: both writes fail,
     // neither leaves a partial file, and the report's error comes first, as the end of the run
@@ -99,7 +115,7 @@ TEST_F(RunFaultTest, AFullDiskAtTheReportIsReportedBeforeTheRunsOwnError)
     EXPECT_EQ(files.at("f40.txt"), std::string(100, 'r') + "39\r\n");
 }
 
-TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
+TEST_P(RunFaultJobsTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
 {
     const struct {
         const char* name;
@@ -131,8 +147,7 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
         caseDir.write("data.csv", "1;a\n2;b\n3;c/d\n");
         caseDir.write("t.txt", "%V%");
         caseDir.write(c.blocker, "keep me");
-        GenerationRun generation(host);
-        const RunSummary summary = generation.run();
+        const RunSummary summary = run();
         EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
         EXPECT_EQ(summary.skippedFolder, c.skipped) << c.name;
         EXPECT_EQ(caseDir.read(c.blocker), "keep me") << c.name;
@@ -147,7 +162,7 @@ TEST_F(RunFaultTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntact)
     }
 }
 
-TEST_F(RunFaultTest, ADataFileThatDisappearsAfterTheCheckEndsTheRunWithTheOpenError)
+TEST_P(RunFaultJobsTest, ADataFileThatDisappearsAfterTheCheckEndsTheRunWithTheOpenError)
 {
     dir.write("data.csv", "a\nb\n");
     dir.write("t.txt", "x");
@@ -167,7 +182,7 @@ TEST_F(RunFaultTest, ADataFileThatDisappearsAfterTheCheckEndsTheRunWithTheOpenEr
                                   "</TD>\r\n\r\n\r\n\r\n\r\n\r\n    </TR>\r\n  </TABLE>\r\n</HTML>\r\n"}}));
 }
 
-TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
+TEST_P(RunFaultJobsTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
 {
     const struct {
         const char* name;
@@ -195,8 +210,7 @@ TEST_F(RunFaultTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
             if (events == 2)
                 c.fault(caseDir);
         };
-        GenerationRun generation(host);
-        const RunSummary summary = generation.run();
+        const RunSummary summary = run();
         EXPECT_EQ(summary.outcome, RunOutcome::Failed) << c.name;
         EXPECT_EQ(summary.filesWritten, 2u) << c.name;
         EXPECT_EQ(host.errors, std::vector<std::string>{"Cannot open file \"" + caseDir.file("t.txt") + c.error})

@@ -2,12 +2,14 @@
 
 #include "TestUtil.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace stencilor {
@@ -119,6 +121,47 @@ TEST_F(OutputTreeTest, ASecondTreeOnTheFolderIsRefusedUntilTheFirstCloses)
     OutputTree third;
     EXPECT_TRUE(third.open(dir.file("out"), FolderLock::Shared));
     EXPECT_FALSE(OutputTree().open(dir.file("out")));
+}
+
+TEST_F(OutputTreeTest, ViewsOnOtherThreadsWriteTogetherAndShareWhatIsLeftAlone)
+{
+    const std::string data = dir.write("out/data.csv", "a;b");
+    OutputTree tree;
+    ASSERT_TRUE(tree.open(dir.file("out")));
+    std::vector<std::unique_ptr<OutputTree>> views;
+    for (int i = 0; i < 3; ++i)
+        views.push_back(std::move(tree.share().value()));
+    // Set after the views were made: they see it all the same.
+    tree.protect(*fileIdentityOf(data));
+    tree.reserveName("report.html");
+
+    // Every view writes into the same new subfolders at once, each making them when it comes first.
+    constexpr int kFiles = 300;
+    std::vector<std::thread> threads;
+    std::vector<std::vector<TreeWrite>> outcomes(views.size());
+    for (std::size_t v = 0; v < views.size(); ++v) {
+        threads.emplace_back([&, v] {
+            for (int i = static_cast<int>(v); i < kFiles; i += static_cast<int>(views.size()))
+                outcomes[v].push_back(
+                    views[v]
+                        ->write("s" + std::to_string(i % 7) + "/d/f" + std::to_string(i), std::to_string(i))
+                        .outcome);
+            outcomes[v].push_back(views[v]->write("data.csv", "x").outcome);
+            outcomes[v].push_back(views[v]->write("report.html", "x").outcome);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const auto& seen : outcomes) {
+        ASSERT_GE(seen.size(), 2u);
+        EXPECT_EQ(std::count(seen.begin(), seen.end() - 2, TreeWrite::Written), seen.end() - 2 - seen.begin());
+        EXPECT_EQ(seen.end()[-2], TreeWrite::OwnInput) << "a protected file";
+        EXPECT_EQ(seen.end()[-1], TreeWrite::OwnInput) << "the reserved name";
+    }
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_EQ(dir.read("out/s" + std::to_string(i % 7) + "/d/f" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(dir.read("out/data.csv"), "a;b");
+    EXPECT_FALSE(fs::exists(dir.file("out/report.html")));
 }
 
 TEST_F(OutputTreeTest, TheProbeSeesWhatAWriteWouldMeet)
