@@ -2,9 +2,9 @@
 
 #include "datasource/DataInput.h"
 #include "generation/ContentReport.h"
-#include "platform/Messages.h"
 #include "generation/JsonText.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 #include "platform/PendingFile.h"
 
 #include <algorithm>
