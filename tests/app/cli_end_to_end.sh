@@ -70,6 +70,23 @@ check "check warns of the byte-order mark on stderr" grep -q '^warning: the data
 # One project serves other data and folders from a pipeline: --data - reads standard input.
 (cd "$work" && "$bin" --run sheet/spreadsheet.ql --data - --output piped <"$work/sheet/contacts.csv") 2>/dev/null
 check "--data - and --output" diff -r "$top/tests/app/expected/spreadsheet" "$work/piped"
+# No input on standard input is an empty data file: nothing written, nothing lost, exit 0.
+(cd "$work" && "$bin" --run sheet/spreadsheet.ql --data - --output empty-in </dev/null) 2>"$work/empty-in.err"
+check "--data - without input exits 0" test $? -eq 0
+check "--data - without input writes no file" test "$(find "$work/empty-in" -name '*.htm' | wc -l)" -eq 0
+# A 100 MB quoted field (with line breaks and doubled quotes) reaches its file whole.
+python3 - "$work/big.csv" <<'PY'
+import sys
+with open(sys.argv[1], "w", newline="") as f:
+    f.write('Id,First,Last,Company,City,Email,Notes\r\n1,A,B,C,D,E,"')
+    f.write(('x' * 99 + '\n') * (1 << 20))
+    f.write('""end""",\r\n2,F,G,H,I,J,short\r\n')
+PY
+(cd "$work" && "$bin" --run sheet/spreadsheet.ql --data big.csv --output big-out) 2>/dev/null
+check "a 100 MB quoted field runs" test $? -eq 0
+check "a 100 MB quoted field reaches its file whole" test "$(grep -c '^x\{99\}$' "$work/big-out/B-A.htm")" -eq $(((1 << 20) - 1))
+check "the record after it is its own" test -f "$work/big-out/G-F.htm"
+
 "$bin" --check --output x "$work/sheet/spreadsheet.ql" 2>/dev/null
 check "--output with --check is a usage error" test $? -eq 64
 
