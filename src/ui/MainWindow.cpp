@@ -406,7 +406,9 @@ void T_FRMain::changeEvent(QEvent* event)
 
 void T_FRMain::updateTitle()
 {
-    setWindowTitle(tr("%1[*] — Stencilor").arg(toQt(fileNamePart(projectPath()))));
+    // The caption names the program's version too, as the about box and --version do.
+    setWindowTitle(
+        tr("%1[*] — Stencilor %2").arg(toQt(fileNamePart(projectPath())), QStringLiteral(STENCILOR_VERSION)));
 }
 
 void T_FRMain::checkModified()

@@ -184,7 +184,7 @@ private slots:
     {
         MainWindowFixture f;
         T_FRMain* w = f.open(writeJob(f));
-        QCOMPARE(w->windowTitle(), QStringLiteral("p.ql[*] — Stencilor"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("p.ql[*] — Stencilor " STENCILOR_VERSION));
         // Exit's comparison: the hand-written file lacks keys the window shows with defaults.
         QTRY_VERIFY(w->isWindowModified());
         QVERIFY(f.trigger("actSave"));
@@ -197,7 +197,7 @@ private slots:
 
         // After New nothing is lost until a rule has a field and an identifier.
         QVERIFY(f.trigger("actNew"));
-        QCOMPARE(w->windowTitle(), QStringLiteral("noname0.ql[*] — Stencilor"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("noname0.ql[*] — Stencilor " STENCILOR_VERSION));
         QTRY_VERIFY(!w->isWindowModified());
         QAbstractItemModel* grid = f.widget<QTableView>("gridRules")->model();
         QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("Field 1")));

@@ -88,7 +88,8 @@ private slots:
         MainWindowFixture f;
         T_FRMain* w = f.open();
         // The title names the project (the start-up project here) and has a place for the marker.
-        QCOMPARE(w->windowTitle(), QFileInfo(text(f, "EdPrjFile")).fileName() + QStringLiteral("[*] — Stencilor"));
+        QCOMPARE(w->windowTitle(),
+                 QFileInfo(text(f, "EdPrjFile")).fileName() + QStringLiteral("[*] — Stencilor " STENCILOR_VERSION));
         QCOMPARE(w->minimumSize(), QSize(955, 650));
 
         // Idle: Run available, Stop not, on the buttons and in the menu alike.

@@ -944,8 +944,8 @@
         <translation>Die Projektdatei, in die Speichern schreibt</translation>
     </message>
     <message>
-        <source>%1[*] — Stencilor</source>
-        <translation>%1[*] — Stencilor</translation>
+        <source>%1[*] — Stencilor %2</source>
+        <translation>%1[*] — Stencilor %2</translation>
     </message>
     <message>
         <source>%1 of %2 records</source>
