@@ -87,8 +87,11 @@ ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const Proje
                                     const std::string& programFolder)
 {
     ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
-    if (!parsed.dataFile.empty())
-        settings.textfile = parsed.dataFile == kStandardInput ? parsed.dataFile : absolutePath(parsed.dataFile);
+    if (!parsed.dataFile.empty()) {
+        const bool standardInput = parsed.dataFile == kStandardInput;
+        allowStandardInputData(standardInput);
+        settings.textfile = standardInput ? parsed.dataFile : absolutePath(parsed.dataFile);
+    }
     if (!parsed.outputFolder.empty())
         settings.outputdir = absolutePath(parsed.outputFolder);
     return settings;

@@ -4,13 +4,28 @@
 #include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
+#include <atomic>
+
 namespace stencilor {
+
+namespace {
+
+std::atomic<bool> g_standardInputData{false};
+
+} // namespace
+
+void allowStandardInputData(bool allowed)
+{
+    g_standardInputData = allowed;
+}
 
 RunInputPaths resolveRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder)
 {
     RunInputPaths paths;
     paths.project = resolveProjectPath(projectPath, programFolder);
-    paths.dataFile = s.textfile == kStandardInput ? s.textfile : resolveDataFilePath(s.textfile, paths.project);
+    paths.dataFile = s.textfile == kStandardInput && g_standardInputData
+                         ? s.textfile
+                         : resolveDataFilePath(s.textfile, paths.project);
     paths.templateFile = resolveDataFilePath(s.templatefile, paths.project);
     paths.outputFolder = resolveOutputFolder(s.outputdir, paths.project);
     if (!paths.outputFolder.empty())

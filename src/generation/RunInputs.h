@@ -18,6 +18,11 @@ namespace stencilor {
 // The data file name that reads standard input (given on the command line).
 inline constexpr std::string_view kStandardInput = "-";
 
+// Lets "-" as the data file read standard input. Only the command line's --data - asks for it;
+// elsewhere "-" is a file of that name beside the project, so that neither a project file nor a
+// name typed in the window can make a run wait on standard input.
+void allowStandardInputData(bool allowed);
+
 // Where the inputs and the output of a project are.
 struct RunInputPaths {
     std::string project;      // the project file, resolved as resolveProjectPath does

@@ -143,6 +143,9 @@ std::string resolveDataFilePath(std::string_view textFile, std::string_view reso
     // A project path without a folder puts nothing in front: a lone "/" would mean the root folder.
     std::string path(folderPart(resolvedProjectPath));
     path.append(textFile);
+    // A file named "-" is spelt "./-", so that it is never taken for standard input.
+    if (path == "-")
+        path = "./-";
     return path;
 }
 

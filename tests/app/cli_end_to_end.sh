@@ -70,6 +70,11 @@ check "check warns of the byte-order mark on stderr" grep -q '^warning: the data
 # One project serves other data and folders from a pipeline: --data - reads standard input.
 (cd "$work" && "$bin" --run sheet/spreadsheet.ql --data - --output piped <"$work/sheet/contacts.csv") 2>/dev/null
 check "--data - and --output" diff -r "$top/tests/app/expected/spreadsheet" "$work/piped"
+# A project's own "-" is a file of that name beside it: standard input stays unread.
+sed 's/^textfile=.*/textfile=-/' "$work/sheet/spreadsheet.ql" >"$work/sheet/dash.ql"
+echo 'x,never,read' | (cd "$work/sheet" && "$bin" --run dash.ql --output dash-out) 2>"$work/dash.err"
+check "a project's - is no standard input" test $? -eq 2
+check "a project's - names the missing file" grep -q 'Text file is empty' "$work/dash.err"
 # No input on standard input is an empty data file: nothing written, nothing lost, exit 0.
 (cd "$work" && "$bin" --run sheet/spreadsheet.ql --data - --output empty-in </dev/null) 2>"$work/empty-in.err"
 check "--data - without input exits 0" test $? -eq 0

@@ -64,6 +64,9 @@ TEST(ProjectFilePaths, RelativeDataFileNamesAreLookedUpBesideTheProject)
         {"data.csv", "p.ql", "data.csv"},                     // no folder to put in front, and never a lone "/"
         {"C:data.csv", "/home/u/p.ql", "/home/u/C:data.csv"}, // no drives: ":" is an ordinary character
         {"", "/home/u/p.ql", "/home/u/"},
+        // A project's "-" is a file of that name, never standard input (only --data - reads that).
+        {"-", "/home/u/p.ql", "/home/u/-"},
+        {"-", "p.ql", "./-"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(resolveDataFilePath(c.textFile, c.projectPath), c.resolved) << c.textFile << " in " << c.projectPath;
