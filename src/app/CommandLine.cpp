@@ -94,6 +94,10 @@ ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const Proje
     }
     if (!parsed.outputFolder.empty())
         settings.outputdir = absolutePath(parsed.outputFolder);
+    // With an archive the output folder only roots the names; a project without one names them
+    // from the working folder.
+    if (!parsed.archive.empty() && settings.outputdir.empty())
+        settings.outputdir = absolutePath(".");
     return settings;
 }
 
@@ -120,6 +124,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     ConsoleHost host(std::move(loaded.settings), project.path, programFolder, err, options);
     GenerationRun run(host);
     run.setJobs(parsed.jobs == 0 ? availableCores() : parsed.jobs);
+    run.setOptions(RunOptions{parsed.shard, parsed.manifest, parsed.archive});
     host.attach(run);
 
     ConsoleHost::installInterruptHandler();
@@ -127,8 +132,9 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     const RunSummary summary = run.run(parsed.records);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
+    // With the archive on standard output, the summary goes to stderr.
     if (parsed.json)
-        out << runSummaryJson(summary, seconds) << '\n' << std::flush;
+        (parsed.archive == "-" ? err : out) << runSummaryJson(summary, seconds) << '\n' << std::flush;
     if (summary.outcome == RunOutcome::NotStarted)
         return kExitNotStarted;
     if (!parsed.quiet && !parsed.json)
@@ -190,7 +196,8 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
     const CheckReport report =
-        checkProjectOutput(settings, project.path, programFolder, parsed.records, [&](const CheckFinding& finding) {
+        checkProjectOutput(settings, project.path, programFolder, parsed.records, parsed.shard,
+                           [&](const CheckFinding& finding) {
             if (!parsed.json)
                 return table.add(finding);
             if (!json)
@@ -262,6 +269,20 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         app.add_option("--output", parsed.outputFolder,
                        "With --run or --dry-run: write into this folder instead; with --merge-report, where\n"
                        "report.html goes");
+    std::string shard;
+    CLI::Option* shardOption =
+        app.add_option("--shard", shard,
+                       "With --run or --dry-run: only part K of N (K/N) of the job: the data file cut into N\n"
+                       "parts of about equal size at record boundaries; records keep their numbers. A part\n"
+                       "writes no report.html (see --manifest and --merge-report)");
+    CLI::Option* manifestOption =
+        app.add_option("--manifest", parsed.manifest,
+                       "With --run: write a JSON line per record into this file as the run goes (its name,\n"
+                       "bytes, status and report row)");
+    CLI::Option* archiveOption =
+        app.add_option("--archive", parsed.archive,
+                       "With --run: write the files and report.html into this tar archive instead of the\n"
+                       "output folder (- writes it to standard output)");
     int jobs = 1;
     CLI::Option* jobsOption =
         app.add_option("--jobs", jobs,
@@ -307,8 +328,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     if (merge) {
         if (parsed.outputFolder.empty() || positionals.empty())
             return usageError("--merge-report needs --output DIR and the manifests");
-        if (recordsOption->count() + dataOption->count() + formatOption->count() > 0 || parsed.quiet ||
-            parsed.openReport)
+        if (recordsOption->count() + dataOption->count() + formatOption->count() + shardOption->count() +
+                    manifestOption->count() + archiveOption->count() >
+                0 ||
+            parsed.quiet || parsed.openReport)
             return usageError("--merge-report takes only --output and the manifests");
         parsed.manifests = std::move(positionals);
         parsed.command = Command::MergeReport;
@@ -349,6 +372,26 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         if (!range)
             return usageError("--records wants A-B with 1 <= A <= B, not \"" + records + "\"");
         parsed.records = *range;
+    }
+    if (shardOption->count() > 0) {
+        if (!run && !dryRun)
+            return usageError("--shard goes with --run or --dry-run");
+        if (recordsOption->count() > 0)
+            return usageError("--shard and --records cannot be combined");
+        const std::optional<ShardSpec> part = parseShard(shard);
+        if (!part)
+            return usageError("--shard wants K/N with 1 <= K <= N, not \"" + shard + "\"");
+        if (parsed.dataFile == kStandardInput)
+            return usageError("--shard needs a data file: standard input cannot be cut into parts");
+        parsed.shard = *part;
+    }
+    if (manifestOption->count() > 0 && (!run || parsed.manifest.empty()))
+        return usageError(run ? "--manifest wants a file name" : "--manifest goes with --run");
+    if (archiveOption->count() > 0) {
+        if (!run || parsed.archive.empty())
+            return usageError(run ? "--archive wants a file name or -" : "--archive goes with --run");
+        if (parsed.openReport)
+            return usageError("--open-report goes with a run into a folder, not --archive");
     }
     parsed.command = run ? Command::Run : check ? Command::Check : dryRun ? Command::DryRun : Command::OpenWindow;
     return parsed;

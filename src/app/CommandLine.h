@@ -17,6 +17,9 @@ struct ParsedCommandLine {
     bool quiet = false;                 // --quiet: only errors on stderr
     bool openReport = false;            // --open-report: open report.html when the run wrote it
     RecordRange records;                // --records A-B: only these records (every record by default)
+    ShardSpec shard;                    // --shard K/N: only part K of N of the job
+    std::string manifest;               // --manifest FILE: a JSON line per record
+    std::string archive;                // --archive FILE|-: the files go into a tar archive
     std::string dataFile;               // --data PATH: the data file instead of the project's ("-": standard input)
     std::string outputFolder;           // --output DIR: the output folder instead of the project's
     unsigned jobs = 1;                  // --jobs N: threads that write the files (0: one per core)

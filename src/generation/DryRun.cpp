@@ -296,12 +296,20 @@ private:
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range, const FindingSink& sink)
+                               const std::string& programFolder, RecordRange range, ShardSpec shard,
+                               const FindingSink& sink)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, projectPath, programFolder);
     if (!inputs) {
         report.message = inputs.error().message;
+        return report;
+    }
+    // The records are counted first (the data file read through once); the check then reads them
+    // again one by one.
+    const Result<RecordCount> counted = inputs.value().data->count();
+    if (!counted) {
+        report.message = counted.error().message;
         return report;
     }
     report.started = true;
@@ -314,32 +322,40 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
 
     const RunInputPaths& paths = inputs.value().paths;
     RecordChecker checker(s, paths.outputFolder, rules.widestField, sink, report);
-    if (inputs.value().data.identity)
-        checker.probe().protect(*inputs.value().data.identity);
+    if (inputs.value().data->identity())
+        checker.probe().protect(*inputs.value().data->identity());
     checker.probe().protect(inputs.value().templateIdentity);
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         checker.probe().protect(*project);
 
     // What the data file holds that a run would read differently from what its user may expect.
-    const RunData& data = inputs.value().data;
+    RunRecords& data = *inputs.value().data;
     std::vector<std::string> warnings;
     if (paths.dataFile != kStandardInput)
         warnings = warningTexts(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
-    if (data.replaced > 0)
-        warnings.push_back(std::to_string(data.replaced) + (data.replaced == 1 ? " sequence is" : " sequences are") +
-                           " not valid " + data.encoding->name + " and became U+FFFD");
+    if (const std::uint64_t replaced = data.replaced(); replaced > 0)
+        warnings.push_back(std::to_string(replaced) + (replaced == 1 ? " sequence is" : " sequences are") +
+                           " not valid " + data.encoding()->name + " and became U+FFFD");
     for (std::string& warning : warnings) {
         ++report.findingCount;
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(warning)});
     }
 
     report.quotes = s.quotes;
-    report.recordCount = DataRecords::count(data.text, s.delim, s.quotes);
-    DataRecords records(data.text, s.delim, s.quotes);
+    report.recordCount = counted.value().total;
     DataRecord record;
     for (std::uint64_t number = 1; number <= report.recordCount && number <= range.last; ++number) {
-        records.next(record);
-        if (number < range.first)
+        const Result<bool> got = data.next(record);
+        if (!got || !got.value()) {
+            // A data file that cannot be read to its end (a failing disk): the records after
+            // the last one read were not checked.
+            if (!got) {
+                ++report.findingCount;
+                sink({CheckFindingKind::DataFile, 0, 0, 0, {}, got.error().message});
+            }
+            break;
+        }
+        if (number < range.first || !shard.holds(record.offset, data.size()))
             continue;
         // The header record names the fields and gets no file.
         if (s.header && number == 1)
@@ -351,10 +367,10 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
 }
 
 CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range)
+                               const std::string& programFolder, RecordRange range, ShardSpec shard)
 {
     std::vector<CheckFinding> findings;
-    CheckReport report = checkProjectOutput(settings, projectPath, programFolder, range,
+    CheckReport report = checkProjectOutput(settings, projectPath, programFolder, range, shard,
                                             [&findings](const CheckFinding& f) { findings.push_back(f); });
     report.findings = std::move(findings);
     return report;

@@ -53,7 +53,7 @@ struct CheckReport {
 // Receives each finding as the check makes it.
 using FindingSink = std::function<void(const CheckFinding&)>;
 
-// Everything a run does but the writing, for the records of `range`: names every record, and
+// Everything a run does but the writing, for the records of `range` in part `shard` of the job: names every record, and
 // reports the records that give no name, share an output path (also after case folding), would
 // leave the output folder, meet a symbolic link, a folder or a too long name, would replace an
 // input of the run, or have fewer fields than the rules use, and the rules that are skipped or
@@ -61,11 +61,12 @@ using FindingSink = std::function<void(const CheckFinding&)>;
 // not grow with their number. Does not start, with the run's message, when the delimiter or the
 // output folder is empty or an input file is missing or unreadable.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range, const FindingSink& sink);
+                               const std::string& programFolder, RecordRange range, ShardSpec shard,
+                               const FindingSink& sink);
 
 // The same, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range = {});
+                               const std::string& programFolder, RecordRange range = {}, ShardSpec shard = {});
 
 // The short name of a finding kind, as the table and the dialog show it.
 const char* checkFindingLabel(CheckFindingKind kind);

@@ -4,11 +4,13 @@
 #include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
 #include "generation/CompiledTemplate.h"
+#include "generation/Manifest.h"
 #include "generation/NamesInHand.h"
 #include "generation/OutputNaming.h"
 #include "generation/RunInputs.h"
 #include "generation/TemplateFile.h"
 #include "generation/WriterPool.h"
+#include "platform/ArchiveWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "platform/OutputTree.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -33,6 +36,12 @@ constexpr std::size_t kReportBlock = std::size_t{1} << 16;
 // hold together; enough to keep every writer busy, and bounded whatever the data.
 constexpr std::size_t kRecordsInHandPerWriter = 16;
 constexpr std::size_t kTextInHand = std::size_t{64} << 20;
+
+// The archive's path as messages name it.
+std::string archiveShownPath(const std::string& path)
+{
+    return path == "-" ? std::string("standard output") : absolutePath(path);
+}
 
 // Where the inputs and the output folder of the settings `s` are, as the host shows the project.
 RunInputPaths inputPathsOf(RunHost& host, const ProjectSettings& s)
@@ -57,7 +66,7 @@ public:
             return nullptr;
         }
         auto tree = std::make_shared<OutputTree>();
-        if (Status opened = tree->open(folder); !opened) {
+        if (Status opened = tree->open(folder, m_lock); !opened) {
             error = opened.error();
             m_failures[folder] = error;
             m_trees[folder] = nullptr;
@@ -88,6 +97,10 @@ public:
                 entry.second->protect(identity);
     }
 
+    // How the folders are shared with other runs: a part of a sharded job shares them with the
+    // other parts.
+    void setLock(FolderLock lock) { m_lock = lock; }
+
     // The report's name, left alone by writes while the report is on.
     void reserve(bool report)
     {
@@ -102,21 +115,32 @@ private:
     std::unordered_map<std::string, Error> m_failures;
     std::vector<FileIdentity> m_protected;
     std::string m_reserved;
+    FolderLock m_lock = FolderLock::Exclusive;
 };
 
 // The report of a run: its lines go to an anonymous file in the output folder as the run goes,
 // so memory does not grow with the report; the end of the run puts it in place as report.html.
+// A run into an archive keeps the lines in an anonymous temporary file instead, which becomes the
+// archive's report.html at the end.
 class ReportWriter final {
 public:
+    ~ReportWriter()
+    {
+        if (m_aside)
+            std::fclose(m_aside);
+    }
     void start(std::string_view reportFld) { m_lines.start(reportFld); }
-    void addRow(OutputTree& tree, std::string_view reportFld, const RecordFields& record, std::string_view relativeName)
+    // The lines go to a temporary file (for an archive), not to the output folder.
+    void keepAside() { m_keepAside = true; }
+    // `tree` is the output folder (null with keepAside()).
+    void addRow(OutputTree* tree, std::string_view reportFld, const RecordFields& record, std::string_view relativeName)
     {
         m_lines.addRow(reportFld, record, relativeName);
         if (m_lines.text().size() >= kReportBlock)
             flush(tree);
     }
     // A row built beforehand (BuildReportRow).
-    void addRowCells(OutputTree& tree, const std::vector<std::string>& cells)
+    void addRowCells(OutputTree* tree, const std::vector<std::string>& cells)
     {
         m_lines.addRowCells(cells);
         if (m_lines.text().size() >= kReportBlock)
@@ -128,7 +152,7 @@ public:
     int finish(OutputTree& tree)
     {
         m_lines.finish();
-        flush(tree);
+        flush(&tree);
         if (m_code == 0) {
             if (Status committed = m_file.commit(tree.descriptor(), kReportName); !committed)
                 m_code = committed.error().code;
@@ -137,13 +161,37 @@ public:
         return m_code;
     }
 
+    // Closes the report kept aside and adds it to `archive` as report.html.
+    Status finish(ArchiveWriter& archive)
+    {
+        m_lines.finish();
+        flush(nullptr);
+        if (m_code == 0 && m_aside && std::fflush(m_aside) != 0)
+            m_code = errno;
+        if (m_code != 0)
+            return Error{m_code, cannotCreateMessage(kReportName, systemReason(m_code))};
+        const long size = m_aside ? std::ftell(m_aside) : 0;
+        return archive.add(kReportName, m_aside ? ::fileno(m_aside) : -1, static_cast<std::uint64_t>(std::max(size, 0L)));
+    }
+
 private:
-    void flush(OutputTree& tree)
+    void flush(OutputTree* tree)
     {
         if (m_code != 0)
             return;
+        if (m_keepAside) {
+            if (!m_aside && !(m_aside = std::tmpfile())) {
+                m_code = errno;
+                return;
+            }
+            if (!m_lines.text().empty() &&
+                std::fwrite(m_lines.text().data(), 1, m_lines.text().size(), m_aside) != m_lines.text().size())
+                m_code = errno != 0 ? errno : EIO;
+            m_lines.clear();
+            return;
+        }
         if (!m_file.isOpen()) {
-            if (Status created = m_file.create(tree.descriptor()); !created) {
+            if (Status created = m_file.create(tree->descriptor()); !created) {
                 m_code = created.error().code;
                 return;
             }
@@ -155,34 +203,108 @@ private:
 
     ContentReport m_lines;
     PendingFile m_file;
+    bool m_keepAside = false;
+    std::FILE* m_aside = nullptr;
     int m_code = 0; // the first error in writing the report file
 };
 
 // What has become of a record: ready to be written, or how it ended.
 enum class RecordStep { Ready, Written, Header, NoName, LeavesFolder, FolderFailed, LinkInPath, OwnInput, Failed };
 
+// Why a record got no file, as its manifest line says it.
+const char* skipReason(RecordStep step)
+{
+    switch (step) {
+    case RecordStep::Header:
+        return "header";
+    case RecordStep::NoName:
+        return "no name";
+    case RecordStep::LeavesFolder:
+        return "leaves output folder";
+    case RecordStep::FolderFailed:
+        return "folder not made";
+    case RecordStep::LinkInPath:
+        return "symbolic link in path";
+    case RecordStep::OwnInput:
+        return "replaces an input";
+    case RecordStep::Ready:
+    case RecordStep::Written:
+    case RecordStep::Failed:
+        break;
+    }
+    return "";
+}
+
+// Where the files of a run go besides the output folder's tree, and what it notes of each record.
+struct RunOutputs {
+    ArchiveWriter* archive = nullptr;   // the files go into this archive instead of the folder
+    ManifestWriter* manifest = nullptr; // a line per record goes here
+    bool reportFile = false;            // report.html is written (the report is on, the run is not a part)
+};
+
 // The run's work on one record, kept apart from the loop so each step reads as it is described.
 class RecordWriter final {
 public:
     RecordWriter(RunHost& host, std::size_t recordLimit, OutputFolders& folders, ReportWriter& report,
-                 RunSummary& summary)
+                 RunSummary& summary, RunOutputs outputs)
         : m_host(host)
         , m_recordLimit(recordLimit)
         , m_folders(folders)
         , m_report(report)
         , m_summary(summary)
+        , m_outputs(outputs)
     {
     }
 
-    // Generates and writes record `number` (1-based) from its text `line`, and counts it; false
-    // when an error ended the run, with the message in the summary.
-    bool process(std::string_view line, std::uint64_t number)
+    // Generates and writes record `number` (1-based) from its text `line`, which begins on data
+    // line `firstLine`, and counts it; false when an error ended the run, with the message in the
+    // summary.
+    bool process(std::string_view line, std::uint64_t number, std::uint64_t firstLine)
     {
         RecordStep step = prepare(line, number);
         if (step == RecordStep::Ready)
             step = write();
-        return count(step, m_error);
+        return count(step, m_error, preparedNote(step, number, firstLine));
     }
+
+    // The manifest line of the record prepared last, which `step` ended (empty without a manifest).
+    ManifestRecord preparedNote(RecordStep step, std::uint64_t number, std::uint64_t firstLine) const
+    {
+        ManifestRecord note;
+        if (!m_outputs.manifest)
+            return note;
+        note.record = number;
+        note.line = firstLine;
+        if (step == RecordStep::Written || step == RecordStep::FolderFailed || step == RecordStep::LinkInPath ||
+            step == RecordStep::OwnInput)
+            note.name = m_name.relativeName;
+        if (step == RecordStep::Written) {
+            note.bytes = m_text.size();
+            if (m_row)
+                note.cells = BuildReportRow(m_host.currentSettings().report_fld, m_record, m_name.relativeName);
+        }
+        return note;
+    }
+
+    // The manifest line of a job that came back from a writer, which `step` ended.
+    ManifestRecord jobNote(RecordStep step, const WriteJob& job) const
+    {
+        ManifestRecord note;
+        if (!m_outputs.manifest)
+            return note;
+        note.record = job.record;
+        note.line = job.firstLine;
+        if (step != RecordStep::Failed)
+            note.name = job.relativeName;
+        if (step == RecordStep::Written) {
+            note.bytes = job.text.size();
+            note.cells = job.cells;
+        }
+        return note;
+    }
+
+    // The record after the last one the manifest holds (0: none yet).
+    std::uint64_t nextNoted() const { return m_nextNoted; }
 
     // Names and renders record `number` from its text `line`. Ready when its file is to be
     // written: then takeJob() gives it, or write() writes it here. Otherwise why the record gets
@@ -218,7 +340,8 @@ public:
 
         m_row = s.report;
         m_folder = std::move(paths.outputFolder);
-        m_tree = m_folders.tree(m_folder, m_folderError);
+        // An archive has no folder to open.
+        m_tree = m_outputs.archive ? nullptr : m_folders.tree(m_folder, m_folderError);
         return RecordStep::Ready;
     }
 
@@ -232,17 +355,23 @@ public:
     // Writes the record prepared here (on the run's thread).
     RecordStep write()
     {
-        const RecordStep step = writeHere(m_tree, m_folderError, m_folder, m_name.relativeName, m_text, nullptr);
-        if (step == RecordStep::Written && m_row)
-            m_report.addRow(*m_tree, m_host.currentSettings().report_fld, m_record, m_name.relativeName);
+        const RecordStep step = m_outputs.archive
+                                    ? addToArchive()
+                                    : writeHere(m_tree, m_folderError, m_folder, m_name.relativeName, m_text, nullptr);
+        if (step == RecordStep::Written && m_row && m_outputs.reportFile)
+            m_report.addRow(m_tree.get(), m_host.currentSettings().report_fld, m_record, m_name.relativeName);
         return step;
     }
 
+    // True once the archive could not be written: what it holds is not a whole archive.
+    bool archiveFailed() const { return m_archiveFailed; }
+
     // The record prepared as a job for a writer; its text moves into the job.
-    WriteJob takeJob(std::uint64_t number)
+    WriteJob takeJob(std::uint64_t number, std::uint64_t firstLine)
     {
         WriteJob job;
         job.record = number;
+        job.firstLine = firstLine;
         job.tree = m_tree;
         if (m_row)
             job.cells = BuildReportRow(m_host.currentSettings().report_fld, m_record, m_name.relativeName);
@@ -272,15 +401,32 @@ public:
         Error folderError;
         const RecordStep step =
             writeHere(tree, folderError, job.tree->folder(), job.relativeName, job.text, &job.result);
-        if (step == RecordStep::Written && !job.cells.empty())
-            m_report.addRowCells(*tree, job.cells);
+        if (step == RecordStep::Written && !job.cells.empty() && m_outputs.reportFile)
+            m_report.addRowCells(tree.get(), job.cells);
         return step;
     }
 
-    // Counts a record that went through all steps into the summary; false, with `error` as the
-    // summary's message, when it ended the run.
-    bool count(RecordStep step, const std::string& error)
+    // Counts a record that went through all steps into the summary, and puts its line `note`
+    // into the manifest; false, with `error` (or the manifest's) as the summary's message, when
+    // it ended the run.
+    bool count(RecordStep step, const std::string& error, ManifestRecord note)
     {
+        if (m_outputs.manifest && step != RecordStep::Ready) {
+            if (step == RecordStep::Written) {
+                note.status = ManifestRecord::Status::Written;
+            } else if (step == RecordStep::Failed) {
+                note.status = ManifestRecord::Status::Error;
+                note.reason = error;
+            } else {
+                note.status = ManifestRecord::Status::Skipped;
+                note.reason = skipReason(step);
+            }
+            if (Status added = m_outputs.manifest->add(note); !added) {
+                m_summary.error = added.error().message;
+                return false;
+            }
+            m_nextNoted = note.record + 1;
+        }
         switch (step) {
         case RecordStep::Failed:
             m_summary.error = error;
@@ -316,6 +462,19 @@ private:
     {
         m_error = std::move(message);
         return RecordStep::Failed;
+    }
+
+    // Adds the record prepared to the archive. While the report is on, its name is the report's.
+    RecordStep addToArchive()
+    {
+        if (m_outputs.reportFile && m_name.relativeName == kReportName)
+            return RecordStep::OwnInput;
+        if (Status added = m_outputs.archive->add(m_name.relativeName, m_text); !added) {
+            m_archiveFailed = true;
+            return fail(cannotCreateMessage(archiveShownPath(m_outputs.archive->path()),
+                                            systemReason(added.error().code)));
+        }
+        return RecordStep::Written;
     }
 
     static TreeWriteResult write(OutputTree* tree, const Error& folderError, std::string_view relativeName,
@@ -426,6 +585,9 @@ private:
     OutputFolders& m_folders;
     ReportWriter& m_report;
     RunSummary& m_summary;
+    RunOutputs m_outputs;
+    bool m_archiveFailed = false;
+    std::uint64_t m_nextNoted = 0;
     bool m_reportReserved = false;
     // Templates up to this size keep a copy of the bytes they were compiled from.
     static constexpr std::size_t kKeptTemplateBytes = std::size_t{1} << 20;
@@ -472,10 +634,11 @@ public:
     // False when no writer could be started.
     bool started() const { return m_pool.workers() > 0; }
 
-    // Takes record `number` (its text `line`, or none for the header record) through naming and
-    // rendering and hands its file to a writer, counting what came back meanwhile; false once an
-    // error has ended the run (this record's or an earlier one's).
-    bool add(const std::string_view* line, std::uint64_t number)
+    // Takes record `number` (its text `line`, or none for the header record; it begins on data
+    // line `firstLine`) through naming and rendering and hands its file to a writer, counting
+    // what came back meanwhile; false once an error has ended the run (this record's or an
+    // earlier one's).
+    bool add(const std::string_view* line, std::uint64_t number, std::uint64_t firstLine)
     {
         if (m_failed)
             return false;
@@ -490,8 +653,10 @@ public:
         }
         if (pending.step == RecordStep::Failed)
             pending.error = m_writer.error();
+        if (pending.step != RecordStep::Ready)
+            pending.note = m_writer.preparedNote(pending.step, number, firstLine);
         if (pending.step == RecordStep::Ready) {
-            WriteJob job = m_writer.takeJob(number);
+            WriteJob job = m_writer.takeJob(number, firstLine);
             pending.key = NamesInHand::keyOf(job.tree->folder(), job.relativeName);
             pending.bytes = job.text.size();
             if (m_pool.full()) {
@@ -533,6 +698,7 @@ private:
         std::string error;
         std::string key;
         std::size_t bytes = 0;
+        ManifestRecord note; // its manifest line, once it has ended
     };
     // A writer's own view of the output folder its last job went into.
     struct View {
@@ -579,11 +745,12 @@ private:
                 pending.step = m_writer.finishJob(job);
             if (pending.step == RecordStep::Failed)
                 pending.error = m_writer.error();
+            pending.note = m_writer.jobNote(pending.step, job);
             m_writer.reuse(std::move(job.text));
             m_names.remove(pending.key);
             m_bytesInHand -= pending.bytes;
         }
-        if (!m_failed && !m_writer.count(pending.step, pending.error))
+        if (!m_failed && !m_writer.count(pending.step, pending.error, std::move(pending.note)))
             m_failed = true;
         m_pending.pop_front();
         return true;
@@ -599,11 +766,29 @@ private:
     bool m_failed = false;
 };
 
+// True when writing `path` would replace the data file, the template or the project of a run
+// with inputs at `paths`.
+bool replacesRunInput(const std::string& path, const RunInputPaths& paths)
+{
+    const std::optional<FileIdentity> target = fileIdentityOf(path);
+    if (!target)
+        return false;
+    for (const std::string* input : {&paths.dataFile, &paths.templateFile, &paths.project}) {
+        if (*input == kStandardInput)
+            continue;
+        if (const std::optional<FileIdentity> identity = fileIdentityOf(*input); identity && *identity == *target)
+            return true;
+    }
+    return false;
+}
+
 // The checks before a run, with the run's messages; then the output folder is locked, so that a
-// second run into it refuses to start instead of mixing its files with this one's. A folder that
-// cannot be made is not yet an error: its records are passed over and the report says so at the
-// end. False when the run does not start; otherwise the output folder is noted in `summary`.
-bool prepareRun(RunHost& host, OutputFolders& folders, RunSummary& summary)
+// second run into it refuses to start instead of mixing its files with this one's (the parts of a
+// sharded job share it), or the archive is started. A folder that cannot be made is not yet an
+// error: its records are passed over and the report says so at the end. False when the run does
+// not start; otherwise the output folder is noted in `summary`.
+bool prepareRun(RunHost& host, OutputFolders& folders, const RunOptions& options, ArchiveWriter& archive,
+                RunSummary& summary)
 {
     const ProjectSettings& s = host.currentSettings();
     const RunInputPaths paths = inputPathsOf(host, s);
@@ -611,65 +796,132 @@ bool prepareRun(RunHost& host, OutputFolders& folders, RunSummary& summary)
         host.showMessage(problem);
         return false;
     }
-    Error error;
-    if (!folders.tree(paths.outputFolder, error) && error.code == folderInUseCode()) {
-        host.showMessage(kFolderInUseMessage);
-        return false;
+    // Neither the archive nor the manifest may take the place of an input.
+    for (const std::string* path : {&options.archivePath, &options.manifestPath}) {
+        if (!path->empty() && *path != "-" && replacesRunInput(*path, paths)) {
+            host.showMessage(replacesInputMessage(absolutePath(*path)));
+            return false;
+        }
+    }
+    if (!options.archivePath.empty()) {
+        if (Status opened = archive.open(options.archivePath); !opened) {
+            host.showMessage(
+                cannotCreateMessage(archiveShownPath(options.archivePath), systemReason(opened.error().code)));
+            return false;
+        }
+    } else {
+        folders.setLock(options.shard.isWhole() ? FolderLock::Exclusive : FolderLock::Shared);
+        Error error;
+        if (!folders.tree(paths.outputFolder, error) && error.code == folderInUseCode()) {
+            host.showMessage(kFolderInUseMessage);
+            return false;
+        }
     }
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         folders.protect(*project);
-    summary.outputFolder = paths.outputFolder;
+    summary.outputFolder = options.archivePath.empty() ? paths.outputFolder : archiveShownPath(options.archivePath);
     return true;
 }
 
-// Reads the data file and takes the records of `records` through `writer` while `running`
-// holds, their files written by `jobs` writers; false when an error ended the run (its message
-// in the summary).
-bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, RecordRange records, const bool& running,
-                  unsigned jobs, RunSummary& summary)
+// The records of the data file a run takes: their numbers first to first + count - 1.
+struct RunSpan {
+    std::uint64_t first = 1;
+    std::uint64_t count = 0;
+    std::uint64_t total = 0; // the data file's records
+};
+
+// Reads the data file and takes the records of `records` (or of the part `shard` of the job)
+// through `writer` while `running` holds, their files written by `jobs` writers; false when an
+// error ended the run (its message in the summary). `span` says which records the run took on.
+bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, RecordRange records, ShardSpec shard,
+                  ManifestWriter* manifest, const std::string& manifestPath, const bool& running, unsigned jobs,
+                  RunSummary& summary, RunSpan& span)
 {
     // The data's form is taken once, at the start: the records are cut by it throughout the run.
     const ProjectSettings& s = host.currentSettings();
-    const std::string delim = s.delim;
-    const bool quotes = s.quotes;
     const bool header = s.header;
-    Result<RunData> read = readRunData(inputPathsOf(host, s).dataFile, s.encoding);
-    if (!read) {
-        summary.error = read.error().message;
+    const RunInputPaths paths = inputPathsOf(host, s);
+    Result<std::unique_ptr<RunRecords>> opened = RunRecords::open(paths.dataFile, s);
+    if (!opened) {
+        summary.error = opened.error().message;
         return false;
     }
-    if (read.value().identity)
-        folders.protect(*read.value().identity);
-    const std::string& data = read.value().text;
-    const std::uint64_t lines = DataRecords::count(data, delim, quotes);
-    const std::uint64_t first = std::max<std::uint64_t>(records.first, 1);
-    summary.recordCount = first > lines || records.last < first ? 0 : std::min(records.last, lines) - first + 1;
+    RunRecords& data = *opened.value();
+    if (data.identity())
+        folders.protect(*data.identity());
+    // A first pass counts the records (and finds the part's); then they are read again one by one.
+    const Result<RecordCount> counted = data.count(shard);
+    if (!counted) {
+        summary.error = counted.error().message;
+        return false;
+    }
+    span.total = counted.value().total;
+    if (!shard.isWhole()) {
+        span.first = counted.value().first;
+        span.count = counted.value().inPart;
+    } else {
+        span.first = std::max<std::uint64_t>(records.first, 1);
+        span.count = span.first > span.total || records.last < span.first
+                         ? 0
+                         : std::min(records.last, span.total) - span.first + 1;
+    }
+    summary.recordCount = span.count;
+    if (manifest) {
+        // The parts of one job agree on the project's name and the data's size, wherever they run.
+        const std::string& project = paths.project;
+        const ManifestJob job{shard.part, shard.parts, project.substr(project.find_last_of('/') + 1), data.size(),
+                              s.report, s.report ? s.report_fld : std::string()};
+        if (Status started = manifest->open(manifestPath, job); !started) {
+            summary.error = cannotCreateMessage(absolutePath(manifestPath), systemReason(started.error().code));
+            return false;
+        }
+    }
     host.progress(0, summary.recordCount);
-    DataRecords cursor(data, delim, quotes);
     DataRecord record;
-    for (std::uint64_t skipped = 1; skipped < first && skipped <= lines; ++skipped)
-        cursor.next(record);
+    // Reads the next record into `record`; false, with the message in the summary, when the data
+    // file could not be read.
+    const auto read = [&] {
+        const Result<bool> got = data.next(record);
+        if (!got)
+            summary.error = got.error().message;
+        return got && got.value();
+    };
+    for (std::uint64_t skipped = 1; skipped < span.first && skipped <= span.total; ++skipped) {
+        if (!read())
+            return false;
+    }
     std::optional<PooledRecords> pooled;
     if (jobs > 1) {
         pooled.emplace(writer, jobs);
         if (!pooled->started())
             pooled.reset(); // no thread could be started: the files are written here
     }
+    bool readFailed = false;
     for (std::uint64_t i = 0; i < summary.recordCount && running; ++i) {
-        cursor.next(record);
+        if (!read()) {
+            readFailed = true;
+            break;
+        }
         // The header record names the fields: it gets no file and no report row, and keeps its number.
         const bool isHeader = header && record.number == 1;
         if (pooled) {
-            if (!pooled->add(isHeader ? nullptr : &record.text, first + i))
+            if (!pooled->add(isHeader ? nullptr : &record.text, record.number, record.firstLine))
                 break;
-        } else if (!(isHeader ? writer.count(RecordStep::Header, {}) : writer.process(record.text, first + i))) {
+        } else if (!(isHeader ? writer.count(RecordStep::Header, {},
+                                             writer.preparedNote(RecordStep::Header, record.number, record.firstLine))
+                              : writer.process(record.text, record.number, record.firstLine))) {
             return false;
         }
         host.progress(summary.recordsProcessed, summary.recordCount);
         host.processEvents();
     }
     // The records in the writers' hands are finished, also when the run stops.
-    return !pooled || pooled->finish();
+    const std::string readError = summary.error;
+    if (pooled && !pooled->finish())
+        return false;
+    if (readFailed)
+        summary.error = readError;
+    return !readFailed;
 }
 
 // The end of the run's report: puts report.html in place and opens it. The error when the report
@@ -699,23 +951,64 @@ RunSummary GenerationRun::run(RecordRange records)
     if (m_running)
         return summary;
     OutputFolders folders;
-    if (!prepareRun(m_host, folders, summary))
+    ArchiveWriter archive;
+    if (!prepareRun(m_host, folders, m_options, archive, summary))
         return summary;
 
     m_current = &summary;
     m_host.runStateChanged(true);
+    // A part of a sharded job writes no report.html: its rows go into its manifest, and
+    // --merge-report makes the job's report from the manifests of all parts.
+    const bool reportFile = m_host.currentSettings().report && m_options.shard.isWhole();
     ReportWriter report;
-    if (m_host.currentSettings().report)
+    if (archive.isOpen())
+        report.keepAside();
+    if (reportFile)
         report.start(m_host.currentSettings().report_fld);
+    ManifestWriter manifest;
+    const RunOutputs outputs{archive.isOpen() ? &archive : nullptr,
+                             m_options.manifestPath.empty() ? nullptr : &manifest, reportFile};
     m_running = true;
-    RecordWriter writer(m_host, m_recordLimit, folders, report, summary);
-    const bool failed = !writeRecords(m_host, writer, folders, records, m_running, m_jobs, summary);
+    RecordWriter writer(m_host, m_recordLimit, folders, report, summary, outputs);
+    RunSpan span;
+    // An archive is one stream: its files are written one after the other on this thread.
+    const unsigned jobs = archive.isOpen() ? 1 : m_jobs;
+    bool failed = !writeRecords(m_host, writer, folders, records, m_options.shard, outputs.manifest,
+                                m_options.manifestPath, m_running, jobs, summary, span);
 
     // The end of the run, on every path that started it.
     std::string reportError;
-    if (m_host.currentSettings().report) {
-        reportError = finishReport(m_host, folders, report, summary);
-        summary.reportFailed = !reportError.empty();
+    if (reportFile && !writer.archiveFailed()) {
+        if (archive.isOpen()) {
+            if (Status added = report.finish(archive); !added) {
+                reportError = cannotCreateMessage(archiveShownPath(archive.path()), systemReason(added.error().code));
+                summary.reportFailed = true;
+            } else {
+                summary.reportWritten = true;
+            }
+        } else {
+            reportError = finishReport(m_host, folders, report, summary);
+            summary.reportFailed = !reportError.empty();
+        }
+    }
+    if (archive.isOpen()) {
+        // An archive that could not be written whole is removed (standard output cannot be).
+        if (writer.archiveFailed() || summary.reportFailed) {
+            archive.discard();
+        } else if (Status closed = archive.close(); !closed) {
+            summary.error = cannotCreateMessage(archiveShownPath(archive.path()), systemReason(closed.error().code));
+            failed = true;
+        }
+    }
+    const bool complete = !failed && summary.recordsProcessed == summary.recordCount;
+    if (outputs.manifest && manifest.isOpen()) {
+        // The closing line says which records the manifest holds and whether the part is whole.
+        const std::uint64_t next = std::max(writer.nextNoted(), span.first);
+        if (Status closed = manifest.finish(span.first, next, complete, complete && next == span.total + 1);
+            !closed && !failed) {
+            summary.error = closed.error().message;
+            failed = true;
+        }
     }
     m_running = false;
     m_current = nullptr;
@@ -724,7 +1017,7 @@ RunSummary GenerationRun::run(RecordRange records)
     if (failed) {
         summary.outcome = RunOutcome::Failed;
     } else {
-        summary.outcome = summary.recordsProcessed < summary.recordCount ? RunOutcome::Stopped : RunOutcome::Completed;
+        summary.outcome = complete ? RunOutcome::Completed : RunOutcome::Stopped;
         m_host.progress(0, summary.recordCount);
     }
     if (!reportError.empty())

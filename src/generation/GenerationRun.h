@@ -42,7 +42,8 @@ public:
 
 // How a run ended.
 enum class RunOutcome {
-    NotStarted, // empty delimiter, missing input file, no output folder, folder in use, or already running
+    NotStarted, // empty delimiter, missing input file, no output folder, folder in use, an archive or
+                // manifest that would replace an input, or already running
     Completed,  // went through all records
     Stopped,    // Stop arrived before the last record
     Failed,     // an input could not be read or an output file could not be created
@@ -63,6 +64,21 @@ struct RunSummary {
     bool reportFailed = false;         // report.html or its folder could not be created
     std::string outputFolder;          // where the files go (absolute); empty when the run did not start
     std::string error;                 // the message shown for a Failed run or a failed report
+};
+
+// What the command line adds to a run when a job is split among machines or kept out of folders.
+struct RunOptions {
+    // The part of the job this run takes (--shard K/N): the records whose first byte lies in the
+    // part's span of the data file, with their numbers in the whole file. A part of a job shares
+    // the output folder with the other parts and writes no report.html; its manifest holds the
+    // report's rows for --merge-report.
+    ShardSpec shard;
+    // Where a JSON Lines manifest of the records goes as the run takes them (empty: none).
+    std::string manifestPath;
+    // Where a tar archive of the files and the report goes instead of the output folder
+    // ("-": standard output; empty: the output folder). The files are written on the run's
+    // own thread, whatever the jobs.
+    std::string archivePath;
 };
 
 // The generation run: for every record of the data file a fresh copy of the template with every
@@ -99,11 +115,14 @@ public:
     // summary stay as with one. When a write fails, files of later records that were already in
     // the writers' hands may exist as well; the error names the first record that failed.
     void setJobs(unsigned jobs) { m_jobs = std::max(jobs, 1u); }
+    // The shard, manifest and archive of the next run.
+    void setOptions(RunOptions options) { m_options = std::move(options); }
 
 private:
     RunHost& m_host;
     std::size_t m_recordLimit;
     unsigned m_jobs = 1;
+    RunOptions m_options;
     bool m_running = false;
     const RunSummary* m_current = nullptr; // the summary of the run in progress
 };

@@ -59,8 +59,13 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
         preview.message = inputs.error().message;
         return preview;
     }
-    const std::string& data = inputs.value().data.text;
-    preview.recordCount = DataRecords::count(data, s.delim, s.quotes);
+    RunRecords& data = *inputs.value().data;
+    const Result<RecordCount> counted = data.count();
+    if (!counted) {
+        preview.message = counted.error().message;
+        return preview;
+    }
+    preview.recordCount = counted.value().total;
     if (record == 0 || record > preview.recordCount) {
         preview.message = noSuchRecordMessage(record);
         return preview;
@@ -69,10 +74,14 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
         preview.message = "Record 1 names the fields: it gets no file.";
         return preview;
     }
-    DataRecords cursor(data, s.delim, s.quotes);
     DataRecord found;
-    for (std::uint64_t number = 1; number <= record; ++number)
-        cursor.next(found);
+    for (std::uint64_t number = 1; number <= record; ++number) {
+        const Result<bool> got = data.next(found);
+        if (!got || !got.value()) {
+            preview.message = got ? noSuchRecordMessage(record) : got.error().message;
+            return preview;
+        }
+    }
     preview.line = std::string(found.text);
     const RecordFields fields(preview.line, s.delim, s.quotes);
     preview.html = endsWithNoCase(s.templatefile, ".htm") || endsWithNoCase(s.templatefile, ".html");

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace stencilor {
@@ -84,13 +85,106 @@ Result<RunData> readRunData(const std::string& path, const std::string& encoding
     return data;
 }
 
+RunRecords::~RunRecords() = default;
+
+Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, const ProjectSettings& s)
+{
+    std::unique_ptr<RunRecords> records(new RunRecords);
+    records->m_shown = path == kStandardInput ? "standard input" : absolutePath(path);
+    records->m_delim = s.delim;
+    records->m_quotes = s.quotes;
+    Result<std::unique_ptr<DataInput>> input =
+        DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
+    if (!input)
+        return records->readError(input.error());
+    records->m_input = std::move(input.value());
+    if (!records->m_input->identity()) {
+        if (Status read = records->m_input->readAll(records->m_text); !read)
+            return records->readError(read.error());
+        records->m_size = records->m_text.size();
+        records->m_held.emplace(records->m_text, s.delim, s.quotes);
+    } else {
+        records->m_size = records->m_input->size();
+    }
+    return records;
+}
+
+Error RunRecords::readError(const Error& error) const
+{
+    // Code 0: a message of its own (an unknown encoding).
+    return error.code == 0 ? error : Error{error.code, cannotOpenMessage(m_shown, systemReason(error.code))};
+}
+
+Result<bool> RunRecords::next(DataRecord& record)
+{
+    if (m_held)
+        return m_held->next(record);
+    Result<bool> got = m_input->next(record);
+    if (!got)
+        return readError(got.error());
+    return got;
+}
+
+Status RunRecords::restart()
+{
+    if (m_held) {
+        m_held.emplace(m_text, m_delim, m_quotes);
+        return {};
+    }
+    if (Status restarted = m_input->restart(); !restarted)
+        return readError(restarted.error());
+    return {};
+}
+
+Result<RecordCount> RunRecords::count(ShardSpec shard)
+{
+    RecordCount count;
+    DataRecord record;
+    bool before = true; // no record of the part seen yet
+    for (;;) {
+        const Result<bool> got = next(record);
+        if (!got)
+            return got.error();
+        if (!got.value())
+            break;
+        ++count.total;
+        if (shard.isWhole() || shard.holds(record.offset, m_size)) {
+            if (before)
+                count.first = record.number;
+            before = false;
+            ++count.inPart;
+        } else if (before) {
+            count.first = record.number + 1;
+        }
+    }
+    m_replacedInCount = m_input->replaced();
+    if (Status restarted = restart(); !restarted)
+        return restarted.error();
+    return count;
+}
+
+const std::optional<FileIdentity>& RunRecords::identity() const
+{
+    return m_input->identity();
+}
+
+const std::optional<ChosenEncoding>& RunRecords::encoding() const
+{
+    return m_input->encoding();
+}
+
+std::uint64_t RunRecords::replaced() const
+{
+    return std::max(m_replacedInCount, m_input->replaced());
+}
+
 Result<RunInputs> openRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder)
 {
     RunInputs inputs;
     inputs.paths = resolveRunInputs(s, projectPath, programFolder);
     if (std::string problem = runInputsProblem(s, inputs.paths); !problem.empty())
         return Error{0, std::move(problem)};
-    Result<RunData> data = readRunData(inputs.paths.dataFile, s.encoding);
+    Result<std::unique_ptr<RunRecords>> data = RunRecords::open(inputs.paths.dataFile, s);
     if (!data)
         return data.error();
     inputs.data = std::move(data.value());

@@ -5,10 +5,13 @@
 // with the run's own messages, and read with the run's "Cannot open file" error.
 
 #include "datasource/Encoding.h"
+#include "datasource/RecordFields.h"
+#include "generation/RecordRange.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,10 +60,62 @@ struct RunData {
 // an unknown encoding name.
 Result<RunData> readRunData(const std::string& path, const std::string& encoding);
 
-// A project's inputs as the check before writing and the preview use them: read whole.
+class DataInput;
+
+// How many records a data file holds, and which of them fall into one part of the job.
+struct RecordCount {
+    std::uint64_t total = 0;
+    std::uint64_t first = 1;  // the number of the part's first record (or of the record after the part, when it is empty)
+    std::uint64_t inPart = 0; // the part's records: first to first + inPart - 1
+};
+
+// The records of a run's data file, read through one open file in blocks, so that memory does
+// not grow with the file. Standard input is read whole first: a pipe cannot be read twice, and
+// the count of records comes before the first record.
+class RunRecords final {
+public:
+    // Opens the data file at `path` ("-": standard input) as the settings `s` read it (delimiter,
+    // quotes, encoding). Fails with the run's "Cannot open file" message, or with the message
+    // of an unknown encoding name.
+    static Result<std::unique_ptr<RunRecords>> open(const std::string& path, const ProjectSettings& s);
+    ~RunRecords();
+    RunRecords(const RunRecords&) = delete;
+    RunRecords& operator=(const RunRecords&) = delete;
+
+    // The next record (its text valid until the next call); false at the end. Fails with the
+    // run's "Cannot open file" message.
+    Result<bool> next(DataRecord& record);
+    // Reads through the records to count them (and those of part `shard`, by where each begins in
+    // the data's size()), then starts again at the first.
+    Result<RecordCount> count(ShardSpec shard = {});
+
+    std::uint64_t size() const { return m_size; } // the data's bytes as read
+    const std::optional<FileIdentity>& identity() const;
+    const std::optional<ChosenEncoding>& encoding() const;
+    // Sequences invalid in the encoding, now U+FFFD: in the whole data once count() has read it.
+    std::uint64_t replaced() const;
+
+private:
+    RunRecords() = default;
+    Status restart();
+    Error readError(const Error& error) const;
+
+    std::string m_shown; // the path as messages name it
+    std::string m_delim;
+    bool m_quotes = false;
+    std::unique_ptr<DataInput> m_input;
+    std::uint64_t m_size = 0;
+    std::uint64_t m_replacedInCount = 0;
+    // Standard input, held whole.
+    std::string m_text;
+    std::optional<DataRecords> m_held;
+};
+
+// A project's inputs as the check before writing and the preview use them: the data file opened,
+// the template read whole.
 struct RunInputs {
     RunInputPaths paths;
-    RunData data;
+    std::unique_ptr<RunRecords> data;
     std::string templateText; // as read, line ends as the file has them
     FileIdentity templateIdentity;
 };

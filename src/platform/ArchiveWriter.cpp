@@ -4,6 +4,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -100,25 +101,59 @@ Status ArchiveWriter::open(const std::string& path)
     return {};
 }
 
-Status ArchiveWriter::add(std::string_view name, std::string_view data)
+Status ArchiveWriter::startEntry(std::string_view name, std::uint64_t size)
 {
     if (!isContainedName(name))
         return Error{EINVAL, "cannot add \"" + std::string(name) + "\" to the archive: " + systemReason(EINVAL)};
     archive_entry* entry = archive_entry_new();
     const std::string pathname(name);
     archive_entry_set_pathname(entry, pathname.c_str());
-    archive_entry_set_size(entry, static_cast<la_int64_t>(data.size()));
+    archive_entry_set_size(entry, static_cast<la_int64_t>(size));
     archive_entry_set_filetype(entry, AE_IFREG);
     archive_entry_set_perm(entry, 0644);
     archive_entry_set_mtime(entry, std::time(nullptr), 0);
     Status status;
     if (archive_write_header(m_archive, entry) != ARCHIVE_OK)
         status = failure("cannot write file");
-    else if (!data.empty() &&
-             archive_write_data(m_archive, data.data(), data.size()) != static_cast<la_ssize_t>(data.size()))
-        status = failure("cannot write file");
     archive_entry_free(entry);
     return status;
+}
+
+Status ArchiveWriter::writeData(std::string_view data)
+{
+    if (!data.empty() &&
+        archive_write_data(m_archive, data.data(), data.size()) != static_cast<la_ssize_t>(data.size()))
+        return failure("cannot write file");
+    return {};
+}
+
+Status ArchiveWriter::add(std::string_view name, std::string_view data)
+{
+    if (Status started = startEntry(name, data.size()); !started)
+        return started;
+    return writeData(data);
+}
+
+Status ArchiveWriter::add(std::string_view name, int fd, std::uint64_t size)
+{
+    if (Status started = startEntry(name, size); !started)
+        return started;
+    std::string block(std::size_t{1} << 16, '\0');
+    for (std::uint64_t at = 0; at < size;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - at));
+        const ssize_t got = ::pread(fd, block.data(), want, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            // The entry's size is in its header already: an archive without its bytes is no archive.
+            const int code = got < 0 ? errno : EIO;
+            return Error{code, "cannot read \"" + std::string(name) + "\" for the archive: " + systemReason(code)};
+        }
+        if (Status written = writeData(std::string_view(block.data(), static_cast<std::size_t>(got))); !written)
+            return written;
+        at += static_cast<std::uint64_t>(got);
+    }
+    return {};
 }
 
 Status ArchiveWriter::close()

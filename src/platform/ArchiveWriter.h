@@ -6,6 +6,7 @@
 
 #include "platform/Result.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ public:
     // Adds the file `name` (relative, "/"-separated, never absolute and without ".." components,
     // which are refused with EINVAL) holding `data`. Fails with the errno of writing.
     Status add(std::string_view name, std::string_view data);
+    // Adds the file `name` (as add() does) holding the `size` bytes at the start of the open
+    // file `fd`, read in blocks. Fails with the errno of reading or writing.
+    Status add(std::string_view name, int fd, std::uint64_t size);
     // Ends the archive; fails with the errno of writing its end.
     Status close();
     // Stops without ending the archive; a file (not standard output) is removed.
@@ -35,6 +39,8 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    Status startEntry(std::string_view name, std::uint64_t size);
+    Status writeData(std::string_view data);
     Error failure(const char* what);
     // libarchive's client callbacks: bytes go to m_fd until the archive is discarded.
     static long writeBlock(::archive* archive, void* self, const void* buffer, std::size_t size);

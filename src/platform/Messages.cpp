@@ -50,6 +50,11 @@ std::string cannotCreateMessage(const std::string& path, const std::string& reas
     return "Cannot create file \"" + path + "\". " + reason;
 }
 
+std::string replacesInputMessage(const std::string& path)
+{
+    return cannotCreateMessage(path, "It is an input of the run.");
+}
+
 std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
 {
     const bool gib = limit % (std::size_t{1} << 30) == 0;

@@ -35,6 +35,8 @@ std::string messageForUser(const Error& error);
 // REASON" for an input, "Cannot create file "PATH". REASON" for an output or the report.
 std::string cannotOpenMessage(const std::string& path, const std::string& reason);
 std::string cannotCreateMessage(const std::string& path, const std::string& reason);
+// Why a run does not start when its archive or manifest at `path` would replace one of its inputs.
+std::string replacesInputMessage(const std::string& path);
 // The error that ends a run at a record whose text would exceed `limit` bytes.
 std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit);
 // Why a preview has no record `record` to show.
