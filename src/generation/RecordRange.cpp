@@ -72,6 +72,11 @@ bool ShardSpec::holds(std::uint64_t offset, std::uint64_t size) const
     return part == parts || offset < partStart(size, part + 1, parts);
 }
 
+bool ShardSpec::follows(std::uint64_t offset, std::uint64_t size) const
+{
+    return offset < partStart(size, part, parts);
+}
+
 std::optional<ShardSpec> parseShard(std::string_view text)
 {
     const std::size_t slash = text.find('/');

@@ -33,6 +33,8 @@ struct ShardSpec {
     // True when the record whose first byte is at `offset` of a data file of `size` bytes belongs
     // to this part.
     bool holds(std::uint64_t offset, std::uint64_t size) const;
+    // True when the record whose first byte is at `offset` comes before this part.
+    bool follows(std::uint64_t offset, std::uint64_t size) const;
     bool operator==(const ShardSpec&) const = default;
 };
 

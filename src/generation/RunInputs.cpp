@@ -153,7 +153,8 @@ Result<RecordCount> RunRecords::count(ShardSpec shard)
                 count.first = record.number;
             before = false;
             ++count.inPart;
-        } else if (before) {
+        } else if (shard.follows(record.offset, m_size)) {
+            // An empty part begins with the record after those before it.
             count.first = record.number + 1;
         }
     }

@@ -7,10 +7,42 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <clocale>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <locale.h>
 #include <unistd.h>
 
 namespace stencilor {
+
+namespace {
+
+// Names are taken as UTF-8 while libarchive writes a header, whatever the process's locale:
+// libarchive converts names from the locale's character set, so a UTF-8 name goes into the
+// header as the UTF-8 that tar readers expect, and a name that is not UTF-8 goes in as the bytes
+// it is, in a header marked binary (hdrcharset=BINARY). The locale is the calling thread's own
+// for that time only.
+class Utf8Names final {
+public:
+    Utf8Names()
+    {
+        static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        if (utf8)
+            m_previous = ::uselocale(utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_previous)
+            ::uselocale(m_previous);
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t m_previous{};
+};
+
+} // namespace
 
 bool isContainedName(std::string_view name)
 {
@@ -77,15 +109,18 @@ Status ArchiveWriter::open(const std::string& path)
     m_fd = m_toStandardOutput ? STDOUT_FILENO : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (m_fd < 0)
         return Error{errno, "cannot create file \"" + path + "\": " + systemReason(errno)};
+    // Only a regular file is removed when the archive fails: never a device or a pipe it names.
+    struct stat info {};
+    m_removable = !m_toStandardOutput && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
+    const Utf8Names names;
     m_archive = archive_write_new();
     if (!m_archive) {
         closeStream(nullptr, this);
-        ::unlink(path.c_str());
+        if (m_removable)
+            ::unlink(path.c_str());
         return Error{ENOMEM, "cannot create file \"" + path + "\": " + systemReason(ENOMEM)};
     }
     archive_write_set_format_pax_restricted(m_archive);
-    // Names are bytes: they go into the headers as they are, UTF-8 or not, whatever the locale.
-    archive_write_set_format_option(m_archive, "pax", "hdrcharset", "BINARY");
     // Standard output may be a pipe read by another program: pad only to whole 512-byte records.
     archive_write_set_bytes_in_last_block(m_archive, 1);
     if (archive_write_open2(m_archive, this, nullptr, &ArchiveWriter::writeBlock, &ArchiveWriter::closeStream,
@@ -94,7 +129,7 @@ Status ArchiveWriter::open(const std::string& path)
         archive_write_free(m_archive);
         m_archive = nullptr;
         closeStream(nullptr, this);
-        if (!m_toStandardOutput)
+        if (m_removable)
             ::unlink(path.c_str());
         return error;
     }
@@ -105,6 +140,7 @@ Status ArchiveWriter::startEntry(std::string_view name, std::uint64_t size)
 {
     if (!isContainedName(name))
         return Error{EINVAL, "cannot add \"" + std::string(name) + "\" to the archive: " + systemReason(EINVAL)};
+    const Utf8Names names;
     archive_entry* entry = archive_entry_new();
     const std::string pathname(name);
     archive_entry_set_pathname(entry, pathname.c_str());
@@ -113,7 +149,8 @@ Status ArchiveWriter::startEntry(std::string_view name, std::uint64_t size)
     archive_entry_set_perm(entry, 0644);
     archive_entry_set_mtime(entry, std::time(nullptr), 0);
     Status status;
-    if (archive_write_header(m_archive, entry) != ARCHIVE_OK)
+    // A warning is the binary header of a name that is not UTF-8: the entry is written.
+    if (const int written = archive_write_header(m_archive, entry); written != ARCHIVE_OK && written != ARCHIVE_WARN)
         status = failure("cannot write file");
     archive_entry_free(entry);
     return status;
@@ -164,7 +201,7 @@ Status ArchiveWriter::close()
     const Status status = closed == ARCHIVE_OK ? Status() : Status(failure("cannot write file"));
     archive_write_free(m_archive);
     m_archive = nullptr;
-    if (!status && !m_toStandardOutput)
+    if (!status && m_removable)
         ::unlink(m_path.c_str());
     return status;
 }
@@ -179,7 +216,7 @@ void ArchiveWriter::discard()
     archive_write_close(m_archive);
     archive_write_free(m_archive);
     m_archive = nullptr;
-    if (!m_toStandardOutput)
+    if (m_removable)
         ::unlink(m_path.c_str());
 }
 

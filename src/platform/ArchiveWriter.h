@@ -32,7 +32,8 @@ public:
     Status add(std::string_view name, int fd, std::uint64_t size);
     // Ends the archive; fails with the errno of writing its end.
     Status close();
-    // Stops without ending the archive; a file (not standard output) is removed.
+    // Stops without ending the archive; a regular file is removed (standard output, a device or
+    // a pipe cannot be).
     void discard();
 
     // The path as given to open().
@@ -49,6 +50,7 @@ private:
     std::string m_path;
     int m_fd = -1;
     bool m_toStandardOutput = false;
+    bool m_removable = false; // a regular file: removed when the archive cannot be written whole
     // Set by discard(): the rest of a failed archive is dropped, so that no reader mistakes
     // what was written for a whole archive.
     bool m_dropWrites = false;
