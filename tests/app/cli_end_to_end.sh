@@ -117,6 +117,24 @@ check "missing project exits 2" test $? -eq 2
 check "missing project message" grep -qF "Cannot open file \"$work/missing.ql\". No such file or directory" "$work/missing.err"
 "$bin" --run 2>/dev/null
 check "usage error exits 64" test $? -eq 64
+for bad in "--shard 0/4" "--shard 5/4" "--shard a/b" "--shard 1/2 --records 1-5" "--shard 1/2 --data -" \
+    "--check --shard 1/2" "--dry-run --archive x.tar" "--archive"; do
+    # shellcheck disable=SC2086 # the words of each case are separate arguments
+    "$bin" --run $bad "$work/partcards/cards.ql" 2>/dev/null </dev/null
+    check "$bad is a usage error" test $? -eq 64
+done
+
+# An archive on a full disk (a file-size limit here) names the archive and leaves none; one that
+# would replace an input is refused.
+(ulimit -f 64 && trap '' XFSZ && cd "$work/partcards" && "$bin" --run --quiet cards.ql --archive cards.tar) \
+    2>"$work/full.err"
+check "an archive that fills the disk exits 1" test $? -eq 1
+check "the error names the archive" grep -qF "Cannot create file \"$work/partcards/cards.tar\". File too large" \
+    "$work/full.err"
+check "no part of the archive is left" test ! -e "$work/partcards/cards.tar"
+(cd "$work/partcards" && "$bin" --run --quiet cards.ql --archive card.html) 2>"$work/own.err"
+check "an archive over an input does not start" test $? -eq 2
+check "the input is left as it was" cmp -s "$work/partcards/card.html" "$top/examples/cards/card.html"
 # Without options the window opens (on the offscreen platform here) and stays until it is closed.
 QT_QPA_PLATFORM=offscreen timeout 3 "$bin" "$work/cards/cards.ql" 2>/dev/null
 check "window request opens the window" test $? -eq 124

@@ -1,9 +1,11 @@
 #include "RecordingHost.h"
 #include "TestUtil.h"
 #include "generation/GenerationRun.h"
+#include "generation/Manifest.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -68,6 +70,67 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
              at = report.find("\r\n<TR>\r\n", at + 1))
             ++rows;
         EXPECT_EQ(rows, c.files.size()) << c.what;
+    }
+}
+
+// Every file in the folder `name` of `dir` (file name to bytes).
+std::map<std::string, std::string> treeOf(const test::TempDir& dir, const std::string& name)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& file : filesIn(dir.file(name)))
+        files[file] = dir.read(name + "/" + file);
+    return files;
+}
+
+// A job cut into N parts, each run into one folder with its manifest, then the report merged from
+// the manifests: the same files (numbered by the record's place in the whole data) and the same
+// report as one run, for line ends of every kind, empty lines, a NUL, quoted line breaks and
+// fewer records than parts.
+TEST(PartialRunTest, TheShardsOfAJobTogetherAreOneRun)
+{
+    const struct {
+        const char* what;
+        std::string data;
+        bool quotes;
+    } cases[] = {
+        {"LF", "a\nb\nc\nd\ne\nf\ng\n", false},
+        {"CR and CR LF", "a\rb\r\nc\r\r\nd\re", false},
+        {"empty lines", "\n\na\n\nb\n\n", false},
+        {"NUL ends the text", std::string("a\nb\nc\0d\ne\n", 11), false},
+        {"quoted line breaks", "\"a\nb\";1\r\n\"c\"\"\r\nd\";2\nplain;3\n\"e;\n\";4", true},
+        {"fewer records than parts", "only\n", false},
+    };
+    for (const auto& c : cases) {
+        for (unsigned parts : {1u, 2u, 3u, 5u}) {
+            const std::string what = std::string(c.what) + ", " + std::to_string(parts) + " parts";
+            test::TempDir dir;
+            dir.write("data.csv", c.data);
+            dir.write("t.txt", "[%A%]");
+            test::RecordingHost host;
+            host.setJobIn(dir);
+            host.settings.quotes = c.quotes;
+            host.settings.report = true;
+            host.settings.report_fld = "FileName;Field 1;";
+            host.settings.rules = test::rulesTable({{"Field 1", "%A%"}});
+            GenerationRun whole(host);
+            ASSERT_EQ(whole.run().outcome, RunOutcome::Completed) << what;
+            const auto expected = treeOf(dir, "out");
+
+            host.settings.outputdir = dir.file("parts");
+            std::vector<std::string> manifests;
+            for (unsigned part = 1; part <= parts; ++part) {
+                manifests.push_back(dir.file("part" + std::to_string(part) + ".jsonl"));
+                GenerationRun run(host);
+                run.setJobs(part % 2 == 0 ? 2 : 1);
+                run.setOptions(RunOptions{ShardSpec{part, parts}, manifests.back(), {}});
+                ASSERT_EQ(run.run().outcome, RunOutcome::Completed) << what << ", part " << part;
+            }
+            // A part writes no report (a job of one part is the whole job).
+            EXPECT_EQ(std::filesystem::exists(dir.file("parts/report.html")), parts == 1) << what;
+            const Status merged = mergeReport(manifests, dir.file("parts"));
+            ASSERT_TRUE(merged) << what << ": " << merged.error().message;
+            EXPECT_EQ(treeOf(dir, "parts"), expected) << what;
+        }
     }
 }
 

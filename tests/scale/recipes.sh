@@ -68,6 +68,19 @@ done
 check "kubernetes recipe merges" test $? -eq 0
 check "kubernetes recipe gives one run's files and report" diff -r "$work/one/out" "$work/k8s/out"
 
+# Parts written as archives on standard output and unpacked into one folder, then merged: the
+# same files and report as one run; the dry run of a part checks only its records.
+make_job "$work/tar"
+for part in 1 2 3; do
+    (cd "$work/tar" && "$bin" --run --quiet job.ql --shard $part/3 --manifest part-$part.jsonl --archive - |
+        tar -x -f - --one-top-level=out)
+done
+(cd "$work/tar" && "$bin" --merge-report --output out part-*.jsonl)
+check "archived parts give one run's files and report" diff -r "$work/one/out" "$work/tar/out"
+checked=$(cd "$work/tar" && "$bin" --dry-run --format json job.ql --shard 2/3 |
+    python3 -c 'import json, sys; print(json.load(sys.stdin)["recordsChecked"])')
+check "a part's dry run checks its records" test "$(grep -c '"status"' "$work/tar/part-2.jsonl")" = "$checked"
+
 # A missing part is named and nothing is written.
 rm -f "$work/k8s/manifests/part-3.jsonl" "$work/k8s/out/report.html"
 (cd "$work/k8s" && "$bin" --merge-report --output out manifests/part-*.jsonl) 2>"$work/merge.err"
