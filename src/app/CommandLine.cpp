@@ -154,14 +154,16 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
     const std::string dataFile = resolveRunInputs(settings, project.path, programFolder).dataFile;
+    // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
+    // and the widest line, so a huge line is held as few times as can be.
+    std::vector<std::string> warnings;
+    if (dataFile != kStandardInput)
+        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
     const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
     if (!state.error.empty()) {
         err << escapeControlBytes(state.error, true) << '\n';
         return kExitNotStarted;
     }
-    std::vector<std::string> warnings;
-    if (dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
     if (state.replaced > 0)
         warnings.push_back(std::to_string(state.replaced) + (state.replaced == 1 ? " sequence is" : " sequences are") +
                            " not valid " + state.encoding->name + " and became U+FFFD");
@@ -169,9 +171,10 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         out << checkJson(state, warnings) << '\n' << std::flush;
         return kExitOk;
     }
-    out << "fields: " << state.csvFieldCount << '\n'
-        << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n'
-        << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n';
+    // One line per statement: the escaped copy of a huge line is freed before the next is made.
+    out << "fields: " << state.csvFieldCount << '\n';
+    out << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n';
+    out << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n';
     // The fourth line only for a project that names an encoding: scripts read the first three.
     if (state.encoding)
         out << encodingLine(*state.encoding) << '\n';

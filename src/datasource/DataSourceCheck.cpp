@@ -13,6 +13,10 @@ namespace stencilor {
 
 namespace {
 
+// The bytes of each sample field kept for the field lists, which show far fewer: a huge field
+// costs no copy of its own.
+constexpr std::size_t kSampleFieldBytes = 4096;
+
 // True when the line is empty once characters with codes 0 to 32 are removed at both ends.
 bool isBlank(std::string_view line)
 {
@@ -111,7 +115,8 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
         DataFileState state = checkDataFile(path, format.delim, blockSize);
         std::vector<std::string_view> fields;
         SplitFields(state.csvSampleLine, format.delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
-        state.sampleFields.assign(fields.begin(), fields.end());
+        for (const std::string_view field : fields)
+            state.sampleFields.emplace_back(field.substr(0, kSampleFieldBytes));
         return state;
     }
     DataFileState state;
@@ -146,7 +151,7 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     state.csvSampleLine = std::move(sample);
     fields.assign(state.csvSampleLine, format.delim, format.quotes);
     for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
-        state.sampleFields.emplace_back(fields.field(n));
+        state.sampleFields.emplace_back(fields.field(n).substr(0, kSampleFieldBytes));
     state.replaced = data.replaced();
     return state;
 }

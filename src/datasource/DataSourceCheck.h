@@ -18,7 +18,7 @@ struct DataFileState {
     std::int64_t csvFieldCount = -1; // most fields of any line; -1 when no line was read
     // With a data format beyond the plain one (quotes, encoding, header names):
     std::vector<std::string> fieldNames;    // the header record's fields, when the first record names them
-    std::vector<std::string> sampleFields;  // the sample record's fields as the run cuts them
+    std::vector<std::string> sampleFields;  // the sample record's fields as the run cuts them (their first 4 KB)
     std::optional<ChosenEncoding> encoding; // the encoding the file is read with, when one is set
     std::uint64_t replaced = 0;             // sequences invalid in it, read as U+FFFD
     std::string error;                      // why the file could not be read as set (unknown encoding)

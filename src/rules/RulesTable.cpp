@@ -101,7 +101,9 @@ void RulesTable::FillDefaultRules(std::size_t count, std::string_view widestLine
         for (std::size_t r = 1; r <= count; ++r) {
             const auto n = static_cast<std::int64_t>(r);
             const std::string_view field = n <= fields.count() ? fields.field(n) : std::string_view();
-            m_rows.push_back(Rule{fieldLabel(n), "%" + std::string(field) + "%"});
+            std::string identifier = "%";
+            identifier.append(field).append("%");
+            m_rows.push_back(Rule{fieldLabel(n), std::move(identifier)});
         }
         return;
     }

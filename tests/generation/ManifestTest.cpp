@@ -23,7 +23,7 @@ void writePart(const std::string& path, std::uint64_t part, std::uint64_t parts,
         ManifestRecord line;
         line.record = record;
         line.line = record;
-        line.name = "r" + std::to_string(record) + ".htm";
+        line.name = std::string("r").append(std::to_string(record)).append(".htm");
         line.bytes = 10;
         if (record == 3) {
             line.name.clear();
@@ -52,7 +52,7 @@ std::string oneRunReport()
     for (int record = 1; record <= 5; ++record) {
         if (record == 3)
             continue;
-        const std::string name = "r" + std::to_string(record) + ".htm";
+        const std::string name = std::string("r").append(std::to_string(record)).append(".htm");
         report.addRowCells({"      <TD> <a href=\"" + name + "\">" + name + "</a> </TD>",
                             "<TD>v\xFC" + std::to_string(record) + "</TD>", "", "", "", ""});
     }

@@ -9,6 +9,7 @@
 //                                                       prints a line on stdout after each save
 // Exit status: 0 done, 1 a save failed (its message on stderr), 64 usage error.
 
+#include "datasource/DataSourceCheck.h"
 #include "platform/FileSystem.h"
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
@@ -31,7 +32,7 @@ ProjectSettings variant(int which)
     s.outputdir = which ? "out-b" : "out-a";
     s.rules.setRowCount(1001);
     for (std::size_t i = 0; i < s.rules.ruleCount(); ++i) {
-        s.rules.rule(i).fieldLabel = "Field " + std::to_string(i + 1);
+        s.rules.rule(i).fieldLabel = fieldLabel(i + 1);
         s.rules.rule(i).identifier =
             std::string(which ? "%B" : "%A", 2) + std::to_string(i) + std::string(100, which ? 'b' : 'a') + "%";
     }
