@@ -75,8 +75,8 @@ for round in $(seq "${KILLS:-8}"); do
     signal=KILL
     [ $((round % 2)) -eq 0 ] && signal=INT
     jobs=$(((round - 1) / 2 % 2 + 1))
-    rm -rf "$work/kill/out"
-    "$bin" --run --quiet --jobs "$jobs" "$work/kill/out.ql" &
+    rm -rf "$work/kill/out" "$work/kill/manifest.jsonl"
+    "$bin" --run --quiet --jobs "$jobs" --manifest "$work/kill/manifest.jsonl" "$work/kill/out.ql" &
     pid=$!
     delay=$((RANDOM % (duration * 9 / 10 + 1)))
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
@@ -86,6 +86,22 @@ for round in $(seq "${KILLS:-8}"); do
     compare_with_reference "$work/kill" "$jobs"
     echo "SIG$signal after $delay ms with $jobs jobs: $present files present, $torn incomplete, exit status $status"
     [ "$present" -gt 0 ] && [ "$present" -lt 3000 ] && mid_run=$((mid_run + 1))
+    # The manifest is whole lines up to the last finished record, and each record it says was
+    # written has its complete file.
+    check "the manifest is valid up to its last record" python3 - "$work/kill" <<'PY'
+import json, os, sys
+d = sys.argv[1]
+if not os.path.exists(d + "/manifest.jsonl"):
+    sys.exit(0)  # killed before the run began
+lines = open(d + "/manifest.jsonl", "rb").read().split(b"\n")
+assert lines[-1] == b"", "the last line is whole"
+records = [json.loads(line) for line in lines[1:-1] if b'"record"' in line]
+assert [r["record"] for r in records] == list(range(1, len(records) + 1)), "records in order"
+for r in records:
+    if r["status"] == "written":
+        with open(os.path.join(d, "out", r["name"]), "rb") as got, open(os.path.join(d, "ref", r["name"]), "rb") as want:
+            assert got.read() == want.read(), r["name"]
+PY
     if [ "$signal" = INT ] && [ "$present" -lt 3000 ] && [ "$status" -ne 0 ]; then
         check "Ctrl-C exits 130" test "$status" -eq 130
         check "Ctrl-C finishes the files in progress" test "$torn" -eq 0
