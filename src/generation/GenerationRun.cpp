@@ -36,6 +36,9 @@ constexpr std::size_t kReportBlock = std::size_t{1} << 16;
 // hold together; enough to keep every writer busy, and bounded whatever the data.
 constexpr std::size_t kRecordsInHandPerWriter = 16;
 constexpr std::size_t kTextInHand = std::size_t{64} << 20;
+// With several writers: the jobs waiting per writer thread beyond which the run's thread writes
+// one itself.
+constexpr std::size_t kQueuedPerWriter = 2;
 
 // The archive's path as messages name it.
 std::string archiveShownPath(const std::string& path)
@@ -622,11 +625,13 @@ private:
 // outcomes come back, so that the summary and the report are those of one writer.
 class PooledRecords final {
 public:
+    // `jobs` threads write: the run's own thread (which writes when the others fall behind) and
+    // jobs - 1 writer threads.
     PooledRecords(RecordWriter& writer, unsigned jobs)
         : m_writer(writer)
         , m_capacity(jobs * kRecordsInHandPerWriter)
         , m_views(jobs)
-        , m_pool(jobs, m_capacity,
+        , m_pool(jobs - 1, m_capacity,
                  [this](unsigned worker, const WriteJob& job) { return writeJob(m_views[worker], job); })
     {
     }
@@ -673,6 +678,10 @@ public:
                 m_bytesInHand += pending.bytes;
                 m_pool.submit(std::move(job));
                 m_pending.push_back(std::move(pending));
+                // This thread writes as well once the writers have a few jobs waiting: they seldom
+                // wait for work, and no thread waits for a core.
+                while (m_pool.queued() > kQueuedPerWriter * m_pool.workers() && m_pool.writeOne()) {
+                }
             }
         } else if (!m_failed) {
             m_pending.push_back(std::move(pending));

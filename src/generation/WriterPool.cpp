@@ -32,7 +32,7 @@ WriterPool::~WriterPool()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_queued.notify_all();
+    m_jobQueued.notify_all();
     for (std::thread& thread : m_threads)
         thread.join();
 }
@@ -53,9 +53,10 @@ void WriterPool::handOver()
         std::lock_guard lock(m_mutex);
         for (WriteJob& job : m_outbox)
             m_queue.push_back(std::move(job));
+        m_queued.store(m_queue.size(), std::memory_order_relaxed);
     }
     m_outbox.clear();
-    m_queued.notify_all();
+    m_jobQueued.notify_all();
 }
 
 void WriterPool::waitWritten(std::size_t count)
@@ -99,22 +100,46 @@ void WriterPool::work(unsigned worker)
     std::unique_lock lock(m_mutex);
     for (;;) {
         // Every queued job is written before the pool stops: a file in hand is finished.
-        m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        m_jobQueued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
         if (m_queue.empty())
             return;
         WriteJob job = std::move(m_queue.front());
         m_queue.pop_front();
+        m_queued.store(m_queue.size(), std::memory_order_relaxed);
         lock.unlock();
         job.result = m_write(worker, job);
         lock.lock();
-        m_written.emplace(job.sequence, std::move(job));
-        std::uint64_t before = m_writtenBefore.load(std::memory_order_relaxed);
-        while (m_written.count(before) > 0)
-            ++before;
-        m_writtenBefore.store(before, std::memory_order_release);
-        if (m_awaited != 0 && before >= m_awaited)
-            m_done.notify_one();
+        written(std::move(job));
     }
+}
+
+bool WriterPool::writeOne()
+{
+    handOver();
+    WriteJob job;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty())
+            return false;
+        job = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_queued.store(m_queue.size(), std::memory_order_relaxed);
+    }
+    job.result = m_write(workers(), job);
+    std::lock_guard lock(m_mutex);
+    written(std::move(job));
+    return true;
+}
+
+void WriterPool::written(WriteJob job)
+{
+    m_written.emplace(job.sequence, std::move(job));
+    std::uint64_t before = m_writtenBefore.load(std::memory_order_relaxed);
+    while (m_written.count(before) > 0)
+        ++before;
+    m_writtenBefore.store(before, std::memory_order_release);
+    if (m_awaited != 0 && before >= m_awaited)
+        m_done.notify_one();
 }
 
 } // namespace stencilor

@@ -36,8 +36,9 @@ struct WriteJob {
 
 class WriterPool final {
 public:
-    // Writes `job.text` as `job.relativeName` on writer `worker` (0 to workers - 1; each worker
-    // is one thread, so state kept per worker needs no lock).
+    // Writes `job.text` as `job.relativeName` on writer `worker` (0 to workers - 1 for the
+    // threads, workers() for the handing thread when it writes a job itself; each is one
+    // thread, so state kept per worker needs no lock).
     using Write = std::function<TreeWriteResult(unsigned worker, const WriteJob& job)>;
 
     // Starts `workers` threads (fewer when the system allows no more, see workers()), with at
@@ -64,6 +65,12 @@ public:
     // The next job in submission order once it is written: waits for it when `wait` is set,
     // else returns false when it is not written yet (or no job is in hand).
     bool take(WriteJob& job, bool wait);
+    // The jobs submitted that no writer has begun.
+    std::size_t queued() const { return m_outbox.size() + m_queued.load(std::memory_order_relaxed); }
+    // Writes the oldest job no writer has begun here, on the handing thread (as writer
+    // workers()); false when there is none. A handing thread that writes when the writers fall
+    // behind keeps every core busy without a thread more than there are cores.
+    bool writeOne();
     // Waits until the first `count` jobs in hand (all of them, when fewer are in hand) are
     // written. Waiting for several at once lets the writers go on without waking the waiting
     // thread for every job.
@@ -72,13 +79,16 @@ public:
 private:
     void handOver();
     void work(unsigned worker);
+    // Files a job that has been written (the mutex held).
+    void written(WriteJob job);
 
     Write m_write;
     std::size_t m_capacity;
     mutable std::mutex m_mutex;
-    std::condition_variable m_queued; // a job was queued, or the pool is stopping
+    std::condition_variable m_jobQueued; // a job was queued, or the pool is stopping
     std::condition_variable m_done;   // the jobs waited for are written
     std::deque<WriteJob> m_queue;
+    std::atomic<std::size_t> m_queued{0}; // m_queue's size, to be read without the mutex
     std::map<std::uint64_t, WriteJob> m_written;
     // The handing thread's own: jobs submitted and not yet queued, jobs written and collected
     // but not yet taken, and the sequences that count them.
