@@ -38,7 +38,7 @@ constexpr std::size_t kRecordsInHandPerWriter = 16;
 constexpr std::size_t kTextInHand = std::size_t{64} << 20;
 // With several writers: the jobs waiting per writer thread beyond which the run's thread writes
 // one itself.
-constexpr std::size_t kQueuedPerWriter = 2;
+constexpr std::size_t kQueuedPerWriter = 8;
 
 // The archive's path as messages name it.
 std::string archiveShownPath(const std::string& path)

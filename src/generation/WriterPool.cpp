@@ -7,8 +7,10 @@ namespace stencilor {
 
 namespace {
 
-// Jobs submitted are handed to the writers this many at a time.
-constexpr std::size_t kHandOverBatch = 4;
+// Jobs submitted are handed to the writers this many at a time. One at a time measured best: a
+// writer that waits for work is woken at once, and one that is busy costs the handing thread no
+// more than taking the mutex.
+constexpr std::size_t kHandOverBatch = 1;
 
 } // namespace
 
