@@ -198,15 +198,14 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
-    const CheckReport report =
-        checkProjectOutput(settings, project.path, programFolder, parsed.records, parsed.shard,
-                           [&](const CheckFinding& finding) {
-            if (!parsed.json)
-                return table.add(finding);
-            if (!json)
-                json.emplace(out);
-            json->add(finding);
-        });
+    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records, parsed.shard,
+                                                  [&](const CheckFinding& finding) {
+                                                      if (!parsed.json)
+                                                          return table.add(finding);
+                                                      if (!json)
+                                                          json.emplace(out);
+                                                      json->add(finding);
+                                                  });
     if (!report.started) {
         err << escapeControlBytes(report.message, true) << '\n';
         return kExitNotStarted;

@@ -174,7 +174,8 @@ public:
         if (m_code != 0)
             return Error{m_code, cannotCreateMessage(kReportName, systemReason(m_code))};
         const long size = m_aside ? std::ftell(m_aside) : 0;
-        return archive.add(kReportName, m_aside ? ::fileno(m_aside) : -1, static_cast<std::uint64_t>(std::max(size, 0L)));
+        return archive.add(kReportName, m_aside ? ::fileno(m_aside) : -1,
+                           static_cast<std::uint64_t>(std::max(size, 0L)));
     }
 
 private:
@@ -474,8 +475,8 @@ private:
             return RecordStep::OwnInput;
         if (Status added = m_outputs.archive->add(m_name.relativeName, m_text); !added) {
             m_archiveFailed = true;
-            return fail(cannotCreateMessage(archiveShownPath(m_outputs.archive->path()),
-                                            systemReason(added.error().code)));
+            return fail(
+                cannotCreateMessage(archiveShownPath(m_outputs.archive->path()), systemReason(added.error().code)));
         }
         return RecordStep::Written;
     }
@@ -878,8 +879,8 @@ bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, R
     if (manifest) {
         // The parts of one job agree on the project's name and the data's size, wherever they run.
         const std::string& project = paths.project;
-        const ManifestJob job{shard.part, shard.parts, project.substr(project.find_last_of('/') + 1), data.size(),
-                              s.report, s.report ? s.report_fld : std::string()};
+        const ManifestJob job{shard.part,  shard.parts, project.substr(project.find_last_of('/') + 1),
+                              data.size(), s.report,    s.report ? s.report_fld : std::string()};
         if (Status started = manifest->open(manifestPath, job); !started) {
             summary.error = cannotCreateMessage(absolutePath(manifestPath), systemReason(started.error().code));
             return false;

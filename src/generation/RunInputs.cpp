@@ -93,8 +93,7 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
     records->m_shown = path == kStandardInput ? "standard input" : absolutePath(path);
     records->m_delim = s.delim;
     records->m_quotes = s.quotes;
-    Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
+    Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
     if (!input)
         return records->readError(input.error());
     records->m_input = std::move(input.value());

@@ -86,7 +86,7 @@ private:
     std::size_t m_capacity;
     mutable std::mutex m_mutex;
     std::condition_variable m_jobQueued; // a job was queued, or the pool is stopping
-    std::condition_variable m_done;   // the jobs waited for are written
+    std::condition_variable m_done;      // the jobs waited for are written
     std::deque<WriteJob> m_queue;
     std::atomic<std::size_t> m_queued{0}; // m_queue's size, to be read without the mutex
     std::map<std::uint64_t, WriteJob> m_written;

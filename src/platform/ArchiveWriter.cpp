@@ -2,15 +2,15 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
-#include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <clocale>
+#include <ctime>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace stencilor {

@@ -431,8 +431,13 @@ TEST_F(GenerationRunTest, SeveralWritersGiveWhatOneWriterGives)
 {
     std::string many, same;
     for (int i = 1; i <= 300; ++i)
-        many.append("n").append(std::to_string(i)).append(";city").append(std::to_string(i % 9)).append(";")
-            .append(std::to_string(i)).append("\n");
+        many.append("n")
+            .append(std::to_string(i))
+            .append(";city")
+            .append(std::to_string(i % 9))
+            .append(";")
+            .append(std::to_string(i))
+            .append("\n");
     // Long texts and short ones by turns: a writer of a short one is done before one of the long
     // one before it.
     for (int i = 1; i <= 40; ++i)
