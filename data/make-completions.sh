@@ -19,6 +19,7 @@ out=$2
 # Options whose value has forms of its own: the option, then each form and what it means.
 declare -A forms=(
     [--records]="A-B:records A to B|A-:from record A to the end|-B:records 1 to B|A:record A alone"
+    [--shard]="K/N:part K of N of the job"
 )
 
 # The "Options:" block of --help, one line per option: SPELLINGS, TYPE and DESCRIPTION separated
