@@ -175,7 +175,9 @@ zsh_text() { # text safe inside '...[TEXT]' of an _arguments specification
             IFS='|' read -ra entries <<<"${forms[$long]}"
             for entry in "${entries[@]}"; do list+=("${entry%%:*}"); done
             others=${list[*]:1}
-            action=":$(zsh_text "${list[0]} (or ${others// /, })"): "
+            hint=${list[0]}
+            [ -n "$others" ] && hint="$hint (or ${others// /, })"
+            action=":$(zsh_text "$hint"): "
             ;;
         choices) action=":value:($(choices_of "$type"))" ;;
         dir) action=":folder:_files -/" ;;
