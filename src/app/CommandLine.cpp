@@ -112,6 +112,11 @@ unsigned availableCores()
 
 int runProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out, std::ostream& err)
 {
+    // An archive is bytes for a file or a pipe, not for a person at a terminal.
+    if (parsed.archive == "-" && ::isatty(STDOUT_FILENO)) {
+        err << "stencilor: the archive is not written to a terminal; send standard output to a file or a pipe\n";
+        return kExitNotStarted;
+    }
     const ProjectInput project = openProject(parsed, err);
     if (project.status != kExitOk)
         return project.status;
