@@ -894,6 +894,8 @@ bool writeRecords(RunHost& host, RecordWriter& writer, OutputFolders& folders, R
         const Result<bool> got = data.next(record);
         if (!got)
             summary.error = got.error().message;
+        else if (!got.value())
+            summary.error = dataChangedMessage(absolutePath(paths.dataFile), record.number);
         return got && got.value();
     };
     for (std::uint64_t skipped = 1; skipped < span.first && skipped <= span.total; ++skipped) {

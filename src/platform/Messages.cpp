@@ -55,6 +55,13 @@ std::string replacesInputMessage(const std::string& path)
     return cannotCreateMessage(path, "It is an input of the run.");
 }
 
+std::string dataChangedMessage(const std::string& path, std::uint64_t last)
+{
+    std::string text = "The data file \"";
+    text.append(path).append("\" changed during the run: it now ends after record ").append(std::to_string(last));
+    return text;
+}
+
 std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
 {
     const bool gib = limit % (std::size_t{1} << 30) == 0;

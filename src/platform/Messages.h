@@ -37,6 +37,9 @@ std::string cannotOpenMessage(const std::string& path, const std::string& reason
 std::string cannotCreateMessage(const std::string& path, const std::string& reason);
 // Why a run does not start when its archive or manifest at `path` would replace one of its inputs.
 std::string replacesInputMessage(const std::string& path);
+// The error that ends a run whose data file at `path` ended after record `last` although it held
+// more records when the run counted them: it was changed during the run.
+std::string dataChangedMessage(const std::string& path, std::uint64_t last);
 // The error that ends a run at a record whose text would exceed `limit` bytes.
 std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit);
 // Why a preview has no record `record` to show.

@@ -73,6 +73,31 @@ TEST(PartialRunTest, WritesAndReportsOnlyTheRecordsOfTheRange)
     }
 }
 
+// The data file is read twice (counted, then taken record by record): one cut short in between
+// ends the run with an error that says so, not with a run that looks complete.
+TEST(PartialRunTest, ADataFileCutShortDuringTheRunIsAnError)
+{
+    test::TempDir dir;
+    // Records longer than the reader's blocks, so that the cut is seen before the last record.
+    std::string data;
+    for (char c : std::string("abcd"))
+        data.append(std::string(700 << 10, c)).append("\n");
+    dir.write("data.csv", data);
+    dir.write("t.txt", "[%A%]");
+    test::RecordingHost host;
+    host.setJobIn(dir);
+    host.settings.rules = test::rulesTable({{"Field 1", "%A%"}});
+    GenerationRun run(host);
+    host.onEvents = [&dir](int events) {
+        if (events == 1)
+            std::filesystem::resize_file(dir.file("data.csv"), 2);
+    };
+    const RunSummary summary = run.run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_NE(summary.error.find("changed during the run"), std::string::npos) << summary.error;
+    EXPECT_LT(summary.filesWritten, 4u);
+}
+
 // Every file in the folder `name` of `dir` (file name to bytes).
 std::map<std::string, std::string> treeOf(const test::TempDir& dir, const std::string& name)
 {
