@@ -170,8 +170,7 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         return kExitNotStarted;
     }
     if (state.replaced > 0)
-        warnings.push_back(std::to_string(state.replaced) + (state.replaced == 1 ? " sequence is" : " sequences are") +
-                           " not valid " + state.encoding->name + " and became U+FFFD");
+        warnings.push_back(replacedSequencesText(state.replaced, state.encoding->name));
     if (parsed.json) {
         out << checkJson(state, warnings) << '\n' << std::flush;
         return kExitOk;

@@ -151,4 +151,14 @@ std::vector<std::string> warningTexts(const DataFileWarnings& w)
     return texts;
 }
 
+std::string replacedSequencesText(std::uint64_t replaced, const std::string& encoding)
+{
+    std::string text = std::to_string(replaced);
+    text.append(replaced == 1 ? " sequence is" : " sequences are")
+        .append(" not valid ")
+        .append(encoding)
+        .append(" and became U+FFFD");
+    return text;
+}
+
 } // namespace stencilor

@@ -30,4 +30,8 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
 // The warnings in words, one line each (empty when there are none), for the check's messages.
 std::vector<std::string> warningTexts(const DataFileWarnings& warnings);
 
+// The warning that `replaced` sequences (1 or more) were not valid in the encoding `encoding` and
+// were read as U+FFFD.
+std::string replacedSequencesText(std::uint64_t replaced, const std::string& encoding);
+
 } // namespace stencilor

@@ -334,8 +334,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
     if (paths.dataFile != kStandardInput)
         warnings = warningTexts(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
     if (const std::uint64_t replaced = data.replaced(); replaced > 0)
-        warnings.push_back(std::to_string(replaced) + (replaced == 1 ? " sequence is" : " sequences are") +
-                           " not valid " + data.encoding()->name + " and became U+FFFD");
+        warnings.push_back(replacedSequencesText(replaced, data.encoding()->name));
     for (std::string& warning : warnings) {
         ++report.findingCount;
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(warning)});
