@@ -10,6 +10,7 @@
 #include "generation/RunInputs.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputTree.h"
+#include "project/ProjectCommands.h"
 
 #include <algorithm>
 #include <climits>
@@ -268,14 +269,6 @@ private:
                          ") holds \"<\" or \"&\", inserted into an HTML template as markup; escapehtml=1 shows "
                          "it as text"});
         }
-    }
-
-    static bool isHtmlTemplate(std::string_view name)
-    {
-        const auto endsWith = [name](std::string_view end) {
-            return name.size() >= end.size() && toLowerCase(std::string(name.substr(name.size() - end.size()))) == end;
-        };
-        return endsWith(".htm") || endsWith(".html");
     }
 
     const ProjectSettings& m_s;

@@ -8,21 +8,13 @@
 #include "generation/GenerationRun.h"
 #include "generation/RunInputs.h"
 #include "platform/Messages.h"
+#include "project/ProjectCommands.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace stencilor {
 
 namespace {
-
-bool endsWithNoCase(std::string_view text, std::string_view suffix)
-{
-    if (text.size() < suffix.size())
-        return false;
-    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
-}
 
 // Replaces `identifier` by `value` in the template pieces only, from left to right.
 void markReplacements(std::vector<PreviewSegment>& segments, std::string_view identifier, std::string_view value,
@@ -84,7 +76,7 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     }
     preview.line = std::string(found.text);
     const RecordFields fields(preview.line, s.delim, s.quotes);
-    preview.html = endsWithNoCase(s.templatefile, ".htm") || endsWithNoCase(s.templatefile, ".html");
+    preview.html = isHtmlTemplate(s.templatefile);
 
     // The rules one by one on the whole text, as the run defines the result.
     preview.text = normalizeLineEnds(inputs.value().templateText);
