@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The recipes of examples/scale run as their schedulers would run them, on this machine: GNU
-# parallel over 4 parts, a Slurm job array (SLURM_ARRAY_TASK_ID, SLURM_ARRAY_TASK_COUNT) and a
-# Kubernetes Indexed Job (JOB_COMPLETION_INDEX, with one pod retried). Each merges its parts'
+# parallel over 4 parts (locally and through --sshlogin), a Slurm job array (SLURM_ARRAY_TASK_ID,
+# SLURM_ARRAY_TASK_COUNT) and a Kubernetes Indexed Job (JOB_COMPLETION_INDEX, with one pod
+# retried). Each merges its parts'
 # manifests and must give exactly the files and report.html of one plain run of the same job.
 # usage: STENCILOR=path/to/stencilor recipes.sh SOURCE_DIR
 set -uo pipefail
@@ -40,6 +41,22 @@ make_job "$work/par"
 (cd "$work/par" && bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests) >"$work/par.log" 2>&1
 check "parallel recipe runs" test $? -eq 0
 check "parallel recipe gives one run's files and report" diff -r "$work/one/out" "$work/par/out"
+
+# The same over --sshlogin: parallel hands each part to "ssh HOST -- COMMAND", here a stand-in
+# for ssh that runs the command on this machine as the remote shell would, so parallel's quoting
+# for the remote side is what is tested.
+cat >"$work/fake-ssh" <<'SH'
+#!/bin/sh
+while [ $# -gt 0 ] && [ "$1" != "--" ]; do shift; done
+shift
+exec sh -c "$*"
+SH
+chmod +x "$work/fake-ssh"
+make_job "$work/ssh"
+(cd "$work/ssh" && bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests \
+    --ssh "$work/fake-ssh" --sshlogin 2/host1,2/host2 --workdir .) >"$work/ssh.log" 2>&1
+check "parallel recipe over --sshlogin runs" test $? -eq 0
+check "parallel recipe over --sshlogin gives one run's files and report" diff -r "$work/one/out" "$work/ssh/out"
 
 # A Slurm job array of 4 tasks.
 make_job "$work/slurm"
