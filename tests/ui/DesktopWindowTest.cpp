@@ -82,15 +82,6 @@ bool drop(QWidget* target, const QStringList& paths)
     return enter.isAccepted() && QCoreApplication::sendEvent(target, &dropped) && dropped.isAccepted();
 }
 
-QStringList rules(const MainWindowFixture& f)
-{
-    const QAbstractItemModel* model = f.widget<QTableView>("gridRules")->model();
-    QStringList list;
-    for (int row = 0; row < model->rowCount(); ++row)
-        list << model->index(row, 1).data().toString() + u'>' + model->index(row, 2).data().toString();
-    return list;
-}
-
 // Open Recent's items as the menu shows them when it opens; "-" before a disabled one.
 QStringList recentItems(const MainWindowFixture& f)
 {
@@ -141,7 +132,7 @@ private slots:
         press(Qt::Key_Return);
         press(Qt::Key_Down);
         press(Qt::Key_Delete);
-        QCOMPARE(rules(f), QStringList{QStringLiteral("Field 2>%Z%")});
+        QCOMPARE(f.rules(QStringLiteral(">")), QStringList{QStringLiteral("Field 2>%Z%")});
         for (const Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::ControlModifier}) {
             grid->setFocus();
             press(Qt::Key_Tab, modifier);
@@ -299,12 +290,14 @@ private slots:
         QVERIFY(!drop(w, {path, data}));
         QVERIFY(drop(w, {path}));
         QCOMPARE(f.widget<QLineEdit>("EdPrjFile")->text(), path);
-        QCOMPARE(rules(f), QStringList({QStringLiteral("Field 2>%V%"), QStringLiteral("Field 3>%W%")}));
+        QCOMPARE(f.rules(QStringLiteral(">")),
+                 QStringList({QStringLiteral("Field 2>%V%"), QStringLiteral("Field 3>%W%")}));
 
         // A data file gets the data source check and the default-rules question; a template no more.
         f.dialogs().setNextAnswer(QMessageBox::Yes);
         QVERIFY(drop(f.widget<QLineEdit>("EdTextFile"), {data}));
-        QCOMPARE(rules(f), QStringList({QStringLiteral("Field 1>%Name%"), QStringLiteral("Field 2>%Age%")}));
+        QCOMPARE(f.rules(QStringLiteral(">")),
+                 QStringList({QStringLiteral("Field 1>%Name%"), QStringLiteral("Field 2>%Age%")}));
         QVERIFY(drop(f.widget<QLineEdit>("EdTemplateFile"), {templ}));
         QCOMPARE(f.widget<QLineEdit>("EdTemplateFile")->text(), templ);
         QCOMPARE(f.dialogs().shown().size(), std::size_t{1});

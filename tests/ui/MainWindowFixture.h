@@ -7,9 +7,11 @@
 #include "TestFolder.h"
 #include "ui/MainWindow.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -64,6 +66,16 @@ public:
     }
 
     QAction* action(const char* name) const { return widget<QAction>(name); }
+
+    // The rule table's rows, each as "FIELD" `between` "IDENTIFIER".
+    QStringList rules(const QString& between = QStringLiteral(" -> ")) const
+    {
+        const QAbstractItemModel* model = widget<QTableView>("gridRules")->model();
+        QStringList list;
+        for (int row = 0; row < model->rowCount(); ++row)
+            list << model->index(row, 1).data().toString() + between + model->index(row, 2).data().toString();
+        return list;
+    }
 
     // Triggers the action `name` after checking that the user could: it is enabled.
     [[nodiscard]] bool trigger(const char* name) const

@@ -47,16 +47,6 @@ QStringList labels(int count)
 }
 
 // The rules grid as "label -> identifier" lines.
-QStringList rules(const MainWindowFixture& f)
-{
-    const QAbstractItemModel* model = f.widget<QTableView>("gridRules")->model();
-    QStringList list;
-    for (int row = 0; row < model->rowCount(); ++row)
-        list << model->index(row, 1).data().toString() + QStringLiteral(" -> ") +
-                    model->index(row, 2).data().toString();
-    return list;
-}
-
 QString text(const MainWindowFixture& f, const char* edit)
 {
     return f.widget<QLineEdit>(edit)->text();
@@ -122,7 +112,7 @@ private slots:
         QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("N"));
         QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Field in Data Source File"));
         QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Field Identifier in Template file"));
-        QCOMPARE(rules(f), QStringList{QStringLiteral(" -> ")});
+        QCOMPARE(f.rules(), QStringList{QStringLiteral(" -> ")});
 
         // The menu: Project, Tools and About, with the commands in their order (their keys are
         // the keyboard test's).
@@ -207,7 +197,7 @@ private slots:
         QVERIFY(f.widget<QRadioButton>("rbFromFld")->isChecked());
         QVERIFY(f.widget<QRadioButton>("rbCase1")->isChecked());
         QVERIFY(f.widget<QCheckBox>("chkReport")->isChecked());
-        QCOMPARE(rules(f), QStringList({QStringLiteral("Field 1 -> %N%"), QStringLiteral("Field 3 -> %C%")}));
+        QCOMPARE(f.rules(), QStringList({QStringLiteral("Field 1 -> %N%"), QStringLiteral("Field 3 -> %C%")}));
         QCOMPARE(items(f.widget<QComboBox>("cbFileNameFld")), labels(3));
         QCOMPARE(f.window()->dataFileState().csvFieldCount, std::int64_t{3});
         QCOMPARE(f.dialogs().shown().size(), std::size_t{0});
@@ -284,7 +274,7 @@ private slots:
         f.widget<QPushButton>("btnChoiceText")->click();
 
         QCOMPARE(text(f, "EdTextFile"), data);
-        QCOMPARE(rules(f), expected);
+        QCOMPARE(f.rules(), expected);
         QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
         const test::ScriptedDialogs::Shown& question = f.dialogs().shown()[0];
         QCOMPARE(question.kind, test::ScriptedDialogs::Kind::Question);

@@ -32,7 +32,7 @@ QString text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-// Rules as "label -> identifier" lines, as rules() gives them.
+// Rules as "label -> identifier" lines, as the fixture's rules() gives them.
 QStringList ruleLines(std::initializer_list<const char*> lines)
 {
     QStringList list;
@@ -42,16 +42,6 @@ QStringList ruleLines(std::initializer_list<const char*> lines)
 }
 
 // The rules grid as "label -> identifier" lines.
-QStringList rules(const MainWindowFixture& f)
-{
-    const QAbstractItemModel* model = f.widget<QTableView>("gridRules")->model();
-    QStringList list;
-    for (int row = 0; row < model->rowCount(); ++row)
-        list << model->index(row, 1).data().toString() + QStringLiteral(" -> ") +
-                    model->index(row, 2).data().toString();
-    return list;
-}
-
 QStringList items(const QComboBox* box)
 {
     QStringList list;
@@ -234,7 +224,7 @@ private slots:
         QCOMPARE(seen.opened, opens);
         if (opens)
             QCOMPARE(seen.label, shownLabel);
-        QCOMPARE(rules(f), after);
+        QCOMPARE(f.rules(), after);
         QCOMPARE(currentRow(f), currentAfter);
         QVERIFY(f.widget<QTableView>("gridRules")->model()->rowCount() >= 1);
     }
@@ -259,7 +249,7 @@ private slots:
             QTest::qWait(QApplication::doubleClickInterval() + 100);
             QVERIFY(!editingInPlace(f));
         }
-        QCOMPARE(rules(f), ruleLines({"Field 1 -> %a%", "Field 2 -> %b%!!"}));
+        QCOMPARE(f.rules(), ruleLines({"Field 1 -> %a%", "Field 2 -> %b%!!"}));
     }
 
     void inPlaceEditingOnlyInTheIdentifierColumn()
@@ -282,14 +272,14 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral("%Z"));
         QTest::keyClick(editor, Qt::Key_Return);
         // The delegate commits after the key event has been handled.
-        QTRY_COMPARE(rules(f), QStringList{QStringLiteral("Field 1 -> Q%Z")});
+        QTRY_COMPARE(f.rules(), QStringList{QStringLiteral("Field 1 -> Q%Z")});
         QTRY_VERIFY(!editingInPlace(f));
 
         // Back in column 1 the in-place editor stays off again.
         clickCell(f, 0, 1);
         QTest::keyClicks(grid, QStringLiteral("W"));
         QVERIFY(!editingInPlace(f));
-        QCOMPARE(rules(f), QStringList{QStringLiteral("Field 1 -> Q%Z")});
+        QCOMPARE(f.rules(), QStringList{QStringLiteral("Field 1 -> Q%Z")});
     }
 
     void editorListsAndSampleFromTheWindow()
@@ -311,7 +301,7 @@ private slots:
             });
         QVERIFY(seen.opened);
         QCOMPARE(seen.list, labelsOf({1, 3, 5}));
-        QCOMPARE(rules(f).last(), QStringLiteral("Field 5 -> %y%"));
+        QCOMPARE(f.rules().last(), QStringLiteral("Field 5 -> %y%"));
 
         // Editing the rule for field 2 itself offers field 2 (5 is now used).
         clickCell(f, 0, 1);

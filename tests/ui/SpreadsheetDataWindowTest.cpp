@@ -46,15 +46,6 @@ QString shownFor(const QComboBox* box, const QString& label)
     return box->itemData(box->findData(label, Qt::EditRole), Qt::DisplayRole).toString();
 }
 
-QStringList rules(const MainWindowFixture& f)
-{
-    const QAbstractItemModel* model = f.widget<QTableView>("gridRules")->model();
-    QStringList list;
-    for (int row = 0; row < model->rowCount(); ++row)
-        list << model->index(row, 1).data().toString() + u'>' + model->index(row, 2).data().toString();
-    return list;
-}
-
 QStringList gridRow(const QTableWidget* grid, int row)
 {
     QStringList texts;
@@ -193,7 +184,8 @@ private slots:
         f.dialogs().setNextFileName(f.path(QStringLiteral("work/d.csv")));
         f.dialogs().setNextAnswer(QMessageBox::Yes);
         f.widget<QPushButton>("btnChoiceText")->click();
-        QCOMPARE(rules(f), QStringList({u"Field 1>%id%"_s, u"Field 2>%City%"_s, u"Field 3>%Note%"_s}));
+        QCOMPARE(f.rules(QStringLiteral(">")),
+                 QStringList({u"Field 1>%id%"_s, u"Field 2>%City%"_s, u"Field 3>%Note%"_s}));
         QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
