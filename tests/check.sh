@@ -1,5 +1,6 @@
 # Shared by the shell tests: a scratch folder removed on exit, and named checks that are counted.
 # Source it, call `check NAME COMMAND...` for each condition, and end with `report_checks`.
+# A failed check returns 1, so `check ... || cat LOG` shows what went wrong.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -13,6 +14,7 @@ check() { # check NAME CONDITION...
     else
         echo "FAILED: $name" >&2
         failures=$((failures + 1))
+        return 1
     fi
 }
 

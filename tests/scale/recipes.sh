@@ -39,23 +39,24 @@ check "one plain run" test -f "$work/one/out/report.html"
 # GNU parallel on this machine: 4 parts into one output folder at once.
 make_job "$work/par"
 (cd "$work/par" && bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests) >"$work/par.log" 2>&1
-check "parallel recipe runs" test $? -eq 0
+check "parallel recipe runs" test $? -eq 0 || cat "$work/par.log"
 check "parallel recipe gives one run's files and report" diff -r "$work/one/out" "$work/par/out"
 
 # The same over --sshlogin: parallel hands each part to "ssh HOST -- COMMAND", here a stand-in
-# for ssh that runs the command on this machine as the remote shell would, so parallel's quoting
+# for ssh that runs the command on this machine as the remote shell would (from the home folder,
+# where a login starts and where parallel's --workdir . is relative to), so parallel's quoting
 # for the remote side is what is tested.
 cat >"$work/fake-ssh" <<'SH'
 #!/bin/sh
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do shift; done
 shift
-exec sh -c "$*"
+cd "${HOME:-/}" && exec sh -c "$*"
 SH
 chmod +x "$work/fake-ssh"
 make_job "$work/ssh"
 (cd "$work/ssh" && bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests \
     --ssh "$work/fake-ssh" --sshlogin 2/host1,2/host2 --workdir .) >"$work/ssh.log" 2>&1
-check "parallel recipe over --sshlogin runs" test $? -eq 0
+check "parallel recipe over --sshlogin runs" test $? -eq 0 || cat "$work/ssh.log"
 check "parallel recipe over --sshlogin gives one run's files and report" diff -r "$work/one/out" "$work/ssh/out"
 
 # A Slurm job array of 4 tasks.
