@@ -1,61 +1,15 @@
-// The stencilor executable: the headless command line, or the window.
+// The stencilor executable: the headless command line, or the window (a module loaded only then,
+// so that a command-line run does not load Qt).
 
 #include "app/CommandLine.h"
 #include "app/DisplayProbe.h"
-#include "platform/FileSystem.h"
+#include "app/WindowModule.h"
 #include "project/ProgramPaths.h"
-#include "ui/AboutDialog.h"
-#include "ui/MainWindow.h"
-#include "ui/ScreenCentre.h"
-#include "ui/Translations.h"
-#include "ui/UserDialogs.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QPointer>
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
-
-namespace {
-
-// The window's start-up: the splash, the application title, the main window (which loads the
-// start-up project and discards the splash when it is first shown), then the event loop.
-int openWindow(int& argc, char** argv, const std::string& project)
-{
-    using namespace stencilor;
-    QApplication app(argc, argv);
-    ui::installTranslations();
-
-    QPointer<ui::TAboutForm> splash = new ui::TAboutForm;
-    splash->showAsSplash();
-    QCoreApplication::processEvents();
-
-    QApplication::setApplicationName(QStringLiteral("Stencilor"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("stencilor"));
-    QApplication::setWindowIcon(QIcon(ui::productPicture(64)));
-
-    const PathEnvironment paths = systemPathEnvironment();
-    ui::T_FRMain::Environment environment;
-    environment.programFolder = programFolder(paths);
-    environment.programSettingsPath = programSettingsPath(paths);
-    // A project named on the command line is taken against the working folder of the start.
-    if (!project.empty())
-        environment.startupArgument = absolutePath(project);
-
-    ui::SystemUserDialogs dialogs;
-    ui::T_FRMain window(environment, dialogs);
-    window.setSplash(splash);
-    // Restoring the maximized window puts it in the middle of the screen.
-    ui::centreOnScreen(&window);
-    window.showMaximized();
-    const int status = QApplication::exec();
-    delete splash;
-    return status;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -75,5 +29,5 @@ int main(int argc, char** argv)
                      "stencilor --run PROJECT.ql\n";
         return kExitNotStarted;
     }
-    return openWindow(argc, argv, parsed.project);
+    return openWindowModule(argc, argv, parsed.project.c_str());
 }

@@ -138,6 +138,11 @@ check "the input is left as it was" cmp -s "$work/partcards/card.html" "$top/exa
 # Without options the window opens (on the offscreen platform here) and stays until it is closed.
 QT_QPA_PLATFORM=offscreen timeout 3 "$bin" "$work/cards/cards.ql" 2>/dev/null
 check "window request opens the window" test $? -eq 124
+# The window is a module beside the executable; without it the request says so and exits 2.
+cp "$bin" "$work/alone"
+QT_QPA_PLATFORM=offscreen "$work/alone" >/dev/null 2>"$work/alone.err"
+check "a window module that is missing exits 2" test $? -eq 2
+check "a window module that is missing is named" grep -q "^stencilor: the window cannot be opened: .*stencilor-window.so" "$work/alone.err"
 # Without a display the window request says what to do instead of aborting in Qt.
 for display in "" ":99"; do
     env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$bin" "$work/cards/cards.ql" >/dev/null 2>"$work/nodisplay.err"

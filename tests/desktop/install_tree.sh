@@ -26,6 +26,11 @@ share=$prefix/share
 
 [ -x "$prefix/bin/stencilor" ] || fail "no executable in bin"
 "$prefix/bin/stencilor" --version >/dev/null || fail "the installed executable does not run"
+# The window is a module the installed executable finds relative to its own folder; the window
+# stays open until it is closed, here by the timeout (124).
+status=0
+QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/bin/stencilor" >/dev/null 2>&1 || status=$?
+[ "$status" -eq 124 ] || fail "the installed executable does not open its window (exit $status)"
 
 entry=$share/applications/stencilor.desktop
 if [ -f "$entry" ]; then

@@ -27,7 +27,7 @@ namespace {
 ProjectSettings variant(int which)
 {
     ProjectSettings s;
-    s.delim = which ? "|" : ";";
+    s.delim.assign(1, which ? '|' : ';');
     s.textfile = which ? "b.csv" : "a.csv";
     s.outputdir = which ? "out-b" : "out-a";
     s.rules.setRowCount(1001);
