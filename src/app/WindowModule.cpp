@@ -2,6 +2,7 @@
 // window is asked for, so a command-line run starts without loading Qt and its libraries.
 
 #include "app/WindowModule.h"
+
 #include "platform/FileSystem.h"
 #include "project/ProgramPaths.h"
 #include "ui/AboutDialog.h"
