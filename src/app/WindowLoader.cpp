@@ -12,14 +12,6 @@ namespace {
 
 constexpr const char* kModuleFileName = "stencilor-window.so";
 
-// The module's places, the installed one first: the folder of the executable holds it only in
-// the build tree.
-std::string modulePath(const std::string& executableFolder, bool installed)
-{
-    return installed ? executableFolder + STENCILOR_WINDOW_MODULE "/" + kModuleFileName
-                     : executableFolder + kModuleFileName;
-}
-
 } // namespace
 
 int openWindowModule(int& argc, char** argv, const char* project)
@@ -29,14 +21,13 @@ int openWindowModule(int& argc, char** argv, const char* project)
     std::string failure = "the program's folder is unknown";
     void* module = nullptr;
     if (!folder.empty()) {
-        for (const bool installed : {true, false}) {
-            const std::string path = modulePath(folder, installed);
-            module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (module != nullptr)
-                break;
-            // The installed place's error is the one that tells a user what is missing.
-            if (installed)
-                failure = ::dlerror();
+        // The installed place first: the executable's own folder holds the module only in the
+        // build tree. The installed place's error is the one that tells a user what is missing.
+        const std::string installed = folder + STENCILOR_WINDOW_MODULE "/" + kModuleFileName;
+        module = ::dlopen(installed.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            failure = ::dlerror();
+            module = ::dlopen((folder + kModuleFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
         }
     }
     const auto entry = module != nullptr ? reinterpret_cast<WindowEntry>(::dlsym(module, kWindowEntryName)) : nullptr;

@@ -65,8 +65,8 @@ class DataInput;
 // How many records a data file holds, and which of them fall into one part of the job.
 struct RecordCount {
     std::uint64_t total = 0;
-    std::uint64_t first =
-        1; // the number of the part's first record (or of the record after the part, when it is empty)
+    // The number of the part's first record (or of the record after the part, when it is empty).
+    std::uint64_t first = 1;
     std::uint64_t inPart = 0; // the part's records: first to first + inPart - 1
 };
 

@@ -5,15 +5,6 @@
 
 namespace stencilor {
 
-namespace {
-
-// Jobs submitted are handed to the writers this many at a time. One at a time measured best: a
-// writer that waits for work is woken at once, and one that is busy costs the handing thread no
-// more than taking the mutex.
-constexpr std::size_t kHandOverBatch = 1;
-
-} // namespace
-
 WriterPool::WriterPool(unsigned workers, std::size_t capacity, Write write)
     : m_write(std::move(write))
     , m_capacity(std::max<std::size_t>(capacity, 1))
@@ -29,7 +20,6 @@ WriterPool::WriterPool(unsigned workers, std::size_t capacity, Write write)
 
 WriterPool::~WriterPool()
 {
-    handOver();
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -39,26 +29,18 @@ WriterPool::~WriterPool()
         thread.join();
 }
 
+// Each job is queued at once: a writer that waits for work is woken for it, and one that is busy
+// costs the handing thread no more than taking the mutex (handing jobs over in batches measured
+// slower).
 void WriterPool::submit(WriteJob job)
 {
     job.sequence = m_submitted++;
-    m_outbox.push_back(std::move(job));
-    if (m_outbox.size() >= kHandOverBatch)
-        handOver();
-}
-
-void WriterPool::handOver()
-{
-    if (m_outbox.empty())
-        return;
     {
         std::lock_guard lock(m_mutex);
-        for (WriteJob& job : m_outbox)
-            m_queue.push_back(std::move(job));
+        m_queue.push_back(std::move(job));
         m_queued.store(m_queue.size(), std::memory_order_relaxed);
     }
-    m_outbox.clear();
-    m_jobQueued.notify_all();
+    m_jobQueued.notify_one();
 }
 
 void WriterPool::waitWritten(std::size_t count)
@@ -66,7 +48,6 @@ void WriterPool::waitWritten(std::size_t count)
     const std::uint64_t target = m_taken + std::min<std::uint64_t>(count, m_submitted - m_taken);
     if (m_writtenBefore.load(std::memory_order_acquire) >= target)
         return;
-    handOver(); // a job not handed over would never be written
     std::unique_lock lock(m_mutex);
     m_awaited = target;
     m_done.wait(lock, [this, target] { return m_writtenBefore.load(std::memory_order_relaxed) >= target; });
@@ -117,7 +98,6 @@ void WriterPool::work(unsigned worker)
 
 bool WriterPool::writeOne()
 {
-    handOver();
     WriteJob job;
     {
         std::lock_guard lock(m_mutex);

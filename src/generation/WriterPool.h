@@ -53,20 +53,20 @@ public:
     unsigned workers() const { return static_cast<unsigned>(m_threads.size()); }
 
     // The calls below come from one thread, the one that hands out the jobs. Jobs go to the
-    // writers and come back a few at a time, so that the threads seldom wait for each other.
+    // writers one at a time and come back a few at a time, so that the threads seldom wait for
+    // each other.
 
     // True when no job can be submitted until the next one is taken.
     bool full() const { return m_submitted - m_taken >= m_capacity; }
     // True while submitted jobs have not all been taken.
     bool busy() const { return m_submitted != m_taken; }
-    // Hands a job to the writers (with the next few, or when the handing thread waits or takes);
-    // the pool must not be full.
+    // Hands a job to the writers; the pool must not be full.
     void submit(WriteJob job);
     // The next job in submission order once it is written: waits for it when `wait` is set,
     // else returns false when it is not written yet (or no job is in hand).
     bool take(WriteJob& job, bool wait);
     // The jobs submitted that no writer has begun.
-    std::size_t queued() const { return m_outbox.size() + m_queued.load(std::memory_order_relaxed); }
+    std::size_t queued() const { return m_queued.load(std::memory_order_relaxed); }
     // Writes the oldest job no writer has begun here, on the handing thread (as writer
     // workers()); false when there is none. A handing thread that writes when the writers fall
     // behind keeps every core busy without a thread more than there are cores.
@@ -77,7 +77,6 @@ public:
     void waitWritten(std::size_t count);
 
 private:
-    void handOver();
     void work(unsigned worker);
     // Files a job that has been written (the mutex held).
     void written(WriteJob job);
@@ -90,9 +89,8 @@ private:
     std::deque<WriteJob> m_queue;
     std::atomic<std::size_t> m_queued{0}; // m_queue's size, to be read without the mutex
     std::map<std::uint64_t, WriteJob> m_written;
-    // The handing thread's own: jobs submitted and not yet queued, jobs written and collected
-    // but not yet taken, and the sequences that count them.
-    std::vector<WriteJob> m_outbox;
+    // The handing thread's own: jobs written and collected but not yet taken, and the sequences
+    // that count them.
     std::deque<WriteJob> m_inbox;
     std::uint64_t m_submitted = 0; // sequence of the next job submitted
     std::uint64_t m_collected = 0; // sequence of the next job to move from m_written to m_inbox
