@@ -43,13 +43,16 @@ check "parallel recipe runs" test $? -eq 0 || cat "$work/par.log"
 check "parallel recipe gives one run's files and report" diff -r "$work/one/out" "$work/par/out"
 
 # The same over --sshlogin: parallel hands each part to "ssh HOST -- COMMAND", here a stand-in
-# for ssh that runs the command on this machine as the remote shell would (from the home folder,
-# where a login starts and where parallel's --workdir . is relative to), so parallel's quoting
-# for the remote side is what is tested.
+# for ssh that runs the command on this machine as a login would: from the home folder (parallel's
+# --workdir . is relative to it) and with SHELL set to the login shell (parallel's remote side
+# runs each part with $SHELL; unset, every part silently does nothing). So parallel's quoting for
+# the remote side is what is tested, whatever environment the test itself runs in.
 cat >"$work/fake-ssh" <<'SH'
 #!/bin/sh
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do shift; done
 shift
+SHELL=$(getent passwd "$(id -u)" | cut -d: -f7)
+export SHELL="${SHELL:-/bin/sh}"
 cd "${HOME:-/}" && exec sh -c "$*"
 SH
 chmod +x "$work/fake-ssh"
