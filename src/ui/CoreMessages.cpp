@@ -87,6 +87,12 @@ QString lineText(const QString& line)
     if (const QRegularExpressionMatch match = unknownEncoding.match(line); match.hasMatch())
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "Unknown encoding \"%1\" in the project file"))
             .arg(match.captured(1));
+    static const QRegularExpression dataChanged(
+        QStringLiteral("^The data file \"(.*)\" changed during the run: it now ends after record (\\d+)$"));
+    if (const QRegularExpressionMatch match = dataChanged.match(line); match.hasMatch())
+        return localised(QT_TRANSLATE_NOOP("CoreMessages",
+                                           "The data file \"%1\" changed during the run: it now ends after record %2"))
+            .arg(match.captured(1), match.captured(2));
     static const QRegularExpression tooLarge(
         QStringLiteral("^The text of record (\\d+) would be larger than (\\d+ [GM]iB)$"));
     if (const QRegularExpressionMatch match = tooLarge.match(line); match.hasMatch())

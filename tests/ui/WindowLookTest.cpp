@@ -205,7 +205,8 @@ private slots:
              {bothMissing, std::string(stencilor::kDelimiterNotSetMessage), std::string(stencilor::kFolderInUseMessage),
               stencilor::cannotOpenMessage("/a \"b\". c/d.csv", "No such file or directory"),
               stencilor::messageForUser(stencilor::systemError("cannot write file", "/x.ql", EACCES)),
-              stencilor::recordTooLargeMessage(7, std::size_t{1} << 30), stencilor::noSuchRecordMessage(3)})
+              stencilor::recordTooLargeMessage(7, std::size_t{1} << 30), stencilor::noSuchRecordMessage(3),
+              stencilor::dataChangedMessage("/a \"b\": c/d.csv", 41)})
             QCOMPARE(coreMessageText(message), toQt(message));
 
         stencilor::RunInputPaths paths;
@@ -231,6 +232,9 @@ private slots:
             QCOMPARE(f.widget<QTableView>("gridRules")->model()->headerData(1, Qt::Horizontal).toString(),
                      QStringLiteral("Feld in der Datenquelle"));
             QCOMPARE(coreMessageText(stencilor::kDataFileMissingMessage), QStringLiteral("Die Datendatei ist leer"));
+            QCOMPARE(coreMessageText(stencilor::dataChangedMessage("/d.csv", 41)),
+                     QStringLiteral("Die Datendatei \"/d.csv\" wurde während des Laufs geändert: sie endet jetzt nach "
+                                    "Datensatz 41"));
             QCOMPARE(cutOffAtSmallestSize(w), QStringList());
 
             // The system's own question too.

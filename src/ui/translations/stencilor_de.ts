@@ -239,6 +239,10 @@
         <source>%1 sequences are not valid %2 and are read as U+FFFD</source>
         <translation>%1 Sequenzen sind kein gültiges %2 und werden als U+FFFD gelesen</translation>
     </message>
+    <message>
+        <source>The data file &quot;%1&quot; changed during the run: it now ends after record %2</source>
+        <translation>Die Datendatei &quot;%1&quot; wurde während des Laufs geändert: sie endet jetzt nach Datensatz %2</translation>
+    </message>
 </context>
 <context>
     <name>MainRunHost</name>
