@@ -32,6 +32,7 @@ public:
     bool interrupted() const { return m_interrupted; }
 
     const ProjectSettings& currentSettings() override { return m_settings; }
+    bool settingsFixed() const override { return true; }
     std::string projectPath() override { return m_projectPath; }
     std::string programFolder() override { return m_programFolder; }
     void runStateChanged(bool running) override;

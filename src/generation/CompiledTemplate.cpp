@@ -82,6 +82,11 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
             m_containing[byteOf(id[at])].push_back({rule, at});
     }
 
+    // Identifiers commonly share their first byte (a "%"): then a value is searched for that one byte.
+    m_onlyFirstByte = -1;
+    if (m_firstBytes.count() == 1)
+        m_onlyFirstByte = byteOf(identifiers.front().front());
+
     m_slotCount.assign(identifiers.size(), 0);
     m_emptyValueSafe.assign(identifiers.size(), 1);
     m_after.assign(identifiers.size(), Contexts{});
@@ -277,9 +282,7 @@ bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) cons
     // when they are few, else through the identifiers and the text after the slots.
     const std::size_t contextWork =
         (m_after[rule].closed.size() + m_after[rule].open.size() + m_longestIdentifier) * kLookUpCost;
-    for (std::size_t at = 0; at < value.size(); ++at) {
-        if (!m_firstBytes.test(byteOf(value[at])))
-            continue;
+    for (std::size_t at = nextFirstByte(value, 0); at != std::string_view::npos; at = nextFirstByte(value, at + 1)) {
         const std::string_view rest = value.substr(at);
         const std::vector<std::size_t>& candidates = m_startingWith[byteOf(value[at])];
         if (candidates.size() <= contextWork) {
@@ -305,6 +308,22 @@ bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) cons
             return false;
     }
     return true;
+}
+
+std::size_t CompiledTemplate::nextFirstByte(std::string_view value, std::size_t from) const
+{
+    if (from >= value.size())
+        return std::string_view::npos;
+    if (m_onlyFirstByte >= 0) {
+        const void* found = std::memchr(value.data() + from, m_onlyFirstByte, value.size() - from);
+        return found == nullptr ? std::string_view::npos
+                                : static_cast<std::size_t>(static_cast<const char*>(found) - value.data());
+    }
+    for (std::size_t at = from; at < value.size(); ++at) {
+        if (m_firstBytes[byteOf(value[at])])
+            return at;
+    }
+    return std::string_view::npos;
 }
 
 bool CompiledTemplate::valueIsSafe(std::size_t rule, std::string_view value) const

@@ -77,6 +77,9 @@ private:
     // starts inside it.
     bool startIsSafe(std::size_t rule, std::string_view value) const;
     bool restIsSafe(std::size_t rule, std::string_view value) const;
+    // The place of the first byte at or after `from` in `value` that some identifier starts with;
+    // npos when there is none.
+    std::size_t nextFirstByte(std::string_view value, std::size_t from) const;
     // True when `head` followed by the text after some slot of `rule` begins with the rule's or a
     // later identifier that runs past the end of `head` (or may, where that text is open).
     bool formsWithAfter(std::size_t rule, std::string_view head) const;
@@ -103,6 +106,7 @@ private:
     std::array<std::vector<std::size_t>, 256> m_startingWith;
     std::array<std::vector<Position>, 256> m_containing;
     std::bitset<256> m_firstBytes;
+    int m_onlyFirstByte = -1; // the byte every identifier starts with, when they share one; else -1
     std::vector<Contexts> m_after;  // per rule: the text after its slots
     std::vector<Contexts> m_before; // per rule: the text before its slots, reversed
     // Each identifier, and each of its proper prefixes, with the last rule (plus one) that has it:

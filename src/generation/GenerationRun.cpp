@@ -317,8 +317,14 @@ public:
     {
         const ProjectSettings& s = m_host.currentSettings();
         m_record.assign(line, s.delim, s.quotes);
-        // The settings are read afresh at every record, so the paths are too.
-        RunInputPaths paths = inputPathsOf(m_host, s);
+        // The settings are read afresh at every record, so the paths and the rules in use are
+        // too, unless the host's settings cannot change.
+        if (!m_derived || !m_host.settingsFixed()) {
+            m_paths = inputPathsOf(m_host, s);
+            rulesInUse(s);
+            m_derived = true;
+        }
+        const RunInputPaths& paths = m_paths;
         if (paths.outputFolder.empty())
             return fail(kOutputFolderNotSetMessage);
         if (s.report != m_reportReserved) {
@@ -343,9 +349,8 @@ public:
             return fail(recordTooLargeMessage(number, m_recordLimit));
 
         m_row = s.report;
-        m_folder = std::move(paths.outputFolder);
         // An archive has no folder to open.
-        m_tree = m_outputs.archive ? nullptr : m_folders.tree(m_folder, m_folderError);
+        m_tree = m_outputs.archive ? nullptr : m_folders.tree(paths.outputFolder, m_folderError);
         return RecordStep::Ready;
     }
 
@@ -361,7 +366,8 @@ public:
     {
         const RecordStep step = m_outputs.archive
                                     ? addToArchive()
-                                    : writeHere(m_tree, m_folderError, m_folder, m_name.relativeName, m_text, nullptr);
+                                    : writeHere(m_tree, m_folderError, m_paths.outputFolder, m_name.relativeName,
+                                                m_text, nullptr);
         if (step == RecordStep::Written && m_row && m_outputs.reportFile)
             m_report.addRow(m_tree.get(), m_host.currentSettings().report_fld, m_record, m_name.relativeName);
         return step;
@@ -530,16 +536,9 @@ private:
     // larger than the record limit.
     bool renderRecord(const ProjectSettings& s, const std::string& raw, bool reread)
     {
-        m_identifiers.clear();
-        m_fieldNumbers.clear();
-        for (const Rule& rule : s.rules.rules()) {
-            const int field = rule.activeField();
-            if (field == 0)
-                continue;
-            m_identifiers.push_back(rule.identifier);
-            m_fieldNumbers.push_back(static_cast<std::size_t>(field));
-        }
-        if (!m_compiled || (reread && templateChanged(raw)) || !m_template.isFor(m_identifiers)) {
+        const bool rulesChanged = m_rulesFresh && !m_template.isFor(m_identifiers);
+        m_rulesFresh = false;
+        if (!m_compiled || (reread && templateChanged(raw)) || rulesChanged) {
             // A small template keeps the bytes it was compiled from, for a plain compare when it
             // is read again; a big one is compared with the compiled text line by line instead,
             // so that no third copy of it is held.
@@ -578,6 +577,22 @@ private:
         return applyRules(m_text, m_identifiers, m_values, m_recordLimit);
     }
 
+    // The identifiers and field numbers of the rules of `s` that take part (a field and an
+    // identifier set), in table order.
+    void rulesInUse(const ProjectSettings& s)
+    {
+        m_identifiers.clear();
+        m_fieldNumbers.clear();
+        for (const Rule& rule : s.rules.rules()) {
+            const int field = rule.activeField();
+            if (field == 0)
+                continue;
+            m_identifiers.push_back(rule.identifier);
+            m_fieldNumbers.push_back(static_cast<std::size_t>(field));
+        }
+        m_rulesFresh = true;
+    }
+
     // True when the template file as read now differs from the one compiled.
     bool templateChanged(const std::string& raw) const
     {
@@ -600,8 +615,13 @@ private:
     bool m_compiledRawKept = false;
     CompiledTemplate m_template;
     bool m_compiled = false;
-    std::vector<std::string_view> m_identifiers; // of the rules in use, into the settings
+    // What the record prepared last took from the settings: the paths and the rules in use (the
+    // identifiers view the settings).
+    bool m_derived = false;
+    RunInputPaths m_paths;
+    std::vector<std::string_view> m_identifiers;
     std::vector<std::size_t> m_fieldNumbers;
+    bool m_rulesFresh = false; // worked out again since the template was last rendered
     RecordFields m_record;
     std::vector<std::string> m_escaped; // the values HTML-escaped, with escapehtml
     std::vector<std::string_view> m_values;
@@ -611,11 +631,10 @@ private:
     static constexpr std::size_t kSpareTexts = 64;
     static constexpr std::size_t kSpareTextBytes = std::size_t{256} << 10;
     std::vector<std::string> m_spareTexts;
-    // The record prepared: its name, whether it gets a report row, its output folder and that
-    // folder's tree (null when it could not be opened, m_folderError says why).
+    // The record prepared: its name, whether it gets a report row, and the tree of its output
+    // folder (m_paths.outputFolder; null when it could not be opened, m_folderError says why).
     OutputName m_name;
     bool m_row = false;
-    std::string m_folder;
     std::shared_ptr<OutputTree> m_tree;
     Error m_folderError;
     std::string m_error; // the message of the last Failed step

@@ -20,6 +20,9 @@ public:
     // is processing events takes effect from its next use. The reference stays valid until the
     // next processEvents().
     virtual const ProjectSettings& currentSettings() = 0;
+    // True when the settings cannot change during a run (the command line has no controls): the
+    // run then works out the paths and the rules in use from them once, not at every record.
+    virtual bool settingsFixed() const { return false; }
     // The project path as shown (bare data and template names are looked up in its folder).
     virtual std::string projectPath() = 0;
     // The program folder, ending with "/" (where a bare project path lies).
