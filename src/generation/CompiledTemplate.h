@@ -106,7 +106,7 @@ private:
     std::array<std::vector<std::size_t>, 256> m_startingWith;
     std::array<std::vector<Position>, 256> m_containing;
     std::bitset<256> m_firstBytes;
-    int m_onlyFirstByte = -1; // the byte every identifier starts with, when they share one; else -1
+    int m_onlyFirstByte = -1;       // the byte every identifier starts with, when they share one; else -1
     std::vector<Contexts> m_after;  // per rule: the text after its slots
     std::vector<Contexts> m_before; // per rule: the text before its slots, reversed
     // Each identifier, and each of its proper prefixes, with the last rule (plus one) that has it:

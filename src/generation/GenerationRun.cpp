@@ -364,10 +364,9 @@ public:
     // Writes the record prepared here (on the run's thread).
     RecordStep write()
     {
-        const RecordStep step = m_outputs.archive
-                                    ? addToArchive()
-                                    : writeHere(m_tree, m_folderError, m_paths.outputFolder, m_name.relativeName,
-                                                m_text, nullptr);
+        const RecordStep step = m_outputs.archive ? addToArchive()
+                                                  : writeHere(m_tree, m_folderError, m_paths.outputFolder,
+                                                              m_name.relativeName, m_text, nullptr);
         if (step == RecordStep::Written && m_row && m_outputs.reportFile)
             m_report.addRow(m_tree.get(), m_host.currentSettings().report_fld, m_record, m_name.relativeName);
         return step;
