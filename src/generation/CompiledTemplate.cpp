@@ -312,13 +312,9 @@ bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) cons
 
 std::size_t CompiledTemplate::nextFirstByte(std::string_view value, std::size_t from) const
 {
-    if (from >= value.size())
-        return std::string_view::npos;
-    if (m_onlyFirstByte >= 0) {
-        const void* found = std::memchr(value.data() + from, m_onlyFirstByte, value.size() - from);
-        return found == nullptr ? std::string_view::npos
-                                : static_cast<std::size_t>(static_cast<const char*>(found) - value.data());
-    }
+    // The library's find of one char is a memchr.
+    if (m_onlyFirstByte >= 0)
+        return value.find(static_cast<char>(m_onlyFirstByte), from);
     for (std::size_t at = from; at < value.size(); ++at) {
         if (m_firstBytes[byteOf(value[at])])
             return at;
