@@ -271,6 +271,12 @@ if [ -f "$bench/gen_scenario.py" ] && [ -f "$bench/peer_python.py" ]; then
                 diff -r -q "$work/bench-$scenario/ours-$jobs" "$work/bench-$scenario/out"
         done
     done
+    # The benchmark's replay of a run's system calls writes what the run wrote.
+    export BARE_CALLS_TOOL="$work/bare_calls"
+    "$top/bench/bare_calls.sh" --prepare "$work/bench-cards/project.ql"
+    sed "s|^outputdir=.*|outputdir=$work/bench-cards/bare|" "$work/bench-cards/project.ql" >"$work/bench-cards/bare.ql"
+    "$top/bench/bare_calls.sh" "$work/bench-cards/bare.ql"
+    check "the bare calls write the files of a run" diff -r -q "$work/bench-cards/ours-1" "$work/bench-cards/bare"
     sed 's/^report=1/report=0/' "$work/cards/cards.ql" >"$work/cards/noreport.ql"
     for jobs in 1 2; do
         rm -rf "$work/cards/out" "$work/cards/ours"
