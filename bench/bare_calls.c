@@ -7,8 +7,8 @@
  * creates the project's output folder, then for every file: stat(TEMPLATE), openat() on the
  * subfolder's handle with O_CREAT|O_EXCL|O_NOFOLLOW, one write(), close(), opening or making each
  * subfolder the first time it is named. That is the run's own sequence without reading the data,
- * naming or rendering, so its time beside the floor's is the least any run that looks at the
- * template before every record can take. BARE_CALLS_STAT=0 leaves the stat out; BARE_CALLS_TIME=1
+ * naming or rendering, so its time beside the floor's is what a run that looks at the template
+ * before every record costs before any work of its own. BARE_CALLS_STAT=0 leaves the stat out; BARE_CALLS_TIME=1
  * prints the mean time of the stat and of the rest of a file's calls (clock reads between them). */
 #define _GNU_SOURCE
 #include <errno.h>
