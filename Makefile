@@ -1,15 +1,20 @@
-# Thin wrappers around the CMake presets; see README.md.
+# Thin wrappers around the CMake presets; see README.md and docs/.
 
 JOBS ?= $(shell nproc)
 EXAMPLE := examples/cards
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build debug test test-core asan fuzz bench big-inputs demo deb deb-check format clean
+.PHONY: all deps test-deps build debug test test-core asan fuzz bench-build bench big-inputs demo deb deb-check format clean
 
 all: build
 
+# What building and running the program needs.
 deps:
 	@scripts/install-deps.sh
+
+# That and what the tests, the fuzz programs, the Debian package and the benchmarks need.
+test-deps:
+	@scripts/install-deps.sh --test
 
 # The program and what `cmake --install` puts beside it (icons, manual page, completion), in the
 # release preset a user builds with; no test suite, no benchmarks.
@@ -25,7 +30,7 @@ debug:
 # Every test: the core alone (proves it needs no Qt), then the full build with the command line,
 # then all of it again under AddressSanitizer and UndefinedBehaviorSanitizer, then a short run
 # of every fuzz program.
-test: deps
+test: test-deps
 	cmake --preset core
 	cmake --build --preset core -j $(JOBS)
 	ctest --preset core -j $(JOBS)
@@ -46,16 +51,21 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	fuzz/run.sh $(FUZZ_SECONDS)
 
-bench: build
-	cmake --build --preset release -j $(JOBS) --target stencilor_text_bench
+# The program as a user builds it (release build type) with the text micro benchmarks, in
+# build/bench/.
+bench-build:
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS) --target stencilor stencilor_text_bench
+
+bench: bench-build
 	bench/run.sh
 
 # A 1 GB data file, a 50 MB line, 100,000 fields and a 100 MB template: peak memory and time.
-big-inputs: build
+big-inputs: bench-build
 	bench/big_inputs.sh
 
-# Only README's two commands (demo, test) and deps install packages; every other target uses
-# what is there.
+# Only README's two commands (demo, test), deps and test-deps install packages; every other
+# target uses what is there. The demo installs only what the program needs.
 demo: deps
 	$(MAKE) build NO_DESKTOP_FILES=1
 	rm -rf $(EXAMPLE)/out
@@ -67,7 +77,8 @@ demo: deps
 	@echo "Report: $(CURDIR)/examples/spreadsheet/out/report.html"
 
 # The Debian package build/deb/stencilor_<version>-1_<arch>.deb, made by CPack from the release
-# build. It installs no Debian packages itself: `make deps` (or `make demo`) brings what it needs.
+# build. It installs no Debian packages itself: `make test-deps` (or `make test`) brings what it
+# needs.
 deb: build
 	rm -rf build/deb
 	@# CPack's staging install rewrites install_manifest.txt, the list of files of a

@@ -10,8 +10,8 @@
 # the stat of the template. BARE_CALLS_TOOL names where the program is built.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin=${STENCILOR:-$top/build/release/stencilor}
-tool=${BARE_CALLS_TOOL:-$top/build/release/bench/bare_calls}
+bin=${STENCILOR:-$top/build/bench/stencilor}
+tool=${BARE_CALLS_TOOL:-$top/build/bench/bench/bare_calls}
 prepare=0
 if [ "${1:-}" = --prepare ]; then prepare=1; shift; fi
 [ $# -eq 1 ] || { echo "usage: bench/bare_calls.sh [--prepare] PROJECT.ql" >&2; exit 64; }

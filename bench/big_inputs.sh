@@ -13,13 +13,13 @@
 #            collisions.
 # The files go to a folder under TMPDIR (default /tmp) and are deleted afterwards; about 2.5 GB
 # of free space are needed.
-# usage: bench/big_inputs.sh   (STENCILOR=path/to/stencilor, default build/release/stencilor)
+# usage: bench/big_inputs.sh   (STENCILOR=path/to/stencilor, default build/bench/stencilor)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin=${STENCILOR:-$top/build/release/stencilor}
+bin=${STENCILOR:-$top/build/bench/stencilor}
 margin_mb=${MARGIN_MB:-64}
 if [ ! -x "$bin" ]; then
-    echo "big_inputs: $bin is missing (make build)" >&2
+    echo "big_inputs: $bin is missing (make bench-build)" >&2
     exit 2
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-big.XXXXXX")

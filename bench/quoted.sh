@@ -7,7 +7,7 @@
 # runs the plain data, so that the two calls differ only in the quoting.
 set -euo pipefail
 project=$1
-bin=${STENCILOR:-$(cd "$(dirname "$0")/.." && pwd)/build/release/stencilor}
+bin=${STENCILOR:-$(cd "$(dirname "$0")/.." && pwd)/build/bench/stencilor}
 data=$(sed -n 's/^textfile=//p' "$project")
 delim=$(sed -n 's/^delim=//p' "$project")
 quoted="$data.quoted"

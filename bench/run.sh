@@ -11,10 +11,10 @@ if [ ! -x "$shared/run_bench.sh" ]; then
     exit 2
 fi
 [ $# -eq 0 ] && set -- --quick
-bin="$top/build/release/stencilor"
+bin="$top/build/bench/stencilor"
 STENCILOR="$bin" "$shared/run_bench.sh" "$@"
 echo
 echo "== stencilor --jobs 2 (a second call: the floor again, then two writer threads)"
 STENCILOR_CMD="$bin --run {} --quiet --jobs 2" "$shared/run_bench.sh" --only limit,stencilor "$@" |
     sed -u -E 's/^([^ ]+ +)stencilor /\1--jobs 2  /; s/^( +(rep [0-9]+|ref) +)stencilor /\1--jobs 2  /'
-"$top/build/release/bench/stencilor_text_bench" --benchmark_min_time=0.2
+"$top/build/bench/bench/stencilor_text_bench" --benchmark_min_time=0.2

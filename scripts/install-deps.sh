@@ -1,22 +1,41 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing stencilor needs, when they are missing.
+# Installs the Debian packages stencilor needs, when they are missing.
+#   install-deps.sh          what building and running the program needs (make deps, make demo)
+#   install-deps.sh --test   that and what the tests, the fuzz programs, the Debian package and
+#                            the benchmarks need (make test-deps, make test)
 set -euo pipefail
 
-packages=(
+program=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev
     qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
+    qt6-translations-l10n
     libicu-dev libarchive-dev
     libcli11-dev
+    help2man
+)
+
+# Qt Test comes with qt6-base-dev, above.
+testing=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
     python3 python3-yaml parallel
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
     chromium
-    help2man man-db bash-completion zsh fish
+    man-db bash-completion zsh fish
     dpkg-dev file lintian appstream
 )
+
+packages=("${program[@]}")
+case "${1:-}" in
+    "") ;;
+    --test) packages+=("${testing[@]}") ;;
+    *)
+        echo "usage: install-deps.sh [--test]" >&2
+        exit 64
+        ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -79,7 +79,7 @@ def main():
     stencilor = sys.argv[1]
     chromium = sys.argv[2] if len(sys.argv) > 2 else shutil.which("chromium")
     if not chromium:
-        print("report_in_browser: chromium is not installed (scripts/install-deps.sh installs it)")
+        print("report_in_browser: chromium is not installed (scripts/install-deps.sh --test installs it)")
         return 1
     work = tempfile.mkdtemp(prefix="stencilor-browser-")
     failures = []

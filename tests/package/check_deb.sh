@@ -12,7 +12,8 @@ build=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
 
-# The tools come from scripts/install-deps.sh (make deps); only CI installs them from here.
+# The tools come from scripts/install-deps.sh --test (make test-deps); only CI installs them from
+# here.
 missing=()
 for tool in lintian appstreamcli desktop-file-validate man dpkg-deb; do
     command -v "$tool" >/dev/null || missing+=("$tool")
@@ -20,9 +21,9 @@ done
 [ -f /usr/share/bash-completion/bash_completion ] || missing+=(bash-completion)
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "${CI:-}" = true ]; then
-        "$here/../../scripts/install-deps.sh"
+        "$here/../../scripts/install-deps.sh" --test
     else
-        echo "check_deb.sh: missing ${missing[*]}: run 'make deps' first" >&2
+        echo "check_deb.sh: missing ${missing[*]}: run 'make test-deps' first" >&2
         exit 1
     fi
 fi
