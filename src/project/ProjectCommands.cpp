@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <vector>
 
 namespace stencilor {
@@ -58,10 +59,18 @@ public:
     }
     Comparison& rules(const RulesTable& shown)
     {
+        if (!m_same)
+            return *this;
+        // One pass over the section, however many rules: the window compares after every edit.
+        const std::unordered_map<std::string, std::string> keys = m_file.sectionValues(kRules);
+        const auto stored = [&keys](const std::string& lowerKey) -> std::string_view {
+            const auto it = keys.find(lowerKey);
+            return it == keys.end() ? std::string_view() : std::string_view(it->second);
+        };
         for (std::size_t row = 1; m_same && row < shown.rowCount(); ++row) {
             const Rule& rule = shown.rule(row - 1);
-            m_same = m_file.readString(kRules, "ColFld" + std::to_string(row), {}) == rule.fieldLabel &&
-                     m_file.readString(kRules, "ColTemp" + std::to_string(row), {}) == rule.identifier;
+            m_same = stored("colfld" + std::to_string(row)) == rule.fieldLabel &&
+                     stored("coltemp" + std::to_string(row)) == rule.identifier;
         }
         return *this;
     }

@@ -4,7 +4,7 @@
 #include "project/IniFile.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -19,12 +19,11 @@ constexpr std::string_view kLastProject = "lastprj";
 constexpr std::string_view kReportFieldsDefault =
     "FileName;--not defined--;--not defined--;--not defined--;--not defined--;--not defined--;";
 
-// How many rule rows a project file may declare (rulesCount) beyond the rows that it actually
-// describes with ColFld/ColTemp keys. Every file the program writes describes each of its rows,
-// and a hand-edited one may ask for a few blank rows more, so this bound changes nothing for
-// them; it only keeps a garbage rulesCount such as 2000000000 from allocating gigabytes. The
-// rows a file can describe are bounded by its size, so the table stays bounded by it too.
-constexpr std::size_t kUndescribedRowAllowance = 10000;
+// How many rule rows a project file may declare (rulesCount) beyond the rows that its ColFld and
+// ColTemp keys describe. Blank rows need no keys, so a file declares them by its count alone; a
+// table a user builds never holds this many, and a garbage rulesCount such as 2000000000 does not
+// allocate gigabytes (a blank row costs some 64 bytes). Rows with keys are always loaded.
+constexpr std::size_t kUndescribedRowAllowance = 100000;
 
 std::string flagText(bool flag)
 {
@@ -43,11 +42,13 @@ std::string identifierKey(std::size_t row)
 
 // The row number n of a key "colfldN" or "coltempN" (lower case), when N is written the way the
 // program writes it (decimal, no sign, no leading zero) and lies in 1..limit-1; otherwise 0.
-std::size_t describedRow(std::string_view lowerKey, std::size_t limit)
+// `isField` tells which of the two keys it is.
+std::size_t describedRow(std::string_view lowerKey, std::size_t limit, bool& isField)
 {
     for (std::string_view prefix : {std::string_view("colfld"), std::string_view("coltemp")}) {
         if (!lowerKey.starts_with(prefix))
             continue;
+        isField = prefix == "colfld";
         const std::string_view digits = lowerKey.substr(prefix.size());
         if (digits.empty() || digits.front() == '0' || digits.size() > 10)
             return 0;
@@ -62,17 +63,38 @@ std::size_t describedRow(std::string_view lowerKey, std::size_t limit)
     return 0;
 }
 
-// The row count to load for a declared `rulesCount` (already at least 2), given the keys of
-// the section "rules": see kUndescribedRowAllowance.
-std::size_t boundedRowCount(std::int32_t rulesCount, const std::unordered_map<std::string, std::string>& rules)
+// The rules of a file that declares `rulesCount` rows (already at least 2) and holds the keys
+// `keys` of the section "rules". Every described row keeps its place; the blank rows between and
+// after them are loaded as declared while they number at most kUndescribedRowAllowance in all,
+// and the ones beyond are dropped (blank rows change nothing in a run, so no rule is lost).
+RulesTable loadedRules(std::int32_t rulesCount, const std::unordered_map<std::string, std::string>& keys)
 {
     const auto declared = static_cast<std::size_t>(rulesCount);
-    std::unordered_set<std::size_t> described;
-    for (const auto& entry : rules) {
-        if (const std::size_t row = describedRow(entry.first, declared); row != 0)
-            described.insert(row);
+    std::map<std::size_t, Rule> described;
+    for (const auto& [key, value] : keys) {
+        bool isField = false;
+        if (const std::size_t row = describedRow(key, declared, isField); row != 0)
+            (isField ? described[row].fieldLabel : described[row].identifier) = value;
     }
-    return std::min(declared, 1 + described.size() + kUndescribedRowAllowance);
+    std::vector<Rule> rows;
+    std::size_t blanksLeft = kUndescribedRowAllowance;
+    const auto addBlanks = [&](std::size_t count) {
+        const std::size_t kept = std::min(count, blanksLeft);
+        blanksLeft -= kept;
+        rows.resize(rows.size() + kept);
+    };
+    std::size_t previous = 0;
+    for (auto& [row, rule] : described) {
+        addBlanks(row - previous - 1);
+        rows.push_back(std::move(rule));
+        previous = row;
+    }
+    addBlanks(declared - 1 - previous);
+    RulesTable table;
+    table.setRowCount(rows.size() + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        table.rule(i) = std::move(rows[i]);
+    return table;
 }
 
 // Writes the keys of "setup" in table order and rebuilds "rules" (saving steps 2-4).
@@ -108,10 +130,12 @@ void writeSettings(IniFile& ini, const ProjectSettings& s)
     writeOptional("tempRules", flagText(s.tempRules), s.tempRules);
     ini.writeString(kSetup, "rulesCount", std::to_string(s.rules.rowCount()));
 
+    // A blank row needs no keys: a missing key reads as an empty cell, and rulesCount keeps the row.
     std::vector<std::pair<std::string, std::string>> rules;
-    rules.reserve(2 * s.rules.ruleCount());
     for (std::size_t row = 1; row < s.rules.rowCount(); ++row) {
         const Rule& rule = s.rules.rule(row - 1);
+        if (rule.fieldLabel.empty() && rule.identifier.empty())
+            continue;
         rules.emplace_back(fieldKey(row), rule.fieldLabel);
         rules.emplace_back(identifierKey(row), rule.identifier);
     }
@@ -225,16 +249,7 @@ LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& c
     s.tempRules = ini.readFlag(kSetup, "tempRules");
 
     const std::int32_t rulesCount = std::max(ini.readInt(kSetup, "rulesCount", 2), std::int32_t{2});
-    const std::unordered_map<std::string, std::string> rules = ini.sectionValues(kRules);
-    const std::size_t rows = boundedRowCount(rulesCount, rules);
-    s.rules.setRowCount(rows);
-    for (std::size_t row = 1; row < rows; ++row) {
-        Rule& rule = s.rules.rule(row - 1);
-        if (auto it = rules.find("colfld" + std::to_string(row)); it != rules.end())
-            rule.fieldLabel = it->second;
-        if (auto it = rules.find("coltemp" + std::to_string(row)); it != rules.end())
-            rule.identifier = it->second;
-    }
+    s.rules = loadedRules(rulesCount, ini.sectionValues(kRules));
     return result;
 }
 
@@ -246,7 +261,7 @@ std::string projectFileText(const IniFile& existing, const ProjectSettings& sett
 }
 
 Status saveProject(std::string_view projectPath, const ProjectSettings& settings, std::string_view programFolder,
-                   const std::string& programSettingsPath)
+                   const std::string& programSettingsPath, SaveMode mode)
 {
     const std::string path = resolveProjectPath(projectPath, programFolder);
     // The program folder may be an XDG data folder that is created on demand; any other folder
@@ -255,8 +270,9 @@ Status saveProject(std::string_view projectPath, const ProjectSettings& settings
         if (Status made = ensureFolderOf(path); !made)
             return made;
     }
-    // A file that exists but cannot be read must not be replaced by one that lost its contents.
-    Result<IniFile> project = IniFile::load(path);
+    // A file that exists but cannot be read must not be replaced by one that lost its contents,
+    // unless the user chose to replace it whole.
+    Result<IniFile> project = mode == SaveMode::Replace ? Result<IniFile>(IniFile()) : IniFile::load(path);
     if (!project)
         return project.error();
     writeSettings(project.value(), settings);

@@ -38,12 +38,19 @@ struct LoadedProject {
 // loads as a missing one.
 LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& current, std::string_view programFolder);
 
-// Writes `settings` into the project file `projectPath` (keys of "setup" replaced in place,
-// other keys and sections kept, "rules" rebuilt) atomically, then records `projectPath` exactly
-// as given as "lastprj" in section "total" of `programSettingsPath`. Returns the first failure;
-// after a failed project write the program settings file is not touched.
+// What a save does with a file that is already at the project path.
+enum class SaveMode {
+    Update,  // the project's keys are replaced in place; comments, other keys and sections stay
+    Replace, // the old content is gone: the file holds exactly the project, as a new file would
+};
+
+// Writes `settings` into the project file `projectPath` (with Update: keys of "setup" replaced in
+// place, other keys and sections kept, "rules" rebuilt) atomically, then records `projectPath`
+// exactly as given as "lastprj" in section "total" of `programSettingsPath`. Rules rows that are
+// blank write no keys (rulesCount keeps them). Returns the first failure; after a failed project
+// write the program settings file is not touched.
 Status saveProject(std::string_view projectPath, const ProjectSettings& settings, std::string_view programFolder,
-                   const std::string& programSettingsPath);
+                   const std::string& programSettingsPath, SaveMode mode = SaveMode::Update);
 
 // The text the project file would hold after saving `settings` into a file whose current
 // contents are `existing` (empty IniFile for a new file).

@@ -253,8 +253,27 @@ TEST_F(ProjectFileTest, FlagsAndIntegersAreWrittenAsDigits)
     EXPECT_EQ(text.value("setup", "nameFromFld"), "0");
     EXPECT_EQ(text.value("setup", "case"), "2");
     EXPECT_EQ(text.value("setup", "rulesCount"), "4");
-    EXPECT_EQ(text.value("rules", "ColTemp3"), "");
     EXPECT_EQ(text.value("rules", "ColFld4"), std::nullopt);
+}
+
+TEST_F(ProjectFileTest, ReplacingSaveLeavesExactlyTheProject)
+{
+    // Save As onto a data file the user agreed to replace: none of its lines may stay, or they
+    // would become records of the next run. An updating save keeps what it does not write.
+    const struct {
+        SaveMode mode;
+        bool keepsOldLines;
+    } cases[] = {{SaveMode::Replace, false}, {SaveMode::Update, true}};
+    for (const auto& c : cases) {
+        const std::string path = writeProject("contacts.csv", "Ann;Lee;Paris\r\nBob;Ray;Rome\r\n");
+        ASSERT_TRUE(saveProject(path, exampleWindow(), programFolder(), settingsPath(), c.mode).ok());
+        const std::string text = read("work/contacts.csv");
+        EXPECT_EQ(text.find("Ann;Lee;Paris") != std::string::npos, c.keepsOldLines) << text;
+        if (!c.keepsOldLines) {
+            EXPECT_EQ(text, kExampleFile);
+        }
+        EXPECT_EQ(readLastProject(settingsPath()), path);
+    }
 }
 
 TEST_F(ProjectFileTest, BareProjectPathLiesInTheProgramFolderButIsRecordedBare)
@@ -489,18 +508,33 @@ TEST_F(ProjectFileTest, AwkwardValuesSurviveSaveAndLoad)
     EXPECT_EQ(loaded.settings, s);
 }
 
-TEST_F(ProjectFileTest, AbsurdRulesCountIsBounded)
+TEST_F(ProjectFileTest, AbsurdRulesCountIsBoundedWithoutLosingARule)
 {
-    // The rows loaded bound the work of loading: a count of two billion gives a few thousand.
+    // Blank rows beyond the allowance are dropped; a rule far down keeps its order after them.
     const ProjectSettings s =
         loadText("rulesCount=2000000000\n", "ColFld1=Field 1\nColTemp1=%a%\nColFld1999999999=x\nColTemp3=%c%\n");
-    EXPECT_LE(s.rules.rowCount(), 20000u);
-    EXPECT_GE(s.rules.rowCount(), 4u);
+    EXPECT_LE(s.rules.rowCount(), 100004u);
     EXPECT_EQ(s.rules.rule(0), (Rule{"Field 1", "%a%"}));
     EXPECT_EQ(s.rules.rule(2), (Rule{"", "%c%"}));
+    EXPECT_EQ(s.rules.rules().back(), (Rule{"x", ""}));
 
     // A modest count of blank rows beyond the keys loads exactly as declared.
     EXPECT_EQ(loadText("rulesCount=500\n", "ColFld1=Field 1\n").rules.rowCount(), 500u);
+}
+
+TEST_F(ProjectFileTest, HundredThousandRowsRoundTripWithoutKeysForBlankRows)
+{
+    const ProjectSettings s = loadText("rulesCount=100000\n", "ColFld1=Field 1\nColTemp1=%a%\nColFld2=Field 2\n"
+                                                              "ColTemp2=%b%\nColFld99999=Field 3\nColTemp99999=%z%\n");
+    ASSERT_EQ(s.rules.rowCount(), 100000u);
+    EXPECT_EQ(s.rules.rule(99998), (Rule{"Field 3", "%z%"}));
+    EXPECT_EQ(s.rules.rule(50000), Rule{});
+
+    const IniFile saved = saveAndParse(s);
+    EXPECT_EQ(saved.value("setup", "rulesCount"), "100000");
+    EXPECT_EQ(saved.sectionValues("rules").size(), 6u) << "blank rows write no keys";
+    EXPECT_EQ(saved.value("rules", "ColTemp99999"), "%z%");
+    EXPECT_EQ(load(work("p.ql")).settings, s);
 }
 
 TEST_F(ProjectFileTest, ManyRulesSaveAndLoadInLinearWork)
