@@ -5,7 +5,10 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
+#include <QScreen>
 #include <QUrl>
+#include <algorithm>
 
 namespace stencilor::ui {
 
@@ -23,13 +26,42 @@ QString bareDescription(QString description)
     return description;
 }
 
+// Puts `text` and `detail` into `box` as plain text (a path may hold "<"), bounded to the box's
+// screen; when anything had to be left out, the details hold both whole.
+void setBoundedText(QMessageBox& box, const QString& text, const QString& detail)
+{
+    const QScreen* screen = box.screen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const QFontMetrics metrics(box.font());
+    // A little narrower than the box lets its text grow before it wraps, and a third of the
+    // screen's height.
+    const int maxWidth = std::clamp(available.width() / 2, 200, 480);
+    const int maxLines = std::max(4, available.height() / (3 * std::max(1, metrics.lineSpacing())));
+    const BoundedText shown = boundedMessageText(text, metrics, maxWidth, maxLines);
+    const BoundedText shownDetail = boundedMessageText(detail, metrics, maxWidth, maxLines);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown.text);
+    box.setInformativeText(shownDetail.text);
+    if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextFormat(Qt::PlainText);
+        // The box is as wide as its text; a path below it keeps to its line instead of wrapping.
+        int widest = 0;
+        for (const QString& line : shownDetail.text.split(u'\n'))
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        informative->setMinimumWidth(widest + metrics.averageCharWidth());
+    }
+    if (shown.cut || shownDetail.cut)
+        box.setDetailedText(detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail);
+}
+
 // A question box with `icon`, `buttons` and `defaultButton`; the button chosen, or `closedAnswer`.
 QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                      const QString& text, QMessageBox::StandardButtons buttons,
                                      QMessageBox::StandardButton defaultButton,
                                      QMessageBox::StandardButton closedAnswer)
 {
-    QMessageBox box(icon, caption, text, buttons, parent);
+    QMessageBox box(icon, caption, QString(), buttons, parent);
+    setBoundedText(box, text, {});
     box.setEscapeButton(closedAnswer);
     box.setDefaultButton(defaultButton);
     const int chosen = box.exec();
@@ -38,6 +70,25 @@ QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, co
 }
 
 } // namespace
+
+BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int maxWidth, int maxLines)
+{
+    BoundedText bounded;
+    QStringList lines = text.split(u'\n');
+    if (lines.size() > std::max(2, maxLines)) {
+        lines.resize(std::max(2, maxLines) - 1);
+        lines << QStringLiteral("…");
+        bounded.cut = true;
+    }
+    for (QString& line : lines) {
+        if (metrics.horizontalAdvance(line) <= maxWidth)
+            continue;
+        line = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+        bounded.cut = true;
+    }
+    bounded.text = lines.join(u'\n');
+    return bounded;
+}
 
 QStringList qtNameFilters(const QString& filter)
 {
@@ -78,14 +129,16 @@ bool SystemUserDialogs::confirm(QWidget* parent, const QString& caption, const Q
 
 void SystemUserDialogs::message(QWidget* parent, const QString& caption, const QString& text, const QString& detail)
 {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
-    box.setInformativeText(detail);
+    QMessageBox box(QMessageBox::Information, caption, QString(), QMessageBox::Ok, parent);
+    setBoundedText(box, text, detail);
     box.exec();
 }
 
 void SystemUserDialogs::error(QWidget* parent, const QString& caption, const QString& text)
 {
-    QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent).exec();
+    QMessageBox box(QMessageBox::Critical, caption, QString(), QMessageBox::Ok, parent);
+    setBoundedText(box, text, {});
+    box.exec();
 }
 
 std::optional<QString> SystemUserDialogs::chooseFile(QWidget* parent, const FileDialogRequest& request)

@@ -5,6 +5,7 @@
 // (SystemUserDialogs); the window tests put scripted answers in its place, so commands can be
 // driven end to end without a modal loop.
 
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,15 @@ QStringList qtNameFilters(const QString& filter);
 // root keeps it); empty when the path has no folder part.
 QString dialogFolder(std::string_view path);
 
+// A message's text as a box shows it: every line wider than `maxWidth` pixels of `metrics` elided
+// in the middle (a long path keeps its start and its file name), and at most `maxLines` lines,
+// the last of them "…" when more were left out. `cut` tells whether anything was left out.
+struct BoundedText {
+    QString text;
+    bool cut = false;
+};
+BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int maxWidth, int maxLines);
+
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
@@ -59,7 +69,9 @@ public:
     virtual void openDocument(const QString& path) = 0;
 };
 
-// Real message boxes and file dialogs, and the desktop's default application for documents.
+// Real message boxes and file dialogs, and the desktop's default application for documents. A box
+// never grows beyond its screen: long lines are elided (see boundedMessageText) and the whole
+// text is then in the box's details, where it can be selected and copied.
 class SystemUserDialogs final : public UserDialogs {
 public:
     QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
