@@ -21,11 +21,28 @@ std::string templatePreviewPath(std::string_view templatePath, std::string_view 
 inline constexpr std::string_view kCommonTextEditors[] = {
     "gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "xed", "pluma", "featherpad", "leafpad", "geany"};
 
+// The desktop's terminal emulator (Debian's alternative), which runs a program given after "-e".
+inline constexpr std::string_view kTerminalEmulator = "x-terminal-emulator";
+
+// Whether the editor `program` (a name or a path) draws in a terminal rather than a window of its
+// own: its desktop entry ("vim.desktop") says Terminal=true, or, without an entry, it is one of
+// the common terminal editors (vi, vim, nano, ...).
+bool isTerminalEditor(const XdgDirs& dirs, std::string_view program);
+
+// The editor that opens a file, and what was looked for in vain on the way to it.
+struct TextEditorSearch {
+    std::vector<std::string> command; // program and arguments, the file one argument; empty: none
+    std::vector<std::string> tried;   // programs not found or not usable, in the order looked for
+};
+
 // The program and arguments that open `path` in a text editor, `path` always one argument: the
-// desktop's default application for text/plain (one that needs no terminal), else the command in
-// `visual` ($VISUAL) split at blanks, else the first of kCommonTextEditors found on `searchPath`
-// ($PATH), else any other application associated with text/plain. Empty when there is none.
-std::vector<std::string> textEditorCommand(const XdgDirs& dirs, std::string_view visual, std::string_view searchPath,
-                                           const std::string& path);
+// desktop's default application for text/plain, else the command in `visual` ($VISUAL) split at
+// blanks when its program is found on `searchPath` ($PATH), else the first of kCommonTextEditors
+// found there, else any other application associated with text/plain. An editor that draws in a
+// terminal runs in kTerminalEmulator ("x-terminal-emulator -e vim FILE"): the window has no
+// terminal of its own. Without a terminal emulator such an editor is passed over for the
+// graphical ones.
+TextEditorSearch findTextEditor(const XdgDirs& dirs, std::string_view visual, std::string_view searchPath,
+                                const std::string& path);
 
 } // namespace stencilor

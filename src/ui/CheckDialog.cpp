@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -18,9 +19,11 @@ constexpr int kRecordRole = Qt::UserRole + 1;
 
 } // namespace
 
-CheckDialog::CheckDialog(std::function<CheckReport()> recheck, QWidget* parent)
+CheckDialog::CheckDialog(std::function<CheckReport()> recheck, std::function<QString(std::string_view)> messageText,
+                         QWidget* parent)
     : QDialog(parent)
     , m_recheck(std::move(recheck))
+    , m_messageText(std::move(messageText))
 {
     setObjectName(QStringLiteral("CheckDialog"));
     setWindowTitle(tr("Check"));
@@ -72,15 +75,17 @@ void CheckDialog::setReport(const CheckReport& report)
     m_grid->setHorizontalHeaderLabels(titles);
     if (!report.started) {
         // The run's own message, its leading line break (only the template missing) dropped.
-        QString why = coreMessageText(report.message).trimmed();
+        QString why = m_messageText(report.message).trimmed();
         lblSummary->setText(tr("The check did not start: %1").arg(why.replace(u'\n', QStringLiteral("; "))));
         return;
     }
     const auto count = static_cast<qulonglong>(report.findings.size());
+    const QLocale locale;
     const QString checked = tr("%1 of %2 records checked")
-                                .arg(static_cast<qulonglong>(report.recordsChecked))
-                                .arg(static_cast<qulonglong>(report.recordCount));
-    lblSummary->setText(count == 1 ? tr("%1, 1 finding").arg(checked) : tr("%1, %2 findings").arg(checked).arg(count));
+                                .arg(locale.toString(static_cast<qulonglong>(report.recordsChecked)),
+                                     locale.toString(static_cast<qulonglong>(report.recordCount)));
+    lblSummary->setText(count == 1 ? tr("%1, 1 finding").arg(checked)
+                                   : tr("%1, %2 findings").arg(checked, locale.toString(count)));
     m_grid->setRowCount(static_cast<int>(report.findings.size()));
     int row = 0;
     const auto number = [](std::uint64_t n) {

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 class QLabel;
 class QPushButton;
@@ -20,8 +21,10 @@ namespace stencilor::ui {
 class CheckDialog final : public QDialog {
     Q_OBJECT
 public:
-    // `recheck` checks the window's current settings again ("Check again").
-    explicit CheckDialog(std::function<CheckReport()> recheck, QWidget* parent = nullptr);
+    // `recheck` checks the window's current settings again ("Check again"); `messageText` puts
+    // the core's message of a check that did not start into the words shown.
+    CheckDialog(std::function<CheckReport()> recheck, std::function<QString(std::string_view)> messageText,
+                QWidget* parent = nullptr);
 
     // Shows the findings of `report`, or why the check did not start.
     void setReport(const CheckReport& report);
@@ -38,6 +41,7 @@ private:
     void gridFindingsDblClick(QTableWidgetItem* item);
 
     std::function<CheckReport()> m_recheck;
+    std::function<QString(std::string_view)> m_messageText;
     QLabel* lblSummary = nullptr;
     QTableWidget* m_grid = nullptr;
     QPushButton* btnCheckAgain = nullptr;

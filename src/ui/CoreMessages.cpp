@@ -5,6 +5,7 @@
 #include "ui/QtText.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -125,7 +126,7 @@ QString missingInputPaths(std::string_view message, const RunInputPaths& paths)
 
 QString runSummaryText(const RunSummary& summary)
 {
-    const auto count = [](std::uint64_t n) { return QString::number(static_cast<qulonglong>(n)); };
+    const auto count = [](std::uint64_t n) { return QLocale().toString(static_cast<qulonglong>(n)); };
     QString text =
         summary.filesWritten == 1
             ? localised(QT_TRANSLATE_NOOP("CoreMessages", "1 file written"))
@@ -197,7 +198,7 @@ QString checkFindingText(CheckFindingKind kind)
 
 QStringList dataFileWarningTexts(const DataFileWarnings& w, const DataFileState& state)
 {
-    const auto count = [](std::uint64_t n) { return QString::number(static_cast<qulonglong>(n)); };
+    const auto count = [](std::uint64_t n) { return QLocale().toString(static_cast<qulonglong>(n)); };
     QStringList texts;
     if (w.byteOrderMark)
         texts << localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which "

@@ -1,8 +1,6 @@
 #include "ui/MainWindow.h"
 
-#include "platform/FileSystem.h"
 #include "project/ProjectCommands.h"
-#include "project/ProjectFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ExplorerButton.h"
@@ -20,18 +18,14 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
@@ -41,8 +35,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWindow>
-#include <ctime>
 
 namespace stencilor::ui {
 
@@ -73,14 +65,6 @@ QToolButton* actionButton(const char* name, QAction* action)
     QToolButton* button = flatButton(name, action->iconText(), action->icon(), QSize(64, 46));
     button->setDefaultAction(action);
     return button;
-}
-
-std::tm localNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
 }
 
 // Whether `widget` is a part of a compound control (the edit of a combo box, the viewport of a
@@ -143,8 +127,7 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
         QStringLiteral("<a href=\"folder\">%1</a>").arg(tr("Open output folder").toHtmlEscaped()));
     m_openOutputFolder->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_openOutputFolder->hide();
-    connect(m_openOutputFolder, &QLabel::linkActivated, this,
-            [this] { m_dialogs.openDocument(toQt(m_lastOutputFolder)); });
+    connect(m_openOutputFolder, &QLabel::linkActivated, this, &T_FRMain::openOutputFolder);
     statusBar()->addPermanentWidget(m_openOutputFolder);
 
     // The window starts as a new project would.
@@ -154,12 +137,12 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     FormCreate();
     // The data preview is created once, hidden, and reused for every preview.
     m_formViewCsv = new TformViewCsv(this);
-    connect(m_form, &ProjectSettingsForm::dataFileChosen, this, &T_FRMain::ChkCsvFile);
+    connect(m_form, &ProjectSettingsForm::dataFileChosen, this, [this] { ChkCsvFile(DataFileOrigin::ChosenByUser); });
     connect(m_form, &ProjectSettingsForm::dataPreviewClicked, this, &T_FRMain::SpeedButton12Click);
     // A data file read otherwise is checked again; leaving the encoding box unchanged is no change.
     connect(m_form, &ProjectSettingsForm::dataFormatChanged, this, [this] {
         if (!(m_form->dataFormat() == m_checkedFormat))
-            ChkCsvFile(nullptr);
+            ChkCsvFile(DataFileOrigin::Project);
     });
     connect(m_form, &ProjectSettingsForm::templatePreviewClicked, this, &T_FRMain::SpeedButton14Click);
 
@@ -259,7 +242,7 @@ void T_FRMain::createMenu()
     project->setObjectName(QStringLiteral("Project1"));
     project->addAction(actLoad);
     m_recentMenu = new RecentProjectsMenu(m_env.programSettingsPath, project);
-    connect(m_recentMenu, &RecentProjectsMenu::projectChosen, this, &T_FRMain::openProject);
+    connect(m_recentMenu, &RecentProjectsMenu::projectChosen, this, &T_FRMain::switchToProject);
     project->addMenu(m_recentMenu);
     project->addActions({actNew, actSave, actSaveAs});
     project->addSeparator();
@@ -404,20 +387,6 @@ void T_FRMain::changeEvent(QEvent* event)
     }
 }
 
-void T_FRMain::updateTitle()
-{
-    // The caption names the program's version too, as the about box and --version do.
-    setWindowTitle(
-        tr("%1[*] — Stencilor %2").arg(toQt(fileNamePart(projectPath())), QStringLiteral(STENCILOR_VERSION)));
-}
-
-void T_FRMain::checkModified()
-{
-    const ProjectFileComparison comparison = compareWithProjectFile(settingsFromControls(), resolvedProjectPath());
-    setWindowModified(comparison == ProjectFileComparison::Differs ||
-                      comparison == ProjectFileComparison::UnsavedRules);
-}
-
 // ---------------------------------------------------------------- settings and parts
 
 ProjectSettings T_FRMain::settingsFromControls() const
@@ -433,120 +402,13 @@ void T_FRMain::applySettings(const ProjectSettings& settings)
     m_rulesPanel->setTable(settings.rules);
 }
 
-std::string T_FRMain::projectPath() const
-{
-    return fromQt(EdPrjFile->text());
-}
-
-std::string T_FRMain::resolvedProjectPath() const
-{
-    return resolveProjectPath(projectPath(), m_env.programFolder);
-}
-
-void T_FRMain::showRunState(bool running)
-{
-    actRun->setEnabled(!running);
-    actStop->setEnabled(running);
-    m_form->progressBar()->setTextVisible(running);
-    if (running) {
-        m_runClock.start();
-        clearRunStatus();
-    }
-}
-
-void T_FRMain::showProgress(int value, int maximum)
-{
-    QProgressBar* bar = m_form->progressBar();
-    if (bar->maximum() != maximum || bar->minimum() != 0)
-        bar->setRange(0, maximum);
-    bar->setValue(value);
-}
-
-void T_FRMain::showRecordsDone(std::uint64_t done, std::uint64_t total)
-{
-    if (!m_run.isRunning())
-        return;
-    const QLocale locale;
-    const QString records = locale.toString(static_cast<qulonglong>(done));
-    const QString all = locale.toString(static_cast<qulonglong>(total));
-    // The rate once there is a second's half to measure it by.
-    const qint64 elapsed = m_runClock.elapsed();
-    if (elapsed < 500) {
-        statusBar()->showMessage(tr("%1 of %2 records").arg(records, all));
-        return;
-    }
-    const auto rate = static_cast<qulonglong>(m_run.filesWrittenSoFar() * 1000 / static_cast<std::uint64_t>(elapsed));
-    statusBar()->showMessage(tr("%1 of %2 records — %3 files/s").arg(records, all, locale.toString(rate)));
-}
-
 void T_FRMain::setProgramLauncher(ProgramLauncher& launcher)
 {
     m_launcher = &launcher;
     GoToWeb1->setLauncher(launcher);
 }
 
-// ---------------------------------------------------------------- start-up and closing
-
-void T_FRMain::setSplash(QWidget* splash)
-{
-    m_splash = splash;
-}
-
-void T_FRMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (m_shownOnce)
-        return;
-    m_shownOnce = true;
-    // A screen of another size, or a window moved to one, sets the smallest size afresh.
-    if (QWindow* handle = windowHandle())
-        connect(handle, &QWindow::screenChanged, this, &T_FRMain::fitMinimumSize);
-    fitMinimumSize();
-    FormShow();
-}
-
-void T_FRMain::FormShow()
-{
-    EdPrjFile->setText(
-        toQt(startupProjectPath(m_env.startupArgument, m_env.programSettingsPath, m_env.programFolder, localNow())));
-    actLoadInt();
-    ChkCsvFile(this);
-    if (m_splash) {
-        m_splash->close();
-        m_splash->deleteLater();
-        m_splash = nullptr;
-    }
-}
-
-void T_FRMain::closeEvent(QCloseEvent* event)
-{
-    if (m_closeApproved) {
-        m_recentMenu->remember();
-        event->accept();
-        return;
-    }
-    // A second close while the question is open (or the events it lets through) changes nothing.
-    if (m_closeCheckRunning || m_closeAfterRun) {
-        event->ignore();
-        return;
-    }
-    m_closeCheckRunning = true;
-    const bool mayClose = exitCheck();
-    m_closeCheckRunning = false;
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    if (isRunning()) {
-        // The run goes on through its remaining records; actRunExecute closes the window then.
-        m_closeAfterRun = true;
-        event->ignore();
-        return;
-    }
-    m_closeApproved = true;
-    m_recentMenu->remember();
-    event->accept();
-}
+// ---------------------------------------------------------------- events
 
 bool T_FRMain::eventFilter(QObject* watched, QEvent* event)
 {
@@ -559,22 +421,6 @@ bool T_FRMain::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void T_FRMain::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (droppedFile(event->mimeData()).endsWith(QStringLiteral(".ql"), Qt::CaseInsensitive))
-        event->acceptProposedAction();
-}
-
-void T_FRMain::dropEvent(QDropEvent* event)
-{
-    const QString path = droppedFile(event->mimeData());
-    if (!path.endsWith(QStringLiteral(".ql"), Qt::CaseInsensitive))
-        return;
-    event->acceptProposedAction();
-    // Load asks nothing before it replaces the window's contents, and neither does a drop.
-    openProject(path);
 }
 
 } // namespace stencilor::ui

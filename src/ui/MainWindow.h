@@ -6,11 +6,12 @@
 // form (steps 1, 2, 4 and 5 and the advanced options), the rules panel (step 3) and the record
 // range beside Run. Its controls are the live copy of the project; its title names the project and
 // marks unsaved changes, its status bar follows the run. Creation, start-up and the window's look
-// are in MainWindow.cpp, the commands in MainWindowCommands.cpp, the window's side of the run in
-// MainRunHost.cpp.
+// are in MainWindow.cpp, the project and its commands in MainWindowProject.cpp, the other commands
+// in MainWindowCommands.cpp, the window's side of the run in MainRunHost.cpp.
 
 #include "datasource/DataSourceCheck.h"
 #include "generation/GenerationRun.h"
+#include "project/ProjectFile.h"
 #include "project/ProjectSettings.h"
 #include "ui/MainRunHost.h"
 #include "ui/ProgramLauncher.h"
@@ -20,6 +21,7 @@
 #include <QPointer>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QAction;
 class QLabel;
@@ -99,29 +101,47 @@ private:
     void fitMinimumSize();
     // The colours and pictures the window sets itself, taken again from the palette in use.
     void applyPalette();
+
+    // ---- the project (MainWindowProject.cpp)
     // "cards.ql — Stencilor", with the unsaved-changes marker.
     void updateTitle();
     // Marks the title when the window differs from the project file, as Exit would find it.
     void checkModified();
-
-    // ---- commands (MainWindowCommands.cpp)
     void actLoadInt();
     // Loads the project at `path` as Load does once its file is chosen.
     void openProject(const QString& path);
-    // The status bar without a previous run's summary and folder link.
-    void clearRunStatus();
-    void ChkCsvFile(const QObject* trigger);
+    // Asks "Save project" when the window differs from its file, then loads the project at `path`;
+    // Cancel (or a save that fails) keeps everything as it was.
+    void switchToProject(const QString& path);
+    // The comparison with the project file and its question, before the window's contents are
+    // dropped (Exit, New, Load, Open Recent, a drop); true when they may go.
+    bool saveChangesFirst();
     void actNewExecute();
     void actLoadExecute();
     bool actSaveExecute();
+    // Saves the window into the project file; a failure is shown. True when saved.
+    bool saveProjectFile(SaveMode mode);
     void actSaveAsExecute();
     void actExitExecute();
+
+    // ---- the other commands (MainWindowCommands.cpp)
+    // Where the data file that the data source check examines comes from: only a file the user
+    // has just chosen earns the default-rules offer, never the data file of a loaded project.
+    enum class DataFileOrigin { Project, ChosenByUser };
+    void ChkCsvFile(DataFileOrigin origin);
+    // The status bar without a previous run's summary and folder link.
+    void clearRunStatus();
     void actRunExecute();
     void actStopExecute();
+    // Shows the last run's output folder in the file manager, or says that there is none.
+    void openOutputFolder();
     void SpeedButton12Click();
     void SpeedButton14Click();
     void About2Click();
     void Label5Click();
+    // `message` of the core (a check or preview that did not start) in the user's language, each
+    // line about a missing data file or template followed by its full path.
+    QString inputMessageText(std::string_view message) const;
     // Checks the current settings as a run would, without writing, and shows the findings.
     void actCheckExecute();
     // Opens the data preview on the data file with record `record` (1-based) selected.
@@ -130,8 +150,6 @@ private:
     void actPreviewOutputExecute();
     // Loads the data file into the data preview, which is created on first use.
     void loadDataPreview();
-    // The exit comparison and its question; true when the window may close.
-    bool exitCheck();
 
     // The project path as the window shows it, and resolved for reading and writing.
     std::string projectPath() const override;

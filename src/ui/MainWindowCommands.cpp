@@ -1,5 +1,6 @@
-// The main window's commands: the project commands, the data source check with the data
-// preview, the template preview, Run and Stop, the Tools menu, About and the product's web page.
+// The main window's commands besides the project's: the data source check with the data preview,
+// the template preview, Run and Stop with the status bar that follows them, the Tools menu, About
+// and the product's web page.
 
 #include "datasource/DataFileWarnings.h"
 #include "generation/DryRun.h"
@@ -28,6 +29,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -36,120 +39,9 @@
 
 namespace stencilor::ui {
 
-// ---------------------------------------------------------------- project commands
-
-void T_FRMain::actLoadInt()
-{
-    const LoadedProject loaded = loadProject(projectPath(), settingsFromControls(), m_env.programFolder);
-    // A project file says how its data is read; a project without one is a new project.
-    applySettings(loaded.fileFound ? loaded.settings : newProjectSettings(loaded.settings));
-    if (loaded.fileFound)
-        m_recentMenu->add(resolvedProjectPath());
-}
-
-void T_FRMain::openProject(const QString& path)
-{
-    EdPrjFile->setText(path);
-    actLoadInt();
-    ChkCsvFile(actLoad);
-    clearRunStatus();
-}
-
-void T_FRMain::clearRunStatus()
-{
-    statusBar()->clearMessage();
-    m_openOutputFolder->hide();
-}
-
-void T_FRMain::actNewExecute()
-{
-    EdPrjFile->setText(toQt(newProjectPath(projectPath(), m_env.programFolder)));
-    actLoadInt();
-    ChkCsvFile(actNew);
-    clearRunStatus();
-}
-
-void T_FRMain::actLoadExecute()
-{
-    const std::string current = projectPath();
-    FileDialogRequest request;
-    request.title = tr("Load Project");
-    request.filter = tr("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("ql");
-    request.fileName = toQt(current);
-    request.folder = dialogFolder(resolvedProjectPath());
-    const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
-    if (chosen)
-        openProject(*chosen);
-}
-
-bool T_FRMain::actSaveExecute()
-{
-    const Status saved =
-        saveProject(projectPath(), settingsFromControls(), m_env.programFolder, m_env.programSettingsPath);
-    // The file now holds what the window shows (or what it held, when the save failed).
-    m_modifiedCheck->start();
-    if (saved) {
-        m_recentMenu->add(resolvedProjectPath());
-        return true;
-    }
-    // The message names the file that could not be written and the system's reason.
-    m_dialogs.error(this, tr("Save Project"), coreMessageText(messageForUser(saved.error())));
-    return false;
-}
-
-void T_FRMain::actSaveAsExecute()
-{
-    const std::string resolved = resolvedProjectPath();
-    FileDialogRequest request;
-    request.title = tr("Save Project");
-    request.filter = tr("Project Files (*.ql)|*.ql|All Files (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("ql");
-    request.fileName = toQt(fileNamePart(resolved));
-    request.folder = dialogFolder(resolved);
-    request.save = true;
-    const std::optional<QString> chosen = m_dialogs.chooseFile(this, request);
-    if (!chosen)
-        return;
-    const std::string target = withProjectExtension(fromQt(*chosen));
-    if (saveAsReplacesAnotherFile(resolveProjectPath(target, m_env.programFolder), resolved) &&
-        !m_dialogs.confirm(this, request.title,
-                           tr("%1 already exists.\nDo you want to replace it?").arg(toQt(fileNamePart(target))))) {
-        return;
-    }
-    EdPrjFile->setText(toQt(target));
-    actSaveExecute();
-}
-
-void T_FRMain::actExitExecute()
-{
-    close();
-}
-
-bool T_FRMain::exitCheck()
-{
-    const ProjectFileComparison comparison = compareWithProjectFile(settingsFromControls(), resolvedProjectPath());
-    if (comparison == ProjectFileComparison::NoFile)
-        return true;
-    QCoreApplication::processEvents();
-    if (comparison == ProjectFileComparison::Same)
-        return true;
-    // Differs, or rules of a project that was never saved: Yes saves them to the project path.
-    switch (m_dialogs.ask(this, tr("Attention"), tr("Save project"),
-                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
-        // A save that failed has said so; the window stays so that nothing is lost.
-        return actSaveExecute();
-    case QMessageBox::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // ---------------------------------------------------------------- data file and template
 
-void T_FRMain::ChkCsvFile(const QObject* trigger)
+void T_FRMain::ChkCsvFile(DataFileOrigin origin)
 {
     const DataFormat format = m_form->dataFormat();
     const std::string path = m_form->resolvedDataFile();
@@ -162,7 +54,7 @@ void T_FRMain::ChkCsvFile(const QObject* trigger)
     const std::int64_t labels = std::min(m_dataFile.csvFieldCount, kMaxFieldLabels);
     m_form->setFieldLists(labels, m_dataFile);
     // Only a data file the user has just picked earns the offer, never a load or a preview.
-    if (!trigger || trigger->objectName() != QLatin1String("btnChoiceText"))
+    if (origin != DataFileOrigin::ChosenByUser)
         return;
     const QMessageBox::StandardButton answer = m_dialogs.ask(this, tr("Confirm"), tr("Add default rules ?"),
                                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
@@ -188,33 +80,97 @@ void T_FRMain::SpeedButton12Click()
 {
     // A data file not examined yet is examined first, without the default-rules offer.
     if (m_dataFile.csvFieldCount == -1)
-        ChkCsvFile(nullptr);
+        ChkCsvFile(DataFileOrigin::Project);
     loadDataPreview();
     m_formViewCsv->exec();
 }
 
 void T_FRMain::SpeedButton14Click()
 {
-    // An editor that does not start says nothing; no editor at all is worth telling how to get one.
-    if (previewTemplate(*m_launcher, m_form->templateFile(), projectPath(), m_env.programFolder) ==
-        EditorStart::NoEditor)
-        m_dialogs.message(this, tr("Preview"), tr("No text editor was found to open the template."),
-                          tr("Choose a default application for plain text files in the desktop's settings, or set "
-                             "the environment variable $VISUAL to the command of an editor."));
+    // An editor that starts is all; otherwise the user learns what was tried and how to get one.
+    const EditorStart start = previewTemplate(*m_launcher, m_form->templateFile(), projectPath(), m_env.programFolder);
+    if (start.started)
+        return;
+    QStringList tried;
+    for (const std::string& program : start.tried)
+        tried << toQt(program);
+    QString how = tr("Choose a default application for plain text files in the desktop's settings, or set the "
+                     "environment variable $VISUAL to the command of an editor.");
+    if (!tried.isEmpty())
+        how = tr("Tried: %1.").arg(tried.join(QStringLiteral(", "))) + u'\n' + how;
+    m_dialogs.message(this, tr("Preview"), tr("No text editor was found to open the template."), how);
 }
 
 // ---------------------------------------------------------------- run
+
+void T_FRMain::showRunState(bool running)
+{
+    actRun->setEnabled(!running);
+    actStop->setEnabled(running);
+    m_form->progressBar()->setTextVisible(running);
+    if (running) {
+        m_runClock.start();
+        clearRunStatus();
+    }
+}
+
+void T_FRMain::showProgress(int value, int maximum)
+{
+    QProgressBar* bar = m_form->progressBar();
+    if (bar->maximum() != maximum || bar->minimum() != 0)
+        bar->setRange(0, maximum);
+    bar->setValue(value);
+}
+
+void T_FRMain::showRecordsDone(std::uint64_t done, std::uint64_t total)
+{
+    if (!m_run.isRunning())
+        return;
+    const QLocale locale;
+    const QString records = locale.toString(static_cast<qulonglong>(done));
+    const QString all = locale.toString(static_cast<qulonglong>(total));
+    // The rate once there is a second's half to measure it by.
+    const qint64 elapsed = m_runClock.elapsed();
+    QString text = tr("%1 of %2 records").arg(records, all);
+    if (elapsed >= 500) {
+        const auto rate =
+            static_cast<qulonglong>(m_run.filesWrittenSoFar() * 1000 / static_cast<std::uint64_t>(elapsed));
+        text = tr("%1 of %2 records — %3 files/s").arg(records, all, locale.toString(rate));
+    }
+    // A close asked for during the run is waiting for it.
+    if (m_closeAfterRun)
+        text = tr("%1 — the window closes when the run ends").arg(text);
+    statusBar()->showMessage(text);
+}
+
+void T_FRMain::clearRunStatus()
+{
+    statusBar()->clearMessage();
+    m_openOutputFolder->hide();
+}
 
 void T_FRMain::actRunExecute()
 {
     clearRunStatus();
     m_runHost.invalidateSettings();
-    const RunSummary summary = m_run.run(m_recordRange->records());
+    const RecordRange range = m_recordRange->records();
+    const RunSummary summary = m_run.run(range);
     m_lastRun = summary;
     if (summary.outcome != RunOutcome::NotStarted) {
-        statusBar()->showMessage(runSummaryText(summary));
+        QString text = runSummaryText(summary);
+        if (summary.outcome == RunOutcome::Stopped) {
+            // The records are numbered in the data file, as the record range counts them.
+            const QLocale locale;
+            const std::uint64_t first = std::max<std::uint64_t>(range.first, 1);
+            const std::uint64_t last = first + summary.recordsProcessed - 1;
+            text = summary.recordsProcessed == 0
+                       ? tr("Stopped before record %1 — %2").arg(locale.toString(static_cast<qulonglong>(first)), text)
+                       : tr("Stopped after record %1 — %2").arg(locale.toString(static_cast<qulonglong>(last)), text);
+        }
+        statusBar()->showMessage(text);
         // Where the files went, one click away.
         m_lastOutputFolder = summary.outputFolder;
+        m_openOutputFolder->setToolTip(toQt(m_lastOutputFolder));
         m_openOutputFolder->setVisible(FolderExists(m_lastOutputFolder));
     }
     if (m_closeAfterRun) {
@@ -228,14 +184,34 @@ void T_FRMain::actStopExecute()
     m_run.stop();
 }
 
+void T_FRMain::openOutputFolder()
+{
+    if (!openFolder(*m_launcher, m_lastOutputFolder))
+        m_dialogs.message(this, tr("Open output folder"), tr("No file manager was found to show the output folder."),
+                          toQt(m_lastOutputFolder));
+}
+
 // ---------------------------------------------------------------- the Tools menu
+
+QString T_FRMain::inputMessageText(std::string_view message) const
+{
+    const RunInputPaths paths = resolveRunInputs(settingsFromControls(), projectPath(), m_env.programFolder);
+    QStringList lines;
+    for (const QString& line : toQt(message).split(u'\n')) {
+        const std::string core = fromQt(line);
+        const QString path = missingInputPaths(core, paths);
+        lines << (path.isEmpty() ? coreMessageText(core) : tr("%1: %2").arg(coreMessageText(core), path));
+    }
+    return lines.join(u'\n');
+}
 
 void T_FRMain::actCheckExecute()
 {
     if (!m_checkDialog) {
         // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits.
         m_checkDialog = new CheckDialog(
-            [this] { return checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder); }, this);
+            [this] { return checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder); },
+            [this](std::string_view message) { return inputMessageText(message); }, this);
         connect(m_checkDialog, &CheckDialog::recordChosen, this, &T_FRMain::showRecordInDataPreview);
     }
     m_checkDialog->setReport(checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder));
@@ -247,7 +223,7 @@ void T_FRMain::actCheckExecute()
 void T_FRMain::showRecordInDataPreview(std::uint64_t record)
 {
     if (m_dataFile.csvFieldCount == -1)
-        ChkCsvFile(nullptr);
+        ChkCsvFile(DataFileOrigin::Project);
     loadDataPreview();
     QTableView* grid = m_formViewCsv->gridCsv();
     const QModelIndex cell = grid->model()->index(m_formViewCsv->rowOfRecord(record), 0);
@@ -269,7 +245,7 @@ void T_FRMain::actPreviewOutputExecute()
             [this](std::uint64_t record) {
                 return previewRecord(settingsFromControls(), projectPath(), m_env.programFolder, record);
             },
-            this);
+            [this](std::string_view message) { return inputMessageText(message); }, this);
         // The preview follows the record chosen in the data preview while both are open.
         if (grid)
             connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, m_recordPreview,

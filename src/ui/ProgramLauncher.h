@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 namespace stencilor::ui {
 
@@ -23,5 +25,14 @@ class SystemProgramLauncher final : public ProgramLauncher {
 public:
     bool startDetached(const QString& program, const QStringList& arguments) override;
 };
+
+// Starts `command` (a program and its arguments, as bytes) through `launcher`; false when it is
+// empty or did not start.
+bool startCommand(ProgramLauncher& launcher, const std::vector<std::string>& command);
+
+// Shows `folder` in the desktop's file manager (the default application for folders, else one
+// associated with them, needing no terminal) through `launcher`; false when there is none or it
+// did not start.
+bool openFolder(ProgramLauncher& launcher, const std::string& folder);
 
 } // namespace stencilor::ui

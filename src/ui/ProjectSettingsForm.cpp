@@ -569,7 +569,7 @@ void ProjectSettingsForm::btnChoiceTextClick()
     if (!chosen)
         return;
     EdTextFile->setText(*chosen);
-    emit dataFileChosen(btnChoiceText);
+    emit dataFileChosen();
 }
 
 void ProjectSettingsForm::btnChoiceTemplateClick()
@@ -621,7 +621,7 @@ bool ProjectSettingsForm::eventFilter(QObject* watched, QEvent* event)
         edit->setText(path);
         // The same steps as a file chosen with the band's Load.
         if (edit == EdTextFile)
-            emit dataFileChosen(btnChoiceText);
+            emit dataFileChosen();
         return true;
     }
     default:

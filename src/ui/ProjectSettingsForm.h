@@ -84,9 +84,8 @@ public:
     QProgressBar* progressBar() const { return pgBar; }
 
 signals:
-    // Load of step 1 (or a file dropped on its edit) put a chosen data file into its edit;
-    // `trigger` is the Load button.
-    void dataFileChosen(const QObject* trigger);
+    // Load of step 1 (or a file dropped on its edit) put a chosen data file into its edit.
+    void dataFileChosen();
     // A setting shown in the form changed (typed, picked, or put there by a load).
     void changed();
     // The user changed how the data file is read: quoted fields, the header record or the encoding.

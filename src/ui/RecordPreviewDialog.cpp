@@ -29,9 +29,11 @@ QString shownText(std::string_view bytes)
 
 } // namespace
 
-RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce, QWidget* parent)
+RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce,
+                                         std::function<QString(std::string_view)> messageText, QWidget* parent)
     : QDialog(parent)
     , m_produce(std::move(produce))
+    , m_messageText(std::move(messageText))
 {
     setObjectName(QStringLiteral("RecordPreview"));
     setWindowTitle(tr("Preview output"));
@@ -115,7 +117,7 @@ void RecordPreviewDialog::display(const RecordPreview& preview)
     memSource->clear();
     viewRendered->clear();
     if (!preview.ok) {
-        lblOutputPath->setText(coreMessageText(preview.message).remove(u'\r').trimmed());
+        lblOutputPath->setText(m_messageText(preview.message).remove(u'\r').trimmed());
         viewRendered->setVisible(false);
         return;
     }

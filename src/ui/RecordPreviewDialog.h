@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 class QLabel;
 class QPushButton;
@@ -22,8 +23,10 @@ namespace stencilor::ui {
 class RecordPreviewDialog final : public QDialog {
     Q_OBJECT
 public:
-    // `produce` previews a record (1-based) under the window's current settings.
-    explicit RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce, QWidget* parent = nullptr);
+    // `produce` previews a record (1-based) under the window's current settings; `messageText`
+    // puts the core's message of a preview that could not be made into the words shown.
+    RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce,
+                        std::function<QString(std::string_view)> messageText, QWidget* parent = nullptr);
 
     // Previews record `record` and shows its number in the record box.
     void showRecord(std::uint64_t record);
@@ -33,6 +36,7 @@ private:
     void display(const RecordPreview& preview);
 
     std::function<RecordPreview(std::uint64_t)> m_produce;
+    std::function<QString(std::string_view)> m_messageText;
     QSpinBox* edRecord = nullptr;
     QPushButton* btnRefresh = nullptr;
     QLabel* lblOutputPath = nullptr;

@@ -2,7 +2,6 @@
 
 #include "desktop/TextEditorCommand.h"
 #include "ui/ProgramLauncher.h"
-#include "ui/QtText.h"
 
 #include <cstdlib>
 
@@ -16,29 +15,21 @@ std::string environmentValue(const char* name)
     return value ? value : "";
 }
 
-EditorStart startEditor(ProgramLauncher& launcher, const std::string& path)
-{
-    const std::vector<std::string> command =
-        textEditorCommand(systemXdgDirs(), environmentValue("VISUAL"), environmentValue("PATH"), path);
-    if (command.empty())
-        return EditorStart::NoEditor;
-    QStringList arguments;
-    for (std::size_t i = 1; i < command.size(); ++i)
-        arguments << toQt(command[i]);
-    return launcher.startDetached(toQt(command.front()), arguments) ? EditorStart::Started : EditorStart::NotStarted;
-}
-
 } // namespace
-
-bool startTextEditor(ProgramLauncher& launcher, const std::string& path)
-{
-    return startEditor(launcher, path) == EditorStart::Started;
-}
 
 EditorStart previewTemplate(ProgramLauncher& launcher, const std::string& templatePath, const std::string& projectPath,
                             const std::string& programFolder)
 {
-    return startEditor(launcher, templatePreviewPath(templatePath, projectPath, programFolder));
+    const std::string path = templatePreviewPath(templatePath, projectPath, programFolder);
+    TextEditorSearch search =
+        findTextEditor(systemXdgDirs(), environmentValue("VISUAL"), environmentValue("PATH"), path);
+    EditorStart start{false, std::move(search.tried)};
+    if (search.command.empty())
+        return start;
+    start.started = startCommand(launcher, search.command);
+    if (!start.started)
+        start.tried.push_back(search.command.front());
+    return start;
 }
 
 } // namespace stencilor::ui

@@ -4,23 +4,23 @@
 // does not wait for and keeps no link to.
 
 #include <string>
+#include <vector>
 
 namespace stencilor::ui {
 
 class ProgramLauncher;
 
 // What became of a template preview.
-enum class EditorStart { Started, NotStarted, NoEditor };
+struct EditorStart {
+    bool started = false;
+    std::vector<std::string> tried; // the programs looked for in vain, or that did not start
+};
 
-// Starts the text editor on the template `templatePath` (the text of the template edit; a bare
-// name lies beside the project file `projectPath`, a bare project name in `programFolder`).
-// Nothing is checked beforehand: the editor reacts to a missing file itself. NoEditor when the
-// desktop names no text editor and none is found, NotStarted when the one found did not start.
+// Starts the text editor (see findTextEditor) on the template `templatePath` (the text of the
+// template edit; a bare name lies beside the project file `projectPath`, a bare project name in
+// `programFolder`), the path handed over as one argument. Nothing is checked beforehand: the
+// editor reacts to a missing file itself.
 EditorStart previewTemplate(ProgramLauncher& launcher, const std::string& templatePath, const std::string& projectPath,
                             const std::string& programFolder);
-
-// Starts the desktop's text editor (see textEditorCommand) on `path`, handed over as one argument.
-// False when no editor is known or it did not start.
-bool startTextEditor(ProgramLauncher& launcher, const std::string& path);
 
 } // namespace stencilor::ui

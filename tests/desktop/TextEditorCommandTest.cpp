@@ -63,29 +63,73 @@ TEST_F(TextEditor, TheDesktopDefaultForPlainTextComesFirst)
     app("gedit.desktop", "gedit %U");
     m_root.write("config/mimeapps.list", "[Default Applications]\ntext/plain=vim.desktop;gedit.desktop\n");
     executable("bin/kate");
-    EXPECT_EQ(textEditorCommand(dirs(), "code --wait", bin(), m_path), (Words{"gedit", m_path}));
+    executable("bin/code");
+    EXPECT_EQ(findTextEditor(dirs(), "code --wait", bin(), m_path).command, (Words{"gedit", m_path}));
 }
 
 TEST_F(TextEditor, FallsBackToVisualThenCommonEditorsThenAssociations)
 {
     app("vim.desktop", "vim %F", "Terminal=true\n");
     m_root.write("config/mimeapps.list", "[Default Applications]\ntext/plain=vim.desktop\n");
-    EXPECT_EQ(textEditorCommand(dirs(), " code  --wait ", bin(), m_path), (Words{"code", "--wait", m_path}));
+    executable("bin/code");
+    EXPECT_EQ(findTextEditor(dirs(), " code  --wait ", bin(), m_path).command, (Words{"code", "--wait", m_path}));
 
     // The first of the common editors that is installed, in the list's order.
     const std::string mousepad = executable("bin/mousepad");
     executable("bin/geany");
-    EXPECT_EQ(textEditorCommand(dirs(), "", bin(), m_path), (Words{mousepad, m_path}));
+    EXPECT_EQ(findTextEditor(dirs(), "", bin(), m_path).command, (Words{mousepad, m_path}));
 
     app("writer.desktop", "writer --view %U");
     m_root.write("share/applications/mimeinfo.cache", "[MIME Cache]\ntext/plain=vim.desktop;writer.desktop;\n");
-    EXPECT_EQ(textEditorCommand(dirs(), "", "", m_path), (Words{"writer", "--view", m_path}));
+    EXPECT_EQ(findTextEditor(dirs(), "", "", m_path).command, (Words{"writer", "--view", m_path}));
 }
 
-TEST_F(TextEditor, NoEditorGivesNoCommand)
+TEST_F(TextEditor, ATerminalEditorRunsInTheTerminalEmulatorOrIsPassedOver)
 {
-    EXPECT_TRUE(textEditorCommand(dirs(), "", bin(), m_path).empty());
-    EXPECT_TRUE(textEditorCommand(dirs(), " \t", "", m_path).empty());
+    // VISUAL names a terminal editor (by its desktop entry, or by name without one); an editor
+    // that is not installed is passed over. Either way the message can say what was tried.
+    app("nvim.desktop", "nvim %F", "Terminal=true\n");
+    app("emacs.desktop", "emacs %F");
+    const struct {
+        std::string visual;
+        bool terminalInstalled;
+        Words command; // "TERM" stands for the terminal emulator's path, "GEDIT" for gedit's
+        Words tried;
+    } cases[] = {
+        {"vim", true, {"TERM", "-e", "vim", "/My Jobs/card.html"}, {}},
+        {"nvim -p", true, {"TERM", "-e", "nvim", "-p", "/My Jobs/card.html"}, {}},
+        {"emacs", true, {"emacs", "/My Jobs/card.html"}, {}},
+        {"vim", false, {"GEDIT", "/My Jobs/card.html"}, {"vim", "gnome-text-editor"}},
+        {"/nonexistent/editor", true, {"GEDIT", "/My Jobs/card.html"}, {"/nonexistent/editor", "gnome-text-editor"}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir bins;
+        const auto install = [&bins](const std::string& name) {
+            const std::string file = bins.write(name, "#!/bin/sh\n");
+            std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+            return file;
+        };
+        const std::string terminal = c.terminalInstalled ? install("x-terminal-emulator") : std::string();
+        const std::string gedit = install("gedit");
+        for (const char* editor : {"vim", "nvim", "emacs"})
+            install(editor);
+        Words expected = c.command;
+        for (std::string& word : expected)
+            word = word == "TERM" ? terminal : word == "GEDIT" ? gedit : word;
+        const TextEditorSearch search = findTextEditor(dirs(), c.visual, bins.path(), m_path);
+        EXPECT_EQ(search.command, expected) << c.visual;
+        EXPECT_EQ(search.tried, c.tried) << c.visual;
+    }
+}
+
+TEST_F(TextEditor, NoEditorNamesEverythingTried)
+{
+    EXPECT_TRUE(findTextEditor(dirs(), " \t", "", m_path).command.empty());
+    const TextEditorSearch search = findTextEditor(dirs(), "vi", bin(), m_path);
+    EXPECT_TRUE(search.command.empty());
+    ASSERT_EQ(search.tried.size(), 1 + std::size(kCommonTextEditors));
+    EXPECT_EQ(search.tried.front(), "vi");
+    EXPECT_EQ(search.tried.back(), "geany");
 }
 
 } // namespace

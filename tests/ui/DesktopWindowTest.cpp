@@ -23,6 +23,7 @@
 #include <QTimer>
 
 using namespace stencilor::ui;
+using stencilor::ui::test::drop;
 using stencilor::ui::test::MainWindowFixture;
 
 namespace {
@@ -66,20 +67,6 @@ void activate(QWidget* window)
 {
     window->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), window);
-}
-
-// Drops the files `paths` on `target`; true when it took them.
-bool drop(QWidget* target, const QStringList& paths)
-{
-    QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
-    mime.setUrls(urls);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    return enter.isAccepted() && QCoreApplication::sendEvent(target, &dropped) && dropped.isAccepted();
 }
 
 // Open Recent's items as the menu shows them when it opens; "-" before a disabled one.
@@ -198,11 +185,14 @@ private slots:
 
     void statusBarFollowsTheRunAndOpensItsFolder()
     {
+        test::FakeDesktop desktop;
+        test::RecordingLauncher launcher;
         MainWindowFixture f;
         QByteArray data;
         for (int i = 1; i <= 300; ++i)
             data += "r" + QByteArray::number(i) + ";v;w\n";
         T_FRMain* w = f.open(writeJob(f, data));
+        w->setProgramLauncher(launcher);
         QString during;
         QString bar;
         QTimer::singleShot(0, w, [&] {
@@ -216,8 +206,19 @@ private slots:
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("300 files written, 0 records skipped"));
         auto* link = f.widget<QLabel>("lblOpenOutputFolder");
         QVERIFY(link->isVisible());
+        const QString out = f.path(QStringLiteral("out"));
+        QCOMPARE(link->toolTip(), out);
+        // Without a file manager the user learns where the folder is.
         emit link->linkActivated(QStringLiteral("folder"));
-        QCOMPARE(f.dialogs().openedDocuments(), QStringList{f.path(QStringLiteral("out"))});
+        QVERIFY(launcher.starts().empty());
+        QCOMPARE(f.dialogs().shown().back().detail, out);
+        desktop.addApplication(QStringLiteral("files.desktop"), "files --select %U");
+        desktop.setDefault("inode/directory", "files.desktop");
+        emit link->linkActivated(QStringLiteral("folder"));
+        QCOMPARE(launcher.starts().size(), std::size_t{1});
+        QCOMPARE(launcher.starts()[0].arguments, QStringList({QStringLiteral("--select"), out}));
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
+        f.dialogs().setNextAnswer(QMessageBox::No);
         QVERIFY(f.trigger("actNew"));
         QVERIFY(w->statusBar()->currentMessage().isEmpty());
         QVERIFY(!link->isVisible());
@@ -239,11 +240,29 @@ private slots:
         QCOMPARE(f.dialogs().shown().at(0).detail,
                  f.path(QStringLiteral("work/d.csv")) + u'\n' + f.path(QStringLiteral("work/t.html")));
 
-        QTest::mouseClick(f.widget<QPushButton>("SpeedButton14"), Qt::LeftButton);
-        QVERIFY(launcher.starts().empty());
-        const QString how = f.dialogs().shown().at(1).detail;
-        QVERIFY2(how.contains(QStringLiteral("$VISUAL")) && how.contains(QStringLiteral("desktop's settings")),
-                 qPrintable(how));
+        // Check and Preview output name them as well, each beside its line.
+        const QString missing = QStringLiteral("Text file is empty: ") + f.path(QStringLiteral("work/d.csv")) + u'\n' +
+                                QStringLiteral("Template file is empty or not defined: ") +
+                                f.path(QStringLiteral("work/t.html"));
+        QVERIFY(f.trigger("actCheck"));
+        QVERIFY2(f.widget<QLabel>("lblSummary")->text().endsWith(QString(missing).replace(u'\n', QStringLiteral("; "))),
+                 qPrintable(f.widget<QLabel>("lblSummary")->text()));
+        QVERIFY(f.trigger("actPreviewOutput"));
+        QCOMPARE(f.widget<QLabel>("lblOutputPath")->text(), missing);
+
+        // No editor at all, or only one $VISUAL names that is not there: what was tried, and how to get one.
+        for (const QByteArray& visual : {QByteArray(), QByteArray("/nonexistent/editor -w")}) {
+            qputenv("VISUAL", visual);
+            QTest::mouseClick(f.widget<QPushButton>("SpeedButton14"), Qt::LeftButton);
+            QVERIFY(launcher.starts().empty());
+            const QString how = f.dialogs().shown().back().detail;
+            QVERIFY2(how.startsWith(visual.isEmpty() ? QStringLiteral("Tried: gnome-text-editor, gedit, ")
+                                                     : QStringLiteral("Tried: /nonexistent/editor, gnome-text-editor")),
+                     qPrintable(how));
+            QVERIFY2(how.contains(QStringLiteral("$VISUAL")) && how.contains(QStringLiteral("desktop's settings")),
+                     qPrintable(how));
+        }
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{3});
     }
 
     void openRecentListsTheLastProjects()
@@ -253,10 +272,13 @@ private slots:
         const QString b = f.write(QStringLiteral("work/b&c.ql"), "[setup]\n");
         const QString saved = f.path(QStringLiteral("work/new.ql"));
         f.open(a);
-        // Loaded or saved projects are remembered; one loaded without a file is not.
+        // Loaded or saved projects are remembered; one loaded without a file is not. (The files
+        // lack keys the window shows, so each switch asks first.)
         f.dialogs().setNextFileName(b);
+        f.dialogs().setNextAnswer(QMessageBox::No);
         QVERIFY(f.trigger("actLoad"));
         f.dialogs().setNextFileName(saved);
+        f.dialogs().setNextAnswer(QMessageBox::No);
         QVERIFY(f.trigger("actLoad"));
         QCOMPARE(recentItems(f).size(), 3);
         QVERIFY(f.trigger("actSave"));
@@ -264,6 +286,7 @@ private slots:
         QCOMPARE(recentItems(f), QStringList({QStringLiteral("&1 ") + saved,
                                               QStringLiteral("&2 ") + f.path(QStringLiteral("work/b&&c.ql")),
                                               QStringLiteral("-&3 ") + a, QStringLiteral("&Clear list")}));
+        f.dialogs().setNextAnswer(QMessageBox::No);
         f.action("actRecent2")->trigger();
         QCOMPARE(f.widget<QLineEdit>("EdPrjFile")->text(), b);
 
@@ -289,7 +312,7 @@ private slots:
         QVERIFY(!drop(w, {data}));
         QVERIFY(!drop(w, {path, data}));
         QVERIFY(drop(w, {path}));
-        QCOMPARE(f.widget<QLineEdit>("EdPrjFile")->text(), path);
+        QTRY_COMPARE(f.widget<QLineEdit>("EdPrjFile")->text(), path);
         QCOMPARE(f.rules(QStringLiteral(">")),
                  QStringList({QStringLiteral("Field 2>%V%"), QStringLiteral("Field 3>%W%")}));
 

@@ -8,6 +8,7 @@
 #include "ui/ProgramLauncher.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <map>
 #include <optional>
 #include <vector>
@@ -72,6 +73,14 @@ public:
     {
         write(QStringLiteral("share/applications/") + id,
               "[Desktop Entry]\nType=Application\nName=App\nExec=" + exec + "\n" + moreLines);
+    }
+
+    // Installs an executable program `name` on the private PATH; returns its path.
+    QString addProgram(const QString& name) const
+    {
+        const QString file = m_folder.write(QStringLiteral("bin/") + name, "#!/bin/sh\n");
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return file;
     }
 
     // Makes `id` the user's default application for `mimeType` (replacing every earlier choice).

@@ -11,9 +11,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <string>
@@ -94,6 +98,20 @@ private:
     ScriptedDialogs m_dialogs;
     std::unique_ptr<T_FRMain> m_window;
 };
+
+// Drops the files `paths` on `target`; true when it took them.
+[[nodiscard]] inline bool drop(QWidget* target, const QStringList& paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    return enter.isAccepted() && QCoreApplication::sendEvent(target, &dropped) && dropped.isAccepted();
+}
 
 // Runs `start`, which opens a modal dialog, and `inspect` on that dialog while it is shown; a
 // dialog that `inspect` leaves open is closed. False when no modal dialog opened.

@@ -42,11 +42,15 @@ private slots:
         QTest::mouseClick(f.widget<QPushButton>("SpeedButton14"), Qt::LeftButton);
         QCOMPARE(launcher.starts().at(1).arguments, QStringList{QStringLiteral("/elsewhere/t.txt")});
 
-        // No editor, or one that does not start: no message, the window goes on.
+        // An editor that does not start is named in the message for no editor.
+        QVERIFY(f.dialogs().shown().empty());
         launcher.setSucceeds(false);
         QTest::mouseClick(f.widget<QPushButton>("SpeedButton14"), Qt::LeftButton);
         QCOMPARE(launcher.starts().size(), std::size_t(3));
-        QVERIFY(f.dialogs().shown().empty());
+        QCOMPARE(f.dialogs().shown().size(), std::size_t(1));
+        QCOMPARE(f.dialogs().shown()[0].text, QStringLiteral("No text editor was found to open the template."));
+        QVERIFY2(f.dialogs().shown()[0].detail.startsWith(QStringLiteral("Tried: text-editor.")),
+                 qPrintable(f.dialogs().shown()[0].detail));
     }
 
     void productNameOpensTheProductPage()

@@ -215,13 +215,14 @@ void ProductWebLinkTest::templatePreviewWithoutAnEditorStartsNothing()
 {
     FakeDesktop desktop;
     RecordingLauncher launcher;
-    stencilor::ui::previewTemplate(launcher, "/Jobs/card.html", "/Jobs/cards.ql", "/prog/");
+    QVERIFY(!stencilor::ui::previewTemplate(launcher, "/Jobs/card.html", "/Jobs/cards.ql", "/prog/").started);
     QVERIFY(launcher.starts().empty());
-    QVERIFY(!stencilor::ui::startTextEditor(launcher, "/Jobs/card.html"));
 
-    // $VISUAL comes next.
+    // $VISUAL comes next, once its program is installed.
     qputenv("VISUAL", "my-editor -w");
-    QVERIFY(stencilor::ui::startTextEditor(launcher, "/Jobs/card.html"));
+    QVERIFY(!stencilor::ui::previewTemplate(launcher, "/Jobs/card.html", "/Jobs/cards.ql", "/prog/").started);
+    desktop.addProgram(QStringLiteral("my-editor"));
+    QVERIFY(stencilor::ui::previewTemplate(launcher, "/Jobs/card.html", "/Jobs/cards.ql", "/prog/").started);
     QCOMPARE(launcher.starts().size(), std::size_t(1));
     QCOMPARE(launcher.starts()[0].program, QStringLiteral("my-editor"));
     QCOMPARE(launcher.starts()[0].arguments, QStringList({QStringLiteral("-w"), QStringLiteral("/Jobs/card.html")}));

@@ -82,6 +82,8 @@ private slots:
         f.open(f.path(QStringLiteral("work/p.ql")));
         QCOMPARE(ruleRows(f), 2);
 
+        // The file lacks keys the window shows, so New asks first.
+        f.dialogs().setNextAnswer(QMessageBox::No);
         QVERIFY(f.trigger("actNew"));
         QCOMPARE(text(f, "EdPrjFile"), f.path(QStringLiteral("work/noname2.ql")));
         QVERIFY(!f.exists(QStringLiteral("work/noname2.ql")));
@@ -94,10 +96,11 @@ private slots:
         QVERIFY(QDir(f.path(QStringLiteral("work"))).removeRecursively());
         QVERIFY(f.trigger("actNew"));
         QCOMPARE(text(f, "EdPrjFile"), f.programFolder() + QStringLiteral("noname0.ql"));
-        QVERIFY(f.dialogs().shown().empty());
+        QCOMPARE(questions(f), std::size_t{1});
+        QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
-    void loadShowsTheFileAndDropsUnsavedChanges()
+    void loadShowsTheFile()
     {
         MainWindowFixture f;
         const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
@@ -128,14 +131,10 @@ private slots:
         QCOMPARE(f.window()->settingsFromControls().report_fld, std::string("FileName;Field 2;"));
         QCOMPARE(ruleRows(f), 2);
 
-        // Loading it again reads the disk and drops the change without a question.
-        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
-        f.dialogs().setNextFileName(path);
-        QVERIFY(f.trigger("actLoad"));
-        QCOMPARE(text(f, "EdDelim"), QStringLiteral("|"));
-
         // A name where no file is behaves like New with that name.
+        QVERIFY(f.trigger("actSave"));
         f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        QVERIFY(f.trigger("actSave"));
         f.dialogs().setNextFileName(f.path(QStringLiteral("work/none.ql")));
         QVERIFY(f.trigger("actLoad"));
         QCOMPARE(text(f, "EdPrjFile"), f.path(QStringLiteral("work/none.ql")));
@@ -143,6 +142,73 @@ private slots:
         QCOMPARE(ruleRows(f), 1);
         QVERIFY(f.dialogs().shown().empty());
         QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
+    void switchingProjectsAsksFirst_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Load, Yes saves first") << QStringLiteral("load") << int(QMessageBox::Yes);
+        QTest::newRow("Load, No drops the changes") << QStringLiteral("load") << int(QMessageBox::No);
+        QTest::newRow("Load, Cancel") << QStringLiteral("load") << int(QMessageBox::Cancel);
+        QTest::newRow("New, Cancel") << QStringLiteral("new") << int(QMessageBox::Cancel);
+        QTest::newRow("Open Recent, Cancel") << QStringLiteral("recent") << int(QMessageBox::Cancel);
+        QTest::newRow("drop, Cancel") << QStringLiteral("drop") << int(QMessageBox::Cancel);
+        QTest::newRow("drop, No") << QStringLiteral("drop") << int(QMessageBox::No);
+    }
+
+    void switchingProjectsAsksFirst()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        MainWindowFixture f;
+        const QString other = f.write(QStringLiteral("work/other.ql"), kProject);
+        const QString path = f.write(QStringLiteral("work/p.ql"), kProject);
+        T_FRMain* w = f.open(other);
+        f.dialogs().setNextAnswer(QMessageBox::No);
+        f.dialogs().setNextFileName(path);
+        QVERIFY(f.trigger("actLoad"));
+        // Saved, then changed: the title is marked, and any switch asks first.
+        QVERIFY(f.trigger("actSave"));
+        f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
+        QTRY_VERIFY(w->isWindowModified());
+        f.dialogs().clearRecords();
+
+        f.dialogs().setNextAnswer(QMessageBox::StandardButton(answer));
+        if (command == QStringLiteral("load")) {
+            f.dialogs().setNextFileName(other);
+            QVERIFY(f.trigger("actLoad"));
+        } else if (command == QStringLiteral("new")) {
+            QVERIFY(f.trigger("actNew"));
+        } else if (command == QStringLiteral("recent")) {
+            f.action("actRecent2")->trigger();
+        } else {
+            QVERIFY(test::drop(w, {other}));
+        }
+        QTRY_COMPARE(questions(f), std::size_t{1});
+        QCOMPARE(f.dialogs().shown()[0].text, QStringLiteral("Save project"));
+        const bool switched = answer != QMessageBox::Cancel;
+        if (switched)
+            QTRY_VERIFY(text(f, "EdPrjFile") != path);
+        QCOMPARE(text(f, "EdPrjFile") == path, !switched);
+        QCOMPARE(text(f, "EdDelim"), switched ? QStringLiteral("|") : QStringLiteral(","));
+        QVERIFY(f.read(QStringLiteral("work/p.ql")).contains(answer == QMessageBox::Yes ? "delim=," : "delim=|"));
+        QCOMPARE(f.dialogs().unexpected(), 0);
+    }
+
+    void everyRuleOfALargeProjectIsInTheGridAndSaved()
+    {
+        MainWindowFixture f;
+        const QString path = f.write(QStringLiteral("work/big.ql"),
+                                     "[setup]\nrulesCount=100000\n[rules]\nColFld1=Field 1\nColTemp1=%a%\n"
+                                     "ColFld99999=Field 2\nColTemp99999=%z%\n");
+        T_FRMain* w = f.open(path);
+        QCOMPARE(ruleRows(f), 99999);
+        QCOMPARE(f.widget<QTableView>("gridRules")->model()->index(99998, 2).data().toString(), QStringLiteral("%z%"));
+        QVERIFY(f.trigger("actSave"));
+        QVERIFY(f.read(QStringLiteral("work/big.ql")).endsWith("ColFld99999=Field 2\nColTemp99999=%z%\n"));
+        QVERIFY(f.read(QStringLiteral("work/big.ql")).size() < 1000);
+        QTRY_VERIFY(!w->isWindowModified());
     }
 
     void windowKeepsEveryByteOfAProject()
@@ -221,6 +287,7 @@ private slots:
             QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("Field 1")));
             QVERIFY(grid->setData(grid->index(0, 2), QStringLiteral("%A%")));
         } else if (situation == QStringLiteral("new")) {
+            QVERIFY(f.trigger("actSave"));
             QVERIFY(f.trigger("actNew"));
         } else if (situation == QStringLiteral("saved")) {
             QVERIFY(f.trigger("actSave"));
@@ -229,9 +296,11 @@ private slots:
             f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
         } else if (situation == QStringLiteral("both")) {
             f.write(QStringLiteral("work/p.ql"), QByteArray(kProject).replace("CopyDirFld=1", "nameFromFld=1"));
+            f.dialogs().setNextAnswer(QMessageBox::No);
             f.dialogs().setNextFileName(path);
             QVERIFY(f.trigger("actLoad"));
         }
+        f.dialogs().clearRecords();
         if (asks)
             f.dialogs().setNextAnswer(QMessageBox::No);
         QVERIFY(f.trigger("actExit"));
@@ -277,6 +346,7 @@ private slots:
         QTest::addColumn<bool>("saved");
         QTest::newRow("another file, No") << QStringLiteral("work/other.ql") << int(QMessageBox::No) << false;
         QTest::newRow("another file, Yes") << QStringLiteral("work/other.ql") << int(QMessageBox::Yes) << true;
+        QTest::newRow("a data file, Yes") << QStringLiteral("work/contacts.csv") << int(QMessageBox::Yes) << true;
         QTest::newRow("its own file") << QStringLiteral("work/p.ql") << 0 << true;
     }
 
@@ -288,6 +358,7 @@ private slots:
         MainWindowFixture f;
         const QString project = f.write(QStringLiteral("work/p.ql"), kProject);
         f.write(QStringLiteral("work/other.ql"), "[mine]\nk=v\n");
+        f.write(QStringLiteral("work/contacts.csv"), "Ann;Lee\nBo;Ray\n");
         f.open(project);
         f.widget<QLineEdit>("EdDelim")->setText(QStringLiteral(","));
         const QByteArray before = f.read(target);
@@ -300,12 +371,20 @@ private slots:
         if (answer != 0) {
             const test::ScriptedDialogs::Shown& question = f.dialogs().shown().back();
             QCOMPARE(question.caption, QStringLiteral("Save Project"));
-            QCOMPARE(question.text, QStringLiteral("other.ql already exists.\nDo you want to replace it?"));
+            QCOMPARE(question.text, QFileInfo(target).fileName() + QStringLiteral(" already exists.\nDo you want to "
+                                                                                  "replace it?"));
         }
         QCOMPARE(text(f, "EdPrjFile"), saved ? f.path(target) : project);
         QCOMPARE(f.read(target).contains("delim=,"), saved);
         if (!saved)
             QCOMPARE(f.read(target), before);
+        // A replaced file holds exactly the project, as a new file of it would; its own file is
+        // updated in place and keeps what the project does not write.
+        if (answer == QMessageBox::Yes) {
+            f.dialogs().setNextFileName(f.path(QStringLiteral("work/fresh.ql")));
+            QVERIFY(f.trigger("actSaveAs"));
+            QCOMPARE(f.read(target), f.read(QStringLiteral("work/fresh.ql")));
+        }
         QCOMPARE(f.dialogs().unexpected(), 0);
     }
 

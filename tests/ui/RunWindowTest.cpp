@@ -4,8 +4,10 @@
 
 #include "MainWindowFixture.h"
 #include "app/CommandLine.h"
+#include "ui/CoreMessages.h"
 
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -181,13 +183,21 @@ private slots:
         f.write(QStringLiteral("work/t.html"), "%V%");
         f.write(QStringLiteral("work/p.ql"), project(f.path(QStringLiteral("out")), true));
         f.open(f.path(QStringLiteral("work/p.ql")));
+        // Counts in the status bar follow the locale's digit grouping.
+        const struct Restore {
+            QLocale saved;
+            ~Restore() { QLocale::setDefault(saved); }
+        } restore;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
         bool runningSeen = false;
+        QString during;
         atFirstEvents([&] {
             // During the run: Run disabled, Stop enabled, the bar counting towards the total.
             runningSeen = f.window()->isRunning() && !f.action("actRun")->isEnabled() &&
                           f.action("actStop")->isEnabled() && f.widget<QProgressBar>("pgBar")->maximum() == total &&
                           f.widget<QProgressBar>("pgBar")->value() > 0;
+            during = f.window()->statusBar()->currentMessage();
             QVERIFY(f.trigger("actStop"));
         });
         QVERIFY(f.trigger("actRun"));
@@ -196,6 +206,15 @@ private slots:
         const int written = filesIn(f.path(QStringLiteral("out")));
         QVERIFY2(written >= 1 && written < total, qPrintable(QString::number(written)));
         QCOMPARE(f.window()->lastRunSummary().outcome, stencilor::RunOutcome::Stopped);
+        QVERIFY2(during.contains(QStringLiteral(" of 2.000 records")), qPrintable(during));
+        QCOMPARE(f.window()->statusBar()->currentMessage(),
+                 QStringLiteral("Stopped after record %1 — %2")
+                     .arg(QLocale().toString(written), runSummaryText(f.window()->lastRunSummary())));
+        stencilor::RunSummary large;
+        large.filesWritten = 200000;
+        large.skippedNoName = 1500;
+        QCOMPARE(runSummaryText(large),
+                 QStringLiteral("200.000 files written, 1.500 records skipped (1.500 without a name)"));
         // The report holds the rows so far and is opened.
         QCOMPARE(f.read(QStringLiteral("out/report.html")).count("<a href="), written);
         QCOMPARE(f.dialogs().openedDocuments().size(), 1);
@@ -233,13 +252,16 @@ private slots:
         QVERIFY(f.trigger("actSave"));
 
         bool stillShown = false;
+        QString status;
         atFirstEvents([&] {
             // The window shows what it shows in its file: Exit decides to close without a question.
             QVERIFY(f.trigger("actExit"));
             stillShown = w->isVisible() && w->isRunning();
+            status = w->statusBar()->currentMessage();
         });
         QVERIFY(f.trigger("actRun"));
         QVERIFY(stillShown);
+        QCOMPARE(status, QStringLiteral("The window closes when the run ends"));
         QCOMPARE(filesIn(f.path(QStringLiteral("out"))), total);
         QVERIFY(!w->isVisible());
         QVERIFY(f.dialogs().shown().empty());

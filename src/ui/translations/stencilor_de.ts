@@ -1019,6 +1019,34 @@ Soll die Datei ersetzt werden?</translation>
         <comment>the menu that holds About</comment>
         <translation>&amp;Hilfe</translation>
     </message>
+    <message>
+        <source>The window closes when the run ends</source>
+        <translation>Das Fenster schließt sich, wenn der Lauf endet</translation>
+    </message>
+    <message>
+        <source>Tried: %1.</source>
+        <translation>Versucht: %1.</translation>
+    </message>
+    <message>
+        <source>%1 — the window closes when the run ends</source>
+        <translation>%1 — das Fenster schließt sich, wenn der Lauf endet</translation>
+    </message>
+    <message>
+        <source>Stopped before record %1 — %2</source>
+        <translation>Angehalten vor Datensatz %1 — %2</translation>
+    </message>
+    <message>
+        <source>Stopped after record %1 — %2</source>
+        <translation>Angehalten nach Datensatz %1 — %2</translation>
+    </message>
+    <message>
+        <source>No file manager was found to show the output folder.</source>
+        <translation>Es wurde keine Dateiverwaltung gefunden, die den Ausgabeordner zeigen kann.</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::TformSetupReport</name>
