@@ -2,6 +2,7 @@
 
 #include "ui/CoreMessages.h"
 #include "ui/QtText.h"
+#include "ui/UserDialogs.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,8 @@ namespace stencilor::ui {
 namespace {
 
 constexpr int kRecordRole = Qt::UserRole + 1;
+// A summary naming long paths keeps to this many lines, so the findings stay in view.
+constexpr int kMaxSummaryLines = 6;
 
 } // namespace
 
@@ -76,7 +79,8 @@ void CheckDialog::setReport(const CheckReport& report)
     if (!report.started) {
         // The run's own message, its leading line break (only the template missing) dropped.
         QString why = m_messageText(report.message).trimmed();
-        lblSummary->setText(tr("The check did not start: %1").arg(why.replace(u'\n', QStringLiteral("; "))));
+        setBoundedLabelText(lblSummary, tr("The check did not start: %1").arg(why.replace(u'\n', QStringLiteral("; "))),
+                            kMaxSummaryLines);
         return;
     }
     const auto count = static_cast<qulonglong>(report.findings.size());

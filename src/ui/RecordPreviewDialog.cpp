@@ -3,6 +3,7 @@
 #include "ui/CoreMessages.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
+#include "ui/UserDialogs.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,9 @@
 namespace stencilor::ui {
 
 namespace {
+
+// A message or path above the text keeps to this many lines, so the text stays in view.
+constexpr int kMaxPathLines = 6;
 
 // The text without its CRs: the views break lines at LF, and a CR would show as a stray glyph.
 QString shownText(std::string_view bytes)
@@ -117,13 +121,13 @@ void RecordPreviewDialog::display(const RecordPreview& preview)
     memSource->clear();
     viewRendered->clear();
     if (!preview.ok) {
-        lblOutputPath->setText(m_messageText(preview.message).remove(u'\r').trimmed());
+        setBoundedLabelText(lblOutputPath, m_messageText(preview.message).remove(u'\r').trimmed(), kMaxPathLines);
         viewRendered->setVisible(false);
         return;
     }
     switch (preview.name.outcome) {
     case NameOutcome::Named:
-        lblOutputPath->setText(tr("Output file: %1").arg(toQt(preview.fullPath)));
+        setBoundedLabelText(lblOutputPath, tr("Output file: %1").arg(toQt(preview.fullPath)), kMaxPathLines);
         break;
     case NameOutcome::NoName:
         lblOutputPath->setText(tr("No output file: this record gives no name"));

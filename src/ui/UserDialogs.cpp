@@ -33,22 +33,23 @@ void setBoundedText(QMessageBox& box, const QString& text, const QString& detail
     const QScreen* screen = box.screen();
     const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
     const QFontMetrics metrics(box.font());
-    // A little narrower than the box lets its text grow before it wraps, and a third of the
-    // screen's height.
-    const int maxWidth = std::clamp(available.width() / 2, 200, 480);
+    // A little narrower than the box lets its text grow before it wraps; each text a third of
+    // the screen's height at most.
+    const int wrapWidth = std::clamp(available.width() / 2, 200, 480);
     const int maxLines = std::max(4, available.height() / (3 * std::max(1, metrics.lineSpacing())));
-    const BoundedText shown = boundedMessageText(text, metrics, maxWidth, maxLines);
-    const BoundedText shownDetail = boundedMessageText(detail, metrics, maxWidth, maxLines);
+    const BoundedText shown = boundedMessageText(text, metrics, wrapWidth, maxLines);
+    const BoundedText shownDetail = boundedMessageText(detail, metrics, wrapWidth, maxLines);
     box.setTextFormat(Qt::PlainText);
     box.setText(shown.text);
     box.setInformativeText(shownDetail.text);
     if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
         informative->setTextFormat(Qt::PlainText);
-        // The box is as wide as its text; a path below it keeps to its line instead of wrapping.
+        // The box is as wide as its first line; a path below it wraps at the box's usual width
+        // rather than at that of a short first line.
         int widest = 0;
         for (const QString& line : shownDetail.text.split(u'\n'))
             widest = std::max(widest, metrics.horizontalAdvance(line));
-        informative->setMinimumWidth(widest + metrics.averageCharWidth());
+        informative->setMinimumWidth(std::min(widest, wrapWidth) + metrics.averageCharWidth());
     }
     if (shown.cut || shownDetail.cut)
         box.setDetailedText(detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail);
@@ -71,23 +72,38 @@ QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, co
 
 } // namespace
 
-BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int maxWidth, int maxLines)
+BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int wrapWidth, int maxLines)
 {
     BoundedText bounded;
-    QStringList lines = text.split(u'\n');
-    if (lines.size() > std::max(2, maxLines)) {
-        lines.resize(std::max(2, maxLines) - 1);
-        lines << QStringLiteral("…");
-        bounded.cut = true;
+    const int widest = kWrappedLinesPerLine * wrapWidth;
+    QStringList shown;
+    int used = 0;
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (metrics.horizontalAdvance(line) > widest) {
+            line = metrics.elidedText(line, Qt::ElideMiddle, widest);
+            bounded.cut = true;
+        }
+        const int wrapped = std::max(1, (metrics.horizontalAdvance(line) + wrapWidth - 1) / wrapWidth);
+        // The last line left must leave room for the "…" that says more follows.
+        const bool last = i + 1 == lines.size();
+        if (used + wrapped > maxLines - (last ? 0 : 1)) {
+            shown << QStringLiteral("…");
+            bounded.cut = true;
+            break;
+        }
+        used += wrapped;
+        shown << line;
     }
-    for (QString& line : lines) {
-        if (metrics.horizontalAdvance(line) <= maxWidth)
-            continue;
-        line = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
-        bounded.cut = true;
-    }
-    bounded.text = lines.join(u'\n');
+    bounded.text = shown.join(u'\n');
     return bounded;
+}
+
+void setBoundedLabelText(QLabel* label, const QString& text, int maxLines)
+{
+    const int wrapWidth = std::max(200, label->window()->width() - 4 * label->fontMetrics().averageCharWidth());
+    label->setText(boundedMessageText(text, label->fontMetrics(), wrapWidth, maxLines).text);
 }
 
 QStringList qtNameFilters(const QString& filter)

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string_view>
 
+class QLabel;
 class QWidget;
 
 namespace stencilor::ui {
@@ -36,14 +37,22 @@ QStringList qtNameFilters(const QString& filter);
 // root keeps it); empty when the path has no folder part.
 QString dialogFolder(std::string_view path);
 
-// A message's text as a box shows it: every line wider than `maxWidth` pixels of `metrics` elided
-// in the middle (a long path keeps its start and its file name), and at most `maxLines` lines,
-// the last of them "…" when more were left out. `cut` tells whether anything was left out.
+// A message's text as a box shows it when the box wraps its lines at `wrapWidth` pixels of
+// `metrics`: a line that would take more than kWrappedLinesPerLine wrapped lines is elided in the
+// middle (a long path keeps its start and its file name), and the text keeps to `maxLines`
+// wrapped lines, the last of them "…" when more were left out. `cut` tells whether anything was
+// left out.
+inline constexpr int kWrappedLinesPerLine = 3;
 struct BoundedText {
     QString text;
     bool cut = false;
 };
-BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int maxWidth, int maxLines);
+BoundedText boundedMessageText(const QString& text, const QFontMetrics& metrics, int wrapWidth, int maxLines);
+
+// Shows `text` in the word-wrapping `label` bounded as a box bounds its text, wrapped at about
+// the width of the label's window and kept to `maxLines` lines, so that a long path cannot push
+// the rest of a dialog away.
+void setBoundedLabelText(QLabel* label, const QString& text, int maxLines);
 
 class UserDialogs {
 public:
