@@ -4,7 +4,7 @@
 // options: the data file, its delimiter and the template (each with Load), the output folder and
 // how files and subfolders are named, the progress bar, and the report with its options dialog.
 // The window places the bands around the rules panel; the controls are the live copy of every
-// setting but the rules.
+// setting but the rules. The bands are made in ProjectSettingsBands.cpp.
 
 #include "project/ProjectSettings.h"
 
