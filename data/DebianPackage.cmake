@@ -1,7 +1,8 @@
 # `make deb`: the Debian package `stencilor`, built by CPack's DEB generator from the same install
 # rules as `cmake --install`, into /usr. Its version is the project's; its dependencies are those
-# dpkg-shlibdeps finds for the executable. It has no maintainer scripts: the desktop, MIME, icon
-# and manual page caches are refreshed by the triggers of the packages that own them.
+# dpkg-shlibdeps finds for the executable, and it recommends Qt's translations. It has no
+# maintainer scripts: the desktop, MIME, icon and manual page caches are refreshed by the triggers
+# of the packages that own them.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stencilor)
@@ -24,6 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Stencilor developers <developers@stenci
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own translations: without them the buttons, file dialogs and key names that Qt draws stay
+# English in a window that speaks the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 

@@ -2,6 +2,7 @@
 
 #include "datasource/TextLines.h"
 #include "generation/RunInputs.h"
+#include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 
 #include <algorithm>
@@ -141,7 +142,8 @@ QVariant DataPreviewModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns) {
         const auto at = static_cast<std::size_t>(section);
-        return toQt(fieldListText(section + 1, at < m_titles.size() ? m_titles[at] : std::string_view(), {}));
+        return FieldTexts::shownListText(
+            section + 1, fieldListText(section + 1, at < m_titles.size() ? m_titles[at] : std::string_view(), {}));
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

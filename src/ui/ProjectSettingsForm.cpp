@@ -3,6 +3,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
+#include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 #include "ui/ReportOptionsDialog.h"
 #include "ui/UserDialogs.h"
@@ -120,12 +121,12 @@ ProjectSettings ProjectSettingsForm::settingsFromControls() const
     s.textfile = fromQt(EdTextFile->text());
     s.templatefile = fromQt(EdTemplateFile->text());
     s.outputdir = fromQt(EdOuputDir->text());
-    s.directoryFile = fromQt(cbDirectoryField->currentText());
+    s.directoryFile = fromQt(fieldText(cbDirectoryField));
     s.CopyDirFld = chkCopyDirFld->isChecked();
     s.nameFromFld = rbFromFld->isChecked();
     s.AddExt = chkAddExt->isChecked();
     s.edExt = fromQt(EdExt->text());
-    s.FileNameFld = fromQt(cbFileNameFld->currentText());
+    s.FileNameFld = fromQt(fieldText(cbFileNameFld));
     s.nameFromTemp = rbTemplate->isChecked();
     s.edTemp = fromQt(EdTempFileName->text());
     s.DelChars = chkDelChars->isChecked();
@@ -148,11 +149,11 @@ void ProjectSettingsForm::applySettings(const ProjectSettings& s)
     EdTextFile->setText(toQt(s.textfile));
     EdTemplateFile->setText(toQt(s.templatefile));
     EdOuputDir->setText(toQt(s.outputdir));
-    cbDirectoryField->setEditText(toQt(s.directoryFile));
+    setFieldText(cbDirectoryField, toQt(s.directoryFile));
     chkCopyDirFld->setChecked(s.CopyDirFld);
     chkAddExt->setChecked(s.AddExt);
     EdExt->setText(toQt(s.edExt));
-    cbFileNameFld->setEditText(toQt(s.FileNameFld));
+    setFieldText(cbFileNameFld, toQt(s.FileNameFld));
     setNameSource(s.nameFromFld, s.nameFromTemp);
     EdTempFileName->setText(toQt(s.edTemp));
     chkDelChars->setChecked(s.DelChars);
@@ -213,11 +214,13 @@ DataFormat ProjectSettingsForm::dataFormat() const
 
 void ProjectSettingsForm::setFieldLists(std::int64_t count, const DataFileState& state)
 {
-    const std::vector<std::string> labels = stencilor::fieldLabels(count);
-    std::vector<std::string> shown;
-    shown.reserve(labels.size());
-    for (std::size_t k = 1; k <= labels.size(); ++k)
-        shown.push_back(fieldListText(static_cast<std::int64_t>(k), state));
+    QStringList labels;
+    QStringList shown;
+    for (const std::string& label : stencilor::fieldLabels(count)) {
+        labels << toQt(label);
+        const auto number = static_cast<std::int64_t>(labels.size());
+        shown << FieldTexts::shownListText(number, fieldListText(number, state));
+    }
     setFieldList(cbFileNameFld, labels, shown);
     setFieldList(cbDirectoryField, labels, shown);
 }

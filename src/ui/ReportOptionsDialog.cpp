@@ -1,6 +1,7 @@
 #include "ui/ReportOptionsDialog.h"
 
 #include "generation/ReportColumns.h"
+#include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 #include "ui/ScreenCentre.h"
 #include "ui/WindowBands.h"
@@ -23,10 +24,6 @@ namespace {
 constexpr int kClientWidth = 369;
 constexpr int kClientHeight = 329;
 constexpr int kComboWidth = 250;
-
-// Values a column takes into the project, the same in every language: never translated.
-const QString kNotDefined = QStringLiteral("--not defined--");
-const QString kFileName = QStringLiteral("FileName");
 
 // A flat button of the bottom strip: it takes no keyboard focus, so Enter and Escape never reach it.
 QToolButton* stripButton(QWidget* parent, const QString& name, const QString& caption, QStyle::StandardPixmap icon)
@@ -67,8 +64,8 @@ TformSetupReport::TformSetupReport(QWidget* parent)
         combo->setObjectName(QStringLiteral("cbCol%1").arg(k));
         combo->setEditable(true);
         combo->setFixedWidth(kComboWidth);
-        combo->setToolTip(tr("FileName: the link to the file; Field n: that field of the record; anything else: "
-                             "an empty column"));
+        combo->setToolTip(tr("%1: the link to the file; %2: that field of the record; anything else: an empty column")
+                              .arg(FieldTexts::shownEntry(FieldTexts::fileName), tr("Field n")));
         // A typed text is kept exactly: Enter adds nothing to the list, and the completion never
         // turns "filename" into the list's "FileName".
         combo->setInsertPolicy(QComboBox::NoInsert);
@@ -110,7 +107,7 @@ TformSetupReport::TformSetupReport(QWidget* parent)
 
 void TformSetupReport::prepare(const QStringList& fieldList, std::string_view report_fld, const QStringList& fieldTexts)
 {
-    QStringList entries{kNotDefined, kFileName};
+    QStringList entries{FieldTexts::notDefined, FieldTexts::fileName};
     entries += fieldList;
     QStringList shown{QString(), QString()};
     shown += fieldTexts;
@@ -119,8 +116,8 @@ void TformSetupReport::prepare(const QStringList& fieldList, std::string_view re
         QComboBox* combo = cbCol[i];
         combo->setEditText(QString());
         setFieldList(combo, entries, shown);
-        // The stored text is shown as it is, also when the list does not hold it.
-        combo->setEditText(toQt(columns[i]));
+        // The stored text is shown also when the list does not hold it.
+        setFieldText(combo, toQt(columns[i]));
     }
 }
 
@@ -128,7 +125,7 @@ std::string TformSetupReport::report_fld() const
 {
     ReportColumnTexts columns;
     for (std::size_t i = 0; i < cbCol.size(); ++i)
-        columns[i] = fromQt(cbCol[i]->currentText());
+        columns[i] = fromQt(fieldText(cbCol[i]));
     return buildReportFld(columns);
 }
 

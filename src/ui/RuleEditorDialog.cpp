@@ -222,7 +222,7 @@ T_Extract::T_Extract(QWidget* parent)
     for (int k = 1; k <= kInitialLabels; ++k)
         initial << toQt(fieldLabel(k));
     setFieldList(cbFieldList, initial);
-    cbFieldList->setEditText(initial.front());
+    setFieldText(cbFieldList, initial.front());
 }
 
 T_Extract::~T_Extract() = default;
@@ -239,9 +239,8 @@ void T_Extract::setOpening(Opening opening)
     m_fieldTexts = std::move(opening.fieldTexts);
     offerFields(m_fieldLabels.size());
 
-    cbFieldList->setEditText(toQt(m_openedRule.fieldLabel));
+    setFieldText(cbFieldList, toQt(m_openedRule.fieldLabel));
     EdTextAfter->setPlainText(toQt(m_openedRule.identifier));
-    m_shownLabel = cbFieldList->currentText();
     m_shownIdentifier = EdTextAfter->document()->toRawText();
     cbFieldListChange();
 }
@@ -249,8 +248,7 @@ void T_Extract::setOpening(Opening opening)
 Rule T_Extract::rule() const
 {
     Rule result;
-    const QString label = cbFieldList->currentText();
-    result.fieldLabel = label == m_shownLabel ? m_openedRule.fieldLabel : fromQt(label);
+    result.fieldLabel = fromQt(fieldText(cbFieldList));
     const QString identifier = EdTextAfter->document()->toRawText();
     result.identifier = identifier == m_shownIdentifier ? m_openedRule.identifier : identifierBytes(identifier);
     return result;
@@ -276,7 +274,7 @@ void T_Extract::FormShow()
 
 void T_Extract::cbFieldListChange()
 {
-    m_sampleValue = sampleValue(m_sampleLine, m_delimiter, m_quotes, fromQt(cbFieldList->currentText()));
+    m_sampleValue = sampleValue(m_sampleLine, m_delimiter, m_quotes, fromQt(fieldText(cbFieldList)));
     EdValueCsv->setText(toQt(m_sampleValue));
     EdValueCsv->setCursorPosition(0);
 }

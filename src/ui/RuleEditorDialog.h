@@ -77,7 +77,6 @@ private:
     std::int64_t m_fieldCount = 0;
     std::vector<bool> m_usedFields;
     Rule m_openedRule;         // the row as the opening found it
-    QString m_shownLabel;      // the field box's text as the opening set it
     QString m_shownIdentifier; // the identifier box's raw text as the opening set it
     std::string m_sampleValue; // the bytes EdValueCsv shows
 

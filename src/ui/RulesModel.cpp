@@ -1,5 +1,6 @@
 #include "ui/RulesModel.h"
 
+#include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 
 #include <QApplication>
@@ -79,6 +80,10 @@ QVariant RulesModel::data(const QModelIndex& index, int role) const
     const Rule& rule = m_table.rule(static_cast<std::size_t>(index.row()));
     switch (role) {
     case Qt::DisplayRole:
+        // The label in the window's language; the rule keeps it as the project stores it.
+        if (index.column() == FieldColumn)
+            return FieldTexts::shownLabel(toQt(rule.fieldLabel));
+        [[fallthrough]];
     case Qt::EditRole:
         if (index.column() == FieldColumn)
             return toQt(rule.fieldLabel);

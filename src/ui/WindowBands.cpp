@@ -1,5 +1,6 @@
 #include "ui/WindowBands.h"
 
+#include "ui/FieldTexts.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 
@@ -22,6 +23,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace stencilor::ui {
 
@@ -30,6 +32,11 @@ namespace {
 // The names setThemedIcon keeps on an action or button for refreshThemedIcons.
 constexpr char kThemeNameProperty[] = "stencilorThemeIcon";
 constexpr char kFallbackProperty[] = "stencilorFallbackIcon";
+// What setFieldText put into a field list: the stored text and the text shown for it.
+constexpr char kStoredTextProperty[] = "stencilorStoredText";
+constexpr char kShownTextProperty[] = "stencilorShownText";
+// The role of a field list's items that holds the stored label.
+constexpr int kStoredRole = Qt::UserRole + 1;
 
 // Presses the button it watches when Enter or Return reaches it.
 class EnterPresses final : public QObject {
@@ -51,8 +58,9 @@ protected:
     }
 };
 
-// The list of a field list: the label it stores for each field, and what the open list shows.
-// An editable combo box puts an item's edit text into its box, so a pick gives the label alone.
+// The list of a field list: the label it stores for each field, the label in the window's
+// language, and what the open list shows. An editable combo box puts an item's edit text into its
+// box, so a pick gives the label alone.
 class FieldListModel final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -62,6 +70,10 @@ public:
         beginResetModel();
         m_labels = std::move(labels);
         m_shown = std::move(shown);
+        m_edit.clear();
+        m_edit.reserve(m_labels.size());
+        for (const QString& label : std::as_const(m_labels))
+            m_edit << FieldTexts::shownEntry(label);
         endResetModel();
     }
 
@@ -76,11 +88,13 @@ public:
             return {};
         const qsizetype row = index.row();
         switch (role) {
-        case Qt::EditRole:
+        case kStoredRole:
             return m_labels[row];
+        case Qt::EditRole:
+            return m_edit[row];
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return row < m_shown.size() && !m_shown[row].isEmpty() ? m_shown[row] : m_labels[row];
+            return row < m_shown.size() && !m_shown[row].isEmpty() ? m_shown[row] : m_edit[row];
         default:
             return {};
         }
@@ -88,8 +102,23 @@ public:
 
 private:
     QStringList m_labels;
+    QStringList m_edit;
     QStringList m_shown;
 };
+
+// The item of `box` whose `role` holds `text` exactly, or -1.
+int itemHolding(const QComboBox* box, const QString& text, int role)
+{
+    return box->findData(text, role, Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+// Shows `shown` in `box` with the item that puts that text into the box as its current item, so
+// that the open list starts on it (none when no item does).
+void showText(QComboBox* box, const QString& shown)
+{
+    box->setCurrentIndex(itemHolding(box, shown, Qt::EditRole));
+    box->setEditText(shown);
+}
 
 } // namespace
 
@@ -239,7 +268,7 @@ void setFieldList(QComboBox* box, QStringList labels, QStringList shown)
     const QString text = box->currentText();
     const QSignalBlocker blocker(box);
     model->setItems(std::move(labels), std::move(shown));
-    box->setEditText(text);
+    showText(box, text);
     // The open list shows the whole text beside each label.
     int widest = 0;
     for (int i = 0; i < box->count(); ++i)
@@ -273,9 +302,32 @@ QStringList itemTexts(const QComboBox* box)
 {
     QStringList texts;
     texts.reserve(box->count());
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
+    for (int i = 0; i < box->count(); ++i) {
+        const QVariant stored = box->itemData(i, kStoredRole);
+        texts << (stored.isValid() ? stored.toString() : box->itemText(i));
+    }
     return texts;
+}
+
+void setFieldText(QComboBox* box, const QString& stored)
+{
+    const int item = itemHolding(box, stored, kStoredRole);
+    const QString shown = item >= 0 ? box->itemData(item, Qt::EditRole).toString() : FieldTexts::shownLabel(stored);
+    box->setProperty(kStoredTextProperty, stored);
+    box->setProperty(kShownTextProperty, shown);
+    showText(box, shown);
+}
+
+QString fieldText(const QComboBox* box)
+{
+    const QString text = box->currentText();
+    // Unchanged since it was set: exactly what was stored, whatever it looks like.
+    const QVariant shown = box->property(kShownTextProperty);
+    if (shown.isValid() && shown.toString() == text)
+        return box->property(kStoredTextProperty).toString();
+    if (const int item = itemHolding(box, text, Qt::EditRole); item >= 0)
+        return box->itemData(item, kStoredRole).toString();
+    return FieldTexts::storedLabel(text);
 }
 
 QString droppedFile(const QMimeData* mime)

@@ -74,12 +74,20 @@ QComboBox* newFieldList(const char* name);
 
 // Replaces the list of the editable `box` with `labels`, keeping the text it shows. The open list
 // shows `shown[i]` for label i where given ("Field 4 — Berlin"); picking it puts the label itself
-// ("Field 4") into the box. A box not made by newFieldList gets the list model it needs.
+// into the box, in the window's language ("Feld 4", see FieldTexts). A box not made by
+// newFieldList gets the list model it needs.
 void setFieldList(QComboBox* box, QStringList labels, QStringList shown = {});
 void setFieldList(QComboBox* box, const std::vector<std::string>& labels, const std::vector<std::string>& shown = {});
 
-// The texts of the items of `box`, in order: the labels a pick puts into the box.
+// The labels of the items of `box`, in order, as a project stores them.
 QStringList itemTexts(const QComboBox* box);
+
+// Shows the stored text `stored` in the field list `box`, in the window's language, with the
+// item it names as the current one (the open list starts there).
+void setFieldText(QComboBox* box, const QString& stored);
+// The text of `box` as a project stores it: exactly what setFieldText was given while the box
+// still shows it; a label shown or typed in the window's language in its stored form.
+QString fieldText(const QComboBox* box);
 // What the open list of `box` shows for each item, in order.
 QStringList itemShownTexts(const QComboBox* box);
 

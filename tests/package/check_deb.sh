@@ -40,6 +40,7 @@ quietly() {
 version=$(dpkg-deb -f "$deb" Version)
 check "package name" test "$(dpkg-deb -f "$deb" Package)" = stencilor
 check "dependencies from dpkg-shlibdeps" grep -q 'libqt6widgets6' <<<"$(dpkg-deb -f "$deb" Depends)"
+check "Qt's translations recommended" grep -qw 'qt6-translations-l10n' <<<"$(dpkg-deb -f "$deb" Recommends)"
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||; /^$/d' | sort >"$work/control.txt"
 check "no maintainer scripts, only control and md5sums" diff <(printf 'control\nmd5sums\n') "$work/control.txt"
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files.txt"

@@ -104,9 +104,13 @@ void ReportOptionsDialogTest::opensWithTheListsAndTheStoredTexts()
         QCOMPARE(combo->width(), 250);
         QCOMPARE(items(combo), expected);
     }
-    // Texts outside the list and missing columns are shown as they are.
+    // Texts outside the list and missing columns are shown as they are; the open list starts on
+    // the entry a column shows, or on none.
     QCOMPARE(texts(dialog), QStringList({QStringLiteral("FileName"), QStringLiteral("Field 9"), QStringLiteral("bogus"),
                                          QString(), QStringLiteral("Field 33"), QString()}));
+    QCOMPARE(dialog.column(1)->currentIndex(), 1);
+    QCOMPARE(dialog.column(2)->currentIndex(), 10);
+    QCOMPARE(dialog.column(3)->currentIndex(), -1);
 }
 
 void ReportOptionsDialogTest::listsAreRebuiltAtEveryOpening()

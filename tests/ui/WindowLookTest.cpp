@@ -1,6 +1,7 @@
 // The window on the desktop it runs on: nothing cut off at its smallest size in the desktop's font,
 // a larger one or German; a screen smaller than the window (fitsAScreenSmallerThanTheWindow, run
-// again at QT_SCALE_FACTOR=2); colours in a dark palette; the core's messages in the window's words.
+// again at QT_SCALE_FACTOR=2); colours in a dark palette; the core's messages in the window's words;
+// German field labels shown but never stored, and Qt's own texts in German.
 
 #include "MainWindowFixture.h"
 #include "generation/RunSummaryText.h"
@@ -8,26 +9,33 @@
 #include "ui/CoreMessages.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
+#include "ui/ReportOptionsDialog.h"
 #include "ui/Translations.h"
 
+#include "ui/UserDialogs.h"
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QFile>
 #include <QLayout>
 #include <QLineEdit>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTranslator>
+#include <QToolButton>
 
 using namespace stencilor::ui;
 using stencilor::ui::test::MainWindowFixture;
+using stencilor::ui::test::whileModal;
 
 namespace {
 
@@ -59,6 +67,12 @@ QStringList cutOffAtSmallestSize(T_FRMain* window)
     if (QFontMetrics(bar->font()).height() > bar->height())
         cut << QStringLiteral("pgBar");
     return cut;
+}
+
+void removeTranslations()
+{
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
 }
 
 // The colour within `area` of `image` that stands out most from `background`.
@@ -245,8 +259,97 @@ private slots:
             QVERIFY(!w->close());
             QCOMPARE(f.dialogs().shown().back().text, QStringLiteral("Projekt speichern?"));
         }
-        for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
-            QCoreApplication::removeTranslator(translator);
+        removeTranslations();
+    }
+
+    void germanFieldLabelsAreShownNotStored()
+    {
+        QVERIFY(installTranslations(QLocale(QLocale::German, QLocale::Germany)));
+        {
+            MainWindowFixture f;
+            f.write(QStringLiteral("work/d.csv"), "a;Ann;x\n");
+            f.write(QStringLiteral("work/t.html"), "<p>%V%</p>\n");
+            const QString project = f.write(
+                QStringLiteral("work/p.ql"),
+                "[setup]\ndelim=;\ntextfile=d.csv\ntemplatefile=t.html\noutputdir=out\nCopyDirFld=1\ndirectoryFile="
+                "Field 2\nnameFromFld=1\nFileNameFld=Field 1\nreport_fld=FileName;Field 2;--not defined--;;;;\n"
+                "rulesCount=2\n[rules]\nColFld1=Field 2\nColTemp1=%V%\n");
+            T_FRMain* w = f.open(project);
+
+            // The grid, both field lists and the data preview's column titles.
+            const QAbstractItemModel* grid = f.widget<QTableView>("gridRules")->model();
+            QCOMPARE(grid->index(0, 1).data().toString(), QStringLiteral("Feld 2"));
+            auto* names = f.widget<QComboBox>("cbFileNameFld");
+            QCOMPARE(names->currentText(), QStringLiteral("Feld 1"));
+            QCOMPARE(names->itemData(1, Qt::DisplayRole).toString(), QStringLiteral("Feld 2 — Ann"));
+            QCOMPARE(f.widget<QComboBox>("cbDirectoryField")->currentText(), QStringLiteral("Feld 2"));
+            QVERIFY(whileModal([&] { QTest::mouseClick(f.widget<QPushButton>("SpeedButton12"), Qt::LeftButton); },
+                               [](QWidget* preview) {
+                                   QCOMPARE(preview->findChild<QTableView*>()->model()->headerData(2, Qt::Horizontal),
+                                            QVariant(QStringLiteral("Feld 3")));
+                               }));
+            // A label picked or typed in German is stored as the project has it.
+            names->setCurrentIndex(2);
+            QCOMPARE(w->settingsFromControls().FileNameFld, std::string("Field 3"));
+            names->setEditText(QStringLiteral("Feld 12"));
+            QCOMPARE(w->settingsFromControls().FileNameFld, std::string("Field 12"));
+            names->setEditText(QStringLiteral("Feld 1"));
+
+            // The rule editor shows the German label and gives back the stored one.
+            grid = f.widget<QTableView>("gridRules")->model();
+            QVERIFY(whileModal([&] { QTest::mouseClick(f.widget<QToolButton>("btnEditlRule"), Qt::LeftButton); },
+                               [](QWidget* editor) {
+                                   QCOMPARE(editor->findChild<QComboBox*>()->currentText(), QStringLiteral("Feld 2"));
+                                   QTest::mouseClick(editor->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                                                     Qt::LeftButton);
+                               }));
+            QCOMPARE(grid->index(0, 1).data(Qt::EditRole).toString(), QStringLiteral("Field 2"));
+
+            // Report options: the link column and the empty one in German words too.
+            QVERIFY(whileModal([&] { QTest::mouseClick(f.widget<QToolButton>("btnSetupRep"), Qt::LeftButton); },
+                               [](QWidget* options) {
+                                   auto* report = static_cast<TformSetupReport*>(options);
+                                   QCOMPARE(report->column(1)->currentText(), QStringLiteral("Dateiname"));
+                                   QCOMPARE(report->column(2)->currentText(), QStringLiteral("Feld 2"));
+                                   QCOMPARE(report->column(3)->currentText(), QStringLiteral("--nicht festgelegt--"));
+                                   QCOMPARE(report->column(4)->itemText(0), QStringLiteral("--nicht festgelegt--"));
+                                   report->column(4)->setCurrentIndex(1);
+                                   report->column(5)->setEditText(QStringLiteral("Feld 1"));
+                                   QTest::mouseClick(options->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                                                     Qt::LeftButton);
+                               }));
+
+            QVERIFY(f.trigger("actSave"));
+            const QByteArray saved = f.read(QStringLiteral("work/p.ql"));
+            for (const char* line : {"\nFileNameFld=Field 1\n", "\ndirectoryFile=Field 2\n", "\nColFld1=Field 2\n",
+                                     "\nreport_fld=FileName;Field 2;--not defined--;FileName;Field 1;;\n"})
+                QVERIFY2(saved.contains(line), line);
+        }
+        removeTranslations();
+    }
+
+    void qtsOwnTextsAreGerman()
+    {
+        // Qt's buttons and file dialogs speak German only with Qt's own translation, which
+        // qt6-translations-l10n installs.
+        const QString file = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm");
+        if (!QFile::exists(file))
+            QSKIP(qPrintable(file + QStringLiteral(" is missing: install qt6-translations-l10n")));
+        installTranslations(QLocale(QLocale::German, QLocale::Germany));
+        SystemUserDialogs dialogs;
+        QStringList buttons;
+        QVERIFY(whileModal(
+            [&] {
+                dialogs.ask(nullptr, QStringLiteral("Achtung"), QStringLiteral("Projekt speichern?"),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            },
+            [&](QWidget* box) {
+                for (const QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                    buttons << button->text().remove(u'&');
+            }));
+        removeTranslations();
+        QVERIFY2(buttons.contains(QStringLiteral("Ja")), qPrintable(buttons.join(u',')));
+        QVERIFY(buttons.contains(QStringLiteral("Nein")));
     }
 };
 

@@ -245,6 +245,24 @@
     </message>
 </context>
 <context>
+    <name>FieldTexts</name>
+    <message>
+        <source>Field %1</source>
+        <extracomment>a field of the data file, named by its number; the project stores &quot;Field 4&quot; in every language</extracomment>
+        <translation>Feld %1</translation>
+    </message>
+    <message>
+        <source>FileName</source>
+        <extracomment>the report column that links each generated file; the project stores &quot;FileName&quot;</extracomment>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>--not defined--</source>
+        <extracomment>a report column left empty; the project stores &quot;--not defined--&quot;</extracomment>
+        <translation>--nicht festgelegt--</translation>
+    </message>
+</context>
+<context>
     <name>MainRunHost</name>
     <message>
         <source>Error</source>
@@ -777,16 +795,8 @@
         <translation>Regel anlegen / bearbeiten</translation>
     </message>
     <message>
-        <source>Select field</source>
-        <translation>Feld wählen</translation>
-    </message>
-    <message>
         <source>The field of the data file whose value replaces the identifier</source>
         <translation>Das Feld der Datendatei, dessen Wert den Platzhalter ersetzt</translation>
-    </message>
-    <message>
-        <source>hide used fields</source>
-        <translation>benutzte Felder ausblenden</translation>
     </message>
     <message>
         <source>Leave the fields that other rules use out of the list</source>
@@ -805,10 +815,6 @@
         <translation>Der Wert des Feldes im ersten Datensatz der Datendatei</translation>
     </message>
     <message>
-        <source>Auto-create identifier</source>
-        <translation>Platzhalter erzeugen</translation>
-    </message>
-    <message>
         <source>Add %value% of the sample value to the identifier</source>
         <translation>Den Beispielwert als %Wert% an den Platzhalter anfügen</translation>
     </message>
@@ -825,10 +831,6 @@
         <translation>Das Programm sucht diesen Platzhalter (%Name%) in der HTML-Vorlage und ersetzt ihn durch das gewählte Feld der CSV-Datenquelle.</translation>
     </message>
     <message>
-        <source>Field Identifier (variable)   in Template</source>
-        <translation>Platzhalter in der Vorlage</translation>
-    </message>
-    <message>
         <source>The identifier the run looks for in the template, such as %Name%; Ctrl+Enter starts a new line</source>
         <translation>Der Platzhalter, den der Lauf in der Vorlage sucht, etwa %Name%; Strg+Eingabe beginnt eine neue Zeile</translation>
     </message>
@@ -839,6 +841,22 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Select field</source>
+        <translation>Feld wählen</translation>
+    </message>
+    <message>
+        <source>hide used fields</source>
+        <translation>benutzte Felder ausblenden</translation>
+    </message>
+    <message>
+        <source>Auto-create identifier</source>
+        <translation>Platzhalter erzeugen</translation>
+    </message>
+    <message>
+        <source>Field Identifier (variable)   in Template</source>
+        <translation>Platzhalter in der Vorlage</translation>
     </message>
 </context>
 <context>
@@ -1059,20 +1077,24 @@ Soll die Datei ersetzt werden?</translation>
         <translation>Felder für das Inhaltsverzeichnis wählen:</translation>
     </message>
     <message>
-        <source>Column %1</source>
-        <translation>Spalte %1</translation>
-    </message>
-    <message>
-        <source>FileName: the link to the file; Field n: that field of the record; anything else: an empty column</source>
-        <translation>FileName: der Link zur Datei; Field n: dieses Feld des Datensatzes; alles andere: eine leere Spalte</translation>
-    </message>
-    <message>
         <source>Ok</source>
         <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1: the link to the file; %2: that field of the record; anything else: an empty column</source>
+        <translation>%1: der Link zur Datei; %2: dieses Feld des Datensatzes; alles andere: eine leere Spalte</translation>
+    </message>
+    <message>
+        <source>Field n</source>
+        <translation>Feld n</translation>
+    </message>
+    <message>
+        <source>Column %1</source>
+        <translation>Spalte %1</translation>
     </message>
 </context>
 <context>
