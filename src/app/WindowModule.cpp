@@ -7,7 +7,7 @@
 #include "project/ProgramPaths.h"
 #include "ui/AboutDialog.h"
 #include "ui/MainWindow.h"
-#include "ui/ScreenCentre.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/Translations.h"
 #include "ui/UserDialogs.h"
 

@@ -2,7 +2,7 @@
 
 #include "ui/ProductWebLink.h"
 #include "ui/ProgramLauncher.h"
-#include "ui/ScreenCentre.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/UserDialogs.h"
 
 #include <QFrame>

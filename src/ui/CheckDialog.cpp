@@ -2,6 +2,7 @@
 
 #include "ui/CoreMessages.h"
 #include "ui/QtText.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/UserDialogs.h"
 
 #include <QHBoxLayout>
@@ -31,7 +32,7 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, std::function<QSt
     setObjectName(QStringLiteral("CheckDialog"));
     setWindowTitle(tr("Check"));
     setModal(false);
-    resize(760, 420);
+    resize(QSize(760, 420).boundedTo(roomOnScreen(this)));
 
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));

@@ -2,7 +2,7 @@
 
 #include "ui/DataPreviewModel.h"
 #include "ui/ExplorerButton.h"
-#include "ui/ScreenCentre.h"
+#include "ui/ScreenPlacement.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -12,6 +12,7 @@
 #include "ui/RecordRangeBox.h"
 #include "ui/RulesModel.h"
 #include "ui/RulesPanel.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowBands.h"
 
@@ -28,7 +29,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
@@ -169,8 +169,8 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     Label5->installEventFilter(this);
 
     applyPalette();
-    resize(kMinimumWidth, kMinimumHeight);
     fitMinimumSize();
+    resize(QSize(kMinimumWidth, kMinimumHeight).boundedTo(roomOnScreen(this)));
 }
 
 T_FRMain::~T_FRMain() = default;
@@ -347,11 +347,8 @@ void T_FRMain::fitMinimumSize()
     const QSize bands = m_bands->minimumSizeHint();
     needed = needed.expandedTo(
         QSize(bands.width(), bands.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
-    if (const QScreen* screen = this->screen()) {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        needed = needed.boundedTo(screen->availableGeometry().size() - frame);
-    }
-    setMinimumSize(needed);
+    // The title bar and the frame count too: a maximized window is the screen less its frame.
+    setMinimumSize(needed.boundedTo(roomOnScreen(this)));
 }
 
 void T_FRMain::applyPalette()

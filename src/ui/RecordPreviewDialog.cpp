@@ -3,6 +3,7 @@
 #include "ui/CoreMessages.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/UserDialogs.h"
 
 #include <QHBoxLayout>
@@ -42,7 +43,7 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     setObjectName(QStringLiteral("RecordPreview"));
     setWindowTitle(tr("Preview output"));
     setModal(false);
-    resize(900, 560);
+    resize(QSize(900, 560).boundedTo(roomOnScreen(this)));
 
     edRecord = new QSpinBox(this);
     edRecord->setObjectName(QStringLiteral("edRecord"));

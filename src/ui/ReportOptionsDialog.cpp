@@ -3,7 +3,7 @@
 #include "generation/ReportColumns.h"
 #include "ui/FieldTexts.h"
 #include "ui/QtText.h"
-#include "ui/ScreenCentre.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/WindowBands.h"
 
 #include <QComboBox>
@@ -21,6 +21,7 @@ namespace stencilor::ui {
 
 namespace {
 
+// The dialog's size where the desktop's font and the language need no more.
 constexpr int kClientWidth = 369;
 constexpr int kClientHeight = 329;
 constexpr int kComboWidth = 250;
@@ -46,7 +47,6 @@ TformSetupReport::TformSetupReport(QWidget* parent)
 {
     setObjectName(QStringLiteral("formSetupReport"));
     setWindowTitle(tr("Content file report options"));
-    setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
     auto* heading = new QLabel(tr("Select fields you want to use in the content file:"), this);
@@ -103,6 +103,8 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(body, 1);
     layout->addWidget(strip);
+    // As large as described, or larger where the desktop's font or the language needs it.
+    resize(QSize(kClientWidth, kClientHeight).expandedTo(minimumSizeHint()));
 }
 
 void TformSetupReport::prepare(const QStringList& fieldList, std::string_view report_fld, const QStringList& fieldTexts)
@@ -142,13 +144,10 @@ void TformSetupReport::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Centred over the main window; without one, on the screen.
-    if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr; owner && owner->isVisible()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(owner->frameGeometry().center());
-        move(frame.topLeft());
-    } else {
+    if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr; owner && owner->isVisible())
+        centreOver(this, owner);
+    else
         centreOnScreen(this);
-    }
 }
 
 void TformSetupReport::keyPressEvent(QKeyEvent* event)

@@ -92,6 +92,8 @@ void ReportOptionsDialogTest::opensWithTheListsAndTheStoredTexts()
     TformSetupReport dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Content file report options"));
     QCOMPARE(dialog.size(), QSize(369, 329));
+    // Larger where the text needs it: no fixed size.
+    QCOMPARE(dialog.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 
     // The main window's start list: fields 1 to 20.
     dialog.prepare(fieldLabels(20), "FileName;Field 9;bogus;;Field 33");

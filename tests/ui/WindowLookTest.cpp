@@ -10,28 +10,29 @@
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 #include "ui/ReportOptionsDialog.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/Translations.h"
-
 #include "ui/UserDialogs.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QFile>
+#include <QHeaderView>
 #include <QLayout>
-#include <QLineEdit>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QScrollArea>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextEdit>
-#include <QTranslator>
 #include <QToolButton>
+#include <QTranslator>
 
 using namespace stencilor::ui;
 using stencilor::ui::test::MainWindowFixture;
@@ -128,8 +129,14 @@ private slots:
     {
         MainWindowFixture f;
         T_FRMain* w = f.open();
-        const QSize screen = w->screen()->availableGeometry().size();
-        QVERIFY(w->minimumWidth() <= screen.width() && w->minimumHeight() <= screen.height());
+        // The smallest size leaves room for the title bar and the frame, and the window opens with
+        // all of it on the screen, as the program places it.
+        const QRect free = w->screen()->availableGeometry();
+        const QSize screen = free.size();
+        const QMargins frame = windowFrame(w);
+        QVERIFY(free.contains(QRect(free.topLeft(), w->minimumSize().grownBy(frame))));
+        centreOnScreen(w);
+        QVERIFY(free.contains(QRect(w->pos(), w->size().grownBy(frame))));
         if (screen.width() >= 955 && screen.height() >= 650) {
             // The scaled run is there to have a screen too small: it must have one.
             QVERIFY(!qEnvironmentVariableIsSet("STENCILOR_SMALL_SCREEN"));
@@ -296,7 +303,6 @@ private slots:
             names->setEditText(QStringLiteral("Feld 1"));
 
             // The rule editor shows the German label and gives back the stored one.
-            grid = f.widget<QTableView>("gridRules")->model();
             QVERIFY(whileModal([&] { QTest::mouseClick(f.widget<QToolButton>("btnEditlRule"), Qt::LeftButton); },
                                [](QWidget* editor) {
                                    QCOMPARE(editor->findChild<QComboBox*>()->currentText(), QStringLiteral("Feld 2"));
