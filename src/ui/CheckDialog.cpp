@@ -47,6 +47,7 @@ CheckDialog::CheckDialog(std::function<CheckReport()> recheck, std::function<QSt
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setWordWrap(false);
     m_grid->setToolTip(tr("Double-click a record's row to show it in the data preview"));
+    m_grid->setAccessibleName(tr("Findings"));
     connect(m_grid, &QTableWidget::itemDoubleClicked, this, &CheckDialog::gridFindingsDblClick);
 
     btnCheckAgain = new QPushButton(tr("Check again"), this);

@@ -67,6 +67,7 @@ TformViewCsv::TformViewCsv(QWidget* parent)
     m_gridCsv = new QTableView(this);
     m_gridCsv->setObjectName(QStringLiteral("gridCsv"));
     m_gridCsv->setModel(m_model);
+    m_gridCsv->setAccessibleName(tr("Records of the data file"));
     m_gridCsv->setShowGrid(true);
     m_gridCsv->setWordWrap(false);
     m_gridCsv->setEditTriggers(QAbstractItemView::NoEditTriggers);

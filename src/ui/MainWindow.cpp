@@ -2,6 +2,7 @@
 
 #include "project/ProjectCommands.h"
 #include "ui/AboutDialog.h"
+#include "ui/ActiveLabel.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ExplorerButton.h"
 #include "ui/PaletteColours.h"
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QShortcut>
@@ -164,9 +164,8 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     GoToWeb1 = new TGoToWeb(*m_launcher, this);
     GoToWeb1->setBrowserState(TBrowserState::gwMaximized);
     ePurchase = createPurchaseField(this);
-    Label5->setCursor(Qt::PointingHandCursor);
     Label5->setToolTip(ePurchase->text());
-    Label5->installEventFilter(this);
+    connect(Label5, &ActiveLabel::activated, this, &T_FRMain::Label5Click);
 
     applyPalette();
     fitMinimumSize();
@@ -238,6 +237,7 @@ void T_FRMain::createActions()
 void T_FRMain::createMenu()
 {
     menuBar()->setObjectName(QStringLiteral("mainMenu"));
+    highlightMenuOnAlt(menuBar());
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     project->setObjectName(QStringLiteral("Project1"));
     project->addAction(actLoad);
@@ -280,7 +280,7 @@ QWidget* T_FRMain::createToolbarBand()
     layout->addWidget(m_recordRange);
     layout->addStretch(1);
 
-    Label5 = new QLabel(QStringLiteral("Stencilor"));
+    Label5 = new ActiveLabel(QStringLiteral("Stencilor"));
     Label5->setObjectName(QStringLiteral("Label5"));
     QFont nameFont = Label5->font();
     nameFont.setBold(true);
@@ -321,6 +321,7 @@ QWidget* T_FRMain::createProjectStrip()
     EdPrjFile->setFont(caption->font());
     EdPrjFile->setFocusPolicy(Qt::ClickFocus);
     EdPrjFile->setToolTip(tr("The project file that Save writes"));
+    EdPrjFile->setAccessibleName(caption->text());
     layout->addWidget(caption);
     layout->addWidget(EdPrjFile, 1);
     fixHeight(m_projectStrip, kProjectStripHeight);
@@ -332,8 +333,10 @@ void T_FRMain::setTabChain(const QList<QWidget*>& bands)
     QList<QWidget*> chain;
     for (QWidget* band : bands) {
         for (QWidget* widget : band->findChildren<QWidget*>()) {
-            // Dialogs the parts own are windows of their own.
-            if ((widget->focusPolicy() & Qt::TabFocus) && !insideControl(widget, band) && widget->window() == this)
+            // Dialogs the parts own are windows of their own. A label that takes the focus only
+            // while it has something to say gets its place now.
+            const bool tabStop = (widget->focusPolicy() & Qt::TabFocus) || qobject_cast<ActiveLabel*>(widget);
+            if (tabStop && !insideControl(widget, band) && widget->window() == this)
                 chain << widget;
         }
     }
@@ -403,21 +406,6 @@ void T_FRMain::setProgramLauncher(ProgramLauncher& launcher)
 {
     m_launcher = &launcher;
     GoToWeb1->setLauncher(launcher);
-}
-
-// ---------------------------------------------------------------- events
-
-bool T_FRMain::eventFilter(QObject* watched, QEvent* event)
-{
-    // The product name is clicked when the left button is released over it.
-    if (watched == Label5 && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && Label5->rect().contains(mouse->position().toPoint())) {
-            Label5Click();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace stencilor::ui

@@ -32,6 +32,7 @@ class QToolButton;
 
 namespace stencilor::ui {
 
+class ActiveLabel;
 class CheckDialog;
 class ProjectSettingsForm;
 class RecentProjectsMenu;
@@ -80,7 +81,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // A project file dropped on the window is loaded as Load would load it.
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -214,7 +214,7 @@ private:
     QToolButton* btnSaveAs = nullptr;
     QToolButton* btnRun = nullptr;
     QToolButton* btnStop = nullptr;
-    QLabel* Label5 = nullptr;
+    ActiveLabel* Label5 = nullptr;
     TExplorerButton* ExplorerButton1 = nullptr;
     QLineEdit* EdPrjFile = nullptr;
 };

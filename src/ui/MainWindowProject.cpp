@@ -8,6 +8,7 @@
 #include "project/ProjectFile.h"
 #include "ui/CoreMessages.h"
 #include "ui/MainWindow.h"
+#include "ui/ProjectSettingsForm.h"
 #include "ui/QtText.h"
 #include "ui/RecentProjectsMenu.h"
 #include "ui/UserDialogs.h"
@@ -96,6 +97,7 @@ void T_FRMain::FormShow()
         toQt(startupProjectPath(m_env.startupArgument, m_env.programSettingsPath, m_env.programFolder, localNow())));
     actLoadInt();
     ChkCsvFile(DataFileOrigin::Project);
+    m_form->focusFirstStep();
     if (m_splash) {
         m_splash->close();
         m_splash->deleteLater();
@@ -189,6 +191,7 @@ void T_FRMain::openProject(const QString& path)
     actLoadInt();
     ChkCsvFile(DataFileOrigin::Project);
     clearRunStatus();
+    m_form->focusFirstStep();
 }
 
 void T_FRMain::switchToProject(const QString& path)

@@ -1,6 +1,7 @@
 // The bands of the project settings form: how the controls of steps 1, 2, 4 and 5 and the
-// advanced options are made and laid out, and the data file's warnings beside the delimiter.
+// advanced options are made and laid out.
 
+#include "ui/ActiveLabel.h"
 #include "ui/ProjectSettingsForm.h"
 #include "ui/WindowBands.h"
 
@@ -37,31 +38,6 @@ constexpr int kProgressBarHeight = 11;
 
 // The encodings the encoding list offers; any other name ICU knows may be typed.
 constexpr const char* kOfferedEncodings[] = {"UTF-8", "windows-1251", "windows-1252", "ISO-8859-1", "UTF-16"};
-
-// A one-line label that shows as much of its text as its width allows, ending with "…"; it asks
-// for no width of its own, so a long text never widens the window.
-class ElidedLabel final : public QLabel {
-public:
-    void setFullText(const QString& text)
-    {
-        m_full = text;
-        elide();
-    }
-    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
-    QSize sizeHint() const override { return QSize(0, QLabel::sizeHint().height()); }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QLabel::resizeEvent(event);
-        elide();
-    }
-
-private:
-    void elide() { setText(fontMetrics().elidedText(m_full, Qt::ElideRight, width())); }
-
-    QString m_full;
-};
 
 } // namespace
 
@@ -107,9 +83,13 @@ QFrame* ProjectSettingsForm::createDataFileBand()
         themedIcon("dialog-warning", QStyle::SP_MessageBoxWarning).pixmap(QSize(iconSize, iconSize)));
     m_dataWarningIcon->hide();
     // Always in the row, empty when there is nothing to say, so that it holds the row's free room.
-    auto* warnings = new ElidedLabel;
-    warnings->setObjectName(QStringLiteral("lblDataWarnings"));
-    lblDataWarnings = warnings;
+    // Tab reaches it while it says something; Enter or a click shows the whole list.
+    lblDataWarnings = new ActiveLabel;
+    lblDataWarnings->setObjectName(QStringLiteral("lblDataWarnings"));
+    lblDataWarnings->setElidedText(QString());
+    lblDataWarnings->setActive(false);
+    lblDataWarnings->setAccessibleName(tr("Data file warnings"));
+    connect(lblDataWarnings, &ActiveLabel::activated, this, &ProjectSettingsForm::showWarningList);
     delimiter->addWidget(m_dataWarningIcon);
     delimiter->addWidget(lblDataWarnings, 1);
     layout->addLayout(delimiter);
@@ -156,6 +136,7 @@ QFrame* ProjectSettingsForm::createResultsBand()
     pgBar->setTextVisible(false);
     pgBar->setFormat(tr("%p%"));
     pgBar->setToolTip(tr("The records of the run generated so far"));
+    pgBar->setAccessibleName(tr("Progress of the run"));
     // The percentage is written in the bar in a type small enough for the bar's height.
     QFont barFont = pgBar->font();
     for (int pixels = QFontInfo(barFont).pixelSize();
@@ -180,6 +161,8 @@ QFrame* ProjectSettingsForm::createResultsBand()
     chkCopyDirFld->setToolTip(tr("Sort the files into subfolders named by the value of the field on the right"));
     cbDirectoryField = newFieldList("cbDirectoryField");
     cbDirectoryField->setToolTip(tr("The field whose value names the subfolder of each file"));
+    // Announced by what it is for, not by the label it holds.
+    cbDirectoryField->setAccessibleName(chkCopyDirFld->text().trimmed());
     folders->addWidget(boldLabel(tr("Folder names:")));
     folders->addWidget(captionFor(tr("Generate files into the &folder:"), EdOuputDir));
     folders->addWidget(EdOuputDir, 1);
@@ -193,11 +176,13 @@ QFrame* ProjectSettingsForm::createResultsBand()
     rbFromFld->setToolTip(tr("Name each file by the value of the field on the right"));
     cbFileNameFld = newFieldList("cbFileNameFld");
     cbFileNameFld->setToolTip(tr("The field whose value names each file"));
+    cbFileNameFld->setAccessibleName(rbFromFld->text());
     rbTemplate = new QRadioButton(tr("generate file name by template and incremental"));
     rbTemplate->setObjectName(QStringLiteral("rbTemplate"));
     rbTemplate->setToolTip(tr("Name each file by the name template on the right"));
     EdTempFileName = newEdit("EdTempFileName", 160);
     EdTempFileName->setToolTip(tr("The name template: each \"?\" becomes the record number"));
+    EdTempFileName->setAccessibleName(tr("Name template"));
     m_nameSource = new QButtonGroup(this);
     m_nameSource->addButton(rbFromFld);
     m_nameSource->addButton(rbTemplate);
@@ -233,6 +218,7 @@ QFrame* ProjectSettingsForm::createAdvancedBand()
     chkAddExt->setToolTip(tr("Give generated names without an extension the extension on the right"));
     EdExt = newEdit("EdExt", 70);
     EdExt->setToolTip(tr("The extension added to names without one"));
+    EdExt->setAccessibleName(tr("File extension"));
     extension->addWidget(chkAddExt);
     extension->addWidget(EdExt);
     extension->addStretch(1);
@@ -333,14 +319,6 @@ QFrame* ProjectSettingsForm::createReportBand()
     layout->addStretch(1);
     fixHeight(band, kReportHeight);
     return band;
-}
-
-void ProjectSettingsForm::showDataWarnings(const QStringList& warnings)
-{
-    static_cast<ElidedLabel*>(lblDataWarnings)->setFullText(warnings.join(QStringLiteral("; ")));
-    lblDataWarnings->setToolTip(warnings.join(u'\n'));
-    m_dataWarningIcon->setToolTip(lblDataWarnings->toolTip());
-    m_dataWarningIcon->setVisible(!warnings.isEmpty());
 }
 
 } // namespace stencilor::ui

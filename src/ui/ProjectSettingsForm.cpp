@@ -3,6 +3,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFile.h"
+#include "ui/ActiveLabel.h"
 #include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 #include "ui/ReportOptionsDialog.h"
@@ -233,6 +234,27 @@ QStringList ProjectSettingsForm::fieldLabels() const
 QStringList ProjectSettingsForm::fieldListTexts() const
 {
     return itemShownTexts(cbFileNameFld);
+}
+
+void ProjectSettingsForm::showDataWarnings(const QStringList& warnings)
+{
+    m_dataWarnings = warnings;
+    lblDataWarnings->setElidedText(warnings.join(QStringLiteral("; ")));
+    lblDataWarnings->setToolTip(warnings.join(u'\n'));
+    lblDataWarnings->setAccessibleDescription(lblDataWarnings->toolTip());
+    lblDataWarnings->setActive(!warnings.isEmpty());
+    m_dataWarningIcon->setToolTip(lblDataWarnings->toolTip());
+    m_dataWarningIcon->setVisible(!warnings.isEmpty());
+}
+
+void ProjectSettingsForm::showWarningList()
+{
+    m_dialogs.message(m_window, tr("Data file warnings"), m_dataWarnings.join(u'\n'), QString());
+}
+
+void ProjectSettingsForm::focusFirstStep()
+{
+    EdTextFile->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- commands

@@ -31,6 +31,7 @@ class QWidget;
 
 namespace stencilor::ui {
 
+class ActiveLabel;
 class TformSetupReport;
 class UserDialogs;
 
@@ -78,10 +79,13 @@ public:
     QStringList fieldListTexts() const;
 
     // Shows `warnings` about the data file beside the delimiter, one line that a tooltip gives
-    // whole; nothing when there are none.
+    // whole and Enter or a click shows as a list; nothing when there are none.
     void showDataWarnings(const QStringList& warnings);
 
     QProgressBar* progressBar() const { return pgBar; }
+
+    // Puts the focus on the first control of step 1, where a loaded project's work starts.
+    void focusFirstStep();
 
 signals:
     // Load of step 1 (or a file dropped on its edit) put a chosen data file into its edit.
@@ -108,6 +112,8 @@ private:
     void btnChoiceTextClick();
     void btnChoiceTemplateClick();
     void btnSetupRepClick();
+    // The data file's warnings, one a line, in a message box.
+    void showWarningList();
     void setCaseIndex(int index);
     void setNameSource(bool fromField, bool fromTemplate);
 
@@ -117,6 +123,7 @@ private:
     // Settings without a control of their own.
     std::string m_rep_fld;
     std::string m_report_fld;
+    QStringList m_dataWarnings;
     // Created once, hidden, and reused for every opening.
     QPointer<TformSetupReport> m_formSetupReport;
 
@@ -132,7 +139,7 @@ private:
     QPushButton* SpeedButton12 = nullptr;
     QLineEdit* EdDelim = nullptr;
     QLabel* m_dataWarningIcon = nullptr;
-    QLabel* lblDataWarnings = nullptr;
+    ActiveLabel* lblDataWarnings = nullptr;
     QLineEdit* EdTemplateFile = nullptr;
     QPushButton* btnChoiceTemplate = nullptr;
     QPushButton* SpeedButton14 = nullptr;

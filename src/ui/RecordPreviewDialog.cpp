@@ -68,9 +68,11 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     memSource->setReadOnly(true);
     memSource->setLineWrapMode(QTextEdit::NoWrap);
     memSource->setAcceptRichText(false);
+    memSource->setAccessibleName(tr("Output text"));
     viewRendered = new QTextBrowser(this);
     viewRendered->setObjectName(QStringLiteral("viewRendered"));
     viewRendered->setOpenLinks(false);
+    viewRendered->setAccessibleName(tr("Output as a page"));
     // A page shows in a browser's own colours, dark text on white, whatever the desktop's theme:
     // its colours are the page's, not the desktop's.
     QPalette page = viewRendered->palette();

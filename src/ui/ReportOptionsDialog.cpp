@@ -26,7 +26,7 @@ constexpr int kClientWidth = 369;
 constexpr int kClientHeight = 329;
 constexpr int kComboWidth = 250;
 
-// A flat button of the bottom strip: it takes no keyboard focus, so Enter and Escape never reach it.
+// A flat button of the bottom strip: Tab reaches it, and Space or Enter presses it.
 QToolButton* stripButton(QWidget* parent, const QString& name, const QString& caption, QStyle::StandardPixmap icon)
 {
     auto* button = new QToolButton(parent);
@@ -35,8 +35,9 @@ QToolButton* stripButton(QWidget* parent, const QString& name, const QString& ca
     button->setIcon(parent->style()->standardIcon(icon));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     button->setMinimumSize(80, 30);
+    pressOnEnter(button);
     return button;
 }
 
@@ -59,7 +60,7 @@ TformSetupReport::TformSetupReport(QWidget* parent)
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(10);
     for (int k = 1; k <= kReportColumnCount; ++k) {
-        auto* label = new QLabel(tr("Column %1").arg(k), this);
+        auto* label = new QLabel(tr("Column &%1").arg(k), this);
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("cbCol%1").arg(k));
         combo->setEditable(true);
@@ -152,16 +153,14 @@ void TformSetupReport::showEvent(QShowEvent* event)
 
 void TformSetupReport::keyPressEvent(QKeyEvent* event)
 {
-    // Ok and Cancel are plain buttons: Enter does not confirm and Escape does not cancel.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Enter:
-    case Qt::Key_Return:
-        event->accept();
-        return;
-    default:
+    // Ok and Cancel are flat tool buttons, which a dialog does not press by itself. A focused
+    // button takes Enter before it gets here.
+    if (isEnterKey(event))
+        SpeedButton3Click();
+    else if (event->key() == Qt::Key_Escape && !event->modifiers())
+        SpeedButton4Click();
+    else
         QDialog::keyPressEvent(event);
-    }
 }
 
 void TformSetupReport::SpeedButton3Click()

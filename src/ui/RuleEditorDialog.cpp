@@ -40,7 +40,7 @@ constexpr int kMargin = 4;
 constexpr int kInitialLabels = 5;
 
 // The identifier box: Enter does not break the line (so it cannot slip into an identifier by
-// accident and is left to the dialog); Ctrl+Enter does. Shift+Enter would put a Unicode line
+// accident, and confirms the dialog); Ctrl+Enter does. Shift+Enter would put a Unicode line
 // separator into the text instead of a line break, so it is held back as well.
 class IdentifierEdit final : public QPlainTextEdit {
 public:
@@ -104,7 +104,7 @@ T_Extract::T_Extract(QWidget* parent)
     top->setObjectName(QStringLiteral("Panel1"));
     top->setFrameShape(QFrame::Panel);
     top->setFrameShadow(QFrame::Raised);
-    Label5 = newLabel("Label5", tr("Select field"), top);
+    Label5 = newLabel("Label5", tr("Select &field"), top);
     cbFieldList = new QComboBox(top);
     cbFieldList->setObjectName(QStringLiteral("cbFieldList"));
     cbFieldList->setEditable(true);
@@ -115,7 +115,7 @@ T_Extract::T_Extract(QWidget* parent)
     cbFieldList->setMaxVisibleItems(20);
     cbFieldList->setToolTip(tr("The field of the data file whose value replaces the identifier"));
     Label5->setBuddy(cbFieldList);
-    ChkHideUse = new QCheckBox(tr("hide used fields"), top);
+    ChkHideUse = new QCheckBox(tr("&hide used fields"), top);
     ChkHideUse->setToolTip(tr("Leave the fields that other rules use out of the list"));
     ChkHideUse->setObjectName(QStringLiteral("ChkHideUse"));
     ChkHideUse->setChecked(true);
@@ -127,10 +127,12 @@ T_Extract::T_Extract(QWidget* parent)
     EdValueCsv->setObjectName(QStringLiteral("EdValueCsv"));
     EdValueCsv->setReadOnly(true);
     EdValueCsv->setToolTip(tr("The field's value in the first record of the data file"));
+    Label1->setBuddy(EdValueCsv);
+    EdValueCsv->setAccessibleName(tr("Sample value of the field"));
     QPalette face = EdValueCsv->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     EdValueCsv->setPalette(face);
-    SpeedButton5 = flatButton("SpeedButton5", tr("Auto-create identifier"), top);
+    SpeedButton5 = flatButton("SpeedButton5", tr("&Auto-create identifier"), top);
     SpeedButton5->setToolTip(tr("Add %value% of the sample value to the identifier"));
     SpeedButton5->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     SpeedButton5->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -165,7 +167,7 @@ T_Extract::T_Extract(QWidget* parent)
     // ---- the identifier and the two buttons
     auto* bottom = new QWidget(this);
     bottom->setObjectName(QStringLiteral("Panel2"));
-    Label2 = newLabel("Label2", tr("Field Identifier (variable)   in Template"), bottom);
+    Label2 = newLabel("Label2", tr("Field &Identifier (variable)   in Template"), bottom);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setFixedWidth(kIdentifierLeft - 2 * kMargin);
@@ -182,6 +184,8 @@ T_Extract::T_Extract(QWidget* parent)
     SpeedButton3->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     SpeedButton4 = flatButton("SpeedButton4", tr("Cancel"), bottom);
     SpeedButton4->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    for (QToolButton* button : {SpeedButton5, SpeedButton3, SpeedButton4})
+        pressOnEnter(button);
     for (QToolButton* button : {SpeedButton3, SpeedButton4}) {
         // Wider only where a language's caption alone needs more than the described width.
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -258,6 +262,16 @@ void T_Extract::done(int result)
 {
     std::vector<bool>().swap(m_usedFields);
     QDialog::done(result);
+}
+
+void T_Extract::keyPressEvent(QKeyEvent* event)
+{
+    // Enter in the field box or the identifier box (which leaves it to the dialog) is Ok; the
+    // flat buttons are tool buttons, which a dialog does not press by itself.
+    if (isEnterKey(event))
+        SpeedButton3Click();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 void T_Extract::showEvent(QShowEvent* event)

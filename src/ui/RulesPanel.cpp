@@ -118,6 +118,7 @@ RulesPanel::RulesPanel(std::function<EditorSource()> source, QWidget* parent)
     gridRules->setObjectName(QStringLiteral("gridRules"));
     gridRules->setToolTip(tr("The rules in the order they are applied. Type an identifier straight into its cell; "
                              "Tab leaves the grid."));
+    gridRules->setAccessibleName(tr("Rules"));
 
     buttons->addWidget(boldLabel(tr("3) ")));
     buttons->addWidget(captionFor(tr("Add file generating &rules"), gridRules));

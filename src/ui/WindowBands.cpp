@@ -16,9 +16,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -55,6 +59,25 @@ protected:
             }
         }
         return QObject::eventFilter(watched, event);
+    }
+};
+
+// A caption whose key moves the focus to its buddy and nothing more: a label's key would also
+// press a buddy that is a button, so that the key of a step's caption would tick its check box.
+class Caption final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        // A label takes one shortcut, its own key.
+        if (event->type() == QEvent::Shortcut && buddy()) {
+            buddy()->setFocus(Qt::ShortcutFocusReason);
+            window()->setAttribute(Qt::WA_KeyboardFocusChange);
+            return true;
+        }
+        return QLabel::event(event);
     }
 };
 
@@ -120,6 +143,37 @@ void showText(QComboBox* box, const QString& shown)
     box->setEditText(shown);
 }
 
+// The application's style for a menu bar, where Alt alone moves the keyboard into the menu bar
+// and shows its current menu highlighted. Some styles take Alt but draw a menu as current only
+// while it is open, so the user would not see where the keyboard went.
+class AltKeyMenuStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        // The menu bar has the focus only while the keyboard is in it: its current menu is drawn
+        // as an open one is.
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item && (item->state & State_Selected) && widget && widget->hasFocus()) {
+            QStyleOptionMenuItem current = *item;
+            current.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &current, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
 } // namespace
 
 QLabel* boldLabel(const QString& text)
@@ -133,7 +187,7 @@ QLabel* boldLabel(const QString& text)
 
 QLabel* captionFor(const QString& text, QWidget* buddy)
 {
-    auto* label = new QLabel(text);
+    auto* label = new Caption(text);
     label->setBuddy(buddy);
     return label;
 }
@@ -215,6 +269,19 @@ QToolButton* flatButton(const char* name, const QString& text, const QIcon& icon
 void pressOnEnter(QAbstractButton* button)
 {
     button->installEventFilter(new EnterPresses(button));
+}
+
+void highlightMenuOnAlt(QMenuBar* menuBar)
+{
+    auto* style = new AltKeyMenuStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(menuBar);
+    menuBar->setStyle(style);
+}
+
+bool isEnterKey(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           !(event->modifiers() & ~Qt::KeypadModifier);
 }
 
 QLineEdit* newEdit(const char* name, int width)

@@ -18,8 +18,10 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QHBoxLayout;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QMimeData;
 class QPushButton;
 class QToolButton;
@@ -30,7 +32,8 @@ namespace stencilor::ui {
 // A label in bold type.
 QLabel* boldLabel(const QString& text);
 
-// A caption whose key (the letter after "&", pressed with Alt) moves the focus to `buddy`.
+// A caption whose key (the letter after "&", pressed with Alt) moves the focus to `buddy`; a buddy
+// that is a button gets the focus without being pressed.
 QLabel* captionFor(const QString& text, QWidget* buddy);
 
 // A band of the window named `name`: a raised panel.
@@ -61,6 +64,13 @@ QToolButton* flatButton(const char* name, const QString& text, const QIcon& icon
 
 // Makes Enter and Return press `button` while it has the focus, as Space does.
 void pressOnEnter(QAbstractButton* button);
+
+// Whether `event` is Enter or Return alone (the key pad's Enter included).
+bool isEnterKey(const QKeyEvent* event);
+
+// Makes Alt pressed and released alone move the keyboard into `menuBar` with its first menu
+// highlighted, as the common desktops' styles do.
+void highlightMenuOnAlt(QMenuBar* menuBar);
 
 // A line edit named `name` that holds a value of any length; `width` fixes its width when > 0.
 QLineEdit* newEdit(const char* name, int width = 0);

@@ -10,11 +10,13 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -156,6 +158,67 @@ private slots:
         f.dialogs().setNextAnswer(QMessageBox::No); // the hand-written project lacks keys: Exit asks
         press(Qt::Key_Return);
         QTRY_VERIFY(!w->isVisible());
+    }
+
+    void keyboardReachesStepsLinksAndTheMenuBar()
+    {
+        test::FakeDesktop desktop;
+        test::RecordingLauncher launcher;
+        MainWindowFixture f;
+        // A byte-order mark gives the data file a warning beside the delimiter.
+        const QString path = writeJob(f, "\xEF\xBB\xBF"
+                                         "a;Ann;x\n");
+        T_FRMain* w = f.open();
+        w->setProgramLauncher(launcher);
+        activate(w);
+
+        // Load puts the focus on step 1, wherever it was.
+        f.widget<QWidget>("chkEscapeHtml")->setFocus();
+        f.dialogs().setNextFileName(path);
+        pressKeyOf(f, "actLoad");
+        QCOMPARE(QApplication::focusWidget(), f.widget<QWidget>("EdTextFile"));
+
+        // A step's key goes to the step: Alt+E to the report's check box, without ticking it.
+        auto* report = f.widget<QCheckBox>("chkReport");
+        const bool reportOn = report->isChecked();
+        press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), report);
+        QCOMPARE(report->isChecked(), reportOn);
+
+        // Tab reaches the warning line beside the delimiter; Enter shows its whole list.
+        f.widget<QWidget>("EdDelim")->setFocus();
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.widget<QWidget>("lblDataWarnings"));
+        press(Qt::Key_Return);
+        QCOMPARE(f.dialogs().shown().back().kind, test::ScriptedDialogs::Kind::Message);
+        QVERIFY(f.dialogs().shown().back().text.contains(QStringLiteral("byte-order mark")));
+
+        // Tab reaches the product name; Enter opens the product's page (no browser here: the error).
+        f.widget<QWidget>("chkRecords")->setFocus();
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.widget<QWidget>("Label5"));
+        press(Qt::Key_Return);
+        QCOMPARE(f.dialogs().shown().back().text, QStringLiteral("No internet connection.."));
+
+        // Alt alone highlights the first menu, drawn in the highlight colour; Escape leaves it.
+        QMenuBar* menuBar = w->menuBar();
+        const QRect first = menuBar->actionGeometry(menuBar->actions().front());
+        const auto highlighted = [&] {
+            const QImage image = menuBar->grab(first).toImage();
+            int pixels = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    pixels += image.pixelColor(x, y) == menuBar->palette().color(QPalette::Highlight);
+            return pixels > image.width() * image.height() / 4;
+        };
+        QVERIFY(!highlighted());
+        f.widget<QWidget>("EdTextFile")->setFocus();
+        press(Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt);
+        QTRY_COMPARE(menuBar->activeAction(), menuBar->actions().front());
+        QVERIFY(highlighted());
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!menuBar->activeAction());
     }
 
     void titleNamesTheProjectAndMarksUnsavedChanges()

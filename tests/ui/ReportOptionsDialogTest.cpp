@@ -3,6 +3,7 @@
 
 #include "ui/ReportOptionsDialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -84,7 +85,8 @@ private slots:
     void cancelAndCloseKeepTheValue();
     void typedTextsAreKeptExactly();
     void aTypedSemicolonShiftsTheFollowingColumns();
-    void enterAndEscapeAreNotBound();
+    void keyboardReachesOkAndCancel_data();
+    void keyboardReachesOkAndCancel();
 };
 
 void ReportOptionsDialogTest::opensWithTheListsAndTheStoredTexts()
@@ -121,7 +123,6 @@ void ReportOptionsDialogTest::listsAreRebuiltAtEveryOpening()
     std::string reportFld = "Field 9;";
     QVERIFY(runDialog(dialog, fieldLabels(20), reportFld, [&] {
         typeInto(dialog.column(2), QStringLiteral("typed"));
-        QTest::keyClick(dialog.column(2)->lineEdit(), Qt::Key_Return);
         clickOk(dialog);
     }));
     QCOMPARE(reportFld, std::string("Field 9;typed;;;;;"));
@@ -189,14 +190,13 @@ void ReportOptionsDialogTest::typedTextsAreKeptExactly()
     TformSetupReport dialog;
     std::string reportFld;
     QVERIFY(runDialog(dialog, fieldLabels(20), reportFld, [&] {
-        // Lower case stays lower case, also after Enter, and nothing is added to the list.
-        typeInto(dialog.column(1), QStringLiteral("filename"));
-        QTest::keyClick(dialog.column(1)->lineEdit(), Qt::Key_Return);
+        // Lower case stays lower case, also confirmed by Enter, and nothing is added to the list.
         typeInto(dialog.column(2), QStringLiteral(" Field 3 "));
         dialog.column(3)->setCurrentIndex(dialog.column(3)->findText(QStringLiteral("Field 20")));
-        QCOMPARE(dialog.column(1)->count(), 22);
-        clickOk(dialog);
+        typeInto(dialog.column(1), QStringLiteral("filename"));
+        QTest::keyClick(dialog.column(1)->lineEdit(), Qt::Key_Return);
     }));
+    QCOMPARE(dialog.column(1)->count(), 22);
     QCOMPARE(reportFld, std::string("filename; Field 3 ;Field 20;;;;"));
 }
 
@@ -217,25 +217,45 @@ void ReportOptionsDialogTest::aTypedSemicolonShiftsTheFollowingColumns()
                           QStringLiteral("Field 3"), QStringLiteral("Field 4"), QStringLiteral("Field 5")}));
 }
 
-void ReportOptionsDialogTest::enterAndEscapeAreNotBound()
+void ReportOptionsDialogTest::keyboardReachesOkAndCancel_data()
 {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("tabs"); // Tab presses from column 6 before the key
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("Enter in a column") << int(Qt::Key_Return) << 0 << true;
+    QTest::newRow("Enter of the key pad") << int(Qt::Key_Enter) << 0 << true;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << false;
+    QTest::newRow("Tab to Ok, Space") << int(Qt::Key_Space) << 1 << true;
+    QTest::newRow("Tab to Cancel, Enter") << int(Qt::Key_Return) << 2 << false;
+    QTest::newRow("Tab to Cancel, Space") << int(Qt::Key_Space) << 2 << false;
+}
+
+void ReportOptionsDialogTest::keyboardReachesOkAndCancel()
+{
+    QFETCH(int, key);
+    QFETCH(int, tabs);
+    QFETCH(bool, confirmed);
     TformSetupReport dialog;
     std::string reportFld = "FileName;";
-    bool stillOpen = false;
-    QVERIFY(!runDialog(dialog, fieldLabels(20), reportFld, [&] {
-        dialog.column(2)->setFocus();
-        QTest::keyClick(dialog.column(2)->lineEdit(), Qt::Key_Escape);
-        QTest::keyClick(dialog.column(2)->lineEdit(), Qt::Key_Return);
-        QTest::keyClick(&dialog, Qt::Key_Enter);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        stillOpen = dialog.isVisible();
-        // The buttons take no focus, so no key can reach them.
-        QCOMPARE(dialog.findChild<QToolButton*>(QStringLiteral("SpeedButton3"))->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(dialog.findChild<QToolButton*>(QStringLiteral("SpeedButton4"))->focusPolicy(), Qt::NoFocus);
-        clickCancel(dialog);
-    }));
-    QVERIFY(stillOpen);
-    QCOMPARE(reportFld, std::string("FileName;"));
+    QWidget* focused = nullptr;
+    QCOMPARE(runDialog(dialog, fieldLabels(20), reportFld,
+                       [&] {
+                           typeInto(dialog.column(6), QStringLiteral("Field 2"));
+                           dialog.activateWindow();
+                           QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+                           dialog.column(6)->setFocus();
+                           for (int i = 0; i < tabs; ++i)
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                           focused = QApplication::focusWidget();
+                           QTest::keyClick(focused, static_cast<Qt::Key>(key));
+                           // A pressed button clicks a moment later; the dialog ends then.
+                           QTRY_VERIFY(!dialog.isVisible());
+                       }),
+             confirmed);
+    const char* expectedFocus[] = {"cbCol6", "SpeedButton3", "SpeedButton4"};
+    QCOMPARE((focused->parentWidget() == dialog.column(6) ? dialog.column(6) : focused)->objectName(),
+             QString::fromLatin1(expectedFocus[tabs]));
+    QCOMPARE(reportFld, confirmed ? std::string("FileName;;;;;Field 2;") : std::string("FileName;"));
 }
 
 QTEST_MAIN(ReportOptionsDialogTest)

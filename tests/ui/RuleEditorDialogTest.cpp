@@ -104,20 +104,20 @@ private slots:
             const char* name;
             const char* caption;
         } captions[] = {
-            {"Label5", "Select field"},
+            {"Label5", "Select &field"},
             {"Label1", "Field value  (1 record from CSV)"},
             {"Label3", "Enter the variable name. For example enter %Name%, etc.. "},
             {"Label4", "The program will search this variable (%Name%) in your HTML template and replace with "
                        "selected field from your datasource CSV file."},
-            {"Label2", "Field Identifier (variable)   in Template"},
+            {"Label2", "Field &Identifier (variable)   in Template"},
         };
         for (const auto& c : captions)
             QCOMPARE(child<QLabel>(dialog, c.name)->text(), QString::fromLatin1(c.caption));
-        QCOMPARE(child<QToolButton>(dialog, "SpeedButton5")->text(), QStringLiteral("Auto-create identifier"));
+        QCOMPARE(child<QToolButton>(dialog, "SpeedButton5")->text(), QStringLiteral("&Auto-create identifier"));
         QCOMPARE(child<QToolButton>(dialog, "SpeedButton3")->text(), QStringLiteral("Ok"));
         QCOMPARE(child<QToolButton>(dialog, "SpeedButton4")->text(), QStringLiteral("Cancel"));
         auto* hide = child<QCheckBox>(dialog, "ChkHideUse");
-        QCOMPARE(hide->text(), QStringLiteral("hide used fields"));
+        QCOMPARE(hide->text(), QStringLiteral("&hide used fields"));
         QVERIFY(hide->isChecked());
         auto* list = child<QComboBox>(dialog, "cbFieldList");
         QVERIFY(list->isEditable());
@@ -293,7 +293,7 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(dialog.rule().fieldLabel), label);
     }
 
-    void enterDoesNotBreakTheLine()
+    void enterConfirmsAndCtrlEnterBreaksTheLine()
     {
         T_Extract dialog;
         dialog.setOpening(openingFor({{"Field 1", ""}}, 0, 5, 5));
@@ -302,19 +302,18 @@ private slots:
         auto* identifier = child<QPlainTextEdit>(dialog, "EdTextAfter");
         identifier->setFocus();
         QTest::keyClicks(identifier, QStringLiteral("%A%"));
-        QTest::keyClick(identifier, Qt::Key_Return);
-        QTest::keyClick(identifier, Qt::Key_Enter);
         QTest::keyClick(identifier, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClicks(identifier, QStringLiteral("B"));
-        QCOMPARE(dialog.rule().identifier, std::string("%A%B"));
-        QVERIFY(dialog.isVisible());
-
         QTest::keyClick(identifier, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(identifier, QStringLiteral("C"));
         QTest::keyClick(identifier, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
         QTest::keyClicks(identifier, QStringLiteral("D"));
-        QCOMPARE(dialog.rule().identifier, std::string("%A%B\r\nC\r\nD"));
         QVERIFY(dialog.isVisible());
+        // Enter alone is Ok, with the identifier as typed.
+        QTest::keyClick(identifier, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.rule().identifier, std::string("%A%B\r\nC\r\nD"));
     }
 
     void textsSurviveOkExactly_data()
@@ -381,6 +380,9 @@ private slots:
         QTest::newRow("Ok") << QStringLiteral("SpeedButton3") << int(QDialog::Accepted);
         QTest::newRow("Cancel") << QStringLiteral("SpeedButton4") << int(QDialog::Rejected);
         QTest::newRow("Escape") << QStringLiteral("escape") << int(QDialog::Rejected);
+        QTest::newRow("Enter in the field box") << QStringLiteral("cbFieldList") << int(QDialog::Accepted);
+        QTest::newRow("Enter in the identifier box") << QStringLiteral("EdTextAfter") << int(QDialog::Accepted);
+        QTest::newRow("Enter on Cancel") << QStringLiteral("SpeedButton4 Enter") << int(QDialog::Rejected);
         QTest::newRow("closing the window") << QStringLiteral("close") << int(QDialog::Rejected);
     }
 
@@ -391,12 +393,19 @@ private slots:
         T_Extract dialog;
         dialog.setOpening(openingFor({{"Field 1", "%x%"}}, 0, 5, 5));
         const int ended = execWith(dialog, [&] {
-            if (how == QStringLiteral("escape"))
+            if (how == QStringLiteral("escape")) {
                 QTest::keyClick(&dialog, Qt::Key_Escape);
-            else if (how == QStringLiteral("close"))
+            } else if (how == QStringLiteral("close")) {
                 dialog.close();
-            else
-                QTest::mouseClick(dialog.findChild<QToolButton*>(how), Qt::LeftButton);
+            } else if (auto* button = dialog.findChild<QToolButton*>(how)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+            } else {
+                // Enter where the focus is: a box, or a button that Tab reached.
+                auto* focus = dialog.findChild<QWidget*>(how.section(u' ', 0, 0));
+                focus->setFocus();
+                auto* box = qobject_cast<QComboBox*>(focus);
+                QTest::keyClick(box ? box->lineEdit() : focus, Qt::Key_Return);
+            }
         });
         QCOMPARE(ended, result);
         QVERIFY(!dialog.isVisible());

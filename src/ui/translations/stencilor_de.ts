@@ -334,6 +334,10 @@
         <source>Record</source>
         <translation>Datensatz</translation>
     </message>
+    <message>
+        <source>Findings</source>
+        <translation>Befunde</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::ProjectSettingsForm</name>
@@ -609,6 +613,22 @@
         <source>Replace the rules&apos; identifiers in the name template with the record&apos;s values before each &quot;?&quot; becomes the record number, so that %Last%-%First%.htm names files from two fields</source>
         <translation>Die Bezeichner der Regeln in der Namensvorlage durch die Werte des Datensatzes ersetzen, bevor jedes „?“ zur Datensatznummer wird, sodass %Last%-%First%.htm Dateien aus zwei Feldern benennt</translation>
     </message>
+    <message>
+        <source>Data file warnings</source>
+        <translation>Warnungen zur Datendatei</translation>
+    </message>
+    <message>
+        <source>Progress of the run</source>
+        <translation>Fortschritt des Laufs</translation>
+    </message>
+    <message>
+        <source>Name template</source>
+        <translation>Namensvorlage</translation>
+    </message>
+    <message>
+        <source>File extension</source>
+        <translation>Dateiendung</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::RecentProjectsMenu</name>
@@ -666,6 +686,14 @@
     <message>
         <source>rule %1</source>
         <translation>Regel %1</translation>
+    </message>
+    <message>
+        <source>Output text</source>
+        <translation>Text der Ausgabe</translation>
+    </message>
+    <message>
+        <source>Output as a page</source>
+        <translation>Ausgabe als Seite</translation>
     </message>
 </context>
 <context>
@@ -756,6 +784,10 @@
         <source>Add file generating &amp;rules</source>
         <translation>&amp;Regeln für die Dateien anlegen</translation>
     </message>
+    <message>
+        <source>Rules</source>
+        <translation>Regeln</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::TAboutForm</name>
@@ -843,20 +875,24 @@
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <source>Select field</source>
-        <translation>Feld wählen</translation>
+        <source>Select &amp;field</source>
+        <translation>&amp;Feld wählen</translation>
     </message>
     <message>
-        <source>hide used fields</source>
-        <translation>benutzte Felder ausblenden</translation>
+        <source>&amp;hide used fields</source>
+        <translation>benutzte Felder &amp;ausblenden</translation>
     </message>
     <message>
-        <source>Auto-create identifier</source>
-        <translation>Platzhalter erzeugen</translation>
+        <source>Sample value of the field</source>
+        <translation>Beispielwert des Felds</translation>
     </message>
     <message>
-        <source>Field Identifier (variable)   in Template</source>
-        <translation>Platzhalter in der Vorlage</translation>
+        <source>&amp;Auto-create identifier</source>
+        <translation>Platzhalter &amp;erzeugen</translation>
+    </message>
+    <message>
+        <source>Field &amp;Identifier (variable)   in Template</source>
+        <translation>&amp;Platzhalter in der Vorlage</translation>
     </message>
 </context>
 <context>
@@ -1085,16 +1121,16 @@ Soll die Datei ersetzt werden?</translation>
         <translation>Abbrechen</translation>
     </message>
     <message>
+        <source>Column &amp;%1</source>
+        <translation>Spalte &amp;%1</translation>
+    </message>
+    <message>
         <source>%1: the link to the file; %2: that field of the record; anything else: an empty column</source>
         <translation>%1: der Link zur Datei; %2: dieses Feld des Datensatzes; alles andere: eine leere Spalte</translation>
     </message>
     <message>
         <source>Field n</source>
         <translation>Feld n</translation>
-    </message>
-    <message>
-        <source>Column %1</source>
-        <translation>Spalte %1</translation>
     </message>
 </context>
 <context>
@@ -1106,6 +1142,10 @@ Soll die Datei ersetzt werden?</translation>
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Records of the data file</source>
+        <translation>Datensätze der Datendatei</translation>
     </message>
 </context>
 </TS>
