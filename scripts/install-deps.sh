@@ -24,6 +24,7 @@ testing=(
     desktop-file-utils shared-mime-info
     chromium
     man-db bash-completion zsh fish
+    xvfb xauth openbox xdotool x11-utils
     dpkg-dev file lintian appstream
 )
 
