@@ -3,10 +3,11 @@
 # exactly the options the program has: OUTDIR/stencilor (bash), OUTDIR/_stencilor (zsh) and
 # OUTDIR/stencilor.fish. Usage: make-completions.sh STENCILOR OUTDIR
 #
-# What follows an option comes from the value type --help shows beside it: `{a,b}` offers a and
-# b, a type naming DIR offers folders, FILE, PATH or plain TEXT offer files, a number type offers
-# nothing, and any other type is shown as a hint. A few options have forms of their own (below).
-# The project file, the one positional argument, completes to .ql files.
+# What follows an option comes from the value table below, else from the value type --help shows
+# beside it: `{a,b}` offers a and b, a type naming DIR offers folders, FILE, PATH or plain TEXT
+# offer files, a number type offers nothing, and any other type is shown as a hint. The project
+# file, the one positional argument, completes to .ql files; after --merge-report the positional
+# arguments are manifests and complete to .jsonl files.
 set -euo pipefail
 
 if [ $# -ne 2 ]; then
@@ -16,11 +17,23 @@ fi
 stencilor=$1
 out=$2
 
-# Options whose value has forms of its own: the option, then each form and what it means.
-declare -A forms=(
-    [--records]="A-B:records A to B|A-:from record A to the end|-B:records 1 to B|A:record A alone"
-    [--shard]="K/N:part K of N of the job"
+# Options whose value --help does not describe well enough: the option, then what it takes.
+#   dir                      folders only
+#   files:EXT...             files with one of these extensions, and folders to look in
+#   choices:WORD...          these words (a `{a,b}` list in --help takes their place)
+#   forms:FORM=MEANING|...   the forms of the value, shown as hints
+# This table is the one place that lists them for all three shells.
+declare -A values=(
+    [--output]="dir"
+    [--archive]="files:tar"
+    [--manifest]="files:jsonl"
+    [--format]="choices:text json"
+    [--records]="forms:A-B=records A to B|A-=from record A to the end|-B=records 1 to B|A=record A alone"
+    [--shard]="forms:K/N=part K of N of the job"
 )
+# What the positional arguments are: the project file, or after --merge-report the manifests.
+project_extension=ql
+manifest_extension=jsonl
 
 # The "Options:" block of --help, one line per option: SPELLINGS, TYPE and DESCRIPTION separated
 # by the unit separator (a tab would merge with an empty TYPE when read back).
@@ -68,14 +81,16 @@ if [ ${#options[@]} -eq 0 ]; then
     exit 1
 fi
 
-# What an option's value is: forms, choices, dir, file, none (a number) or hint.
+# What an option's value is: switch, forms, choices, dir, files, file, none (a number) or hint;
+# and its words (the choices, the extensions or the forms).
 value_kind() { # value_kind LONG_NAME TYPE
-    if [ -n "${forms[$1]:-}" ]; then
-        echo forms
-    elif [ -z "$2" ]; then
+    local entry=${values[$1]:-}
+    if [ -z "$2" ]; then
         echo switch
     elif [[ $2 == *\{*\}* ]]; then
         echo choices
+    elif [ -n "$entry" ]; then
+        echo "${entry%%:*}"
     elif [[ $2 == *DIR* ]]; then
         echo dir
     elif [[ $2 == *FILE* || $2 == *PATH* || $2 == TEXT ]]; then
@@ -86,11 +101,15 @@ value_kind() { # value_kind LONG_NAME TYPE
         echo hint
     fi
 }
-# The words between the braces of a type such as TEXT:{csv,html}, separated by blanks.
-choices_of() {
-    local set=${1#*\{}
-    set=${set%%\}*}
-    echo "${set//,/ }"
+value_words() { # value_words LONG_NAME TYPE: the choices of `{a,b}` in TYPE, else the table's words
+    if [[ $2 == *\{*\}* ]]; then
+        local set=${2#*\{}
+        set=${set%%\}*}
+        echo "${set//,/ }"
+    else
+        local entry=${values[$1]:-}
+        echo "${entry#*:}"
+    fi
 }
 long_name() { # the --spelling of a SPELLINGS list, else its first one
     local name
@@ -98,6 +117,14 @@ long_name() { # the --spelling of a SPELLINGS list, else its first one
         [[ $name == --* ]] && { echo "$name"; return; }
     done
     echo "${1%% *}"
+}
+# The forms of a forms: entry, one "FORM=MEANING" a line.
+forms_of() { tr '|' '\n' <<<"$1"; }
+# A glob alternative of extensions: tar -> tar, "tar tgz" -> @(tar|tgz) (bash) or (tar|tgz) (zsh).
+extension_glob() { # extension_glob PREFIX EXT...
+    local prefix=$1
+    shift
+    if [ $# -eq 1 ]; then echo "$1"; else (IFS='|' && echo "$prefix($*)"); fi
 }
 
 mkdir -p "$out"
@@ -117,21 +144,22 @@ mkdir -p "$out"
         all+=($names)
         long=$(long_name "$names")
         kind=$(value_kind "$long" "$type")
+        words=$(value_words "$long" "$type")
         pattern=${names// /|}
+        [ "$kind" = switch ] && continue
+        echo "        $pattern)"
         case $kind in
-        switch) continue ;;
         forms)
             list=()
-            IFS='|' read -ra entries <<<"${forms[$long]}"
-            for entry in "${entries[@]}"; do list+=("'${entry%%:*}'"); done
-            echo "        $pattern)"
+            while IFS= read -r form; do list+=("'${form%%=*}'"); done < <(forms_of "$words")
             echo "            # The forms of the value, listed as a hint while nothing is typed."
             echo "            [[ -z \$cur ]] && COMPREPLY=(${list[*]})"
             ;;
-        choices) printf '        %s)\n            COMPREPLY=($(compgen -W %q -- "$cur"))\n' "$pattern" "$(choices_of "$type")" ;;
-        dir) printf '        %s)\n            _filedir -d\n' "$pattern" ;;
-        file) printf '        %s)\n            _filedir\n' "$pattern" ;;
-        none | hint) printf '        %s)\n            # %s: nothing to offer\n' "$pattern" "$type" ;;
+        choices) printf '            COMPREPLY=($(compgen -W %q -- "$cur"))\n' "$words" ;;
+        dir) echo "            _filedir -d" ;;
+        files) echo "            _filedir '$(extension_glob @ $words)'" ;;
+        file) echo "            _filedir" ;;
+        none | hint) echo "            # $type: nothing to offer" ;;
         esac
         echo "            return"
         echo "            ;;"
@@ -143,7 +171,12 @@ mkdir -p "$out"
     echo "        COMPREPLY=(\$(compgen -W '${all[*]}' -- \"\$cur\"))"
     echo "        return"
     echo "    fi"
-    echo "    _filedir ql"
+    echo "    # The manifests after --merge-report, else the project file."
+    echo "    local word"
+    echo "    for word in \"\${words[@]}\"; do"
+    echo "        [[ \$word == --merge-report ]] && { _filedir $manifest_extension; return; }"
+    echo "    done"
+    echo "    _filedir $project_extension"
     echo "}"
     echo "complete -F _stencilor stencilor"
 } >"$out/stencilor"
@@ -160,11 +193,21 @@ zsh_text() { # text safe inside '...[TEXT]' of an _arguments specification
     echo "#compdef stencilor"
     echo "# zsh completion for stencilor(1), written by make-completions.sh from \`stencilor --help\`."
     echo ""
+    echo "# The manifests after --merge-report, else the project file."
+    echo "_stencilor_operands() {"
+    echo "    if (( \${words[(I)--merge-report]} )); then"
+    echo "        _files -g '*.$manifest_extension(-.)'"
+    echo "    else"
+    echo "        _files -g '*.$project_extension(-.)'"
+    echo "    fi"
+    echo "}"
+    echo ""
     echo "_arguments -s -S : \\"
     for option in "${options[@]}"; do
         IFS=$'\037' read -r names type desc <<<"$option"
         long=$(long_name "$names")
         kind=$(value_kind "$long" "$type")
+        words=$(value_words "$long" "$type")
         description=$(zsh_text "$desc")
         exclusive=""
         [[ $long == --help || $long == --version ]] && exclusive="(- *)"
@@ -172,15 +215,15 @@ zsh_text() { # text safe inside '...[TEXT]' of an _arguments specification
         switch) action="" ;;
         forms)
             list=()
-            IFS='|' read -ra entries <<<"${forms[$long]}"
-            for entry in "${entries[@]}"; do list+=("${entry%%:*}"); done
+            while IFS= read -r form; do list+=("${form%%=*}"); done < <(forms_of "$words")
             others=${list[*]:1}
             hint=${list[0]}
             [ -n "$others" ] && hint="$hint (or ${others// /, })"
             action=":$(zsh_text "$hint"): "
             ;;
-        choices) action=":value:($(choices_of "$type"))" ;;
+        choices) action=":value:($words)" ;;
         dir) action=":folder:_files -/" ;;
+        files) action=":file:_files -g \"*.$(extension_glob "" $words)(-.)\"" ;;
         file) action=":file:_files" ;;
         none | hint) action=":$(zsh_text "$type"): " ;;
         esac
@@ -193,21 +236,34 @@ zsh_text() { # text safe inside '...[TEXT]' of an _arguments specification
             echo "    '$exclusive$names$equals[$description]$action' \\"
         fi
     done
-    echo "    '*:project file:_files -g \"*.ql(-.)\"'"
+    echo "    '*: :_stencilor_operands'"
 } >"$out/_stencilor"
 
-# fish: a line per option; the project file completes to .ql files and folders.
+# fish: a line per option; files are offered by extension, with the folders to look in.
 fish_text() { # text safe inside '...'
     local text=${1//\\/\\\\}
     echo "${text//\'/\\\'}"
 }
 {
     echo "# fish completion for stencilor(1), written by make-completions.sh from \`stencilor --help\`."
-    echo "complete -c stencilor -f -a '(__fish_complete_suffix .ql)'"
+    echo "# The folders and the files with one of the extensions given, under the word being typed."
+    echo "function __stencilor_files"
+    echo "    set -l pattern '\\.('(string join '|' -- (string escape --style=regex -- \$argv))')\$'"
+    echo "    for path in (commandline -ct)*"
+    echo "        if test -d \$path"
+    echo "            echo \$path/"
+    echo "        else if string match -qr -- \$pattern \$path"
+    echo "            echo \$path"
+    echo "        end"
+    echo "    end"
+    echo "end"
+    echo "complete -c stencilor -f -n 'not __fish_seen_argument -l merge-report' -a '(__stencilor_files $project_extension)'"
+    echo "complete -c stencilor -f -n '__fish_seen_argument -l merge-report' -a '(__stencilor_files $manifest_extension)'"
     for option in "${options[@]}"; do
         IFS=$'\037' read -r names type desc <<<"$option"
         long=$(long_name "$names")
         kind=$(value_kind "$long" "$type")
+        words=$(value_words "$long" "$type")
         spec=""
         for name in $names; do
             if [[ $name == --* ]]; then spec+=" -l ${name#--}"; else spec+=" -s ${name#-}"; fi
@@ -215,14 +271,14 @@ fish_text() { # text safe inside '...'
         case $kind in
         switch) ;;
         forms)
-            IFS='|' read -ra entries <<<"${forms[$long]}"
-            for entry in "${entries[@]}"; do
-                echo "complete -c stencilor$spec -x -a '$(fish_text "${entry%%:*}")' -d '$(fish_text "${entry#*:}")'"
-            done
+            while IFS= read -r form; do
+                echo "complete -c stencilor$spec -x -a '$(fish_text "${form%%=*}")' -d '$(fish_text "${form#*=}")'"
+            done < <(forms_of "$words")
             spec+=" -x"
             ;;
-        choices) spec+=" -x -a '$(choices_of "$type")'" ;;
+        choices) spec+=" -x -a '$words'" ;;
         dir) spec+=" -x -a '(__fish_complete_directories)'" ;;
+        files) spec+=" -x -a '(__stencilor_files $words)'" ;;
         file) spec+=" -r -F" ;;
         none | hint) spec+=" -x" ;;
         esac

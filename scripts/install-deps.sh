@@ -12,7 +12,6 @@ program=(
     qt6-translations-l10n
     libicu-dev libarchive-dev
     libcli11-dev
-    help2man
 )
 
 # Qt Test comes with qt6-base-dev, above.

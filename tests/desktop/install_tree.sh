@@ -2,7 +2,9 @@
 # Installs the built tree into a temporary prefix, as `cmake --install BUILD --prefix P` does for
 # a user, and checks that a desktop would pick it up: the executable, a valid desktop entry that
 # names it, the icons in every size, ".ql" files known as "Stencilor project" files opened by
-# Stencilor, and the manual page, completions, metainfo and copyright beside them.
+# Stencilor, and the manual page, completions, metainfo, copyright and examples beside them. The
+# install writes no file that it does not list in install_manifest.txt (no desktop database), so
+# removing the listed files leaves nothing behind.
 # Usage: install_tree.sh BUILD_FOLDER
 set -euo pipefail
 
@@ -15,13 +17,23 @@ fail() {
     failures=$((failures + 1))
 }
 
+# The build's install_manifest.txt lists a user's own install: it is put back afterwards.
+manifest=$build/install_manifest.txt
+[ -f "$manifest" ] && cp "$manifest" "$prefix.manifest"
+restore_manifest() {
+    if [ -f "$prefix.manifest" ]; then mv "$prefix.manifest" "$manifest"; else rm -f "$manifest"; fi
+}
 "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 || {
+    restore_manifest
     cat "$prefix.log" >&2
     rm -f "$prefix.log"
     echo "FAIL: cmake --install" >&2
     exit 1
 }
 rm -f "$prefix.log"
+cp "$manifest" "$prefix.installed"
+restore_manifest
+trap 'rm -rf "$prefix" "$prefix.installed"' EXIT
 share=$prefix/share
 
 [ -x "$prefix/bin/stencilor" ] || fail "no executable in bin"
@@ -71,14 +83,31 @@ package=$share/mime/packages/stencilor.xml
 [ -f "$package" ] || fail "no MIME package"
 grep -q '<glob pattern="\*\.ql"/>' "$package" || fail "the MIME type does not claim *.ql"
 grep -q '<comment>Stencilor project</comment>' "$package" || fail "the MIME type is not described as a Stencilor project"
-# Installing in place compiles the MIME and application databases of the prefix.
+[ -s "$share/doc/stencilor/examples/cards/cards.ql" ] || fail "the examples are not installed"
+
+# The install leaves the desktop's databases to whoever owns them; compiled from a copy, the MIME
+# package and the desktop entry make .ql files Stencilor projects opened by Stencilor.
+for database in mime/globs2 mime/mime.cache applications/mimeinfo.cache icons/hicolor/icon-theme.cache; do
+    [ ! -e "$share/$database" ] || fail "the install wrote $database, which no uninstall removes"
+done
 if command -v update-mime-database >/dev/null; then
-    grep -qx '50:application/x-stencilor-project:\*\.ql' "$share/mime/globs2" || fail "*.ql is not in the compiled MIME database"
+    cp -r "$share/mime" "$prefix/mime-copy"
+    update-mime-database "$prefix/mime-copy" >/dev/null 2>&1 || fail "update-mime-database"
+    grep -qx '50:application/x-stencilor-project:\*\.ql' "$prefix/mime-copy/globs2" || fail "*.ql is not in the compiled MIME database"
+    rm -rf "$prefix/mime-copy"
 fi
 if command -v update-desktop-database >/dev/null; then
-    grep -qx 'application/x-stencilor-project=stencilor.desktop;' "$share/applications/mimeinfo.cache" ||
+    cp -r "$share/applications" "$prefix/applications-copy"
+    update-desktop-database "$prefix/applications-copy" || fail "update-desktop-database"
+    grep -qx 'application/x-stencilor-project=stencilor.desktop;' "$prefix/applications-copy/mimeinfo.cache" ||
         fail "Stencilor is not the application for its projects in mimeinfo.cache"
+    rm -rf "$prefix/applications-copy"
 fi
+
+# Removing what install_manifest.txt lists leaves no file.
+xargs -d '\n' rm -f <"$prefix.installed"
+left=$(find "$prefix" ! -type d)
+[ -z "$left" ] || fail "removing the files of install_manifest.txt leaves $left"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "install tree OK"
