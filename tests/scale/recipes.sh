@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The recipes of examples/scale run as their schedulers would run them, on this machine: GNU
-# parallel over 4 parts (locally and through --sshlogin), a Slurm job array (SLURM_ARRAY_TASK_ID,
-# SLURM_ARRAY_TASK_COUNT) and a Kubernetes Indexed Job (JOB_COMPLETION_INDEX, with one pod
-# retried). Each merges its parts'
+# The recipes of examples/scale run as their schedulers would run them, on this machine, through
+# stand-ins: GNU parallel over 4 parts (locally and through --sshlogin), a Slurm job array
+# (a stand-in sbatch that runs each task with the variables Slurm gives it) and a Kubernetes
+# Indexed Job (a stand-in controller that follows the Job's retry rules). Each merges its parts'
 # manifests and must give exactly the files and report.html of one plain run of the same job.
+# Parts fail on purpose (a stand-in stencilor fails a chosen part): the others go on, the merge
+# names the failed part, and the rerun an operator makes first (parallel's --resume-failed, a
+# Slurm array of one or two indices, the Job again) runs only those parts and merges.
 # usage: STENCILOR=path/to/stencilor recipes.sh SOURCE_DIR
 set -uo pipefail
 top=$1
@@ -36,10 +39,43 @@ make_job "$work/one"
 "$bin" --run --quiet "$work/one/job.ql"
 check "one plain run" test -f "$work/one/out/report.html"
 
-# GNU parallel on this machine: 4 parts into one output folder at once.
+# A stand-in for stencilor that logs the part it is asked to run and fails it while a fault
+# file for the part says so ("STATUS TIMES": exit STATUS, TIMES more times).
+faults=$work/faults
+mkdir -p "$faults" "$work/bin"
+cat >"$work/bin/stencilor" <<'SH'
+#!/bin/bash
+part=0
+for ((i = 1; i < $#; i++)); do [ "${!i}" = --shard ] && { j=$((i + 1)); part=${!j%/*}; }; done
+[ "$part" -gt 0 ] && echo "$part" >>"$FAULTS/ran"
+if [ -f "$FAULTS/part-$part" ]; then
+    read -r status times <"$FAULTS/part-$part"
+    if [ "$times" -gt 0 ]; then
+        echo "$status $((times - 1))" >"$FAULTS/part-$part"
+        exit "$status"
+    fi
+fi
+exec "$REAL_STENCILOR" "$@"
+SH
+chmod +x "$work/bin/stencilor"
+export FAULTS=$faults REAL_STENCILOR=$bin
+fault() { echo "$2 $3" >"$faults/part-$1"; } # fault PART STATUS TIMES
+ran() { sort -n "$faults/ran" 2>/dev/null | tr '\n' ' ' | sed 's/ $//'; rm -f "$faults/ran"; } # the parts run since last asked
+
+# GNU parallel on this machine: 4 parts into one output folder at once; part 3 fails the first
+# time. The other parts still run (no halt), the merge names part 3, and running the script again
+# runs part 3 alone (--resume-failed) and merges.
 make_job "$work/par"
-(cd "$work/par" && bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests) >"$work/par.log" 2>&1
-check "parallel recipe runs" test $? -eq 0 || cat "$work/par.log"
+fault 3 1 1
+(cd "$work/par" && STENCILOR=$work/bin/stencilor bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests) \
+    >"$work/par.log" 2>&1
+check "parallel recipe: a failed part fails the script" test $? -eq 2 || cat "$work/par.log"
+check "parallel recipe: the other parts run on" test "$(ran)" = "1 2 3 4"
+check "parallel recipe: the merge names the failed part" grep -q 'part 3/4' "$work/par.log"
+(cd "$work/par" && STENCILOR=$work/bin/stencilor bash "$top/examples/scale/parallel.sh" job.ql 4 out manifests) \
+    >"$work/par.log" 2>&1
+check "parallel recipe: the rerun merges" test $? -eq 0 || cat "$work/par.log"
+check "parallel recipe: the rerun runs only the failed part" test "$(ran)" = 3
 check "parallel recipe gives one run's files and report" diff -r "$work/one/out" "$work/par/out"
 
 # The same over --sshlogin: parallel hands each part to "ssh HOST -- COMMAND", here a stand-in
@@ -62,32 +98,147 @@ make_job "$work/ssh"
 check "parallel recipe over --sshlogin runs" test $? -eq 0 || cat "$work/ssh.log"
 check "parallel recipe over --sshlogin gives one run's files and report" diff -r "$work/one/out" "$work/ssh/out"
 
-# A Slurm job array of 4 tasks.
-make_job "$work/slurm"
-for task in 1 2 3 4; do
-    (cd "$work/slurm" && SLURM_ARRAY_TASK_ID=$task SLURM_ARRAY_TASK_COUNT=4 bash "$top/examples/scale/slurm-array.sh" \
-        job.ql out manifests)
+# A Slurm job array through a stand-in sbatch: it runs the job at once (an array task by task,
+# with SLURM_ARRAY_TASK_ID and an array-sized SLURM_ARRAY_TASK_COUNT as Slurm sets them), logs
+# each submission and each task's exit status, and prints the job id.
+cat >"$work/bin/sbatch" <<'SH'
+#!/bin/bash
+array='' dependency='' exports=()
+while [[ $1 == --* ]]; do
+    case $1 in
+    --array=*) array=${1#*=} ;;
+    --dependency=*) dependency=${1#*=} ;;
+    --export=ALL,*) IFS=, read -ra exports <<<"${1#--export=ALL,}" ;;
+    esac
+    shift
 done
-(cd "$work/slurm" && "$bin" --merge-report --output out manifests/part-*.jsonl)
-check "slurm recipe merges" test $? -eq 0
+id=$((100 + $(cat "$SLURM_LOG" 2>/dev/null | grep -c '^job')))
+echo "job $id array=$array dependency=$dependency" >>"$SLURM_LOG"
+indices=()
+for item in ${array//,/ }; do
+    range=${item%%[:%]*} step=1
+    [[ $item == *:* ]] && step=${item#*:} && step=${step%%%*}
+    indices+=($(seq "${range%-*}" "$step" "${range#*-}"))
+done
+script=$1
+shift
+if [ ${#indices[@]} -eq 0 ]; then
+    env "${exports[@]}" SLURM_JOB_ID=$id bash "$script" "$@" >"$SLURM_OUT/slurm-$id.out" 2>&1
+    echo "task $id exit $?" >>"$SLURM_LOG"
+fi
+for index in "${indices[@]}"; do
+    env "${exports[@]}" SLURM_JOB_ID=$id SLURM_ARRAY_JOB_ID=$id SLURM_ARRAY_TASK_ID=$index \
+        SLURM_ARRAY_TASK_COUNT=${#indices[@]} bash "$script" "$@" >"$SLURM_OUT/slurm-${id}_$index.out" 2>&1
+    echo "task ${id}_$index exit $?" >>"$SLURM_LOG"
+done
+echo "$id"
+SH
+chmod +x "$work/bin/sbatch"
+slurm() { # slurm ARGS...: the recipe on a login node of the stand-in cluster
+    (cd "$work/slurm" && PATH="$work/bin:$PATH" STENCILOR=$work/bin/stencilor SLURM_LOG=$work/slurm.log \
+        SLURM_OUT=$work/slurm bash "$top/examples/scale/slurm-array.sh" "$@")
+}
+make_job "$work/slurm"
+recipe=$top/examples/scale/slurm-array.sh
+
+# The whole job with part 3 failing: the merge still runs after the array (afterany) and names it.
+fault 3 1 1
+slurm 4 job.ql out manifests >/dev/null
+check "slurm recipe submits the array of every part" grep -q '^job 100 array=1-4 dependency=$' "$work/slurm.log"
+check "slurm recipe: the merge waits for every task however it ends" grep -q '^job 101 array= dependency=afterany:100$' "$work/slurm.log"
+check "slurm recipe: every part runs" test "$(ran)" = "1 2 3 4"
+check "slurm recipe: the merge names the failed part" grep -q 'part 3/4' "$work/slurm/slurm-101.out"
+check "slurm recipe: the merge fails" grep -q '^task 101 exit 2$' "$work/slurm.log"
+
+# Part 3 rerun by hand with a single index: part 3 of the 4, whatever the array's size; the
+# merge job by hand too.
+(cd "$work/slurm" && PATH="$work/bin:$PATH" STENCILOR=$work/bin/stencilor SLURM_LOG=$work/slurm.log \
+    SLURM_OUT=$work/slurm sbatch --array=3 "$recipe" 4 job.ql out manifests &&
+    PATH="$work/bin:$PATH" STENCILOR=$work/bin/stencilor SLURM_LOG=$work/slurm.log SLURM_OUT=$work/slurm \
+        sbatch --dependency=afterany:102 --export=ALL,STENCILOR_MERGE=1 "$recipe" 4 job.ql out manifests) >/dev/null
+check "slurm recipe: --array=3 runs part 3 alone" test "$(ran)" = 3
+check "slurm recipe: --array=3 runs part 3 of 4" grep -q '"part":3,"parts":4' "$work/slurm/manifests/part-3.jsonl"
+check "slurm recipe: the merge after the rerun succeeds" grep -q '^task 103 exit 0$' "$work/slurm.log"
 check "slurm recipe gives one run's files and report" diff -r "$work/one/out" "$work/slurm/out"
 
-# A Kubernetes Indexed Job: the container's command from the manifest, for every index, with
-# the pod of index 2 run twice as a retry would.
+# Parts 2 and 4 rerun through the recipe's index list: exactly those two parts of the 4.
+rm "$work/slurm/manifests/part-2.jsonl" "$work/slurm/manifests/part-4.jsonl" "$work/slurm/out/report.html"
+slurm 4 job.ql out manifests 2,4 >/dev/null
+check "slurm recipe: --array=2,4 runs parts 2 and 4" test "$(ran)" = "2 4"
+check "slurm recipe: part 2 of 4, not of 2" grep -q '"part":2,"parts":4' "$work/slurm/manifests/part-2.jsonl"
+check "slurm recipe: the merge after the two-index rerun succeeds" grep -q '^task 105 exit 0$' "$work/slurm.log"
+check "slurm recipe gives one run's files and report after the rerun" diff -r "$work/one/out" "$work/slurm/out"
+
+# Indices count from 1: index 0 (or one past the parts) is refused with a message, in the task
+# and before anything is submitted.
+(cd "$work/slurm" && SLURM_ARRAY_TASK_ID=0 STENCILOR=$work/bin/stencilor bash "$recipe" 4 job.ql out manifests) \
+    2>"$work/slurm-0.err"
+check "slurm recipe: array index 0 is a usage error" test $? -eq 64
+check "slurm recipe: index 0 is explained" grep -q 'numbered 1 to 4' "$work/slurm-0.err"
+check "slurm recipe: index 0 runs nothing" test ! -e "$faults/ran"
+slurm 4 job.ql out manifests 0-3 >/dev/null 2>"$work/slurm-0.err"
+check "slurm recipe: an index list with 0 is refused" test $? -eq 64
+check "slurm recipe: nothing submitted for it" test "$(grep -c '^job' "$work/slurm.log")" -eq 6
+
+# A Kubernetes Indexed Job through a stand-in controller: PARTS set once through envsubst, the
+# container's command run for every index with JOB_COMPLETION_INDEX, each index retried on its own
+# up to backoffLimitPerIndex and failed at once on an exit code the podFailurePolicy names.
+k8s=$top/examples/scale/kubernetes
+cat >"$work/controller.py" <<'PY'
+import os, subprocess, sys, yaml
+job = yaml.safe_load(sys.stdin)
+spec = job["spec"]
+container = spec["template"]["spec"]["containers"][0]
+env = dict(os.environ)
+env.update({e["name"]: e["value"] for e in container["env"]})
+env.update(a.split("=", 1) for a in sys.argv[1:])
+rules = spec.get("podFailurePolicy", {}).get("rules", [])
+def action(status):
+    for rule in rules:
+        codes = rule.get("onExitCodes")
+        if codes and codes.get("containerName", container["name"]) == container["name"]:
+            if (status in codes["values"]) == (codes["operator"] == "In"):
+                return rule["action"]
+    return "Count"
+failed = []
+for index in range(spec.get("completions", 1)):
+    failures = 0
+    while True:
+        status = subprocess.call(container["command"] + container["args"], env=dict(env, JOB_COMPLETION_INDEX=str(index)))
+        if status == 0:
+            break
+        failures += 1
+        if action(status) == "FailIndex" or failures > spec.get("backoffLimitPerIndex", 0):
+            failed.append(index)
+            break
+print("failed indexes:", failed)
+sys.exit(1 if failed else 0)
+PY
 make_job "$work/k8s"
-command=$(python3 -c 'import sys, yaml
-job = yaml.safe_load(open(sys.argv[1]))
-container = job["spec"]["template"]["spec"]["containers"][0]
-print(container["args"][0])' "$top/examples/scale/k8s-indexed-job.yaml")
-completions=$(python3 -c 'import sys, yaml; print(yaml.safe_load(open(sys.argv[1]))["spec"]["completions"])' \
-    "$top/examples/scale/k8s-indexed-job.yaml")
-for index in $(seq 0 $((completions - 1))) 2; do
-    (cd "$work/k8s" && JOB_COMPLETION_INDEX=$index PARTS=$completions PROJECT=job.ql OUTPUT=out MANIFESTS=manifests \
-        PATH="$(dirname "$bin"):$PATH" sh -c "$command")
-done
-(cd "$work/k8s" && "$bin" --merge-report --output out manifests/part-*.jsonl)
-check "kubernetes recipe merges" test $? -eq 0
+kube() { # kube JOB_FILE: the Job of that file, with PARTS=3
+    (cd "$work/k8s" && PARTS=3 envsubst '$PARTS' <"$k8s/$1" |
+        python3 "$work/controller.py" PROJECT=job.ql OUTPUT=out MANIFESTS=manifests PATH="$work/bin:$PATH")
+}
+# Part 2 fails once with an error (retried), part 3 cannot start (exit 2: not retried).
+fault 2 1 1
+fault 3 2 5
+kube parts-job.yaml >"$work/k8s.log" 2>&1
+check "kubernetes recipe: the Job fails the index that cannot start" grep -q 'failed indexes: \[2\]' "$work/k8s.log"
+check "kubernetes recipe: an error is retried, exit 2 is not" test "$(ran)" = "1 2 2 3"
+kube merge-job.yaml >"$work/k8s.log" 2>&1
+check "kubernetes recipe: the merge Job fails" test $? -eq 1
+check "kubernetes recipe: the merge names the part" grep -q 'part 3/3' "$work/k8s.log"
+check "kubernetes recipe: nothing is merged" test ! -e "$work/k8s/out/report.html"
+rm "$faults/part-3"
+kube parts-job.yaml >"$work/k8s.log" 2>&1 && kube merge-job.yaml >>"$work/k8s.log" 2>&1
+check "kubernetes recipe: the Job made again merges" test $? -eq 0 || cat "$work/k8s.log"
 check "kubernetes recipe gives one run's files and report" diff -r "$work/one/out" "$work/k8s/out"
+# The image the Jobs name is the one the Dockerfile's build line makes, of this version.
+version=$("$bin" --version | cut -d' ' -f2)
+for file in parts-job.yaml merge-job.yaml; do
+    check "kubernetes recipe: $file names the image of $version" grep -qx "  *image: registry.example/stencilor:$version" "$k8s/$file"
+done
+check "kubernetes recipe: the Dockerfile builds that image" grep -q "docker build -t registry.example/stencilor:$version " "$k8s/Dockerfile"
 
 # Parts written as archives on standard output and unpacked into one folder, then merged: the
 # same files and report as one run; the dry run of a part checks only its records.
@@ -101,12 +252,5 @@ check "archived parts give one run's files and report" diff -r "$work/one/out" "
 checked=$(cd "$work/tar" && "$bin" --dry-run --format json job.ql --shard 2/3 |
     python3 -c 'import json, sys; print(json.load(sys.stdin)["recordsChecked"])')
 check "a part's dry run checks its records" test "$(grep -c '"status"' "$work/tar/part-2.jsonl")" = "$checked"
-
-# A missing part is named and nothing is written.
-rm -f "$work/k8s/manifests/part-3.jsonl" "$work/k8s/out/report.html"
-(cd "$work/k8s" && "$bin" --merge-report --output out manifests/part-*.jsonl) 2>"$work/merge.err"
-check "a missing part exits 2" test $? -eq 2
-check "a missing part is named" grep -q 'part 3/4 is missing' "$work/merge.err"
-check "nothing is merged" test ! -e "$work/k8s/out/report.html"
 
 report_checks
