@@ -166,6 +166,11 @@ TAboutForm::TAboutForm(UserDialogs& dialogs, ProgramLauncher& launcher, QWidget*
     Label10->setFont(arialBold(13));
     Label10->setAlignment(Qt::AlignHCenter);
 
+    labelLicence = new QLabel(tr("Free software under the GNU General Public License, version 3 or later"), this);
+    labelLicence->setObjectName(QStringLiteral("labelLicence"));
+    labelLicence->setWordWrap(true);
+    labelLicence->setAlignment(Qt::AlignHCenter);
+
     sbOK = new QPushButton(tr("OK"), this);
     sbOK->setObjectName(QStringLiteral("sbOK"));
     sbOK->setFont(arialBold(13));
@@ -180,6 +185,7 @@ TAboutForm::TAboutForm(UserDialogs& dialogs, ProgramLauncher& launcher, QWidget*
     white->addSpacing(6);
     white->addWidget(Label5);
     white->addWidget(Label10);
+    white->addWidget(labelLicence);
     white->addStretch(1);
     white->addWidget(sbOK, 0, Qt::AlignRight);
 

@@ -57,6 +57,7 @@ private:
     QLabel* AboutImage = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label10 = nullptr;
+    QLabel* labelLicence = nullptr;
     QPushButton* sbOK = nullptr;
     QFrame* Panel4 = nullptr;
 };

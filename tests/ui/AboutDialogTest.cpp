@@ -63,9 +63,11 @@ void AboutDialogTest::showsNameVersionAndPicture()
     auto* name = form.findChild<QLabel*>(QStringLiteral("Label5"));
     auto* version = form.findChild<QLabel*>(QStringLiteral("Label10"));
     auto* image = form.findChild<QLabel*>(QStringLiteral("AboutImage"));
-    QVERIFY(name && version && image);
+    auto* licence = form.findChild<QLabel*>(QStringLiteral("labelLicence"));
+    QVERIFY(name && version && image && licence);
     QCOMPARE(name->text(), QStringLiteral("Stencilor"));
     QCOMPARE(version->text(), QStringLiteral("Version 3.01"));
+    QVERIFY(licence->text().contains(QStringLiteral("GNU General Public License, version 3 or later")));
     QVERIFY(!image->pixmap().isNull());
 }
 

@@ -804,6 +804,10 @@
         <translation>Version %1</translation>
     </message>
     <message>
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Freie Software unter der GNU General Public License, Version 3 oder später</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
