@@ -76,23 +76,18 @@ demo: deps
 	cd examples/spreadsheet && ../../build/release/stencilor --run spreadsheet.ql
 	@echo "Report: $(CURDIR)/examples/spreadsheet/out/report.html"
 
-# The Debian package build/deb/stencilor_<version>-1_<arch>.deb, made by CPack from the release
-# build. It installs no Debian packages itself: `make test-deps` (or `make test`) brings what it
-# needs.
-deb: build
-	rm -rf build/deb
-	@# CPack's staging install rewrites install_manifest.txt, the list of files of a
-	@# `cmake --install` that README removes with xargs rm: the user's list is put back.
-	cd build/release && { cp install_manifest.txt install_manifest.keep 2>/dev/null || true; } && \
-	    cpack -G DEB -B $(CURDIR)/build/deb; status=$$?; \
-	    if [ -f install_manifest.keep ]; then mv install_manifest.keep install_manifest.txt; \
-	    else rm -f install_manifest.txt; fi; exit $$status
-	@echo "Package: $$(ls $(CURDIR)/build/deb/*.deb)"
+# The Debian packages in build/deb/ (stencilor_<version>-1_<arch>.deb, its -dbgsym package, the
+# source package), built from this tree by dpkg-buildpackage with debian/ (see
+# scripts/build-deb.sh), in a build of their own with dpkg-buildflags' hardening. It installs no
+# Debian packages itself: `make test-deps` (or `make test`) brings what it needs.
+deb:
+	scripts/build-deb.sh $(JOBS)
 
-# Checks the package (lintian, the validators, the manual page and completion tests) and installs
-# and removes it: on this machine with dpkg as root, in a dpkg --root folder otherwise.
+# Checks the packages (hardening, debug symbols, lintian, the validators, the manual page and
+# completion tests) and installs and removes them: on this machine with dpkg as root, in a
+# dpkg --root folder otherwise.
 deb-check: deb
-	tests/package/check_deb.sh build/deb/stencilor_*.deb build/release
+	tests/package/check_deb.sh build/deb build/deb-build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

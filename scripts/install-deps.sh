@@ -24,7 +24,8 @@ testing=(
     chromium
     man-db bash-completion zsh fish
     xvfb xauth openbox xdotool x11-utils
-    dpkg-dev file lintian appstream
+    dpkg-dev debhelper devscripts file lintian appstream
+    gettext-base
 )
 
 packages=("${program[@]}")
