@@ -120,7 +120,7 @@ void BM_RecordFields(benchmark::State& state)
 }
 BENCHMARK(BM_RecordFields)->Arg(0)->Arg(1);
 
-// The data's records found in 16 MiB of quoted text (DataRecords with quotes on), beside
+// The data's records found in 16 MiB of quoted text (the record reader with quotes on), beside
 // BM_LineCursor for the plain rule.
 void BM_QuotedRecords(benchmark::State& state)
 {
@@ -130,9 +130,10 @@ void BM_QuotedRecords(benchmark::State& state)
     while (data.size() < 16 * 1024 * 1024)
         data.append(line).append("\r\n");
     for (auto _ : state) {
-        stencilor::DataRecords records(data, ";", true);
+        stencilor::TextSource source(data);
+        stencilor::RecordReader records(source, {true, ";"});
         std::size_t count = 0;
-        for (stencilor::DataRecord record; records.next(record);)
+        for (stencilor::DataRecord record; records.next(record).value();)
             ++count;
         benchmark::DoNotOptimize(count);
     }

@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tree.protect(*fileIdentityOf(inputPath));
     tree.reserveName("report.html");
     const OutputName name = recordOutputName(s, scratch.out, line, 1);
-    if (name.outcome == NameOutcome::Named)
+    if (name.named())
         (void)tree.write(name.relativeName, "generated");
 
     if (const auto after = snapshot(scratch.outside); after != outsideBefore) {

@@ -5,6 +5,7 @@
 #include "datasource/DataFileWarnings.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
+#include "generation/ContentReport.h"
 #include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
 #include "generation/Manifest.h"
@@ -53,7 +54,7 @@ std::string summaryLine(const RunSummary& summary, double seconds)
     else if (summary.outcome == RunOutcome::Failed)
         text << ", broken off after " << summary.recordsProcessed << " of " << summary.recordCount << " records";
     if (summary.reportWritten)
-        text << ", report.html written";
+        text << ", " << kReportFileName << " written";
     text << ", " << std::fixed << std::setprecision(2) << seconds << " s";
     return text.str();
 }
@@ -69,13 +70,13 @@ ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& err)
     ProjectInput input{absolutePath(parsed.project), kExitOk};
     if (!fileExists(input.path)) {
         const int code = FolderExists(input.path) ? EISDIR : ENOENT;
-        err << escapeControlBytes(cannotOpenMessage(input.path, systemReason(code))) << '\n';
+        err << escapeControlBytes(errorText(systemError(ErrorKind::OpenInput, input.path, code))) << '\n';
         input.status = kExitNotStarted;
         return input;
     }
     // A file that exists but cannot be read would otherwise load as a missing project.
     if (Result<std::string> text = readWholeFile(input.path); !text) {
-        err << escapeControlBytes(cannotOpenMessage(input.path, systemReason(text.error().code))) << '\n';
+        err << escapeControlBytes(errorText(systemError(ErrorKind::OpenInput, input.path, text.error().code))) << '\n';
         input.status = kExitNotStarted;
     }
     return input;
@@ -87,11 +88,8 @@ ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const Proje
                                     const std::string& programFolder)
 {
     ProjectSettings settings = loadProject(project.path, ProjectSettings{}, programFolder).settings;
-    if (!parsed.dataFile.empty()) {
-        const bool standardInput = parsed.dataFile == kStandardInput;
-        allowStandardInputData(standardInput);
-        settings.textfile = standardInput ? parsed.dataFile : absolutePath(parsed.dataFile);
-    }
+    if (!parsed.dataFile.empty())
+        settings.textfile = parsed.dataFile == kStandardInput ? parsed.dataFile : absolutePath(parsed.dataFile);
     if (!parsed.outputFolder.empty())
         settings.outputdir = absolutePath(parsed.outputFolder);
     // With an archive the output folder only roots the names; a project without one names them
@@ -99,6 +97,13 @@ ProjectSettings commandLineSettings(const ParsedCommandLine& parsed, const Proje
     if (!parsed.archive.empty() && settings.outputdir.empty())
         settings.outputdir = absolutePath(".");
     return settings;
+}
+
+// Where the project of the command line lies; its data is standard input for --data -.
+ProjectPlace commandLinePlace(const ParsedCommandLine& parsed, const ProjectInput& project,
+                              const std::string& programFolder)
+{
+    return ProjectPlace{project.path, programFolder, parsed.dataFile == kStandardInput};
 }
 
 // The cores this process may run on (--jobs 0).
@@ -126,7 +131,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     options.quiet = parsed.quiet;
     options.openReport = parsed.openReport;
     options.progressBar = !parsed.quiet && ::isatty(STDERR_FILENO);
-    ConsoleHost host(std::move(loaded.settings), project.path, programFolder, err, options);
+    ConsoleHost host(std::move(loaded.settings), commandLinePlace(parsed, project, programFolder), err, options);
     GenerationRun run(host);
     run.setJobs(parsed.jobs == 0 ? availableCores() : parsed.jobs);
     run.setOptions(RunOptions{parsed.shard, parsed.manifest, parsed.archive});
@@ -158,19 +163,20 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
-    const std::string dataFile = resolveRunInputs(settings, project.path, programFolder).dataFile;
+    const std::string dataFile =
+        resolveRunInputs(settings, commandLinePlace(parsed, project, programFolder)).dataFile;
     // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
     // and the widest line, so a huge line is held as few times as can be.
     std::vector<std::string> warnings;
     if (dataFile != kStandardInput)
         warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
     const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
-    if (!state.error.empty()) {
-        err << escapeControlBytes(state.error, true) << '\n';
+    if (state.error) {
+        err << escapeControlBytes(errorText(*state.error), true) << '\n';
         return kExitNotStarted;
     }
     if (state.replaced > 0)
-        warnings.push_back(replacedSequencesText(state.replaced, state.encoding->name));
+        warnings.push_back(detailText(replacedSequences(state.replaced, state.encoding->name)));
     if (parsed.json) {
         out << checkJson(state, warnings) << '\n' << std::flush;
         return kExitOk;
@@ -202,7 +208,8 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
-    const CheckReport report = checkProjectOutput(settings, project.path, programFolder, parsed.records, parsed.shard,
+    const CheckReport report = checkProjectOutput(settings, commandLinePlace(parsed, project, programFolder),
+                                                  RecordSelection{parsed.records, parsed.shard, 0},
                                                   [&](const CheckFinding& finding) {
                                                       if (!parsed.json)
                                                           return table.add(finding);
@@ -211,7 +218,7 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
                                                       json->add(finding);
                                                   });
     if (!report.started) {
-        err << escapeControlBytes(report.message, true) << '\n';
+        err << escapeControlBytes(errorText(*report.problem), true) << '\n';
         return kExitNotStarted;
     }
     if (parsed.json) {
@@ -233,10 +240,11 @@ int mergeReports(const ParsedCommandLine& parsed, std::ostream& err)
         manifests.push_back(absolutePath(manifest));
     const std::string folder = absolutePath(parsed.outputFolder);
     if (Status merged = mergeReport(manifests, folder); !merged) {
-        err << escapeControlBytes(merged.error().message, true) << '\n';
+        err << escapeControlBytes(errorText(merged.error()), true) << '\n';
         return kExitNotStarted;
     }
-    err << escapeControlBytes(withTrailingSlash(folder) + "report.html") << " written from " << manifests.size()
+    err << escapeControlBytes(withTrailingSlash(folder) + std::string(kReportFileName)) << " written from "
+        << manifests.size()
         << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
     return kExitOk;
 }

@@ -2,6 +2,7 @@
 
 #include "datasource/TextLines.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -32,11 +33,9 @@ constexpr int kBarWidth = 40;
 
 } // namespace
 
-ConsoleHost::ConsoleHost(ProjectSettings settings, std::string projectPath, std::string programFolder,
-                         std::ostream& err, Options options)
+ConsoleHost::ConsoleHost(ProjectSettings settings, ProjectPlace place, std::ostream& err, Options options)
     : m_settings(std::move(settings))
-    , m_projectPath(std::move(projectPath))
-    , m_programFolder(std::move(programFolder))
+    , m_place(std::move(place))
     , m_err(err)
     , m_options(options)
     , m_launcher(openWithDesktop)
@@ -97,17 +96,17 @@ void ConsoleHost::processEvents()
     }
 }
 
-void ConsoleHost::showMessage(const std::string& text)
+void ConsoleHost::showMessage(const Error& error)
 {
     clearProgressLine();
     // The line breaks of the program's own messages stay; the other control bytes, which can only
     // come from names and values, are shown escaped, so that they cannot drive the terminal.
-    m_err << escapeControlBytes(text, true) << '\n' << std::flush;
+    m_err << escapeControlBytes(errorText(error), true) << '\n' << std::flush;
 }
 
-void ConsoleHost::showError(const std::string& text)
+void ConsoleHost::showError(const Error& error)
 {
-    showMessage(text);
+    showMessage(error);
 }
 
 void ConsoleHost::openReport(const std::string& reportPath, const std::string&)

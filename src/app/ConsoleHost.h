@@ -20,8 +20,7 @@ public:
         bool openReport = false;
     };
 
-    ConsoleHost(ProjectSettings settings, std::string projectPath, std::string programFolder, std::ostream& err,
-                Options options);
+    ConsoleHost(ProjectSettings settings, ProjectPlace place, std::ostream& err, Options options);
 
     // The run to stop when an interrupt arrives.
     void attach(GenerationRun& run) { m_run = &run; }
@@ -33,13 +32,12 @@ public:
 
     const ProjectSettings& currentSettings() override { return m_settings; }
     bool settingsFixed() const override { return true; }
-    std::string projectPath() override { return m_projectPath; }
-    std::string programFolder() override { return m_programFolder; }
+    ProjectPlace place() override { return m_place; }
     void runStateChanged(bool running) override;
     void progress(std::uint64_t position, std::uint64_t maximum) override;
     void processEvents() override;
-    void showMessage(const std::string& text) override;
-    void showError(const std::string& text) override;
+    void showMessage(const Error& error) override;
+    void showError(const Error& error) override;
     void openReport(const std::string& reportPath, const std::string& folder) override;
 
     // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP request a Stop; a second signal of the same kind
@@ -54,8 +52,7 @@ private:
     void clearProgressLine();
 
     ProjectSettings m_settings;
-    std::string m_projectPath;
-    std::string m_programFolder;
+    ProjectPlace m_place;
     std::ostream& m_err;
     Options m_options;
     GenerationRun* m_run = nullptr;

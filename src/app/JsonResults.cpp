@@ -1,6 +1,7 @@
 #include "app/JsonResults.h"
 
 #include "generation/JsonText.h"
+#include "platform/Messages.h"
 
 #include <cmath>
 
@@ -28,27 +29,27 @@ const char* outcomeText(RunOutcome outcome)
 std::string runSummaryJson(const RunSummary& s, double seconds)
 {
     JsonObject skipped;
-    skipped.add("noName", s.skippedNoName)
-        .add("folder", s.skippedFolder)
-        .add("outside", s.skippedOutside)
-        .add("link", s.skippedLink)
-        .add("ownInput", s.skippedOwnInput);
+    skipped.add("noName", s.skippedFor(Refusal::NoName))
+        .add("folder", s.skippedFor(Refusal::FolderFailed))
+        .add("outside", s.skippedFor(Refusal::LeavesFolder))
+        .add("link", s.skippedFor(Refusal::LinkInPath))
+        .add("ownInput", s.skippedFor(Refusal::OwnInput));
     JsonObject summary;
     summary.add("outcome", outcomeText(s.outcome))
         .add("records", s.recordCount)
         .add("recordsProcessed", s.recordsProcessed)
         .add("filesWritten", s.filesWritten)
-        .add("recordsSkipped", s.skippedNoName + s.skippedFolder + s.skippedOutside + s.skippedLink + s.skippedOwnInput)
+        .add("recordsSkipped", s.recordsSkipped())
         .addRaw("skipped", skipped.text())
         .add("report", s.reportWritten  ? "written"
                        : s.reportFailed ? "failed"
                                         : "none")
         // Milliseconds as a whole number: JSON numbers of a fixed form, whatever the locale.
         .add("milliseconds", static_cast<std::uint64_t>(std::llround(seconds * 1000)));
-    if (s.error.empty())
+    if (!s.error)
         summary.addNull("error");
     else
-        summary.add("error", s.error);
+        summary.add("error", errorText(*s.error));
     return summary.text();
 }
 
@@ -90,7 +91,7 @@ void FindingsJsonWriter::add(const CheckFinding& f)
         item.addNull("name");
     else
         item.add("name", f.name);
-    item.add("detail", f.detail);
+    item.add("detail", detailText(f.detail));
     m_out << (m_first ? "" : ",") << item.text();
     m_first = false;
     ++m_counts[kind];

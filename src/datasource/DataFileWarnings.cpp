@@ -3,6 +3,7 @@
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
 #include "platform/FileSystem.h"
+#include "platform/Messages.h"
 
 #include <algorithm>
 
@@ -39,11 +40,6 @@ bool holdsQuotedDelimiter(std::string_view line, std::string_view delim)
             return false;
         pos = next + delim.size();
     }
-}
-
-std::string plural(std::uint64_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 } // namespace
@@ -130,35 +126,31 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
     return warnings;
 }
 
-std::vector<std::string> warningTexts(const DataFileWarnings& w)
+std::vector<Detail> warningDetails(const DataFileWarnings& w)
+{
+    std::vector<Detail> details;
+    if (w.byteOrderMark)
+        details.push_back({DetailKind::ByteOrderMark});
+    if (w.invalidUtf8Lines > 0)
+        details.push_back({DetailKind::InvalidUtf8, w.likelyEncoding, w.invalidUtf8Lines, w.firstInvalidUtf8Line});
+    if (w.quotedDelimiterLines > 0)
+        details.push_back({DetailKind::QuotedDelimiters, {}, w.quotedDelimiterLines, w.firstQuotedDelimiterLine});
+    if (w.nulLine > 0)
+        details.push_back({DetailKind::EndsAtNul, {}, w.nulLine, w.bytesAfterNul});
+    return details;
+}
+
+std::vector<std::string> warningTexts(const DataFileWarnings& warnings)
 {
     std::vector<std::string> texts;
-    if (w.byteOrderMark)
-        texts.push_back("the data file starts with a byte-order mark, which becomes part of its first field "
-                        "(encoding=auto drops it)");
-    if (w.invalidUtf8Lines > 0)
-        texts.push_back(plural(w.invalidUtf8Lines, "line is", "lines are") + " not valid UTF-8, the first is line " +
-                        std::to_string(w.firstInvalidUtf8Line) +
-                        (w.likelyEncoding.empty() ? "" : " (the file looks like " + w.likelyEncoding + ")") +
-                        "; encoding=auto or encoding=NAME decodes it");
-    if (w.quotedDelimiterLines > 0)
-        texts.push_back(plural(w.quotedDelimiterLines, "line holds", "lines hold") +
-                        " a delimiter or an open quote inside double quotes, the first is line " +
-                        std::to_string(w.firstQuotedDelimiterLine) + "; quotes=1 reads quoted fields whole");
-    if (w.nulLine > 0)
-        texts.push_back("the data file ends at a NUL byte in line " + std::to_string(w.nulLine) + "; " +
-                        plural(w.bytesAfterNul, "byte", "bytes") + " after it are not read");
+    for (const Detail& detail : warningDetails(warnings))
+        texts.push_back(detailText(detail));
     return texts;
 }
 
-std::string replacedSequencesText(std::uint64_t replaced, const std::string& encoding)
+Detail replacedSequences(std::uint64_t replaced, const std::string& encoding)
 {
-    std::string text = std::to_string(replaced);
-    text.append(replaced == 1 ? " sequence is" : " sequences are")
-        .append(" not valid ")
-        .append(encoding)
-        .append(" and became U+FFFD");
-    return text;
+    return {DetailKind::ReplacedSequences, encoding, replaced};
 }
 
 } // namespace stencilor

@@ -4,6 +4,8 @@
 // found by looking at its bytes: a byte-order mark, text that is not UTF-8, delimiters inside
 // double quotes while quoted fields are off, a NUL byte that ends the text early.
 
+#include "platform/Detail.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,11 +29,14 @@ struct DataFileWarnings {
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
                               const std::string& encoding);
 
-// The warnings in words, one line each (empty when there are none), for the check's messages.
+// The warnings as details, one each (none when there are none).
+std::vector<Detail> warningDetails(const DataFileWarnings& warnings);
+
+// The warnings in English words, one line each (empty when there are none), for the check's messages.
 std::vector<std::string> warningTexts(const DataFileWarnings& warnings);
 
 // The warning that `replaced` sequences (1 or more) were not valid in the encoding `encoding` and
 // were read as U+FFFD.
-std::string replacedSequencesText(std::uint64_t replaced, const std::string& encoding);
+Detail replacedSequences(std::uint64_t replaced, const std::string& encoding);
 
 } // namespace stencilor

@@ -43,24 +43,16 @@ private:
 
 Error readError(const std::string& path, int code)
 {
-    return Error{code, "cannot read file \"" + path + "\": " + systemReason(code)};
+    return systemError(ErrorKind::ReadFile, path, code);
 }
 
 // Reads up to `size` bytes at `offset` of a regular file without moving its position.
-Result<std::size_t> readAt(int fd, const std::string& path, char* into, std::size_t size, std::uint64_t offset)
+Result<std::size_t> readFileAt(int fd, const std::string& path, char* into, std::size_t size, std::uint64_t offset)
 {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t got = ::pread(fd, into + filled, size - filled, static_cast<off_t>(offset + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return readError(path, errno);
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    return filled;
+    Result<std::size_t> got = stencilor::readAt(fd, into, size, offset);
+    if (!got)
+        return readError(path, got.error().code);
+    return got;
 }
 
 // The encoding "auto" and a name choose for a regular file, looked at through pread: its first
@@ -70,14 +62,14 @@ Result<ChosenEncoding> chooseForFile(const std::string& setting, int fd, const s
     if (setting != "auto")
         return chooseEncoding(setting, {}, true, {});
     std::string sample(kSampleBytes, '\0');
-    const Result<std::size_t> got = readAt(fd, path, sample.data(), sample.size(), 0);
+    const Result<std::size_t> got = readFileAt(fd, path, sample.data(), sample.size(), 0);
     if (!got)
         return got.error();
     sample.resize(got.value());
     Utf8Validator validator;
     std::string block(kSampleBytes, '\0');
     for (std::uint64_t offset = 0;;) {
-        const Result<std::size_t> piece = readAt(fd, path, block.data(), block.size(), offset);
+        const Result<std::size_t> piece = readFileAt(fd, path, block.data(), block.size(), offset);
         if (!piece)
             return piece.error();
         const std::string_view text(block.data(), piece.value());
@@ -94,11 +86,10 @@ Result<ChosenEncoding> chooseForFile(const std::string& setting, int fd, const s
 
 DataInput::~DataInput()
 {
+    // The readers go before the file they read.
     m_reader.reset();
     m_decoder.reset();
     m_raw.reset();
-    if (m_ownsFd && m_fd >= 0)
-        ::close(m_fd);
 }
 
 Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, const Options& options)
@@ -109,10 +100,10 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
         input->m_fd = STDIN_FILENO;
     } else {
         // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is refused below.
-        input->m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (input->m_fd < 0)
-            return Error{errno, "cannot open file \"" + path + "\": " + systemReason(errno)};
-        input->m_ownsFd = true;
+        input->m_file.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!input->m_file.valid())
+            return systemError(ErrorKind::OpenFile, path, errno);
+        input->m_fd = input->m_file.get();
     }
     struct stat info {};
     if (::fstat(input->m_fd, &info) != 0)
@@ -131,7 +122,7 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
 
     std::string prefix;
     if (!options.encoding.empty()) {
-        Result<ChosenEncoding> chosen = Error{};
+        Result<ChosenEncoding> chosen = ChosenEncoding{};
         if (regular) {
             chosen = chooseForFile(options.encoding, input->m_fd, path);
         } else {
@@ -139,14 +130,12 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
             prefix.resize(kSampleBytes);
             std::size_t filled = 0;
             while (filled < prefix.size()) {
-                const ssize_t got = ::read(input->m_fd, prefix.data() + filled, prefix.size() - filled);
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got < 0)
-                    return readError(path, errno);
-                if (got == 0)
+                const Result<std::size_t> got = readSome(input->m_fd, prefix.data() + filled, prefix.size() - filled);
+                if (!got)
+                    return readError(path, got.error().code);
+                if (got.value() == 0)
                     break;
-                filled += static_cast<std::size_t>(got);
+                filled += got.value();
             }
             prefix.resize(filled);
             Utf8Validator validator;
@@ -193,7 +182,7 @@ Status DataInput::startReading(std::string prefix)
 Status DataInput::restart()
 {
     if (!m_identity)
-        return Error{ESPIPE, "cannot read file \"" + m_path + "\" again: " + systemReason(ESPIPE)};
+        return readError(m_path, ESPIPE);
     if (::lseek(m_fd, 0, SEEK_SET) != 0)
         return readError(m_path, errno);
     return startReading({});

@@ -6,6 +6,7 @@
 
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
 
@@ -27,7 +28,7 @@ public:
 
     // Opens `path` ("-" for standard input, which may be a pipe) and chooses its encoding. Fails
     // with the errno of opening (kNotRegularFile for a FIFO or device named by path), or with
-    // unknownEncodingMessage (code 0).
+    // unknownEncoding().
     static Result<std::unique_ptr<DataInput>> open(const std::string& path, const Options& options);
     ~DataInput();
     DataInput(const DataInput&) = delete;
@@ -56,8 +57,8 @@ private:
     // Makes the sources and the reader over the open file from its current position.
     Status startReading(std::string prefix);
 
-    int m_fd = -1;
-    bool m_ownsFd = false;
+    FileDescriptor m_file; // the data file (none for standard input)
+    int m_fd = -1;         // what is read: m_file or standard input
     std::string m_path;
     Options m_options;
     std::uint64_t m_size = 0;

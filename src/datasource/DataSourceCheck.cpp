@@ -125,7 +125,7 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     if (!input) {
         // A missing or unreadable file counts as one without records, as in the plain check.
         if (input.error().code == 0)
-            state.error = input.error().message;
+            state.error = input.error();
         return state;
     }
     DataInput& data = *input.value();
@@ -154,15 +154,6 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
         state.sampleFields.emplace_back(fields.field(n).substr(0, kSampleFieldBytes));
     state.replaced = data.replaced();
     return state;
-}
-
-DataFileState checkDataText(std::string_view text, std::string_view delim)
-{
-    DataFileScan scan(delim);
-    LineCursor cursor(text);
-    for (std::string_view line; cursor.next(line);)
-        scan.visit(line);
-    return std::move(scan.state());
 }
 
 std::vector<std::string> fieldLabels(std::int64_t count)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datasource/Encoding.h"
+#include "platform/Result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,7 @@ struct DataFileState {
     std::vector<std::string> sampleFields;  // the sample record's fields as the run cuts them (their first 4 KB)
     std::optional<ChosenEncoding> encoding; // the encoding the file is read with, when one is set
     std::uint64_t replaced = 0;             // sequences invalid in it, read as U+FFFD
-    std::string error;                      // why the file could not be read as set (unknown encoding)
+    std::optional<Error> error;             // why the file could not be read as set (unknown encoding)
 };
 
 // How a project's data file is read: its delimiter and the data keys of the project.
@@ -48,9 +49,6 @@ DataFileState checkDataFile(const std::string& path, std::string_view delim,
 // the run counts them.
 DataFileState checkDataFile(const std::string& path, const DataFormat& format,
                             std::size_t blockSize = std::size_t{1} << 20);
-
-// The same over an already read text.
-DataFileState checkDataText(std::string_view text, std::string_view delim);
 
 // "Field n" for n = 1..min(count, kMaxFieldLabels).
 std::vector<std::string> fieldLabels(std::int64_t count);

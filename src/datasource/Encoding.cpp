@@ -54,9 +54,9 @@ std::string encodingLine(const ChosenEncoding& encoding)
     return {};
 }
 
-std::string unknownEncodingMessage(std::string_view name)
+Error unknownEncoding(std::string_view name)
 {
-    return "Unknown encoding \"" + std::string(name) + "\" in the project file";
+    return Error(ErrorKind::UnknownEncoding, std::string(name));
 }
 
 bool isKnownEncoding(std::string_view name)
@@ -73,7 +73,7 @@ Result<ChosenEncoding> chooseEncoding(std::string_view setting, std::string_view
 {
     if (setting != "auto") {
         if (!isKnownEncoding(setting))
-            return Error{0, unknownEncodingMessage(setting)};
+            return unknownEncoding(setting);
         return ChosenEncoding{std::string(setting), EncodingChoice::Named};
     }
     UErrorCode status = U_ZERO_ERROR;
@@ -154,11 +154,11 @@ Result<std::unique_ptr<DecodingSource>> DecodingSource::open(ByteSource& raw, co
 {
     UConverter* source = openConverter(encoding);
     if (!source)
-        return Error{0, unknownEncodingMessage(encoding)};
+        return unknownEncoding(encoding);
     UConverter* target = openConverter("UTF-8");
     if (!target) {
         ucnv_close(source);
-        return Error{0, unknownEncodingMessage("UTF-8")};
+        return unknownEncoding("UTF-8");
     }
     return std::unique_ptr<DecodingSource>(new DecodingSource(raw, source, target));
 }
@@ -210,7 +210,7 @@ Result<bool> DecodingSource::convertMore()
                    reinterpret_cast<const UChar*>(m_pivot.data() + m_pivot.size()), m_first, m_inEnded, &status);
     m_first = false;
     if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR)
-        return Error{0, std::string("cannot decode the data file: ") + u_errorName(status)};
+        return Error(ErrorKind::Decode, u_errorName(status));
     m_inBegin = static_cast<std::size_t>(source - m_in.data());
     m_outEnd = static_cast<std::size_t>(target - m_out.data());
     if (m_inEnded && status != U_BUFFER_OVERFLOW_ERROR)

@@ -32,8 +32,8 @@ struct ChosenEncoding {
 // "encoding: NAME" for the check's report, with how an automatic choice was made in brackets.
 std::string encodingLine(const ChosenEncoding& encoding);
 
-// The message for an encoding name that no converter knows: Unknown encoding "x" in the project file.
-std::string unknownEncodingMessage(std::string_view name);
+// The error of an encoding name that no converter knows (ErrorKind::UnknownEncoding).
+Error unknownEncoding(std::string_view name);
 
 // True when `name` is "auto" or a converter ICU knows.
 bool isKnownEncoding(std::string_view name);
@@ -41,7 +41,7 @@ bool isKnownEncoding(std::string_view name);
 // The encoding to read a file with for the setting `setting` ("auto" or a converter name). For
 // "auto" the first bytes are given in `start` (a byte-order mark), `isValidUtf8` tells whether
 // the whole text is valid UTF-8, and `sample` feeds the charset detection. Fails with
-// unknownEncodingMessage for a name no converter knows.
+// unknownEncoding for a name no converter knows.
 Result<ChosenEncoding> chooseEncoding(std::string_view setting, std::string_view start, bool isValidUtf8,
                                       std::string_view sample);
 
@@ -65,7 +65,7 @@ private:
 // and every sequence that is invalid in the encoding becomes U+FFFD and is counted.
 class DecodingSource final : public ByteSource {
 public:
-    // Fails with unknownEncodingMessage when no converter knows `encoding`.
+    // Fails with unknownEncoding when no converter knows `encoding`.
     static Result<std::unique_ptr<DecodingSource>> open(ByteSource& raw, const std::string& encoding);
     ~DecodingSource() override;
 

@@ -6,16 +6,6 @@
 
 namespace stencilor {
 
-std::string DigitsOnly(std::string_view text)
-{
-    std::string digits;
-    for (char c : text) {
-        if (c >= '0' && c <= '9')
-            digits.push_back(c);
-    }
-    return digits;
-}
-
 int DigitsToInt(std::string_view text)
 {
     // Runs for every rule of every record, so it reads the digits in place instead of

@@ -11,9 +11,6 @@
 
 namespace stencilor {
 
-// The text with every character other than "0"-"9" removed.
-std::string DigitsOnly(std::string_view text);
-
 // The number written by the digits of `text` ("Field 12" -> 12, no digits -> 0); -1 when the
 // number exceeds 2147483647.
 int DigitsToInt(std::string_view text);

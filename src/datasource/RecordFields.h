@@ -6,7 +6,6 @@
 // that both rules give the same field everywhere.
 
 #include "datasource/RecordReader.h"
-#include "datasource/TextLines.h"
 
 #include <cstdint>
 #include <string>
@@ -34,30 +33,6 @@ private:
     std::string_view m_text;
     std::string m_scratch; // fields whose quotes were taken off
     std::vector<std::string_view> m_fields;
-};
-
-// The records of a data text held in memory, in order: one per line, or with quoted fields the
-// lines that a quoted field spans, by the rules RecordReader reads a stream with. The records are
-// views into the text, which must outlive them.
-class DataRecords final {
-public:
-    DataRecords(std::string_view text, std::string_view delim, bool quotes);
-    // Puts the next record into `record`; false at the end.
-    bool next(DataRecord& record);
-
-    // The number of records of `text`.
-    static std::uint64_t count(std::string_view text, std::string_view delim, bool quotes);
-
-private:
-    bool nextQuoted(DataRecord& record);
-
-    LineCursor m_lines;
-    std::string_view m_text; // before any NUL byte (quoted records)
-    std::string m_delim;
-    bool m_quotes;
-    std::size_t m_pos = 0;
-    std::uint64_t m_lineEnds = 0; // line ends passed (quoted records)
-    std::uint64_t m_number = 0;
 };
 
 } // namespace stencilor

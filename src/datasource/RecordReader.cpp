@@ -3,9 +3,9 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <functional>
+#include <optional>
 
 namespace stencilor {
 
@@ -20,13 +20,10 @@ Result<std::size_t> TextSource::read(char* into, std::size_t size)
 
 Result<std::size_t> DescriptorSource::read(char* into, std::size_t size)
 {
-    for (;;) {
-        const ssize_t got = ::read(m_fd, into, size);
-        if (got >= 0)
-            return static_cast<std::size_t>(got);
-        if (errno != EINTR)
-            return Error{errno, "cannot read file \"" + m_path + "\": " + systemReason(errno)};
-    }
+    Result<std::size_t> got = readSome(m_fd, into, size);
+    if (!got)
+        return systemError(ErrorKind::ReadFile, m_path, got.error().code);
+    return got;
 }
 
 RecordReader::RecordReader(ByteSource& source, Options options)
@@ -85,111 +82,161 @@ std::size_t findLineEnd(const char* text, std::size_t from, std::size_t to)
 
 } // namespace
 
-Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
+namespace {
+
+// The grammar of quoted records, in one place for the reader that finds where a record ends and
+// for the cutting of a record into its fields. A field that begins with '"' runs to the '"' that
+// is not doubled, then (like any other field) to the next delimiter; delimiters and line breaks
+// between the quotes belong to it, and a quote that never closes runs to the end of the data.
+//
+// `bytes` gives the record's bytes from its start: have(i) makes sure byte i is there (false when
+// the data ends first), at(i) is that byte, present() how many are there now, find(c, from) the
+// first `c` at or after `from` among those, matches(i, text) whether `text` stands at i.
+// `visit` hears of each part: quoted(from, to) for the bytes between quotes, doubled(i) and
+// closed(i) for the quotes, unclosed() at the end of the data inside quotes, next(i) for a
+// delimiter at i (false ends the scan), and endsAtLineEnd() whether a line end outside quotes ends
+// the record. Returns where the record (or the last field scanned) ends.
+template <class Bytes, class Visit> std::size_t scanQuoted(Bytes& bytes, std::string_view delim, Visit& visit)
 {
-    const std::string_view delim = m_options.delim;
-    std::size_t at = 0; // relative to m_pos, which fill() may move
+    std::size_t at = 0;
     bool fieldStart = true;
-    for (;;) {
-        // fill() is asked only when the buffer runs short: most bytes are already there.
-        if (m_end - m_pos <= at) {
-            const Result<bool> more = fill(at + 1);
-            if (!more)
-                return more.error();
-            if (!more.value())
-                return at;
-        }
-        const char c = m_buffer[m_pos + at];
+    while (bytes.have(at)) {
+        const char c = bytes.at(at);
         if (fieldStart && c == '"') {
-            // A quoted field: up to the quote that is not doubled; line ends inside belong to it.
-            ++at;
-            for (;;) {
-                if (m_end - m_pos <= at) {
-                    const Result<bool> inside = fill(at + 1);
-                    if (!inside)
-                        return inside.error();
-                    if (!inside.value()) {
-                        unclosed = true;
+            for (++at;;) {
+                const std::size_t quote = bytes.find('"', at);
+                if (quote == std::string_view::npos) {
+                    const std::size_t present = bytes.present();
+                    visit.quoted(at, present);
+                    at = present;
+                    if (!bytes.have(at)) {
+                        visit.unclosed();
                         return at;
                     }
-                }
-                const char* start = m_buffer.data() + m_pos + at;
-                const void* quote = std::memchr(start, '"', m_end - m_pos - at);
-                if (!quote) {
-                    // No closing quote yet: count the line ends read so far and read on. A CR at
-                    // the very end waits for the next byte, which may be its LF.
-                    std::size_t upTo = m_end - m_pos;
-                    if (m_buffer[m_end - 1] == '\r')
-                        --upTo;
-                    for (std::size_t i = at; i < upTo; ++i) {
-                        const char b = m_buffer[m_pos + i];
-                        if (b == '\n' || (b == '\r' && m_buffer[m_pos + i + 1] != '\n'))
-                            ++m_lines;
-                    }
-                    if (upTo > at) {
-                        at = upTo;
-                    } else {
-                        // Only the CR is left unread past: its next byte decides.
-                        const Result<bool> next = fill(at + 2);
-                        if (!next)
-                            return next.error();
-                        if (!next.value()) {
-                            ++m_lines;
-                            at = m_end - m_pos;
-                        } else if (m_buffer[m_pos + at + 1] != '\n') {
-                            ++m_lines;
-                            ++at;
-                        } else {
-                            at += 2;
-                            ++m_lines;
-                        }
-                    }
                     continue;
                 }
-                const std::size_t q =
-                    static_cast<std::size_t>(static_cast<const char*>(quote) - m_buffer.data()) - m_pos;
-                for (std::size_t i = at; i < q; ++i) {
-                    const char b = m_buffer[m_pos + i];
-                    if (b == '\n' || (b == '\r' && m_buffer[m_pos + i + 1] != '\n'))
-                        ++m_lines;
-                }
-                // Whether the quote is doubled needs the byte after it.
-                bool hasNext = m_end - m_pos >= q + 2;
-                if (!hasNext) {
-                    const Result<bool> after = fill(q + 2);
-                    if (!after)
-                        return after.error();
-                    hasNext = after.value();
-                }
-                if (hasNext && m_buffer[m_pos + q + 1] == '"') {
-                    at = q + 2;
+                visit.quoted(at, quote);
+                if (bytes.have(quote + 1) && bytes.at(quote + 1) == '"') {
+                    visit.doubled(quote);
+                    at = quote + 2;
                     continue;
                 }
-                at = q + 1;
+                visit.closed(quote);
+                at = quote + 1;
                 break;
             }
             fieldStart = false;
             continue;
         }
-        if (c == '\n' || c == '\r')
+        if ((c == '\n' || c == '\r') && visit.endsAtLineEnd())
             return at;
-        if (!delim.empty() && c == delim.front()) {
-            bool whole = m_end - m_pos >= at + delim.size();
-            if (!whole) {
-                const Result<bool> more = fill(at + delim.size());
-                if (!more)
-                    return more.error();
-                whole = more.value();
-            }
-            if (whole && std::string_view(m_buffer.data() + m_pos + at, delim.size()) == delim) {
-                at += delim.size();
-                fieldStart = true;
-                continue;
-            }
+        if (!delim.empty() && c == delim.front() && bytes.have(at + delim.size() - 1) && bytes.matches(at, delim)) {
+            if (!visit.next(at))
+                return at;
+            at += delim.size();
+            fieldStart = true;
+            continue;
         }
         fieldStart = false;
         ++at;
     }
+    return at;
+}
+
+// The bytes of the record in the reader's buffer, read on as the scan needs them.
+class BufferedBytes final {
+public:
+    BufferedBytes(std::string& buffer, std::size_t& pos, std::size_t& end,
+                  const std::function<Result<bool>(std::size_t)>& fill)
+        : m_buffer(buffer)
+        , m_pos(pos)
+        , m_end(end)
+        , m_fill(fill)
+    {
+    }
+
+    bool have(std::size_t i)
+    {
+        if (m_end - m_pos > i)
+            return true;
+        if (m_error)
+            return false;
+        Result<bool> more = m_fill(i + 1);
+        if (!more) {
+            m_error = more.error();
+            return false;
+        }
+        return more.value();
+    }
+    char at(std::size_t i) const { return m_buffer[m_pos + i]; }
+    std::size_t present() const { return m_end - m_pos; }
+    std::size_t find(char c, std::size_t from) const
+    {
+        if (from >= present())
+            return std::string_view::npos;
+        const char* start = m_buffer.data() + m_pos;
+        const void* found = std::memchr(start + from, c, present() - from);
+        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - start) : std::string_view::npos;
+    }
+    bool matches(std::size_t i, std::string_view text) const
+    {
+        return std::string_view(m_buffer.data() + m_pos + i, text.size()) == text;
+    }
+    const std::optional<Error>& error() const { return m_error; }
+
+private:
+    std::string& m_buffer;
+    std::size_t& m_pos;
+    std::size_t& m_end;
+    const std::function<Result<bool>(std::size_t)>& m_fill;
+    std::optional<Error> m_error;
+};
+
+// The reader's look at a quoted record: the line ends between quotes (a CR, and an LF that no CR
+// comes just before), and whether a quote never closes.
+class RecordEnd final {
+public:
+    RecordEnd(const BufferedBytes& bytes, std::uint64_t& lines)
+        : m_bytes(bytes)
+        , m_lines(lines)
+    {
+    }
+    void quoted(std::size_t from, std::size_t to)
+    {
+        for (std::size_t i = from; i < to; ++i) {
+            const char b = m_bytes.at(i);
+            if (b == '\r' || (b == '\n' && !(i > from ? m_bytes.at(i - 1) == '\r' : m_lastWasCr)))
+                ++m_lines;
+        }
+        if (to > from)
+            m_lastWasCr = m_bytes.at(to - 1) == '\r';
+    }
+    void doubled(std::size_t) { m_lastWasCr = false; }
+    void closed(std::size_t) { m_lastWasCr = false; }
+    void unclosed() { m_unclosed = true; }
+    bool next(std::size_t) { return true; }
+    static bool endsAtLineEnd() { return true; }
+    bool isUnclosed() const { return m_unclosed; }
+
+private:
+    const BufferedBytes& m_bytes;
+    std::uint64_t& m_lines;
+    bool m_lastWasCr = false;
+    bool m_unclosed = false;
+};
+
+} // namespace
+
+Result<std::size_t> RecordReader::quotedRecordLength(bool& unclosed)
+{
+    const std::function<Result<bool>(std::size_t)> fill = [this](std::size_t count) { return this->fill(count); };
+    BufferedBytes bytes(m_buffer, m_pos, m_end, fill);
+    RecordEnd end(bytes, m_lines);
+    const std::size_t length = scanQuoted(bytes, m_options.delim, end);
+    if (bytes.error())
+        return *bytes.error();
+    unclosed = end.isUnclosed();
+    return length;
 }
 
 Result<bool> RecordReader::next(DataRecord& record)
@@ -256,6 +303,23 @@ Result<bool> RecordReader::next(DataRecord& record)
 
 namespace {
 
+// The bytes of a record held whole.
+class TextBytes final {
+public:
+    explicit TextBytes(std::string_view text)
+        : m_text(text)
+    {
+    }
+    bool have(std::size_t i) const { return i < m_text.size(); }
+    char at(std::size_t i) const { return m_text[i]; }
+    std::size_t present() const { return m_text.size(); }
+    std::size_t find(char c, std::size_t from) const { return m_text.find(c, from); }
+    bool matches(std::size_t i, std::string_view text) const { return m_text.compare(i, text.size(), text) == 0; }
+
+private:
+    std::string_view m_text;
+};
+
 // One field's place: in the text, or (when it needed a change) in the scratch text.
 struct FieldSpan {
     std::size_t begin = 0;
@@ -263,55 +327,68 @@ struct FieldSpan {
     bool inScratch = false;
 };
 
-// Calls `visit(span)` for each field of the quoted record `text`, up to `count` fields; quoted
-// fields that need a change are written to `scratch`.
-template <class Visit>
-void forEachQuotedField(std::string_view text, std::string_view delim, std::size_t count, std::string* scratch,
-                        Visit visit)
-{
-    std::size_t pos = 0;
-    for (std::size_t field = 0; field < count; ++field) {
-        FieldSpan span;
-        std::size_t next = std::string_view::npos; // where the delimiter after the field is
-        if (pos < text.size() && text[pos] == '"') {
-            // The quoted part, then any text up to the delimiter after the closing quote.
-            std::size_t at = pos + 1;
-            std::size_t quote = text.find('"', at);
-            bool plain = true; // no doubled quote and nothing after the closing one
-            const std::size_t scratchBegin = scratch ? scratch->size() : 0;
-            while (quote != std::string_view::npos && quote + 1 < text.size() && text[quote + 1] == '"') {
-                if (scratch) {
-                    scratch->append(text, at, quote + 1 - at);
-                }
-                plain = false;
-                at = quote + 2;
-                quote = text.find('"', at);
-            }
-            const std::size_t close = quote == std::string_view::npos ? text.size() : quote;
-            const std::size_t tailStart = std::min(close + 1, text.size());
-            next = delim.empty() ? std::string_view::npos : text.find(delim, tailStart);
-            const std::size_t tailEnd = next == std::string_view::npos ? text.size() : next;
-            if (tailEnd > tailStart)
-                plain = false;
-            if (plain) {
-                span = {pos + 1, close - pos - 1, false};
-            } else {
-                if (scratch) {
-                    scratch->append(text, at, close - at);
-                    scratch->append(text, tailStart, tailEnd - tailStart);
-                }
-                span = {scratchBegin, scratch ? scratch->size() - scratchBegin : 0, true};
-            }
-        } else {
-            next = delim.empty() ? std::string_view::npos : text.find(delim, pos);
-            span = {pos, (next == std::string_view::npos ? text.size() : next) - pos, false};
-        }
-        visit(span);
-        if (next == std::string_view::npos)
-            return;
-        pos = next + delim.size();
+// The cutting of a record into fields: each field's span once its end is known; a quoted field
+// without doubled quotes or text after its closing quote stays a view into the text, any other is
+// written to the scratch text without its quotes.
+class FieldCutter final {
+public:
+    FieldCutter(std::string_view text, std::size_t count, std::string& scratch, std::vector<FieldSpan>& spans)
+        : m_text(text)
+        , m_count(count)
+        , m_scratch(scratch)
+        , m_spans(spans)
+    {
     }
-}
+    void quoted(std::size_t, std::size_t) {}
+    void doubled(std::size_t) { m_doubled = true; }
+    void closed(std::size_t at) { m_close = at; }
+    void unclosed() {}
+    bool next(std::size_t delimiterAt)
+    {
+        end(delimiterAt);
+        m_start = delimiterAt + m_delimSize;
+        m_close = std::string_view::npos;
+        m_doubled = false;
+        return m_spans.size() < m_count;
+    }
+    static bool endsAtLineEnd() { return false; }
+
+    void setDelimiterSize(std::size_t size) { m_delimSize = size; }
+    // The field that began last ends at `at`.
+    void end(std::size_t at)
+    {
+        if (m_start >= m_text.size() || m_text[m_start] != '"') {
+            m_spans.push_back({m_start, at - m_start, false});
+            return;
+        }
+        const std::size_t open = m_start + 1;
+        const std::size_t close = m_close == std::string_view::npos ? at : m_close;
+        const std::size_t tail = std::min(close + 1, at);
+        if (!m_doubled && tail >= at) {
+            m_spans.push_back({open, close - open, false});
+            return;
+        }
+        const std::size_t begin = m_scratch.size();
+        // Between the quotes, every '"' is the first of a doubled pair: one of them stays.
+        for (std::size_t i = open; i < close; ++i) {
+            m_scratch += m_text[i];
+            if (m_text[i] == '"')
+                ++i;
+        }
+        m_scratch.append(m_text, tail, at - tail);
+        m_spans.push_back({begin, m_scratch.size() - begin, true});
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_count;
+    std::string& m_scratch;
+    std::vector<FieldSpan>& m_spans;
+    std::size_t m_delimSize = 0;
+    std::size_t m_start = 0;
+    std::size_t m_close = std::string_view::npos;
+    bool m_doubled = false;
+};
 
 } // namespace
 
@@ -320,21 +397,21 @@ void splitQuotedFields(std::string_view text, std::string_view delim, std::size_
 {
     // The spans first, then the views: the scratch text may move while it grows.
     scratch.clear();
+    fields.clear();
+    if (count == 0)
+        return;
     // Reused from call to call, so that cutting a record allocates nothing once warmed up.
     thread_local std::vector<FieldSpan> spans;
     spans.clear();
-    forEachQuotedField(text, delim, count, &scratch, [](const FieldSpan& span) { spans.push_back(span); });
-    fields.clear();
+    TextBytes bytes(text);
+    FieldCutter cutter(text, count, scratch, spans);
+    cutter.setDelimiterSize(delim.size());
+    const std::size_t end = scanQuoted(bytes, delim, cutter);
+    if (spans.size() < count)
+        cutter.end(end);
     for (const FieldSpan& span : spans)
         fields.push_back(span.inScratch ? std::string_view(scratch).substr(span.begin, span.length)
                                         : text.substr(span.begin, span.length));
-}
-
-std::int64_t countQuotedFields(std::string_view text, std::string_view delim)
-{
-    std::int64_t count = 0;
-    forEachQuotedField(text, delim, SIZE_MAX, nullptr, [&count](const FieldSpan&) { ++count; });
-    return count;
 }
 
 } // namespace stencilor

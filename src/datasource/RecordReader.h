@@ -106,7 +106,4 @@ private:
 void splitQuotedFields(std::string_view text, std::string_view delim, std::size_t count, std::string& scratch,
                        std::vector<std::string_view>& fields);
 
-// The number of fields of a quoted record's text (1 for an empty text).
-std::int64_t countQuotedFields(std::string_view text, std::string_view delim);
-
 } // namespace stencilor

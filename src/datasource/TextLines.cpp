@@ -96,29 +96,6 @@ std::size_t countLines(std::string_view text)
     return count;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    LineCursor cursor(text);
-    for (std::string_view line; cursor.next(line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::string joinLines(const std::vector<std::string_view>& lines)
-{
-    std::size_t size = 0;
-    for (std::string_view line : lines)
-        size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (std::string_view line : lines) {
-        text.append(line);
-        text.append("\r\n", 2);
-    }
-    return text;
-}
-
 void appendNormalized(std::string_view text, std::string& out)
 {
     LineCursor cursor(text);
@@ -134,22 +111,6 @@ std::string normalizeLineEnds(std::string_view text)
     std::string out;
     appendNormalized(text, out);
     return out;
-}
-
-bool isNormalized(std::string_view text)
-{
-    if (std::memchr(text.data(), '\0', text.size()))
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            if (i + 1 >= text.size() || text[i + 1] != '\n')
-                return false;
-            ++i;
-        } else if (text[i] == '\n') {
-            return false;
-        }
-    }
-    return text.empty() || text.back() == '\n';
 }
 
 bool normalizesTo(std::string_view raw, std::string_view normalized)

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace stencilor {
 
@@ -33,16 +32,10 @@ private:
 // The number of lines of `text` by the rules above.
 std::size_t countLines(std::string_view text);
 
-// The lines of `text` as views into it.
-std::vector<std::string_view> splitLines(std::string_view text);
-
-// Every line followed by CR LF, the last included.
-std::string joinLines(const std::vector<std::string_view>& lines);
-
-// joinLines(splitLines(text)) in one pass, appended to `out`.
+// Appends the lines of `text` to `out`, each followed by CR LF, the last included.
 void appendNormalized(std::string_view text, std::string& out);
 
-// joinLines(splitLines(text)) in one pass.
+// The lines of `text`, each followed by CR LF, the last included.
 std::string normalizeLineEnds(std::string_view text);
 
 // `text` as a terminal shows it safely: every control byte but TAB (0x00-0x1F, 0x7F) and every
@@ -56,10 +49,6 @@ std::string quoted(std::string_view text);
 
 // True when `text` holds a CR or an LF.
 bool holdsLineBreak(std::string_view text);
-
-// True when normalizeLineEnds(text) == text: no NUL, every CR followed by LF, every LF preceded
-// by CR, and a non-empty text ends with CR LF.
-bool isNormalized(std::string_view text);
 
 // True when normalizeLineEnds(raw) == normalized, found without building that text.
 // `normalized` must be normalized (as normalizeLineEnds gives it).

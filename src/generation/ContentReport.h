@@ -8,6 +8,12 @@
 
 namespace stencilor {
 
+// The report's file name, in the output folder (or the archive).
+inline constexpr std::string_view kReportFileName = "report.html";
+
+// The report's lines go to its file in blocks of about this size.
+inline constexpr std::size_t kReportBlock = std::size_t{1} << 16;
+
 enum class CellMode { Header, Record };
 
 // Appends `text` to `out` with "&", "<", ">" and '"' written as "&amp;", "&lt;", "&gt;" and

@@ -2,38 +2,21 @@
 
 #include "datasource/DataFileWarnings.h"
 #include "datasource/Fields.h"
-#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
-#include "generation/CaseMapping.h"
-#include "generation/ContentReport.h"
-#include "generation/OutputNaming.h"
-#include "generation/RunInputs.h"
-#include "platform/FileSystem.h"
-#include "platform/OutputTree.h"
+#include "generation/ProbeSink.h"
+#include "generation/RecordPlan.h"
+#include "platform/Messages.h"
 #include "project/ProjectCommands.h"
 
 #include <algorithm>
-#include <climits>
 #include <ostream>
-#include <sstream>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace stencilor {
 
 namespace {
 
-// The longest file or folder name, and the longest path, that the system accepts.
-constexpr std::size_t kMaxNameBytes = NAME_MAX;
-constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
 // Rows held back by the table writer to measure its columns.
 constexpr std::size_t kHeldTableRows = 1000;
-
-// How a finding names another record: by its line, or with quoted fields by its record number.
-std::string lineText(std::uint64_t record, bool quotes)
-{
-    return (quotes ? "record " : "line ") + std::to_string(record);
-}
 
 // The rules of the table, each with its number, as the run applies or skips them.
 struct RuleUse {
@@ -55,12 +38,11 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
             const bool noField = DigitsToInt(rule.fieldLabel) <= 0;
             finding.kind = CheckFindingKind::RuleSkipped;
             if (noField && rule.identifier.empty())
-                finding.detail = "rule " + std::to_string(number) + " has no field number and no identifier";
+                finding.detail = {DetailKind::RuleUnset, {}, number};
             else if (noField)
-                finding.detail =
-                    "rule " + std::to_string(number) + " (" + quoted(rule.identifier) + ") has no field number";
+                finding.detail = {DetailKind::RuleWithoutField, rule.identifier, number};
             else
-                finding.detail = "rule " + std::to_string(number) + " (" + rule.fieldLabel + ") has no identifier";
+                finding.detail = {DetailKind::RuleWithoutIdentifier, rule.fieldLabel, number};
             use.findings.push_back(std::move(finding));
             continue;
         }
@@ -68,118 +50,73 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
         // The run compiles the template with CR LF line ends, so identifiers are looked for there.
         if (templateText.find(rule.identifier) == std::string_view::npos) {
             finding.kind = CheckFindingKind::IdentifierNotInTemplate;
-            finding.detail =
-                "rule " + std::to_string(number) + ": " + quoted(rule.identifier) + " does not occur in the template";
+            finding.detail = {DetailKind::IdentifierNotInTemplate, rule.identifier, number};
             use.findings.push_back(std::move(finding));
         }
     }
     return use;
 }
 
-// A part of `relative` longer than a name may be, or a whole path longer than a path may be.
-std::string tooLongReason(std::string_view relative, std::size_t folderBytes)
+// What the data file holds that a run reads otherwise than its user may expect.
+std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSettings& s, const RunRecords& data)
 {
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        std::size_t end = relative.find('/', start);
-        if (end == std::string_view::npos)
-            end = relative.size();
-        if (end - start > kMaxNameBytes)
-            return "a part of the name is " + std::to_string(end - start) + " bytes long; names may have " +
-                   std::to_string(kMaxNameBytes);
-        start = end + 1;
-    }
-    if (folderBytes + 1 + relative.size() > kMaxPathBytes)
-        return "the path is " + std::to_string(folderBytes + 1 + relative.size()) + " bytes long; paths may have " +
-               std::to_string(kMaxPathBytes);
-    return {};
+    std::vector<Detail> details;
+    if (paths.dataFile != kStandardInput)
+        details = warningDetails(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
+    if (const std::uint64_t replaced = data.replaced(); replaced > 0)
+        details.push_back(replacedSequences(replaced, data.encoding()->name));
+    return details;
 }
 
-// The folders a relative name needs: each "/"-separated prefix of its folder part.
-template <class Visit> void forEachFolder(std::string_view relative, Visit visit)
-{
-    for (std::size_t slash = relative.find('/'); slash != std::string_view::npos; slash = relative.find('/', slash + 1))
-        if (slash > 0)
-            visit(relative.substr(0, slash));
-}
-
-// Looks at every record as the run would and hands its findings on.
+// Looks at every record as the run would, its plan handed to a probe of the output folder, and
+// hands its findings on.
 class RecordChecker final {
 public:
-    RecordChecker(const ProjectSettings& s, std::string outputFolder, int widestField, const FindingSink& sink,
-                  CheckReport& report)
+    RecordChecker(const ProjectSettings& s, int widestField, const FindingSink& sink, CheckReport& report)
         : m_s(s)
         , m_htmlValues(isHtmlTemplate(s.templatefile) && !s.escapehtml)
-        , m_outputFolder(std::move(outputFolder))
         , m_widestField(widestField)
         , m_sink(sink)
         , m_report(report)
-        , m_probe(m_outputFolder)
+        , m_probe([this](CheckFinding finding) { add(std::move(finding)); }, s.quotes)
     {
-        if (s.report)
-            m_probe.reserveName("report.html");
     }
 
-    OutputProbe& probe() { return m_probe; }
+    ProbeSink& probe() { return m_probe; }
 
-    void check(const DataRecord& record)
+    void check(const RecordPlan& plan, bool unclosedQuote)
     {
-        const std::uint64_t number = record.number;
-        m_line = record.firstLine;
-        m_record.assign(record.text, m_s.delim, m_s.quotes);
-        if (record.unclosedQuote)
-            add({CheckFindingKind::UnclosedQuote,
-                 number,
-                 0,
-                 0,
-                 {},
-                 "a quote opened in this record never closes: the rest of the data file is its last field"});
+        const std::uint64_t number = plan.number;
+        m_line = plan.firstLine;
+        if (unclosedQuote)
+            add({CheckFindingKind::UnclosedQuote, number, 0, 0, {}, {DetailKind::UnclosedQuote}});
         if (m_htmlValues)
-            checkHtmlValues(number);
+            checkHtmlValues(plan);
         if (m_widestField > 0) {
-            const std::int64_t fields = m_record.count();
+            const std::int64_t fields = plan.fields.count();
             if (fields < m_widestField)
                 add({CheckFindingKind::FewerFields,
                      number,
                      0,
                      0,
                      {},
-                     std::to_string(fields) + (fields == 1 ? " field" : " fields") + ", the rules use " +
-                         std::to_string(m_widestField)});
+                     {DetailKind::FewerFields, {}, static_cast<std::uint64_t>(fields),
+                      static_cast<std::uint64_t>(m_widestField)}});
         }
-
-        const OutputName name = recordOutputName(m_s, m_outputFolder, m_record, number);
-        if (name.outcome == NameOutcome::NoName) {
-            add({CheckFindingKind::NoName, number, 0, 0, {}, name.reason});
-            return;
+        switch (plan.refusal) {
+        case Refusal::NoName:
+            add({CheckFindingKind::NoName, number, 0, 0, {}, plan.name.why});
+            break;
+        case Refusal::LeavesFolder:
+            add({CheckFindingKind::LeavesFolder, number, 0, 0, {}, plan.name.why});
+            break;
+        default:
+            m_probe.write(plan);
+            break;
         }
-        if (name.outcome == NameOutcome::LeavesFolder) {
-            add({CheckFindingKind::LeavesFolder, number, 0, 0, {}, name.reason});
-            return;
-        }
-        if (!checkPlace(name.relativeName, number))
-            return;
-
-        const auto [exact, newPath] = m_byPath.try_emplace(name.path, number);
-        if (!newPath) {
-            add({CheckFindingKind::SameName, number, 0, 0, name.relativeName,
-                 "the same file as " + lineText(exact->second, m_s.quotes) + "; the later record replaces it"});
-            return;
-        }
-        const auto [folded, newFolded] =
-            m_byFoldedPath.try_emplace(toLowerCase(name.path), FirstUse{number, name.path});
-        if (!newFolded)
-            add({CheckFindingKind::SameNameIgnoringCase, number, 0, 0, name.relativeName,
-                 "differs only in letter case from " + lineText(folded->second.record, m_s.quotes) + " (" +
-                     quoted(fileNamePart(folded->second.path)) + "); a case-insensitive disk would merge them"});
     }
 
 private:
-    struct FirstUse {
-        std::uint64_t record;
-        std::string path;
-    };
-
     void add(CheckFinding finding)
     {
         finding.line = m_line;
@@ -187,70 +124,9 @@ private:
         m_sink(finding);
     }
 
-    // The findings of where the file would go: the names the system refuses, the folders and
-    // files standing in the way, and the files the run must not replace. False when the record
-    // gets no file there.
-    bool checkPlace(const std::string& relative, std::uint64_t number)
-    {
-        if (const std::string reason = tooLongReason(relative, m_outputFolder.size()); !reason.empty()) {
-            add({CheckFindingKind::NameTooLong, number, 0, 0, relative, reason});
-            return false;
-        }
-        // The folders of earlier records and their files must not stand in each other's way.
-        bool blocked = false;
-        forEachFolder(relative, [&](std::string_view folder) {
-            if (blocked)
-                return;
-            if (const auto file = m_byRelative.find(std::string(folder)); file != m_byRelative.end()) {
-                add({CheckFindingKind::FolderBlocked, number, 0, 0, relative,
-                     "the subfolder " + quoted(folder) + " is the file of " + lineText(file->second, m_s.quotes) +
-                         "; the record is passed over"});
-                blocked = true;
-            }
-        });
-        if (blocked)
-            return false;
-        if (const auto folder = m_folders.find(relative); folder != m_folders.end()) {
-            add({CheckFindingKind::NameIsFolder, number, 0, 0, relative,
-                 "the name is the subfolder of " + lineText(folder->second, m_s.quotes) +
-                     "; the run ends here with an error"});
-            return false;
-        }
-
-        std::string at;
-        switch (m_probe.probe(relative, at)) {
-        case TreeProbe::Clear:
-            break;
-        case TreeProbe::FolderBlocked:
-            add({CheckFindingKind::FolderBlocked, number, 0, 0, relative,
-                 "a file stands where the subfolder " + quoted(at) + " must go; the record is passed over"});
-            return false;
-        case TreeProbe::LinkInPath:
-            add({CheckFindingKind::LinkInPath, number, 0, 0, relative,
-                 "the subfolder " + quoted(at) + " is a symbolic link; the record is refused"});
-            return false;
-        case TreeProbe::ReplacesEntry:
-            add({CheckFindingKind::ReplacesLink, number, 0, 0, relative,
-                 "a symbolic link or another file's second name stands there; the run replaces it, never writing "
-                 "through it"});
-            break;
-        case TreeProbe::NameIsFolder:
-            add({CheckFindingKind::NameIsFolder, number, 0, 0, relative,
-                 "the name is a folder; the run ends here with an error"});
-            return false;
-        case TreeProbe::OwnInput:
-            add({CheckFindingKind::OwnInput, number, 0, 0, relative,
-                 "the file is the run's data file, template, project file or report; the record is refused"});
-            return false;
-        }
-        forEachFolder(relative, [&](std::string_view folder) { m_folders.try_emplace(std::string(folder), number); });
-        m_byRelative.try_emplace(relative, number);
-        return true;
-    }
-
     // A finding for each rule value of the record that holds "<" or "&", which an HTML page would
     // read as markup.
-    void checkHtmlValues(std::uint64_t number)
+    void checkHtmlValues(const RecordPlan& plan)
     {
         std::uint64_t row = 0;
         for (const Rule& rule : m_s.rules.rules()) {
@@ -258,51 +134,43 @@ private:
             const int field = rule.activeField();
             if (field == 0)
                 continue;
-            const std::string_view value = m_record.field(field);
+            const std::string_view value = plan.fields.field(field);
             if (value.find_first_of("<&") != std::string_view::npos)
                 add({CheckFindingKind::UnescapedHtml,
-                     number,
+                     plan.number,
                      0,
                      0,
                      {},
-                     "field " + std::to_string(field) + " (rule " + std::to_string(row) +
-                         ") holds \"<\" or \"&\", inserted into an HTML template as markup; escapehtml=1 shows "
-                         "it as text"});
+                     {DetailKind::UnescapedHtml, {}, static_cast<std::uint64_t>(field), row}});
         }
     }
 
     const ProjectSettings& m_s;
     bool m_htmlValues;
-    RecordFields m_record;
     std::uint64_t m_line = 0;
-    std::string m_outputFolder;
     int m_widestField;
     const FindingSink& m_sink;
     CheckReport& m_report;
-    OutputProbe m_probe;
-    std::unordered_map<std::string, std::uint64_t> m_byPath;
-    std::unordered_map<std::string, FirstUse> m_byFoldedPath;
-    std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name
-    std::unordered_map<std::string, std::uint64_t> m_folders;    // subfolders, by relative name
+    ProbeSink m_probe;
 };
 
 } // namespace
 
-CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range, ShardSpec shard,
+CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
                                const FindingSink& sink)
 {
     CheckReport report;
-    const Result<RunInputs> inputs = openRunInputs(s, projectPath, programFolder);
+    const Result<RunInputs> inputs = openRunInputs(s, place);
     if (!inputs) {
-        report.message = inputs.error().message;
+        report.problem = inputs.error();
         return report;
     }
     // The records are counted first (the data file read through once); the check then reads them
     // again one by one.
-    const Result<RecordCount> counted = inputs.value().data->count();
+    RunRecords& data = *inputs.value().data;
+    const Result<RecordCount> counted = data.count();
     if (!counted) {
-        report.message = counted.error().message;
+        report.problem = counted.error();
         return report;
     }
     report.started = true;
@@ -314,56 +182,58 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const std::string& proj
     }
 
     const RunInputPaths& paths = inputs.value().paths;
-    RecordChecker checker(s, paths.outputFolder, rules.widestField, sink, report);
-    if (inputs.value().data->identity())
-        checker.probe().protect(*inputs.value().data->identity());
-    checker.probe().protect(inputs.value().templateIdentity);
+    RecordChecker checker(s, rules.widestField, sink, report);
+    ProbeSink& probe = checker.probe();
+    (void)probe.start(paths);
+    if (data.identity())
+        probe.protect(*data.identity());
+    probe.protect(inputs.value().templateIdentity);
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
-        checker.probe().protect(*project);
+        probe.protect(*project);
+    if (s.report)
+        probe.reserveReport();
 
-    // What the data file holds that a run would read differently from what its user may expect.
-    RunRecords& data = *inputs.value().data;
-    std::vector<std::string> warnings;
-    if (paths.dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
-    if (const std::uint64_t replaced = data.replaced(); replaced > 0)
-        warnings.push_back(replacedSequencesText(replaced, data.encoding()->name));
-    for (std::string& warning : warnings) {
+    for (Detail& detail : dataFileDetails(paths, s, data)) {
         ++report.findingCount;
-        sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(warning)});
+        sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(detail)});
     }
 
     report.quotes = s.quotes;
     report.recordCount = counted.value().total;
+    RecordPlanner planner(kMaxRecordText);
+    planner.use(s, paths);
+    RecordSelection taken = selection;
+    taken.dataSize = data.size();
+    planner.select(taken);
     DataRecord record;
-    for (std::uint64_t number = 1; number <= report.recordCount && number <= range.last; ++number) {
+    for (std::uint64_t read = 0; read < report.recordCount; ++read) {
         const Result<bool> got = data.next(record);
         if (!got || !got.value()) {
             // A data file that cannot be read to its end (a failing disk): the records after
             // the last one read were not checked.
             if (!got) {
                 ++report.findingCount;
-                sink({CheckFindingKind::DataFile, 0, 0, 0, {}, got.error().message});
+                sink({CheckFindingKind::DataFile, 0, 0, 0, {}, Detail::readFailed(got.error())});
             }
             break;
         }
-        if (number < range.first || !shard.holds(record.offset, data.size()))
-            continue;
+        const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Later);
+        if (plan.place == RecordSelection::Place::After)
+            break;
         // The header record names the fields and gets no file.
-        if (s.header && number == 1)
+        if (plan.place == RecordSelection::Place::Before || plan.refusal == Refusal::Header)
             continue;
         ++report.recordsChecked;
-        checker.check(record);
+        checker.check(plan, record.unclosedQuote);
     }
     return report;
 }
 
-CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range, ShardSpec shard)
+CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place)
 {
     std::vector<CheckFinding> findings;
-    CheckReport report = checkProjectOutput(settings, projectPath, programFolder, range, shard,
-                                            [&findings](const CheckFinding& f) { findings.push_back(f); });
+    CheckReport report =
+        checkProjectOutput(settings, place, {}, [&findings](const CheckFinding& f) { findings.push_back(f); });
     report.findings = std::move(findings);
     return report;
 }
@@ -417,7 +287,8 @@ CheckTableWriter::CheckTableWriter(std::ostream& out, bool recordAndLine)
 void CheckTableWriter::add(const CheckFinding& f)
 {
     Row row{f.record == 0 ? "-" : std::to_string(f.record), f.line == 0 ? "-" : std::to_string(f.line),
-            checkFindingLabel(f.kind), f.name.empty() ? "-" : escapeControlBytes(f.name), escapeControlBytes(f.detail)};
+            checkFindingLabel(f.kind), f.name.empty() ? "-" : escapeControlBytes(f.name),
+            escapeControlBytes(detailText(f.detail))};
     // Without quoted fields a record is a line: the one column holds its number.
     if (!m_recordAndLine)
         row.line = row.record;
@@ -464,16 +335,6 @@ void CheckTableWriter::finish(const CheckReport& report)
         release();
     m_out << report.recordsChecked << (report.recordsChecked == 1 ? " record" : " records") << " checked, "
           << report.findingCount << (report.findingCount == 1 ? " finding" : " findings") << '\n';
-}
-
-std::string formatCheckTable(const CheckReport& report)
-{
-    std::ostringstream out;
-    CheckTableWriter table(out, report.quotes);
-    for (const CheckFinding& finding : report.findings)
-        table.add(finding);
-    table.finish(report);
-    return out.str();
 }
 
 } // namespace stencilor

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "generation/RecordRange.h"
+#include "generation/RunInputs.h"
+#include "platform/Detail.h"
+#include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,13 +41,13 @@ struct CheckFinding {
     std::uint64_t line = 0;   // the data file line the record begins on; 0 for the project
     std::uint64_t rule = 0;   // rule number (1-based) for project findings, else 0
     std::string name;         // the output name relative to the output folder, when there is one
-    std::string detail;       // why, in words
+    Detail detail;            // why (detailText gives it in words)
 };
 
 struct CheckReport {
     bool started = false;
-    bool quotes = false; // records may span lines: findings show the record and its first line
-    std::string message; // why the check did not start, in the run's own words
+    bool quotes = false;           // records may span lines: findings show the record and its first line
+    std::optional<Error> problem; // why the check did not start, as the run would say it
     std::uint64_t recordCount = 0;
     std::uint64_t recordsChecked = 0;
     std::uint64_t findingCount = 0;
@@ -53,20 +57,19 @@ struct CheckReport {
 // Receives each finding as the check makes it.
 using FindingSink = std::function<void(const CheckFinding&)>;
 
-// Everything a run does but the writing, for the records of `range` in part `shard` of the job: names every record, and
-// reports the records that give no name, share an output path (also after case folding), would
-// leave the output folder, meet a symbolic link, a folder or a too long name, would replace an
-// input of the run, or have fewer fields than the rules use, and the rules that are skipped or
-// whose identifier the template lacks. Each finding goes to `sink` as it arises, so memory does
-// not grow with their number. Does not start, with the run's message, when the delimiter or the
-// output folder is empty or an input file is missing or unreadable.
-CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range, ShardSpec shard,
-                               const FindingSink& sink);
+// Everything a run does but the writing, for the records of `selection` (its range and part of the
+// job): plans every record as the run does, and reports the records that give no name, share an
+// output path (also after case folding), would leave the output folder, meet a symbolic link, a
+// folder or a too long name, would replace an input of the run, or have fewer fields than the
+// rules use, and the rules that are skipped or whose identifier the template lacks. Each finding
+// goes to `sink` as it arises, so memory does not grow with their number. Does not start, with
+// the run's error, when the delimiter or the output folder is empty or an input file is missing
+// or unreadable.
+CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place,
+                               const RecordSelection& selection, const FindingSink& sink);
 
-// The same, with the findings collected in the report.
-CheckReport checkProjectOutput(const ProjectSettings& settings, const std::string& projectPath,
-                               const std::string& programFolder, RecordRange range = {}, ShardSpec shard = {});
+// The same for every record, with the findings collected in the report.
+CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place);
 
 // The short name of a finding kind, as the table and the dialog show it.
 const char* checkFindingLabel(CheckFindingKind kind);
@@ -94,8 +97,5 @@ private:
     bool m_recordAndLine = false;
     std::size_t m_recordWidth = 0, m_lineWidth = 0, m_findingWidth = 0, m_nameWidth = 0;
 };
-
-// The findings of `report` as CheckTableWriter writes them.
-std::string formatCheckTable(const CheckReport& report);
 
 } // namespace stencilor

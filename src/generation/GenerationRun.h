@@ -1,11 +1,17 @@
 #pragma once
 
-#include "generation/ContentReport.h"
+#include "generation/OutputSink.h"
+#include "generation/RecordPlan.h"
 #include "generation/RecordRange.h"
+#include "generation/RunInputs.h"
+#include "platform/Refusal.h"
+#include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace stencilor {
@@ -23,10 +29,8 @@ public:
     // True when the settings cannot change during a run (the command line has no controls): the
     // run then works out the paths and the rules in use from them once, not at every record.
     virtual bool settingsFixed() const { return false; }
-    // The project path as shown (bare data and template names are looked up in its folder).
-    virtual std::string projectPath() = 0;
-    // The program folder, ending with "/" (where a bare project path lies).
-    virtual std::string programFolder() = 0;
+    // Where the project lies (bare data and template names are looked up in its folder).
+    virtual ProjectPlace place() = 0;
 
     // Run becomes unavailable and Stop available (true), or the other way round (false).
     virtual void runStateChanged(bool running) = 0;
@@ -35,9 +39,9 @@ public:
     // Lets the host handle pending user events; Stop arrives here.
     virtual void processEvents() = 0;
     // A message box with an OK button ("Please select field delimiter!", missing input files).
-    virtual void showMessage(const std::string& text) = 0;
+    virtual void showMessage(const Error& error) = 0;
     // An error box ("Cannot open file ...", "Cannot create file ...").
-    virtual void showError(const std::string& text) = 0;
+    virtual void showError(const Error& error) = 0;
     // Asks the desktop to open report.html at `reportPath` (absolute) without waiting; outcome not
     // examined. Only a report that was written is opened.
     virtual void openReport(const std::string& reportPath, const std::string& folder) = 0;
@@ -58,30 +62,16 @@ struct RunSummary {
     std::uint64_t recordCount = 0;      // data lines when the run started (of the range, in a partial run)
     std::uint64_t recordsProcessed = 0; // records taken through all steps
     std::uint64_t filesWritten = 0;
-    std::uint64_t skippedNoName = 0;   // no usable name
-    std::uint64_t skippedFolder = 0;   // folder could not be created
-    std::uint64_t skippedOutside = 0;  // name would leave the output folder
-    std::uint64_t skippedLink = 0;     // a subfolder on the way is a symbolic link
-    std::uint64_t skippedOwnInput = 0; // the file would replace an input of the run or its report
-    bool reportWritten = false;        // report.html saved
-    bool reportFailed = false;         // report.html or its folder could not be created
-    std::string outputFolder;          // where the files go (absolute); empty when the run did not start
-    std::string error;                 // the message shown for a Failed run or a failed report
-};
+    // The records that got no file, by why (the header record is no skipped record).
+    std::array<std::uint64_t, kRefusalCount> skipped{};
+    bool reportWritten = false; // report.html saved
+    bool reportFailed = false;  // report.html or its folder could not be created
+    std::string outputFolder;   // where the files go (absolute); empty when the run did not start
+    std::optional<Error> error; // the error shown for a Failed run or a failed report
 
-// What the command line adds to a run when a job is split among machines or kept out of folders.
-struct RunOptions {
-    // The part of the job this run takes (--shard K/N): the records whose first byte lies in the
-    // part's span of the data file, with their numbers in the whole file. A part of a job shares
-    // the output folder with the other parts and writes no report.html; its manifest holds the
-    // report's rows for --merge-report.
-    ShardSpec shard;
-    // Where a JSON Lines manifest of the records goes as the run takes them (empty: none).
-    std::string manifestPath;
-    // Where a tar archive of the files and the report goes instead of the output folder
-    // ("-": standard output; empty: the output folder). The files are written on the run's
-    // own thread, whatever the jobs.
-    std::string archivePath;
+    std::uint64_t skippedFor(Refusal refusal) const { return skipped[static_cast<std::size_t>(refusal)]; }
+    // The records skipped for any reason.
+    std::uint64_t recordsSkipped() const;
 };
 
 // The generation run: for every record of the data file a fresh copy of the template with every
@@ -89,16 +79,14 @@ struct RunOptions {
 // optional content report. The running flag is tested before each record; Stop clears it.
 class GenerationRun final {
 public:
-    // `recordLimit` is the longest text a record may get (see CompiledTemplate::kMaxRecordText).
+    // `recordLimit` is the longest text a record may get.
     explicit GenerationRun(RunHost& host, std::size_t recordLimit = kMaxRecordText)
         : m_host(host)
         , m_recordLimit(recordLimit)
     {
     }
 
-    // The longest text a record may get by default (1 GiB): beyond it a run ends with an error
-    // naming the record instead of exhausting memory.
-    static constexpr std::size_t kMaxRecordText = std::size_t{1} << 30;
+    static constexpr std::size_t kMaxRecordText = stencilor::kMaxRecordText;
 
     // Runs to the end (all records, Stop, or an error) and returns what happened. Errors and
     // messages reach the user through the host. With `records`, only the data lines of that span
@@ -110,6 +98,7 @@ public:
     bool isRunning() const { return m_running; }
     // The files the run in progress has written so far (0 between runs), for a progress display.
     std::uint64_t filesWrittenSoFar() const { return m_current ? m_current->filesWritten : 0; }
+
 
     // How many threads write the files of the next run. With 1 (the default) every record is
     // written on the run's own thread before the next one is named. With more, records are

@@ -12,14 +12,12 @@
 #include <fcntl.h>
 #include <map>
 #include <optional>
-#include <unistd.h>
 
 namespace stencilor {
 
 namespace {
 
 constexpr const char* kKind = "stencilor manifest";
-constexpr std::size_t kReportBlock = std::size_t{1} << 16;
 
 const char* statusText(ManifestRecord::Status status)
 {
@@ -34,14 +32,9 @@ const char* statusText(ManifestRecord::Status status)
     return "";
 }
 
-std::string partText(std::uint64_t part, std::uint64_t parts)
+Error problem(ErrorKind kind, std::string object = {}, Error::Numbers numbers = {}, std::string other = {})
 {
-    return std::to_string(part) + "/" + std::to_string(parts);
-}
-
-Error problem(const std::string& text)
-{
-    return Error{0, text};
+    return Error(kind, std::move(object), 0, numbers, std::move(other));
 }
 
 // What the first pass learns of one manifest.
@@ -68,13 +61,13 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
     info.path = path;
     Result<std::unique_ptr<DataInput>> input = DataInput::open(path, {});
     if (!input)
-        return problem("cannot read the manifest \"" + path + "\": " + systemReason(input.error().code));
+        return systemError(ErrorKind::ReadManifest, path, input.error().code);
     DataRecord line;
     bool first = true;
     for (;;) {
         const Result<bool> got = input.value()->next(line);
         if (!got)
-            return problem("cannot read the manifest \"" + path + "\": " + systemReason(got.error().code));
+            return systemError(ErrorKind::ReadManifest, path, got.error().code);
         if (!got.value())
             break;
         const std::optional<JsonValue> value = parseJson(line.text);
@@ -90,20 +83,19 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
             const JsonValue* columns = object ? value->member("report_fld") : nullptr;
             if (!kind || kind->text != kKind || !part || !parts || *part < 1 || *part > *parts || !bytes || !project ||
                 !report || report->kind != JsonValue::Kind::Bool || !columns)
-                return problem("\"" + path + "\" is not a manifest of a stencilor run");
+                return problem(ErrorKind::NotAManifest, path);
             info.job = {*part, *parts, project->text, *bytes, report->boolean, columns->text};
             continue;
         }
         if (info.ended)
-            return problem("\"" + path + "\" goes on after its closing line (line " + std::to_string(line.number) +
-                           ")");
+            return problem(ErrorKind::ManifestGoesOn, path, {line.number});
         if (object && value->member("end")) {
             const auto from = unsignedMember(*value, "first");
             const auto to = unsignedMember(*value, "next");
             const JsonValue* complete = value->member("complete");
             const JsonValue* dataEnd = value->member("data_end");
             if (!from || !to || !complete || !dataEnd)
-                return problem("\"" + path + "\" has a broken closing line");
+                return problem(ErrorKind::BrokenClosingLine, path);
             info.ended = true;
             info.first = *from;
             info.next = *to;
@@ -113,32 +105,46 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
         }
         const auto record = object ? unsignedMember(*value, "record") : std::nullopt;
         if (!record)
-            return problem("\"" + path + "\" has a broken line " + std::to_string(line.number));
+            return problem(ErrorKind::BrokenManifestLine, path, {line.number});
         if (info.lastRecord != 0 && *record != info.lastRecord + 1)
-            return problem("\"" + path + "\" jumps from record " + std::to_string(info.lastRecord) + " to record " +
-                           std::to_string(*record));
+            return problem(ErrorKind::ManifestJumps, path, {info.lastRecord, *record});
         info.lastRecord = *record;
         if (Status handled = visit(*value); !handled)
             return handled;
     }
     if (first)
-        return problem("\"" + path + "\" is empty, not a manifest of a stencilor run");
+        return problem(ErrorKind::EmptyManifest, path);
     return {};
 }
 
 } // namespace
 
-ManifestWriter::~ManifestWriter()
+const char* manifestReason(Refusal refusal)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    switch (refusal) {
+    case Refusal::Header:
+        return "header";
+    case Refusal::NoName:
+        return "no name";
+    case Refusal::LeavesFolder:
+        return "leaves output folder";
+    case Refusal::FolderFailed:
+        return "folder not made";
+    case Refusal::LinkInPath:
+        return "symbolic link in path";
+    case Refusal::OwnInput:
+        return "replaces an input";
+    case Refusal::None:
+        break;
+    }
+    return "";
 }
 
 Status ManifestWriter::open(const std::string& path, const ManifestJob& job)
 {
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (m_fd < 0)
-        return Error{errno, "cannot create file \"" + path + "\": " + systemReason(errno)};
+    m_fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!m_fd.valid())
+        return systemError(ErrorKind::CreateFile, path, errno);
     m_path = path;
     return writeLine(JsonObject()
                          .add("stencilor", kKind)
@@ -182,24 +188,15 @@ Status ManifestWriter::finish(std::uint64_t first, std::uint64_t next, bool comp
 Status ManifestWriter::writeLine(const std::string& text)
 {
     // One write per line: a run killed at any moment leaves whole lines only.
-    const std::string line = text + "\n";
-    std::string_view rest = line;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(m_fd, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return Error{written < 0 ? errno : EIO,
-                         "cannot write file \"" + m_path + "\": " + systemReason(written < 0 ? errno : EIO)};
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    if (const int code = writeAll(m_fd.get(), text + "\n"); code != 0)
+        return systemError(ErrorKind::WriteFile, m_path, code);
     return {};
 }
 
 Status mergeReport(const std::vector<std::string>& manifests, const std::string& folder)
 {
     if (manifests.empty())
-        return problem("no manifest given");
+        return problem(ErrorKind::NoManifest);
     // First pass: what each manifest is and holds, without keeping its lines.
     std::vector<PartInfo> infos(manifests.size());
     for (std::size_t i = 0; i < manifests.size(); ++i) {
@@ -212,45 +209,42 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
         const ManifestJob& other = info.job;
         if (other.parts != job.parts || other.project != job.project || other.dataBytes != job.dataBytes ||
             other.report != job.report || other.reportFld != job.reportFld)
-            return problem("\"" + info.path + "\" belongs to another job than \"" + infos.front().path + "\"");
+            return problem(ErrorKind::OtherJob, info.path, {}, infos.front().path);
         if (const auto [place, added] = byPart.emplace(other.part, &info); !added)
-            return problem("part " + partText(other.part, other.parts) + " is given twice: \"" + place->second->path +
-                           "\" and \"" + info.path + "\"");
+            return problem(ErrorKind::PartTwice, place->second->path, {other.part, other.parts}, info.path);
     }
     if (!job.report)
-        return problem("the job wrote no report (its report is off)");
+        return problem(ErrorKind::ReportOff);
     std::uint64_t expected = 1;
     for (std::uint64_t part = 1; part <= job.parts; ++part) {
         const auto found = byPart.find(part);
         if (found == byPart.end())
-            return problem("part " + partText(part, job.parts) + " is missing");
+            return problem(ErrorKind::PartMissing, {}, {part, job.parts});
         const PartInfo& info = *found->second;
         if (!info.ended || !info.complete)
-            return problem("part " + partText(part, job.parts) + " (\"" + info.path +
-                           "\") did not finish; it ends after record " + std::to_string(info.lastRecord));
+            return problem(ErrorKind::PartUnfinished, info.path, {part, job.parts, info.lastRecord});
         if (info.first > expected)
-            return problem("records " + std::to_string(expected) + "-" + std::to_string(info.first - 1) +
-                           " are in no manifest (before part " + partText(part, job.parts) + ")");
+            return problem(ErrorKind::RecordsInNoManifest, {}, {expected, info.first - 1, part, job.parts});
         if (info.first < expected)
-            return problem("records " + std::to_string(info.first) + "-" + std::to_string(expected - 1) +
-                           " are in two manifests (part " + partText(part, job.parts) + " and the one before)");
+            return problem(ErrorKind::RecordsInTwoManifests, {}, {info.first, expected - 1, part, job.parts});
         if (info.next < info.first || (info.lastRecord != 0 && info.lastRecord + 1 != info.next) ||
             (info.lastRecord == 0 && info.next != info.first))
-            return problem("\"" + info.path + "\" does not hold the records its closing line names");
+            return problem(ErrorKind::ManifestMismatch, info.path);
         expected = info.next;
     }
     if (!byPart.rbegin()->second->dataEnd)
-        return problem("part " + partText(job.parts, job.parts) + " did not reach the end of the data");
+        return problem(ErrorKind::DataEndMissing, {}, {job.parts, job.parts});
 
     // Second pass: the report, exactly as one run writes it.
+    const std::string reportPath = folder + "/" + std::string(kReportFileName);
     if (Status made = EnsureFolder(folder); !made)
-        return problem(cannotCreateMessage(folder + "/report.html", systemReason(made.error().code)));
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
-        return problem(cannotCreateMessage(folder + "/report.html", systemReason(errno)));
+        return systemError(ErrorKind::CreateOutput, reportPath, made.error().code);
+    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd.valid())
+        return systemError(ErrorKind::CreateOutput, reportPath, errno);
     PendingFile file;
     ContentReport lines;
-    Status status = file.create(folderFd);
+    Status status = file.create(folderFd.get());
     const auto flush = [&] {
         if (status)
             status = file.write(lines.text());
@@ -279,10 +273,10 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
     lines.finish();
     flush();
     if (status)
-        status = file.commit(folderFd, "report.html");
-    ::close(folderFd);
-    if (!status && status.error().code != 0)
-        return problem(cannotCreateMessage(folder + "/report.html", systemReason(status.error().code)));
+        status = file.commit(folderFd.get(), std::string(kReportFileName));
+    // The report's own file errors name the report; a manifest that cannot be read says so.
+    if (!status && status.error().code != 0 && status.error().kind != ErrorKind::ReadManifest)
+        return systemError(ErrorKind::CreateOutput, reportPath, status.error().code);
     return status;
 }
 

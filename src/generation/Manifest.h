@@ -11,6 +11,8 @@
 // ended. Each line goes out whole as it is made, so a killed run leaves a manifest that is valid
 // up to its last finished record.
 
+#include "platform/FileDescriptor.h"
+#include "platform/Refusal.h"
 #include "platform/Result.h"
 
 #include <cstdint>
@@ -40,17 +42,15 @@ struct ManifestRecord {
     std::vector<std::string> cells; // the report row's cells, when the report is on
 };
 
+// The word a manifest line gives for why its record got no file ("no name", "header", ...).
+const char* manifestReason(Refusal refusal);
+
 class ManifestWriter final {
 public:
-    ManifestWriter() = default;
-    ~ManifestWriter();
-    ManifestWriter(const ManifestWriter&) = delete;
-    ManifestWriter& operator=(const ManifestWriter&) = delete;
-
     // Creates (or replaces) the manifest at `path` and writes its job line. Fails with the
     // errno of creating or writing it.
     Status open(const std::string& path, const ManifestJob& job);
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
     // Writes the line of one record.
     Status add(const ManifestRecord& record);
     // Writes the closing line: the part's records were [first, next), `complete` when it went
@@ -59,7 +59,7 @@ public:
 
 private:
     Status writeLine(const std::string& line);
-    int m_fd = -1;
+    FileDescriptor m_fd;
     std::string m_path;
 };
 

@@ -91,26 +91,25 @@ bool applyNameRules(const ProjectSettings& s, const RecordFields& record, std::s
 }
 
 // Why the naming settings give the record `line` no name.
-std::string noNameReason(const ProjectSettings& s, const RecordFields& record)
+Detail noNameReason(const ProjectSettings& s, const RecordFields& record)
 {
     if (s.nameFromTemp) {
         if (s.edTemp.empty())
-            return "the name template is empty";
+            return {DetailKind::NameTemplateEmpty};
         std::string name = s.edTemp;
         if (s.tempRules && !applyNameRules(s, record, name))
-            return "the name would be longer than " + std::to_string(kMaxNameText) + " bytes";
-        return "the name is empty";
+            return {DetailKind::NameTooLong, {}, kMaxNameText};
+        return {DetailKind::NameEmpty};
     }
     if (!s.nameFromFld)
-        return "no name source is selected";
+        return {DetailKind::NoNameSource};
     const int field = DigitsToInt(s.FileNameFld);
     if (field <= 0)
-        return "the name field " + quoted(s.FileNameFld) + " has no field number";
+        return {DetailKind::NameFieldUnnumbered, s.FileNameFld};
     const std::int64_t fields = record.count();
     if (field > fields)
-        return "no field " + std::to_string(field) + " for the name (the record has " + std::to_string(fields) +
-               (fields == 1 ? " field)" : " fields)");
-    return "the name field " + std::to_string(field) + " is empty";
+        return {DetailKind::NoNameField, {}, static_cast<std::uint64_t>(field), static_cast<std::uint64_t>(fields)};
+    return {DetailKind::NameFieldEmpty, {}, static_cast<std::uint64_t>(field)};
 }
 
 // The name before case change and folders: from the name template, or from the name field with
@@ -172,7 +171,7 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
     OutputName result;
     const std::string base = changeCase(s, baseNameOf(s, record, recordNumber));
     if (base.empty()) {
-        result.reason = noNameReason(s, record);
+        result.why = noNameReason(s, record);
         return result;
     }
 
@@ -201,11 +200,11 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
     // those slashes from the relative name keeps the report's link relative to the report.
     relative.erase(0, std::min(relative.find_first_not_of('/'), relative.size()));
     if (climbsOut(relative)) {
-        result.outcome = NameOutcome::LeavesFolder;
-        result.reason = "a \"..\" component would leave the output folder";
+        result.refusal = Refusal::LeavesFolder;
+        result.why = {DetailKind::LeavesFolder};
         return result;
     }
-    result.outcome = NameOutcome::Named;
+    result.refusal = Refusal::None;
     result.path = withTrailingSlash(outputFolder) + relative;
     result.relativeName = std::move(relative);
     return result;
@@ -217,14 +216,6 @@ std::string withTrailingSlash(std::string_view text)
     if (result.empty() || result.back() != '/')
         result += '/';
     return result;
-}
-
-std::string outputFolderOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos)
-        return {};
-    return std::string(path.substr(0, slash == 0 ? 1 : slash));
 }
 
 } // namespace stencilor

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "datasource/RecordFields.h"
+#include "platform/Detail.h"
+#include "platform/Refusal.h"
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
@@ -9,18 +11,17 @@
 
 namespace stencilor {
 
-// Why a record gets no output file, or that it gets one.
-enum class NameOutcome {
-    Named,        // path and relativeName are set
-    NoName,       // the record gives no usable name (empty field, no name source, ...)
-    LeavesFolder, // a ".." component would put the file outside the output folder
-};
-
+// A record's output name, or why it gets none.
 struct OutputName {
-    NameOutcome outcome = NameOutcome::NoName;
+    // None when named (path and relativeName are set), NoName when the record gives no usable
+    // name (empty field, no name source, ...), LeavesFolder when a ".." component would put the
+    // file outside the output folder.
+    Refusal refusal = Refusal::NoName;
     std::string path;         // full output path as the run writes it
     std::string relativeName; // subfolder + "/" + file name, or the file name alone
-    std::string reason;       // why the record gets no file (NoName, LeavesFolder), in words
+    Detail why;               // why the record gets no file (NoName, LeavesFolder)
+
+    bool named() const { return refusal == Refusal::None; }
 };
 
 // The output path and relative name of one record (its line and 1-based record number) under
@@ -38,9 +39,5 @@ OutputName recordOutputName(const ProjectSettings& s, std::string_view outputFol
 
 // "text" followed by "/" unless it already ends with one; the empty text gives "/".
 std::string withTrailingSlash(std::string_view text);
-
-// The folder part of an output path: everything before its last "/" ("/" itself for a file in
-// the root; empty when there is no "/").
-std::string outputFolderOf(std::string_view path);
 
 } // namespace stencilor

@@ -1,13 +1,8 @@
 #include "generation/RecordPreview.h"
 
-#include "datasource/Fields.h"
-#include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
-#include "generation/CompiledTemplate.h"
 #include "generation/ContentReport.h"
-#include "generation/GenerationRun.h"
-#include "generation/RunInputs.h"
-#include "platform/Messages.h"
+#include "generation/RecordPlan.h"
 #include "project/ProjectCommands.h"
 
 #include <algorithm>
@@ -42,45 +37,56 @@ void markReplacements(std::vector<PreviewSegment>& segments, std::string_view id
 
 } // namespace
 
-RecordPreview previewRecord(const ProjectSettings& s, const std::string& projectPath, const std::string& programFolder,
-                            std::uint64_t record)
+RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place, std::uint64_t record)
 {
     RecordPreview preview;
-    const Result<RunInputs> inputs = openRunInputs(s, projectPath, programFolder);
+    const Result<RunInputs> inputs = openRunInputs(s, place);
     if (!inputs) {
-        preview.message = inputs.error().message;
+        preview.problem = inputs.error();
         return preview;
     }
     RunRecords& data = *inputs.value().data;
     const Result<RecordCount> counted = data.count();
     if (!counted) {
-        preview.message = counted.error().message;
+        preview.problem = counted.error();
         return preview;
     }
     preview.recordCount = counted.value().total;
+    const Error noSuchRecord(ErrorKind::NoSuchRecord, {}, 0, {record});
     if (record == 0 || record > preview.recordCount) {
-        preview.message = noSuchRecordMessage(record);
+        preview.problem = noSuchRecord;
         return preview;
     }
-    if (s.header && record == 1) {
-        preview.message = "Record 1 names the fields: it gets no file.";
-        return preview;
-    }
+    RecordPlanner planner(kMaxRecordText);
+    planner.use(s, inputs.value().paths);
+    planner.select(RecordSelection{RecordRange{record, record}, {}, data.size()});
     DataRecord found;
-    for (std::uint64_t number = 1; number <= record; ++number) {
+    RecordPlan* plan = nullptr;
+    while (!plan) {
         const Result<bool> got = data.next(found);
         if (!got || !got.value()) {
-            preview.message = got ? noSuchRecordMessage(record) : got.error().message;
+            preview.problem = got ? noSuchRecord : got.error();
             return preview;
         }
+        RecordPlan& planned = planner.plan(found, RecordPlanner::Render::Later);
+        if (planned.place == RecordSelection::Place::Taken)
+            plan = &planned;
+    }
+    if (plan->refusal == Refusal::Header) {
+        preview.problem = Error(ErrorKind::HeaderRecord);
+        return preview;
     }
     preview.line = std::string(found.text);
-    const RecordFields fields(preview.line, s.delim, s.quotes);
     preview.html = isHtmlTemplate(s.templatefile);
+    planner.render();
+    if (plan->error) {
+        preview.problem = plan->error;
+        return preview;
+    }
+    preview.text = plan->text;
 
-    // The rules one by one on the whole text, as the run defines the result.
-    preview.text = normalizeLineEnds(inputs.value().templateText);
-    preview.segments.push_back({preview.text, 0});
+    // The pieces: the rules one by one on the template's pieces, as the run defines the result.
+    preview.segments.push_back({normalizeLineEnds(inputs.value().templateText), 0});
     std::uint64_t row = 0;
     for (const Rule& rule : s.rules.rules()) {
         ++row;
@@ -89,15 +95,9 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
             continue;
         std::string escaped;
         if (s.escapehtml)
-            appendHtmlValueEscaped(escaped, fields.field(field));
-        const std::string_view value = s.escapehtml ? std::string_view(escaped) : fields.field(field);
-        markReplacements(preview.segments, rule.identifier, value, row);
-        if (!applyRules(preview.text, {rule.identifier}, {value}, GenerationRun::kMaxRecordText)) {
-            preview.message = recordTooLargeMessage(record, GenerationRun::kMaxRecordText);
-            preview.text.clear();
-            preview.segments.clear();
-            return preview;
-        }
+            appendHtmlValueEscaped(escaped, plan->fields.field(field));
+        markReplacements(preview.segments, rule.identifier,
+                         s.escapehtml ? std::string_view(escaped) : plan->fields.field(field), row);
     }
     std::string joined;
     for (const PreviewSegment& segment : preview.segments)
@@ -105,8 +105,8 @@ RecordPreview previewRecord(const ProjectSettings& s, const std::string& project
     if (joined != preview.text)
         preview.segments.clear();
 
-    preview.name = recordOutputName(s, inputs.value().paths.outputFolder, fields, record);
-    if (preview.name.outcome == NameOutcome::Named)
+    preview.name = plan->name;
+    if (preview.name.named())
         preview.fullPath = preview.name.path;
     preview.ok = true;
     return preview;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "generation/OutputNaming.h"
+#include "generation/RunInputs.h"
+#include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +21,7 @@ struct PreviewSegment {
 
 struct RecordPreview {
     bool ok = false;
-    std::string message; // why there is no preview (missing input, no such record)
+    std::optional<Error> problem; // why there is no preview (missing input, no such record)
     std::uint64_t recordCount = 0;
     std::string line; // the record's data line
     std::string text; // the generated text exactly as a run would write it
@@ -33,9 +36,8 @@ struct RecordPreview {
 
 // The output of record `record` (1-based) under `settings`, as a run would generate it, without
 // writing anything: the text, the pieces the rules replaced, and the output path. Fails with the
-// run's message when the delimiter is empty or an input file is missing or unreadable, and with
-// "There is no record N" when the data file has fewer records.
-RecordPreview previewRecord(const ProjectSettings& settings, const std::string& projectPath,
-                            const std::string& programFolder, std::uint64_t record);
+// run's error when the delimiter is empty or an input file is missing or unreadable, with
+// NoSuchRecord when the data file has fewer records, and with HeaderRecord for the header.
+RecordPreview previewRecord(const ProjectSettings& settings, const ProjectPlace& place, std::uint64_t record);
 
 } // namespace stencilor

@@ -41,4 +41,16 @@ struct ShardSpec {
 // Reads "K/N" with 1 <= K <= N (decimal, no sign or blanks); no value for any other text.
 std::optional<ShardSpec> parseShard(std::string_view text);
 
+// The records a run, a check or a preview takes: those numbered within `range` whose first byte
+// lies in part `shard` of the data's `dataSize` bytes. The records taken follow each other.
+struct RecordSelection {
+    RecordRange range;
+    ShardSpec shard;
+    std::uint64_t dataSize = 0;
+
+    enum class Place { Before, Taken, After };
+    // Where the record numbered `number`, whose first byte is at `offset`, stands.
+    Place placeOf(std::uint64_t number, std::uint64_t offset) const;
+};
+
 } // namespace stencilor

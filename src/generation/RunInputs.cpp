@@ -9,24 +9,12 @@
 
 namespace stencilor {
 
-namespace {
-
-std::atomic<bool> g_standardInputData{false};
-
-} // namespace
-
-void allowStandardInputData(bool allowed)
-{
-    g_standardInputData = allowed;
-}
-
-RunInputPaths resolveRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder)
+RunInputPaths resolveRunInputs(const ProjectSettings& s, const ProjectPlace& place)
 {
     RunInputPaths paths;
-    paths.project = resolveProjectPath(projectPath, programFolder);
-    paths.dataFile = s.textfile == kStandardInput && g_standardInputData
-                         ? s.textfile
-                         : resolveDataFilePath(s.textfile, paths.project);
+    paths.project = resolveProjectPath(place.project, place.programFolder);
+    paths.dataFile = s.textfile == kStandardInput && place.standardInput ? s.textfile
+                                                                          : resolveDataFilePath(s.textfile, paths.project);
     paths.templateFile = resolveDataFilePath(s.templatefile, paths.project);
     paths.outputFolder = resolveOutputFolder(s.outputdir, paths.project);
     if (!paths.outputFolder.empty())
@@ -34,32 +22,50 @@ RunInputPaths resolveRunInputs(const ProjectSettings& s, std::string_view projec
     return paths;
 }
 
-std::string runInputsProblem(const ProjectSettings& s, const RunInputPaths& paths)
+std::optional<Error> runInputsProblem(const ProjectSettings& s, const RunInputPaths& paths)
 {
     if (s.delim.empty())
-        return kDelimiterNotSetMessage;
+        return Error(ErrorKind::DelimiterNotSet);
     if (!s.encoding.empty() && !isKnownEncoding(s.encoding))
-        return unknownEncodingMessage(s.encoding);
-    std::string missing;
-    if (paths.dataFile != kStandardInput && !fileExists(paths.dataFile))
-        missing = kDataFileMissingMessage;
-    if (!fileExists(paths.templateFile))
-        missing += kTemplateMissingMessage;
-    if (!missing.empty())
-        return missing;
+        return unknownEncoding(s.encoding);
+    const bool dataMissing = paths.dataFile != kStandardInput && !fileExists(paths.dataFile);
+    const bool templateMissing = !fileExists(paths.templateFile);
+    if (dataMissing && templateMissing)
+        return Error(ErrorKind::InputsMissing, absolutePath(paths.dataFile), 0, {}, absolutePath(paths.templateFile));
+    if (dataMissing)
+        return Error(ErrorKind::DataFileMissing, absolutePath(paths.dataFile));
+    if (templateMissing)
+        return Error(ErrorKind::TemplateMissing, absolutePath(paths.templateFile));
     // An empty output folder never means the root folder.
     if (paths.outputFolder.empty())
-        return kOutputFolderNotSetMessage;
-    return {};
+        return Error(ErrorKind::OutputFolderNotSet);
+    return std::nullopt;
 }
 
 Result<FileIdentity> readRunInput(const std::string& path, std::string& into)
 {
     Result<FileIdentity> read = readWholeFileInto(path, into);
     if (!read)
-        return Error{read.error().code, cannotOpenMessage(absolutePath(path), systemReason(read.error().code))};
+        return systemError(ErrorKind::OpenInput, absolutePath(path), read.error().code);
     return read;
 }
+
+namespace {
+
+// The path of the data file as the run's messages name it.
+std::string shownDataPath(const std::string& path)
+{
+    return path == kStandardInput ? "standard input" : absolutePath(path);
+}
+
+// An error in opening or reading the data file as the run shows it: a system error becomes the
+// run's OpenInput error on the path as shown; an error of its own (an unknown encoding) stays.
+Error runDataError(const Error& error, const std::string& shown)
+{
+    return error.code == 0 ? error : systemError(ErrorKind::OpenInput, shown, error.code);
+}
+
+} // namespace
 
 Result<RunData> readRunData(const std::string& path, const std::string& encoding)
 {
@@ -71,14 +77,11 @@ Result<RunData> readRunData(const std::string& path, const std::string& encoding
         data.identity = read.value();
         return data;
     }
-    const std::string shown = path == kStandardInput ? "standard input" : absolutePath(path);
     Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{false, ";", encoding});
-    if (!input) {
-        const Error& error = input.error();
-        return error.code == 0 ? error : Error{error.code, cannotOpenMessage(shown, systemReason(error.code))};
-    }
+    if (!input)
+        return runDataError(input.error(), shownDataPath(path));
     if (Status read = input.value()->readAll(data.text); !read)
-        return Error{read.error().code, cannotOpenMessage(shown, systemReason(read.error().code))};
+        return runDataError(read.error(), shownDataPath(path));
     data.identity = input.value()->identity();
     data.encoding = input.value()->encoding();
     data.replaced = input.value()->replaced();
@@ -90,9 +93,8 @@ RunRecords::~RunRecords() = default;
 Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, const ProjectSettings& s)
 {
     std::unique_ptr<RunRecords> records(new RunRecords);
-    records->m_shown = path == kStandardInput ? "standard input" : absolutePath(path);
-    records->m_delim = s.delim;
-    records->m_quotes = s.quotes;
+    records->m_shown = shownDataPath(path);
+    records->m_format = RecordReader::Options{s.quotes, s.delim};
     Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
     if (!input)
         return records->readError(input.error());
@@ -101,7 +103,8 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
         if (Status read = records->m_input->readAll(records->m_text); !read)
             return records->readError(read.error());
         records->m_size = records->m_text.size();
-        records->m_held.emplace(records->m_text, s.delim, s.quotes);
+        if (Status started = records->restart(); !started)
+            return started.error();
     } else {
         records->m_size = records->m_input->size();
     }
@@ -110,15 +113,12 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
 
 Error RunRecords::readError(const Error& error) const
 {
-    // Code 0: a message of its own (an unknown encoding).
-    return error.code == 0 ? error : Error{error.code, cannotOpenMessage(m_shown, systemReason(error.code))};
+    return runDataError(error, m_shown);
 }
 
 Result<bool> RunRecords::next(DataRecord& record)
 {
-    if (m_held)
-        return m_held->next(record);
-    Result<bool> got = m_input->next(record);
+    Result<bool> got = m_held ? m_held->next(record) : m_input->next(record);
     if (!got)
         return readError(got.error());
     return got;
@@ -126,8 +126,10 @@ Result<bool> RunRecords::next(DataRecord& record)
 
 Status RunRecords::restart()
 {
-    if (m_held) {
-        m_held.emplace(m_text, m_delim, m_quotes);
+    if (!m_input->identity()) {
+        m_held.reset();
+        m_heldSource.emplace(m_text);
+        m_held.emplace(*m_heldSource, m_format);
         return {};
     }
     if (Status restarted = m_input->restart(); !restarted)
@@ -135,11 +137,12 @@ Status RunRecords::restart()
     return {};
 }
 
-Result<RecordCount> RunRecords::count(ShardSpec shard)
+Result<RecordCount> RunRecords::count(RecordSelection selection)
 {
+    selection.dataSize = m_size;
     RecordCount count;
+    count.first = std::max<std::uint64_t>(selection.range.first, 1);
     DataRecord record;
-    bool before = true; // no record of the part seen yet
     for (;;) {
         const Result<bool> got = next(record);
         if (!got)
@@ -147,14 +150,17 @@ Result<RecordCount> RunRecords::count(ShardSpec shard)
         if (!got.value())
             break;
         ++count.total;
-        if (shard.isWhole() || shard.holds(record.offset, m_size)) {
-            if (before)
+        switch (selection.placeOf(record.number, record.offset)) {
+        case RecordSelection::Place::Taken:
+            if (count.taken++ == 0)
                 count.first = record.number;
-            before = false;
-            ++count.inPart;
-        } else if (shard.follows(record.offset, m_size)) {
-            // An empty part begins with the record after those before it.
-            count.first = record.number + 1;
+            break;
+        case RecordSelection::Place::Before:
+            // A selection that takes nothing begins with the record after those before it.
+            count.first = std::max(count.first, record.number + 1);
+            break;
+        case RecordSelection::Place::After:
+            break;
         }
     }
     m_replacedInCount = m_input->replaced();
@@ -178,12 +184,12 @@ std::uint64_t RunRecords::replaced() const
     return std::max(m_replacedInCount, m_input->replaced());
 }
 
-Result<RunInputs> openRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder)
+Result<RunInputs> openRunInputs(const ProjectSettings& s, const ProjectPlace& place)
 {
     RunInputs inputs;
-    inputs.paths = resolveRunInputs(s, projectPath, programFolder);
-    if (std::string problem = runInputsProblem(s, inputs.paths); !problem.empty())
-        return Error{0, std::move(problem)};
+    inputs.paths = resolveRunInputs(s, place);
+    if (std::optional<Error> problem = runInputsProblem(s, inputs.paths))
+        return std::move(*problem);
     Result<std::unique_ptr<RunRecords>> data = RunRecords::open(inputs.paths.dataFile, s);
     if (!data)
         return data.error();

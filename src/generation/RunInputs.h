@@ -5,7 +5,7 @@
 // with the run's own messages, and read with the run's "Cannot open file" error.
 
 #include "datasource/Encoding.h"
-#include "datasource/RecordFields.h"
+#include "datasource/RecordReader.h"
 #include "generation/RecordRange.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
@@ -21,10 +21,15 @@ namespace stencilor {
 // The data file name that reads standard input (given on the command line).
 inline constexpr std::string_view kStandardInput = "-";
 
-// Lets "-" as the data file read standard input. Only the command line's --data - asks for it;
-// elsewhere "-" is a file of that name beside the project, so that neither a project file nor a
-// name typed in the window can make a run wait on standard input.
-void allowStandardInputData(bool allowed);
+// Where a project lies, and where its data comes from when not from its data file.
+struct ProjectPlace {
+    std::string project;       // the project path as shown (a bare name lies in programFolder)
+    std::string programFolder; // ends with "/"
+    // The data file "-" reads standard input. Only the command line's --data - asks for it;
+    // elsewhere "-" is a file of that name beside the project, so that neither a project file
+    // nor a name typed in the window can make a run wait on standard input.
+    bool standardInput = false;
+};
 
 // Where the inputs and the output of a project are.
 struct RunInputPaths {
@@ -34,17 +39,16 @@ struct RunInputPaths {
     std::string outputFolder; // likewise, then made absolute; empty when the project sets none
 };
 
-// The paths of the settings `s` of the project at `projectPath` (a bare project name lies in
-// `programFolder`, which ends with "/").
-RunInputPaths resolveRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder);
+// The paths of the settings `s` of the project at `place`.
+RunInputPaths resolveRunInputs(const ProjectSettings& s, const ProjectPlace& place);
 
-// Why a run of `s` with its inputs at `paths` cannot start, in the run's words and order: the
-// delimiter is empty; the encoding is unknown; the data file, the template or both are missing (one message, the
-// template's on a line of its own); no output folder is set. Empty when it can start.
-std::string runInputsProblem(const ProjectSettings& s, const RunInputPaths& paths);
+// Why a run of `s` with its inputs at `paths` cannot start, in the run's order: the delimiter is
+// empty; the encoding is unknown; the data file, the template or both are missing (the error
+// names their absolute paths); no output folder is set. None when it can start.
+std::optional<Error> runInputsProblem(const ProjectSettings& s, const RunInputPaths& paths);
 
 // Reads the input file at `path` whole into `into` and gives its identity (so that the run never
-// replaces it); fails with the run's message "Cannot open file "ABSOLUTE PATH". REASON".
+// replaces it); fails with the run's OpenInput error on its absolute path.
 Result<FileIdentity> readRunInput(const std::string& path, std::string& into);
 
 // The data file of a run, read whole and decoded to UTF-8 when the project names an encoding.
@@ -56,18 +60,18 @@ struct RunData {
 };
 
 // Reads the data file at `path` ("-": standard input) with the encoding setting `encoding` (empty:
-// the bytes as they are). Fails with the run's "Cannot open file" message, or with the message of
-// an unknown encoding name.
+// the bytes as they are). Fails with the run's OpenInput error, or with UnknownEncoding.
 Result<RunData> readRunData(const std::string& path, const std::string& encoding);
 
 class DataInput;
 
-// How many records a data file holds, and which of them fall into one part of the job.
+// How many records a data file holds, and which of them a selection takes.
 struct RecordCount {
     std::uint64_t total = 0;
-    // The number of the part's first record (or of the record after the part, when it is empty).
+    // The number of the first record taken (or of the record after those before the selection,
+    // when it takes none).
     std::uint64_t first = 1;
-    std::uint64_t inPart = 0; // the part's records: first to first + inPart - 1
+    std::uint64_t taken = 0; // the records taken: first to first + taken - 1
 };
 
 // The records of a run's data file, read through one open file in blocks, so that memory does
@@ -76,19 +80,18 @@ struct RecordCount {
 class RunRecords final {
 public:
     // Opens the data file at `path` ("-": standard input) as the settings `s` read it (delimiter,
-    // quotes, encoding). Fails with the run's "Cannot open file" message, or with the message
-    // of an unknown encoding name.
+    // quotes, encoding). Fails with the run's OpenInput error, or with UnknownEncoding.
     static Result<std::unique_ptr<RunRecords>> open(const std::string& path, const ProjectSettings& s);
     ~RunRecords();
     RunRecords(const RunRecords&) = delete;
     RunRecords& operator=(const RunRecords&) = delete;
 
     // The next record (its text valid until the next call); false at the end. Fails with the
-    // run's "Cannot open file" message.
+    // run's OpenInput error.
     Result<bool> next(DataRecord& record);
-    // Reads through the records to count them (and those of part `shard`, by where each begins in
-    // the data's size()), then starts again at the first.
-    Result<RecordCount> count(ShardSpec shard = {});
+    // Reads through the records to count them and those `selection` takes (by where each begins
+    // in the data's size()), then starts again at the first.
+    Result<RecordCount> count(RecordSelection selection = {});
 
     std::uint64_t size() const { return m_size; } // the data's bytes as read
     const std::optional<FileIdentity>& identity() const;
@@ -102,14 +105,14 @@ private:
     Error readError(const Error& error) const;
 
     std::string m_shown; // the path as messages name it
-    std::string m_delim;
-    bool m_quotes = false;
+    RecordReader::Options m_format;
     std::unique_ptr<DataInput> m_input;
     std::uint64_t m_size = 0;
     std::uint64_t m_replacedInCount = 0;
-    // Standard input, held whole.
+    // Standard input, held whole, and read from there.
     std::string m_text;
-    std::optional<DataRecords> m_held;
+    std::optional<TextSource> m_heldSource;
+    std::optional<RecordReader> m_held;
 };
 
 // A project's inputs as the check before writing and the preview use them: the data file opened,
@@ -121,8 +124,8 @@ struct RunInputs {
     FileIdentity templateIdentity;
 };
 
-// The inputs of `s` resolved, checked and read (data file first): fails with the message of
+// The inputs of `s` resolved, checked and read (data file first): fails with the error of
 // runInputsProblem or of readRunInput.
-Result<RunInputs> openRunInputs(const ProjectSettings& s, std::string_view projectPath, std::string_view programFolder);
+Result<RunInputs> openRunInputs(const ProjectSettings& s, const ProjectPlace& place);
 
 } // namespace stencilor

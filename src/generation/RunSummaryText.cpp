@@ -8,8 +8,7 @@ std::string filesAndSkipsText(const RunSummary& summary)
 {
     std::ostringstream text;
     text << summary.filesWritten << (summary.filesWritten == 1 ? " file" : " files") << " written, ";
-    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside +
-                                  summary.skippedLink + summary.skippedOwnInput;
+    const std::uint64_t skipped = summary.recordsSkipped();
     text << skipped << (skipped == 1 ? " record" : " records") << " skipped";
     if (skipped == 0)
         return text.str();
@@ -20,11 +19,11 @@ std::string filesAndSkipsText(const RunSummary& summary)
         text << separator << count << ' ' << why;
         separator = ", ";
     };
-    part(summary.skippedNoName, "without a name");
-    part(summary.skippedFolder, "whose folder could not be created");
-    part(summary.skippedOutside, "whose name would leave the output folder");
-    part(summary.skippedLink, "whose folder is a symbolic link");
-    part(summary.skippedOwnInput, "that would replace an input of the run or its report");
+    part(summary.skippedFor(Refusal::NoName), "without a name");
+    part(summary.skippedFor(Refusal::FolderFailed), "whose folder could not be created");
+    part(summary.skippedFor(Refusal::LeavesFolder), "whose name would leave the output folder");
+    part(summary.skippedFor(Refusal::LinkInPath), "whose folder is a symbolic link");
+    part(summary.skippedFor(Refusal::OwnInput), "that would replace an input of the run or its report");
     text << ')';
     return text.str();
 }

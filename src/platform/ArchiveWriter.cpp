@@ -63,10 +63,9 @@ ArchiveWriter::~ArchiveWriter()
     discard();
 }
 
-Error ArchiveWriter::failure(const char* what)
+Error ArchiveWriter::failure(ErrorKind kind)
 {
-    const int code = m_archive && archive_errno(m_archive) > 0 ? archive_errno(m_archive) : EIO;
-    return Error{code, std::string(what) + " \"" + m_path + "\": " + systemReason(code)};
+    return systemError(kind, m_path, m_archive && archive_errno(m_archive) > 0 ? archive_errno(m_archive) : EIO);
 }
 
 long ArchiveWriter::writeBlock(::archive* archive, void* self, const void* buffer, std::size_t size)
@@ -76,17 +75,9 @@ long ArchiveWriter::writeBlock(::archive* archive, void* self, const void* buffe
         archive_set_error(archive, ECANCELED, "archive discarded");
         return -1;
     }
-    const auto* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(writer->m_fd, bytes + done, size - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            archive_set_error(archive, written < 0 ? errno : EIO, "write error");
-            return -1;
-        }
-        done += static_cast<std::size_t>(written);
+    if (const int code = writeAll(writer->m_fd, std::string_view(static_cast<const char*>(buffer), size)); code != 0) {
+        archive_set_error(archive, code, "write error");
+        return -1;
     }
     return static_cast<long>(size);
 }
@@ -94,8 +85,7 @@ long ArchiveWriter::writeBlock(::archive* archive, void* self, const void* buffe
 int ArchiveWriter::closeStream(::archive* /*archive*/, void* self)
 {
     auto* writer = static_cast<ArchiveWriter*>(self);
-    if (!writer->m_toStandardOutput && writer->m_fd >= 0)
-        ::close(writer->m_fd);
+    writer->m_file.reset();
     writer->m_fd = -1;
     return ARCHIVE_OK;
 }
@@ -104,28 +94,31 @@ Status ArchiveWriter::open(const std::string& path)
 {
     discard();
     m_path = path;
-    m_toStandardOutput = path == "-";
     m_dropWrites = false;
-    m_fd = m_toStandardOutput ? STDOUT_FILENO : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (m_fd < 0)
-        return Error{errno, "cannot create file \"" + path + "\": " + systemReason(errno)};
+    const bool toStandardOutput = path == "-";
+    if (!toStandardOutput) {
+        m_file.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (!m_file.valid())
+            return systemError(ErrorKind::CreateFile, path, errno);
+    }
+    m_fd = toStandardOutput ? STDOUT_FILENO : m_file.get();
     // Only a regular file is removed when the archive fails: never a device or a pipe it names.
     struct stat info {};
-    m_removable = !m_toStandardOutput && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
+    m_removable = !toStandardOutput && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
     const Utf8Names names;
     m_archive = archive_write_new();
     if (!m_archive) {
         closeStream(nullptr, this);
         if (m_removable)
             ::unlink(path.c_str());
-        return Error{ENOMEM, "cannot create file \"" + path + "\": " + systemReason(ENOMEM)};
+        return systemError(ErrorKind::CreateFile, path, ENOMEM);
     }
     archive_write_set_format_pax_restricted(m_archive);
     // Standard output may be a pipe read by another program: pad only to whole 512-byte records.
     archive_write_set_bytes_in_last_block(m_archive, 1);
     if (archive_write_open2(m_archive, this, nullptr, &ArchiveWriter::writeBlock, &ArchiveWriter::closeStream,
                             nullptr) != ARCHIVE_OK) {
-        const Error error = failure("cannot create file");
+        const Error error = failure(ErrorKind::CreateFile);
         archive_write_free(m_archive);
         m_archive = nullptr;
         closeStream(nullptr, this);
@@ -139,7 +132,7 @@ Status ArchiveWriter::open(const std::string& path)
 Status ArchiveWriter::startEntry(std::string_view name, std::uint64_t size)
 {
     if (!isContainedName(name))
-        return Error{EINVAL, "cannot add \"" + std::string(name) + "\" to the archive: " + systemReason(EINVAL)};
+        return systemError(ErrorKind::AddToArchive, std::string(name), EINVAL);
     const Utf8Names names;
     archive_entry* entry = archive_entry_new();
     const std::string pathname(name);
@@ -151,7 +144,7 @@ Status ArchiveWriter::startEntry(std::string_view name, std::uint64_t size)
     Status status;
     // A warning is the binary header of a name that is not UTF-8: the entry is written.
     if (const int written = archive_write_header(m_archive, entry); written != ARCHIVE_OK && written != ARCHIVE_WARN)
-        status = failure("cannot write file");
+        status = failure(ErrorKind::WriteFile);
     archive_entry_free(entry);
     return status;
 }
@@ -160,7 +153,7 @@ Status ArchiveWriter::writeData(std::string_view data)
 {
     if (!data.empty() &&
         archive_write_data(m_archive, data.data(), data.size()) != static_cast<la_ssize_t>(data.size()))
-        return failure("cannot write file");
+        return failure(ErrorKind::WriteFile);
     return {};
 }
 
@@ -178,17 +171,14 @@ Status ArchiveWriter::add(std::string_view name, int fd, std::uint64_t size)
     std::string block(std::size_t{1} << 16, '\0');
     for (std::uint64_t at = 0; at < size;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - at));
-        const ssize_t got = ::pread(fd, block.data(), want, static_cast<off_t>(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
+        const Result<std::size_t> got = readAt(fd, block.data(), want, at);
+        if (!got || got.value() == 0) {
             // The entry's size is in its header already: an archive without its bytes is no archive.
-            const int code = got < 0 ? errno : EIO;
-            return Error{code, "cannot read \"" + std::string(name) + "\" for the archive: " + systemReason(code)};
+            return systemError(ErrorKind::ReadForArchive, std::string(name), got ? EIO : got.error().code);
         }
-        if (Status written = writeData(std::string_view(block.data(), static_cast<std::size_t>(got))); !written)
+        if (Status written = writeData(std::string_view(block.data(), got.value())); !written)
             return written;
-        at += static_cast<std::uint64_t>(got);
+        at += got.value();
     }
     return {};
 }
@@ -198,7 +188,7 @@ Status ArchiveWriter::close()
     if (!m_archive)
         return {};
     const int closed = archive_write_close(m_archive);
-    const Status status = closed == ARCHIVE_OK ? Status() : Status(failure("cannot write file"));
+    const Status status = closed == ARCHIVE_OK ? Status() : Status(failure(ErrorKind::WriteFile));
     archive_write_free(m_archive);
     m_archive = nullptr;
     if (!status && m_removable)

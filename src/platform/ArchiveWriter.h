@@ -4,6 +4,7 @@
 // and its report go into it one entry after the other, to a file or to standard output, so that
 // a part of a big job can be piped straight into object storage.
 
+#include "platform/FileDescriptor.h"
 #include "platform/Result.h"
 
 #include <cstdint>
@@ -42,14 +43,14 @@ public:
 private:
     Status startEntry(std::string_view name, std::uint64_t size);
     Status writeData(std::string_view data);
-    Error failure(const char* what);
+    Error failure(ErrorKind kind);
     // libarchive's client callbacks: bytes go to m_fd until the archive is discarded.
     static long writeBlock(::archive* archive, void* self, const void* buffer, std::size_t size);
     static int closeStream(::archive* archive, void* self);
     ::archive* m_archive = nullptr;
     std::string m_path;
-    int m_fd = -1;
-    bool m_toStandardOutput = false;
+    FileDescriptor m_file; // the archive's file (none for standard output)
+    int m_fd = -1;         // where its bytes go: m_file or standard output
     bool m_removable = false; // a regular file: removed when the archive cannot be written whole
     // Set by discard(): the rest of a failed archive is dropped, so that no reader mistakes
     // what was written for a whole archive.

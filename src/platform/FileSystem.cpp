@@ -13,92 +13,31 @@ namespace stencilor {
 
 namespace {
 
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor final {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Hands the descriptor over to the caller, who closes it.
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    // Closes now and reports the result, since close() can report a delayed write error.
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
-
 // Opens `path` for reading when it names a regular file. O_NONBLOCK keeps the open of a FIFO from
 // waiting for a writer; it changes nothing for a regular file.
-int openRegularFile(const std::string& path, struct stat& info, Error& error)
+Result<FileDescriptor> openRegularFile(const std::string& path, struct stat& info)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid()) {
-        error = systemError("cannot open file", path, errno);
-        return -1;
-    }
-    if (::fstat(fd.get(), &info) != 0) {
-        error = systemError("cannot read file", path, errno);
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = systemError("cannot read file", path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
-        return -1;
-    }
-    return fd.release();
+    if (!fd.valid())
+        return systemError(ErrorKind::OpenFile, path, errno);
+    if (::fstat(fd.get(), &info) != 0)
+        return systemError(ErrorKind::ReadFile, path, errno);
+    if (!S_ISREG(info.st_mode))
+        return systemError(ErrorKind::ReadFile, path, S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
+    return fd;
 }
 
 } // namespace
 
-int writeAll(int fd, std::string_view data)
-{
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (written == 0)
-            return EIO;
-        p += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
-
 Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out)
 {
     struct stat info {};
-    Error error;
-    FileDescriptor fd(openRegularFile(path, info, error));
-    if (!fd.valid()) {
+    Result<FileDescriptor> opened = openRegularFile(path, info);
+    if (!opened) {
         out.clear();
-        return error;
+        return opened.error();
     }
+    const FileDescriptor& fd = opened.value();
     // Read into the size the file has now plus one byte, going on in case it grows. The bytes
     // `out` already holds are read over rather than cleared, which spares zero-filling a buffer
     // that is reused for every record.
@@ -110,17 +49,14 @@ Result<FileIdentity> readWholeFileInto(const std::string& path, std::string& out
         if (filled == out.size())
             out.resize(out.size() * 2 + 4096);
         const std::size_t asked = out.size() - filled;
-        const ssize_t got = ::read(fd.get(), out.data() + filled, asked);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            const int code = errno;
+        const Result<std::size_t> got = readSome(fd.get(), out.data() + filled, asked);
+        if (!got) {
             out.clear();
-            return systemError("cannot read file", path, code);
+            return systemError(ErrorKind::ReadFile, path, got.error().code);
         }
-        filled += static_cast<std::size_t>(got);
+        filled += got.value();
         // A regular file that gives fewer bytes than asked for is at its end.
-        if (got == 0 || static_cast<std::size_t>(got) < asked)
+        if (got.value() == 0 || got.value() < asked)
             break;
     }
     out.resize(filled);
@@ -135,51 +71,23 @@ Result<std::string> readWholeFile(const std::string& path)
     return text;
 }
 
-FileReader::~FileReader()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 Status FileReader::open(const std::string& path)
 {
     struct stat info {};
-    Error error;
-    FileDescriptor fd(openRegularFile(path, info, error));
-    if (!fd.valid())
-        return error;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd.release();
+    Result<FileDescriptor> opened = openRegularFile(path, info);
+    if (!opened)
+        return opened.error();
+    m_fd = std::move(opened.value());
     m_path = path;
     return {};
 }
 
 Result<std::size_t> FileReader::read(char* into, std::size_t size)
 {
-    for (;;) {
-        const ssize_t got = ::read(m_fd, into, size);
-        if (got >= 0)
-            return static_cast<std::size_t>(got);
-        if (errno != EINTR)
-            return systemError("cannot read file", m_path, errno);
-    }
-}
-
-Status writeWholeFile(const std::string& path, std::string_view data)
-{
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.valid())
-        return systemError("cannot create file", path, errno);
-    int code = writeAll(fd.get(), data);
-    if (fd.close() != 0 && code == 0)
-        code = errno;
-    if (code != 0) {
-        // A partial file would look like a finished one; remove it so only complete files remain.
-        ::unlink(path.c_str());
-        return systemError("cannot write file", path, code);
-    }
-    return {};
+    Result<std::size_t> got = readSome(m_fd.get(), into, size);
+    if (!got)
+        return systemError(ErrorKind::ReadFile, m_path, got.error().code);
+    return got;
 }
 
 Status writeFileAtomically(const std::string& path, std::string_view data)
@@ -187,7 +95,7 @@ Status writeFileAtomically(const std::string& path, std::string_view data)
     std::string temp = path + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid())
-        return systemError("cannot create file", path, errno);
+        return systemError(ErrorKind::CreateFile, path, errno);
     // Keep the permissions an existing file has; a new file gets the usual ones.
     struct stat info {};
     mode_t mode = 0666;
@@ -203,13 +111,13 @@ Status writeFileAtomically(const std::string& path, std::string_view data)
         code = errno;
     if (code == 0 && ::fsync(fd.get()) != 0)
         code = errno;
-    if (fd.close() != 0 && code == 0)
-        code = errno;
+    if (const int closed = fd.close(); closed != 0 && code == 0)
+        code = closed;
     if (code == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
         code = errno;
     if (code != 0) {
         ::unlink(temp.c_str());
-        return systemError("cannot write file", path, code);
+        return systemError(ErrorKind::WriteFile, path, code);
     }
     return {};
 }
@@ -237,7 +145,7 @@ bool FolderExists(const std::string& path)
 Status EnsureFolder(std::string_view path, unsigned mode)
 {
     if (path.empty())
-        return systemError("cannot create folder", path, EINVAL);
+        return systemError(ErrorKind::CreateFolder, std::string(path), EINVAL);
     std::string folder(path);
     // Every trailing "/" goes, not only one: "a//" names the folder "a", and keeping a "/" at
     // the end would make the folder its own parent.
@@ -262,7 +170,7 @@ Status EnsureFolder(std::string_view path, unsigned mode)
         // A folder made by someone else in the meantime is as good as one made here.
         if (::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 && !(errno == EEXIST && FolderExists(prefix))) {
             const int code = errno == EEXIST ? ENOTDIR : errno;
-            return systemError("cannot create folder", prefix, code);
+            return systemError(ErrorKind::CreateFolder, prefix, code);
         }
     }
     return {};

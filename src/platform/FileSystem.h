@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
 #include "platform/Messages.h"
 #include "platform/Result.h"
 
@@ -29,11 +30,6 @@ Result<std::string> readWholeFile(const std::string& path);
 // A file opened for reading in pieces, for files too large to hold whole. Closed on destruction.
 class FileReader final {
 public:
-    FileReader() = default;
-    ~FileReader();
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
-
     // Opens the regular file `path` for reading; fails with the errno of open (EISDIR for a
     // folder, kNotRegularFile for a FIFO, device or socket).
     Status open(const std::string& path);
@@ -42,18 +38,9 @@ public:
     Result<std::size_t> read(char* into, std::size_t size);
 
 private:
-    int m_fd = -1;
+    FileDescriptor m_fd;
     std::string m_path;
 };
-
-// Writes all of `data` to the open file `fd`, going on after short writes and interruptions;
-// returns 0, or the errno of the write that failed.
-int writeAll(int fd, std::string_view data);
-
-// Creates or truncates `path` and writes `data` to it in place. When a write fails part-way
-// (disk full, I/O error) the partial file is removed before the error is returned, so a
-// failure never leaves a half-written file behind.
-Status writeWholeFile(const std::string& path, std::string_view data);
 
 // Writes `data` to a temporary file in the same folder, flushes it and renames it over `path`,
 // so a crash or a full disk leaves either the old or the new file, never a mixture.

@@ -1,9 +1,229 @@
 #include "platform/Messages.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace stencilor {
+
+namespace {
+
+// A message as its English text with %1, %2, ... and the arguments that fill them in.
+struct Described {
+    std::string_view format;
+    std::vector<std::string> arguments;
+};
+
+std::string number(const Error& error, std::size_t index)
+{
+    return std::to_string(error.numbers[index]);
+}
+
+// A system operation: `withObject` names the object, `without` leaves it out.
+Described operation(const Error& error, std::string_view withObject, std::string_view without)
+{
+    if (error.object.empty())
+        return {without, {systemReason(error.code)}};
+    return {withObject, {error.object, systemReason(error.code)}};
+}
+
+Described describe(const Error& e)
+{
+    switch (e.kind) {
+    case ErrorKind::OpenFile:
+        return operation(e, "cannot open file \"%1\": %2", "cannot open file: %1");
+    case ErrorKind::ReadFile:
+        return operation(e, "cannot read file \"%1\": %2", "cannot read file: %1");
+    case ErrorKind::CreateFile:
+        return operation(e, "cannot create file \"%1\": %2", "cannot create file: %1");
+    case ErrorKind::WriteFile:
+        return operation(e, "cannot write file \"%1\": %2", "cannot write file: %1");
+    case ErrorKind::CreateFolder:
+        return operation(e, "cannot create folder \"%1\": %2", "cannot create folder: %1");
+    case ErrorKind::OpenFolder:
+        return operation(e, "cannot open folder \"%1\": %2", "cannot open folder: %1");
+    case ErrorKind::LockFolder:
+        return operation(e, "cannot lock folder \"%1\": %2", "cannot lock folder: %1");
+    case ErrorKind::AddToArchive:
+        return {"cannot add \"%1\" to the archive: %2", {e.object, systemReason(e.code)}};
+    case ErrorKind::ReadForArchive:
+        return {"cannot read \"%1\" for the archive: %2", {e.object, systemReason(e.code)}};
+    case ErrorKind::Decode:
+        return {"cannot decode the data file: %1", {e.object}};
+    case ErrorKind::UnknownEncoding:
+        return {"Unknown encoding \"%1\" in the project file", {e.object}};
+    case ErrorKind::OpenInput:
+        return {"Cannot open file \"%1\". %2", {e.object, systemReason(e.code)}};
+    case ErrorKind::CreateOutput:
+        return {"Cannot create file \"%1\". %2", {e.object, systemReason(e.code)}};
+    case ErrorKind::ReplacesInput:
+        return {"Cannot create file \"%1\". It is an input of the run.", {e.object}};
+    case ErrorKind::DataChanged:
+        return {"The data file \"%1\" changed during the run: it now ends after record %2", {e.object, number(e, 0)}};
+    case ErrorKind::RecordTooLarge:
+        return {"The text of record %1 would be larger than %2", {number(e, 0), sizeText(e.numbers[1])}};
+    case ErrorKind::NoSuchRecord:
+        return {"There is no record %1", {number(e, 0)}};
+    case ErrorKind::HeaderRecord:
+        return {"Record 1 names the fields: it gets no file.", {}};
+    case ErrorKind::DelimiterNotSet:
+        return {"Please select field delimiter!", {}};
+    case ErrorKind::DataFileMissing:
+        return {"Text file is empty", {}};
+    case ErrorKind::TemplateMissing:
+        return {"\nTemplate file is empty or not defined", {}};
+    case ErrorKind::InputsMissing:
+        return {"Text file is empty\nTemplate file is empty or not defined", {}};
+    case ErrorKind::OutputFolderNotSet:
+        return {"Output folder is not set", {}};
+    case ErrorKind::FolderInUse:
+        return {"Output folder is in use by another run", {}};
+    case ErrorKind::ReadManifest:
+        return {"cannot read the manifest \"%1\": %2", {e.object, systemReason(e.code)}};
+    case ErrorKind::NoManifest:
+        return {"no manifest given", {}};
+    case ErrorKind::NotAManifest:
+        return {"\"%1\" is not a manifest of a stencilor run", {e.object}};
+    case ErrorKind::EmptyManifest:
+        return {"\"%1\" is empty, not a manifest of a stencilor run", {e.object}};
+    case ErrorKind::ManifestGoesOn:
+        return {"\"%1\" goes on after its closing line (line %2)", {e.object, number(e, 0)}};
+    case ErrorKind::BrokenClosingLine:
+        return {"\"%1\" has a broken closing line", {e.object}};
+    case ErrorKind::BrokenManifestLine:
+        return {"\"%1\" has a broken line %2", {e.object, number(e, 0)}};
+    case ErrorKind::ManifestJumps:
+        return {"\"%1\" jumps from record %2 to record %3", {e.object, number(e, 0), number(e, 1)}};
+    case ErrorKind::OtherJob:
+        return {"\"%1\" belongs to another job than \"%2\"", {e.object, e.other}};
+    case ErrorKind::PartTwice:
+        return {"part %1/%2 is given twice: \"%3\" and \"%4\"", {number(e, 0), number(e, 1), e.object, e.other}};
+    case ErrorKind::ReportOff:
+        return {"the job wrote no report (its report is off)", {}};
+    case ErrorKind::PartMissing:
+        return {"part %1/%2 is missing", {number(e, 0), number(e, 1)}};
+    case ErrorKind::PartUnfinished:
+        return {"part %1/%2 (\"%3\") did not finish; it ends after record %4",
+                {number(e, 0), number(e, 1), e.object, number(e, 2)}};
+    case ErrorKind::RecordsInNoManifest:
+        return {"records %1-%2 are in no manifest (before part %3/%4)",
+                {number(e, 0), number(e, 1), number(e, 2), number(e, 3)}};
+    case ErrorKind::RecordsInTwoManifests:
+        return {"records %1-%2 are in two manifests (part %3/%4 and the one before)",
+                {number(e, 0), number(e, 1), number(e, 2), number(e, 3)}};
+    case ErrorKind::ManifestMismatch:
+        return {"\"%1\" does not hold the records its closing line names", {e.object}};
+    case ErrorKind::DataEndMissing:
+        return {"part %1/%2 did not reach the end of the data", {number(e, 0), number(e, 1)}};
+    }
+    return {};
+}
+
+// The English text of each kind of detail, with %1 for its first number, %2 for its second and %3
+// for its subject; a number of one and another record named by its line choose the text.
+std::string_view detailFormat(const Detail& d)
+{
+    const bool one = d.first == 1;
+    switch (d.kind) {
+    case DetailKind::NoNameSource:
+        return "no name source is selected";
+    case DetailKind::NameTemplateEmpty:
+        return "the name template is empty";
+    case DetailKind::NameTooLong:
+        return "the name would be longer than %1 bytes";
+    case DetailKind::NameEmpty:
+        return "the name is empty";
+    case DetailKind::NameFieldUnnumbered:
+        return "the name field \"%3\" has no field number";
+    case DetailKind::NoNameField:
+        return d.second == 1 ? "no field %1 for the name (the record has %2 field)"
+                             : "no field %1 for the name (the record has %2 fields)";
+    case DetailKind::NameFieldEmpty:
+        return "the name field %1 is empty";
+    case DetailKind::LeavesFolder:
+        return "a \"..\" component would leave the output folder";
+    case DetailKind::RuleUnset:
+        return "rule %1 has no field number and no identifier";
+    case DetailKind::RuleWithoutField:
+        return "rule %1 (\"%3\") has no field number";
+    case DetailKind::RuleWithoutIdentifier:
+        return "rule %1 (%3) has no identifier";
+    case DetailKind::IdentifierNotInTemplate:
+        return "rule %1: \"%3\" does not occur in the template";
+    case DetailKind::UnclosedQuote:
+        return "a quote opened in this record never closes: the rest of the data file is its last field";
+    case DetailKind::FewerFields:
+        return one ? "%1 field, the rules use %2" : "%1 fields, the rules use %2";
+    case DetailKind::UnescapedHtml:
+        return "field %1 (rule %2) holds \"<\" or \"&\", inserted into an HTML template as markup; escapehtml=1 "
+               "shows it as text";
+    case DetailKind::SameFile:
+        return d.byRecord ? "the same file as record %1; the later record replaces it"
+                          : "the same file as line %1; the later record replaces it";
+    case DetailKind::SameFileIgnoringCase:
+        return d.byRecord ? "differs only in letter case from record %1 (\"%3\"); a case-insensitive disk would merge "
+                            "them"
+                          : "differs only in letter case from line %1 (\"%3\"); a case-insensitive disk would merge "
+                            "them";
+    case DetailKind::PartTooLong:
+        return "a part of the name is %1 bytes long; names may have %2";
+    case DetailKind::PathTooLong:
+        return "the path is %1 bytes long; paths may have %2";
+    case DetailKind::SubfolderIsEarlierFile:
+        return d.byRecord ? "the subfolder \"%3\" is the file of record %1; the record is passed over"
+                          : "the subfolder \"%3\" is the file of line %1; the record is passed over";
+    case DetailKind::FileInWayOfSubfolder:
+        return "a file stands where the subfolder \"%3\" must go; the record is passed over";
+    case DetailKind::NameIsEarlierSubfolder:
+        return d.byRecord ? "the name is the subfolder of record %1; the run ends here with an error"
+                          : "the name is the subfolder of line %1; the run ends here with an error";
+    case DetailKind::NameIsFolder:
+        return "the name is a folder; the run ends here with an error";
+    case DetailKind::SubfolderIsLink:
+        return "the subfolder \"%3\" is a symbolic link; the record is refused";
+    case DetailKind::ReplacesEntry:
+        return "a symbolic link or another file's second name stands there; the run replaces it, never writing "
+               "through it";
+    case DetailKind::OwnInput:
+        return "the file is the run's data file, template, project file or report; the record is refused";
+    case DetailKind::ByteOrderMark:
+        return "the data file starts with a byte-order mark, which becomes part of its first field (encoding=auto "
+               "drops it)";
+    case DetailKind::InvalidUtf8:
+        if (d.subject.empty())
+            return one ? "%1 line is not valid UTF-8, the first is line %2; encoding=auto or encoding=NAME decodes it"
+                       : "%1 lines are not valid UTF-8, the first is line %2; encoding=auto or encoding=NAME decodes "
+                         "it";
+        return one ? "%1 line is not valid UTF-8, the first is line %2 (the file looks like %3); encoding=auto or "
+                     "encoding=NAME decodes it"
+                   : "%1 lines are not valid UTF-8, the first is line %2 (the file looks like %3); encoding=auto or "
+                     "encoding=NAME decodes it";
+    case DetailKind::QuotedDelimiters:
+        return one ? "%1 line holds a delimiter or an open quote inside double quotes, the first is line %2; quotes=1 "
+                     "reads quoted fields whole"
+                   : "%1 lines hold a delimiter or an open quote inside double quotes, the first is line %2; quotes=1 "
+                     "reads quoted fields whole";
+    case DetailKind::EndsAtNul:
+        return d.second == 1 ? "the data file ends at a NUL byte in line %1; %2 byte after it are not read"
+                             : "the data file ends at a NUL byte in line %1; %2 bytes after it are not read";
+    case DetailKind::ReplacedSequences:
+        return one ? "%1 sequence is not valid %3 and became U+FFFD" : "%1 sequences are not valid %3 and became U+FFFD";
+    case DetailKind::ReadFailed:
+        return "%3";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string detailText(const Detail& detail)
+{
+    return fillIn(detailFormat(detail), detailArguments(detail));
+}
+
+std::vector<std::string> detailArguments(const Detail& detail)
+{
+    return {std::to_string(detail.first), std::to_string(detail.second),
+            detail.kind == DetailKind::ReadFailed && detail.error ? errorText(*detail.error) : detail.subject};
+}
 
 std::string systemReason(int errorCode)
 {
@@ -14,64 +234,43 @@ std::string systemReason(int errorCode)
     return ::strerror_r(errorCode, buffer, sizeof buffer);
 }
 
-Error systemError(std::string_view operation, std::string_view object, int code)
+Error systemError(ErrorKind kind, std::string object, int code)
 {
-    std::string message(operation);
-    message += " \"";
-    message += object;
-    message += "\": ";
-    message += systemReason(code);
-    return Error{code, std::move(message)};
+    return Error(kind, std::move(object), code);
 }
 
-Error systemError(std::string_view operation, int code)
+std::string errorText(const Error& error)
 {
-    std::string message(operation);
-    message += ": ";
-    message += systemReason(code);
-    return Error{code, std::move(message)};
+    const Described described = describe(error);
+    return fillIn(described.format, described.arguments);
 }
 
-std::string messageForUser(const Error& error)
+std::vector<std::string> errorArguments(const Error& error)
 {
-    std::string text = error.message;
-    if (!text.empty())
-        text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+    return describe(error).arguments;
+}
+
+std::string fillIn(std::string_view format, const std::vector<std::string>& arguments)
+{
+    std::string text;
+    text.reserve(format.size());
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char next = i + 1 < format.size() ? format[i + 1] : '\0';
+        if (format[i] == '%' && next >= '1' && next <= '9' &&
+            static_cast<std::size_t>(next - '1') < arguments.size()) {
+            text += arguments[static_cast<std::size_t>(next - '1')];
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
     return text;
 }
 
-std::string cannotOpenMessage(const std::string& path, const std::string& reason)
+std::string sizeText(std::uint64_t limit)
 {
-    return "Cannot open file \"" + path + "\". " + reason;
-}
-
-std::string cannotCreateMessage(const std::string& path, const std::string& reason)
-{
-    return "Cannot create file \"" + path + "\". " + reason;
-}
-
-std::string replacesInputMessage(const std::string& path)
-{
-    return cannotCreateMessage(path, "It is an input of the run.");
-}
-
-std::string dataChangedMessage(const std::string& path, std::uint64_t last)
-{
-    std::string text = "The data file \"";
-    text.append(path).append("\" changed during the run: it now ends after record ").append(std::to_string(last));
-    return text;
-}
-
-std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit)
-{
-    const bool gib = limit % (std::size_t{1} << 30) == 0;
-    return "The text of record " + std::to_string(record) + " would be larger than " +
-           std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
-}
-
-std::string noSuchRecordMessage(std::uint64_t record)
-{
-    return "There is no record " + std::to_string(record);
+    const bool gib = limit % (std::uint64_t{1} << 30) == 0;
+    return std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
 }
 
 } // namespace stencilor

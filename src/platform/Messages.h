@@ -1,16 +1,20 @@
 #pragma once
 
-// The texts of the program's messages, built in this one place: the errors of system operations
-// as the core returns them (cannot create file "/out/a.htm": Permission denied), the same errors
-// as a message box or the command line shows them, and the run's own messages
-// ("Please select field delimiter!", "Cannot create file "/out/a.htm". Permission denied").
+// The English texts of the program's errors and details, made in this one place from their kind:
+// the errors of system operations (cannot create file "/out/a.htm": Permission denied), the run's
+// own messages ("Please select field delimiter!", "Cannot create file "/out/a.htm". Permission
+// denied"), the problems --merge-report finds, why a record gets no name and what the check before
+// writing finds. The window makes its own texts from the same kinds and arguments, in the user's
+// language.
 
+#include "platform/Detail.h"
 #include "platform/Result.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stencilor {
 
@@ -23,36 +27,29 @@ inline constexpr int kNotRegularFile = 1 << 20;
 // file" for kNotRegularFile).
 std::string systemReason(int errorCode);
 
-// The Error of a failed system operation: `operation` "`object`": the system's reason for `code`,
-// e.g. cannot create file "/out/a.htm": Permission denied. Without an object: `operation`: reason.
-Error systemError(std::string_view operation, std::string_view object, int code);
-Error systemError(std::string_view operation, int code);
+// The Error of a system operation of kind `kind` on `object` (empty: none) that failed with `code`.
+Error systemError(ErrorKind kind, std::string object, int code);
 
-// The message of `error` as a message box shows it: a sentence, its first letter upper case.
-std::string messageForUser(const Error& error);
+// The English text of `error`, as the command line shows it.
+std::string errorText(const Error& error);
 
-// The run's file errors, naming the full path and the system's reason: "Cannot open file "PATH".
-// REASON" for an input, "Cannot create file "PATH". REASON" for an output or the report.
-std::string cannotOpenMessage(const std::string& path, const std::string& reason);
-std::string cannotCreateMessage(const std::string& path, const std::string& reason);
-// Why a run does not start when its archive or manifest at `path` would replace one of its inputs.
-std::string replacesInputMessage(const std::string& path);
-// The error that ends a run whose data file at `path` ended after record `last` although it held
-// more records when the run counted them: it was changed during the run.
-std::string dataChangedMessage(const std::string& path, std::uint64_t last);
-// The error that ends a run at a record whose text would exceed `limit` bytes.
-std::string recordTooLargeMessage(std::uint64_t record, std::size_t limit);
-// Why a preview has no record `record` to show.
-std::string noSuchRecordMessage(std::uint64_t record);
+// The texts that stand in the message of `error`, in the order errorText() names them: the
+// objects, the numbers and the system's reason, each in words. The window puts them into its own
+// text of the kind.
+std::vector<std::string> errorArguments(const Error& error);
 
-// Why a run (and the check before writing, and the preview) does not start. A missing template
-// adds its message on a line of its own, after the data file's when both are missing.
-inline constexpr const char* kDelimiterNotSetMessage = "Please select field delimiter!";
-inline constexpr const char* kDataFileMissingMessage = "Text file is empty";
-inline constexpr const char* kTemplateMissingMessage = "\nTemplate file is empty or not defined";
-// No output folder is set (an empty one never means the root folder), or another run is writing
-// into it.
-inline constexpr const char* kOutputFolderNotSetMessage = "Output folder is not set";
-inline constexpr const char* kFolderInUseMessage = "Output folder is in use by another run";
+// The English text of `detail`, as the command line shows it.
+std::string detailText(const Detail& detail);
+
+// The texts that stand in the message of `detail`: %1 its first number, %2 its second, %3 its
+// subject (the error's text, for ReadFailed).
+std::vector<std::string> detailArguments(const Detail& detail);
+
+// `format` with %1 to %9 replaced by `arguments` (in one pass: an argument that holds "%1" stays
+// as it is).
+std::string fillIn(std::string_view format, const std::vector<std::string>& arguments);
+
+// `limit` bytes as a message names a size: "1 GiB", "64 MiB".
+std::string sizeText(std::uint64_t limit);
 
 } // namespace stencilor

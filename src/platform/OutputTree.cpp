@@ -24,46 +24,48 @@ int folderInUseCode()
     return EWOULDBLOCK;
 }
 
-OutputTree::~OutputTree()
-{
-    closeFolders();
-    if (m_root >= 0)
-        ::close(m_root);
-}
-
 Status OutputTree::open(const std::string& folder, FolderLock lock)
 {
     if (Status made = EnsureFolder(folder); !made)
         return made;
     // The output folder itself is the user's choice and may be reached through links; only what
     // lies below it is generated from data.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return systemError("cannot open folder", folder, errno);
-    int locked;
-    do
-        locked = ::flock(fd, (lock == FolderLock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
-    while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        const int code = errno;
-        ::close(fd);
-        return systemError("cannot lock folder", folder, code);
-    }
-    closeFolders();
-    if (m_root >= 0)
-        ::close(m_root);
-    m_root = fd;
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
+        return systemError(ErrorKind::OpenFolder, folder, errno);
+    const int mode = (lock == FolderLock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    if (retryOnInterrupt([&] { return ::flock(fd.get(), mode); }) != 0)
+        return systemError(ErrorKind::LockFolder, folder, errno);
+    m_folders.clear();
+    m_root = std::move(fd);
     m_folder = folder;
+    m_probing = false;
     return {};
+}
+
+void OutputTree::openToProbe(const std::string& folder)
+{
+    m_folders.clear();
+    m_folder = folder;
+    m_probing = true;
+    m_rootState = {};
+    // O_PATH: a folder is walked without being read, as a look at its entries would.
+    m_root.reset(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!m_root.valid()) {
+        if (errno == ENOTDIR)
+            m_rootState.refused = {Refusal::FolderFailed, ENOTDIR};
+        else
+            m_rootState.missing = true;
+    }
 }
 
 Result<std::unique_ptr<OutputTree>> OutputTree::share() const
 {
-    const int fd = ::fcntl(m_root, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
-        return systemError("cannot open folder", m_folder, errno);
+    FileDescriptor fd(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
+    if (!fd.valid())
+        return systemError(ErrorKind::OpenFolder, m_folder, errno);
     auto view = std::make_unique<OutputTree>();
-    view->m_root = fd;
+    view->m_root = std::move(fd);
     view->m_folder = m_folder;
     view->m_shared = m_shared;
     return view;
@@ -90,22 +92,27 @@ bool OutputTree::isProtected(const FileIdentity& identity) const
     return std::find(files.begin(), files.end(), identity) != files.end();
 }
 
-bool OutputTree::isReserved(const std::string& name) const
+bool OutputTree::isReserved(std::string_view name) const
 {
     std::lock_guard lock(m_shared->mutex);
     return !m_shared->reserved.empty() && name == m_shared->reserved;
 }
 
-void OutputTree::closeFolders()
-{
-    for (const auto& entry : m_folders)
-        ::close(entry.second);
-    m_folders.clear();
-}
-
 OutputTree::Folder OutputTree::openChild(int parent, const std::string& name)
 {
     Folder child;
+    if (m_probing) {
+        child.fd = ::openat(parent, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (child.fd >= 0)
+            return child;
+        struct stat info {};
+        if ((errno == ELOOP || errno == ENOTDIR) && ::fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            child.refused = S_ISLNK(info.st_mode) ? TreeWriteResult{Refusal::LinkInPath}
+                                                  : TreeWriteResult{Refusal::FolderFailed, ENOTDIR};
+        else
+            child.missing = true; // a write makes it, or finds out why not
+        return child;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         child.fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child.fd >= 0)
@@ -114,8 +121,7 @@ OutputTree::Folder OutputTree::openChild(int parent, const std::string& name)
         if (code == ENOENT && attempt == 0) {
             // A folder made by someone else in the meantime is as good as one made here.
             if (::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST) {
-                child.outcome = TreeWrite::FolderFailed;
-                child.code = errno;
+                child.refused = {Refusal::FolderFailed, errno};
                 return child;
             }
             continue;
@@ -123,34 +129,35 @@ OutputTree::Folder OutputTree::openChild(int parent, const std::string& name)
         struct stat info {};
         if ((code == ELOOP || code == ENOTDIR) && ::fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISLNK(info.st_mode)) {
-            child.outcome = TreeWrite::LinkInPath;
+            child.refused = {Refusal::LinkInPath};
             return child;
         }
-        child.outcome = TreeWrite::FolderFailed;
-        child.code = code;
+        child.refused = {Refusal::FolderFailed, code};
         return child;
     }
-    child.outcome = TreeWrite::FolderFailed;
-    child.code = ENOENT;
+    child.refused = {Refusal::FolderFailed, ENOENT};
     return child;
 }
 
 OutputTree::Folder OutputTree::folderFor(std::string_view key)
 {
-    Folder folder{m_root};
+    if (!m_root.valid())
+        return m_rootState;
+    Folder folder = Folder::at(m_root.get());
     if (key.empty())
         return folder;
     if (const auto found = m_folders.find(std::string(key)); found != m_folders.end())
-        return {found->second};
+        return found->second.fd.valid() ? Folder::at(found->second.fd.get()) : found->second.stop;
     if (m_folders.size() >= kMaxOpenFolders)
-        closeFolders();
+        m_folders.clear();
 
     // Walk down one component at a time from the deepest folder already open.
     std::size_t start = 0;
     for (std::size_t slash = key.rfind('/'); slash != std::string_view::npos && slash > 0;
          slash = key.rfind('/', slash - 1)) {
-        if (const auto found = m_folders.find(std::string(key.substr(0, slash))); found != m_folders.end()) {
-            folder.fd = found->second;
+        if (const auto found = m_folders.find(std::string(key.substr(0, slash)));
+            found != m_folders.end() && found->second.fd.valid()) {
+            folder.fd = found->second.fd.get();
             start = slash + 1;
             break;
         }
@@ -163,199 +170,144 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
         start = end + 1;
         if (component.empty() || component == ".")
             continue;
-        if (component == "..") {
-            folder.outcome = TreeWrite::LinkInPath; // never climbs out, whatever the caller checked
-            return folder;
-        }
-        const Folder child = openChild(folder.fd, component);
-        if (child.fd < 0)
+        Folder child;
+        if (component == "..")
+            child.refused = {Refusal::LinkInPath}; // never climbs out, whatever the caller checked
+        else
+            child = openChild(folder.fd, component);
+        if (child.fd < 0) {
+            child.atLength = end;
+            // A probe remembers what stopped it; a write tries again, as the folder may be made meanwhile.
+            if (m_probing)
+                m_folders.emplace(std::string(key), Entry{{}, child});
             return child;
-        m_folders.emplace(std::string(key.substr(0, end)), child.fd);
+        }
+        m_folders.emplace(std::string(key.substr(0, end)), Entry{FileDescriptor(child.fd), {}});
         folder.fd = child.fd;
     }
     return folder;
 }
 
-int OutputTree::openForWriting(int folder, const std::string& name, TreeWriteResult& result) const
+FileDescriptor OutputTree::openForWriting(int folder, const std::string& name, TreeWriteResult& result) const
 {
     constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     // A new file cannot be anything the run must protect, so the usual case costs one call.
-    int fd = ::openat(folder, name.c_str(), kCreate, 0666);
-    for (int attempt = 0; fd < 0 && errno == EEXIST && attempt < 4; ++attempt) {
+    FileDescriptor fd(::openat(folder, name.c_str(), kCreate, 0666));
+    for (int attempt = 0; !fd.valid() && errno == EEXIST && attempt < 4; ++attempt) {
         struct stat info {};
         if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            fd = ::openat(folder, name.c_str(), kCreate, 0666);
+            fd.reset(::openat(folder, name.c_str(), kCreate, 0666));
             continue;
         }
         if (S_ISDIR(info.st_mode)) {
-            errno = EISDIR;
-            return -1;
+            result.code = EISDIR;
+            return fd;
         }
         if (S_ISREG(info.st_mode) && isProtected(FileIdentity{info.st_dev, info.st_ino})) {
-            result.outcome = TreeWrite::OwnInput;
-            return -1;
+            result.refusal = Refusal::OwnInput;
+            return fd;
         }
         if (S_ISREG(info.st_mode) && info.st_nlink == 1) {
             // O_NONBLOCK: should the file be swapped for a FIFO meanwhile, opening it must not wait.
-            fd = ::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
+            FileDescriptor existing(::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            if (existing.valid()) {
                 struct stat opened {};
-                if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_nlink == 1 &&
-                    !isProtected(FileIdentity{opened.st_dev, opened.st_ino})) {
-                    if (::ftruncate(fd, 0) == 0)
-                        return fd;
-                    const int code = errno;
-                    ::close(fd);
-                    errno = code;
-                    return -1;
+                const bool known = ::fstat(existing.get(), &opened) == 0;
+                const bool own = known && isProtected(FileIdentity{opened.st_dev, opened.st_ino});
+                if (known && S_ISREG(opened.st_mode) && opened.st_nlink == 1 && !own) {
+                    if (::ftruncate(existing.get(), 0) != 0)
+                        result.code = errno;
+                    else
+                        fd = std::move(existing);
+                    return fd;
                 }
-                const bool own = ::fstat(fd, &opened) == 0 && isProtected(FileIdentity{opened.st_dev, opened.st_ino});
-                ::close(fd);
                 if (own) {
-                    result.outcome = TreeWrite::OwnInput;
-                    return -1;
+                    result.refusal = Refusal::OwnInput;
+                    return fd;
                 }
             } else if (errno != ELOOP && errno != ENXIO) {
-                return -1;
+                result.code = errno;
+                return fd;
             }
         }
         // A symbolic link, a second name of another file, a FIFO, a device or a socket: the new
         // file replaces the entry and nothing is ever written through it.
-        if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT)
-            return -1;
-        fd = ::openat(folder, name.c_str(), kCreate, 0666);
+        if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) {
+            result.code = errno;
+            return fd;
+        }
+        fd.reset(::openat(folder, name.c_str(), kCreate, 0666));
     }
+    if (!fd.valid() && result.code == 0)
+        result.code = errno;
     return fd;
 }
 
 TreeWriteResult OutputTree::write(std::string_view relative, std::string_view data)
 {
-    TreeWriteResult result;
     const std::size_t slash = relative.rfind('/');
     const std::string_view key = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
     const std::string name(slash == std::string_view::npos ? relative : relative.substr(slash + 1));
 
     const Folder folder = folderFor(key);
-    if (folder.fd < 0) {
-        result.outcome = folder.outcome;
-        result.code = folder.code;
-        return result;
-    }
+    if (folder.fd < 0)
+        return folder.refused;
     // A name that ends in "/" or is "." names the folder itself.
-    if (name.empty() || name == "." || name == "..") {
-        result.outcome = TreeWrite::Failed;
-        result.code = EISDIR;
-        return result;
-    }
-    if (folder.fd == m_root && isReserved(name)) {
-        result.outcome = TreeWrite::OwnInput;
-        return result;
-    }
+    if (name.empty() || name == "." || name == "..")
+        return {Refusal::None, EISDIR};
+    if (folder.fd == m_root.get() && isReserved(name))
+        return {Refusal::OwnInput};
 
-    const int fd = openForWriting(folder.fd, name, result);
-    if (fd < 0) {
-        if (result.outcome == TreeWrite::Written) {
-            result.outcome = TreeWrite::Failed;
-            result.code = errno;
-        }
+    TreeWriteResult result;
+    FileDescriptor fd = openForWriting(folder.fd, name, result);
+    if (!fd.valid())
         return result;
-    }
-    int code = writeAll(fd, data);
-    if (::close(fd) != 0 && code == 0)
-        code = errno;
+    int code = writeAll(fd.get(), data);
+    if (const int closed = fd.close(); closed != 0 && code == 0)
+        code = closed;
     if (code != 0) {
         // A partial file would look like a finished one; remove it so only complete files remain.
         ::unlinkat(folder.fd, name.c_str(), 0);
-        result.outcome = TreeWrite::Failed;
-        result.code = code;
+        return {Refusal::None, code};
     }
-    return result;
+    return {};
 }
 
-OutputProbe::OutputProbe(std::string folder)
-    : m_folder(std::move(folder))
-{
-    while (m_folder.size() > 1 && m_folder.back() == '/')
-        m_folder.pop_back();
-}
-
-OutputProbe::FolderState OutputProbe::folderState(std::string_view key, std::string& at)
-{
-    if (const auto found = m_folders.find(std::string(key)); found != m_folders.end()) {
-        at = found->second.second;
-        return found->second.first;
-    }
-    FolderState state = FolderState::Folder;
-    std::string where;
-    // The output folder itself is the user's choice and may be a link; below it each component
-    // is looked at without following links, from the top down.
-    struct stat info {};
-    if (::stat(m_folder.c_str(), &info) != 0)
-        state = FolderState::Missing;
-    else if (!S_ISDIR(info.st_mode))
-        state = FolderState::Blocked;
-    std::string path = m_folder;
-    std::size_t start = 0;
-    while (state == FolderState::Folder && start <= key.size()) {
-        std::size_t end = key.find('/', start);
-        if (end == std::string_view::npos)
-            end = key.size();
-        const std::string_view component = key.substr(start, end - start);
-        start = end + 1;
-        if (component.empty() || component == ".")
-            continue;
-        path += '/';
-        path += component;
-        where = std::string(key.substr(0, end));
-        if (::lstat(path.c_str(), &info) != 0)
-            state = FolderState::Missing;
-        else if (S_ISLNK(info.st_mode))
-            state = FolderState::Link;
-        else if (!S_ISDIR(info.st_mode))
-            state = FolderState::Blocked;
-    }
-    m_folders.emplace(std::string(key), std::make_pair(state, where));
-    at = where;
-    return state;
-}
-
-TreeProbe OutputProbe::probe(std::string_view relative, std::string& at)
+TreeProbeResult OutputTree::probe(std::string_view relative)
 {
     const std::size_t slash = relative.rfind('/');
     const std::string_view key = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
-    const std::string_view name = slash == std::string_view::npos ? relative : relative.substr(slash + 1);
-    switch (folderState(key, at)) {
-    case FolderState::Link:
-        return TreeProbe::LinkInPath;
-    case FolderState::Blocked:
-        return TreeProbe::FolderBlocked;
-    case FolderState::Missing:
-        at = std::string(relative);
-        return name.empty() || name == "." ? TreeProbe::NameIsFolder : TreeProbe::Clear;
-    case FolderState::Folder:
-        break;
+    const std::string name(slash == std::string_view::npos ? relative : relative.substr(slash + 1));
+
+    TreeProbeResult result;
+    const Folder folder = folderFor(key);
+    if (folder.fd < 0 && !folder.missing) {
+        result.write = folder.refused;
+        result.at = std::string(key.substr(0, folder.atLength));
+        return result;
     }
-    at = std::string(relative);
-    if (name.empty() || name == "." || name == "..")
-        return TreeProbe::NameIsFolder;
-    bool atRoot = true;
-    for (char c : key)
-        if (c != '/' && c != '.')
-            atRoot = false;
-    if (atRoot && !m_reserved.empty() && name == m_reserved)
-        return TreeProbe::OwnInput;
-    const std::string path = m_folder + "/" + std::string(relative);
+    result.at = std::string(relative);
+    if (name.empty() || name == "." || (name == ".." && !folder.missing)) {
+        result.write = {Refusal::None, EISDIR};
+        return result;
+    }
+    // Below a folder that a write makes, nothing stands in the way.
+    if (folder.missing)
+        return result;
+    if (folder.fd == m_root.get() && isReserved(name)) {
+        result.write = {Refusal::OwnInput};
+        return result;
+    }
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return TreeProbe::Clear;
+    if (::fstatat(folder.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return result;
     if (S_ISDIR(info.st_mode))
-        return TreeProbe::NameIsFolder;
-    if (S_ISREG(info.st_mode) &&
-        std::find(m_protected.begin(), m_protected.end(), FileIdentity{info.st_dev, info.st_ino}) != m_protected.end())
-        return TreeProbe::OwnInput;
-    if (!S_ISREG(info.st_mode) || info.st_nlink > 1)
-        return TreeProbe::ReplacesEntry;
-    return TreeProbe::Clear;
+        result.write = {Refusal::None, EISDIR};
+    else if (S_ISREG(info.st_mode) && isProtected(FileIdentity{info.st_dev, info.st_ino}))
+        result.write = {Refusal::OwnInput};
+    else
+        result.replaces = !S_ISREG(info.st_mode) || info.st_nlink > 1;
+    return result;
 }
 
 } // namespace stencilor

@@ -4,8 +4,12 @@
 // generated name can reach outside it: subfolders are opened one component at a time without
 // following symbolic links, a link standing where a file goes is replaced instead of written
 // through, and files the run reads (its data file, template, project file) are never replaced.
+// The check before writing walks the same way without creating anything, so that it meets what
+// a write would meet.
 
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
+#include "platform/Refusal.h"
 #include "platform/Result.h"
 
 #include <cstdint>
@@ -23,18 +27,22 @@ namespace stencilor {
 // may write into it together.
 enum class FolderLock { Exclusive, Shared };
 
-// How a write below the output folder ended.
-enum class TreeWrite {
-    Written,
-    FolderFailed, // a folder on the way could not be created (`code` says why)
-    LinkInPath,   // a folder on the way is a symbolic link: nothing is written through it
-    OwnInput,     // the file is one of the run's own inputs or its report: it is left alone
-    Failed,       // the file could not be created or written (`code` says why); no partial file remains
+// How a write below the output folder ended: written, refused (FolderFailed with the errno in
+// `code`, LinkInPath or OwnInput), or failed with the errno in `code`, no partial file remaining.
+struct TreeWriteResult {
+    Refusal refusal = Refusal::None;
+    int code = 0;
+
+    bool written() const { return refusal == Refusal::None && code == 0; }
+    bool failed() const { return refusal == Refusal::None && code != 0; }
+    bool operator==(const TreeWriteResult&) const = default;
 };
 
-struct TreeWriteResult {
-    TreeWrite outcome = TreeWrite::Written;
-    int code = 0; // errno for FolderFailed and Failed
+// What a write would meet, found by OutputTree::probe.
+struct TreeProbeResult {
+    TreeWriteResult write;  // how the write would end
+    bool replaces = false;  // a symbolic link, a second name or another non-regular entry stands at the name
+    std::string at;         // where it was found: the folder (relative) of a refusal on the way, else the name
 };
 
 // The error code of a folder that another run holds (EWOULDBLOCK from flock).
@@ -43,7 +51,6 @@ int folderInUseCode();
 class OutputTree final {
 public:
     OutputTree() = default;
-    ~OutputTree();
     OutputTree(const OutputTree&) = delete;
     OutputTree& operator=(const OutputTree&) = delete;
 
@@ -51,11 +58,13 @@ public:
     // it, held until the tree is closed or the process ends. Fails with the errno of creating or
     // opening it, or with folderInUseCode() when another run holds a lock that excludes this one.
     Status open(const std::string& folder, FolderLock lock = FolderLock::Exclusive);
-    bool isOpen() const { return m_root >= 0; }
+    // Opens `folder` for probe() only: nothing is created or locked, and a folder that does not
+    // exist yet is none of the tree's concern (every name below it is clear).
+    void openToProbe(const std::string& folder);
     // The folder as given to open().
     const std::string& folder() const { return m_folder; }
     // The descriptor of the output folder itself (valid while open).
-    int descriptor() const { return m_root; }
+    int descriptor() const { return m_root.get(); }
 
     // Another view of this open folder, for another thread: its own duplicate of the folder's
     // descriptor (under the same lock) and its own open subfolders, while the protected files
@@ -75,19 +84,35 @@ public:
     // name of a file, or any other non-folder entry standing there is removed and a new file
     // written. When writing fails part-way the partial file is removed.
     TreeWriteResult write(std::string_view relative, std::string_view data);
+    // What write() of `relative` would meet, walking the same folders without creating or changing
+    // anything (a tree opened with openToProbe).
+    TreeProbeResult probe(std::string_view relative);
 
 private:
+    // A folder reached on the way down: its descriptor (not owned), or why there is none.
     struct Folder {
+        static Folder at(int fd)
+        {
+            Folder folder;
+            folder.fd = fd;
+            return folder;
+        }
         int fd = -1;
-        TreeWrite outcome = TreeWrite::Written;
-        int code = 0;
+        TreeWriteResult refused;
+        bool missing = false;      // (probing) it does not exist yet: nothing stands in the way below
+        std::size_t atLength = 0; // the length of the key up to the folder where it stopped
+    };
+    // An open subfolder, or (probing) what stands in the way there.
+    struct Entry {
+        FileDescriptor fd;
+        Folder stop;
     };
     Folder folderFor(std::string_view key);
     Folder openChild(int parent, const std::string& name);
-    int openForWriting(int folder, const std::string& name, TreeWriteResult& result) const;
+    // The file `name` in `folder` opened for writing, or none with why in `result`.
+    FileDescriptor openForWriting(int folder, const std::string& name, TreeWriteResult& result) const;
     bool isProtected(const FileIdentity& identity) const;
-    bool isReserved(const std::string& name) const;
-    void closeFolders();
+    bool isReserved(std::string_view name) const;
 
     // What all views of the tree share; the run changes it while writers on other threads read it.
     struct Shared {
@@ -96,44 +121,13 @@ private:
         std::string reserved;
     };
 
-    int m_root = -1;
+    FileDescriptor m_root;
     std::string m_folder;
+    bool m_probing = false;
+    Folder m_rootState; // (probing) the output folder when it cannot be walked
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
-    // Open subfolders by their key (the folder part of a relative name); bounded, see folderFor.
-    std::unordered_map<std::string, int> m_folders;
-};
-
-// What a write below an output folder would meet, found without creating or changing anything:
-// the check before writing lists these so that a user learns of them before the run.
-enum class TreeProbe {
-    Clear,         // the file can be written (new, or an earlier regular file replaced)
-    FolderBlocked, // a file stands where a subfolder must go: the record is passed over
-    LinkInPath,    // a subfolder on the way is a symbolic link: the record is refused
-    ReplacesEntry, // a symbolic link, second name or other non-regular entry stands at the name: replaced
-    NameIsFolder,  // the name names a folder: writing it fails and ends the run
-    OwnInput,      // the file is one of the run's inputs or its report: the record is refused
-};
-
-class OutputProbe final {
-public:
-    // Probes below `folder`, which need not exist.
-    explicit OutputProbe(std::string folder);
-
-    void protect(const FileIdentity& identity) { m_protected.push_back(identity); }
-    void reserveName(std::string name) { m_reserved = std::move(name); }
-
-    // What writing the file `relative` would meet; `at` is set to the part of `relative` (a
-    // folder or the whole name) where it was found.
-    TreeProbe probe(std::string_view relative, std::string& at);
-
-private:
-    enum class FolderState { Missing, Folder, Link, Blocked };
-    FolderState folderState(std::string_view key, std::string& at);
-
-    std::string m_folder;
-    std::string m_reserved;
-    std::vector<FileIdentity> m_protected;
-    std::unordered_map<std::string, std::pair<FolderState, std::string>> m_folders; // by folder key
+    // Subfolders by their key (the folder part of a relative name); bounded, see folderFor.
+    std::unordered_map<std::string, Entry> m_folders;
 };
 
 } // namespace stencilor

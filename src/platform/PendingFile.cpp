@@ -24,36 +24,31 @@ std::string hiddenName()
 
 } // namespace
 
-PendingFile::~PendingFile()
-{
-    discard();
-}
-
 Status PendingFile::create(int folder)
 {
     discard();
     // Read and write: a file committed into another folder is read back to be copied there.
-    m_fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+    m_fd.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (!m_fd.valid() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        for (int attempt = 0; attempt < 100 && !m_fd.valid(); ++attempt) {
             m_tempName = hiddenName();
-            m_fd = ::openat(folder, m_tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST)
+            m_fd.reset(::openat(folder, m_tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (!m_fd.valid() && errno != EEXIST)
                 break;
         }
-        if (m_fd < 0)
+        if (!m_fd.valid())
             m_tempName.clear();
     }
-    if (m_fd < 0)
-        return systemError("cannot create file", errno);
+    if (!m_fd.valid())
+        return systemError(ErrorKind::CreateFile, {}, errno);
     m_folder = folder;
     return {};
 }
 
 Status PendingFile::write(std::string_view data)
 {
-    if (const int code = writeAll(m_fd, data); code != 0)
-        return systemError("cannot write file", code);
+    if (const int code = writeAll(m_fd.get(), data); code != 0)
+        return systemError(ErrorKind::WriteFile, {}, code);
     return {};
 }
 
@@ -67,22 +62,19 @@ Status PendingFile::commit(int folder, const std::string& name)
             return made;
         }
         char buffer[1 << 16];
-        for (off_t offset = 0;;) {
-            const ssize_t got = ::pread(m_fd, buffer, sizeof buffer, offset);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                const int code = errno;
+        for (std::uint64_t offset = 0;;) {
+            const Result<std::size_t> got = readAt(m_fd.get(), buffer, sizeof buffer, offset);
+            if (!got) {
                 discard();
-                return systemError("cannot read file", code);
+                return systemError(ErrorKind::ReadFile, {}, got.error().code);
             }
-            if (got == 0)
+            if (got.value() == 0)
                 break;
-            if (Status written = there.write(std::string_view(buffer, static_cast<std::size_t>(got))); !written) {
+            if (Status written = there.write(std::string_view(buffer, got.value())); !written) {
                 discard();
                 return written;
             }
-            offset += got;
+            offset += got.value();
         }
         discard();
         return there.commit(folder, name);
@@ -92,7 +84,7 @@ Status PendingFile::commit(int folder, const std::string& name)
     if (linked.empty()) {
         // An anonymous file gets a hidden name first, then takes the final one by rename, which
         // replaces an earlier file of that name in one step.
-        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
         int code = EEXIST;
         for (int attempt = 0; attempt < 100 && code == EEXIST; ++attempt) {
             linked = hiddenName();
@@ -100,27 +92,25 @@ Status PendingFile::commit(int folder, const std::string& name)
         }
         if (code != 0) {
             discard();
-            return systemError("cannot create file", code);
+            return systemError(ErrorKind::CreateFile, {}, code);
         }
     }
-    int code = ::close(m_fd) == 0 ? 0 : errno;
-    m_fd = -1;
+    int code = m_fd.close();
     if (code == 0 && ::renameat(folder, linked.c_str(), folder, name.c_str()) != 0)
         code = errno;
     if (code != 0)
         ::unlinkat(folder, linked.c_str(), 0);
     m_tempName.clear();
     if (code != 0)
-        return systemError("cannot create file", code);
+        return systemError(ErrorKind::CreateFile, {}, code);
     return {};
 }
 
 void PendingFile::discard()
 {
-    if (m_fd < 0)
+    if (!m_fd.valid())
         return;
-    ::close(m_fd);
-    m_fd = -1;
+    m_fd.reset();
     if (!m_tempName.empty())
         ::unlinkat(m_folder, m_tempName.c_str(), 0);
     m_tempName.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
 #include "platform/Result.h"
 
 #include <string>
@@ -14,13 +15,13 @@ namespace stencilor {
 class PendingFile final {
 public:
     PendingFile() = default;
-    ~PendingFile();
+    ~PendingFile() { discard(); }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
     // Starts the file in the folder open as `folder`; fails with the errno of creating it.
     Status create(int folder);
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
     // Appends `data`; fails with the errno of writing (ENOSPC, EIO, ...).
     Status write(std::string_view data);
     // Puts the file in place as `name` in the folder open as `folder` (the folder it was created
@@ -31,7 +32,7 @@ public:
     void discard();
 
 private:
-    int m_fd = -1;
+    FileDescriptor m_fd;
     int m_folder = -1;      // the folder it was created in (not owned)
     std::string m_tempName; // the hidden name when the file system has no anonymous files
 };

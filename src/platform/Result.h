@@ -1,16 +1,90 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace stencilor {
 
-// A failure of an operation on the system: the errno value and a message that names the
-// operation and its object, e.g. cannot create file "/out/a.htm": Permission denied.
+// What went wrong, one kind per message the program can give. The texts are made from the kind
+// at the edge: errorText() in English for the command line, a table of the window in the user's
+// language. "P" stands for the object, "Q" for the other object, N1.. for the numbers, REASON for
+// the system's reason for the code.
+enum class ErrorKind : std::uint8_t {
+    // A system operation on the object (none: the text leaves out the quoted part).
+    OpenFile,     // cannot open file "P": REASON
+    ReadFile,     // cannot read file "P": REASON
+    CreateFile,   // cannot create file "P": REASON
+    WriteFile,    // cannot write file "P": REASON
+    CreateFolder, // cannot create folder "P": REASON
+    OpenFolder,   // cannot open folder "P": REASON
+    LockFolder,   // cannot lock folder "P": REASON
+    AddToArchive, // cannot add "P" to the archive: REASON
+    ReadForArchive, // cannot read "P" for the archive: REASON
+    Decode,          // cannot decode the data file: P (the converter's error name)
+    UnknownEncoding, // Unknown encoding "P" in the project file
+
+    // The run's own messages (and those of the check before writing and the record preview).
+    OpenInput,          // Cannot open file "P". REASON
+    CreateOutput,       // Cannot create file "P". REASON
+    ReplacesInput,      // Cannot create file "P". It is an input of the run.
+    DataChanged,        // The data file "P" changed during the run: it now ends after record N1
+    RecordTooLarge,     // The text of record N1 would be larger than N2 (bytes, shown as GiB or MiB)
+    NoSuchRecord,       // There is no record N1
+    HeaderRecord,       // Record 1 names the fields: it gets no file.
+    DelimiterNotSet,    // Please select field delimiter!
+    DataFileMissing,    // Text file is empty (P: the data file)
+    TemplateMissing,    // a line break, then: Template file is empty or not defined (P: the template)
+    InputsMissing,      // both lines above (P: the data file, Q: the template)
+    OutputFolderNotSet, // Output folder is not set
+    FolderInUse,        // Output folder is in use by another run
+
+    // The manifests of a sharded job, as --merge-report finds them.
+    ReadManifest,          // cannot read the manifest "P": REASON
+    NoManifest,            // no manifest given
+    NotAManifest,          // "P" is not a manifest of a stencilor run
+    EmptyManifest,         // "P" is empty, not a manifest of a stencilor run
+    ManifestGoesOn,        // "P" goes on after its closing line (line N1)
+    BrokenClosingLine,     // "P" has a broken closing line
+    BrokenManifestLine,    // "P" has a broken line N1
+    ManifestJumps,         // "P" jumps from record N1 to record N2
+    OtherJob,              // "P" belongs to another job than "Q"
+    PartTwice,             // part N1/N2 is given twice: "P" and "Q"
+    ReportOff,             // the job wrote no report (its report is off)
+    PartMissing,           // part N1/N2 is missing
+    PartUnfinished,        // part N1/N2 ("P") did not finish; it ends after record N3
+    RecordsInNoManifest,   // records N1-N2 are in no manifest (before part N3/N4)
+    RecordsInTwoManifests, // records N1-N2 are in two manifests (part N3/N4 and the one before)
+    ManifestMismatch,      // "P" does not hold the records its closing line names
+    DataEndMissing,        // part N1/N2 did not reach the end of the data
+};
+
+// The last kind, for tables that cover them all.
+inline constexpr ErrorKind kLastErrorKind = ErrorKind::DataEndMissing;
+
+// A failure, as a value: its kind, the object it concerns, the system's errno and what else its
+// message names. Made wherever the failure is found and passed up unchanged; only the edges turn
+// it into words.
 struct Error {
-    int code = 0;        // errno value, 0 when the failure has no system cause
-    std::string message; // what failed, on what, and the system's reason
+    using Numbers = std::array<std::uint64_t, 4>;
+
+    Error() = default;
+    explicit Error(ErrorKind kind, std::string object = {}, int code = 0, Numbers numbers = {}, std::string other = {})
+        : kind(kind)
+        , object(std::move(object))
+        , code(code)
+        , other(std::move(other))
+        , numbers(numbers)
+    {
+    }
+
+    ErrorKind kind = ErrorKind::OpenFile;
+    std::string object; // the file, folder, name or value it concerns
+    int code = 0;       // errno value, 0 when the failure has no system cause
+    std::string other;  // a second object, for the kinds that name two
+    Numbers numbers{};  // the numbers its message names, in their order
 };
 
 // Success or an Error; the core reports failures through this type, never by exceptions.

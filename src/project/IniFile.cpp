@@ -456,7 +456,7 @@ Status IniFile::save(const std::string& path) const
     // The rename would replace a file the user made read-only; refuse as an in-place write would.
     if (fileExists(target) && ::access(target.c_str(), W_OK) != 0) {
         const int code = errno;
-        return systemError("cannot write file", path, code);
+        return systemError(ErrorKind::WriteFile, path, code);
     }
     return writeFileAtomically(target, text());
 }

@@ -23,7 +23,7 @@ constexpr int kMaxSummaryLines = 6;
 
 } // namespace
 
-CheckDialog::CheckDialog(std::function<CheckReport()> recheck, std::function<QString(std::string_view)> messageText,
+CheckDialog::CheckDialog(std::function<CheckReport()> recheck, std::function<QString(const Error&)> messageText,
                          QWidget* parent)
     : QDialog(parent)
     , m_recheck(std::move(recheck))
@@ -80,7 +80,7 @@ void CheckDialog::setReport(const CheckReport& report)
     m_grid->setHorizontalHeaderLabels(titles);
     if (!report.started) {
         // The run's own message, its leading line break (only the template missing) dropped.
-        QString why = m_messageText(report.message).trimmed();
+        QString why = report.problem ? m_messageText(*report.problem).trimmed() : QString();
         setBoundedLabelText(lblSummary, tr("The check did not start: %1").arg(why.replace(u'\n', QStringLiteral("; "))),
                             kMaxSummaryLines);
         return;
@@ -109,7 +109,7 @@ void CheckDialog::setReport(const CheckReport& report)
         m_grid->setItem(row, first + 1, new QTableWidgetItem(checkFindingText(finding.kind)));
         m_grid->setItem(row, first + 2,
                         new QTableWidgetItem(finding.name.empty() ? QStringLiteral("-") : toQt(finding.name)));
-        m_grid->setItem(row, first + 3, new QTableWidgetItem(toQt(finding.detail)));
+        m_grid->setItem(row, first + 3, new QTableWidgetItem(detailMessage(finding.detail)));
         ++row;
     }
     m_grid->resizeColumnsToContents();

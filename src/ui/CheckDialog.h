@@ -22,8 +22,8 @@ class CheckDialog final : public QDialog {
     Q_OBJECT
 public:
     // `recheck` checks the window's current settings again ("Check again"); `messageText` puts
-    // the core's message of a check that did not start into the words shown.
-    CheckDialog(std::function<CheckReport()> recheck, std::function<QString(std::string_view)> messageText,
+    // the core's error of a check that did not start into the words shown.
+    CheckDialog(std::function<CheckReport()> recheck, std::function<QString(const Error&)> messageText,
                 QWidget* parent = nullptr);
 
     // Shows the findings of `report`, or why the check did not start.
@@ -41,7 +41,7 @@ private:
     void gridFindingsDblClick(QTableWidgetItem* item);
 
     std::function<CheckReport()> m_recheck;
-    std::function<QString(std::string_view)> m_messageText;
+    std::function<QString(const Error&)> m_messageText;
     QLabel* lblSummary = nullptr;
     QTableWidget* m_grid = nullptr;
     QPushButton* btnCheckAgain = nullptr;

@@ -1,12 +1,10 @@
 #include "ui/CoreMessages.h"
 
-#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "ui/QtText.h"
 
 #include <QCoreApplication>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace stencilor::ui {
@@ -19,109 +17,283 @@ QString localised(const char* text)
     return QCoreApplication::translate("CoreMessages", text);
 }
 
-// The core's fixed lines, with the same words for the translators to find. The template's line
-// comes after a line break of its own in the core's text.
-constexpr std::string_view kTemplateMissingLine = std::string_view(kTemplateMissingMessage).substr(1);
-
-struct FixedLine {
-    std::string_view core;
-    const char* source;
-};
-
-constexpr FixedLine kFixedLines[] = {
-    {kDelimiterNotSetMessage, QT_TRANSLATE_NOOP("CoreMessages", "Please select field delimiter!")},
-    {kDataFileMissingMessage, QT_TRANSLATE_NOOP("CoreMessages", "Text file is empty")},
-    {kTemplateMissingLine, QT_TRANSLATE_NOOP("CoreMessages", "Template file is empty or not defined")},
-    {kOutputFolderNotSetMessage, QT_TRANSLATE_NOOP("CoreMessages", "Output folder is not set")},
-    {kFolderInUseMessage, QT_TRANSLATE_NOOP("CoreMessages", "Output folder is in use by another run")},
-};
-
-// The core's file errors: an operation on a quoted path, then the system's reason after ". " (the
-// run's messages) or ": " (the other errors).
-struct FileError {
-    const char* core;
-    const char* withPeriod;
-    const char* withColon;
-};
-
-constexpr FileError kFileErrors[] = {
-    {"Cannot open file", QT_TRANSLATE_NOOP("CoreMessages", "Cannot open file \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot open file \"%1\": %2")},
-    {"Cannot read file", QT_TRANSLATE_NOOP("CoreMessages", "Cannot read file \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot read file \"%1\": %2")},
-    {"Cannot create file", QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\": %2")},
-    {"Cannot write file", QT_TRANSLATE_NOOP("CoreMessages", "Cannot write file \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot write file \"%1\": %2")},
-    {"Cannot create folder", QT_TRANSLATE_NOOP("CoreMessages", "Cannot create folder \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot create folder \"%1\": %2")},
-    {"Cannot open folder", QT_TRANSLATE_NOOP("CoreMessages", "Cannot open folder \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot open folder \"%1\": %2")},
-    {"Cannot lock folder", QT_TRANSLATE_NOOP("CoreMessages", "Cannot lock folder \"%1\". %2"),
-     QT_TRANSLATE_NOOP("CoreMessages", "Cannot lock folder \"%1\": %2")},
-};
-
-// One line of a core message in the user's language, or as it is when it is not known.
-QString lineText(const QString& line)
+// `source` in the user's language with %1, %2, ... filled from `arguments` in one pass.
+QString filled(const char* source, const std::vector<std::string>& arguments)
 {
-    for (const FixedLine& fixed : kFixedLines) {
-        if (line == toQt(fixed.core))
-            return localised(fixed.source);
+    const QString text = localised(source);
+    const auto at = [&](std::size_t i) { return toQt(arguments[i]); };
+    switch (arguments.size()) {
+    case 0:
+        return text;
+    case 1:
+        return text.arg(at(0));
+    case 2:
+        return text.arg(at(0), at(1));
+    case 3:
+        return text.arg(at(0), at(1), at(2));
+    default:
+        return text.arg(at(0), at(1), at(2), at(3));
     }
-    for (const FileError& error : kFileErrors) {
-        const QString start = QString::fromLatin1(error.core) + QStringLiteral(" \"");
-        if (!line.startsWith(start))
-            continue;
-        // The path may hold quotes itself; the reason, a sentence of the system's, holds none.
-        for (const QString& separator : {QStringLiteral("\". "), QStringLiteral("\": ")}) {
-            const qsizetype end = line.lastIndexOf(separator);
-            if (end < start.size())
-                continue;
-            const char* format = separator == QStringLiteral("\". ") ? error.withPeriod : error.withColon;
-            return localised(format).arg(line.mid(start.size(), end - start.size()), line.mid(end + separator.size()));
-        }
+}
+
+// The window's text of each kind of error, with its arguments in the order errorArguments() gives
+// them. A system operation's text leaves out the object when the error names none.
+const char* errorSource(const Error& e)
+{
+    const bool named = !e.object.empty();
+    switch (e.kind) {
+    case ErrorKind::OpenFile:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot open file \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot open file: %1");
+    case ErrorKind::ReadFile:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot read file \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot read file: %1");
+    case ErrorKind::CreateFile:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file: %1");
+    case ErrorKind::WriteFile:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot write file \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot write file: %1");
+    case ErrorKind::CreateFolder:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot create folder \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot create folder: %1");
+    case ErrorKind::OpenFolder:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot open folder \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot open folder: %1");
+    case ErrorKind::LockFolder:
+        return named ? QT_TRANSLATE_NOOP("CoreMessages", "Cannot lock folder \"%1\": %2")
+                     : QT_TRANSLATE_NOOP("CoreMessages", "Cannot lock folder: %1");
+    case ErrorKind::AddToArchive:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot add \"%1\" to the archive: %2");
+    case ErrorKind::ReadForArchive:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot read \"%1\" for the archive: %2");
+    case ErrorKind::Decode:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot decode the data file: %1");
+    case ErrorKind::UnknownEncoding:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Unknown encoding \"%1\" in the project file");
+    case ErrorKind::OpenInput:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot open file \"%1\". %2");
+    case ErrorKind::CreateOutput:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\". %2");
+    case ErrorKind::ReplacesInput:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\". It is an input of the run.");
+    case ErrorKind::DataChanged:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "The data file \"%1\" changed during the run: it now ends after record %2");
+    case ErrorKind::RecordTooLarge:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The text of record %1 would be larger than %2");
+    case ErrorKind::NoSuchRecord:
+        return QT_TRANSLATE_NOOP("CoreMessages", "There is no record %1");
+    case ErrorKind::HeaderRecord:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Record 1 names the fields: it gets no file.");
+    case ErrorKind::DelimiterNotSet:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Please select field delimiter!");
+    case ErrorKind::DataFileMissing:
+    case ErrorKind::InputsMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Text file is empty");
+    case ErrorKind::TemplateMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Template file is empty or not defined");
+    case ErrorKind::OutputFolderNotSet:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is not set");
+    case ErrorKind::FolderInUse:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is in use by another run");
+    case ErrorKind::ReadManifest:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot read the manifest \"%1\": %2");
+    case ErrorKind::NoManifest:
+        return QT_TRANSLATE_NOOP("CoreMessages", "No manifest given");
+    case ErrorKind::NotAManifest:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" is not a manifest of a stencilor run");
+    case ErrorKind::EmptyManifest:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" is empty, not a manifest of a stencilor run");
+    case ErrorKind::ManifestGoesOn:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" goes on after its closing line (line %2)");
+    case ErrorKind::BrokenClosingLine:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" has a broken closing line");
+    case ErrorKind::BrokenManifestLine:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" has a broken line %2");
+    case ErrorKind::ManifestJumps:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" jumps from record %2 to record %3");
+    case ErrorKind::OtherJob:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" belongs to another job than \"%2\"");
+    case ErrorKind::PartTwice:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 is given twice: \"%3\" and \"%4\"");
+    case ErrorKind::ReportOff:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The job wrote no report (its report is off)");
+    case ErrorKind::PartMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 is missing");
+    case ErrorKind::PartUnfinished:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 (\"%3\") did not finish; it ends after record %4");
+    case ErrorKind::RecordsInNoManifest:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Records %1-%2 are in no manifest (before part %3/%4)");
+    case ErrorKind::RecordsInTwoManifests:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "Records %1-%2 are in two manifests (part %3/%4 and the one before)");
+    case ErrorKind::ManifestMismatch:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" does not hold the records its closing line names");
+    case ErrorKind::DataEndMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 did not reach the end of the data");
     }
-    static const QRegularExpression noRecord(QStringLiteral("^There is no record (\\d+)$"));
-    if (const QRegularExpressionMatch match = noRecord.match(line); match.hasMatch())
-        return localised(QT_TRANSLATE_NOOP("CoreMessages", "There is no record %1")).arg(match.captured(1));
-    static const QRegularExpression unknownEncoding(QStringLiteral("^Unknown encoding \"(.*)\" in the project file$"));
-    if (const QRegularExpressionMatch match = unknownEncoding.match(line); match.hasMatch())
-        return localised(QT_TRANSLATE_NOOP("CoreMessages", "Unknown encoding \"%1\" in the project file"))
-            .arg(match.captured(1));
-    static const QRegularExpression dataChanged(
-        QStringLiteral("^The data file \"(.*)\" changed during the run: it now ends after record (\\d+)$"));
-    if (const QRegularExpressionMatch match = dataChanged.match(line); match.hasMatch())
-        return localised(QT_TRANSLATE_NOOP("CoreMessages",
-                                           "The data file \"%1\" changed during the run: it now ends after record %2"))
-            .arg(match.captured(1), match.captured(2));
-    static const QRegularExpression tooLarge(
-        QStringLiteral("^The text of record (\\d+) would be larger than (\\d+ [GM]iB)$"));
-    if (const QRegularExpressionMatch match = tooLarge.match(line); match.hasMatch())
-        return localised(QT_TRANSLATE_NOOP("CoreMessages", "The text of record %1 would be larger than %2"))
-            .arg(match.captured(1), match.captured(2));
-    return line;
+    return "";
+}
+
+// The window's text of each kind of detail, %1 its first number, %2 its second and %3 its subject
+// (the data file's kinds fill their texts in detailMessage).
+const char* detailSource(const Detail& d)
+{
+    const bool one = d.first == 1;
+    switch (d.kind) {
+    case DetailKind::NoNameSource:
+        return QT_TRANSLATE_NOOP("CoreMessages", "no name source is selected");
+    case DetailKind::NameTemplateEmpty:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name template is empty");
+    case DetailKind::NameTooLong:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name would be longer than %1 bytes");
+    case DetailKind::NameEmpty:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name is empty");
+    case DetailKind::NameFieldUnnumbered:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name field \"%3\" has no field number");
+    case DetailKind::NoNameField:
+        return d.second == 1 ? QT_TRANSLATE_NOOP("CoreMessages", "no field %1 for the name (the record has %2 field)")
+                             : QT_TRANSLATE_NOOP("CoreMessages", "no field %1 for the name (the record has %2 fields)");
+    case DetailKind::NameFieldEmpty:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name field %1 is empty");
+    case DetailKind::LeavesFolder:
+        return QT_TRANSLATE_NOOP("CoreMessages", "a \"..\" component would leave the output folder");
+    case DetailKind::RuleUnset:
+        return QT_TRANSLATE_NOOP("CoreMessages", "rule %1 has no field number and no identifier");
+    case DetailKind::RuleWithoutField:
+        return QT_TRANSLATE_NOOP("CoreMessages", "rule %1 (\"%3\") has no field number");
+    case DetailKind::RuleWithoutIdentifier:
+        return QT_TRANSLATE_NOOP("CoreMessages", "rule %1 (%3) has no identifier");
+    case DetailKind::IdentifierNotInTemplate:
+        return QT_TRANSLATE_NOOP("CoreMessages", "rule %1: \"%3\" does not occur in the template");
+    case DetailKind::UnclosedQuote:
+        return QT_TRANSLATE_NOOP("CoreMessages", "a quote opened in this record never closes: the rest of the data "
+                                                 "file is its last field");
+    case DetailKind::FewerFields:
+        return one ? QT_TRANSLATE_NOOP("CoreMessages", "%1 field, the rules use %2")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "%1 fields, the rules use %2");
+    case DetailKind::UnescapedHtml:
+        return QT_TRANSLATE_NOOP("CoreMessages", "field %1 (rule %2) holds \"<\" or \"&\", inserted into an HTML "
+                                                 "template as markup; escapehtml=1 shows it as text");
+    case DetailKind::SameFile:
+        return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "the same file as record %1; the later record replaces it")
+                          : QT_TRANSLATE_NOOP("CoreMessages", "the same file as line %1; the later record replaces it");
+    case DetailKind::SameFileIgnoringCase:
+        return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "differs only in letter case from record %1 (\"%3\"); a "
+                                                              "case-insensitive disk would merge them")
+                          : QT_TRANSLATE_NOOP("CoreMessages", "differs only in letter case from line %1 (\"%3\"); a "
+                                                              "case-insensitive disk would merge them");
+    case DetailKind::PartTooLong:
+        return QT_TRANSLATE_NOOP("CoreMessages", "a part of the name is %1 bytes long; names may have %2");
+    case DetailKind::PathTooLong:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the path is %1 bytes long; paths may have %2");
+    case DetailKind::SubfolderIsEarlierFile:
+        return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "the subfolder \"%3\" is the file of record %1; the "
+                                                              "record is passed over")
+                          : QT_TRANSLATE_NOOP("CoreMessages", "the subfolder \"%3\" is the file of line %1; the "
+                                                              "record is passed over");
+    case DetailKind::FileInWayOfSubfolder:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "a file stands where the subfolder \"%3\" must go; the record is passed over");
+    case DetailKind::NameIsEarlierSubfolder:
+        return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "the name is the subfolder of record %1; the run ends "
+                                                              "here with an error")
+                          : QT_TRANSLATE_NOOP("CoreMessages", "the name is the subfolder of line %1; the run ends "
+                                                              "here with an error");
+    case DetailKind::NameIsFolder:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the name is a folder; the run ends here with an error");
+    case DetailKind::SubfolderIsLink:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the subfolder \"%3\" is a symbolic link; the record is refused");
+    case DetailKind::ReplacesEntry:
+        return QT_TRANSLATE_NOOP("CoreMessages", "a symbolic link or another file's second name stands there; the run "
+                                                 "replaces it, never writing through it");
+    case DetailKind::OwnInput:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the file is the run's data file, template, project file or report; "
+                                                 "the record is refused");
+    case DetailKind::ByteOrderMark:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which becomes part of "
+                                                 "its first field (the encoding \"auto\" drops it)");
+    case DetailKind::InvalidUtf8:
+        return one ? QT_TRANSLATE_NOOP("CoreMessages", "Line %1 is not valid UTF-8%2; the encoding \"auto\" or a named "
+                                                       "one decodes the file")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "%1 lines are not valid UTF-8, the first is line %2%3; the "
+                                                       "encoding \"auto\" or a named one decodes the file");
+    case DetailKind::QuotedDelimiters:
+        return one ? QT_TRANSLATE_NOOP("CoreMessages", "Line %1 holds a delimiter or an open quote inside double quotes; "
+                                                       "\"Quoted fields\" reads such fields whole")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "%1 lines hold a delimiter or an open quote inside double "
+                                                       "quotes, the first is line %2; \"Quoted fields\" reads such "
+                                                       "fields whole");
+    case DetailKind::EndsAtNul:
+        return d.second == 1 ? QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; the byte "
+                                                                 "after it is not read")
+                             : QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; %2 bytes "
+                                                                 "after it are not read");
+    case DetailKind::ReplacedSequences:
+        return one ? QT_TRANSLATE_NOOP("CoreMessages", "1 sequence is not valid %1 and is read as U+FFFD")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "%1 sequences are not valid %2 and are read as U+FFFD");
+    case DetailKind::ReadFailed:
+        break;
+    }
+    return "";
 }
 
 } // namespace
 
-QString coreMessageText(std::string_view message)
+QString errorMessage(const Error& error)
 {
-    QStringList lines = toQt(message).split(u'\n');
-    for (QString& line : lines)
-        line = lineText(line);
-    return lines.join(u'\n');
+    switch (error.kind) {
+    case ErrorKind::TemplateMissing:
+        // The core's text puts the template's line on a line of its own, after the data file's.
+        return u'\n' + localised(errorSource(error));
+    case ErrorKind::InputsMissing:
+        return localised(errorSource(error)) + u'\n' + localised(errorSource(Error(ErrorKind::TemplateMissing)));
+    default:
+        return filled(errorSource(error), errorArguments(error));
+    }
 }
 
-QString missingInputPaths(std::string_view message, const RunInputPaths& paths)
+QString missingInputPaths(const Error& error)
 {
-    QStringList named;
-    for (const QString& line : toQt(message).split(u'\n')) {
-        if (line == toQt(kDataFileMissingMessage))
-            named << toQt(absolutePath(paths.dataFile));
-        else if (line == toQt(kTemplateMissingLine))
-            named << toQt(absolutePath(paths.templateFile));
+    switch (error.kind) {
+    case ErrorKind::DataFileMissing:
+    case ErrorKind::TemplateMissing:
+        return toQt(error.object);
+    case ErrorKind::InputsMissing:
+        return toQt(error.object) + u'\n' + toQt(error.other);
+    default:
+        return {};
     }
-    return named.join(u'\n');
+}
+
+QString detailMessage(const Detail& detail)
+{
+    const auto count = [](std::uint64_t n) { return QLocale().toString(static_cast<qulonglong>(n)); };
+    const char* source = detailSource(detail);
+    switch (detail.kind) {
+    case DetailKind::ReadFailed:
+        return detail.error ? errorMessage(*detail.error) : QString();
+    case DetailKind::InvalidUtf8: {
+        const QString looksLike =
+            detail.subject.empty()
+                ? QString()
+                : localised(QT_TRANSLATE_NOOP("CoreMessages", " (the file looks like %1)")).arg(toQt(detail.subject));
+        return detail.first == 1 ? localised(source).arg(count(detail.second), looksLike)
+                                 : localised(source).arg(count(detail.first), count(detail.second), looksLike);
+    }
+    case DetailKind::QuotedDelimiters:
+        return detail.first == 1 ? localised(source).arg(count(detail.second))
+                                 : localised(source).arg(count(detail.first), count(detail.second));
+    case DetailKind::EndsAtNul:
+        return detail.second == 1 ? localised(source).arg(count(detail.first))
+                                  : localised(source).arg(count(detail.first), count(detail.second));
+    case DetailKind::ReplacedSequences:
+        return detail.first == 1 ? localised(source).arg(toQt(detail.subject))
+                                 : localised(source).arg(count(detail.first), toQt(detail.subject));
+    default:
+        return filled(source, detailArguments(detail));
+    }
 }
 
 QString runSummaryText(const RunSummary& summary)
@@ -131,28 +303,26 @@ QString runSummaryText(const RunSummary& summary)
         summary.filesWritten == 1
             ? localised(QT_TRANSLATE_NOOP("CoreMessages", "1 file written"))
             : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 files written")).arg(count(summary.filesWritten));
-    const std::uint64_t skipped = summary.skippedNoName + summary.skippedFolder + summary.skippedOutside +
-                                  summary.skippedLink + summary.skippedOwnInput;
+    const std::uint64_t skipped = summary.recordsSkipped();
     text += localised(QT_TRANSLATE_NOOP("CoreMessages", ", "));
     text += skipped == 1 ? localised(QT_TRANSLATE_NOOP("CoreMessages", "1 record skipped"))
                          : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 records skipped")).arg(count(skipped));
     if (skipped == 0)
         return text;
     const struct {
-        std::uint64_t count;
+        Refusal refusal;
         const char* why;
     } kinds[] = {
-        {summary.skippedNoName, QT_TRANSLATE_NOOP("CoreMessages", "%1 without a name")},
-        {summary.skippedFolder, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder could not be created")},
-        {summary.skippedOutside, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose name would leave the output folder")},
-        {summary.skippedLink, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder is a symbolic link")},
-        {summary.skippedOwnInput,
-         QT_TRANSLATE_NOOP("CoreMessages", "%1 that would replace an input of the run or its report")},
+        {Refusal::NoName, QT_TRANSLATE_NOOP("CoreMessages", "%1 without a name")},
+        {Refusal::FolderFailed, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder could not be created")},
+        {Refusal::LeavesFolder, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose name would leave the output folder")},
+        {Refusal::LinkInPath, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder is a symbolic link")},
+        {Refusal::OwnInput, QT_TRANSLATE_NOOP("CoreMessages", "%1 that would replace an input of the run or its report")},
     };
     QStringList parts;
     for (const auto& kind : kinds) {
-        if (kind.count > 0)
-            parts << localised(kind.why).arg(count(kind.count));
+        if (const std::uint64_t n = summary.skippedFor(kind.refusal); n > 0)
+            parts << localised(kind.why).arg(count(n));
     }
     return text + QStringLiteral(" (") + parts.join(localised(QT_TRANSLATE_NOOP("CoreMessages", ", "))) + u')';
 }
@@ -196,59 +366,19 @@ QString checkFindingText(CheckFindingKind kind)
     return {};
 }
 
-QStringList dataFileWarningTexts(const DataFileWarnings& w, const DataFileState& state)
+QStringList dataFileWarningTexts(const DataFileWarnings& warnings, const DataFileState& state)
 {
-    const auto count = [](std::uint64_t n) { return QLocale().toString(static_cast<qulonglong>(n)); };
     QStringList texts;
-    if (w.byteOrderMark)
-        texts << localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which "
-                                                             "becomes part of its first field (the encoding \"auto\" "
-                                                             "drops it)"));
-    if (w.invalidUtf8Lines > 0) {
-        const QString looksLike =
-            w.likelyEncoding.empty()
-                ? QString()
-                : localised(QT_TRANSLATE_NOOP("CoreMessages", " (the file looks like %1)")).arg(toQt(w.likelyEncoding));
-        texts << (w.invalidUtf8Lines == 1
-                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "Line %1 is not valid UTF-8%2; the encoding "
-                                                                    "\"auto\" or a named one decodes the file"))
-                            .arg(count(w.firstInvalidUtf8Line), looksLike)
-                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 lines are not valid UTF-8, the first is line "
-                                                                    "%2%3; the encoding \"auto\" or a named one "
-                                                                    "decodes the file"))
-                            .arg(count(w.invalidUtf8Lines), count(w.firstInvalidUtf8Line), looksLike));
-    }
-    if (w.quotedDelimiterLines > 0)
-        texts << (w.quotedDelimiterLines == 1
-                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "Line %1 holds a delimiter or an open quote inside "
-                                                                    "double quotes; \"Quoted fields\" reads such "
-                                                                    "fields whole"))
-                            .arg(count(w.firstQuotedDelimiterLine))
-                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 lines hold a delimiter or an open quote "
-                                                                    "inside double quotes, the first is line %2; "
-                                                                    "\"Quoted fields\" reads such fields whole"))
-                            .arg(count(w.quotedDelimiterLines), count(w.firstQuotedDelimiterLine)));
-    if (w.nulLine > 0)
-        texts << (w.bytesAfterNul == 1
-                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; the "
-                                                                    "byte after it is not read"))
-                            .arg(count(w.nulLine))
-                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; %2 "
-                                                                    "bytes after it are not read"))
-                            .arg(count(w.nulLine), count(w.bytesAfterNul)));
-    if (!state.error.empty())
-        texts << coreMessageText(state.error);
+    for (const Detail& detail : warningDetails(warnings))
+        texts << detailMessage(detail);
+    if (state.error)
+        texts << errorMessage(*state.error);
     if (state.encoding && state.encoding->choice == EncodingChoice::Detected)
         texts << localised(QT_TRANSLATE_NOOP("CoreMessages", "The data file is read as %1, the encoding its bytes "
                                                              "suggest; choose the encoding if it is another"))
                      .arg(toQt(state.encoding->name));
     if (state.replaced > 0 && state.encoding)
-        texts << (state.replaced == 1
-                      ? localised(QT_TRANSLATE_NOOP("CoreMessages", "1 sequence is not valid %1 and is read as U+FFFD"))
-                            .arg(toQt(state.encoding->name))
-                      : localised(QT_TRANSLATE_NOOP("CoreMessages", "%1 sequences are not valid %2 and are read as "
-                                                                    "U+FFFD"))
-                            .arg(count(state.replaced), toQt(state.encoding->name)));
+        texts << detailMessage(replacedSequences(state.replaced, state.encoding->name));
     return texts;
 }
 

@@ -1,30 +1,35 @@
 #pragma once
 
-// The core's messages as the window shows them: in the user's language, and with the paths that
-// a message about missing inputs is about. The core writes its messages in English for the
-// command line, whose scripts read them; the window puts each known line into words of its own.
+// The core's errors and findings as the window shows them: in the user's language, made from
+// their kinds and values. The core gives its texts in English for the command line; the window
+// has a text of its own for every kind (tables below), so that a kind without a translation fails
+// the translation test instead of staying English.
 
 #include "datasource/DataFileWarnings.h"
 #include "datasource/DataSourceCheck.h"
 #include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
-#include "generation/RunInputs.h"
+#include "platform/Detail.h"
+#include "platform/Result.h"
 
 #include <QString>
 #include <QStringList>
-#include <string_view>
 
 namespace stencilor::ui {
 
-// `message` of the core, line by line in the user's language: the run's own messages (a missing
-// delimiter, data file or template, an unknown encoding, no output folder, a folder in use), its file errors
-// ("Cannot open file "PATH". REASON"), the preview's "There is no record N". A line the window
-// does not know stays as it is.
-QString coreMessageText(std::string_view message);
+// `error` in the user's language: the run's own messages (a missing delimiter, data file or
+// template, an unknown encoding, no output folder, a folder in use), its file errors ("Cannot
+// open file "PATH". REASON"), the system errors of other operations ("Cannot write file "PATH":
+// REASON"), the preview's "There is no record N" and the problems of manifests.
+QString errorMessage(const Error& error);
 
-// The files that the lines of `message` about missing inputs are about, one full path per line
-// in the order of those lines (the data file, the template); empty when there is no such line.
-QString missingInputPaths(std::string_view message, const RunInputPaths& paths);
+// The files that an error about missing inputs names, one full path per line (the data file, then
+// the template); empty for any other error.
+QString missingInputPaths(const Error& error);
+
+// `detail` in the user's language: why a record gets no name, and what the check before writing
+// found.
+QString detailMessage(const Detail& detail);
 
 // "N files written, M records skipped" with the skipped records counted by kind, as the status
 // bar shows it after a run.

@@ -50,10 +50,11 @@ void DataPreviewModel::reset(const DataFormat& format, int fieldCount)
     m_cutRow = SIZE_MAX;
     m_recordStarts.clear();
     const std::string_view text = textBeforeNul(m_text);
-    DataRecords records(text, m_delimiter, m_quotes);
+    TextSource source(text);
+    RecordReader records(source, {m_quotes, m_delimiter});
     std::size_t end = 0;
-    for (DataRecord current; records.next(current);) {
-        m_recordStarts.push_back(static_cast<std::size_t>(current.text.data() - m_text.data()));
+    for (DataRecord current; records.next(current).value();) {
+        m_recordStarts.push_back(static_cast<std::size_t>(current.offset));
         end = m_recordStarts.back() + current.text.size();
     }
     m_recordStarts.push_back(end);

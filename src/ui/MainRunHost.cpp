@@ -1,6 +1,5 @@
 #include "ui/MainRunHost.h"
 
-#include "generation/RunInputs.h"
 #include "ui/CoreMessages.h"
 #include "ui/QtText.h"
 #include "ui/UserDialogs.h"
@@ -29,14 +28,9 @@ const ProjectSettings& MainRunHost::currentSettings()
     return m_settings;
 }
 
-std::string MainRunHost::projectPath()
+ProjectPlace MainRunHost::place()
 {
-    return m_window.projectPath();
-}
-
-std::string MainRunHost::programFolder()
-{
-    return m_window.programFolder();
+    return ProjectPlace{m_window.projectPath(), m_window.programFolder()};
 }
 
 void MainRunHost::runStateChanged(bool running)
@@ -71,18 +65,16 @@ void MainRunHost::processEvents()
     m_sinceEvents.start();
 }
 
-void MainRunHost::showMessage(const std::string& text)
+void MainRunHost::showMessage(const Error& error)
 {
     // A message about a missing data file or template names the file below its text.
-    const RunInputPaths paths = resolveRunInputs(currentSettings(), projectPath(), programFolder());
-    m_dialogs.message(m_dialogParent, QStringLiteral("Stencilor"), coreMessageText(text),
-                      missingInputPaths(text, paths));
+    m_dialogs.message(m_dialogParent, QStringLiteral("Stencilor"), errorMessage(error), missingInputPaths(error));
     m_settingsStale = true;
 }
 
-void MainRunHost::showError(const std::string& text)
+void MainRunHost::showError(const Error& error)
 {
-    m_dialogs.error(m_dialogParent, QCoreApplication::translate("MainRunHost", "Error"), coreMessageText(text));
+    m_dialogs.error(m_dialogParent, QCoreApplication::translate("MainRunHost", "Error"), errorMessage(error));
     m_settingsStale = true;
 }
 

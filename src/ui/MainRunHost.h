@@ -50,13 +50,12 @@ public:
     void invalidateSettings() { m_settingsStale = true; }
 
     const ProjectSettings& currentSettings() override;
-    std::string projectPath() override;
-    std::string programFolder() override;
+    ProjectPlace place() override;
     void runStateChanged(bool running) override;
     void progress(std::uint64_t position, std::uint64_t maximum) override;
     void processEvents() override;
-    void showMessage(const std::string& text) override;
-    void showError(const std::string& text) override;
+    void showMessage(const Error& error) override;
+    void showError(const Error& error) override;
     void openReport(const std::string& reportPath, const std::string& folder) override;
 
 private:

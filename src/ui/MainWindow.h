@@ -139,9 +139,9 @@ private:
     void SpeedButton14Click();
     void About2Click();
     void Label5Click();
-    // `message` of the core (a check or preview that did not start) in the user's language, each
+    // `error` of the core (a check or preview that did not start) in the user's language, each
     // line about a missing data file or template followed by its full path.
-    QString inputMessageText(std::string_view message) const;
+    QString inputMessageText(const Error& error) const;
     // Checks the current settings as a run would, without writing, and shows the findings.
     void actCheckExecute();
     // Opens the data preview on the data file with record `record` (1-based) selected.

@@ -193,14 +193,16 @@ void T_FRMain::openOutputFolder()
 
 // ---------------------------------------------------------------- the Tools menu
 
-QString T_FRMain::inputMessageText(std::string_view message) const
+QString T_FRMain::inputMessageText(const Error& error) const
 {
-    const RunInputPaths paths = resolveRunInputs(settingsFromControls(), projectPath(), m_env.programFolder);
-    QStringList lines;
-    for (const QString& line : toQt(message).split(u'\n')) {
-        const std::string core = fromQt(line);
-        const QString path = missingInputPaths(core, paths);
-        lines << (path.isEmpty() ? coreMessageText(core) : tr("%1: %2").arg(coreMessageText(core), path));
+    // Each line about a missing input names the input's path.
+    QStringList lines = errorMessage(error).split(u'\n');
+    const QString named = missingInputPaths(error);
+    const QStringList paths = named.isEmpty() ? QStringList() : named.split(u'\n');
+    qsizetype next = 0;
+    for (QString& line : lines) {
+        if (!line.isEmpty() && next < paths.size())
+            line = tr("%1: %2").arg(line, paths[next++]);
     }
     return lines.join(u'\n');
 }
@@ -210,11 +212,11 @@ void T_FRMain::actCheckExecute()
     if (!m_checkDialog) {
         // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits.
         m_checkDialog = new CheckDialog(
-            [this] { return checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder); },
-            [this](std::string_view message) { return inputMessageText(message); }, this);
+            [this] { return checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder}); },
+            [this](const Error& error) { return inputMessageText(error); }, this);
         connect(m_checkDialog, &CheckDialog::recordChosen, this, &T_FRMain::showRecordInDataPreview);
     }
-    m_checkDialog->setReport(checkProjectOutput(settingsFromControls(), projectPath(), m_env.programFolder));
+    m_checkDialog->setReport(checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder}));
     m_checkDialog->show();
     m_checkDialog->raise();
     m_checkDialog->activateWindow();
@@ -243,9 +245,9 @@ void T_FRMain::actPreviewOutputExecute()
     if (!m_recordPreview) {
         m_recordPreview = new RecordPreviewDialog(
             [this](std::uint64_t record) {
-                return previewRecord(settingsFromControls(), projectPath(), m_env.programFolder, record);
+                return previewRecord(settingsFromControls(), {projectPath(), m_env.programFolder}, record);
             },
-            [this](std::string_view message) { return inputMessageText(message); }, this);
+            [this](const Error& error) { return inputMessageText(error); }, this);
         // The preview follows the record chosen in the data preview while both are open.
         if (grid)
             connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, m_recordPreview,

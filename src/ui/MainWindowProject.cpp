@@ -242,7 +242,7 @@ bool T_FRMain::saveProjectFile(SaveMode mode)
         return true;
     }
     // The message names the file that could not be written and the system's reason.
-    m_dialogs.error(this, tr("Save Project"), coreMessageText(messageForUser(saved.error())));
+    m_dialogs.error(this, tr("Save Project"), errorMessage(saved.error()));
     return false;
 }
 

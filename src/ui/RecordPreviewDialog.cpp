@@ -35,7 +35,7 @@ QString shownText(std::string_view bytes)
 } // namespace
 
 RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce,
-                                         std::function<QString(std::string_view)> messageText, QWidget* parent)
+                                         std::function<QString(const Error&)> messageText, QWidget* parent)
     : QDialog(parent)
     , m_produce(std::move(produce))
     , m_messageText(std::move(messageText))
@@ -124,21 +124,18 @@ void RecordPreviewDialog::display(const RecordPreview& preview)
     memSource->clear();
     viewRendered->clear();
     if (!preview.ok) {
-        setBoundedLabelText(lblOutputPath, m_messageText(preview.message).remove(u'\r').trimmed(), kMaxPathLines);
+        setBoundedLabelText(lblOutputPath,
+                            preview.problem ? m_messageText(*preview.problem).remove(u'\r').trimmed() : QString(),
+                            kMaxPathLines);
         viewRendered->setVisible(false);
         return;
     }
-    switch (preview.name.outcome) {
-    case NameOutcome::Named:
+    if (preview.name.named())
         setBoundedLabelText(lblOutputPath, tr("Output file: %1").arg(toQt(preview.fullPath)), kMaxPathLines);
-        break;
-    case NameOutcome::NoName:
-        lblOutputPath->setText(tr("No output file: this record gives no name"));
-        break;
-    case NameOutcome::LeavesFolder:
+    else if (preview.name.refusal == Refusal::LeavesFolder)
         lblOutputPath->setText(tr("No output file: the name would leave the output folder"));
-        break;
-    }
+    else
+        lblOutputPath->setText(tr("No output file: this record gives no name"));
 
     QTextCursor cursor(memSource->document());
     QTextCharFormat plain;

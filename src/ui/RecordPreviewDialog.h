@@ -24,9 +24,9 @@ class RecordPreviewDialog final : public QDialog {
     Q_OBJECT
 public:
     // `produce` previews a record (1-based) under the window's current settings; `messageText`
-    // puts the core's message of a preview that could not be made into the words shown.
+    // puts the core's error of a preview that could not be made into the words shown.
     RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce,
-                        std::function<QString(std::string_view)> messageText, QWidget* parent = nullptr);
+                        std::function<QString(const Error&)> messageText, QWidget* parent = nullptr);
 
     // Previews record `record` and shows its number in the record box.
     void showRecord(std::uint64_t record);
@@ -36,7 +36,7 @@ private:
     void display(const RecordPreview& preview);
 
     std::function<RecordPreview(std::uint64_t)> m_produce;
-    std::function<QString(std::string_view)> m_messageText;
+    std::function<QString(const Error&)> m_messageText;
     QSpinBox* edRecord = nullptr;
     QPushButton* btnRefresh = nullptr;
     QLabel* lblOutputPath = nullptr;

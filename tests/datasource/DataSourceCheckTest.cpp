@@ -10,6 +10,13 @@
 namespace stencilor {
 namespace {
 
+// The check of `text` as a data file, read in one block.
+DataFileState checkText(const std::string& text, std::string_view delim)
+{
+    const test::TempDir dir;
+    return checkDataFile(dir.write("data.csv", text), delim);
+}
+
 TEST(DataSourceCheck, FindsSampleLineWidestLineAndFieldCount)
 {
     const struct {
@@ -32,7 +39,7 @@ TEST(DataSourceCheck, FindsSampleLineWidestLineAndFieldCount)
         {"a;b;\n", ";", "a;b;", "a;b;", 3},
     };
     for (const auto& c : cases) {
-        const DataFileState state = checkDataText(c.text, c.delim);
+        const DataFileState state = checkText(c.text, c.delim);
         EXPECT_EQ(state.csvSampleLine, c.sample) << testing::PrintToString(c.text);
         EXPECT_EQ(state.csvWidestLine, c.widest) << testing::PrintToString(c.text);
         EXPECT_EQ(state.csvFieldCount, c.count) << testing::PrintToString(c.text);
@@ -44,7 +51,7 @@ TEST(DataSourceCheck, FieldCountIsNotCappedButLabelsAre)
     std::string line;
     for (int i = 1; i <= 100000; ++i)
         line += (i > 1 ? ";v" : "v") + std::to_string(i);
-    const DataFileState state = checkDataText("short;line\n" + line + "\n", ";");
+    const DataFileState state = checkText("short;line\n" + line + "\n", ";");
     EXPECT_EQ(state.csvFieldCount, 100000);
     EXPECT_EQ(state.csvWidestLine, line);
 
@@ -109,7 +116,7 @@ TEST(DataSourceCheck, ReadingInBlocksGivesTheWholeTextResult)
     for (const std::string& text : texts) {
         const std::string path = dir.write("data.csv", text);
         for (const std::string& delim : delims) {
-            const DataFileState whole = checkDataText(text, delim);
+            const DataFileState whole = checkDataFile(path, delim);
             for (std::size_t block : {1u, 2u, 3u, 5u, 64u, 1u << 20}) {
                 const DataFileState blocks = checkDataFile(path, delim, block);
                 EXPECT_EQ(blocks.csvFieldCount, whole.csvFieldCount) << text << " block " << block;

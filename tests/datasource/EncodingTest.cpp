@@ -1,5 +1,7 @@
 #include "datasource/Encoding.h"
 
+#include "platform/Messages.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -65,7 +67,7 @@ TEST(Encoding, DecodesToUtf8AndDropsAByteOrderMark)
     TextSource source("x");
     const auto unknown = DecodingSource::open(source, "x-no-such");
     ASSERT_FALSE(unknown);
-    EXPECT_EQ(unknown.error().message, "Unknown encoding \"x-no-such\" in the project file");
+    EXPECT_EQ(errorText(unknown.error()), "Unknown encoding \"x-no-such\" in the project file");
 }
 
 TEST(Encoding, AutoUsesTheMarkThenUtf8ThenDetection)
@@ -96,7 +98,7 @@ TEST(Encoding, AutoUsesTheMarkThenUtf8ThenDetection)
         ASSERT_TRUE(chosen) << c.what;
         EXPECT_EQ(encodingLine(chosen.value()), c.line) << c.what;
     }
-    EXPECT_EQ(chooseEncoding("x", "", true, "").error().message, "Unknown encoding \"x\" in the project file");
+    EXPECT_EQ(errorText(chooseEncoding("x", "", true, "").error()), "Unknown encoding \"x\" in the project file");
     EXPECT_TRUE(isKnownEncoding("auto") && isKnownEncoding("latin1") && !isKnownEncoding("x"));
 }
 

@@ -9,19 +9,6 @@
 namespace stencilor {
 namespace {
 
-TEST(Fields, DigitsOnlyKeepsTheDigitsInOrder)
-{
-    const struct {
-        std::string text;
-        std::string digits;
-    } cases[] = {
-        {"Field 12", "12"},      {"F1e2", "12"}, {"-3.5e+2", "352"},
-        {"--not defined--", ""}, {"", ""},       {"\xD9\xA3 \xEF\xBC\x95", ""}, // digits of other scripts are not 0-9
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(DigitsOnly(c.text), c.digits) << c.text;
-}
-
 TEST(Fields, DigitsToIntReadsTheDigitsAsOneNumber)
 {
     const struct {

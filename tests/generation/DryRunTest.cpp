@@ -2,8 +2,11 @@
 
 #include "TestUtil.h"
 
+#include "platform/Messages.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace stencilor {
@@ -40,7 +43,23 @@ protected:
     CheckReport check(const std::string& data, RecordRange range = {})
     {
         dir.write("data.csv", data);
-        return checkProjectOutput(settings, dir.file("job.ql"), "/nonexistent-program-folder/", range);
+        std::vector<CheckFinding> findings;
+        CheckReport report =
+            checkProjectOutput(settings, {dir.file("job.ql"), "/nonexistent-program-folder/"},
+                               RecordSelection{range, {}, 0}, [&](const CheckFinding& f) { findings.push_back(f); });
+        report.findings = std::move(findings);
+        return report;
+    }
+
+    // The findings of `report` as the command line's table shows them.
+    static std::string table(const CheckReport& report)
+    {
+        std::ostringstream out;
+        CheckTableWriter writer(out, report.quotes);
+        for (const CheckFinding& finding : report.findings)
+            writer.add(finding);
+        writer.finish(report);
+        return out.str();
     }
 
     static std::vector<Seen> seen(const CheckReport& report)
@@ -131,9 +150,9 @@ TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
     ASSERT_EQ(report.findings.size(), 3u);
     EXPECT_EQ(report.findings[0].kind, Kind::RuleSkipped);
     EXPECT_EQ(report.findings[0].rule, 2u);
-    EXPECT_EQ(report.findings[0].detail, "rule 2 (\"%B%\") has no field number");
+    EXPECT_EQ(detailText(report.findings[0].detail), "rule 2 (\"%B%\") has no field number");
     EXPECT_EQ(report.findings[1].kind, Kind::RuleSkipped);
-    EXPECT_EQ(report.findings[1].detail, "rule 3 (Field 2) has no identifier");
+    EXPECT_EQ(detailText(report.findings[1].detail), "rule 3 (Field 2) has no identifier");
     EXPECT_EQ(report.findings[2].kind, Kind::IdentifierNotInTemplate);
     EXPECT_EQ(report.findings[2].rule, 4u);
     // The run sees the template with CR LF line ends, whatever the file has.
@@ -155,14 +174,14 @@ TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
 TEST_F(DryRunTest, DoesNotStartWithoutItsInputs)
 {
     settings.delim.clear();
-    EXPECT_EQ(check("a").message, "Please select field delimiter!");
+    EXPECT_EQ(errorText(*check("a").problem), "Please select field delimiter!");
     settings.delim = ";";
     settings.outputdir.clear();
-    EXPECT_EQ(check("a").message, "Output folder is not set");
+    EXPECT_EQ(errorText(*check("a").problem), "Output folder is not set");
     settings.templatefile = "missing.html";
     const CheckReport report = check("a");
     EXPECT_FALSE(report.started);
-    EXPECT_EQ(report.message, "\nTemplate file is empty or not defined");
+    EXPECT_EQ(errorText(*report.problem), "\nTemplate file is empty or not defined");
 }
 
 TEST_F(DryRunTest, PrintsATableWithACountLine)
@@ -171,19 +190,19 @@ TEST_F(DryRunTest, PrintsATableWithACountLine)
     settings.nameFromTemp = true;
     settings.edTemp = "card.htm";
     setRules({{"Field 1", "%A%"}, {"Field 2", ""}});
-    EXPECT_EQ(formatCheckTable(check("a;1\nb;2\n")),
+    EXPECT_EQ(table(check("a;1\nb;2\n")),
               "line  finding       name      detail\n"
               "   -  rule skipped  -         rule 2 (Field 2) has no identifier\n"
               "   2  same name     card.htm  the same file as line 1; the later record replaces it\n"
               "2 records checked, 2 findings\n");
     setRules({{"Field 1", "%A%"}});
     settings.edTemp = "c?.htm";
-    EXPECT_EQ(formatCheckTable(check("a;1\n")), "1 record checked, 0 findings\n");
+    EXPECT_EQ(table(check("a;1\n")), "1 record checked, 0 findings\n");
     // Control bytes from the data never reach the terminal as they are.
     settings.edTemp = "c?.htm";
     settings.nameFromFld = true;
     settings.nameFromTemp = false;
-    EXPECT_EQ(formatCheckTable(check("\x1b[31mred\x07;1\n\x1b[31mred\x07;2\n")),
+    EXPECT_EQ(table(check("\x1b[31mred\x07;1\n\x1b[31mred\x07;2\n")),
               "line  finding    name             detail\n"
               "   2  same name  \\x1b[31mred\\x07  the same file as line 1; the later record replaces it\n"
               "2 records checked, 1 finding\n");
@@ -195,7 +214,7 @@ TEST_F(DryRunTest, SpreadsheetDataFindingsShowTheRecordAndItsFirstLine)
     settings.quotes = true;
     settings.header = true;
     // The header is no record to check; record 3 begins on line 4 and its quote never closes.
-    EXPECT_EQ(formatCheckTable(check("A,B\n\"x\ny\",1\nz,\"a<b\n")),
+    EXPECT_EQ(table(check("A,B\n\"x\ny\",1\nz,\"a<b\n")),
               "record  line  finding          name  detail\n"
               "     3     4  unclosed quote   -     a quote opened in this record never closes: the rest of the "
               "data file is its last field\n"
@@ -219,9 +238,9 @@ TEST_F(DryRunTest, TheTableKeepsItsColumnsBeyondTheRowsItMeasures)
         data += "\n";
     data += "a-much-longer-name-than-any-before;1\na-much-longer-name-than-any-before;2\n";
     setRules({{"Field 1", "%A%"}});
-    const std::string table = formatCheckTable(check(data));
-    EXPECT_TRUE(table.starts_with("line  finding  name  detail\n   1  no name  -     the name field 1 is empty\n"));
-    EXPECT_NE(table.find("\n1002  same name  a-much-longer-name-than-any-before  the same file as line 1001"),
+    const std::string text = table(check(data));
+    EXPECT_TRUE(text.starts_with("line  finding  name  detail\n   1  no name  -     the name field 1 is empty\n"));
+    EXPECT_NE(text.find("\n1002  same name  a-much-longer-name-than-any-before  the same file as line 1001"),
               std::string::npos);
 }
 

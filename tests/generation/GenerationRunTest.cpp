@@ -242,7 +242,7 @@ TEST_F(GenerationRunTest, NeverReplacesItsOwnInputs)
     host.settings.report_fld = "FileName;";
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Completed);
-    EXPECT_EQ(summary.skippedOwnInput, 4u);
+    EXPECT_EQ(summary.skippedFor(Refusal::OwnInput), 4u);
     EXPECT_EQ(summary.filesWritten, 1u);
     EXPECT_EQ(dir.read("t.txt"), "[%N%]");
     EXPECT_EQ(dir.read("data.csv"), "t.txt\ndata.csv\njob.ql\nreport.html\nok.txt\n");
@@ -298,7 +298,7 @@ TEST_F(GenerationRunTest, ARecordWithoutANameDoesNotReadTheTemplate)
     };
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Completed);
-    EXPECT_EQ(summary.skippedNoName, 2u);
+    EXPECT_EQ(summary.skippedFor(Refusal::NoName), 2u);
     EXPECT_TRUE(host.errors.empty());
 }
 
@@ -415,7 +415,7 @@ TEST_F(GenerationRunTest, ATemplateReplacedDuringTheRunIsUsedAndNeverOverwritten
                 e.edit(caseDir);
         };
         const RunSummary summary = run();
-        EXPECT_EQ(summary.skippedOwnInput, 1u) << e.what;
+        EXPECT_EQ(summary.skippedFor(Refusal::OwnInput), 1u) << e.what;
         EXPECT_EQ(caseDir.read("r1"), "[r1]\r\n") << e.what;
         const std::string edited = caseDir.read("t.txt");
         EXPECT_NE(edited, "[%V%]") << e.what;
@@ -476,8 +476,8 @@ TEST_F(GenerationRunTest, SeveralWritersGiveWhatOneWriterGives)
         const RunSummary s = run();
         std::ostringstream text;
         text << int(s.outcome) << " records " << s.recordsProcessed << "/" << s.recordCount << " written "
-             << s.filesWritten << " skipped " << s.skippedNoName << "," << s.skippedOutside << "," << s.skippedFolder
-             << "," << s.skippedLink << "," << s.skippedOwnInput << " report " << s.reportWritten;
+             << s.filesWritten << " skipped " << s.skippedFor(Refusal::NoName) << "," << s.skippedFor(Refusal::LeavesFolder) << "," << s.skippedFor(Refusal::FolderFailed)
+             << "," << s.skippedFor(Refusal::LinkInPath) << "," << s.skippedFor(Refusal::OwnInput) << " report " << s.reportWritten;
         for (std::string error : host.errors)
             text << " error " << error.replace(error.find(caseDir.path()), caseDir.path().size(), "DIR");
         return std::make_pair(text.str(), filesUnder(caseDir, "out"));
@@ -612,9 +612,9 @@ TEST_F(GenerationRunTest, CountsSkippedRecordsByReason)
     const RunSummary summary = run();
     EXPECT_EQ(summary.outcome, RunOutcome::Completed);
     EXPECT_EQ(summary.filesWritten, 1u);
-    EXPECT_EQ(summary.skippedNoName, 1u);
-    EXPECT_EQ(summary.skippedOutside, 1u);
-    EXPECT_EQ(summary.skippedFolder, 1u);
+    EXPECT_EQ(summary.skippedFor(Refusal::NoName), 1u);
+    EXPECT_EQ(summary.skippedFor(Refusal::LeavesFolder), 1u);
+    EXPECT_EQ(summary.skippedFor(Refusal::FolderFailed), 1u);
     EXPECT_FALSE(std::filesystem::exists(dir.file("escape")));
     EXPECT_EQ(dir.read("out/x/ok"), "t\r\n");
     const std::string report = dir.read("out/report.html");

@@ -2,6 +2,7 @@
 
 #include "TestUtil.h"
 #include "generation/ContentReport.h"
+#include "platform/Messages.h"
 
 #include <filesystem>
 #include <functional>
@@ -142,7 +143,7 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
         std::string message = c.message;
         for (std::size_t at = message.find("DIR"); at != std::string::npos; at = message.find("DIR"))
             message.replace(at, 3, dir.path());
-        EXPECT_EQ(merged.error().message, message) << c.what;
+        EXPECT_EQ(errorText(merged.error()), message) << c.what;
         EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.what;
     }
 }

@@ -1,5 +1,7 @@
 #include "generation/OutputNaming.h"
 
+#include "platform/Messages.h"
+
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -43,15 +45,15 @@ Adjust toCase(std::int32_t choice)
 struct NameRow {
     std::string line;
     std::vector<Adjust> adjust;
-    NameOutcome outcome;
+    Refusal outcome;
     std::string path = {};
     std::string relative = {};
     std::uint64_t record = 1;
 };
 
-constexpr NameOutcome kNamed = NameOutcome::Named;
-constexpr NameOutcome kNoName = NameOutcome::NoName;
-constexpr NameOutcome kLeaves = NameOutcome::LeavesFolder;
+constexpr Refusal kNamed = Refusal::None;
+constexpr Refusal kNoName = Refusal::NoName;
+constexpr Refusal kLeaves = Refusal::LeavesFolder;
 
 // Each row starts from output folder "/out", delimiter ";", the name from field 1 with "*.htm"
 // added and subfolders (when switched on) from field 2.
@@ -68,7 +70,7 @@ void expectNames(const std::vector<NameRow>& rows)
             adjust(s);
         SCOPED_TRACE("line '" + row.line + "' record " + std::to_string(row.record) + " expecting '" + row.path + "'");
         const OutputName name = recordOutputName(s, s.outputdir, row.line, row.record);
-        EXPECT_EQ(name.outcome, row.outcome);
+        EXPECT_EQ(name.refusal, row.outcome);
         EXPECT_EQ(name.path, row.path);
         EXPECT_EQ(name.relativeName, row.relative);
     }
@@ -152,13 +154,13 @@ TEST(OutputNaming, TellsWhyARecordGivesNoName)
         s.FileNameFld = c.nameField;
         s.edTemp = c.nameTemplate;
         const OutputName name = recordOutputName(s, "/out", c.data, 1);
-        EXPECT_EQ(name.outcome, kNoName) << c.what;
-        EXPECT_EQ(name.reason, c.reason) << c.what;
+        EXPECT_EQ(name.refusal, kNoName) << c.what;
+        EXPECT_EQ(detailText(name.why), c.reason) << c.what;
     }
     ProjectSettings s;
     s.nameFromFld = true;
     s.FileNameFld = "Field 1";
-    EXPECT_EQ(recordOutputName(s, "/out", "../x", 1).reason, "a \"..\" component would leave the output folder");
+    EXPECT_EQ(detailText(recordOutputName(s, "/out", "../x", 1).why), "a \"..\" component would leave the output folder");
 }
 
 TEST(OutputNaming, NameTemplateNumbersRecords)
@@ -281,7 +283,7 @@ TEST(OutputNaming, LeadingSlashStaysBelowOutputFolder)
     });
 }
 
-TEST(OutputNaming, TrailingSlashAndFolderOfPath)
+TEST(OutputNaming, TrailingSlash)
 {
     const std::pair<std::string, std::string> slashRows[] = {
         {"", "/"}, {"/", "/"}, {"/out", "/out/"}, {"/out/", "/out/"}, {"out\\", "out\\/"},
@@ -289,14 +291,6 @@ TEST(OutputNaming, TrailingSlashAndFolderOfPath)
     for (const auto& [text, expected] : slashRows)
         EXPECT_EQ(withTrailingSlash(text), expected) << text;
 
-    const std::pair<std::string, std::string> folderRows[] = {
-        {"/out/sub/a.htm", "/out/sub"},
-        {"/a.htm", "/"},
-        {"a.htm", ""},
-        {"/out/", "/out"},
-    };
-    for (const auto& [path, expected] : folderRows)
-        EXPECT_EQ(outputFolderOf(path), expected) << path;
 }
 
 } // namespace

@@ -94,7 +94,8 @@ TEST(PartialRunTest, ADataFileCutShortDuringTheRunIsAnError)
     };
     const RunSummary summary = run.run();
     EXPECT_EQ(summary.outcome, RunOutcome::Failed);
-    EXPECT_NE(summary.error.find("changed during the run"), std::string::npos) << summary.error;
+    const std::string error = summary.error ? errorText(*summary.error) : std::string();
+    EXPECT_NE(error.find("changed during the run"), std::string::npos) << error;
     EXPECT_LT(summary.filesWritten, 4u);
 }
 
@@ -153,7 +154,7 @@ TEST(PartialRunTest, TheShardsOfAJobTogetherAreOneRun)
             // A part writes no report (a job of one part is the whole job).
             EXPECT_EQ(std::filesystem::exists(dir.file("parts/report.html")), parts == 1) << what;
             const Status merged = mergeReport(manifests, dir.file("parts"));
-            ASSERT_TRUE(merged) << what << ": " << merged.error().message;
+            ASSERT_TRUE(merged) << what << ": " << errorText(merged.error());
             EXPECT_EQ(treeOf(dir, "parts"), expected) << what;
         }
     }

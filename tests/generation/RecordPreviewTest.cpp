@@ -27,7 +27,7 @@ protected:
     {
         dir.write("data.csv", data);
         dir.write("t.HTML", templ);
-        return previewRecord(settings, dir.file("job.ql"), "/nonexistent-program-folder/", record);
+        return previewRecord(settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, record);
     }
 
     static std::vector<std::pair<std::string, std::uint64_t>> pieces(const RecordPreview& p)
@@ -45,7 +45,7 @@ protected:
 TEST_F(RecordPreviewTest, ShowsTheTextThePiecesAndThePathOfOneRecord)
 {
     const RecordPreview p = preview("Ann;Oslo\nBob;Rome\n", "<b>%A%</b> from %B%\n%A%", 2);
-    ASSERT_TRUE(p.ok) << p.message;
+    ASSERT_TRUE(p.ok) << (p.problem ? errorText(*p.problem) : "");
     EXPECT_EQ(p.recordCount, 2u);
     EXPECT_EQ(p.line, "Bob;Rome");
     EXPECT_EQ(p.text, "<b>Bob</b> from Rome\r\nBob\r\n");
@@ -53,7 +53,7 @@ TEST_F(RecordPreviewTest, ShowsTheTextThePiecesAndThePathOfOneRecord)
     EXPECT_EQ(pieces(p),
               (Pieces{{"<b>", 0}, {"Bob", 1}, {"</b> from ", 0}, {"Rome", 3}, {"\r\n", 0}, {"Bob", 1}, {"\r\n", 0}}));
     EXPECT_TRUE(p.html);
-    EXPECT_EQ(p.name.outcome, NameOutcome::Named);
+    EXPECT_EQ(p.name.refusal, Refusal::None);
     EXPECT_EQ(p.fullPath, dir.file("out/card-2.htm"));
 }
 
@@ -76,20 +76,20 @@ TEST_F(RecordPreviewTest, GivesUpThePiecesButNotTheTextWhenReplacementsInteract)
 
 TEST_F(RecordPreviewTest, RefusesARecordThatIsNotThereOrMissingInputs)
 {
-    EXPECT_EQ(preview("a\nb\n", "x", 3).message, "There is no record 3");
-    EXPECT_EQ(preview("a\nb\n", "x", 0).message, "There is no record 0");
+    EXPECT_EQ(errorText(*preview("a\nb\n", "x", 3).problem), "There is no record 3");
+    EXPECT_EQ(errorText(*preview("a\nb\n", "x", 0).problem), "There is no record 0");
     settings.nameFromTemp = false;
     const RecordPreview unnamed = preview("a\n", "x", 1);
     EXPECT_TRUE(unnamed.ok);
-    EXPECT_EQ(unnamed.name.outcome, NameOutcome::NoName);
+    EXPECT_EQ(unnamed.name.refusal, Refusal::NoName);
     EXPECT_EQ(unnamed.fullPath, "");
     settings.templatefile = "gone.txt";
-    EXPECT_EQ(preview("a\n", "x", 1).message, "\nTemplate file is empty or not defined");
+    EXPECT_EQ(errorText(*preview("a\n", "x", 1).problem), "\nTemplate file is empty or not defined");
     // Like the run, the preview refuses a project without an output folder rather than show a path
     // in the root folder.
     settings.templatefile = "t.HTML";
     settings.outputdir.clear();
-    EXPECT_EQ(preview("a\n", "x", 1).message, "Output folder is not set");
+    EXPECT_EQ(errorText(*preview("a\n", "x", 1).problem), "Output folder is not set");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "TestUtil.h"
 #include "generation/GenerationRun.h"
+#include "platform/Messages.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -41,8 +42,7 @@ public:
     }
 
     const ProjectSettings& currentSettings() override { return settings; }
-    std::string projectPath() override { return project; }
-    std::string programFolder() override { return "/nonexistent-program-folder/"; }
+    ProjectPlace place() override { return {project, "/nonexistent-program-folder/"}; }
     void runStateChanged(bool running) override
     {
         runStates.push_back(running);
@@ -60,8 +60,9 @@ public:
         if (onEvents)
             onEvents(events);
     }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void showError(const std::string& text) override { errors.push_back(text); }
+    // Messages and errors are kept as the command line words them.
+    void showMessage(const Error& error) override { messages.push_back(errorText(error)); }
+    void showError(const Error& error) override { errors.push_back(errorText(error)); }
     void openReport(const std::string& path, const std::string&) override { opened.push_back(path); }
 };
 

@@ -149,7 +149,7 @@ TEST_P(RunFaultJobsTest, AFileInTheWayOfAFolderPassesTheRecordsOverAndStaysIntac
         caseDir.write(c.blocker, "keep me");
         const RunSummary summary = run();
         EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.name;
-        EXPECT_EQ(summary.skippedFolder, c.skipped) << c.name;
+        EXPECT_EQ(summary.skippedFor(Refusal::FolderFailed), c.skipped) << c.name;
         EXPECT_EQ(caseDir.read(c.blocker), "keep me") << c.name;
         std::map<std::string, std::string> files;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(caseDir.path())) {

@@ -29,11 +29,11 @@ TEST(RunSummaryText, CountsFilesAndSkippedRecordsByKind)
     for (const auto& c : cases) {
         RunSummary summary;
         summary.filesWritten = c.written;
-        summary.skippedNoName = c.noName;
-        summary.skippedFolder = c.folder;
-        summary.skippedOutside = c.outside;
-        summary.skippedLink = c.link;
-        summary.skippedOwnInput = c.ownInput;
+        summary.skipped[static_cast<std::size_t>(Refusal::NoName)] = c.noName;
+        summary.skipped[static_cast<std::size_t>(Refusal::FolderFailed)] = c.folder;
+        summary.skipped[static_cast<std::size_t>(Refusal::LeavesFolder)] = c.outside;
+        summary.skipped[static_cast<std::size_t>(Refusal::LinkInPath)] = c.link;
+        summary.skipped[static_cast<std::size_t>(Refusal::OwnInput)] = c.ownInput;
         EXPECT_EQ(filesAndSkipsText(summary), c.expected);
     }
 }

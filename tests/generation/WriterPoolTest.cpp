@@ -1,6 +1,7 @@
 #include "generation/WriterPool.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
@@ -35,12 +36,12 @@ TEST(WriterPool, WritesOnSeveralThreadsAndHandsResultsBackInOrder)
             std::lock_guard lock(seenMutex);
             EXPECT_TRUE(written.insert(job.record).second);
             workers.insert(worker);
-            return TreeWriteResult{job.record % 7 == 0 ? TreeWrite::Failed : TreeWrite::Written, 0};
+            return TreeWriteResult{Refusal::None, job.record % 7 == 0 ? EIO : 0};
         });
         std::uint64_t next = 1;
         const auto check = [&](const WriteJob& done) {
             EXPECT_EQ(done.record, next++);
-            EXPECT_EQ(done.result.outcome, done.record % 7 == 0 ? TreeWrite::Failed : TreeWrite::Written);
+            EXPECT_EQ(done.result.failed(), done.record % 7 == 0);
             // The text comes back with the outcome, for another try or another use.
             EXPECT_EQ(done.text, std::string(100, 'x'));
             --inHand;

@@ -25,7 +25,7 @@ TEST(FileSystem, ReadsWholeFilesAndReportsFailures)
     const Result<FileIdentity> missing = readWholeFileInto(dir.file("missing"), buffer);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().code, ENOENT);
-    EXPECT_EQ(missing.error().message, "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
+    EXPECT_EQ(errorText(missing.error()), "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
     EXPECT_EQ(readWholeFile(dir.path()).error().code, EISDIR);
 }
 
@@ -50,14 +50,8 @@ TEST(FileSystem, WritesReplaceExistingFiles)
 {
     test::TempDir dir;
     dir.write("out.txt", "a much longer earlier content");
-    ASSERT_TRUE(writeWholeFile(dir.file("out.txt"), "new"));
-    EXPECT_EQ(dir.read("out.txt"), "new");
     ASSERT_TRUE(writeFileAtomically(dir.file("out.txt"), "atomic"));
     EXPECT_EQ(dir.read("out.txt"), "atomic");
-
-    const Status intoFolder = writeWholeFile(dir.path(), "x");
-    ASSERT_FALSE(intoFolder);
-    EXPECT_EQ(intoFolder.error().code, EISDIR);
     EXPECT_FALSE(writeFileAtomically(dir.file("no/such/folder/f"), "x"));
 }
 
@@ -74,21 +68,6 @@ TEST(FileSystem, AtomicWriteKeepsPermissionsAndLeavesNoTemporaryFile)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
         ++entries;
     EXPECT_EQ(entries, 1);
-}
-
-TEST(FileSystem, WriteToFullDiskRemovesThePartialFile)
-{
-    // /dev/full accepts the open and refuses every write with ENOSPC; the same happens to an
-    // ordinary file on a full disk, where the partial file must not be left behind.
-    if (!fileExists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    test::TempDir dir;
-    const std::string link = dir.file("full");
-    ASSERT_EQ(::symlink("/dev/full", link.c_str()), 0);
-    const Status status = writeWholeFile(link, "data");
-    ASSERT_FALSE(status);
-    EXPECT_EQ(status.error().code, ENOSPC);
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
 TEST(FileSystem, PathParts)
@@ -162,7 +141,7 @@ TEST(EnsureFolder, FailsOnFileInTheWayAndEmptyPath)
     const Status blocked = EnsureFolder(dir.file("file/sub"));
     ASSERT_FALSE(blocked);
     EXPECT_EQ(blocked.error().code, ENOTDIR);
-    EXPECT_EQ(blocked.error().message, "cannot create folder \"" + dir.file("file") + "\": Not a directory");
+    EXPECT_EQ(errorText(blocked.error()), "cannot create folder \"" + dir.file("file") + "\": Not a directory");
 }
 
 } // namespace

@@ -46,31 +46,30 @@ TEST_F(OutputTreeTest, WritesBelowTheFolderAndNeverThroughWhatStandsThere)
         std::function<void(const std::string&)> make; // planted at "out/<name>"
         std::string plantedAt;
         std::string name; // written
-        TreeWrite outcome;
-        int code = 0;
+        TreeWriteResult result;
     } cases[] = {
-        {"a new file in new subfolders", nullptr, "", "a/b/c.htm", TreeWrite::Written},
+        {"a new file in new subfolders", nullptr, "", "a/b/c.htm", TreeWriteResult{}},
         {"an existing file is replaced", [](const std::string& at) { test::TempDir::writeAt(at, "old"); }, "x.htm",
-         "x.htm", TreeWrite::Written},
+         "x.htm", TreeWriteResult{}},
         {"a link at the file is replaced, not followed", linkTo(dir.file("outside/secret")), "x.htm", "x.htm",
-         TreeWrite::Written},
-        {"a dangling link at the file", linkTo(dir.file("outside/new")), "x.htm", "x.htm", TreeWrite::Written},
+         TreeWriteResult{}},
+        {"a dangling link at the file", linkTo(dir.file("outside/new")), "x.htm", "x.htm", TreeWriteResult{}},
         {"a second name of an outside file is replaced",
          [this](const std::string& at) { fs::create_hard_link(dir.file("outside/secret"), at); }, "x.htm", "x.htm",
-         TreeWrite::Written},
+         TreeWriteResult{}},
         {"a FIFO at the file is replaced without waiting",
-         [](const std::string& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }, "x.htm", "x.htm", TreeWrite::Written},
+         [](const std::string& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }, "x.htm", "x.htm", TreeWriteResult{}},
         {"a link at a subfolder refuses the record", linkTo(dir.file("outside")), "sub", "sub/x.htm",
-         TreeWrite::LinkInPath},
-        {"a link at a deeper subfolder", linkTo(dir.file("outside")), "a/sub", "a/sub/b/x.htm", TreeWrite::LinkInPath},
+         TreeWriteResult{Refusal::LinkInPath}},
+        {"a link at a deeper subfolder", linkTo(dir.file("outside")), "a/sub", "a/sub/b/x.htm", TreeWriteResult{Refusal::LinkInPath}},
         {"a file in the way of a subfolder", [](const std::string& at) { test::TempDir::writeAt(at, "file"); }, "sub",
-         "sub/x.htm", TreeWrite::FolderFailed, ENOTDIR},
+         "sub/x.htm", TreeWriteResult{Refusal::FolderFailed, ENOTDIR}},
         {"a name that is a folder", [](const std::string& at) { fs::create_directories(at); }, "d", "d",
-         TreeWrite::Failed, EISDIR},
-        {"a name ending in a slash", nullptr, "", "d/", TreeWrite::Failed, EISDIR},
-        {"a name of one dot", nullptr, "", ".", TreeWrite::Failed, EISDIR},
-        {"the reserved report name", nullptr, "", "./report.html", TreeWrite::OwnInput},
-        {"a name over 255 bytes", nullptr, "", std::string(256, 'n'), TreeWrite::Failed, ENAMETOOLONG},
+         TreeWriteResult{Refusal::None, EISDIR}},
+        {"a name ending in a slash", nullptr, "", "d/", TreeWriteResult{Refusal::None, EISDIR}},
+        {"a name of one dot", nullptr, "", ".", TreeWriteResult{Refusal::None, EISDIR}},
+        {"the reserved report name", nullptr, "", "./report.html", TreeWriteResult{Refusal::OwnInput}},
+        {"a name over 255 bytes", nullptr, "", std::string(256, 'n'), TreeWriteResult{Refusal::None, ENAMETOOLONG}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -82,9 +81,9 @@ TEST_F(OutputTreeTest, WritesBelowTheFolderAndNeverThroughWhatStandsThere)
         ASSERT_TRUE(tree.open(dir.file("out")));
         tree.reserveName("report.html");
         const TreeWriteResult result = tree.write(c.name, "new");
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(result.code, c.code);
-        if (c.outcome == TreeWrite::Written) {
+        EXPECT_EQ(result.refusal, c.result.refusal);
+        EXPECT_EQ(result.code, c.result.code);
+        if (c.result.written()) {
             EXPECT_EQ(dir.read("out/" + c.name), "new");
             EXPECT_FALSE(fs::is_symlink(dir.file("out/" + c.name)));
         }
@@ -101,8 +100,8 @@ TEST_F(OutputTreeTest, NeverReplacesAProtectedFile)
     OutputTree tree;
     ASSERT_TRUE(tree.open(dir.file("out")));
     tree.protect(*fileIdentityOf(data));
-    EXPECT_EQ(tree.write("data.csv", "x").outcome, TreeWrite::OwnInput);
-    EXPECT_EQ(tree.write("copy.csv", "x").outcome, TreeWrite::OwnInput);
+    EXPECT_EQ(tree.write("data.csv", "x").refusal, Refusal::OwnInput);
+    EXPECT_EQ(tree.write("copy.csv", "x").refusal, Refusal::OwnInput);
     EXPECT_EQ(dir.read("out/data.csv"), "a;b");
 }
 
@@ -138,26 +137,26 @@ TEST_F(OutputTreeTest, ViewsOnOtherThreadsWriteTogetherAndShareWhatIsLeftAlone)
     // Every view writes into the same new subfolders at once, each making them when it comes first.
     constexpr int kFiles = 300;
     std::vector<std::thread> threads;
-    std::vector<std::vector<TreeWrite>> outcomes(views.size());
+    std::vector<std::vector<TreeWriteResult>> outcomes(views.size());
     for (std::size_t v = 0; v < views.size(); ++v) {
         threads.emplace_back([&, v] {
             for (int i = static_cast<int>(v); i < kFiles; i += static_cast<int>(views.size())) {
                 // Built by append: GCC 12 sees a false overlap in "literal" + std::string here.
                 const std::string name =
                     std::string("s").append(std::to_string(i % 7)).append("/d/f").append(std::to_string(i));
-                outcomes[v].push_back(views[v]->write(name, std::to_string(i)).outcome);
+                outcomes[v].push_back(views[v]->write(name, std::to_string(i)));
             }
-            outcomes[v].push_back(views[v]->write("data.csv", "x").outcome);
-            outcomes[v].push_back(views[v]->write("report.html", "x").outcome);
+            outcomes[v].push_back(views[v]->write("data.csv", "x"));
+            outcomes[v].push_back(views[v]->write("report.html", "x"));
         });
     }
     for (std::thread& thread : threads)
         thread.join();
     for (const auto& seen : outcomes) {
         ASSERT_GE(seen.size(), 2u);
-        EXPECT_EQ(std::count(seen.begin(), seen.end() - 2, TreeWrite::Written), seen.end() - 2 - seen.begin());
-        EXPECT_EQ(seen.end()[-2], TreeWrite::OwnInput) << "a protected file";
-        EXPECT_EQ(seen.end()[-1], TreeWrite::OwnInput) << "the reserved name";
+        EXPECT_EQ(std::count(seen.begin(), seen.end() - 2, TreeWriteResult{}), seen.end() - 2 - seen.begin());
+        EXPECT_EQ(seen.end()[-2].refusal, Refusal::OwnInput) << "a protected file";
+        EXPECT_EQ(seen.end()[-1].refusal, Refusal::OwnInput) << "the reserved name";
     }
     for (int i = 0; i < kFiles; ++i)
         EXPECT_EQ(dir.read("out/s" + std::to_string(i % 7) + "/d/f" + std::to_string(i)), std::to_string(i));
@@ -172,29 +171,35 @@ TEST_F(OutputTreeTest, TheProbeSeesWhatAWriteWouldMeet)
     plant("blocker", [](const std::string& at) { test::TempDir::writeAt(at, "file"); });
     plant("folder/x", [](const std::string& at) { fs::create_directories(at); });
     const std::string data = dir.write("out/data.csv", "a;b");
-    OutputProbe probe(dir.file("out"));
+    OutputTree probe;
+    probe.openToProbe(dir.file("out"));
     probe.protect(*fileIdentityOf(data));
     probe.reserveName("report.html");
+    const TreeWriteResult clear;
     const struct {
         std::string name;
-        TreeProbe outcome;
+        TreeWriteResult write;
+        bool replaces;
         std::string at;
     } cases[] = {
-        {"new/x.htm", TreeProbe::Clear, "new/x.htm"},
-        {"link/x.htm", TreeProbe::LinkInPath, "link"},
-        {"file.htm", TreeProbe::ReplacesEntry, "file.htm"},
-        {"blocker/x.htm", TreeProbe::FolderBlocked, "blocker"},
-        {"folder/x", TreeProbe::NameIsFolder, "folder/x"},
-        {"new/", TreeProbe::NameIsFolder, "new/"},
-        {"data.csv", TreeProbe::OwnInput, "data.csv"},
-        {"report.html", TreeProbe::OwnInput, "report.html"},
-        {"folder/report.html", TreeProbe::Clear, "folder/report.html"},
+        {"new/x.htm", clear, false, "new/x.htm"},
+        {"link/x.htm", TreeWriteResult{Refusal::LinkInPath}, false, "link"},
+        {"file.htm", clear, true, "file.htm"},
+        {"blocker/x.htm", TreeWriteResult{Refusal::FolderFailed, ENOTDIR}, false, "blocker"},
+        {"folder/x", TreeWriteResult{Refusal::None, EISDIR}, false, "folder/x"},
+        {"new/", TreeWriteResult{Refusal::None, EISDIR}, false, "new/"},
+        {"data.csv", TreeWriteResult{Refusal::OwnInput}, false, "data.csv"},
+        {"report.html", TreeWriteResult{Refusal::OwnInput}, false, "report.html"},
+        {"folder/report.html", clear, false, "folder/report.html"},
     };
     for (const auto& c : cases) {
-        std::string at;
-        EXPECT_EQ(probe.probe(c.name, at), c.outcome) << c.name;
-        EXPECT_EQ(at, c.at) << c.name;
+        const TreeProbeResult probed = probe.probe(c.name);
+        EXPECT_EQ(probed.write, c.write) << c.name;
+        EXPECT_EQ(probed.replaces, c.replaces) << c.name;
+        EXPECT_EQ(probed.at, c.at) << c.name;
     }
+    // Nothing was made: the probe only looked.
+    EXPECT_FALSE(fs::exists(dir.file("out/new")));
 }
 
 } // namespace

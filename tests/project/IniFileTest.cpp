@@ -1,6 +1,7 @@
 #include "project/IniFile.h"
 
 #include "TestUtil.h"
+#include "platform/Messages.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -432,7 +433,7 @@ TEST(IniFileFile, SaveIntoMissingFolderFailsAndCreatesNothing)
     ini.writeString("s", "k", "v");
     const Status status = ini.save(dir.file("missing/p.ini"));
     EXPECT_FALSE(status.ok());
-    EXPECT_NE(status.error().message.find("missing/p.ini"), std::string::npos) << status.error().message;
+    EXPECT_NE(errorText(status.error()).find("missing/p.ini"), std::string::npos) << errorText(status.error());
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 }
 

@@ -1,6 +1,7 @@
 #include "project/ProjectFile.h"
 
 #include "TestUtil.h"
+#include "platform/Messages.h"
 #include "project/IniFile.h"
 
 #include <filesystem>
@@ -158,7 +159,7 @@ TEST_F(ProjectFileTest, SaveIntoMissingFolderFailsAndLeavesLastProjectUnchanged)
     m_dir.write("prog/stencilor.ini", "[total]\nlastprj=/old/p.ql\n");
     const Status status = save(m_dir.file("nowhere/p.ql"), exampleWindow());
     EXPECT_FALSE(status.ok());
-    EXPECT_NE(status.error().message.find("nowhere/p.ql"), std::string::npos) << status.error().message;
+    EXPECT_NE(errorText(status.error()).find("nowhere/p.ql"), std::string::npos) << errorText(status.error());
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("nowhere")));
     EXPECT_EQ(read("prog/stencilor.ini"), "[total]\nlastprj=/old/p.ql\n");
 }

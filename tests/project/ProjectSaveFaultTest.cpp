@@ -4,6 +4,7 @@
 
 #include "FaultInjection.h"
 #include "TestUtil.h"
+#include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
 #include <cerrno>
@@ -45,7 +46,7 @@ TEST(ProjectSaveFault, AFullDiskKeepsTheOldProjectAndReportsTheFailure)
     }
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().code, EFBIG);
-    EXPECT_EQ(status.error().message, "cannot write file \"" + project + "\": File too large");
+    EXPECT_EQ(errorText(status.error()), "cannot write file \"" + project + "\": File too large");
     EXPECT_EQ(dir.read("work/p.ql"), oldProject);
     EXPECT_EQ(namesIn(dir.file("work")), std::set<std::string>{"p.ql"});
     EXPECT_EQ(readLastProject(settingsFile), "/old/p.ql");

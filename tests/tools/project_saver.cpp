@@ -49,8 +49,8 @@ int main(int argc, char** argv)
     if (mode == "expect" && argc == 3) {
         for (int which = 0; which < 2; ++which) {
             const std::string path = std::string(argv[2]) + (which ? "/b.ql" : "/a.ql");
-            if (Status written = writeWholeFile(path, projectFileText(IniFile(), variant(which))); !written) {
-                std::cerr << written.error().message << '\n';
+            if (Status written = writeFileAtomically(path, projectFileText(IniFile(), variant(which))); !written) {
+                std::cerr << errorText(written.error()) << '\n';
                 return 1;
             }
         }
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
         const long count = argc == 5 ? std::atol(argv[4]) : 0;
         for (long i = 0; count == 0 || i < count; ++i) {
             if (Status saved = saveProject(project, variant(static_cast<int>(i % 2)), programFolder, argv[3]); !saved) {
-                std::cerr << saved.error().message << '\n';
+                std::cerr << errorText(saved.error()) << '\n';
                 return 1;
             }
             // Flushed at once, so that a test can wait for a number of saves before it kills.

@@ -212,7 +212,7 @@ private slots:
                      .arg(QLocale().toString(written), runSummaryText(f.window()->lastRunSummary())));
         stencilor::RunSummary large;
         large.filesWritten = 200000;
-        large.skippedNoName = 1500;
+        large.skipped[static_cast<std::size_t>(stencilor::Refusal::NoName)] = 1500;
         QCOMPARE(runSummaryText(large),
                  QStringLiteral("200.000 files written, 1.500 records skipped (1.500 without a name)"));
         // The report holds the rows so far and is opened.

@@ -208,13 +208,13 @@ private slots:
         // Without a translation the window says what the command line says.
         stencilor::RunSummary summaries[4];
         summaries[1].filesWritten = 1;
-        summaries[2].skippedNoName = 1;
+        summaries[2].skipped[static_cast<std::size_t>(Refusal::NoName)] = 1;
         summaries[3].filesWritten = 12;
-        summaries[3].skippedNoName = 1;
-        summaries[3].skippedFolder = 2;
-        summaries[3].skippedOutside = 3;
-        summaries[3].skippedLink = 4;
-        summaries[3].skippedOwnInput = 5;
+        summaries[3].skipped[static_cast<std::size_t>(Refusal::NoName)] = 1;
+        summaries[3].skipped[static_cast<std::size_t>(Refusal::FolderFailed)] = 2;
+        summaries[3].skipped[static_cast<std::size_t>(Refusal::LeavesFolder)] = 3;
+        summaries[3].skipped[static_cast<std::size_t>(Refusal::LinkInPath)] = 4;
+        summaries[3].skipped[static_cast<std::size_t>(Refusal::OwnInput)] = 5;
         for (const stencilor::RunSummary& summary : summaries)
             QCOMPARE(runSummaryText(summary), toQt(filesAndSkipsText(summary)));
         for (int kind = 0; kind <= int(stencilor::CheckFindingKind::FolderBlocked); ++kind)

@@ -1,0 +1,147 @@
+#include "generation/OutputSink.h"
+
+#include "generation/ArchiveSink.h"
+#include "generation/FolderSink.h"
+#include "generation/WriterPool.h"
+#include "platform/Messages.h"
+
+#include <algorithm>
+
+namespace stencilor {
+
+std::unique_ptr<OutputSink> OutputSink::forRun(const RunOptions& options)
+{
+    if (!options.archivePath.empty())
+        return std::make_unique<ArchiveSink>(options);
+    return std::make_unique<FolderSink>(options);
+}
+
+OutputSink::~OutputSink() = default;
+
+bool OutputSink::takesJobs(unsigned)
+{
+    return false;
+}
+
+bool OutputSink::canHandOver(const RecordPlan&)
+{
+    return false;
+}
+
+WriteJob OutputSink::handOver(const RecordPlan&, RecordPlanner&)
+{
+    return {};
+}
+
+TreeWriteResult OutputSink::writeJob(unsigned, const WriteJob&)
+{
+    return {Refusal::None, EINVAL};
+}
+
+RecordResult OutputSink::complete(WriteJob&)
+{
+    return {};
+}
+
+Status OutputSink::finish()
+{
+    return {};
+}
+
+std::optional<Error> OutputSink::replacesInput(const std::string& path, const RunInputPaths& paths)
+{
+    if (path.empty() || path == "-")
+        return std::nullopt;
+    const std::optional<FileIdentity> target = fileIdentityOf(path);
+    if (!target)
+        return std::nullopt;
+    for (const std::string* input : {&paths.dataFile, &paths.templateFile, &paths.project}) {
+        if (*input == kStandardInput)
+            continue;
+        if (const std::optional<FileIdentity> identity = fileIdentityOf(*input); identity && *identity == *target)
+            return Error(ErrorKind::ReplacesInput, absolutePath(path));
+    }
+    return std::nullopt;
+}
+
+Status OutputSink::checkManifest(const RunInputPaths& paths) const
+{
+    if (std::optional<Error> replaces = replacesInput(m_options.manifestPath, paths))
+        return std::move(*replaces);
+    return {};
+}
+
+void OutputSink::startReport(std::string_view reportFld)
+{
+    m_reportOn = true;
+    m_report.start(reportFld);
+}
+
+Status OutputSink::startManifest(const ManifestJob& job)
+{
+    if (m_options.manifestPath.empty())
+        return {};
+    if (Status opened = m_manifest.open(m_options.manifestPath, job); !opened)
+        return systemError(ErrorKind::CreateOutput, absolutePath(m_options.manifestPath), opened.error().code);
+    return {};
+}
+
+Status OutputSink::note(const RecordNote& note)
+{
+    const bool written = note.result.written();
+    if (written && note.reportRow && m_reportOn) {
+        if (note.cells)
+            m_report.addRowCells(*note.cells);
+        else
+            m_report.addRow(note.reportFld, *note.fields, note.name);
+        if (m_report.text().size() >= kReportBlock)
+            flushReport();
+    }
+    if (!m_manifest.isOpen())
+        return {};
+    ManifestRecord line;
+    line.record = note.number;
+    line.line = note.firstLine;
+    line.name = note.name;
+    if (written) {
+        line.bytes = note.bytes;
+        if (note.reportRow)
+            line.cells = note.cells ? *note.cells : BuildReportRow(note.reportFld, *note.fields, note.name);
+    } else if (note.result.error) {
+        line.status = ManifestRecord::Status::Error;
+        line.reason = errorText(*note.result.error);
+    } else {
+        line.status = ManifestRecord::Status::Skipped;
+        line.reason = manifestReason(note.result.refusal);
+    }
+    if (Status added = m_manifest.add(line); !added)
+        return added;
+    m_nextNoted = note.number + 1;
+    return {};
+}
+
+void OutputSink::flushReport()
+{
+    if (m_reportCode == 0)
+        m_reportCode = keepReportBlock(m_report.text());
+    m_report.clear();
+}
+
+OutputSink::ReportEnd OutputSink::finishReport(const RunInputPaths& paths)
+{
+    if (!m_reportOn)
+        return {};
+    m_report.finish();
+    return placeReport(paths);
+}
+
+Status OutputSink::finishManifest(std::uint64_t first, std::uint64_t total, bool complete)
+{
+    if (!m_manifest.isOpen())
+        return {};
+    // The closing line says which records the manifest holds and whether the part is whole.
+    const std::uint64_t next = std::max(m_nextNoted, first);
+    return m_manifest.finish(first, next, complete, complete && next == total + 1);
+}
+
+} // namespace stencilor

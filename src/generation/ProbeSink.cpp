@@ -1,0 +1,130 @@
+#include "generation/ProbeSink.h"
+
+#include "generation/CaseMapping.h"
+
+#include <cerrno>
+#include <climits>
+
+namespace stencilor {
+
+namespace {
+
+// The longest file or folder name, and the longest path, that the system accepts.
+constexpr std::size_t kMaxNameBytes = NAME_MAX;
+constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
+
+// A part of `relative` longer than a name may be, or a whole path longer than a path may be.
+std::optional<Detail> tooLong(std::string_view relative, std::size_t folderBytes)
+{
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string_view::npos)
+            end = relative.size();
+        if (end - start > kMaxNameBytes)
+            return Detail{DetailKind::PartTooLong, {}, end - start, kMaxNameBytes};
+        start = end + 1;
+    }
+    if (folderBytes + 1 + relative.size() > kMaxPathBytes)
+        return Detail{DetailKind::PathTooLong, {}, folderBytes + 1 + relative.size(), kMaxPathBytes};
+    return std::nullopt;
+}
+
+// The folders a relative name needs: each "/"-separated prefix of its folder part.
+template <class Visit> void forEachFolder(std::string_view relative, Visit visit)
+{
+    for (std::size_t slash = relative.find('/'); slash != std::string_view::npos; slash = relative.find('/', slash + 1))
+        if (slash > 0)
+            visit(relative.substr(0, slash));
+}
+
+} // namespace
+
+ProbeSink::ProbeSink(std::function<void(CheckFinding)> add, bool byRecord)
+    : OutputSink(RunOptions{})
+    , m_add(std::move(add))
+    , m_byRecord(byRecord)
+{
+}
+
+Status ProbeSink::start(const RunInputPaths& paths)
+{
+    m_tree.openToProbe(paths.outputFolder);
+    m_folderBytes = paths.outputFolder.size();
+    return {};
+}
+
+void ProbeSink::add(CheckFindingKind kind, const RecordPlan& plan, Detail detail)
+{
+    detail.byRecord = m_byRecord;
+    m_add(CheckFinding{kind, plan.number, plan.firstLine, 0, plan.name.relativeName, std::move(detail)});
+}
+
+RecordResult ProbeSink::write(const RecordPlan& plan)
+{
+    const RecordResult placed = placeFile(plan);
+    if (!placed.written())
+        return placed;
+    const std::uint64_t number = plan.number;
+    const auto [exact, newPath] = m_byPath.try_emplace(plan.name.path, number);
+    if (!newPath) {
+        add(CheckFindingKind::SameName, plan, {DetailKind::SameFile, {}, exact->second});
+        return placed;
+    }
+    const auto [folded, newFolded] =
+        m_byFoldedPath.try_emplace(toLowerCase(plan.name.path), FirstUse{number, plan.name.path});
+    if (!newFolded)
+        add(CheckFindingKind::SameNameIgnoringCase, plan,
+            {DetailKind::SameFileIgnoringCase, std::string(fileNamePart(folded->second.path)), folded->second.record});
+    return placed;
+}
+
+RecordResult ProbeSink::placeFile(const RecordPlan& plan)
+{
+    const std::string& relative = plan.name.relativeName;
+    if (const std::optional<Detail> reason = tooLong(relative, m_folderBytes)) {
+        add(CheckFindingKind::NameTooLong, plan, *reason);
+        return {Refusal::None, Error(ErrorKind::CreateOutput, plan.name.path, ENAMETOOLONG)};
+    }
+    // The folders of earlier records and their files must not stand in each other's way.
+    std::optional<Detail> blocked;
+    forEachFolder(relative, [&](std::string_view folder) {
+        if (const auto file = m_byRelative.find(std::string(folder)); !blocked && file != m_byRelative.end())
+            blocked = Detail{DetailKind::SubfolderIsEarlierFile, std::string(folder), file->second};
+    });
+    if (blocked) {
+        add(CheckFindingKind::FolderBlocked, plan, *blocked);
+        return {Refusal::FolderFailed, std::nullopt};
+    }
+    if (const auto folder = m_folders.find(relative); folder != m_folders.end()) {
+        add(CheckFindingKind::NameIsFolder, plan, {DetailKind::NameIsEarlierSubfolder, {}, folder->second});
+        return {Refusal::None, Error(ErrorKind::CreateOutput, plan.name.path, EISDIR)};
+    }
+
+    const TreeProbeResult probed = m_tree.probe(relative);
+    switch (probed.write.refusal) {
+    case Refusal::FolderFailed:
+        add(CheckFindingKind::FolderBlocked, plan, {DetailKind::FileInWayOfSubfolder, probed.at});
+        return {Refusal::FolderFailed, std::nullopt};
+    case Refusal::LinkInPath:
+        add(CheckFindingKind::LinkInPath, plan, {DetailKind::SubfolderIsLink, probed.at});
+        return {Refusal::LinkInPath, std::nullopt};
+    case Refusal::OwnInput:
+        add(CheckFindingKind::OwnInput, plan, {DetailKind::OwnInput});
+        return {Refusal::OwnInput, std::nullopt};
+    default:
+        break;
+    }
+    if (probed.write.failed()) {
+        add(CheckFindingKind::NameIsFolder, plan, {DetailKind::NameIsFolder});
+        return {Refusal::None,
+                Error(ErrorKind::CreateOutput, plan.name.path, probed.write.code)};
+    }
+    if (probed.replaces)
+        add(CheckFindingKind::ReplacesLink, plan, {DetailKind::ReplacesEntry});
+    forEachFolder(relative, [&](std::string_view folder) { m_folders.try_emplace(std::string(folder), plan.number); });
+    m_byRelative.try_emplace(relative, plan.number);
+    return {};
+}
+
+} // namespace stencilor

@@ -1,0 +1,58 @@
+#pragma once
+
+// The check before writing as a sink: it takes each record's plan as the run's output folder
+// would, walking the same folder handles without creating anything, and remembers the files and
+// folders the records before would have made. What a write would meet, and where two records
+// would meet each other, goes out as findings.
+
+#include "generation/DryRun.h"
+#include "generation/OutputSink.h"
+#include "platform/OutputTree.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace stencilor {
+
+class ProbeSink final : public OutputSink {
+public:
+    // Findings go to `add`; records are named by their numbers (`byRecord`, with quoted fields)
+    // or by their lines.
+    ProbeSink(std::function<void(CheckFinding)> add, bool byRecord);
+
+    // Opens the output folder to look at, without creating or locking it.
+    Status start(const RunInputPaths& paths) override;
+    std::string place() const override { return m_tree.folder(); }
+    void protect(const FileIdentity& identity) override { m_tree.protect(identity); }
+    // Leaves the name report.html alone, as a run does that writes a report.
+    void reserveReport() { m_tree.reserveName(std::string(kReportFileName)); }
+    // What writing the file of `plan` would do, and what it would meet, as findings.
+    RecordResult write(const RecordPlan& plan) override;
+
+private:
+    int keepReportBlock(std::string_view) override { return 0; }
+    ReportEnd placeReport(const RunInputPaths&) override { return {}; }
+
+    // Adds the finding `kind` of the record planned with the detail `detail`.
+    void add(CheckFindingKind kind, const RecordPlan& plan, Detail detail);
+    // Where the file would go: the names the system refuses, the folders and files standing in
+    // the way, and the files the run must not replace.
+    RecordResult placeFile(const RecordPlan& plan);
+
+    struct FirstUse {
+        std::uint64_t record;
+        std::string path;
+    };
+
+    std::function<void(CheckFinding)> m_add;
+    bool m_byRecord;
+    OutputTree m_tree;
+    std::size_t m_folderBytes = 0;
+    std::unordered_map<std::string, std::uint64_t> m_byPath;
+    std::unordered_map<std::string, FirstUse> m_byFoldedPath;
+    std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name
+    std::unordered_map<std::string, std::uint64_t> m_folders;    // subfolders, by relative name
+};
+
+} // namespace stencilor

@@ -1,0 +1,76 @@
+#pragma once
+
+// An open file descriptor owned by one object and closed with it, and the one loop that repeats
+// a system call interrupted by a signal. Every file the program opens is held through these.
+
+#include "platform/Result.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace stencilor {
+
+// Calls `call` again for as long as it fails with EINTR, and returns its last result.
+template <class Call> auto retryOnInterrupt(Call call)
+{
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
+    }
+}
+
+class FileDescriptor final {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : m_fd(other.release())
+    {
+    }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Hands the descriptor over to the caller, who closes it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    // Closes the descriptor held (if any) and holds `fd` instead.
+    void reset(int fd = -1);
+    // Closes now: 0, or the errno of close(), which can report a delayed write error.
+    int close();
+
+private:
+    int m_fd = -1;
+};
+
+// Reads up to `size` bytes from `fd` into `into`: the number read, 0 at the end; fails with the
+// errno of read().
+Result<std::size_t> readSome(int fd, char* into, std::size_t size);
+
+// Reads up to `size` bytes at `offset` of `fd` without moving its position, going on after short
+// reads: fewer only at the end of the file. Fails with the errno of pread().
+Result<std::size_t> readAt(int fd, char* into, std::size_t size, std::uint64_t offset);
+
+// Writes all of `data` to `fd`, going on after short writes; 0, or the errno of the write that
+// failed (EIO when the system wrote nothing without saying why).
+int writeAll(int fd, std::string_view data);
+
+} // namespace stencilor
