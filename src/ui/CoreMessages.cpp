@@ -17,23 +17,23 @@ QString localised(const char* text)
     return QCoreApplication::translate("CoreMessages", text);
 }
 
-// `source` in the user's language with %1, %2, ... filled from `arguments` in one pass.
+// `source` in the user's language with each %N replaced by the Nth of `arguments`, in one pass (an
+// argument that holds "%1" stays as it is; a text may name any of them, in any order).
 QString filled(const char* source, const std::vector<std::string>& arguments)
 {
-    const QString text = localised(source);
-    const auto at = [&](std::size_t i) { return toQt(arguments[i]); };
-    switch (arguments.size()) {
-    case 0:
-        return text;
-    case 1:
-        return text.arg(at(0));
-    case 2:
-        return text.arg(at(0), at(1));
-    case 3:
-        return text.arg(at(0), at(1), at(2));
-    default:
-        return text.arg(at(0), at(1), at(2), at(3));
+    const QString format = localised(source);
+    QString text;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar next = i + 1 < format.size() ? format[i + 1] : QChar();
+        const int number = next.digitValue();
+        if (format[i] == u'%' && number >= 1 && static_cast<std::size_t>(number) <= arguments.size()) {
+            text += toQt(arguments[static_cast<std::size_t>(number - 1)]);
+            ++i;
+        } else {
+            text += format[i];
+        }
     }
+    return text;
 }
 
 // The window's text of each kind of error, with its arguments in the order errorArguments() gives

@@ -1,12 +1,9 @@
 // The window on the desktop it runs on: nothing cut off at its smallest size in the desktop's font,
 // a larger one or German; a screen smaller than the window (fitsAScreenSmallerThanTheWindow, run
-// again at QT_SCALE_FACTOR=2); colours in a dark palette; the core's messages in the window's words;
-// German field labels shown but never stored, and Qt's own texts in German.
+// again at QT_SCALE_FACTOR=2); colours in a dark palette; German field labels shown but never
+// stored, and Qt's own texts in German.
 
 #include "MainWindowFixture.h"
-#include "generation/RunSummaryText.h"
-#include "platform/Messages.h"
-#include "ui/CoreMessages.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 #include "ui/ReportOptionsDialog.h"
@@ -203,41 +200,6 @@ private slots:
         QApplication::setPalette(before);
     }
 
-    void coreMessagesInTheWindowsWords()
-    {
-        // Without a translation the window says what the command line says.
-        stencilor::RunSummary summaries[4];
-        summaries[1].filesWritten = 1;
-        summaries[2].skipped[static_cast<std::size_t>(Refusal::NoName)] = 1;
-        summaries[3].filesWritten = 12;
-        summaries[3].skipped[static_cast<std::size_t>(Refusal::NoName)] = 1;
-        summaries[3].skipped[static_cast<std::size_t>(Refusal::FolderFailed)] = 2;
-        summaries[3].skipped[static_cast<std::size_t>(Refusal::LeavesFolder)] = 3;
-        summaries[3].skipped[static_cast<std::size_t>(Refusal::LinkInPath)] = 4;
-        summaries[3].skipped[static_cast<std::size_t>(Refusal::OwnInput)] = 5;
-        for (const stencilor::RunSummary& summary : summaries)
-            QCOMPARE(runSummaryText(summary), toQt(filesAndSkipsText(summary)));
-        for (int kind = 0; kind <= int(stencilor::CheckFindingKind::FolderBlocked); ++kind)
-            QCOMPARE(checkFindingText(stencilor::CheckFindingKind(kind)),
-                     QString::fromLatin1(stencilor::checkFindingLabel(stencilor::CheckFindingKind(kind))));
-        const std::string bothMissing =
-            std::string(stencilor::kDataFileMissingMessage) + stencilor::kTemplateMissingMessage;
-        for (const std::string& message :
-             {bothMissing, std::string(stencilor::kDelimiterNotSetMessage), std::string(stencilor::kFolderInUseMessage),
-              stencilor::cannotOpenMessage("/a \"b\". c/d.csv", "No such file or directory"),
-              stencilor::messageForUser(stencilor::systemError("cannot write file", "/x.ql", EACCES)),
-              stencilor::recordTooLargeMessage(7, std::size_t{1} << 30), stencilor::noSuchRecordMessage(3),
-              stencilor::dataChangedMessage("/a \"b\": c/d.csv", 41)})
-            QCOMPARE(coreMessageText(message), toQt(message));
-
-        stencilor::RunInputPaths paths;
-        paths.dataFile = "/jobs/d.csv";
-        paths.templateFile = "/jobs/t.html";
-        QCOMPARE(missingInputPaths(bothMissing, paths), QStringLiteral("/jobs/d.csv\n/jobs/t.html"));
-        QCOMPARE(missingInputPaths(stencilor::kTemplateMissingMessage, paths), QStringLiteral("/jobs/t.html"));
-        QCOMPARE(missingInputPaths(stencilor::kDelimiterNotSetMessage, paths), QString());
-    }
-
     void theGermanTranslationFollowsTheLocale()
     {
         QVERIFY(!installTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
@@ -252,10 +214,6 @@ private slots:
                      QStringList({QStringLiteral("&Projekt"), QStringLiteral("E&xtras"), QStringLiteral("&Hilfe")}));
             QCOMPARE(f.widget<QTableView>("gridRules")->model()->headerData(1, Qt::Horizontal).toString(),
                      QStringLiteral("Feld in der Datenquelle"));
-            QCOMPARE(coreMessageText(stencilor::kDataFileMissingMessage), QStringLiteral("Die Datendatei ist leer"));
-            QCOMPARE(coreMessageText(stencilor::dataChangedMessage("/d.csv", 41)),
-                     QStringLiteral("Die Datendatei \"/d.csv\" wurde während des Laufs geändert: sie endet jetzt nach "
-                                    "Datensatz 41"));
             QCOMPARE(cutOffAtSmallestSize(w), QStringList());
 
             // The system's own question too.

@@ -32,10 +32,6 @@
         <translation>Die Datei „%1“ kann nicht geöffnet werden: %2</translation>
     </message>
     <message>
-        <source>Cannot read file &quot;%1&quot;. %2</source>
-        <translation>Die Datei „%1“ kann nicht gelesen werden. %2</translation>
-    </message>
-    <message>
         <source>Cannot read file &quot;%1&quot;: %2</source>
         <translation>Die Datei „%1“ kann nicht gelesen werden: %2</translation>
     </message>
@@ -48,32 +44,16 @@
         <translation>Die Datei „%1“ kann nicht angelegt werden: %2</translation>
     </message>
     <message>
-        <source>Cannot write file &quot;%1&quot;. %2</source>
-        <translation>Die Datei „%1“ kann nicht geschrieben werden. %2</translation>
-    </message>
-    <message>
         <source>Cannot write file &quot;%1&quot;: %2</source>
         <translation>Die Datei „%1“ kann nicht geschrieben werden: %2</translation>
-    </message>
-    <message>
-        <source>Cannot create folder &quot;%1&quot;. %2</source>
-        <translation>Der Ordner „%1“ kann nicht angelegt werden. %2</translation>
     </message>
     <message>
         <source>Cannot create folder &quot;%1&quot;: %2</source>
         <translation>Der Ordner „%1“ kann nicht angelegt werden: %2</translation>
     </message>
     <message>
-        <source>Cannot open folder &quot;%1&quot;. %2</source>
-        <translation>Der Ordner „%1“ kann nicht geöffnet werden. %2</translation>
-    </message>
-    <message>
         <source>Cannot open folder &quot;%1&quot;: %2</source>
         <translation>Der Ordner „%1“ kann nicht geöffnet werden: %2</translation>
-    </message>
-    <message>
-        <source>Cannot lock folder &quot;%1&quot;. %2</source>
-        <translation>Der Ordner „%1“ kann nicht gesperrt werden. %2</translation>
     </message>
     <message>
         <source>Cannot lock folder &quot;%1&quot;: %2</source>
@@ -242,6 +222,250 @@
     <message>
         <source>The data file &quot;%1&quot; changed during the run: it now ends after record %2</source>
         <translation>Die Datendatei &quot;%1&quot; wurde während des Laufs geändert: sie endet jetzt nach Datensatz %2</translation>
+    </message>
+    <message>
+        <source>Cannot open file: %1</source>
+        <translation>Die Datei kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read file: %1</source>
+        <translation>Die Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot create file: %1</source>
+        <translation>Die Datei kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write file: %1</source>
+        <translation>Die Datei kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot create folder: %1</source>
+        <translation>Der Ordner kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot open folder: %1</source>
+        <translation>Der Ordner kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot lock folder: %1</source>
+        <translation>Der Ordner kann nicht gesperrt werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot add &quot;%1&quot; to the archive: %2</source>
+        <translation>„%1“ kann nicht in das Archiv aufgenommen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read &quot;%1&quot; for the archive: %2</source>
+        <translation>„%1“ kann für das Archiv nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode the data file: %1</source>
+        <translation>Die Datendatei kann nicht dekodiert werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is an input of the run.</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. Sie ist eine Eingabe des Laufs.</translation>
+    </message>
+    <message>
+        <source>Record 1 names the fields: it gets no file.</source>
+        <translation>Datensatz 1 benennt die Felder: er bekommt keine Datei.</translation>
+    </message>
+    <message>
+        <source>Cannot read the manifest &quot;%1&quot;: %2</source>
+        <translation>Das Manifest „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>No manifest given</source>
+        <translation>Kein Manifest angegeben</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a manifest of a stencilor run</source>
+        <translation>„%1“ ist kein Manifest eines Stencilor-Laufs</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is empty, not a manifest of a stencilor run</source>
+        <translation>„%1“ ist leer, kein Manifest eines Stencilor-Laufs</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; goes on after its closing line (line %2)</source>
+        <translation>„%1“ geht nach seiner Schlusszeile weiter (Zeile %2)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has a broken closing line</source>
+        <translation>„%1“ hat eine beschädigte Schlusszeile</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has a broken line %2</source>
+        <translation>„%1“ hat eine beschädigte Zeile %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; jumps from record %2 to record %3</source>
+        <translation>„%1“ springt von Datensatz %2 zu Datensatz %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; belongs to another job than &quot;%2&quot;</source>
+        <translation>„%1“ gehört zu einem anderen Auftrag als „%2“</translation>
+    </message>
+    <message>
+        <source>Part %1/%2 is given twice: &quot;%3&quot; and &quot;%4&quot;</source>
+        <translation>Teil %1/%2 ist zweimal angegeben: „%3“ und „%4“</translation>
+    </message>
+    <message>
+        <source>The job wrote no report (its report is off)</source>
+        <translation>Der Auftrag hat keinen Bericht geschrieben (sein Bericht ist ausgeschaltet)</translation>
+    </message>
+    <message>
+        <source>Part %1/%2 is missing</source>
+        <translation>Teil %1/%2 fehlt</translation>
+    </message>
+    <message>
+        <source>Part %1/%2 (&quot;%3&quot;) did not finish; it ends after record %4</source>
+        <translation>Teil %1/%2 („%3“) wurde nicht fertig; er endet nach Datensatz %4</translation>
+    </message>
+    <message>
+        <source>Records %1-%2 are in no manifest (before part %3/%4)</source>
+        <translation>Die Datensätze %1-%2 stehen in keinem Manifest (vor Teil %3/%4)</translation>
+    </message>
+    <message>
+        <source>Records %1-%2 are in two manifests (part %3/%4 and the one before)</source>
+        <translation>Die Datensätze %1-%2 stehen in zwei Manifesten (Teil %3/%4 und dem davor)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; does not hold the records its closing line names</source>
+        <translation>„%1“ enthält nicht die Datensätze, die seine Schlusszeile nennt</translation>
+    </message>
+    <message>
+        <source>Part %1/%2 did not reach the end of the data</source>
+        <translation>Teil %1/%2 hat das Ende der Daten nicht erreicht</translation>
+    </message>
+    <message>
+        <source>no name source is selected</source>
+        <translation>keine Quelle für den Namen gewählt</translation>
+    </message>
+    <message>
+        <source>the name template is empty</source>
+        <translation>die Namensvorlage ist leer</translation>
+    </message>
+    <message>
+        <source>the name would be longer than %1 bytes</source>
+        <translation>der Name wäre länger als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>the name is empty</source>
+        <translation>der Name ist leer</translation>
+    </message>
+    <message>
+        <source>the name field &quot;%3&quot; has no field number</source>
+        <translation>das Namensfeld „%3“ hat keine Feldnummer</translation>
+    </message>
+    <message>
+        <source>no field %1 for the name (the record has %2 field)</source>
+        <translation>kein Feld %1 für den Namen (der Datensatz hat %2 Feld)</translation>
+    </message>
+    <message>
+        <source>no field %1 for the name (the record has %2 fields)</source>
+        <translation>kein Feld %1 für den Namen (der Datensatz hat %2 Felder)</translation>
+    </message>
+    <message>
+        <source>the name field %1 is empty</source>
+        <translation>das Namensfeld %1 ist leer</translation>
+    </message>
+    <message>
+        <source>a &quot;..&quot; component would leave the output folder</source>
+        <translation>ein Bestandteil „..“ würde den Ausgabeordner verlassen</translation>
+    </message>
+    <message>
+        <source>rule %1 has no field number and no identifier</source>
+        <translation>Regel %1 hat keine Feldnummer und keinen Platzhalter</translation>
+    </message>
+    <message>
+        <source>rule %1 (&quot;%3&quot;) has no field number</source>
+        <translation>Regel %1 („%3“) hat keine Feldnummer</translation>
+    </message>
+    <message>
+        <source>rule %1 (%3) has no identifier</source>
+        <translation>Regel %1 (%3) hat keinen Platzhalter</translation>
+    </message>
+    <message>
+        <source>rule %1: &quot;%3&quot; does not occur in the template</source>
+        <translation>Regel %1: „%3“ kommt in der Vorlage nicht vor</translation>
+    </message>
+    <message>
+        <source>a quote opened in this record never closes: the rest of the data file is its last field</source>
+        <translation>ein in diesem Datensatz geöffnetes Anführungszeichen wird nie geschlossen: der Rest der Datendatei ist sein letztes Feld</translation>
+    </message>
+    <message>
+        <source>%1 field, the rules use %2</source>
+        <translation>%1 Feld, die Regeln verwenden %2</translation>
+    </message>
+    <message>
+        <source>%1 fields, the rules use %2</source>
+        <translation>%1 Felder, die Regeln verwenden %2</translation>
+    </message>
+    <message>
+        <source>field %1 (rule %2) holds &quot;&lt;&quot; or &quot;&amp;&quot;, inserted into an HTML template as markup; escapehtml=1 shows it as text</source>
+        <translation>Feld %1 (Regel %2) enthält „&lt;“ oder „&amp;“, das in eine HTML-Vorlage als Auszeichnung eingefügt wird; escapehtml=1 zeigt es als Text</translation>
+    </message>
+    <message>
+        <source>the same file as record %1; the later record replaces it</source>
+        <translation>dieselbe Datei wie Datensatz %1; der spätere Datensatz ersetzt sie</translation>
+    </message>
+    <message>
+        <source>the same file as line %1; the later record replaces it</source>
+        <translation>dieselbe Datei wie Zeile %1; der spätere Datensatz ersetzt sie</translation>
+    </message>
+    <message>
+        <source>differs only in letter case from record %1 (&quot;%3&quot;); a case-insensitive disk would merge them</source>
+        <translation>unterscheidet sich nur in der Groß-/Kleinschreibung von Datensatz %1 („%3“); ein Datenträger ohne Unterscheidung der Schreibung würde sie zusammenlegen</translation>
+    </message>
+    <message>
+        <source>differs only in letter case from line %1 (&quot;%3&quot;); a case-insensitive disk would merge them</source>
+        <translation>unterscheidet sich nur in der Groß-/Kleinschreibung von Zeile %1 („%3“); ein Datenträger ohne Unterscheidung der Schreibung würde sie zusammenlegen</translation>
+    </message>
+    <message>
+        <source>a part of the name is %1 bytes long; names may have %2</source>
+        <translation>ein Teil des Namens ist %1 Bytes lang; Namen dürfen %2 haben</translation>
+    </message>
+    <message>
+        <source>the path is %1 bytes long; paths may have %2</source>
+        <translation>der Pfad ist %1 Bytes lang; Pfade dürfen %2 haben</translation>
+    </message>
+    <message>
+        <source>the subfolder &quot;%3&quot; is the file of record %1; the record is passed over</source>
+        <translation>der Unterordner „%3“ ist die Datei von Datensatz %1; der Datensatz wird übergangen</translation>
+    </message>
+    <message>
+        <source>the subfolder &quot;%3&quot; is the file of line %1; the record is passed over</source>
+        <translation>der Unterordner „%3“ ist die Datei von Zeile %1; der Datensatz wird übergangen</translation>
+    </message>
+    <message>
+        <source>a file stands where the subfolder &quot;%3&quot; must go; the record is passed over</source>
+        <translation>wo der Unterordner „%3“ hin muss, steht eine Datei; der Datensatz wird übergangen</translation>
+    </message>
+    <message>
+        <source>the name is the subfolder of record %1; the run ends here with an error</source>
+        <translation>der Name ist der Unterordner von Datensatz %1; der Lauf endet hier mit einem Fehler</translation>
+    </message>
+    <message>
+        <source>the name is the subfolder of line %1; the run ends here with an error</source>
+        <translation>der Name ist der Unterordner von Zeile %1; der Lauf endet hier mit einem Fehler</translation>
+    </message>
+    <message>
+        <source>the name is a folder; the run ends here with an error</source>
+        <translation>der Name ist ein Ordner; der Lauf endet hier mit einem Fehler</translation>
+    </message>
+    <message>
+        <source>the subfolder &quot;%3&quot; is a symbolic link; the record is refused</source>
+        <translation>der Unterordner „%3“ ist ein symbolischer Link; der Datensatz wird abgewiesen</translation>
+    </message>
+    <message>
+        <source>a symbolic link or another file&apos;s second name stands there; the run replaces it, never writing through it</source>
+        <translation>dort steht ein symbolischer Link oder der zweite Name einer anderen Datei; der Lauf ersetzt ihn und schreibt nie hindurch</translation>
+    </message>
+    <message>
+        <source>the file is the run&apos;s data file, template, project file or report; the record is refused</source>
+        <translation>die Datei ist die Datendatei, die Vorlage, die Projektdatei oder der Bericht des Laufs; der Datensatz wird abgewiesen</translation>
     </message>
 </context>
 <context>
