@@ -18,6 +18,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
+#include <functional>
+#include <memory>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -249,32 +252,95 @@ int mergeReports(const ParsedCommandLine& parsed, std::ostream& err)
     return kExitOk;
 }
 
+// A usage problem found by one of the checks below while CLI11 reads the arguments, with the
+// message the command line gives for it.
+struct UsageProblem {
+    std::string message;
+};
+
+// A CLI11 check of an option's value: `accept` says whether the value may stand; the message
+// for one that may not comes from `message`.
+CLI::Validator wants(std::function<bool(const std::string&)> accept,
+                     std::function<std::string(const std::string&)> message)
+{
+    return CLI::Validator(
+        [accept = std::move(accept), message = std::move(message)](std::string& value) -> std::string {
+            if (!accept(value))
+                throw UsageProblem{message(value)};
+            return {};
+        },
+        std::string());
+}
+
+// Two options that go together (`needs`) or never do, as CLI11 checks them, and the message the
+// command line gives when they are not.
+struct Togetherness {
+    CLI::Option* option;
+    CLI::Option* other;
+    bool needs;
+    const char* message;
+
+    // True when `error` is CLI11's report of this rule broken.
+    bool brokenBy(const CLI::ParseError& error) const
+    {
+        const std::string said = option->get_name() + (needs ? " requires " : " excludes ") + other->get_name();
+        return (dynamic_cast<const CLI::RequiresError*>(&error) || dynamic_cast<const CLI::ExcludesError*>(&error)) &&
+               said == error.what();
+    }
+};
+
+// The help as CLI11 writes it, but without its lists of the options each option needs or excludes:
+// the descriptions say what goes with what in their own words.
+class HelpFormatter final : public CLI::Formatter {
+public:
+    std::string make_option_opts(const CLI::Option* opt) const override
+    {
+        std::string opts;
+        if (opt->get_type_size() != 0) {
+            if (!opt->get_type_name().empty())
+                opts += " " + get_label(opt->get_type_name());
+            if (opt->get_expected_max() == CLI::detail::expected_max_vector_size)
+                opts += " ...";
+        }
+        return opts;
+    }
+};
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
 {
     ParsedCommandLine parsed;
     CLI::App app(kDescription, "stencilor");
+    app.formatter(std::make_shared<HelpFormatter>());
     app.set_version_flag("--version", std::string("stencilor ") + STENCILOR_VERSION);
     bool run = false;
     bool check = false;
     bool dryRun = false;
     bool merge = false;
-    app.add_flag("--run", run, "Generate the files of PROJECT without a window");
-    app.add_flag("--check", check, "Print the data file's field count, sample line and widest line");
-    app.add_flag("--dry-run", dryRun,
-                 "Do everything a run does but write: list records without a name, colliding names, names\n"
-                 "leaving the output folder, records with too few fields, and unused or skipped rules");
-    app.add_flag("--merge-report", merge,
-                 "Check that MANIFEST... (the manifests of a sharded run's parts) cover its records once,\n"
-                 "then write its report.html into the --output folder");
-    app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
-    app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
+    CLI::Option* runFlag = app.add_flag("--run", run, "Generate the files of PROJECT without a window");
+    CLI::Option* checkFlag =
+        app.add_flag("--check", check, "Print the data file's field count, sample line and widest line");
+    CLI::Option* dryRunFlag =
+        app.add_flag("--dry-run", dryRun,
+                     "Do everything a run does but write: list records without a name, colliding names, names\n"
+                     "leaving the output folder, records with too few fields, and unused or skipped rules");
+    CLI::Option* mergeFlag =
+        app.add_flag("--merge-report", merge,
+                     "Check that MANIFEST... (the manifests of a sharded run's parts) cover its records once,\n"
+                     "then write its report.html into the --output folder");
+    CLI::Option* quietFlag = app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
+    CLI::Option* openReportFlag =
+        app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
     std::string records;
     CLI::Option* recordsOption =
         app.add_option("--records", records,
                        "With --run or --dry-run: only records A to B (A-B, A-, -B or A), numbered as the\n"
-                       "name template counts them (the first line of the data file is record 1)");
+                       "name template counts them (the first line of the data file is record 1)")
+            ->check(wants([](const std::string& value) { return parseRecordRange(value).has_value(); },
+                          [](const std::string& value) {
+                              return "--records wants A-B with 1 <= A <= B, not \"" + value + "\"";
+                          }));
     CLI::Option* dataOption =
         app.add_option("--data", parsed.dataFile,
                        "With --run, --check or --dry-run: read this data file instead of the project's (- reads\n"
@@ -288,7 +354,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         app.add_option("--shard", shard,
                        "With --run or --dry-run: only part K of N (K/N) of the job: the data file cut into N\n"
                        "parts of about equal size at record boundaries; records keep their numbers. A part\n"
-                       "writes no report.html (see --manifest and --merge-report)");
+                       "writes no report.html (see --manifest and --merge-report)")
+            ->check(wants([](const std::string& value) { return parseShard(value).has_value(); },
+                          [](const std::string& value) {
+                              return "--shard wants K/N with 1 <= K <= N, not \"" + value + "\"";
+                          }));
     CLI::Option* manifestOption =
         app.add_option("--manifest", parsed.manifest,
                        "With --run: write a JSON line per record into this file as the run goes (its name,\n"
@@ -301,10 +371,25 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     CLI::Option* jobsOption =
         app.add_option("--jobs", jobs,
                        "With --run: write the files on N threads (0: one per core; default 1, one after the\n"
-                       "other in record order); the files, the report and the summary stay the same");
+                       "other in record order); the files, the report and the summary stay the same")
+            ->check(wants(
+                // A number out of range is refused here; anything else that is no number by the conversion.
+                [](const std::string& value) {
+                    int number = 0;
+                    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+                    return error != std::errc() || end != value.data() + value.size() ||
+                           (number >= 0 && number <= kMaxJobs);
+                },
+                [](const std::string& value) {
+                    return "--jobs wants 0 (one per core) or a number of threads from 1 to " +
+                           std::to_string(kMaxJobs) + ", not " + std::to_string(std::stoi(value));
+                }));
     std::string format = "text";
-    CLI::Option* formatOption = app.add_option(
-        "--format", format, "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout");
+    CLI::Option* formatOption =
+        app.add_option("--format", format,
+                       "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout")
+            ->check(wants([](const std::string& value) { return value == "text" || value == "json"; },
+                          [](const std::string& value) { return "--format wants text or json, not \"" + value + "\""; }));
     std::vector<std::string> positionals;
     app.add_option("project", positionals, "The project file (.ql); with --merge-report, the manifests");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
@@ -314,6 +399,45 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                "Exit status of --merge-report: 0 report.html written, 2 the manifests are missing, repeated,\n"
                "foreign or leave a gap or an overlap (nothing written).");
 
+    // What goes together, as CLI11 checks it, with the message each rule gives when it is broken.
+    // The rules are checked option by option in the order the options are declared above.
+    const char* const kOneCommand = "--run, --check, --dry-run and --merge-report cannot be combined";
+    const char* const kMergeOnly = "--merge-report takes only --output and the manifests";
+    const Togetherness together[] = {
+        {runFlag, checkFlag, false, kOneCommand},
+        {runFlag, dryRunFlag, false, kOneCommand},
+        {runFlag, mergeFlag, false, kOneCommand},
+        {checkFlag, dryRunFlag, false, kOneCommand},
+        {checkFlag, mergeFlag, false, kOneCommand},
+        {dryRunFlag, mergeFlag, false, kOneCommand},
+        {mergeFlag, outputOption, true, "--merge-report needs --output DIR and the manifests"},
+        {mergeFlag, recordsOption, false, kMergeOnly},
+        {mergeFlag, dataOption, false, kMergeOnly},
+        {mergeFlag, formatOption, false, kMergeOnly},
+        {mergeFlag, shardOption, false, kMergeOnly},
+        {mergeFlag, manifestOption, false, kMergeOnly},
+        {mergeFlag, archiveOption, false, kMergeOnly},
+        {mergeFlag, quietFlag, false, kMergeOnly},
+        {mergeFlag, openReportFlag, false, kMergeOnly},
+        {quietFlag, runFlag, true, "--quiet and --open-report go with --run"},
+        {openReportFlag, runFlag, true, "--quiet and --open-report go with --run"},
+        {jobsOption, runFlag, true, "--jobs goes with --run"},
+        {manifestOption, runFlag, true, "--manifest goes with --run"},
+        {archiveOption, runFlag, true, "--archive goes with --run"},
+        {openReportFlag, archiveOption, false, "--open-report goes with a run into a folder, not --archive"},
+    };
+    for (const Togetherness& rule : together) {
+        if (rule.needs)
+            rule.option->needs(rule.other);
+        else
+            rule.option->excludes(rule.other);
+    }
+
+    auto usageError = [&](const std::string& why) {
+        parsed.command = Command::UsageError;
+        parsed.text = "stencilor: " + why + "\n" + kUsageHint;
+        return parsed;
+    };
     // CLI11 wants the arguments in reverse order, without the program name.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -326,27 +450,19 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         parsed.command = Command::Version;
         parsed.text = version.what();
         return parsed;
+    } catch (const UsageProblem& problem) {
+        return usageError(problem.message);
     } catch (const CLI::ParseError& error) {
-        parsed.command = Command::UsageError;
-        parsed.text = std::string("stencilor: ") + error.what() + "\n" + kUsageHint;
-        return parsed;
+        for (const Togetherness& rule : together)
+            if (rule.brokenBy(error))
+                return usageError(rule.message);
+        return usageError(error.what());
     }
 
-    auto usageError = [&](const std::string& why) {
-        parsed.command = Command::UsageError;
-        parsed.text = "stencilor: " + why + "\n" + kUsageHint;
-        return parsed;
-    };
-    if (int(run) + int(check) + int(dryRun) + int(merge) > 1)
-        return usageError("--run, --check, --dry-run and --merge-report cannot be combined");
+    // What CLI11 cannot say: an option that goes with one of several commands, and the positionals.
     if (merge) {
         if (parsed.outputFolder.empty() || positionals.empty())
             return usageError("--merge-report needs --output DIR and the manifests");
-        if (recordsOption->count() + dataOption->count() + formatOption->count() + shardOption->count() +
-                    manifestOption->count() + archiveOption->count() >
-                0 ||
-            parsed.quiet || parsed.openReport)
-            return usageError("--merge-report takes only --output and the manifests");
         parsed.manifests = std::move(positionals);
         parsed.command = Command::MergeReport;
         return parsed;
@@ -356,8 +472,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     parsed.project = positionals.empty() ? std::string() : positionals.front();
     if ((run || check || dryRun) && parsed.project.empty())
         return usageError(std::string(run ? "--run" : check ? "--check" : "--dry-run") + " needs a project file");
-    if ((parsed.quiet || parsed.openReport) && !run)
-        return usageError("--quiet and --open-report go with --run");
     if (dataOption->count() > 0 && !(run || check || dryRun))
         return usageError("--data goes with --run, --check or --dry-run");
     if (dataOption->count() > 0 && parsed.dataFile.empty())
@@ -366,47 +480,26 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError("--output goes with --run or --dry-run");
     if (outputOption->count() > 0 && parsed.outputFolder.empty())
         return usageError("--output wants a folder name");
-    if (jobsOption->count() > 0) {
-        if (!run)
-            return usageError("--jobs goes with --run");
-        if (jobs < 0 || jobs > kMaxJobs)
-            return usageError("--jobs wants 0 (one per core) or a number of threads from 1 to " +
-                              std::to_string(kMaxJobs) + ", not " + std::to_string(jobs));
-        parsed.jobs = static_cast<unsigned>(jobs);
-    }
     if (formatOption->count() > 0 && !(run || check || dryRun))
         return usageError("--format goes with --run, --check or --dry-run");
-    if (format != "text" && format != "json")
-        return usageError("--format wants text or json, not \"" + format + "\"");
+    if (recordsOption->count() > 0 && !(run || dryRun))
+        return usageError("--records goes with --run or --dry-run");
+    if (shardOption->count() > 0 && !(run || dryRun))
+        return usageError("--shard goes with --run or --dry-run");
+    if (shardOption->count() > 0 && recordsOption->count() > 0)
+        return usageError("--shard and --records cannot be combined");
+    if (shardOption->count() > 0 && parsed.dataFile == kStandardInput)
+        return usageError("--shard needs a data file: standard input cannot be cut into parts");
+    if (manifestOption->count() > 0 && parsed.manifest.empty())
+        return usageError("--manifest wants a file name");
+    if (archiveOption->count() > 0 && parsed.archive.empty())
+        return usageError("--archive wants a file name or -");
+    parsed.jobs = static_cast<unsigned>(jobs);
     parsed.json = format == "json";
-    if (recordsOption->count() > 0) {
-        if (!run && !dryRun)
-            return usageError("--records goes with --run or --dry-run");
-        const std::optional<RecordRange> range = parseRecordRange(records);
-        if (!range)
-            return usageError("--records wants A-B with 1 <= A <= B, not \"" + records + "\"");
-        parsed.records = *range;
-    }
-    if (shardOption->count() > 0) {
-        if (!run && !dryRun)
-            return usageError("--shard goes with --run or --dry-run");
-        if (recordsOption->count() > 0)
-            return usageError("--shard and --records cannot be combined");
-        const std::optional<ShardSpec> part = parseShard(shard);
-        if (!part)
-            return usageError("--shard wants K/N with 1 <= K <= N, not \"" + shard + "\"");
-        if (parsed.dataFile == kStandardInput)
-            return usageError("--shard needs a data file: standard input cannot be cut into parts");
-        parsed.shard = *part;
-    }
-    if (manifestOption->count() > 0 && (!run || parsed.manifest.empty()))
-        return usageError(run ? "--manifest wants a file name" : "--manifest goes with --run");
-    if (archiveOption->count() > 0) {
-        if (!run || parsed.archive.empty())
-            return usageError(run ? "--archive wants a file name or -" : "--archive goes with --run");
-        if (parsed.openReport)
-            return usageError("--open-report goes with a run into a folder, not --archive");
-    }
+    if (recordsOption->count() > 0)
+        parsed.records = *parseRecordRange(records);
+    if (shardOption->count() > 0)
+        parsed.shard = *parseShard(shard);
     parsed.command = run ? Command::Run : check ? Command::Check : dryRun ? Command::DryRun : Command::OpenWindow;
     return parsed;
 }

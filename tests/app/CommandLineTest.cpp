@@ -84,6 +84,43 @@ TEST(CommandLine, JobsIsACountOfWritersForARun)
     }
 }
 
+// Each rule of what goes together says what is wrong in its own words, whichever part of the
+// command line checks it.
+TEST(CommandLine, UsageErrorsSayWhatGoesTogether)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--run", "--check", "p.ql"}, "--run, --check, --dry-run and --merge-report cannot be combined"},
+        {{"--dry-run", "--merge-report", "--output", "o", "m"},
+         "--run, --check, --dry-run and --merge-report cannot be combined"},
+        {{"--merge-report", "m"}, "--merge-report needs --output DIR and the manifests"},
+        {{"--merge-report", "--output", "o"}, "--merge-report needs --output DIR and the manifests"},
+        {{"--merge-report", "--output", "o", "--quiet", "m"}, "--merge-report takes only --output and the manifests"},
+        {{"--check", "--open-report", "p.ql"}, "--quiet and --open-report go with --run"},
+        {{"--dry-run", "--jobs", "2", "p.ql"}, "--jobs goes with --run"},
+        {{"--run", "--jobs", "-1", "p.ql"}, "--jobs wants 0 (one per core) or a number of threads from 1 to 256, not -1"},
+        {{"--check", "--manifest", "m", "p.ql"}, "--manifest goes with --run"},
+        {{"--run", "--manifest", "", "p.ql"}, "--manifest wants a file name"},
+        {{"--check", "--archive", "a", "p.ql"}, "--archive goes with --run"},
+        {{"--run", "--open-report", "--archive", "-", "p.ql"},
+         "--open-report goes with a run into a folder, not --archive"},
+        {{"--run", "--format", "xml", "p.ql"}, "--format wants text or json, not \"xml\""},
+        {{"--run", "--records", "5-2", "p.ql"}, "--records wants A-B with 1 <= A <= B, not \"5-2\""},
+        {{"--run", "--shard", "3/2", "p.ql"}, "--shard wants K/N with 1 <= K <= N, not \"3/2\""},
+        {{"--run", "--shard", "1/2", "--records", "3", "p.ql"}, "--shard and --records cannot be combined"},
+        {{"--check", "--output", "x", "p.ql"}, "--output goes with --run or --dry-run"},
+        {{"--run", "--data", "", "p.ql"}, "--data wants a file name or -"},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = parseCommandLine(c.args);
+        EXPECT_EQ(parsed.command, Command::UsageError) << testing::PrintToString(c.args);
+        EXPECT_EQ(parsed.text, "stencilor: " + c.message + "\nRun 'stencilor --help' for the usage.")
+            << testing::PrintToString(c.args);
+    }
+}
+
 struct Outcome {
     int status;
     std::string out, err;
