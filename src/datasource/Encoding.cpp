@@ -5,6 +5,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucsdet.h>
+#include <unicode/utf8.h>
 
 namespace stencilor {
 
@@ -107,46 +108,72 @@ Result<ChosenEncoding> chooseEncoding(std::string_view setting, std::string_view
     return ChosenEncoding{name, EncodingChoice::Detected};
 }
 
+Utf8Character decodeUtf8(std::string_view text, std::size_t at)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::size_t next = at;
+    UChar32 code = 0;
+    U8_NEXT(bytes, next, text.size(), code);
+    if (code < 0)
+        return {};
+    return {static_cast<char32_t>(code), next - at};
+}
+
+void appendUtf8(std::string& out, char32_t code)
+{
+    std::uint8_t bytes[U8_MAX_LENGTH];
+    std::size_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, code);
+    out.append(reinterpret_cast<const char*>(bytes), length);
+}
+
+namespace {
+
+// True when `bytes` begin a valid UTF-8 sequence that needs more bytes than they have.
+bool beginsUtf8Sequence(std::string_view bytes)
+{
+    const auto lead = static_cast<std::uint8_t>(bytes.front());
+    if (!U8_IS_LEAD(lead) || bytes.size() > static_cast<std::size_t>(U8_COUNT_TRAIL_BYTES(lead)))
+        return false;
+    // The bytes there are all taken as the start of the sequence when they are valid so far.
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    std::size_t next = 0;
+    UChar32 code = 0;
+    U8_NEXT(data, next, bytes.size(), code);
+    return code < 0 && next == bytes.size();
+}
+
+} // namespace
+
 void Utf8Validator::feed(std::string_view block)
 {
-    for (const char c : block) {
-        if (!m_valid)
-            return;
-        const auto byte = static_cast<unsigned char>(c);
-        if (m_pending > 0) {
-            if (byte < m_lowest || byte > m_highest) {
-                m_valid = false;
-                return;
-            }
-            m_lowest = 0x80;
-            m_highest = 0xBF;
-            --m_pending;
-            continue;
-        }
-        if (byte < 0x80)
-            continue;
-        // The lead byte sets how many continuation bytes follow and the range of the first one.
-        if (byte >= 0xC2 && byte <= 0xDF) {
-            m_pending = 1;
-        } else if (byte == 0xE0) {
-            m_pending = 2;
-            m_lowest = 0xA0;
-        } else if ((byte >= 0xE1 && byte <= 0xEC) || byte == 0xEE || byte == 0xEF) {
-            m_pending = 2;
-        } else if (byte == 0xED) {
-            m_pending = 2;
-            m_highest = 0x9F;
-        } else if (byte == 0xF0) {
-            m_pending = 3;
-            m_lowest = 0x90;
-        } else if (byte >= 0xF1 && byte <= 0xF3) {
-            m_pending = 3;
-        } else if (byte == 0xF4) {
-            m_pending = 3;
-            m_highest = 0x8F;
-        } else {
+    std::size_t at = 0;
+    // A sequence the last block cut off goes on here.
+    while (m_valid && m_cutSize > 0 && at < block.size()) {
+        m_cut[m_cutSize++] = block[at++];
+        const std::string_view cut(m_cut, m_cutSize);
+        if (decodeUtf8(cut, 0).length == m_cutSize)
+            m_cutSize = 0;
+        else if (!beginsUtf8Sequence(cut))
             m_valid = false;
+    }
+    while (m_valid && at < block.size()) {
+        if (static_cast<unsigned char>(block[at]) < 0x80) {
+            ++at;
+            continue;
         }
+        if (const std::size_t length = decodeUtf8(block, at).length; length > 0) {
+            at += length;
+            continue;
+        }
+        const std::string_view rest = block.substr(at);
+        if (!beginsUtf8Sequence(rest)) {
+            m_valid = false;
+            return;
+        }
+        rest.copy(m_cut, rest.size());
+        m_cutSize = rest.size();
+        return;
     }
 }
 

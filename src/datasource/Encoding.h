@@ -45,20 +45,32 @@ bool isKnownEncoding(std::string_view name);
 Result<ChosenEncoding> chooseEncoding(std::string_view setting, std::string_view start, bool isValidUtf8,
                                       std::string_view sample);
 
+// A character of UTF-8 text: its code point and the bytes it takes.
+struct Utf8Character {
+    char32_t code = 0;
+    std::size_t length = 0; // 0: the bytes there form no valid UTF-8 sequence
+};
+
+// The character whose valid UTF-8 sequence starts at `at` of `text` (ICU's rules: no overlong
+// forms, no surrogates, nothing past U+10FFFF); length 0 when the bytes there form none.
+Utf8Character decodeUtf8(std::string_view text, std::size_t at);
+
+// Appends the UTF-8 sequence of the code point `code` (at most U+10FFFF) to `out`.
+void appendUtf8(std::string& out, char32_t code);
+
 // Checks UTF-8 in pieces: feed the text block by block, then ask whether all of it was valid.
 class Utf8Validator final {
 public:
     void feed(std::string_view block);
     // True when every byte fed belongs to a complete, valid UTF-8 sequence.
-    bool valid() const { return m_valid && m_pending == 0; }
+    bool valid() const { return m_valid && m_cutSize == 0; }
     // True when no byte fed so far is invalid (the last sequence may still be incomplete).
     bool validSoFar() const { return m_valid; }
 
 private:
     bool m_valid = true;
-    int m_pending = 0;         // continuation bytes still expected
-    unsigned m_lowest = 0x80;  // the range the next continuation byte must lie in (overlongs,
-    unsigned m_highest = 0xBF; // surrogates and values above U+10FFFF are invalid)
+    char m_cut[4] = {};         // the start of a sequence that the end of a block cut off
+    std::size_t m_cutSize = 0;
 };
 
 // The bytes of `raw` decoded from `encoding` to UTF-8: a byte-order mark at the start is dropped,

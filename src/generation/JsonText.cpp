@@ -1,66 +1,18 @@
 #include "generation/JsonText.h"
 
+#include "datasource/Encoding.h"
+
 #include <cstdio>
 
 namespace stencilor {
 
 namespace {
 
-// The length of the valid UTF-8 sequence at the start of `text`, 0 when it does not start with one.
-std::size_t validSequence(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead == 0xE0)
-        length = 3, low = 0xA0;
-    else if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF)
-        length = 3;
-    else if (lead == 0xED)
-        length = 3, high = 0x9F;
-    else if (lead == 0xF0)
-        length = 4, low = 0x90;
-    else if (lead >= 0xF1 && lead <= 0xF3)
-        length = 4;
-    else if (lead == 0xF4)
-        length = 4, high = 0x8F;
-    if (length == 0 || text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char c = byte(i);
-        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-            return 0;
-    }
-    return length;
-}
-
 void appendEscape(std::string& out, unsigned value)
 {
     char escape[8];
     std::snprintf(escape, sizeof escape, "\\u%04x", value);
     out += escape;
-}
-
-void appendUtf8(std::string& out, unsigned codePoint)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 class Parser final {
@@ -290,7 +242,7 @@ void appendJsonString(std::string& out, std::string_view bytes)
         } else if (c < 0x80) {
             out += static_cast<char>(c);
             ++i;
-        } else if (const std::size_t length = validSequence(bytes.substr(i)); length > 0) {
+        } else if (const std::size_t length = decodeUtf8(bytes, i).length; length > 0) {
             out.append(bytes, i, length);
             i += length;
         } else {

@@ -1,5 +1,6 @@
 #include "ui/QtText.h"
 
+#include "datasource/Encoding.h"
 #include "platform/FileSystem.h"
 
 #include <QByteArray>
@@ -12,75 +13,6 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC00; // byte b >= 0x80 stands as U+DC00 + b
 constexpr char16_t kReplacementCharacter = 0xFFFD;
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the valid UTF-8 sequence that starts at `p` (at most `left` bytes available),
-// or 0 when the bytes there form none: no overlong forms, no surrogates, nothing past U+10FFFF.
-std::size_t validSequenceLength(const unsigned char* p, std::size_t left)
-{
-    const unsigned char lead = p[0];
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80; // the range the second byte must lie in
-    unsigned char secondHigh = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            secondLow = 0xA0; // shorter forms are overlong
-        else if (lead == 0xED)
-            secondHigh = 0x9F; // U+D800..U+DFFF are surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            secondLow = 0x90;
-        else if (lead == 0xF4)
-            secondHigh = 0x8F; // beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (left < length || p[1] < secondLow || p[1] > secondHigh)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!isContinuation(p[i]))
-            return 0;
-    }
-    return length;
-}
-
-char32_t decode(const unsigned char* p, std::size_t length)
-{
-    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t code = p[0] & kLeadMask[length];
-    for (std::size_t i = 1; i < length; ++i)
-        code = (code << 6) | (p[i] & 0x3F);
-    return code;
-}
-
-void appendUtf8(std::string& out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 QString toQt(std::string_view bytes)
@@ -89,20 +21,16 @@ QString toQt(std::string_view bytes)
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     char16_t* const begin = out;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    while (p < end) {
-        if (*p < 0x80) {
-            *out++ = *p++;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        const Utf8Character character = byte < 0x80 ? Utf8Character{byte, 1} : decodeUtf8(bytes, at);
+        if (character.length == 0) {
+            *out++ = static_cast<char16_t>(kEscapeBase + byte);
+            ++at;
             continue;
         }
-        const std::size_t length = validSequenceLength(p, static_cast<std::size_t>(end - p));
-        if (length == 0) {
-            *out++ = static_cast<char16_t>(kEscapeBase + *p++);
-            continue;
-        }
-        const char32_t code = decode(p, length);
-        p += length;
+        at += character.length;
+        const char32_t code = character.code;
         if (code < 0x10000) {
             *out++ = static_cast<char16_t>(code);
         } else {
