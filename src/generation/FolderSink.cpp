@@ -65,8 +65,19 @@ std::shared_ptr<OutputTree> FolderSink::tree(const std::string& folder, Error& e
     return m_trees[folder] = std::move(opened);
 }
 
+std::shared_ptr<OutputTree> FolderSink::treeOf(std::string_view folder, Error& error)
+{
+    if (m_lastTree && folder == m_lastTree->folder())
+        return m_lastTree;
+    std::shared_ptr<OutputTree> found = tree(std::string(folder), error);
+    if (found)
+        m_lastTree = found;
+    return found;
+}
+
 std::shared_ptr<OutputTree> FolderSink::reopen(const std::string& folder, Error& error)
 {
+    m_lastTree.reset();
     m_trees.erase(folder);
     m_failures.erase(folder);
     return tree(folder, error);
@@ -96,10 +107,21 @@ void FolderSink::reserve(bool report)
 RecordResult FolderSink::write(const RecordPlan& plan)
 {
     reserve(plan.reportRow);
-    const std::string folder(plan.outputFolder);
+    // The usual case: the folder of the record before, and the file written.
+    if (m_lastTree && plan.outputFolder == m_lastTree->folder()) {
+        const TreeWriteResult written = m_lastTree->write(plan.name.relativeName, plan.text);
+        if (written.written()) {
+            if (m_reportTree != m_lastTree)
+                m_reportTree = m_lastTree;
+            return {};
+        }
+        if (written.code != ENOENT)
+            return resultOf(written, plan.outputFolder, plan.name.relativeName);
+    }
     Error folderError;
-    std::shared_ptr<OutputTree> target = tree(folder, folderError);
-    RecordResult result = writeHere(target, folderError, folder, plan.name.relativeName, plan.text, nullptr);
+    std::shared_ptr<OutputTree> target = treeOf(plan.outputFolder, folderError);
+    RecordResult result =
+        writeHere(target, folderError, plan.outputFolder, plan.name.relativeName, plan.text, nullptr);
     if (result.written())
         m_reportTree = std::move(target);
     return result;
@@ -115,7 +137,7 @@ bool FolderSink::canHandOver(const RecordPlan& plan)
 {
     reserve(plan.reportRow);
     Error error;
-    return tree(std::string(plan.outputFolder), error) != nullptr;
+    return treeOf(plan.outputFolder, error) != nullptr;
 }
 
 WriteJob FolderSink::handOver(const RecordPlan& plan, RecordPlanner& planner)
@@ -124,7 +146,7 @@ WriteJob FolderSink::handOver(const RecordPlan& plan, RecordPlanner& planner)
     job.record = plan.number;
     job.firstLine = plan.firstLine;
     Error error;
-    job.tree = tree(std::string(plan.outputFolder), error);
+    job.tree = treeOf(plan.outputFolder, error);
     if (plan.reportRow)
         job.cells = BuildReportRow(plan.reportFld, plan.fields, plan.name.relativeName);
     job.relativeName = plan.name.relativeName;
@@ -155,19 +177,25 @@ RecordResult FolderSink::complete(WriteJob& job)
     return result;
 }
 
-RecordResult FolderSink::writeHere(std::shared_ptr<OutputTree>& target, Error& folderError, const std::string& folder,
+RecordResult FolderSink::writeHere(std::shared_ptr<OutputTree>& target, Error& folderError, std::string_view folder,
                                    std::string_view relativeName, std::string_view text, const TreeWriteResult* tried)
 {
     TreeWriteResult written = tried ? *tried : writeThrough(target.get(), folderError, relativeName, text);
     if ((written.refusal == Refusal::FolderFailed || written.failed()) && written.code == ENOENT) {
         // The output folder has gone during the run; it is made again once. A writer may have
         // tried through a tree that has been made again since its record was named.
-        std::shared_ptr<OutputTree> current = tried ? tree(folder, folderError) : nullptr;
-        target = current && current != target ? std::move(current) : reopen(folder, folderError);
+        std::shared_ptr<OutputTree> current = tried ? tree(std::string(folder), folderError) : nullptr;
+        target = current && current != target ? std::move(current) : reopen(std::string(folder), folderError);
         written = writeThrough(target.get(), folderError, relativeName, text);
     }
     if (!target && folderError.code == folderInUseCode())
         return {Refusal::None, Error(ErrorKind::FolderInUse)};
+    return resultOf(written, folder, relativeName);
+}
+
+RecordResult FolderSink::resultOf(const TreeWriteResult& written, std::string_view folder,
+                                  std::string_view relativeName)
+{
     if (written.failed())
         return {Refusal::None,
                 systemError(ErrorKind::CreateOutput, withTrailingSlash(folder) + std::string(relativeName), written.code)};

@@ -39,6 +39,8 @@ private:
     // `error` then holds why (folderInUseCode() when another run holds it). Writers may hold on
     // to a tree after it has been opened again.
     std::shared_ptr<OutputTree> tree(const std::string& folder, Error& error);
+    // The same for the folder of a record: the tree of the record before when it is the same folder.
+    std::shared_ptr<OutputTree> treeOf(std::string_view folder, Error& error);
     // Opens `folder` again, for when it has gone during the run; null as tree().
     std::shared_ptr<OutputTree> reopen(const std::string& folder, Error& error);
     // The name report.html is left alone by writes while the report is on (`report`).
@@ -46,14 +48,18 @@ private:
     // Writes `text` as `relativeName` into the output folder `folder` through `tree` (null when
     // the folder could not be opened; `folderError` says why), or takes `tried`, what a writer's
     // attempt met. Sets `tree` to the tree written through.
-    RecordResult writeHere(std::shared_ptr<OutputTree>& tree, Error& folderError, const std::string& folder,
+    RecordResult writeHere(std::shared_ptr<OutputTree>& tree, Error& folderError, std::string_view folder,
                            std::string_view relativeName, std::string_view text, const TreeWriteResult* tried);
+    // What became of the record whose file `relativeName` below `folder` met `written`.
+    static RecordResult resultOf(const TreeWriteResult& written, std::string_view folder,
+                                 std::string_view relativeName);
 
     // The output folders of the run, each opened and locked once. The output folder is read from
     // the settings at every record, so a change made during the run takes effect at the next
     // record; then the new folder is opened (and locked) as well.
     std::unordered_map<std::string, std::shared_ptr<OutputTree>> m_trees;
     std::unordered_map<std::string, Error> m_failures;
+    std::shared_ptr<OutputTree> m_lastTree; // the tree treeOf() gave last
     std::vector<FileIdentity> m_protected;
     std::string m_reserved;
     bool m_reportReserved = false;

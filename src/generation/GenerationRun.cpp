@@ -39,13 +39,13 @@ std::string_view notedName(const RecordPlan& plan, const RecordResult& result)
 }
 
 // The note of a record planned here, once `result` became of it.
-RecordNote noteOf(const RecordPlan& plan, const RecordResult& result)
+RecordNote noteOf(const RecordPlan& plan, RecordResult result)
 {
     RecordNote note;
     note.number = plan.number;
     note.firstLine = plan.firstLine;
-    note.result = result;
     note.name = notedName(plan, result);
+    note.result = std::move(result);
     note.bytes = plan.text.size();
     note.reportRow = plan.reportRow;
     note.reportFld = plan.reportFld;

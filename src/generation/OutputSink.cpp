@@ -89,6 +89,8 @@ Status OutputSink::startManifest(const ManifestJob& job)
 Status OutputSink::note(const RecordNote& note)
 {
     const bool written = note.result.written();
+    if (!m_manifest.isOpen() && !(written && note.reportRow && m_reportOn))
+        return {};
     if (written && note.reportRow && m_reportOn) {
         if (note.cells)
             m_report.addRowCells(*note.cells);

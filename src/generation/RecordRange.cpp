@@ -77,13 +77,11 @@ bool ShardSpec::follows(std::uint64_t offset, std::uint64_t size) const
     return offset < partStart(size, part, parts);
 }
 
-RecordSelection::Place RecordSelection::placeOf(std::uint64_t number, std::uint64_t offset) const
+RecordSelection::Place RecordSelection::placeInPart(std::uint64_t offset) const
 {
-    if (number < range.first || shard.follows(offset, dataSize))
+    if (shard.follows(offset, dataSize))
         return Place::Before;
-    if (number > range.last || !shard.holds(offset, dataSize))
-        return Place::After;
-    return Place::Taken;
+    return shard.holds(offset, dataSize) ? Place::Taken : Place::After;
 }
 
 std::optional<ShardSpec> parseShard(std::string_view text)

@@ -50,7 +50,18 @@ struct RecordSelection {
 
     enum class Place { Before, Taken, After };
     // Where the record numbered `number`, whose first byte is at `offset`, stands.
-    Place placeOf(std::uint64_t number, std::uint64_t offset) const;
+    Place placeOf(std::uint64_t number, std::uint64_t offset) const
+    {
+        if (number < range.first)
+            return Place::Before;
+        if (number > range.last)
+            return Place::After;
+        // The whole job takes every record its range takes, without the arithmetic of the parts.
+        return shard.isWhole() ? Place::Taken : placeInPart(offset);
+    }
+
+private:
+    Place placeInPart(std::uint64_t offset) const;
 };
 
 } // namespace stencilor

@@ -4,20 +4,6 @@
 
 namespace stencilor {
 
-void FileDescriptor::reset(int fd)
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
-}
-
-int FileDescriptor::close()
-{
-    const int result = ::close(m_fd);
-    m_fd = -1;
-    return result == 0 ? 0 : errno;
-}
-
 Result<std::size_t> readSome(int fd, char* into, std::size_t size)
 {
     const ssize_t got = retryOnInterrupt([&] { return ::read(fd, into, size); });

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <unistd.h>
 
 namespace stencilor {
 
@@ -53,9 +54,19 @@ public:
         return fd;
     }
     // Closes the descriptor held (if any) and holds `fd` instead.
-    void reset(int fd = -1);
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     // Closes now: 0, or the errno of close(), which can report a delayed write error.
-    int close();
+    int close()
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0 ? 0 : errno;
+    }
 
 private:
     int m_fd = -1;

@@ -83,6 +83,7 @@ void OutputTree::reserveName(std::string name)
 {
     std::lock_guard lock(m_shared->mutex);
     m_shared->reserved = std::move(name);
+    m_shared->anyReserved = !m_shared->reserved.empty();
 }
 
 bool OutputTree::isProtected(const FileIdentity& identity) const
@@ -255,7 +256,8 @@ TreeWriteResult OutputTree::write(std::string_view relative, std::string_view da
     // A name that ends in "/" or is "." names the folder itself.
     if (name.empty() || name == "." || name == "..")
         return {Refusal::None, EISDIR};
-    if (folder.fd == m_root.get() && isReserved(name))
+    // Most runs reserve no name (they write no report): that costs no lock.
+    if (folder.fd == m_root.get() && m_shared->anyReserved.load(std::memory_order_relaxed) && isReserved(name))
         return {Refusal::OwnInput};
 
     TreeWriteResult result;

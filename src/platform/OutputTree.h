@@ -12,6 +12,7 @@
 #include "platform/Refusal.h"
 #include "platform/Result.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -119,6 +120,7 @@ private:
         std::mutex mutex;
         std::vector<FileIdentity> protectedFiles;
         std::string reserved;
+        std::atomic<bool> anyReserved{false}; // reserved is not empty (read without the mutex)
     };
 
     FileDescriptor m_root;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -92,18 +93,21 @@ class [[nodiscard]] Status final {
 public:
     Status() = default;
     Status(Error error)
-        : m_failed(true)
-        , m_error(std::move(error))
+        : m_error(std::move(error))
     {
     }
 
-    bool ok() const { return !m_failed; }
+    bool ok() const { return !m_error; }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return m_error; }
+    // The error of a failed status (a default Error for success).
+    const Error& error() const
+    {
+        static const Error none;
+        return m_error ? *m_error : none;
+    }
 
 private:
-    bool m_failed = false;
-    Error m_error;
+    std::optional<Error> m_error; // success costs no Error
 };
 
 // A value or an Error.
