@@ -136,7 +136,7 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     DataRecord record;
     for (Result<bool> got = data.next(record); got && got.value(); got = data.next(record)) {
         fields.assign(record.text, format.delim, format.quotes);
-        if (format.header && record.number == 1) {
+        if (isHeaderRecord(format.header, record.number)) {
             for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
                 state.fieldNames.emplace_back(fields.field(n));
         } else if (sampleBlank) {

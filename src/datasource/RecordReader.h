@@ -66,6 +66,13 @@ struct DataRecord {
     bool unclosedQuote = false;  // a quote opened in it never closes
 };
 
+// True when the record numbered `number` of a data file whose first record names the fields
+// (`header`) is that header: it gets no file, no report row and no place among the samples.
+inline bool isHeaderRecord(bool header, std::uint64_t number)
+{
+    return header && number == 1;
+}
+
 class RecordReader final {
 public:
     struct Options {

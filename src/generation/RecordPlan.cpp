@@ -39,7 +39,7 @@ RecordPlan& RecordPlanner::plan(const DataRecord& record, Render render)
     plan.reportRow = s.report;
     plan.reportFld = s.report_fld;
     // The header record names the fields: it gets no file and no report row, and keeps its number.
-    if (s.header && record.number == 1) {
+    if (isHeaderRecord(s.header, record.number)) {
         plan.refusal = Refusal::Header;
         return plan;
     }
