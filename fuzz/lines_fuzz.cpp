@@ -214,7 +214,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++count;
         }
         fuzz::check(count == (quotes ? want.size() : expected.size()), "the reader reads every record");
-
     }
     return 0;
 }

@@ -18,13 +18,13 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <charconv>
-#include <functional>
-#include <memory>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iomanip>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <sched.h>
@@ -166,8 +166,7 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
-    const std::string dataFile =
-        resolveRunInputs(settings, commandLinePlace(parsed, project, programFolder)).dataFile;
+    const std::string dataFile = resolveRunInputs(settings, commandLinePlace(parsed, project, programFolder)).dataFile;
     // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
     // and the widest line, so a huge line is held as few times as can be.
     std::vector<std::string> warnings;
@@ -211,15 +210,15 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
-    const CheckReport report = checkProjectOutput(settings, commandLinePlace(parsed, project, programFolder),
-                                                  RecordSelection{parsed.records, parsed.shard, 0},
-                                                  [&](const CheckFinding& finding) {
-                                                      if (!parsed.json)
-                                                          return table.add(finding);
-                                                      if (!json)
-                                                          json.emplace(out);
-                                                      json->add(finding);
-                                                  });
+    const CheckReport report =
+        checkProjectOutput(settings, commandLinePlace(parsed, project, programFolder),
+                           RecordSelection{parsed.records, parsed.shard, 0}, [&](const CheckFinding& finding) {
+                               if (!parsed.json)
+                                   return table.add(finding);
+                               if (!json)
+                                   json.emplace(out);
+                               json->add(finding);
+                           });
     if (!report.started) {
         err << escapeControlBytes(errorText(*report.problem), true) << '\n';
         return kExitNotStarted;
@@ -247,8 +246,7 @@ int mergeReports(const ParsedCommandLine& parsed, std::ostream& err)
         return kExitNotStarted;
     }
     err << escapeControlBytes(withTrailingSlash(folder) + std::string(kReportFileName)) << " written from "
-        << manifests.size()
-        << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
+        << manifests.size() << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
     return kExitOk;
 }
 
@@ -355,10 +353,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                        "With --run or --dry-run: only part K of N (K/N) of the job: the data file cut into N\n"
                        "parts of about equal size at record boundaries; records keep their numbers. A part\n"
                        "writes no report.html (see --manifest and --merge-report)")
-            ->check(wants([](const std::string& value) { return parseShard(value).has_value(); },
-                          [](const std::string& value) {
-                              return "--shard wants K/N with 1 <= K <= N, not \"" + value + "\"";
-                          }));
+            ->check(wants(
+                [](const std::string& value) { return parseShard(value).has_value(); },
+                [](const std::string& value) { return "--shard wants K/N with 1 <= K <= N, not \"" + value + "\""; }));
     CLI::Option* manifestOption =
         app.add_option("--manifest", parsed.manifest,
                        "With --run: write a JSON line per record into this file as the run goes (its name,\n"
@@ -388,8 +385,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     CLI::Option* formatOption =
         app.add_option("--format", format,
                        "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout")
-            ->check(wants([](const std::string& value) { return value == "text" || value == "json"; },
-                          [](const std::string& value) { return "--format wants text or json, not \"" + value + "\""; }));
+            ->check(
+                wants([](const std::string& value) { return value == "text" || value == "json"; },
+                      [](const std::string& value) { return "--format wants text or json, not \"" + value + "\""; }));
     std::vector<std::string> positionals;
     app.add_option("project", positionals, "The project file (.ql); with --merge-report, the manifests");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"

@@ -69,7 +69,7 @@ public:
 
 private:
     bool m_valid = true;
-    char m_cut[4] = {};         // the start of a sequence that the end of a block cut off
+    char m_cut[4] = {}; // the start of a sequence that the end of a block cut off
     std::size_t m_cutSize = 0;
 };
 

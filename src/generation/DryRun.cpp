@@ -100,7 +100,9 @@ public:
                      0,
                      0,
                      {},
-                     {DetailKind::FewerFields, {}, static_cast<std::uint64_t>(fields),
+                     {DetailKind::FewerFields,
+                      {},
+                      static_cast<std::uint64_t>(fields),
                       static_cast<std::uint64_t>(m_widestField)}});
         }
         switch (plan.refusal) {

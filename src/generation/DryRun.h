@@ -46,7 +46,7 @@ struct CheckFinding {
 
 struct CheckReport {
     bool started = false;
-    bool quotes = false;           // records may span lines: findings show the record and its first line
+    bool quotes = false;          // records may span lines: findings show the record and its first line
     std::optional<Error> problem; // why the check did not start, as the run would say it
     std::uint64_t recordCount = 0;
     std::uint64_t recordsChecked = 0;

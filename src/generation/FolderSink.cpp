@@ -120,8 +120,7 @@ RecordResult FolderSink::write(const RecordPlan& plan)
     }
     Error folderError;
     std::shared_ptr<OutputTree> target = treeOf(plan.outputFolder, folderError);
-    RecordResult result =
-        writeHere(target, folderError, plan.outputFolder, plan.name.relativeName, plan.text, nullptr);
+    RecordResult result = writeHere(target, folderError, plan.outputFolder, plan.name.relativeName, plan.text, nullptr);
     if (result.written())
         m_reportTree = std::move(target);
     return result;
@@ -197,8 +196,8 @@ RecordResult FolderSink::resultOf(const TreeWriteResult& written, std::string_vi
                                   std::string_view relativeName)
 {
     if (written.failed())
-        return {Refusal::None,
-                systemError(ErrorKind::CreateOutput, withTrailingSlash(folder) + std::string(relativeName), written.code)};
+        return {Refusal::None, systemError(ErrorKind::CreateOutput,
+                                           withTrailingSlash(folder) + std::string(relativeName), written.code)};
     return {written.refusal, std::nullopt};
 }
 

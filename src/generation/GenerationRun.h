@@ -99,7 +99,6 @@ public:
     // The files the run in progress has written so far (0 between runs), for a progress display.
     std::uint64_t filesWrittenSoFar() const { return m_current ? m_current->filesWritten : 0; }
 
-
     // How many threads write the files of the next run. With 1 (the default) every record is
     // written on the run's own thread before the next one is named. With more, records are
     // named and rendered in order on the run's thread and their files written by that many

@@ -117,8 +117,7 @@ RecordResult ProbeSink::placeFile(const RecordPlan& plan)
     }
     if (probed.write.failed()) {
         add(CheckFindingKind::NameIsFolder, plan, {DetailKind::NameIsFolder});
-        return {Refusal::None,
-                Error(ErrorKind::CreateOutput, plan.name.path, probed.write.code)};
+        return {Refusal::None, Error(ErrorKind::CreateOutput, plan.name.path, probed.write.code)};
     }
     if (probed.replaces)
         add(CheckFindingKind::ReplacesLink, plan, {DetailKind::ReplacesEntry});

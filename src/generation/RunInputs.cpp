@@ -13,8 +13,9 @@ RunInputPaths resolveRunInputs(const ProjectSettings& s, const ProjectPlace& pla
 {
     RunInputPaths paths;
     paths.project = resolveProjectPath(place.project, place.programFolder);
-    paths.dataFile = s.textfile == kStandardInput && place.standardInput ? s.textfile
-                                                                          : resolveDataFilePath(s.textfile, paths.project);
+    paths.dataFile = s.textfile == kStandardInput && place.standardInput
+                         ? s.textfile
+                         : resolveDataFilePath(s.textfile, paths.project);
     paths.templateFile = resolveDataFilePath(s.templatefile, paths.project);
     paths.outputFolder = resolveOutputFolder(s.outputdir, paths.project);
     if (!paths.outputFolder.empty())

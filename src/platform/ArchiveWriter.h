@@ -49,8 +49,8 @@ private:
     static int closeStream(::archive* archive, void* self);
     ::archive* m_archive = nullptr;
     std::string m_path;
-    FileDescriptor m_file; // the archive's file (none for standard output)
-    int m_fd = -1;         // where its bytes go: m_file or standard output
+    FileDescriptor m_file;    // the archive's file (none for standard output)
+    int m_fd = -1;            // where its bytes go: m_file or standard output
     bool m_removable = false; // a regular file: removed when the archive cannot be written whole
     // Set by discard(): the rest of a failed archive is dropped, so that no reader mistakes
     // what was written for a whole archive.

@@ -205,7 +205,8 @@ std::string_view detailFormat(const Detail& d)
         return d.second == 1 ? "the data file ends at a NUL byte in line %1; %2 byte after it are not read"
                              : "the data file ends at a NUL byte in line %1; %2 bytes after it are not read";
     case DetailKind::ReplacedSequences:
-        return one ? "%1 sequence is not valid %3 and became U+FFFD" : "%1 sequences are not valid %3 and became U+FFFD";
+        return one ? "%1 sequence is not valid %3 and became U+FFFD"
+                   : "%1 sequences are not valid %3 and became U+FFFD";
     case DetailKind::ReadFailed:
         return "%3";
     }
@@ -256,8 +257,7 @@ std::string fillIn(std::string_view format, const std::vector<std::string>& argu
     text.reserve(format.size());
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char next = i + 1 < format.size() ? format[i + 1] : '\0';
-        if (format[i] == '%' && next >= '1' && next <= '9' &&
-            static_cast<std::size_t>(next - '1') < arguments.size()) {
+        if (format[i] == '%' && next >= '1' && next <= '9' && static_cast<std::size_t>(next - '1') < arguments.size()) {
             text += arguments[static_cast<std::size_t>(next - '1')];
             ++i;
         } else {

@@ -41,9 +41,9 @@ struct TreeWriteResult {
 
 // What a write would meet, found by OutputTree::probe.
 struct TreeProbeResult {
-    TreeWriteResult write;  // how the write would end
-    bool replaces = false;  // a symbolic link, a second name or another non-regular entry stands at the name
-    std::string at;         // where it was found: the folder (relative) of a refusal on the way, else the name
+    TreeWriteResult write; // how the write would end
+    bool replaces = false; // a symbolic link, a second name or another non-regular entry stands at the name
+    std::string at;        // where it was found: the folder (relative) of a refusal on the way, else the name
 };
 
 // The error code of a folder that another run holds (EWOULDBLOCK from flock).
@@ -100,7 +100,7 @@ private:
         }
         int fd = -1;
         TreeWriteResult refused;
-        bool missing = false;      // (probing) it does not exist yet: nothing stands in the way below
+        bool missing = false;     // (probing) it does not exist yet: nothing stands in the way below
         std::size_t atLength = 0; // the length of the key up to the folder where it stopped
     };
     // An open subfolder, or (probing) what stands in the way there.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -15,15 +15,15 @@ namespace stencilor {
 // the system's reason for the code.
 enum class ErrorKind : std::uint8_t {
     // A system operation on the object (none: the text leaves out the quoted part).
-    OpenFile,     // cannot open file "P": REASON
-    ReadFile,     // cannot read file "P": REASON
-    CreateFile,   // cannot create file "P": REASON
-    WriteFile,    // cannot write file "P": REASON
-    CreateFolder, // cannot create folder "P": REASON
-    OpenFolder,   // cannot open folder "P": REASON
-    LockFolder,   // cannot lock folder "P": REASON
-    AddToArchive, // cannot add "P" to the archive: REASON
-    ReadForArchive, // cannot read "P" for the archive: REASON
+    OpenFile,        // cannot open file "P": REASON
+    ReadFile,        // cannot read file "P": REASON
+    CreateFile,      // cannot create file "P": REASON
+    WriteFile,       // cannot write file "P": REASON
+    CreateFolder,    // cannot create folder "P": REASON
+    OpenFolder,      // cannot open folder "P": REASON
+    LockFolder,      // cannot lock folder "P": REASON
+    AddToArchive,    // cannot add "P" to the archive: REASON
+    ReadForArchive,  // cannot read "P" for the archive: REASON
     Decode,          // cannot decode the data file: P (the converter's error name)
     UnknownEncoding, // Unknown encoding "P" in the project file
 

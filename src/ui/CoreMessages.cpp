@@ -126,8 +126,7 @@ const char* errorSource(const Error& e)
     case ErrorKind::RecordsInNoManifest:
         return QT_TRANSLATE_NOOP("CoreMessages", "Records %1-%2 are in no manifest (before part %3/%4)");
     case ErrorKind::RecordsInTwoManifests:
-        return QT_TRANSLATE_NOOP("CoreMessages",
-                                 "Records %1-%2 are in two manifests (part %3/%4 and the one before)");
+        return QT_TRANSLATE_NOOP("CoreMessages", "Records %1-%2 are in two manifests (part %3/%4 and the one before)");
     case ErrorKind::ManifestMismatch:
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" does not hold the records its closing line names");
     case ErrorKind::DataEndMissing:
@@ -177,8 +176,9 @@ const char* detailSource(const Detail& d)
         return QT_TRANSLATE_NOOP("CoreMessages", "field %1 (rule %2) holds \"<\" or \"&\", inserted into an HTML "
                                                  "template as markup; escapehtml=1 shows it as text");
     case DetailKind::SameFile:
-        return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "the same file as record %1; the later record replaces it")
-                          : QT_TRANSLATE_NOOP("CoreMessages", "the same file as line %1; the later record replaces it");
+        return d.byRecord
+                   ? QT_TRANSLATE_NOOP("CoreMessages", "the same file as record %1; the later record replaces it")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "the same file as line %1; the later record replaces it");
     case DetailKind::SameFileIgnoringCase:
         return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "differs only in letter case from record %1 (\"%3\"); a "
                                                               "case-insensitive disk would merge them")
@@ -220,16 +220,18 @@ const char* detailSource(const Detail& d)
                    : QT_TRANSLATE_NOOP("CoreMessages", "%1 lines are not valid UTF-8, the first is line %2%3; the "
                                                        "encoding \"auto\" or a named one decodes the file");
     case DetailKind::QuotedDelimiters:
-        return one ? QT_TRANSLATE_NOOP("CoreMessages", "Line %1 holds a delimiter or an open quote inside double quotes; "
-                                                       "\"Quoted fields\" reads such fields whole")
+        return one ? QT_TRANSLATE_NOOP("CoreMessages",
+                                       "Line %1 holds a delimiter or an open quote inside double quotes; "
+                                       "\"Quoted fields\" reads such fields whole")
                    : QT_TRANSLATE_NOOP("CoreMessages", "%1 lines hold a delimiter or an open quote inside double "
                                                        "quotes, the first is line %2; \"Quoted fields\" reads such "
                                                        "fields whole");
     case DetailKind::EndsAtNul:
-        return d.second == 1 ? QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; the byte "
-                                                                 "after it is not read")
-                             : QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; %2 bytes "
-                                                                 "after it are not read");
+        return d.second == 1
+                   ? QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; the byte "
+                                                       "after it is not read")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "The data file ends at a NUL byte in line %1; %2 bytes "
+                                                       "after it are not read");
     case DetailKind::ReplacedSequences:
         return one ? QT_TRANSLATE_NOOP("CoreMessages", "1 sequence is not valid %1 and is read as U+FFFD")
                    : QT_TRANSLATE_NOOP("CoreMessages", "%1 sequences are not valid %2 and are read as U+FFFD");
@@ -317,7 +319,8 @@ QString runSummaryText(const RunSummary& summary)
         {Refusal::FolderFailed, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder could not be created")},
         {Refusal::LeavesFolder, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose name would leave the output folder")},
         {Refusal::LinkInPath, QT_TRANSLATE_NOOP("CoreMessages", "%1 whose folder is a symbolic link")},
-        {Refusal::OwnInput, QT_TRANSLATE_NOOP("CoreMessages", "%1 that would replace an input of the run or its report")},
+        {Refusal::OwnInput,
+         QT_TRANSLATE_NOOP("CoreMessages", "%1 that would replace an input of the run or its report")},
     };
     QStringList parts;
     for (const auto& kind : kinds) {

@@ -212,7 +212,9 @@ void T_FRMain::actCheckExecute()
     if (!m_checkDialog) {
         // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits.
         m_checkDialog = new CheckDialog(
-            [this] { return checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder}); },
+            [this] {
+                return checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder});
+            },
             [this](const Error& error) { return inputMessageText(error); }, this);
         connect(m_checkDialog, &CheckDialog::recordChosen, this, &T_FRMain::showRecordInDataPreview);
     }

@@ -1,7 +1,6 @@
 #include "generation/DryRun.h"
 
 #include "TestUtil.h"
-
 #include "platform/Messages.h"
 
 #include <filesystem>

@@ -476,8 +476,10 @@ TEST_F(GenerationRunTest, SeveralWritersGiveWhatOneWriterGives)
         const RunSummary s = run();
         std::ostringstream text;
         text << int(s.outcome) << " records " << s.recordsProcessed << "/" << s.recordCount << " written "
-             << s.filesWritten << " skipped " << s.skippedFor(Refusal::NoName) << "," << s.skippedFor(Refusal::LeavesFolder) << "," << s.skippedFor(Refusal::FolderFailed)
-             << "," << s.skippedFor(Refusal::LinkInPath) << "," << s.skippedFor(Refusal::OwnInput) << " report " << s.reportWritten;
+             << s.filesWritten << " skipped " << s.skippedFor(Refusal::NoName) << ","
+             << s.skippedFor(Refusal::LeavesFolder) << "," << s.skippedFor(Refusal::FolderFailed) << ","
+             << s.skippedFor(Refusal::LinkInPath) << "," << s.skippedFor(Refusal::OwnInput) << " report "
+             << s.reportWritten;
         for (std::string error : host.errors)
             text << " error " << error.replace(error.find(caseDir.path()), caseDir.path().size(), "DIR");
         return std::make_pair(text.str(), filesUnder(caseDir, "out"));

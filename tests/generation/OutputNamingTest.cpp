@@ -160,7 +160,8 @@ TEST(OutputNaming, TellsWhyARecordGivesNoName)
     ProjectSettings s;
     s.nameFromFld = true;
     s.FileNameFld = "Field 1";
-    EXPECT_EQ(detailText(recordOutputName(s, "/out", "../x", 1).why), "a \"..\" component would leave the output folder");
+    EXPECT_EQ(detailText(recordOutputName(s, "/out", "../x", 1).why),
+              "a \"..\" component would leave the output folder");
 }
 
 TEST(OutputNaming, NameTemplateNumbersRecords)
@@ -290,7 +291,6 @@ TEST(OutputNaming, TrailingSlash)
     };
     for (const auto& [text, expected] : slashRows)
         EXPECT_EQ(withTrailingSlash(text), expected) << text;
-
 }
 
 } // namespace

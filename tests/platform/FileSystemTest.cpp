@@ -25,7 +25,8 @@ TEST(FileSystem, ReadsWholeFilesAndReportsFailures)
     const Result<FileIdentity> missing = readWholeFileInto(dir.file("missing"), buffer);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().code, ENOENT);
-    EXPECT_EQ(errorText(missing.error()), "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
+    EXPECT_EQ(errorText(missing.error()),
+              "cannot open file \"" + dir.file("missing") + "\": No such file or directory");
     EXPECT_EQ(readWholeFile(dir.path()).error().code, EISDIR);
 }
 

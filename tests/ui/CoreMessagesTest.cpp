@@ -1,9 +1,10 @@
 // The core's errors and findings in the window's words: without a translation the window says
 // what the command line says, and the German translation has a text for every kind.
 
+#include "ui/CoreMessages.h"
+
 #include "generation/RunSummaryText.h"
 #include "platform/Messages.h"
-#include "ui/CoreMessages.h"
 #include "ui/QtText.h"
 #include "ui/Translations.h"
 
