@@ -70,7 +70,7 @@ struct RunSummary {
     std::optional<Error> error; // the error shown for a Failed run or a failed report
 
     std::uint64_t skippedFor(Refusal refusal) const { return skipped[static_cast<std::size_t>(refusal)]; }
-    // The records skipped for any reason.
+    // The records skipped, for any reason (the header record is none of them).
     std::uint64_t recordsSkipped() const;
 };
 

@@ -125,6 +125,14 @@ TEST(Encoding, Utf8IsValidatedAcrossPieces)
             EXPECT_EQ(validator.valid(), c.valid) << testing::PrintToString(c.text) << " cut at " << cut;
         }
     }
+    // A block may end inside a sequence: only bytes that cannot begin a valid one are invalid so far.
+    for (const auto& [text, soFar] : {std::pair<std::string, bool>{"a\xE0\xA0", true}, {"a\xE0\x80", false},
+                                      {"a\xF4\x8F", true}, {"a\xF4\x90", false}, {"a\xC1", false}}) {
+        Utf8Validator validator;
+        validator.feed(text);
+        EXPECT_EQ(validator.validSoFar(), soFar) << testing::PrintToString(text);
+        EXPECT_FALSE(validator.valid()) << testing::PrintToString(text);
+    }
 }
 
 } // namespace
