@@ -25,7 +25,8 @@ out=$2
 # This table is the one place that lists them for all three shells.
 declare -A values=(
     [--output]="dir"
-    [--archive]="files:tar"
+    [--archive]="files:tar tar.gz tgz tar.xz tar.zst zip"
+    [--archive-format]="choices:tar tar.gz tar.xz tar.zst zip"
     [--manifest]="files:jsonl"
     [--format]="choices:text json"
     [--records]="forms:A-B=records A to B|A-=from record A to the end|-B=records 1 to B|A=record A alone"

@@ -137,7 +137,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
     ConsoleHost host(std::move(loaded.settings), commandLinePlace(parsed, project, programFolder), err, options);
     GenerationRun run(host);
     run.setJobs(parsed.jobs == 0 ? availableCores() : parsed.jobs);
-    run.setOptions(RunOptions{parsed.shard, parsed.manifest, parsed.archive});
+    run.setOptions(RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat});
     host.attach(run);
 
     ConsoleHost::installInterruptHandler();
@@ -362,8 +362,19 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                        "bytes, status and report row)");
     CLI::Option* archiveOption =
         app.add_option("--archive", parsed.archive,
-                       "With --run: write the files and report.html into this tar archive instead of the\n"
-                       "output folder (- writes it to standard output)");
+                       "With --run: write the files and report.html into this archive instead of the output\n"
+                       "folder, in the format its extension names (.tar, .tar.gz or .tgz, .tar.xz, .tar.zst,\n"
+                       ".zip); - writes a tar to standard output");
+    std::string archiveFormat;
+    CLI::Option* archiveFormatOption =
+        app.add_option("--archive-format", archiveFormat,
+                       "With --archive -: the format written to standard output: tar (the default), tar.gz,\n"
+                       "tar.xz, tar.zst or zip")
+            ->check(wants([](const std::string& value) { return archiveFormatNamed(value).has_value(); },
+                          [](const std::string& value) {
+                              return "--archive-format wants tar, tar.gz, tar.xz, tar.zst or zip, not \"" + value +
+                                     "\"";
+                          }));
     int jobs = 1;
     CLI::Option* jobsOption =
         app.add_option("--jobs", jobs,
@@ -423,6 +434,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         {manifestOption, runFlag, true, "--manifest goes with --run"},
         {archiveOption, runFlag, true, "--archive goes with --run"},
         {openReportFlag, archiveOption, false, "--open-report goes with a run into a folder, not --archive"},
+        {archiveFormatOption, archiveOption, true, "--archive-format goes with --archive -"},
+        {mergeFlag, archiveFormatOption, false, kMergeOnly},
     };
     for (const Togetherness& rule : together) {
         if (rule.needs)
@@ -492,6 +505,21 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError("--manifest wants a file name");
     if (archiveOption->count() > 0 && parsed.archive.empty())
         return usageError("--archive wants a file name or -");
+    // The archive's names are relative; an output folder given beside it would be ignored.
+    if (archiveOption->count() > 0 && outputOption->count() > 0)
+        return usageError("--output and --archive cannot be combined: the archive takes the files");
+    if (archiveOption->count() > 0) {
+        if (parsed.archive == kStandardInput) {
+            parsed.archiveFormat = archiveFormatNamed(archiveFormat.empty() ? "tar" : archiveFormat).value();
+        } else if (archiveFormatOption->count() > 0) {
+            return usageError("--archive-format goes with --archive -; a file's extension names its format");
+        } else if (const std::optional<ArchiveFormat> byName = archiveFormatOfName(parsed.archive)) {
+            parsed.archiveFormat = *byName;
+        } else {
+            return usageError("--archive wants a name ending in " + std::string(kArchiveExtensions) + ", not \"" +
+                              parsed.archive + "\"");
+        }
+    }
     parsed.jobs = static_cast<unsigned>(jobs);
     parsed.json = format == "json";
     if (recordsOption->count() > 0)

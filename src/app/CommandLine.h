@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generation/RecordRange.h"
+#include "platform/ArchiveWriter.h"
 
 #include <iosfwd>
 #include <string>
@@ -19,7 +20,8 @@ struct ParsedCommandLine {
     RecordRange records;                // --records A-B: only these records (every record by default)
     ShardSpec shard;                    // --shard K/N: only part K of N of the job
     std::string manifest;               // --manifest FILE: a JSON line per record
-    std::string archive;                // --archive FILE|-: the files go into a tar archive
+    std::string archive;                // --archive FILE|-: the files go into an archive
+    ArchiveFormat archiveFormat{};      // its format: by the file's extension, or --archive-format for -
     std::string dataFile;               // --data PATH: the data file instead of the project's ("-": standard input)
     std::string outputFolder;           // --output DIR: the output folder instead of the project's
     unsigned jobs = 1;                  // --jobs N: threads that write the files (0: one per core)

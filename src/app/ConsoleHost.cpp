@@ -53,6 +53,9 @@ void ConsoleHost::installInterruptHandler()
     action.sa_flags = SA_RESETHAND;
     for (int signal : kStopSignals)
         sigaction(signal, &action, nullptr);
+    // A reader that goes away (an archive piped into a program that ended) makes writing fail
+    // with EPIPE, an error the run reports, instead of a signal that ends it without a word.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool ConsoleHost::interruptRequested()

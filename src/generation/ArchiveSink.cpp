@@ -51,7 +51,7 @@ Status ArchiveSink::start(const RunInputPaths& paths)
         return std::move(*replaces);
     if (Status manifest = checkManifest(paths); !manifest)
         return manifest;
-    if (Status opened = m_archive.open(m_options.archivePath); !opened)
+    if (Status opened = m_archive.open(m_options.archivePath, m_options.archiveFormat); !opened)
         return failed(opened.error().code);
     return {};
 }

@@ -10,6 +10,7 @@
 #include "generation/RecordPlan.h"
 #include "generation/RecordRange.h"
 #include "generation/RunInputs.h"
+#include "platform/ArchiveWriter.h"
 #include "platform/OutputTree.h"
 #include "platform/Refusal.h"
 #include "platform/Result.h"
@@ -38,6 +39,7 @@ struct RunOptions {
     // ("-": standard output; empty: the output folder). The files are written on the run's
     // own thread, whatever the jobs.
     std::string archivePath;
+    ArchiveFormat archiveFormat = ArchiveFormat::Tar;
 };
 
 // What became of one record: its file written, refused (why), or an error that ends the run.

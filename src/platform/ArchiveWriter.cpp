@@ -42,7 +42,67 @@ private:
     locale_t m_previous{};
 };
 
+// The known formats by their names and extensions, longest extension first where one ends another.
+struct FormatName {
+    std::string_view name;
+    ArchiveFormat format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"tar.gz", ArchiveFormat::TarGz},   {"tgz", ArchiveFormat::TarGz}, {"tar.xz", ArchiveFormat::TarXz},
+    {"tar.zst", ArchiveFormat::TarZst}, {"tar", ArchiveFormat::Tar},   {"zip", ArchiveFormat::Zip},
+};
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
+           });
+}
+
+// Sets `archive` up to write `format`: libarchive's format and, for a compressed tar, its filter.
+int setFormat(::archive* archive, ArchiveFormat format)
+{
+    if (format == ArchiveFormat::Zip)
+        return archive_write_set_format_zip(archive);
+    if (const int set = archive_write_set_format_pax_restricted(archive); set != ARCHIVE_OK)
+        return set;
+    switch (format) {
+    case ArchiveFormat::TarGz:
+        return archive_write_add_filter_gzip(archive);
+    case ArchiveFormat::TarXz:
+        return archive_write_add_filter_xz(archive);
+    case ArchiveFormat::TarZst:
+        return archive_write_add_filter_zstd(archive);
+    case ArchiveFormat::Tar:
+    case ArchiveFormat::Zip:
+        break;
+    }
+    return ARCHIVE_OK;
+}
+
 } // namespace
+
+std::optional<ArchiveFormat> archiveFormatOfName(std::string_view name)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    for (const FormatName& known : kFormatNames) {
+        // The extension and a name before it: ".tar" alone names no archive.
+        if (base.size() > known.name.size() + 1 &&
+            equalsIgnoringAsciiCase(base.substr(base.size() - known.name.size()), known.name) &&
+            base[base.size() - known.name.size() - 1] == '.')
+            return known.format;
+    }
+    return std::nullopt;
+}
+
+std::optional<ArchiveFormat> archiveFormatNamed(std::string_view name)
+{
+    for (const FormatName& known : kFormatNames)
+        if (equalsIgnoringAsciiCase(name, known.name))
+            return known.format;
+    return std::nullopt;
+}
 
 bool isContainedName(std::string_view name)
 {
@@ -90,7 +150,7 @@ int ArchiveWriter::closeStream(::archive* /*archive*/, void* self)
     return ARCHIVE_OK;
 }
 
-Status ArchiveWriter::open(const std::string& path)
+Status ArchiveWriter::open(const std::string& path, ArchiveFormat format)
 {
     discard();
     m_path = path;
@@ -113,10 +173,10 @@ Status ArchiveWriter::open(const std::string& path)
             ::unlink(path.c_str());
         return systemError(ErrorKind::CreateFile, path, ENOMEM);
     }
-    archive_write_set_format_pax_restricted(m_archive);
     // Standard output may be a pipe read by another program: pad only to whole 512-byte records.
-    archive_write_set_bytes_in_last_block(m_archive, 1);
-    if (archive_write_open2(m_archive, this, nullptr, &ArchiveWriter::writeBlock, &ArchiveWriter::closeStream,
+    if (setFormat(m_archive, format) != ARCHIVE_OK ||
+        archive_write_set_bytes_in_last_block(m_archive, 1) != ARCHIVE_OK ||
+        archive_write_open2(m_archive, this, nullptr, &ArchiveWriter::writeBlock, &ArchiveWriter::closeStream,
                             nullptr) != ARCHIVE_OK) {
         const Error error = failure(ErrorKind::CreateFile);
         archive_write_free(m_archive);

@@ -1,19 +1,31 @@
 #pragma once
 
-// A tar archive (POSIX pax) written as a stream, instead of a folder of files: a run's outputs
-// and its report go into it one entry after the other, to a file or to standard output, so that
-// a part of a big job can be piped straight into object storage.
+// An archive written as a stream, instead of a folder of files: a run's outputs and its report go
+// into it one entry after the other, to a file or to standard output, so that a part of a big job
+// can be piped straight into object storage. The archive is a POSIX (pax) tar, plain or
+// compressed with gzip, xz or zstd, or a zip.
 
 #include "platform/FileDescriptor.h"
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 struct archive;
 
 namespace stencilor {
+
+enum class ArchiveFormat : std::uint8_t { Tar, TarGz, TarXz, TarZst, Zip };
+
+// The format an archive's name asks for by its extension (".tar", ".tar.gz" or ".tgz", ".tar.xz",
+// ".tar.zst", ".zip", in any case), or none for any other name.
+std::optional<ArchiveFormat> archiveFormatOfName(std::string_view name);
+// The format a format's name says ("tar", "tar.gz", "tgz", "tar.xz", "tar.zst", "zip"), or none.
+std::optional<ArchiveFormat> archiveFormatNamed(std::string_view name);
+// The extensions archiveFormatOfName() knows, for messages: ".tar, .tar.gz, ...".
+inline constexpr const char* kArchiveExtensions = ".tar, .tar.gz, .tgz, .tar.xz, .tar.zst or .zip";
 
 class ArchiveWriter final {
 public:
@@ -22,8 +34,9 @@ public:
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-    // Starts the archive at `path` ("-" for standard output). Fails with the errno of creating it.
-    Status open(const std::string& path);
+    // Starts the archive at `path` ("-" for standard output) in `format`. Fails with the errno of
+    // creating it.
+    Status open(const std::string& path, ArchiveFormat format = ArchiveFormat::Tar);
     bool isOpen() const { return m_archive != nullptr; }
     // Adds the file `name` (relative, "/"-separated, never absolute and without ".." components,
     // which are refused with EINVAL) holding `data`. Fails with the errno of writing.

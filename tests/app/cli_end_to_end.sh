@@ -132,9 +132,16 @@ check "an archive that fills the disk exits 1" test $? -eq 1
 check "the error names the archive" grep -qF "Cannot create file \"$work/partcards/cards.tar\". File too large" \
     "$work/full.err"
 check "no part of the archive is left" test ! -e "$work/partcards/cards.tar"
-(cd "$work/partcards" && "$bin" --run --quiet cards.ql --archive card.html) 2>"$work/own.err"
+cp "$work/partcards/contacts.csv" "$work/partcards/contacts.tar"
+(cd "$work/partcards" && "$bin" --run --quiet cards.ql --data contacts.tar --archive contacts.tar) 2>"$work/own.err"
 check "an archive over an input does not start" test $? -eq 2
-check "the input is left as it was" cmp -s "$work/partcards/card.html" "$top/examples/cards/card.html"
+check "the input is left as it was" cmp -s "$work/partcards/contacts.tar" "$top/examples/cards/contacts.csv"
+# A reader that goes away (head here) ends a run into a pipe with a message and exit 1, not with
+# a silent SIGPIPE.
+(cd "$work/partcards" && "$bin" --run --quiet cards.ql --archive - 2>"$work/pipe.err" | head -c 1 >/dev/null
+ exit "${PIPESTATUS[0]}")
+check "a closed pipe ends the run with exit 1" test $? -eq 1
+check "a closed pipe is said" grep -qF "Broken pipe" "$work/pipe.err"
 # Without options the window opens (on the offscreen platform here) and stays until it is closed.
 QT_QPA_PLATFORM=offscreen timeout 3 "$bin" "$work/cards/cards.ql" 2>/dev/null
 check "window request opens the window" test $? -eq 124

@@ -12,12 +12,14 @@
 namespace stencilor {
 namespace {
 
-// Every entry of the tar archive at `path` with its contents.
-std::map<std::string, std::string> entries(const std::string& path)
+// Every entry of the archive at `path` (any format and compression libarchive reads) with its
+// contents; `format` and `filter`, when given, get libarchive's codes of what it found.
+std::map<std::string, std::string> entries(const std::string& path, int* format = nullptr, int* filter = nullptr)
 {
     std::map<std::string, std::string> found;
     archive* reader = archive_read_new();
-    archive_read_support_format_tar(reader);
+    archive_read_support_format_all(reader);
+    archive_read_support_filter_all(reader);
     EXPECT_EQ(archive_read_open_filename(reader, path.c_str(), 10240), ARCHIVE_OK);
     archive_entry* entry = nullptr;
     // A warning says a UTF-8 name has no form in this process's locale; the entry is there.
@@ -28,6 +30,10 @@ std::map<std::string, std::string> entries(const std::string& path)
         const char* name = archive_entry_pathname_utf8(entry);
         found[name ? name : archive_entry_pathname(entry)] = data;
     }
+    if (format)
+        *format = archive_format(reader) & ARCHIVE_FORMAT_BASE_MASK;
+    if (filter)
+        *filter = archive_filter_code(reader, 0);
     archive_read_free(reader);
     return found;
 }
@@ -48,6 +54,39 @@ TEST(ArchiveWriter, WritesEntriesUnderTheirRelativeNames)
         EXPECT_EQ(writer.add(outside, "x").error().code, EINVAL) << outside;
     ASSERT_TRUE(writer.close());
     EXPECT_EQ(entries(dir.file("out.tar")), files);
+}
+
+// The name's extension picks the format and the compression, in any case; a name without a
+// known extension, or an extension alone, picks none.
+TEST(ArchiveWriter, TheExtensionPicksTheFormat)
+{
+    const struct {
+        const char* name;
+        int format; // libarchive's format and filter codes of what is written
+        int filter;
+    } cases[] = {
+        {"out.tar", ARCHIVE_FORMAT_TAR, ARCHIVE_FILTER_NONE},     {"out.TGZ", ARCHIVE_FORMAT_TAR, ARCHIVE_FILTER_GZIP},
+        {"a.b.tar.gz", ARCHIVE_FORMAT_TAR, ARCHIVE_FILTER_GZIP},  {"out.tar.xz", ARCHIVE_FORMAT_TAR, ARCHIVE_FILTER_XZ},
+        {"out.tar.zst", ARCHIVE_FORMAT_TAR, ARCHIVE_FILTER_ZSTD}, {"out.Zip", ARCHIVE_FORMAT_ZIP, ARCHIVE_FILTER_NONE},
+    };
+    const std::map<std::string, std::string> files = {{"a.htm", "A\r\n"}, {"sub/b.htm", std::string(70000, 'b')}};
+    for (const auto& c : cases) {
+        const std::optional<ArchiveFormat> format = archiveFormatOfName(c.name);
+        ASSERT_TRUE(format) << c.name;
+        test::TempDir dir;
+        ArchiveWriter writer;
+        ASSERT_TRUE(writer.open(dir.file(c.name), *format)) << c.name;
+        for (const auto& [name, data] : files)
+            ASSERT_TRUE(writer.add(name, data)) << c.name;
+        ASSERT_TRUE(writer.close()) << c.name;
+        int foundFormat = 0;
+        int foundFilter = -1;
+        EXPECT_EQ(entries(dir.file(c.name), &foundFormat, &foundFilter), files) << c.name;
+        EXPECT_EQ(foundFormat, c.format) << c.name;
+        EXPECT_EQ(foundFilter, c.filter) << c.name;
+    }
+    for (const char* unknown : {"out.7z", "out.tar.bz2", "out", ".tar", "dir/.zip", "out.tar.gz.bak"})
+        EXPECT_FALSE(archiveFormatOfName(unknown)) << unknown;
 }
 
 // A full disk (a file-size limit on a regular file, /dev/full behind a link): the error names the
