@@ -28,7 +28,7 @@ declare -A values=(
     [--archive]="files:tar tar.gz tgz tar.xz tar.zst zip"
     [--archive-format]="choices:tar tar.gz tar.xz tar.zst zip"
     [--manifest]="files:jsonl"
-    [--format]="choices:text json"
+    [--format]="choices:text json jsonl"
     [--records]="forms:A-B=records A to B|A-=from record A to the end|-B=records 1 to B|A=record A alone"
     [--shard]="forms:K/N=part K of N of the job"
 )

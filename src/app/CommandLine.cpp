@@ -68,20 +68,31 @@ struct ProjectInput {
     int status = kExitOk;
 };
 
-ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& err)
+// A command that does not start: its message on stderr and, with --format json, its JSON object on
+// `out` (on stderr when standard output carries the archive). The message keeps its own line
+// breaks unless `oneLine` (a path typed on the command line may hold one).
+int notStarted(const ParsedCommandLine& parsed, const Error& error, std::ostream& out, std::ostream& err,
+               bool oneLine = false)
+{
+    err << escapeControlBytes(errorText(error), !oneLine) << '\n';
+    if (parsed.json)
+        (parsed.archive == "-" ? err : out) << notStartedJson(error) << '\n';
+    (parsed.archive == "-" ? err : out) << std::flush;
+    return kExitNotStarted;
+}
+
+ProjectInput openProject(const ParsedCommandLine& parsed, std::ostream& out, std::ostream& err)
 {
     ProjectInput input{absolutePath(parsed.project), kExitOk};
     if (!fileExists(input.path)) {
         const int code = FolderExists(input.path) ? EISDIR : ENOENT;
-        err << escapeControlBytes(errorText(systemError(ErrorKind::OpenInput, input.path, code))) << '\n';
-        input.status = kExitNotStarted;
+        input.status = notStarted(parsed, systemError(ErrorKind::OpenInput, input.path, code), out, err, true);
         return input;
     }
     // A file that exists but cannot be read would otherwise load as a missing project.
-    if (Result<std::string> text = readWholeFile(input.path); !text) {
-        err << escapeControlBytes(errorText(systemError(ErrorKind::OpenInput, input.path, text.error().code))) << '\n';
-        input.status = kExitNotStarted;
-    }
+    if (Result<std::string> text = readWholeFile(input.path); !text)
+        input.status =
+            notStarted(parsed, systemError(ErrorKind::OpenInput, input.path, text.error().code), out, err, true);
     return input;
 }
 
@@ -125,7 +136,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
         err << "stencilor: the archive is not written to a terminal; send standard output to a file or a pipe\n";
         return kExitNotStarted;
     }
-    const ProjectInput project = openProject(parsed, err);
+    const ProjectInput project = openProject(parsed, out, err);
     if (project.status != kExitOk)
         return project.status;
     LoadedProject loaded{commandLineSettings(parsed, project, programFolder), true};
@@ -162,7 +173,7 @@ int runProject(const ParsedCommandLine& parsed, const std::string& programFolder
 int checkProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
                  std::ostream& err)
 {
-    const ProjectInput project = openProject(parsed, err);
+    const ProjectInput project = openProject(parsed, out, err);
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
@@ -173,10 +184,8 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     if (dataFile != kStandardInput)
         warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
     const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
-    if (state.error) {
-        err << escapeControlBytes(errorText(*state.error), true) << '\n';
-        return kExitNotStarted;
-    }
+    if (state.error)
+        return notStarted(parsed, *state.error, out, err);
     if (state.replaced > 0)
         warnings.push_back(detailText(replacedSequences(state.replaced, state.encoding->name)));
     if (parsed.json) {
@@ -201,7 +210,7 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
 int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFolder, std::ostream& out,
                   std::ostream& err)
 {
-    const ProjectInput project = openProject(parsed, err);
+    const ProjectInput project = openProject(parsed, out, err);
     if (project.status != kExitOk)
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
@@ -216,16 +225,14 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
                                if (!parsed.json)
                                    return table.add(finding);
                                if (!json)
-                                   json.emplace(out);
+                                   json.emplace(out, parsed.jsonLines);
                                json->add(finding);
                            });
-    if (!report.started) {
-        err << escapeControlBytes(errorText(*report.problem), true) << '\n';
-        return kExitNotStarted;
-    }
+    if (!report.started)
+        return notStarted(parsed, *report.problem, out, err);
     if (parsed.json) {
         if (!json)
-            json.emplace(out);
+            json.emplace(out, parsed.jsonLines);
         json->finish(report);
     } else {
         table.finish(report);
@@ -395,10 +402,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     std::string format = "text";
     CLI::Option* formatOption =
         app.add_option("--format", format,
-                       "With --run, --check or --dry-run: text (the default) or json, one JSON object on stdout")
-            ->check(
-                wants([](const std::string& value) { return value == "text" || value == "json"; },
-                      [](const std::string& value) { return "--format wants text or json, not \"" + value + "\""; }));
+                       "With --run, --check or --dry-run: text (the default), json (one JSON object on\n"
+                       "stdout) or jsonl (JSON Lines: a dry run's findings one per line as they are found)")
+            ->check(wants(
+                [](const std::string& value) { return value == "text" || value == "json" || value == "jsonl"; },
+                [](const std::string& value) { return "--format wants text, json or jsonl, not \"" + value + "\""; }));
     std::vector<std::string> positionals;
     app.add_option("project", positionals, "The project file (.ql); with --merge-report, the manifests");
     app.footer("Exit status of --run: 0 done, 1 an error was reported, 2 the run did not start,\n"
@@ -521,7 +529,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         }
     }
     parsed.jobs = static_cast<unsigned>(jobs);
-    parsed.json = format == "json";
+    parsed.json = format != "text";
+    parsed.jsonLines = format == "jsonl";
     if (recordsOption->count() > 0)
         parsed.records = *parseRecordRange(records);
     if (shardOption->count() > 0)

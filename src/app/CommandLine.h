@@ -25,7 +25,8 @@ struct ParsedCommandLine {
     std::string dataFile;               // --data PATH: the data file instead of the project's ("-": standard input)
     std::string outputFolder;           // --output DIR: the output folder instead of the project's
     unsigned jobs = 1;                  // --jobs N: threads that write the files (0: one per core)
-    bool json = false;                  // --format json: results as one JSON object on stdout
+    bool json = false;                  // --format json or jsonl: results as JSON on stdout
+    bool jsonLines = false;             // --format jsonl: a dry run's findings one JSON line each
     std::vector<std::string> manifests; // --merge-report: the manifests of a sharded run's parts
     std::string text;                   // help text, version text, or the usage error
 };

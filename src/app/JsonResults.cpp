@@ -9,11 +9,11 @@ namespace stencilor {
 
 namespace {
 
-const char* outcomeText(RunOutcome outcome)
+const char* outcomeCode(RunOutcome outcome)
 {
     switch (outcome) {
     case RunOutcome::NotStarted:
-        return "not started";
+        return "not-started";
     case RunOutcome::Completed:
         return "completed";
     case RunOutcome::Stopped:
@@ -24,7 +24,40 @@ const char* outcomeText(RunOutcome outcome)
     return "";
 }
 
+// An object that begins with the schema version, and, when `outcome` is given, the outcome.
+JsonObject versioned(const char* outcome = nullptr)
+{
+    JsonObject object;
+    object.add("schema", kJsonSchema);
+    if (outcome)
+        object.add("outcome", outcome);
+    return object;
+}
+
+// {"code":"open-input","message":"Cannot open file ..."}
+std::string errorJson(const Error& error)
+{
+    JsonObject object;
+    object.add("code", errorCode(error.kind)).add("message", errorText(error));
+    return object.text();
+}
+
+void addError(JsonObject& object, const std::optional<Error>& error)
+{
+    if (error)
+        object.addRaw("error", errorJson(*error));
+    else
+        object.addNull("error");
+}
+
 } // namespace
+
+std::string notStartedJson(const Error& error)
+{
+    JsonObject object = versioned(outcomeCode(RunOutcome::NotStarted));
+    addError(object, error);
+    return object.text();
+}
 
 std::string runSummaryJson(const RunSummary& s, double seconds)
 {
@@ -34,10 +67,21 @@ std::string runSummaryJson(const RunSummary& s, double seconds)
         .add("outside", s.skippedFor(Refusal::LeavesFolder))
         .add("link", s.skippedFor(Refusal::LinkInPath))
         .add("ownInput", s.skippedFor(Refusal::OwnInput));
-    JsonObject summary;
-    summary.add("outcome", outcomeText(s.outcome))
-        .add("records", s.recordCount)
-        .add("recordsProcessed", s.recordsProcessed)
+    JsonObject summary = versioned(outcomeCode(s.outcome));
+    summary.add("records", s.recordCount);
+    // The records the run took: a part of a job names its part and its records' numbers.
+    if (s.firstRecord == 0)
+        summary.addNull("firstRecord").addNull("lastRecord");
+    else
+        summary.add("firstRecord", s.firstRecord).add("lastRecord", s.firstRecord + s.recordCount - 1);
+    if (s.part.isWhole()) {
+        summary.addNull("part");
+    } else {
+        JsonObject part;
+        part.add("index", s.part.part).add("count", s.part.parts);
+        summary.addRaw("part", part.text());
+    }
+    summary.add("recordsProcessed", s.recordsProcessed)
         .add("filesWritten", s.filesWritten)
         .add("recordsSkipped", s.recordsSkipped())
         .addRaw("skipped", skipped.text())
@@ -46,16 +90,13 @@ std::string runSummaryJson(const RunSummary& s, double seconds)
                                         : "none")
         // Milliseconds as a whole number: JSON numbers of a fixed form, whatever the locale.
         .add("milliseconds", static_cast<std::uint64_t>(std::llround(seconds * 1000)));
-    if (!s.error)
-        summary.addNull("error");
-    else
-        summary.add("error", errorText(*s.error));
+    addError(summary, s.error);
     return summary.text();
 }
 
 std::string checkJson(const DataFileState& state, const std::vector<std::string>& warnings)
 {
-    JsonObject check;
+    JsonObject check = versioned(outcomeCode(RunOutcome::Completed));
     check.add("fields", std::int64_t{state.csvFieldCount})
         .add("sample", state.csvSampleLine)
         .add("widest", state.csvWidestLine);
@@ -68,17 +109,25 @@ std::string checkJson(const DataFileState& state, const std::vector<std::string>
     return check.text();
 }
 
-FindingsJsonWriter::FindingsJsonWriter(std::ostream& out)
+FindingsJsonWriter::FindingsJsonWriter(std::ostream& out, bool lines)
     : m_out(out)
+    , m_lines(lines)
 {
-    m_out << "{\"findings\":[";
+    if (m_lines)
+        return;
+    // The document's head: the object's first members, its findings to follow.
+    std::string head = versioned(outcomeCode(RunOutcome::Completed)).text();
+    head.pop_back();
+    m_out << head << ",\"findings\":[";
 }
 
 void FindingsJsonWriter::add(const CheckFinding& f)
 {
     JsonObject item;
-    const std::string kind = checkFindingLabel(f.kind);
-    item.add("kind", kind);
+    if (m_lines)
+        item = versioned().add("type", "finding");
+    const std::string code = checkFindingCode(f.kind);
+    item.add("code", code).add("kind", checkFindingLabel(f.kind));
     if (f.record == 0)
         item.addNull("record").addNull("line");
     else
@@ -92,16 +141,28 @@ void FindingsJsonWriter::add(const CheckFinding& f)
     else
         item.add("name", f.name);
     item.add("detail", detailText(f.detail));
-    m_out << (m_first ? "" : ",") << item.text();
+    if (m_lines)
+        m_out << item.text() << '\n';
+    else
+        m_out << (m_first ? "" : ",") << item.text();
     m_first = false;
-    ++m_counts[kind];
+    ++m_counts[code];
 }
 
 void FindingsJsonWriter::finish(const CheckReport& report)
 {
     JsonObject counts;
-    for (const auto& [kind, count] : m_counts)
-        counts.add(kind, count);
+    for (const auto& [code, count] : m_counts)
+        counts.add(code, count);
+    if (m_lines) {
+        JsonObject summary = versioned(outcomeCode(RunOutcome::Completed));
+        summary.add("type", "summary")
+            .add("recordsChecked", report.recordsChecked)
+            .add("findingCount", report.findingCount)
+            .addRaw("counts", counts.text());
+        m_out << summary.text() << '\n';
+        return;
+    }
     m_out << "],\"recordsChecked\":" << report.recordsChecked << ",\"findingCount\":" << report.findingCount
           << ",\"counts\":" << counts.text() << "}\n";
 }

@@ -279,6 +279,13 @@ const char* checkFindingLabel(CheckFindingKind kind)
     return "";
 }
 
+std::string checkFindingCode(CheckFindingKind kind)
+{
+    std::string code = checkFindingLabel(kind);
+    std::replace(code.begin(), code.end(), ' ', '-');
+    return code;
+}
+
 CheckTableWriter::CheckTableWriter(std::ostream& out, bool recordAndLine)
     : m_out(out)
     , m_recordAndLine(recordAndLine)

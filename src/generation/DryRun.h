@@ -73,6 +73,8 @@ CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPla
 
 // The short name of a finding kind, as the table and the dialog show it.
 const char* checkFindingLabel(CheckFindingKind kind);
+// The machine code of a kind of finding for JSON outputs: its label with hyphens ("no-name").
+std::string checkFindingCode(CheckFindingKind kind);
 
 // Writes findings as a text table (columns line, finding, name, detail; with quoted fields
 // record, line, finding, name, detail) as they come, then a closing count line. The column widths come from the first

@@ -291,6 +291,8 @@ bool RecordLoop::run(RecordRange records, ShardSpec shard, unsigned jobs, const 
     }
     m_span = counted.value();
     m_summary.recordCount = m_span.taken;
+    m_summary.firstRecord = m_span.taken > 0 ? m_span.first : 0;
+    m_summary.part = shard;
     // The parts of one job agree on the project's name and the data's size, wherever they run.
     const ManifestJob job{shard.part,  shard.parts, paths.project.substr(paths.project.find_last_of('/') + 1),
                           data.size(), s.report,    s.report ? s.report_fld : std::string()};
@@ -366,11 +368,13 @@ RunSummary GenerationRun::run(RecordRange records)
     const RunInputPaths paths = resolveRunInputs(m_host.currentSettings(), m_host.place());
     if (const std::optional<Error> problem = runInputsProblem(m_host.currentSettings(), paths)) {
         m_host.showMessage(*problem);
+        summary.error = problem;
         return summary;
     }
     const std::unique_ptr<OutputSink> sink = OutputSink::forRun(m_options);
     if (Status started = sink->start(paths); !started) {
         m_host.showMessage(started.error());
+        summary.error = started.error();
         return summary;
     }
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))

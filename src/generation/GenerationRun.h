@@ -60,6 +60,8 @@ enum class RunOutcome {
 struct RunSummary {
     RunOutcome outcome = RunOutcome::NotStarted;
     std::uint64_t recordCount = 0;      // data lines when the run started (of the range, in a partial run)
+    std::uint64_t firstRecord = 0;      // the number of the first record taken (0: none taken)
+    ShardSpec part;                     // the part of the job the run took (1/1: the whole job)
     std::uint64_t recordsProcessed = 0; // records taken through all steps
     std::uint64_t filesWritten = 0;
     // The records that got no file, by why (the header record is no skipped record).

@@ -240,6 +240,95 @@ Error systemError(ErrorKind kind, std::string object, int code)
     return Error(kind, std::move(object), code);
 }
 
+const char* errorCode(ErrorKind kind)
+{
+    switch (kind) {
+    case ErrorKind::OpenFile:
+        return "open-file";
+    case ErrorKind::ReadFile:
+        return "read-file";
+    case ErrorKind::CreateFile:
+        return "create-file";
+    case ErrorKind::WriteFile:
+        return "write-file";
+    case ErrorKind::CreateFolder:
+        return "create-folder";
+    case ErrorKind::OpenFolder:
+        return "open-folder";
+    case ErrorKind::LockFolder:
+        return "lock-folder";
+    case ErrorKind::AddToArchive:
+        return "add-to-archive";
+    case ErrorKind::ReadForArchive:
+        return "read-for-archive";
+    case ErrorKind::Decode:
+        return "decode";
+    case ErrorKind::UnknownEncoding:
+        return "unknown-encoding";
+    case ErrorKind::OpenInput:
+        return "open-input";
+    case ErrorKind::CreateOutput:
+        return "create-output";
+    case ErrorKind::ReplacesInput:
+        return "replaces-input";
+    case ErrorKind::DataChanged:
+        return "data-changed";
+    case ErrorKind::RecordTooLarge:
+        return "record-too-large";
+    case ErrorKind::NoSuchRecord:
+        return "no-such-record";
+    case ErrorKind::HeaderRecord:
+        return "header-record";
+    case ErrorKind::DelimiterNotSet:
+        return "delimiter-not-set";
+    case ErrorKind::DataFileMissing:
+        return "data-file-missing";
+    case ErrorKind::TemplateMissing:
+        return "template-missing";
+    case ErrorKind::InputsMissing:
+        return "inputs-missing";
+    case ErrorKind::OutputFolderNotSet:
+        return "output-folder-not-set";
+    case ErrorKind::FolderInUse:
+        return "folder-in-use";
+    case ErrorKind::ReadManifest:
+        return "read-manifest";
+    case ErrorKind::NoManifest:
+        return "no-manifest";
+    case ErrorKind::NotAManifest:
+        return "not-a-manifest";
+    case ErrorKind::EmptyManifest:
+        return "empty-manifest";
+    case ErrorKind::ManifestGoesOn:
+        return "manifest-goes-on";
+    case ErrorKind::BrokenClosingLine:
+        return "broken-closing-line";
+    case ErrorKind::BrokenManifestLine:
+        return "broken-manifest-line";
+    case ErrorKind::ManifestJumps:
+        return "manifest-jumps";
+    case ErrorKind::OtherJob:
+        return "other-job";
+    case ErrorKind::PartTwice:
+        return "part-twice";
+    case ErrorKind::ReportOff:
+        return "report-off";
+    case ErrorKind::PartMissing:
+        return "part-missing";
+    case ErrorKind::PartUnfinished:
+        return "part-unfinished";
+    case ErrorKind::RecordsInNoManifest:
+        return "records-in-no-manifest";
+    case ErrorKind::RecordsInTwoManifests:
+        return "records-in-two-manifests";
+    case ErrorKind::ManifestMismatch:
+        return "manifest-mismatch";
+    case ErrorKind::DataEndMissing:
+        return "data-end-missing";
+    }
+    return "";
+}
+
 std::string errorText(const Error& error)
 {
     const Described described = describe(error);

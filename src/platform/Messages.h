@@ -32,6 +32,9 @@ Error systemError(ErrorKind kind, std::string object, int code);
 
 // The English text of `error`, as the command line shows it.
 std::string errorText(const Error& error);
+// The machine code of an error's kind for JSON outputs ("open-input", "folder-in-use"): stable
+// across versions and languages, where the text is for people.
+const char* errorCode(ErrorKind kind);
 
 // The texts that stand in the message of `error`, in the order errorText() names them: the
 // objects, the numbers and the system's reason, each in words. The window puts them into its own

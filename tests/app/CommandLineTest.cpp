@@ -116,7 +116,7 @@ TEST(CommandLine, UsageErrorsSayWhatGoesTogether)
         {{"--run", "--archive-format", "zip", "p.ql"}, "--archive-format goes with --archive -"},
         {{"--run", "--archive", "-", "--archive-format", "rar", "p.ql"},
          "--archive-format wants tar, tar.gz, tar.xz, tar.zst or zip, not \"rar\""},
-        {{"--run", "--format", "xml", "p.ql"}, "--format wants text or json, not \"xml\""},
+        {{"--run", "--format", "xml", "p.ql"}, "--format wants text, json or jsonl, not \"xml\""},
         {{"--run", "--records", "5-2", "p.ql"}, "--records wants A-B with 1 <= A <= B, not \"5-2\""},
         {{"--run", "--shard", "3/2", "p.ql"}, "--shard wants K/N with 1 <= K <= N, not \"3/2\""},
         {{"--run", "--shard", "1/2", "--records", "3", "p.ql"}, "--shard and --records cannot be combined"},

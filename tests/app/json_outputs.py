@@ -1,0 +1,60 @@
+#!/usr/bin/env python3
+"""Every JSON output of the command line against docs/json-schema.json: a run whole and in a
+part, a run, a check and a dry run that do not start, the check, and the dry run as one document
+and as JSON Lines. The schema forbids keys it does not name, so an output that changes its
+keys fails here until the schema (and docs/json.md) says so.
+usage: json_outputs.py STENCILOR SOURCE_DIR"""
+import json
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import jsonschema
+
+stencilor, top = sys.argv[1], pathlib.Path(sys.argv[2])
+schema = json.loads((top / "docs/json-schema.json").read_text())
+validator = jsonschema.Draft202012Validator(schema)
+validator.check_schema(schema)
+
+with tempfile.TemporaryDirectory() as scratch:
+    work = pathlib.Path(scratch)
+    shutil.copytree(top / "examples/cards", work / "cards", ignore=shutil.ignore_patterns("out"))
+    project = str(work / "cards/cards.ql")
+    # (arguments, expected exit status, expected outcome and the keys each object must hold)
+    cases = [
+        (["--run", project, "--output", str(work / "whole")], 0, {"outcome": "completed", "part": None}),
+        (["--run", project, "--output", str(work / "part"), "--shard", "2/3"], 0,
+         {"part": {"index": 2, "count": 3}, "firstRecord": 101, "lastRecord": 201}),
+        (["--run", str(work / "nope.ql")], 2, {"outcome": "not-started"}),
+        (["--run", project, "--data", str(work / "nope.csv")], 2, {"outcome": "not-started"}),
+        (["--check", project], 0, {"fields": 10}),
+        (["--check", str(work / "nope.ql")], 2, {"outcome": "not-started"}),
+        (["--dry-run", project], 3, {"outcome": "completed"}),
+        (["--dry-run", project, "--data", str(work / "nope.csv")], 2, {"outcome": "not-started"}),
+    ]
+    failures = 0
+    for args, status, expected in cases:
+        for form in ("json", "jsonl"):
+            done = subprocess.run([stencilor, *args, "--format", form], capture_output=True, text=True)
+            lines = done.stdout.splitlines()
+            problems = [] if done.returncode == status else [f"exit {done.returncode}, not {status}"]
+            problems += [] if lines else ["no output"]
+            # One object on one line, except the findings of a dry run as JSON Lines.
+            if len(lines) > 1 and not (form == "jsonl" and args[0] == "--dry-run"):
+                problems.append(f"{len(lines)} lines")
+            objects = [json.loads(line) for line in lines]
+            for obj in objects:
+                problems += [error.message for error in validator.iter_errors(obj)]
+            last = objects[-1] if objects else {}
+            problems += [f"{key} is {last.get(key)!r}" for key, value in expected.items() if last.get(key) != value]
+            if form == "jsonl" and args[0] == "--dry-run" and status == 3:
+                counted = sum(1 for obj in objects if obj.get("type") == "finding")
+                if counted == 0 or counted != last.get("findingCount"):
+                    problems.append(f"{counted} finding lines, summary says {last.get('findingCount')}")
+            if problems:
+                failures += 1
+                print(f"FAILED: {' '.join(args[:1])} {form} {args[1:]}: {problems}", file=sys.stderr)
+    print(f"{len(cases) * 2 - failures} passed, {failures} failed")
+    sys.exit(1 if failures else 0)
