@@ -28,20 +28,30 @@ cat >"$HOME/rc.xml" <<'RC'
   <keyboard><keybind key="W-Down"><action name="Unmaximize"/></keybind></keyboard>
 </openbox_config>
 RC
-openbox --config-file "$HOME/rc.xml" >/dev/null 2>&1 &
+openbox --config-file "$HOME/rc.xml" >"$HOME/openbox.log" 2>&1 &
+# The window manager runs before the window maps: a window mapped earlier is adopted without the
+# focus, and the key below would act on nothing.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break
+    sleep 0.2
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+    { echo "no window manager" >&2; cat "$HOME/openbox.log" >&2; exit 1; }
 "$bin" >"$HOME/app.log" 2>&1 &
 app=$!
 # The window is named after the start-up project once it has loaded it. On a loaded machine Qt's
 # event loop has been seen to wait for the next X event before it shows the window; the pointer
-# moving, as under a user's hand, gives it one.
+# moving, as under a user's hand, gives it one. A window that goes while the search looks at it
+# (the splash) ends that search with BadWindow: the next one looks again.
 window=
 for _ in $(seq 60); do
-    window=$(xdotool search --onlyvisible --name '^New-.* — Stencilor ' | head -1)
+    window=$(xdotool search --onlyvisible --name '^New-.* — Stencilor ' 2>/dev/null | head -1)
     [ -n "$window" ] && break
     xdotool mousemove $((RANDOM % 100)) 700
     sleep 1
 done
 [ -n "$window" ] || { echo "no window" >&2; cat "$HOME/app.log" >&2; exit 1; }
+maximized() { xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_VERT; }
 # The window's state and frame once the window manager shows it in state $1 (or after 30 s).
 frame() {
     local x y w h l r t b state extents
@@ -49,7 +59,7 @@ frame() {
         sleep 0.25
         extents=$(xprop -id "$window" _NET_FRAME_EXTENTS)
         state=restored
-        xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_VERT && state=maximized
+        maximized && state=maximized
         xwininfo -id "$window" | grep -q IsViewable && [[ $extents == *=* && $state == "$1" ]] && break
     done
     sleep 0.5
@@ -62,11 +72,15 @@ frame() {
 }
 frame maximized
 command -v import >/dev/null && import -window root "$shot-maximized.png"
-# A key pressed while a loaded machine is still busy with the window may go unseen: press again.
+# The window manager's key acts on the focused window: the window gets the focus first, as a click
+# would give it. A key pressed while a loaded machine is still busy may go unseen: press again.
 for _ in 1 2 3 4 5; do
+    timeout 10 xdotool windowactivate --sync "$window"
     xdotool key super+Down
-    sleep 2
-    xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_VERT || break
+    for _ in $(seq 20); do
+        sleep 0.25
+        maximized || break 2
+    done
 done
 frame restored
 command -v import >/dev/null && import -window root "$shot-restored.png"
@@ -84,11 +98,13 @@ for screen in "1920 1080 2" "1366 768 1" "1024 768 1"; do
     home="$work/$name"
     mkdir -p "$home"
     # A fresh program folder: the window starts on a new project. Other X servers may start on this
-    # machine at the same time: each try starts from a display number of its own.
+    # machine at the same time: each try starts from a display number of its own. Without
+    # -noreset the server resets whenever its last client leaves (each xprop here), and a client
+    # connecting meanwhile (openbox, the program, xdotool) is refused or cut off.
     for try in 1 2 3; do
         out=$(HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
             timeout 150 xvfb-run -a -n $((100 + RANDOM % 800)) -e "$home/xvfb.log" \
-            -s "-screen 0 ${width}x${height}x24" bash -c "$inner" _ "$bin" "$shots/$name")
+            -s "-screen 0 ${width}x${height}x24 -noreset" bash -c "$inner" _ "$bin" "$shots/$name")
         [ -n "$out" ] && break
         cat "$home/xvfb.log" >&2
     done
