@@ -39,16 +39,13 @@ xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
     { echo "no window manager" >&2; cat "$HOME/openbox.log" >&2; exit 1; }
 "$bin" >"$HOME/app.log" 2>&1 &
 app=$!
-# The window is named after the start-up project once it has loaded it. On a loaded machine Qt's
-# event loop has been seen to wait for the next X event before it shows the window; the pointer
-# moving, as under a user's hand, gives it one. A window that goes while the search looks at it
-# (the splash) ends that search with BadWindow: the next one looks again.
+# The window is named after the start-up project once it has loaded it. A window that goes while
+# the search looks at it (the splash) ends that search with BadWindow: the next one looks again.
 window=
-for _ in $(seq 60); do
+for _ in $(seq 120); do
     window=$(xdotool search --onlyvisible --name '^New-.* — Stencilor ' 2>/dev/null | head -1)
     [ -n "$window" ] && break
-    xdotool mousemove $((RANDOM % 100)) 700
-    sleep 1
+    sleep 0.5
 done
 [ -n "$window" ] || { echo "no window" >&2; cat "$HOME/app.log" >&2; exit 1; }
 maximized() { xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_VERT; }
