@@ -38,7 +38,12 @@ QString FieldTexts::storedLabel(const QString& shown)
         return shown;
     const QStringView prefix = QStringView(pattern).left(at);
     const QStringView suffix = QStringView(pattern).mid(at + 2);
-    if (shown.size() <= prefix.size() + suffix.size() || !shown.startsWith(prefix) || !shown.endsWith(suffix))
+    // A translated label in any letter case ("feld 12"); the stored language's own only as it is
+    // written, so that a text typed in it is kept as typed.
+    const Qt::CaseSensitivity letterCase =
+        pattern == QStringLiteral("Field %1") ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    if (shown.size() <= prefix.size() + suffix.size() || !shown.startsWith(prefix, letterCase) ||
+        !shown.endsWith(suffix, letterCase))
         return shown;
     const QStringView digits = QStringView(shown).mid(prefix.size(), shown.size() - prefix.size() - suffix.size());
     return isFieldNumber(digits) ? kFieldPrefix + digits.toString() : shown;

@@ -22,8 +22,8 @@ public:
     // "Field n" (as the core writes it: n without leading zeros) in the window's language;
     // any other text as it is.
     static QString shownLabel(const QString& stored);
-    // The stored form of a text shown or typed: the language's label of field n becomes
-    // "Field n"; any other text stays as it is.
+    // The stored form of a text shown or typed: the language's label of field n (a translated
+    // one in any letter case) becomes "Field n"; any other text stays as it is.
     static QString storedLabel(const QString& shown);
     // shownLabel, and the report's "FileName" and "--not defined--" in the window's language.
     static QString shownEntry(const QString& stored);

@@ -394,6 +394,11 @@ QString fieldText(const QComboBox* box)
         return box->property(kStoredTextProperty).toString();
     if (const int item = itemHolding(box, text, Qt::EditRole); item >= 0)
         return box->itemData(item, kStoredRole).toString();
+    // A translated text typed in another letter case ("dateiname") is the item it translates; a
+    // text in the stored language stays as typed, as the project keeps what the user wrote.
+    if (const int item = box->findData(text, Qt::EditRole, Qt::MatchFixedString);
+        item >= 0 && box->itemData(item, Qt::EditRole) != box->itemData(item, kStoredRole))
+        return box->itemData(item, kStoredRole).toString();
     return FieldTexts::storedLabel(text);
 }
 

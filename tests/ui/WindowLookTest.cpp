@@ -258,6 +258,8 @@ private slots:
             QCOMPARE(w->settingsFromControls().FileNameFld, std::string("Field 3"));
             names->setEditText(QStringLiteral("Feld 12"));
             QCOMPARE(w->settingsFromControls().FileNameFld, std::string("Field 12"));
+            names->setEditText(QStringLiteral("feld 12"));
+            QCOMPARE(w->settingsFromControls().FileNameFld, std::string("Field 12"));
             names->setEditText(QStringLiteral("Feld 1"));
 
             // The rule editor shows the German label and gives back the stored one.
@@ -279,6 +281,7 @@ private slots:
                                    QCOMPARE(report->column(4)->itemText(0), QStringLiteral("--nicht festgelegt--"));
                                    report->column(4)->setCurrentIndex(1);
                                    report->column(5)->setEditText(QStringLiteral("Feld 1"));
+                                   report->column(6)->setEditText(QStringLiteral("dateiname"));
                                    QTest::mouseClick(options->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
                                                      Qt::LeftButton);
                                }));
@@ -286,7 +289,7 @@ private slots:
             QVERIFY(f.trigger("actSave"));
             const QByteArray saved = f.read(QStringLiteral("work/p.ql"));
             for (const char* line : {"\nFileNameFld=Field 1\n", "\ndirectoryFile=Field 2\n", "\nColFld1=Field 2\n",
-                                     "\nreport_fld=FileName;Field 2;--not defined--;FileName;Field 1;;\n"})
+                                     "\nreport_fld=FileName;Field 2;--not defined--;FileName;Field 1;FileName;\n"})
                 QVERIFY2(saved.contains(line), line);
         }
         removeTranslations();
