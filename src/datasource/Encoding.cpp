@@ -39,6 +39,36 @@ UConverter* openConverter(const std::string& name)
     return converter;
 }
 
+// True when the converter for `name` drops a byte-order mark at the start of the text itself, as
+// ICU's UTF-16 and UTF-32 without a byte order do: two marks in its own byte order then leave one
+// (a converter that keeps them leaves two of them, one that does not know them none).
+bool dropsMarkItself(const std::string& name)
+{
+    static constexpr std::string_view kTwoMarks[] = {
+        {"\xFE\xFF\xFE\xFF", 4},         {"\xFF\xFE\xFF\xFE", 4},         {"\0\0\xFE\xFF\0\0\xFE\xFF", 8},
+        {"\xFF\xFE\0\0\xFF\xFE\0\0", 8}, {"\xEF\xBB\xBF\xEF\xBB\xBF", 6},
+    };
+    UConverter* converter = openConverter(name);
+    if (!converter)
+        return false;
+    bool dropsOne = false;
+    bool keepsBoth = false;
+    for (const std::string_view marks : kTwoMarks) {
+        ucnv_reset(converter);
+        UChar text[8];
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length =
+            ucnv_toUChars(converter, text, 8, marks.data(), static_cast<int32_t>(marks.size()), &status);
+        int32_t leading = 0;
+        while (U_SUCCESS(status) && leading < length && text[leading] == 0xFEFF)
+            ++leading;
+        dropsOne = dropsOne || leading == 1;
+        keepsBoth = keepsBoth || leading >= 2;
+    }
+    ucnv_close(converter);
+    return dropsOne && !keepsBoth;
+}
+
 } // namespace
 
 std::string encodingLine(const ChosenEncoding& encoding)
@@ -187,7 +217,11 @@ Result<std::unique_ptr<DecodingSource>> DecodingSource::open(ByteSource& raw, co
         ucnv_close(source);
         return unknownEncoding("UTF-8");
     }
-    return std::unique_ptr<DecodingSource>(new DecodingSource(raw, source, target));
+    std::unique_ptr<DecodingSource> decoding(new DecodingSource(raw, source, target));
+    // Exactly one byte-order mark is no part of the text: the one the converter drops, or else one
+    // dropped here.
+    decoding->m_dropMark = !dropsMarkItself(encoding);
+    return decoding;
 }
 
 DecodingSource::DecodingSource(ByteSource& raw, UConverter* source, UConverter* target)
@@ -247,6 +281,7 @@ Result<bool> DecodingSource::convertMore()
 
 Result<std::size_t> DecodingSource::read(char* into, std::size_t size)
 {
+    m_atStart = m_atStart && m_dropMark;
     while (m_outBegin == m_outEnd || (m_atStart && m_outEnd - m_outBegin < kUtf8Bom.size() && !m_flushed)) {
         const Result<bool> more = convertMore();
         if (!more)

@@ -73,7 +73,7 @@ private:
     std::size_t m_cutSize = 0;
 };
 
-// The bytes of `raw` decoded from `encoding` to UTF-8: a byte-order mark at the start is dropped,
+// The bytes of `raw` decoded from `encoding` to UTF-8: one byte-order mark at the start is dropped,
 // and every sequence that is invalid in the encoding becomes U+FFFD and is counted.
 class DecodingSource final : public ByteSource {
 public:
@@ -101,8 +101,9 @@ private:
     char16_t* m_pivotTarget = nullptr;
     std::vector<char> m_out;
     std::size_t m_outBegin = 0, m_outEnd = 0;
-    bool m_first = true;   // no conversion call yet
-    bool m_atStart = true; // no output handed on yet (a byte-order mark may still come)
+    bool m_first = true;    // no conversion call yet
+    bool m_atStart = true;  // no output handed on yet (a byte-order mark may still come)
+    bool m_dropMark = true; // a mark at the start is dropped here (the converter keeps it)
     bool m_flushed = false;
     std::uint64_t m_replaced = 0;
 };

@@ -47,6 +47,13 @@ TEST(Encoding, DecodesToUtf8AndDropsAByteOrderMark)
                      8),
          "UTF-16", "a;\xD0\x96", 0},
         {"UTF-8 with a mark", "\xEF\xBB\xBFid;name\n", "UTF-8", "id;name\n", 0},
+        // Of two marks exactly one is dropped, whichever name and case names the encoding.
+        {"two marks, utf-16", std::string("\xFE\xFF\xFE\xFF\0\"", 6), "utf-16", "\xEF\xBB\xBF\"", 0},
+        {"two marks, UTF-16 little-endian", std::string("\xFF\xFE\xFF\xFE\"\0", 6), "UTF-16", "\xEF\xBB\xBF\"", 0},
+        {"two marks, UTF-16BE", std::string("\xFE\xFF\xFE\xFF\0\"", 6), "UTF-16BE", "\xEF\xBB\xBF\"", 0},
+        {"two marks, UTF-32", std::string("\0\0\xFE\xFF\0\0\xFE\xFF\0\0\0\"", 12), "Utf-32", "\xEF\xBB\xBF\"", 0},
+        {"two marks, UTF-32LE", std::string("\xFF\xFE\0\0\xFF\xFE\0\0\"\0\0\0", 12), "UTF-32LE", "\xEF\xBB\xBF\"", 0},
+        {"two marks, UTF-8", "\xEF\xBB\xBF\xEF\xBB\xBF\"", "utf-8", "\xEF\xBB\xBF\"", 0},
         {"only a mark", "\xEF\xBB\xBF", "UTF-8", "", 0},
         {"invalid UTF-8 replaced and counted",
          "a\xFF"
@@ -126,8 +133,11 @@ TEST(Encoding, Utf8IsValidatedAcrossPieces)
         }
     }
     // A block may end inside a sequence: only bytes that cannot begin a valid one are invalid so far.
-    for (const auto& [text, soFar] : {std::pair<std::string, bool>{"a\xE0\xA0", true}, {"a\xE0\x80", false},
-                                      {"a\xF4\x8F", true}, {"a\xF4\x90", false}, {"a\xC1", false}}) {
+    for (const auto& [text, soFar] : {std::pair<std::string, bool>{"a\xE0\xA0", true},
+                                      {"a\xE0\x80", false},
+                                      {"a\xF4\x8F", true},
+                                      {"a\xF4\x90", false},
+                                      {"a\xC1", false}}) {
         Utf8Validator validator;
         validator.feed(text);
         EXPECT_EQ(validator.validSoFar(), soFar) << testing::PrintToString(text);
