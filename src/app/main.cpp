@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayProbe.h"
 #include "app/WindowModule.h"
+#include "platform/FileDescriptor.h"
 #include "project/ProgramPaths.h"
 
 #include <csignal>
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
     // SIGXFSZ in the middle of a file; ignored, the write fails with EFBIG like one to a full
     // disk, so the partial file is removed and the error reported.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A run with many writers into many folders keeps many files open.
+    raiseOpenFileLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = parseCommandLine(args);
     // Options mean the command line, without a window and without a display.

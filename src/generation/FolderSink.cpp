@@ -27,7 +27,10 @@ FolderSink::FolderSink(RunOptions options)
 {
 }
 
-FolderSink::~FolderSink() = default;
+FolderSink::~FolderSink()
+{
+    OutputTree::expectTrees(1);
+}
 
 Status FolderSink::start(const RunInputPaths& paths)
 {
@@ -129,6 +132,8 @@ RecordResult FolderSink::write(const RecordPlan& plan)
 bool FolderSink::takesJobs(unsigned writers)
 {
     m_views.resize(writers);
+    // A view per writer beside the run's own tree share the open files.
+    OutputTree::expectTrees(std::size_t{writers} + 1);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/FileDescriptor.h"
 
+#include <cstdint>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace stencilor {
@@ -25,6 +27,24 @@ Result<std::size_t> readAt(int fd, char* into, std::size_t size, std::uint64_t o
         filled += static_cast<std::size_t>(got);
     }
     return filled;
+}
+
+std::size_t raiseOpenFileLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return openFileLimit();
+}
+
+std::size_t openFileLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return SIZE_MAX;
+    return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 int writeAll(int fd, std::string_view data)

@@ -80,6 +80,13 @@ Result<std::size_t> readSome(int fd, char* into, std::size_t size);
 // reads: fewer only at the end of the file. Fails with the errno of pread().
 Result<std::size_t> readAt(int fd, char* into, std::size_t size, std::uint64_t offset);
 
+// Raises the soft limit of open files to the hard limit, as servers and build tools do: a run
+// with many writers and many folders keeps many open. Returns the soft limit then in force.
+std::size_t raiseOpenFileLimit();
+
+// The open files the process may have (the soft limit; SIZE_MAX when unlimited).
+std::size_t openFileLimit();
+
 // Writes all of `data` to `fd`, going on after short writes; 0, or the errno of the write that
 // failed (EIO when the system wrote nothing without saying why).
 int writeAll(int fd, std::string_view data);

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,8 +17,42 @@ namespace {
 // More open subfolders than this are closed and opened again as needed, so that a job with
 // very many folders never runs out of descriptors.
 constexpr std::size_t kMaxOpenFolders = 256;
+// The files a run keeps open besides the trees' subfolders: the standard streams, the data file
+// and its copy, the template, the report and the manifest being written, the archive, the
+// locks; with room to spare.
+constexpr std::size_t kOpenBesides = 32;
+// What each tree keeps open besides its cache: its folder, the two folders of a walk down past
+// the cache, and the file being written.
+constexpr std::size_t kOpenPerTree = 4;
+
+// The trees (and views) open now, and how many the run said it will open.
+std::atomic<std::size_t> g_trees{0};
+std::atomic<std::size_t> g_treesExpected{1};
 
 } // namespace
+
+void OutputTree::expectTrees(std::size_t count)
+{
+    g_treesExpected = std::max<std::size_t>(count, 1);
+}
+
+std::size_t OutputTree::openFolderBudget()
+{
+    const std::size_t trees = std::max(g_trees.load(), g_treesExpected.load());
+    const std::size_t limit = openFileLimit();
+    const std::size_t each = limit > kOpenBesides ? (limit - kOpenBesides) / trees : 0;
+    return each > kOpenPerTree ? std::min(kMaxOpenFolders, each - kOpenPerTree) : 0;
+}
+
+OutputTree::OutputTree()
+{
+    ++g_trees;
+}
+
+OutputTree::~OutputTree()
+{
+    --g_trees;
+}
 
 int folderInUseCode()
 {
@@ -142,6 +177,7 @@ OutputTree::Folder OutputTree::openChild(int parent, const std::string& name)
 
 OutputTree::Folder OutputTree::folderFor(std::string_view key)
 {
+    m_walked.reset();
     if (!m_root.valid())
         return m_rootState;
     Folder folder = Folder::at(m_root.get());
@@ -149,7 +185,9 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
         return folder;
     if (const auto found = m_folders.find(std::string(key)); found != m_folders.end())
         return found->second.fd.valid() ? Folder::at(found->second.fd.get()) : found->second.stop;
-    if (m_folders.size() >= kMaxOpenFolders)
+    // The cache's share of the open files, which the other trees of the run share too.
+    const std::size_t budget = openFolderBudget();
+    if (m_folders.size() >= budget)
         m_folders.clear();
 
     // Walk down one component at a time from the deepest folder already open.
@@ -163,6 +201,8 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
             break;
         }
     }
+    // A folder on the way that the cache has no room for is held here until the next is open.
+    FileDescriptor walked;
     while (start <= key.size()) {
         std::size_t end = key.find('/', start);
         if (end == std::string_view::npos)
@@ -183,9 +223,15 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
                 m_folders.emplace(std::string(key), Entry{{}, child});
             return child;
         }
-        m_folders.emplace(std::string(key.substr(0, end)), Entry{FileDescriptor(child.fd), {}});
+        if (m_folders.size() < budget) {
+            m_folders.emplace(std::string(key.substr(0, end)), Entry{FileDescriptor(child.fd), {}});
+            walked.reset();
+        } else {
+            walked.reset(child.fd);
+        }
         folder.fd = child.fd;
     }
+    m_walked = std::move(walked);
     return folder;
 }
 
@@ -293,13 +339,14 @@ TreeProbeResult OutputTree::probe(std::string_view relative)
         result.write = {Refusal::None, EISDIR};
         return result;
     }
-    // Below a folder that a write makes, nothing stands in the way.
-    if (folder.missing)
-        return result;
-    if (folder.fd == m_root.get() && isReserved(name)) {
+    // The reserved name is refused as a write refuses it, also in an output folder not made yet.
+    if ((key.empty() || (!folder.missing && folder.fd == m_root.get())) && isReserved(name)) {
         result.write = {Refusal::OwnInput};
         return result;
     }
+    // Below a folder that a write makes, nothing stands in the way.
+    if (folder.missing)
+        return result;
     struct stat info {};
     if (::fstatat(folder.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return result;

@@ -51,9 +51,17 @@ int folderInUseCode();
 
 class OutputTree final {
 public:
-    OutputTree() = default;
+    OutputTree();
+    ~OutputTree();
     OutputTree(const OutputTree&) = delete;
     OutputTree& operator=(const OutputTree&) = delete;
+
+    // The run will have `count` trees (views included) open at once: the open files that their
+    // subfolders may take are shared among that many, or among those open when there are more.
+    static void expectTrees(std::size_t count);
+    // The subfolders each tree keeps open at most: up to 256, less when the limit of open files
+    // (openFileLimit) shared among the trees leaves less.
+    static std::size_t openFolderBudget();
 
     // Creates `folder` with its missing parents, opens it and takes an advisory lock (flock) on
     // it, held until the tree is closed or the process ends. Fails with the errno of creating or
@@ -128,8 +136,10 @@ private:
     bool m_probing = false;
     Folder m_rootState; // (probing) the output folder when it cannot be walked
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
-    // Subfolders by their key (the folder part of a relative name); bounded, see folderFor.
+    // Subfolders by their key (the folder part of a relative name); at most openFolderBudget().
     std::unordered_map<std::string, Entry> m_folders;
+    // The folder folderFor() gave last when the cache had no room for it.
+    FileDescriptor m_walked;
 };
 
 } // namespace stencilor
