@@ -3,6 +3,7 @@
 #include "app/ConsoleHost.h"
 #include "app/JsonResults.h"
 #include "datasource/DataFileWarnings.h"
+#include "datasource/DataInput.h"
 #include "datasource/DataSourceCheck.h"
 #include "datasource/TextLines.h"
 #include "generation/ContentReport.h"
@@ -74,7 +75,7 @@ struct ProjectInput {
 int notStarted(const ParsedCommandLine& parsed, const Error& error, std::ostream& out, std::ostream& err,
                bool oneLine = false)
 {
-    err << escapeControlBytes(errorText(error), !oneLine) << '\n';
+    err << escapeControlBytes(commandLineErrorText(error), !oneLine) << '\n';
     if (parsed.json)
         (parsed.archive == "-" ? err : out) << notStartedJson(error) << '\n';
     (parsed.archive == "-" ? err : out) << std::flush;
@@ -178,6 +179,14 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         return project.status;
     const ProjectSettings settings = commandLineSettings(parsed, project, programFolder);
     const std::string dataFile = resolveRunInputs(settings, commandLinePlace(parsed, project, programFolder)).dataFile;
+    // A data file that cannot be read is an error here, not a file without lines; one that is no
+    // regular file (a FIFO) is refused before anything waits on it.
+    if (dataFile != kStandardInput) {
+        if (const Result<std::unique_ptr<DataInput>> opened = DataInput::open(dataFile, {}); !opened) {
+            return notStarted(parsed, systemError(ErrorKind::OpenInput, absolutePath(dataFile), opened.error().code),
+                              out, err);
+        }
+    }
     // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
     // and the widest line, so a huge line is held as few times as can be.
     std::vector<std::string> warnings;

@@ -104,7 +104,7 @@ void ConsoleHost::showMessage(const Error& error)
     clearProgressLine();
     // The line breaks of the program's own messages stay; the other control bytes, which can only
     // come from names and values, are shown escaped, so that they cannot drive the terminal.
-    m_err << escapeControlBytes(errorText(error), true) << '\n' << std::flush;
+    m_err << escapeControlBytes(commandLineErrorText(error), true) << '\n' << std::flush;
 }
 
 void ConsoleHost::showError(const Error& error)

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,6 +41,54 @@ private:
     std::size_t m_used = 0;
     DescriptorSource m_rest;
 };
+
+// The bytes of a pipe, each also written to a file out of sight, from which the data is read
+// again: a pipe can be read only once, and memory must not hold all of it.
+class SpoolingSource final : public ByteSource {
+public:
+    SpoolingSource(std::unique_ptr<ByteSource> pipe, int spool)
+        : m_pipe(std::move(pipe))
+        , m_spool(spool)
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override
+    {
+        Result<std::size_t> got = m_pipe->read(into, size);
+        if (!got || got.value() == 0)
+            return got;
+        if (const int code = writeAll(m_spool, std::string_view(into, got.value())); code != 0)
+            return systemError(ErrorKind::WriteFile, spoolFolder(), code);
+        return got;
+    }
+
+    // Where the copy of standard input lies: $TMPDIR, or /tmp.
+    static std::string spoolFolder()
+    {
+        const char* folder = std::getenv("TMPDIR");
+        return folder && *folder ? folder : "/tmp";
+    }
+
+private:
+    std::unique_ptr<ByteSource> m_pipe;
+    int m_spool;
+};
+
+// A file without a name in the temporary folder for the copy of a pipe: it is gone when closed.
+Result<FileDescriptor> openSpool()
+{
+    const std::string folder = SpoolingSource::spoolFolder();
+    FileDescriptor spool(
+        retryOnInterrupt([&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); }));
+    if (spool.valid())
+        return spool;
+    // A file system without unnamed files: a named one, removed at once.
+    std::string name = folder + "/stencilor-input-XXXXXX";
+    spool.reset(::mkostemp(name.data(), O_CLOEXEC));
+    if (!spool.valid())
+        return systemError(ErrorKind::CreateFile, folder, errno);
+    ::unlink(name.c_str());
+    return spool;
+}
 
 Error readError(const std::string& path, int code)
 {
@@ -151,6 +200,12 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
 
     input->m_path = path;
     input->m_options = options;
+    if (!regular && options.restartable) {
+        Result<FileDescriptor> spool = openSpool();
+        if (!spool)
+            return spool.error();
+        input->m_spool = std::move(spool.value());
+    }
     if (Status started = input->startReading(std::move(prefix)); !started)
         return started.error();
     return input;
@@ -160,10 +215,15 @@ Status DataInput::startReading(std::string prefix)
 {
     m_reader.reset();
     m_decoder.reset();
+    m_spooling = false;
     if (!prefix.empty())
         m_raw = std::make_unique<PrefixedSource>(std::move(prefix), m_fd, m_path);
     else
         m_raw = std::make_unique<DescriptorSource>(m_fd, m_path);
+    if (m_spool.valid() && m_fd != m_spool.get()) {
+        m_raw = std::make_unique<SpoolingSource>(std::move(m_raw), m_spool.get());
+        m_spooling = true;
+    }
     ByteSource* source = m_raw.get();
     // Valid UTF-8 without a mark needs no decoding.
     if (m_encoding && m_encoding->choice != EncodingChoice::ValidUtf8) {
@@ -175,14 +235,31 @@ Status DataInput::startReading(std::string prefix)
     }
     m_text = source;
     m_reader = std::make_unique<RecordReader>(
-        *source, RecordReader::Options{m_options.quotes, m_options.delim, m_options.blockSize});
+        *source, RecordReader::Options{m_options.quotes, m_options.delim, m_options.blockSize, m_options.maxRecord});
     return {};
 }
 
 Status DataInput::restart()
 {
-    if (!m_identity)
+    if (m_spooling) {
+        // The rest of the pipe goes to the copy first, record by record, so that a pipe without
+        // line ends meets the bound of a record; from here on the copy is the data.
+        DataRecord record;
+        for (;;) {
+            const Result<bool> got = m_reader->next(record);
+            if (!got)
+                return got.error();
+            if (!got.value())
+                break;
+        }
+        const off_t size = ::lseek(m_spool.get(), 0, SEEK_CUR);
+        if (size < 0)
+            return readError(m_path, errno);
+        m_size = static_cast<std::uint64_t>(size);
+        m_fd = m_spool.get();
+    } else if (!m_identity && !(m_spool.valid() && m_fd == m_spool.get())) {
         return readError(m_path, ESPIPE);
+    }
     if (::lseek(m_fd, 0, SEEK_SET) != 0)
         return readError(m_path, errno);
     return startReading({});

@@ -24,6 +24,8 @@ public:
         std::string delim = ";";
         std::string encoding; // empty: the bytes as they are; "auto" or a converter name: decoded to UTF-8
         std::size_t blockSize = std::size_t{1} << 20;
+        bool restartable = true;                 // a pipe is copied as it is read, so that restart() can read it again
+        std::size_t maxRecord = kMaxRecordBytes; // the longest record
     };
 
     // Opens `path` ("-" for standard input, which may be a pipe) and chooses its encoding. Fails
@@ -36,9 +38,14 @@ public:
 
     // The next record; false at the end of the data. Fails with the error of reading.
     Result<bool> next(DataRecord& record) { return m_reader->next(record); }
-    // Reads the data again from its start, through the same open file (a regular file only: a
-    // pipe cannot go back). Fails with the error of seeking.
+    // Reads the data again from its start, through the same open file. A pipe (standard input) is
+    // copied to an unnamed temporary file as it is read: its restart reads the rest of it to the
+    // end there first, record by record, and from then on reads the copy. Fails with the error of
+    // reading, of the copy or of seeking, or with RecordTooLong.
     Status restart();
+    // The (decoded) text as bytes, to be read instead of record by record; only before the first
+    // next().
+    ByteSource& text() { return *m_text; }
     // Appends the whole (decoded) text to `into` instead of reading it record by record; only
     // before the first next(). Fails with the error of reading.
     Status readAll(std::string& into);
@@ -47,7 +54,7 @@ public:
     const std::optional<ChosenEncoding>& encoding() const { return m_encoding; }
     // Sequences invalid in that encoding, replaced by U+FFFD so far.
     std::uint64_t replaced() const { return m_decoder ? m_decoder->replaced() : 0; }
-    // The size of the file in bytes (0 for a pipe).
+    // The size of the file in bytes (for a pipe: 0 until a restart, then the bytes it held).
     std::uint64_t size() const { return m_size; }
     // The identity of the file (for a run that must not replace it); none for a pipe.
     const std::optional<FileIdentity>& identity() const { return m_identity; }
@@ -57,14 +64,16 @@ private:
     // Makes the sources and the reader over the open file from its current position.
     Status startReading(std::string prefix);
 
-    FileDescriptor m_file; // the data file (none for standard input)
-    int m_fd = -1;         // what is read: m_file or standard input
+    FileDescriptor m_file;  // the data file (none for standard input)
+    FileDescriptor m_spool; // the copy of standard input
+    int m_fd = -1;          // what is read: m_file, standard input or its copy
     std::string m_path;
     Options m_options;
     std::uint64_t m_size = 0;
     std::optional<FileIdentity> m_identity;
     std::optional<ChosenEncoding> m_encoding;
     std::unique_ptr<ByteSource> m_raw;
+    bool m_spooling = false; // m_raw copies standard input as it reads it
     std::unique_ptr<DecodingSource> m_decoder;
     std::unique_ptr<RecordReader> m_reader;
     ByteSource* m_text = nullptr; // the source the reader reads: decoded, or the raw bytes

@@ -121,7 +121,7 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     }
     DataFileState state;
     Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize});
+        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize, false});
     if (!input) {
         // A missing or unreadable file counts as one without records, as in the plain check.
         if (input.error().code == 0)

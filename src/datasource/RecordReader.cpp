@@ -33,11 +33,20 @@ RecordReader::RecordReader(ByteSource& source, Options options)
     m_options.blockSize = std::max<std::size_t>(m_options.blockSize, 1);
 }
 
+Error RecordReader::tooLong() const
+{
+    return Error(ErrorKind::RecordTooLong, {}, 0, {m_records + 1, m_options.maxRecord, m_lines + 1});
+}
+
 Result<bool> RecordReader::fill(std::size_t count)
 {
+    // A record, its line end (two bytes at most) and the byte that tells whether it goes on.
+    const std::size_t most = m_options.maxRecord + 2;
     while (m_end - m_pos < count) {
         if (m_ended)
             return false;
+        if (count > most)
+            return tooLong();
         // Bytes before the record in progress are no longer needed.
         if (m_pos > 0) {
             std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
@@ -45,9 +54,23 @@ Result<bool> RecordReader::fill(std::size_t count)
             m_end -= m_pos;
             m_pos = 0;
         }
-        if (m_buffer.size() < m_end + m_options.blockSize)
-            m_buffer.resize(m_end + m_options.blockSize);
-        const Result<std::size_t> got = m_source.read(m_buffer.data() + m_end, m_options.blockSize);
+        // Never more than the longest record wants: the buffer stays within it.
+        const std::size_t wanted = std::min(m_options.blockSize, most - m_end);
+        if (m_buffer.size() < m_end + wanted) {
+            // Grown by doubling, but to no more than the longest record needs (at once when the
+            // next doubling would come close to it), and copied into a buffer of exactly that size
+            // (a string would double its capacity once more).
+            std::size_t doubled = 2 * m_buffer.size();
+            if (doubled + m_options.blockSize >= most)
+                doubled = most;
+            const std::size_t size = std::max(m_end + wanted, doubled);
+            std::string grown;
+            grown.reserve(size);
+            grown.append(m_buffer, 0, m_end);
+            grown.resize(size);
+            m_buffer.swap(grown);
+        }
+        const Result<std::size_t> got = m_source.read(m_buffer.data() + m_end, wanted);
         if (!got)
             return got.error();
         if (got.value() == 0) {
@@ -275,6 +298,8 @@ Result<bool> RecordReader::next(DataRecord& record)
         }
     }
 
+    if (length > m_options.maxRecord)
+        return tooLong();
     // The line end that closes the record: CR LF, a lone CR or a lone LF (none at the end).
     std::size_t lineEnd = 0;
     const Result<bool> hasEnd = fill(length + 1);

@@ -73,24 +73,32 @@ inline bool isHeaderRecord(bool header, std::uint64_t number)
     return header && number == 1;
 }
 
+// The longest record a data file may hold (1 GiB, without its line end): a longer one ends the
+// reading with ErrorKind::RecordTooLong, so that a file or a pipe without line ends cannot take
+// all the memory there is.
+inline constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 30;
+
 class RecordReader final {
 public:
     struct Options {
         bool quotes = false;     // fields in double quotes may hold delimiters and line breaks
         std::string delim = ";"; // the field delimiter (for finding where quoted fields begin)
         std::size_t blockSize = std::size_t{1} << 20;
+        std::size_t maxRecord = kMaxRecordBytes; // the longest record
     };
 
     RecordReader(ByteSource& source, Options options);
 
     // Puts the next record into `record` (its text valid until the next call); false at the end
-    // of the data. Fails with the source's error.
+    // of the data. Fails with the source's error, or with RecordTooLong.
     Result<bool> next(DataRecord& record);
 
 private:
     // Makes sure at least `count` bytes from m_pos on are in the buffer, or the data has ended;
-    // false when it ended first.
+    // false when it ended first. Fails when the record at m_pos would be longer than maxRecord.
     Result<bool> fill(std::size_t count);
+    // The error of a record at m_pos longer than maxRecord.
+    Error tooLong() const;
     // The length of the quoted record that starts at m_pos (without its line end), reading more
     // as needed; sets `unclosed` when a quote runs to the end of the data.
     Result<std::size_t> quotedRecordLength(bool& unclosed);

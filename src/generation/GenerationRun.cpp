@@ -65,10 +65,10 @@ public:
     {
     }
 
-    // Reads the data file and takes the records of `records` (or of the part `shard` of the job)
-    // through the steps while `running` holds, their files written by `jobs` writers; false when
-    // an error ended the run (its error in the summary).
-    bool run(RecordRange records, ShardSpec shard, unsigned jobs, const bool& running);
+    // Reads the data file `data`, whose records were counted into `counted` for the part `shard`
+    // of the job, and takes those through the steps while `running` holds, their files written by
+    // `jobs` writers; false when an error ended the run (its error in the summary).
+    bool run(RunRecords& data, const RecordCount& counted, ShardSpec shard, unsigned jobs, const bool& running);
 
     // The records the run took on, as counted before the first: their numbers first to first +
     // taken - 1, of `total` in the data file.
@@ -270,26 +270,13 @@ bool RecordLoop::read(RunRecords& data, DataRecord& record, const std::string& d
     return got && got.value();
 }
 
-bool RecordLoop::run(RecordRange records, ShardSpec shard, unsigned jobs, const bool& running)
+bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec shard, unsigned jobs, const bool& running)
 {
-    // The data's form is taken once, at the start: the records are cut by it throughout the run.
     const ProjectSettings& s = m_host.currentSettings();
     const RunInputPaths paths = resolveRunInputs(s, m_host.place());
-    Result<std::unique_ptr<RunRecords>> opened = RunRecords::open(paths.dataFile, s);
-    if (!opened) {
-        m_summary.error = opened.error();
-        return false;
-    }
-    RunRecords& data = *opened.value();
     if (data.identity())
         m_sink.protect(*data.identity());
-    // A first pass counts the records (and finds those taken); then they are read again one by one.
-    const Result<RecordCount> counted = data.count(RecordSelection{records, shard, 0});
-    if (!counted) {
-        m_summary.error = counted.error();
-        return false;
-    }
-    m_span = counted.value();
+    m_span = counted;
     m_summary.recordCount = m_span.taken;
     m_summary.firstRecord = m_span.taken > 0 ? m_span.first : 0;
     m_summary.part = shard;
@@ -371,6 +358,22 @@ RunSummary GenerationRun::run(RecordRange records)
         summary.error = problem;
         return summary;
     }
+    // The data file is opened before the output is touched, so that one that cannot be read (a
+    // FIFO, a device) leaves the previous report and the folder as they are. Its form is taken
+    // once, here: the records are cut by it throughout the run.
+    Result<std::unique_ptr<RunRecords>> data = RunRecords::open(paths.dataFile, m_host.currentSettings());
+    if (!data) {
+        m_host.showMessage(data.error());
+        return summary;
+    }
+    // A first pass counts the records (and finds those taken), so that a data file that cannot be
+    // read to its end (a record longer than the bound) stops the run before anything is written;
+    // then they are read again one by one.
+    const Result<RecordCount> counted = data.value()->count(RecordSelection{records, m_options.shard, 0});
+    if (!counted) {
+        m_host.showMessage(counted.error());
+        return summary;
+    }
     const std::unique_ptr<OutputSink> sink = OutputSink::forRun(m_options);
     if (Status started = sink->start(paths); !started) {
         m_host.showMessage(started.error());
@@ -390,7 +393,7 @@ RunSummary GenerationRun::run(RecordRange records)
     m_running = true;
     RecordLoop loop(m_host, *sink, summary, m_recordLimit);
     const unsigned jobs = m_jobs > 1 && sink->takesJobs(m_jobs) ? m_jobs : 1;
-    bool failed = !loop.run(records, m_options.shard, jobs, m_running);
+    bool failed = !loop.run(*data.value(), counted.value(), m_options.shard, jobs, m_running);
 
     // The end of the run, on every path that started it.
     std::optional<Error> reportError;

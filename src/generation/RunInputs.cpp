@@ -63,7 +63,9 @@ std::string shownDataPath(const std::string& path)
 // run's OpenInput error on the path as shown; an error of its own (an unknown encoding) stays.
 Error runDataError(const Error& error, const std::string& shown)
 {
-    return error.code == 0 ? error : systemError(ErrorKind::OpenInput, shown, error.code);
+    // The copy of standard input names its own folder.
+    const bool ofCopy = error.kind == ErrorKind::CreateFile || error.kind == ErrorKind::WriteFile;
+    return error.code == 0 || ofCopy ? error : systemError(ErrorKind::OpenInput, shown, error.code);
 }
 
 } // namespace
@@ -78,7 +80,8 @@ Result<RunData> readRunData(const std::string& path, const std::string& encoding
         data.identity = read.value();
         return data;
     }
-    Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{false, ";", encoding});
+    Result<std::unique_ptr<DataInput>> input =
+        DataInput::open(path, DataInput::Options{false, ";", encoding, std::size_t{1} << 20, false});
     if (!input)
         return runDataError(input.error(), shownDataPath(path));
     if (Status read = input.value()->readAll(data.text); !read)
@@ -95,20 +98,17 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
 {
     std::unique_ptr<RunRecords> records(new RunRecords);
     records->m_shown = shownDataPath(path);
-    records->m_format = RecordReader::Options{s.quotes, s.delim};
     Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
     if (!input)
         return records->readError(input.error());
     records->m_input = std::move(input.value());
+    // Standard input is read to its end first (into a copy on disk, record by record): its size
+    // and the count of its records come before the first record.
     if (!records->m_input->identity()) {
-        if (Status read = records->m_input->readAll(records->m_text); !read)
-            return records->readError(read.error());
-        records->m_size = records->m_text.size();
         if (Status started = records->restart(); !started)
             return started.error();
-    } else {
-        records->m_size = records->m_input->size();
     }
+    records->m_size = records->m_input->size();
     return records;
 }
 
@@ -119,7 +119,7 @@ Error RunRecords::readError(const Error& error) const
 
 Result<bool> RunRecords::next(DataRecord& record)
 {
-    Result<bool> got = m_held ? m_held->next(record) : m_input->next(record);
+    Result<bool> got = m_input->next(record);
     if (!got)
         return readError(got.error());
     return got;
@@ -127,12 +127,6 @@ Result<bool> RunRecords::next(DataRecord& record)
 
 Status RunRecords::restart()
 {
-    if (!m_input->identity()) {
-        m_held.reset();
-        m_heldSource.emplace(m_text);
-        m_held.emplace(*m_heldSource, m_format);
-        return {};
-    }
     if (Status restarted = m_input->restart(); !restarted)
         return readError(restarted.error());
     return {};

@@ -75,8 +75,9 @@ struct RecordCount {
 };
 
 // The records of a run's data file, read through one open file in blocks, so that memory does
-// not grow with the file. Standard input is read whole first: a pipe cannot be read twice, and
-// the count of records comes before the first record.
+// not grow with the file. Standard input is read to its end first, into a copy on disk that is
+// then read like a file: a pipe cannot be read twice, and the count of records comes before the
+// first record.
 class RunRecords final {
 public:
     // Opens the data file at `path` ("-": standard input) as the settings `s` read it (delimiter,
@@ -105,14 +106,9 @@ private:
     Error readError(const Error& error) const;
 
     std::string m_shown; // the path as messages name it
-    RecordReader::Options m_format;
     std::unique_ptr<DataInput> m_input;
     std::uint64_t m_size = 0;
     std::uint64_t m_replacedInCount = 0;
-    // Standard input, held whole, and read from there.
-    std::string m_text;
-    std::optional<TextSource> m_heldSource;
-    std::optional<RecordReader> m_held;
 };
 
 // A project's inputs as the check before writing and the preview use them: the data file opened,

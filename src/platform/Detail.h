@@ -36,8 +36,8 @@ enum class DetailKind : std::uint8_t {
     UnescapedHtml,          // field N1 (rule N2) holds "<" or "&" for an HTML template
     SameFile,               // the same file as record N1
     SameFileIgnoringCase,   // differs only in letter case from record N1 ("S")
+    SameFileNormalized,     // differs only in Unicode normalization from record N1 ("S")
     PartTooLong,            // a part of the name is N1 bytes long; names may have N2
-    PathTooLong,            // the path is N1 bytes long; paths may have N2
     SubfolderIsEarlierFile, // the subfolder "S" is the file of record N1
     FileInWayOfSubfolder,   // a file stands where the subfolder "S" must go
     NameIsEarlierSubfolder, // the name is the subfolder of record N1
@@ -45,6 +45,7 @@ enum class DetailKind : std::uint8_t {
     SubfolderIsLink,        // the subfolder "S" is a symbolic link
     ReplacesEntry,          // a symbolic link or another file's second name stands there
     OwnInput,               // the file is one of the run's inputs or its report
+    TextTooLarge,           // the text would be larger than S; the run ends with an error here
 
     // What the data file holds that a run reads otherwise than its user may expect.
     ByteOrderMark,     // the data file starts with a byte-order mark

@@ -60,6 +60,9 @@ Described describe(const Error& e)
         return {"The data file \"%1\" changed during the run: it now ends after record %2", {e.object, number(e, 0)}};
     case ErrorKind::RecordTooLarge:
         return {"The text of record %1 would be larger than %2", {number(e, 0), sizeText(e.numbers[1])}};
+    case ErrorKind::RecordTooLong:
+        return {"Record %1 (from line %2) of the data file is longer than %3",
+                {number(e, 0), number(e, 2), sizeText(e.numbers[1])}};
     case ErrorKind::NoSuchRecord:
         return {"There is no record %1", {number(e, 0)}};
     case ErrorKind::HeaderRecord:
@@ -163,10 +166,13 @@ std::string_view detailFormat(const Detail& d)
                             "them"
                           : "differs only in letter case from line %1 (\"%3\"); a case-insensitive disk would merge "
                             "them";
+    case DetailKind::SameFileNormalized:
+        return d.byRecord ? "differs only in Unicode normalization from record %1 (\"%3\"); a disk that normalizes "
+                            "names would merge them"
+                          : "differs only in Unicode normalization from line %1 (\"%3\"); a disk that normalizes "
+                            "names would merge them";
     case DetailKind::PartTooLong:
         return "a part of the name is %1 bytes long; names may have %2";
-    case DetailKind::PathTooLong:
-        return "the path is %1 bytes long; paths may have %2";
     case DetailKind::SubfolderIsEarlierFile:
         return d.byRecord ? "the subfolder \"%3\" is the file of record %1; the record is passed over"
                           : "the subfolder \"%3\" is the file of line %1; the record is passed over";
@@ -184,6 +190,8 @@ std::string_view detailFormat(const Detail& d)
                "through it";
     case DetailKind::OwnInput:
         return "the file is the run's data file, template, project file or report; the record is refused";
+    case DetailKind::TextTooLarge:
+        return "the text would be larger than %3; the run ends here with an error";
     case DetailKind::ByteOrderMark:
         return "the data file starts with a byte-order mark, which becomes part of its first field (encoding=auto "
                "drops it)";
@@ -335,6 +343,24 @@ std::string errorText(const Error& error)
     return fillIn(described.format, described.arguments);
 }
 
+std::string commandLineErrorText(const Error& error)
+{
+    const auto named = [](std::string_view line, const std::string& path) {
+        return std::string(line) + ": there is no file \"" + path + '"';
+    };
+    switch (error.kind) {
+    case ErrorKind::DataFileMissing:
+        return named(errorText(error), error.object);
+    case ErrorKind::TemplateMissing:
+        return named(errorText(error), error.object);
+    case ErrorKind::InputsMissing:
+        return named(errorText(Error(ErrorKind::DataFileMissing)), error.object) +
+               named(errorText(Error(ErrorKind::TemplateMissing)), error.other);
+    default:
+        return errorText(error);
+    }
+}
+
 std::vector<std::string> errorArguments(const Error& error)
 {
     return describe(error).arguments;
@@ -358,8 +384,11 @@ std::string fillIn(std::string_view format, const std::vector<std::string>& argu
 
 std::string sizeText(std::uint64_t limit)
 {
-    const bool gib = limit % (std::uint64_t{1} << 30) == 0;
-    return std::to_string(gib ? limit >> 30 : limit >> 20) + (gib ? " GiB" : " MiB");
+    if (limit > 0 && limit % (std::uint64_t{1} << 30) == 0)
+        return std::to_string(limit >> 30) + " GiB";
+    if (limit > 0 && limit % (std::uint64_t{1} << 20) == 0)
+        return std::to_string(limit >> 20) + " MiB";
+    return std::to_string(limit) + (limit == 1 ? " byte" : " bytes");
 }
 
 } // namespace stencilor

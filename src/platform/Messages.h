@@ -36,6 +36,10 @@ std::string errorText(const Error& error);
 // across versions and languages, where the text is for people.
 const char* errorCode(ErrorKind kind);
 
+// errorText(error) as the command line shows it: the line of a missing input names its path,
+// which the window shows apart from the message.
+std::string commandLineErrorText(const Error& error);
+
 // The texts that stand in the message of `error`, in the order errorText() names them: the
 // objects, the numbers and the system's reason, each in words. The window puts them into its own
 // text of the kind.
@@ -52,7 +56,7 @@ std::vector<std::string> detailArguments(const Detail& detail);
 // as it is).
 std::string fillIn(std::string_view format, const std::vector<std::string>& arguments);
 
-// `limit` bytes as a message names a size: "1 GiB", "64 MiB".
+// `limit` bytes as a message names a size: "1 GiB", "64 MiB", "10 bytes".
 std::string sizeText(std::uint64_t limit);
 
 } // namespace stencilor

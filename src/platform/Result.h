@@ -33,6 +33,7 @@ enum class ErrorKind : std::uint8_t {
     ReplacesInput,      // Cannot create file "P". It is an input of the run.
     DataChanged,        // The data file "P" changed during the run: it now ends after record N1
     RecordTooLarge,     // The text of record N1 would be larger than N2 (bytes, shown as GiB or MiB)
+    RecordTooLong,      // Record N1 (from line N3) of the data file is longer than N2 (a size)
     NoSuchRecord,       // There is no record N1
     HeaderRecord,       // Record 1 names the fields: it gets no file.
     DelimiterNotSet,    // Please select field delimiter!

@@ -82,6 +82,8 @@ const char* errorSource(const Error& e)
                                  "The data file \"%1\" changed during the run: it now ends after record %2");
     case ErrorKind::RecordTooLarge:
         return QT_TRANSLATE_NOOP("CoreMessages", "The text of record %1 would be larger than %2");
+    case ErrorKind::RecordTooLong:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Record %1 (from line %2) of the data file is longer than %3");
     case ErrorKind::NoSuchRecord:
         return QT_TRANSLATE_NOOP("CoreMessages", "There is no record %1");
     case ErrorKind::HeaderRecord:
@@ -184,10 +186,14 @@ const char* detailSource(const Detail& d)
                                                               "case-insensitive disk would merge them")
                           : QT_TRANSLATE_NOOP("CoreMessages", "differs only in letter case from line %1 (\"%3\"); a "
                                                               "case-insensitive disk would merge them");
+    case DetailKind::SameFileNormalized:
+        return d.byRecord
+                   ? QT_TRANSLATE_NOOP("CoreMessages", "differs only in Unicode normalization from record %1 "
+                                                       "(\"%3\"); a disk that normalizes names would merge them")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "differs only in Unicode normalization from line %1 "
+                                                       "(\"%3\"); a disk that normalizes names would merge them");
     case DetailKind::PartTooLong:
         return QT_TRANSLATE_NOOP("CoreMessages", "a part of the name is %1 bytes long; names may have %2");
-    case DetailKind::PathTooLong:
-        return QT_TRANSLATE_NOOP("CoreMessages", "the path is %1 bytes long; paths may have %2");
     case DetailKind::SubfolderIsEarlierFile:
         return d.byRecord ? QT_TRANSLATE_NOOP("CoreMessages", "the subfolder \"%3\" is the file of record %1; the "
                                                               "record is passed over")
@@ -211,6 +217,8 @@ const char* detailSource(const Detail& d)
     case DetailKind::OwnInput:
         return QT_TRANSLATE_NOOP("CoreMessages", "the file is the run's data file, template, project file or report; "
                                                  "the record is refused");
+    case DetailKind::TextTooLarge:
+        return QT_TRANSLATE_NOOP("CoreMessages", "the text would be larger than %3; the run ends here with an error");
     case DetailKind::ByteOrderMark:
         return QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which becomes part of "
                                                  "its first field (the encoding \"auto\" drops it)");
@@ -339,6 +347,8 @@ QString checkFindingText(CheckFindingKind kind)
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "same name"));
     case CheckFindingKind::SameNameIgnoringCase:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "same name ignoring case"));
+    case CheckFindingKind::SameNameNormalized:
+        return localised(QT_TRANSLATE_NOOP("CoreMessages", "same name when normalized"));
     case CheckFindingKind::LeavesFolder:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "leaves output folder"));
     case CheckFindingKind::FewerFields:
@@ -363,6 +373,8 @@ QString checkFindingText(CheckFindingKind kind)
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "unclosed quote"));
     case CheckFindingKind::UnescapedHtml:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "markup in value"));
+    case CheckFindingKind::TextTooLarge:
+        return localised(QT_TRANSLATE_NOOP("CoreMessages", "text too large"));
     case CheckFindingKind::DataFile:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "data file"));
     }

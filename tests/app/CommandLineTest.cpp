@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace stencilor {
 namespace {
@@ -162,9 +163,35 @@ TEST(CommandLine, CheckPrintsFieldCountSampleAndWidestLine)
     const Outcome outcome = headless({"--check", dir.file("p.ql")});
     EXPECT_EQ(outcome.status, kExitOk);
     EXPECT_EQ(outcome.out, "fields: 3\nsample: Name;City\nwidest: Ann;Oslo;12\n");
+}
 
-    dir.write("q.ql", "[setup]\ntextfile=missing.csv\n");
-    EXPECT_EQ(headless({"--check", dir.file("q.ql")}).out, "fields: -1\nsample: \nwidest: \n");
+// A data file that is missing or is no regular file stops each command before it reads or writes
+// anything, with a message that names the file; the previous report stays.
+TEST(CommandLine, DataFileThatCannotBeReadStopsBeforeAnything)
+{
+    test::TempDir dir;
+    dir.write("t.txt", "Hello %N%");
+    dir.write("out/report.html", "previous");
+    dir.write("p.ql", "[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=" + dir.file("out") + "\nreport=1\n");
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    const struct {
+        const char* command;
+        std::string data, message;
+    } cases[] = {
+        {"--run", "fifo", "\"" + dir.file("fifo") + "\". Not a regular file"},
+        {"--dry-run", "fifo", "\"" + dir.file("fifo") + "\". Not a regular file"},
+        {"--check", "fifo", "\"" + dir.file("fifo") + "\". Not a regular file"},
+        {"--run", "none.csv", "there is no file \"" + dir.file("none.csv") + "\""},
+        {"--dry-run", "none.csv", "there is no file \"" + dir.file("none.csv") + "\""},
+        {"--check", "none.csv", "\"" + dir.file("none.csv") + "\". No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = headless({c.command, "--data", dir.file(c.data), dir.file("p.ql")});
+        EXPECT_EQ(outcome.status, kExitNotStarted) << c.command << ' ' << c.data;
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << c.command << ' ' << outcome.err;
+        EXPECT_EQ(outcome.out, "") << c.command << ' ' << c.data;
+        EXPECT_EQ(dir.read("out/report.html"), "previous") << c.command << ' ' << c.data;
+    }
 }
 
 TEST(CommandLine, RunReportsStatusAndSummary)
@@ -229,7 +256,8 @@ TEST(CommandLine, DryRunListsFindingsAndWritesNothing)
     dir.write("p.ql", "[setup]\ntextfile=d.csv\ntemplatefile=none.txt\n");
     outcome = headless({"--dry-run", dir.file("p.ql")});
     EXPECT_EQ(outcome.status, kExitNotStarted);
-    EXPECT_EQ(outcome.err, "\nTemplate file is empty or not defined\n");
+    EXPECT_EQ(outcome.err,
+              "\nTemplate file is empty or not defined: there is no file \"" + dir.file("none.txt") + "\"\n");
 }
 
 } // namespace

@@ -53,6 +53,19 @@ rm -rf "$work/partcards/out"
 (cd "$work/partcards" && "$bin" --run --quiet --jobs 2 --records 11-15 cards.ql)
 check "partial run with two jobs writes five cards" test "$(find "$work/partcards/out" -name '*.htm' | wc -l)" -eq 5
 
+# Many writers into many folders under a low limit of open files: the folder handles each writer
+# keeps are sized from the limit, so no job size or job count runs out of them.
+mkdir -p "$work/manyfolders"
+seq 1 3000 | awk '{ printf "r%d;%d/%d\n", $1, $1 % 40, $1 % 1000 }' >"$work/manyfolders/d.csv"
+echo '%N%' >"$work/manyfolders/t.txt"
+printf '[setup]\ntextfile=d.csv\ntemplatefile=t.txt\noutputdir=out\nnameFromFld=1\nFileNameFld=Field 1\nCopyDirFld=1\ndirectoryFile=Field 2\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%%N%%\n' >"$work/manyfolders/p.ql"
+for jobs in 1 16; do
+    rm -rf "$work/manyfolders/out"
+    (ulimit -n 256 && "$bin" --run --quiet --jobs "$jobs" "$work/manyfolders/p.ql") 2>"$work/manyfolders.err"
+    check "$jobs jobs into 1,000 folders under ulimit -n 256 exit 0" test $? -eq 0 || cat "$work/manyfolders.err"
+    check "$jobs jobs into 1,000 folders write every file" test "$(find "$work/manyfolders/out" -type f | wc -l)" -eq 3000
+done
+
 # The spreadsheet example: quoted fields over several lines, a header, a byte-order mark, values
 # escaped for HTML, names made from two fields; its output is pinned byte for byte.
 cp -r "$top/examples/spreadsheet" "$work/sheet"
@@ -161,7 +174,7 @@ check "version" test $? -eq 0
 printf '[setup]\ndelim=;\ntextfile=nothing.csv\ntemplatefile=nothing.html\n' >"$work/noinput.ql"
 "$bin" --run "$work/noinput.ql" 2>"$work/noinput.err"
 check "missing inputs exit 2" test $? -eq 2
-check "missing inputs message" diff <(printf 'Text file is empty\nTemplate file is empty or not defined\n') "$work/noinput.err"
+check "missing inputs message" diff <(printf 'Text file is empty: there is no file "%s"\nTemplate file is empty or not defined: there is no file "%s"\n' "$work/nothing.csv" "$work/nothing.html") "$work/noinput.err"
 
 # A relative project path is taken against the working folder; the relative data, template and
 # output paths inside the project against the project file's folder, wherever it is run from.
@@ -215,7 +228,7 @@ check "/dev/zero message" grep -qx 'Cannot open file "/dev/zero". Not a regular 
 mkfifo "$work/host/fifo.csv"
 sed 's/^textfile=.*$/textfile=fifo.csv/' "$work/host/p.ql" >"$work/host/fifo.ql"
 timeout 20 "$bin" --run --quiet "$work/host/fifo.ql" 2>/dev/null
-check "a FIFO as data does not hang" test $? -eq 1
+check "a FIFO as data is refused before the run, exit 2" test $? -eq 2
 # Control bytes in names reach the terminal escaped.
 printf '\033[2Jpwned\007;z\n\033[2Jpwned\007;z\n' >"$work/host/esc.csv"
 sed 's/^textfile=.*$/textfile=esc.csv/' "$work/host/p.ql" >"$work/host/esc.ql"

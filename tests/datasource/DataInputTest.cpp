@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace stencilor {
 namespace {
@@ -72,6 +73,63 @@ TEST(DataInput, RefusesWhatIsNotARegularFileAndUnknownEncodings)
             EXPECT_EQ(errorText(input.error()), c.message);
         }
     }
+}
+
+// Standard input holding `text` while the object lives.
+class PipedStandardInput final {
+public:
+    explicit PipedStandardInput(std::string_view text)
+        : m_saved(::dup(STDIN_FILENO))
+    {
+        int ends[2];
+        EXPECT_EQ(::pipe(ends), 0);
+        EXPECT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ::close(ends[1]);
+        ::dup2(ends[0], STDIN_FILENO);
+        ::close(ends[0]);
+    }
+    ~PipedStandardInput()
+    {
+        ::dup2(m_saved, STDIN_FILENO);
+        ::close(m_saved);
+    }
+
+private:
+    int m_saved;
+};
+
+// Standard input streams like a file: read again from its copy after a restart, its size known
+// then, and a record longer than the bound is an error, not all the memory there is.
+TEST(DataInput, StandardInputIsReadAgainFromItsCopyWithTheBoundOfARecord)
+{
+    for (const std::string encoding : {"", "UTF-16LE"}) {
+        const std::string text = encoding.empty() ? std::string("a;1\nbb;2\n") : std::string("a\0\n\0b\0\n\0", 8);
+        PipedStandardInput in(text);
+        DataInput::Options options;
+        options.encoding = encoding;
+        auto input = DataInput::open("-", options);
+        ASSERT_TRUE(input) << encoding;
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<std::string> seen;
+            DataRecord record;
+            while (input.value()->next(record).value())
+                seen.emplace_back(record.text);
+            const std::vector<std::string> expected =
+                encoding.empty() ? std::vector<std::string>{"a;1", "bb;2"} : std::vector<std::string>{"a", "b"};
+            EXPECT_EQ(seen, expected) << encoding << " pass " << pass;
+            const Status restarted = input.value()->restart();
+            ASSERT_TRUE(restarted) << errorText(restarted.error());
+            EXPECT_EQ(input.value()->size(), text.size());
+        }
+    }
+    PipedStandardInput in(std::string(100, 'x'));
+    DataInput::Options options;
+    options.maxRecord = 10;
+    auto input = DataInput::open("-", options);
+    ASSERT_TRUE(input);
+    const Status restarted = input.value()->restart();
+    ASSERT_FALSE(restarted);
+    EXPECT_EQ(errorText(restarted.error()), "Record 1 (from line 1) of the data file is longer than 10 bytes");
 }
 
 } // namespace

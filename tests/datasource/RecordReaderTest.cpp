@@ -73,6 +73,38 @@ TEST(RecordReader, LinesAreRecordsInEveryBlockSize)
     }
 }
 
+// A record longer than the bound ends the reading with an error naming it, quoted or not, with a
+// line end or at the end of the data; one of just the bound's length is read.
+TEST(RecordReader, ARecordLongerThanTheBoundIsAnError)
+{
+    const struct {
+        std::string text;
+        bool quotes;
+        std::uint64_t goodRecords; // before the error; all of them when none comes
+        bool tooLong;
+    } cases[] = {
+        {"abcd\nefgh\r\nij", false, 3, false}, {"abcd\nefghi\nj\n", false, 1, true}, {"abcd\nefghi", false, 1, true},
+        {"a\n\"b\n\"\n", true, 2, false},      {"a\n\"b\ncd\"\nx\n", true, 1, true}, {"\"abcdefgh", true, 0, true},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t block : kBlockSizes) {
+            TextSource source(c.text);
+            RecordReader reader(source, {c.quotes, ";", block, 4});
+            DataRecord record;
+            std::uint64_t good = 0;
+            Result<bool> got = true;
+            while ((got = reader.next(record)) && got.value())
+                ++good;
+            EXPECT_EQ(good, c.goodRecords) << testing::PrintToString(c.text) << " in blocks of " << block;
+            EXPECT_EQ(!got, c.tooLong) << testing::PrintToString(c.text) << " in blocks of " << block;
+            if (!got) {
+                EXPECT_EQ(got.error().kind, ErrorKind::RecordTooLong);
+                EXPECT_EQ(got.error().numbers[0], good + 1);
+            }
+        }
+    }
+}
+
 TEST(RecordReader, QuotedFieldsHoldDelimitersAndLineBreaks)
 {
     const struct {

@@ -428,10 +428,6 @@
         <translation>ein Teil des Namens ist %1 Bytes lang; Namen dürfen %2 haben</translation>
     </message>
     <message>
-        <source>the path is %1 bytes long; paths may have %2</source>
-        <translation>der Pfad ist %1 Bytes lang; Pfade dürfen %2 haben</translation>
-    </message>
-    <message>
         <source>the subfolder &quot;%3&quot; is the file of record %1; the record is passed over</source>
         <translation>der Unterordner „%3“ ist die Datei von Datensatz %1; der Datensatz wird übergangen</translation>
     </message>
@@ -466,6 +462,30 @@
     <message>
         <source>the file is the run&apos;s data file, template, project file or report; the record is refused</source>
         <translation>die Datei ist die Datendatei, die Vorlage, die Projektdatei oder der Bericht des Laufs; der Datensatz wird abgewiesen</translation>
+    </message>
+    <message>
+        <source>Record %1 (from line %2) of the data file is longer than %3</source>
+        <translation>Datensatz %1 (ab Zeile %2) der Datendatei ist länger als %3</translation>
+    </message>
+    <message>
+        <source>differs only in Unicode normalization from record %1 (&quot;%3&quot;); a disk that normalizes names would merge them</source>
+        <translation>unterscheidet sich nur in der Unicode-Normalisierung von Datensatz %1 („%3“); ein Datenträger, der Namen normalisiert, würde sie zusammenlegen</translation>
+    </message>
+    <message>
+        <source>differs only in Unicode normalization from line %1 (&quot;%3&quot;); a disk that normalizes names would merge them</source>
+        <translation>unterscheidet sich nur in der Unicode-Normalisierung von Zeile %1 („%3“); ein Datenträger, der Namen normalisiert, würde sie zusammenlegen</translation>
+    </message>
+    <message>
+        <source>the text would be larger than %3; the run ends here with an error</source>
+        <translation>der Text würde größer als %3; der Lauf endet hier mit einem Fehler</translation>
+    </message>
+    <message>
+        <source>same name when normalized</source>
+        <translation>gleicher Name nach Normalisierung</translation>
+    </message>
+    <message>
+        <source>text too large</source>
+        <translation>Text zu groß</translation>
     </message>
 </context>
 <context>
