@@ -1,5 +1,6 @@
 #include "datasource/DataFileWarnings.h"
 
+#include "datasource/DataInput.h"
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
 #include "platform/FileSystem.h"
@@ -48,19 +49,22 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
                               const std::string& encoding)
 {
     DataFileWarnings warnings;
-    FileReader file;
-    if (!file.open(path))
+    // The text as the run reads it: decoded when the project names an encoding, so that a NUL is
+    // one where the run's text ends, not a byte of a UTF-16 character.
+    Result<std::unique_ptr<DataInput>> input =
+        DataInput::open(path, DataInput::Options{false, delim, encoding, kBlock, false});
+    if (!input)
         return warnings;
     // The lines are read as the run reads them (a NUL ends the text), in blocks; the bytes are
     // looked at on their way for the mark, a sample, and what stands after a NUL.
     struct Collector final : ByteSource {
-        FileReader& file;
+        ByteSource& file;
         std::uint64_t total = 0;
         std::string start;                    // the first bytes, for the mark and the detection
         std::uint64_t nulOffset = UINT64_MAX; // the first NUL byte
         bool textAfterNul = false;            // something other than NULs and line ends stands after it
-        explicit Collector(FileReader& reader)
-            : file(reader)
+        explicit Collector(ByteSource& text)
+            : file(text)
         {
         }
         Result<std::size_t> read(char* into, std::size_t size) override
@@ -86,7 +90,7 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
             total += got.value();
             return got;
         }
-    } source(file);
+    } source(input.value()->text());
 
     const bool checkUtf8 = encoding.empty();
     RecordReader reader(source, {false, delim, kBlock});

@@ -1,7 +1,12 @@
 #include "generation/CaseMapping.h"
 
+#include "datasource/Encoding.h"
+
+#include <algorithm>
 #include <cstdint>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
+#include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
 namespace stencilor {
@@ -62,6 +67,27 @@ std::string toSentenceCase(std::string_view text)
         }
         return u_tolower(c);
     });
+}
+
+std::string toComposedForm(std::string_view text)
+{
+    // ASCII is composed already; most names are.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(text);
+    Utf8Validator validator;
+    validator.feed(text);
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* composed = icu::Normalizer2::getNFCInstance(status);
+    if (!validator.valid() || U_FAILURE(status))
+        return std::string(text);
+    const icu::UnicodeString source =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const icu::UnicodeString normalized = composed->normalize(source, status);
+    if (U_FAILURE(status))
+        return std::string(text);
+    std::string out;
+    normalized.toUTF8String(out);
+    return out;
 }
 
 } // namespace stencilor

@@ -105,6 +105,15 @@ public:
                       static_cast<std::uint64_t>(fields),
                       static_cast<std::uint64_t>(m_widestField)}});
         }
+        if (plan.error && plan.error->kind == ErrorKind::RecordTooLarge) {
+            add({CheckFindingKind::TextTooLarge,
+                 number,
+                 0,
+                 0,
+                 plan.name.relativeName,
+                 {DetailKind::TextTooLarge, sizeText(plan.error->numbers[1])}});
+            return;
+        }
         switch (plan.refusal) {
         case Refusal::NoName:
             add({CheckFindingKind::NoName, number, 0, 0, {}, plan.name.why});
@@ -219,7 +228,9 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
             }
             break;
         }
-        const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Later);
+        // Rendered as the run renders it, so that the bound of a record's text is decided in the
+        // one place the run decides it.
+        const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Now);
         if (plan.place == RecordSelection::Place::After)
             break;
         // The header record names the fields and gets no file.
@@ -249,6 +260,8 @@ const char* checkFindingLabel(CheckFindingKind kind)
         return "same name";
     case CheckFindingKind::SameNameIgnoringCase:
         return "same name ignoring case";
+    case CheckFindingKind::SameNameNormalized:
+        return "same name when normalized";
     case CheckFindingKind::LeavesFolder:
         return "leaves output folder";
     case CheckFindingKind::FewerFields:
@@ -273,6 +286,8 @@ const char* checkFindingLabel(CheckFindingKind kind)
         return "unclosed quote";
     case CheckFindingKind::UnescapedHtml:
         return "markup in value";
+    case CheckFindingKind::TextTooLarge:
+        return "text too large";
     case CheckFindingKind::DataFile:
         return "data file";
     }

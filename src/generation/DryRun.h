@@ -20,6 +20,7 @@ enum class CheckFindingKind {
     NoName,                  // the record gives no output name
     SameName,                // the record's output path is an earlier record's
     SameNameIgnoringCase,    // the path differs from an earlier record's only in letter case
+    SameNameNormalized,      // the path differs from an earlier record's only in Unicode normalization
     LeavesFolder,            // the name would leave the output folder and is refused
     FewerFields,             // the record has fewer fields than the rules use
     IdentifierNotInTemplate, // a rule's identifier does not occur in the template
@@ -28,10 +29,11 @@ enum class CheckFindingKind {
     ReplacesLink,            // a symbolic link or other non-regular entry at the name is replaced
     OwnInput,                // the file would replace the run's data file, template, project or report
     NameIsFolder,            // the name names a folder: writing it ends the run with an error
-    NameTooLong,             // a part of the name, or the whole path, is longer than the system allows
+    NameTooLong,             // a part of the name is longer than the system allows
     FolderBlocked,           // a file stands where a subfolder must go: the record is passed over
     UnclosedQuote,           // a quote opened in the record never closes: the rest of the data is its last field
     UnescapedHtml,           // a value holding "<" or "&" goes into an HTML template unescaped
+    TextTooLarge,            // the record's text would be larger than the run allows: the run ends there
     DataFile,                // the data file holds what a run reads differently from what its user may expect
 };
 

@@ -9,12 +9,12 @@ namespace stencilor {
 
 namespace {
 
-// The longest file or folder name, and the longest path, that the system accepts.
+// The longest file or folder name that the system accepts. A run walks down to a file one folder
+// at a time through folder handles, so no longer path reaches the system: a path has no limit.
 constexpr std::size_t kMaxNameBytes = NAME_MAX;
-constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
 
-// A part of `relative` longer than a name may be, or a whole path longer than a path may be.
-std::optional<Detail> tooLong(std::string_view relative, std::size_t folderBytes)
+// A part of `relative` longer than a name may be.
+std::optional<Detail> tooLong(std::string_view relative)
 {
     std::size_t start = 0;
     while (start <= relative.size()) {
@@ -25,8 +25,6 @@ std::optional<Detail> tooLong(std::string_view relative, std::size_t folderBytes
             return Detail{DetailKind::PartTooLong, {}, end - start, kMaxNameBytes};
         start = end + 1;
     }
-    if (folderBytes + 1 + relative.size() > kMaxPathBytes)
-        return Detail{DetailKind::PathTooLong, {}, folderBytes + 1 + relative.size(), kMaxPathBytes};
     return std::nullopt;
 }
 
@@ -50,7 +48,6 @@ ProbeSink::ProbeSink(std::function<void(CheckFinding)> add, bool byRecord)
 Status ProbeSink::start(const RunInputPaths& paths)
 {
     m_tree.openToProbe(paths.outputFolder);
-    m_folderBytes = paths.outputFolder.size();
     return {};
 }
 
@@ -71,18 +68,26 @@ RecordResult ProbeSink::write(const RecordPlan& plan)
         add(CheckFindingKind::SameName, plan, {DetailKind::SameFile, {}, exact->second});
         return placed;
     }
+    // Names that differ only in letter case, in Unicode normalization (é as one character or as e
+    // and an accent) or in both meet under one key; which of them it is comes from the two names.
+    const std::string normalized = toComposedForm(plan.name.path);
     const auto [folded, newFolded] =
-        m_byFoldedPath.try_emplace(toLowerCase(plan.name.path), FirstUse{number, plan.name.path});
-    if (!newFolded)
-        add(CheckFindingKind::SameNameIgnoringCase, plan,
-            {DetailKind::SameFileIgnoringCase, std::string(fileNamePart(folded->second.path)), folded->second.record});
+        m_byFoldedPath.try_emplace(toLowerCase(normalized), FirstUse{number, plan.name.path});
+    if (newFolded)
+        return placed;
+    const FirstUse& first = folded->second;
+    const std::string firstName(fileNamePart(first.path));
+    if (toComposedForm(first.path) == normalized)
+        add(CheckFindingKind::SameNameNormalized, plan, {DetailKind::SameFileNormalized, firstName, first.record});
+    else
+        add(CheckFindingKind::SameNameIgnoringCase, plan, {DetailKind::SameFileIgnoringCase, firstName, first.record});
     return placed;
 }
 
 RecordResult ProbeSink::placeFile(const RecordPlan& plan)
 {
     const std::string& relative = plan.name.relativeName;
-    if (const std::optional<Detail> reason = tooLong(relative, m_folderBytes)) {
+    if (const std::optional<Detail> reason = tooLong(relative)) {
         add(CheckFindingKind::NameTooLong, plan, *reason);
         return {Refusal::None, Error(ErrorKind::CreateOutput, plan.name.path, ENAMETOOLONG)};
     }

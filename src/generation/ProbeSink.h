@@ -48,7 +48,6 @@ private:
     std::function<void(CheckFinding)> m_add;
     bool m_byRecord;
     OutputTree m_tree;
-    std::size_t m_folderBytes = 0;
     std::unordered_map<std::string, std::uint64_t> m_byPath;
     std::unordered_map<std::string, FirstUse> m_byFoldedPath;
     std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name

@@ -93,6 +93,9 @@ TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
         {"non-ASCII case folding",
          "\xC3\x89t\xC3\xA9;1\n\xC3\xA9t\xC3\xA9;2\n",
          {{Kind::SameNameIgnoringCase, 2, "\xC3\xA9t\xC3\xA9"}}},
+        {"composed and decomposed forms",
+         "caf\xC3\xA9;1\ncafe\xCC\x81;2\nCAFE\xCC\x81;3\n",
+         {{Kind::SameNameNormalized, 2, "cafe\xCC\x81"}, {Kind::SameNameIgnoringCase, 3, "CAFE\xCC\x81"}}},
         {"leaves the output folder", "../x;1\nok;2\n", {{Kind::LeavesFolder, 1, ""}}},
         {"fewer fields than the rules use", "a;1\nb\n", {{Kind::FewerFields, 2, ""}}},
         {"CR LF data", "a;1\r\na;2\r\n", {{Kind::SameName, 2, "a"}}},
@@ -117,6 +120,9 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
     settings.directoryFile = "Field 2";
     settings.report = true;
     const std::string longName(256, 'n');
+    std::string deepFolder = "d";
+    while (deepFolder.size() < 5000)
+        deepFolder += "/d";
     const struct {
         const char* what;
         std::string data;
@@ -130,11 +136,17 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
         {"another record's file as a subfolder", "x;\ny;x\n", {{Kind::FolderBlocked, 2, "x/y"}}},
         {"the report", "report.html;\n", {{Kind::OwnInput, 1, "report.html"}}},
         {"a name over 255 bytes", longName + ";\n", {{Kind::NameTooLong, 1, longName}}},
+        // A run walks down one folder at a time: a path longer than the system's path limit is
+        // written all the same.
+        {"a 5,000-byte path of short parts", "a;" + deepFolder + "\n", {}},
     };
     for (const auto& c : cases) {
         const CheckReport report = check(c.data);
         EXPECT_EQ(seen(report), c.findings) << c.what;
     }
+    // The report's name is refused as the run refuses it, also before the output folder exists.
+    settings.outputdir = dir.file("not-yet");
+    EXPECT_EQ(seen(check("report.html;\n")), (std::vector<Seen>{{Kind::OwnInput, 1, "report.html"}}));
     // The run's own inputs, found by what they are, not by their names.
     settings.outputdir = dir.path();
     settings.CopyDirFld = false;
@@ -159,6 +171,19 @@ TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
     EXPECT_TRUE(check("a;1\n").findings.empty());
     setRules({{"Field 1", "%B%</p>\n"}});
     EXPECT_EQ(seen(check("a;1\n")), (std::vector<Seen>{{Kind::IdentifierNotInTemplate, 0, ""}}));
+}
+
+// A text the run would refuse as too large is found before the run, where the run decides it.
+TEST_F(DryRunTest, FindsATextLargerThanTheRunAllows)
+{
+    std::string templ = "%A%";
+    for (int i = 0; i < 2000; ++i)
+        templ += "%B%";
+    dir.write("t.html", templ);
+    const CheckReport report = check("a;" + std::string(600000, 'x') + "\nb;y\n");
+    EXPECT_EQ(seen(report), (std::vector<Seen>{{Kind::TextTooLarge, 1, "a"}}));
+    EXPECT_EQ(detailText(report.findings.at(0).detail),
+              "the text would be larger than 1 GiB; the run ends here with an error");
 }
 
 TEST_F(DryRunTest, ChecksOnlyTheRecordsOfARange)
