@@ -11,8 +11,14 @@ namespace stencilor {
 
 namespace {
 
-constexpr std::size_t kInputBlock = std::size_t{1} << 16;
+// Raw bytes converted at a time: small enough that where a record begins in the raw bytes is
+// known closely (a part of a sharded job is cut by the file's bytes), large enough that a call
+// to the converter costs little per byte.
+constexpr std::size_t kInputBlock = std::size_t{1} << 12;
 constexpr std::size_t kPivotSize = 4096;
+// The pieces whose ends are kept for offsetBelow(): a reader a whole record of 1 GiB behind
+// still finds each piece of it.
+constexpr std::size_t kMaxAnchors = std::size_t{1} << 18;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Replaces every sequence the encoding does not allow with U+FFFD and counts it.
@@ -272,8 +278,19 @@ Result<bool> DecodingSource::convertMore()
     m_first = false;
     if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR)
         return Error(ErrorKind::Decode, u_errorName(status));
+    const auto made = static_cast<std::size_t>(target - (m_out.data() + m_outEnd));
+    const auto used = static_cast<std::size_t>(source - (m_in.data() + m_inBegin));
     m_inBegin = static_cast<std::size_t>(source - m_in.data());
     m_outEnd = static_cast<std::size_t>(target - m_out.data());
+    m_decodedTotal += made;
+    m_rawTotal += used;
+    if (made > 0) {
+        m_anchors.push_back({m_decodedTotal, m_rawTotal});
+        // A reader that never asks (one that reads the text whole) holds no more than a bound: the
+        // oldest pieces merge, which only a reader far behind would see.
+        if (m_anchors.size() > kMaxAnchors)
+            m_anchors.erase(m_anchors.begin() + 1);
+    }
     if (m_inEnded && status != U_BUFFER_OVERFLOW_ERROR)
         m_flushed = true;
     return true;
@@ -291,8 +308,10 @@ Result<std::size_t> DecodingSource::read(char* into, std::size_t size)
     }
     if (m_atStart) {
         // A byte-order mark is no part of the text, whatever the encoding wrote it as.
-        if (std::string_view(m_out.data() + m_outBegin, m_outEnd - m_outBegin).starts_with(kUtf8Bom))
+        if (std::string_view(m_out.data() + m_outBegin, m_outEnd - m_outBegin).starts_with(kUtf8Bom)) {
             m_outBegin += kUtf8Bom.size();
+            m_dropped = kUtf8Bom.size();
+        }
         m_atStart = false;
         if (m_outBegin == m_outEnd)
             return read(into, size);
@@ -302,6 +321,19 @@ Result<std::size_t> DecodingSource::read(char* into, std::size_t size)
         std::memcpy(into, m_out.data() + m_outBegin, count);
     m_outBegin += count;
     return count;
+}
+
+std::uint64_t DecodingSource::offsetBelow(std::uint64_t offset)
+{
+    const std::uint64_t decoded = offset + m_dropped;
+    while (m_anchors.size() > 1 && m_anchors[1].decoded <= decoded)
+        m_anchors.pop_front();
+    const Anchor& from = m_anchors.front();
+    if (m_anchors.size() == 1 || decoded <= from.decoded)
+        return from.raw;
+    const Anchor& to = m_anchors[1];
+    // Within one piece: both spans are small, so the product fits.
+    return from.raw + (decoded - from.decoded) * (to.raw - from.raw) / (to.decoded - from.decoded);
 }
 
 } // namespace stencilor

@@ -7,6 +7,7 @@
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,6 +83,9 @@ public:
     ~DecodingSource() override;
 
     Result<std::size_t> read(char* into, std::size_t size) override;
+    // Where the decoded byte at `offset` came from in the raw bytes: exact at the ends of each
+    // piece converted (at most 4 KiB of raw bytes), in proportion between them.
+    std::uint64_t offsetBelow(std::uint64_t offset) override;
     // The invalid sequences replaced so far.
     std::uint64_t replaced() const { return m_replaced; }
 
@@ -106,6 +110,13 @@ private:
     bool m_dropMark = true; // a mark at the start is dropped here (the converter keeps it)
     bool m_flushed = false;
     std::uint64_t m_replaced = 0;
+    // Decoded bytes made and raw bytes used at the end of each piece converted, from the first
+    // that a later offsetBelow() may still ask about; decoded bytes dropped as a mark.
+    struct Anchor {
+        std::uint64_t decoded = 0, raw = 0;
+    };
+    std::deque<Anchor> m_anchors{Anchor{}};
+    std::uint64_t m_decodedTotal = 0, m_rawTotal = 0, m_dropped = 0;
 };
 
 } // namespace stencilor

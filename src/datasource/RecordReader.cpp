@@ -320,7 +320,7 @@ Result<bool> RecordReader::next(DataRecord& record)
     record.text = std::string_view(m_buffer.data() + m_pos, length);
     record.number = ++m_records;
     record.firstLine = firstLine;
-    record.offset = m_offset + m_pos;
+    record.offset = m_source.offsetBelow(m_offset + m_pos);
     record.unclosedQuote = unclosed;
     m_pos += length + lineEnd;
     return true;

@@ -26,6 +26,9 @@ public:
     // Reads up to `size` bytes into `into`: the number read, 0 at the end; fails with the errno
     // of reading.
     virtual Result<std::size_t> read(char* into, std::size_t size) = 0;
+    // Where the byte at `offset` of what read() gave lies in the bytes below (the file's bytes,
+    // when the source decodes them); asked for offsets that do not go back.
+    virtual std::uint64_t offsetBelow(std::uint64_t offset) { return offset; }
 };
 
 // The bytes of a text held elsewhere, which must outlive the source.
@@ -62,7 +65,7 @@ struct DataRecord {
     std::string_view text;
     std::uint64_t number = 0;    // 1 for the first record
     std::uint64_t firstLine = 0; // the line it begins on, 1 for the first line
-    std::uint64_t offset = 0;    // where it begins in the source's bytes
+    std::uint64_t offset = 0;    // where it begins in the source's bytes (the file's, when decoded)
     bool unclosedQuote = false;  // a quote opened in it never closes
 };
 

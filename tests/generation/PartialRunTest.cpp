@@ -2,6 +2,7 @@
 #include "TestUtil.h"
 #include "generation/GenerationRun.h"
 #include "generation/Manifest.h"
+#include "generation/RunInputs.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -157,6 +158,40 @@ TEST(PartialRunTest, TheShardsOfAJobTogetherAreOneRun)
             ASSERT_TRUE(merged) << what << ": " << errorText(merged.error());
             EXPECT_EQ(treeOf(dir, "parts"), expected) << what;
         }
+    }
+}
+
+// With an encoding the parts are cut by the file's bytes, not the decoded text: half ASCII and
+// half Cyrillic records of equal size in the file make parts of equal record counts.
+TEST(PartialRunTest, PartsOfAnEncodedFileAreCutByItsBytes)
+{
+    const std::string ascii = "abcdefg\n", cyrillic = "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\n"; // 8 bytes each
+    std::string windows1251, utf16;
+    for (int i = 0; i < 1000; ++i)
+        windows1251 += i < 500 ? ascii : cyrillic;
+    for (const char c : windows1251) {
+        // Each byte as a UTF-16LE unit: the Cyrillic letters of windows-1251 in their own place.
+        const auto byte = static_cast<unsigned char>(c);
+        const unsigned unit = byte >= 0xC0 ? 0x0410 + (byte - 0xC0) : byte;
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    for (const auto& [encoding, data] :
+         {std::pair{std::string("windows-1251"), windows1251}, std::pair{std::string("UTF-16LE"), utf16}}) {
+        test::TempDir dir;
+        dir.write("data.csv", data);
+        ProjectSettings settings;
+        settings.encoding = encoding;
+        std::uint64_t total = 0;
+        for (unsigned part = 1; part <= 4; ++part) {
+            auto records = RunRecords::open(dir.file("data.csv"), settings);
+            ASSERT_TRUE(records) << encoding;
+            const Result<RecordCount> counted = records.value()->count(RecordSelection{{}, ShardSpec{part, 4}, 0});
+            ASSERT_TRUE(counted) << encoding;
+            EXPECT_NEAR(static_cast<double>(counted.value().taken), 250.0, 2.5) << encoding << ", part " << part;
+            total += counted.value().taken;
+        }
+        EXPECT_EQ(total, 1000u) << encoding;
     }
 }
 
