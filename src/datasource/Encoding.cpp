@@ -14,10 +14,9 @@ namespace {
 // Raw bytes converted at a time: small enough that where a record begins in the raw bytes is
 // known closely (a part of a sharded job is cut by the file's bytes), large enough that a call
 // to the converter costs little per byte.
-constexpr std::size_t kInputBlock = std::size_t{1} << 12;
+constexpr std::size_t kInputBlock = std::size_t{1} << 9;
 constexpr std::size_t kPivotSize = 4096;
-// The pieces whose ends are kept for offsetBelow(): a reader a whole record of 1 GiB behind
-// still finds each piece of it.
+// The pieces whose ends are kept for offsetBelow() (4 MiB of them): beyond, the oldest merge.
 constexpr std::size_t kMaxAnchors = std::size_t{1} << 18;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 

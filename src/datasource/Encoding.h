@@ -84,7 +84,7 @@ public:
 
     Result<std::size_t> read(char* into, std::size_t size) override;
     // Where the decoded byte at `offset` came from in the raw bytes: exact at the ends of each
-    // piece converted (at most 4 KiB of raw bytes), in proportion between them.
+    // piece converted (at most 512 raw bytes), in proportion between them.
     std::uint64_t offsetBelow(std::uint64_t offset) override;
     // The invalid sequences replaced so far.
     std::uint64_t replaced() const { return m_replaced; }

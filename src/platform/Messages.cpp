@@ -283,6 +283,8 @@ const char* errorCode(ErrorKind kind)
         return "data-changed";
     case ErrorKind::RecordTooLarge:
         return "record-too-large";
+    case ErrorKind::RecordTooLong:
+        return "record-too-long";
     case ErrorKind::NoSuchRecord:
         return "no-such-record";
     case ErrorKind::HeaderRecord:
