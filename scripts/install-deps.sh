@@ -18,7 +18,7 @@ program=(
 testing=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
-    python3 python3-yaml python3-jsonschema parallel
+    python3 python3-yaml python3-jsonschema python3-openpyxl python3-odf parallel
     clang libclang-rt-14-dev llvm util-linux time
     desktop-file-utils shared-mime-info
     chromium
