@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -111,15 +112,15 @@ private:
     std::optional<Error> m_error; // success costs no Error
 };
 
-// A value or an Error.
-template <class T> class [[nodiscard]] Result final {
+// A value or an Error (or, for a reader with failures of its own, a value or its own error type).
+template <class T, class E = Error> class [[nodiscard]] Result final {
 public:
     Result(T value)
-        : m_data(std::move(value))
+        : m_data(std::in_place_index<0>, std::move(value))
     {
     }
-    Result(Error error)
-        : m_data(std::move(error))
+    Result(E error)
+        : m_data(std::in_place_index<1>, std::move(error))
     {
     }
 
@@ -127,11 +128,11 @@ public:
     explicit operator bool() const { return ok(); }
     T& value() { return std::get<0>(m_data); }
     const T& value() const { return std::get<0>(m_data); }
-    const Error& error() const { return std::get<1>(m_data); }
-    Status status() const { return ok() ? Status() : Status(error()); }
+    const E& error() const { return std::get<1>(m_data); }
+    Status status() const requires std::is_same_v<E, Error> { return ok() ? Status() : Status(error()); }
 
 private:
-    std::variant<T, Error> m_data;
+    std::variant<T, E> m_data;
 };
 
 } // namespace stencilor
