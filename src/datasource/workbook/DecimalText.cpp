@@ -1,0 +1,133 @@
+#include "datasource/workbook/DecimalText.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace stencilor {
+
+namespace {
+
+constexpr double kTwoTo53 = 9007199254740992.0;
+
+void stripTrailingZeros(Decimal& number)
+{
+    while (!number.digits.empty() && number.digits.back() == '0')
+        number.digits.pop_back();
+    if (number.digits.empty())
+        number.point = 0;
+}
+
+} // namespace
+
+Decimal toDecimal(double value)
+{
+    Decimal number;
+    value = std::fabs(value);
+    if (value == 0 || !std::isfinite(value))
+        return number;
+    char text[64];
+    if (value >= 1e15 && value < kTwoTo53) {
+        // Sixteen integer digits, all exact in a double: shown whole.
+        std::snprintf(text, sizeof text, "%.0f", value);
+        number.digits = text;
+        number.point = static_cast<int>(number.digits.size());
+    } else {
+        // Seventeen significant digits (d.dddddddddddddddde[+-]x), then sixteen rounded half up
+        // from them: 1.0049999999999999 is 1.005, 1.0049999999999994 stays below it.
+        std::snprintf(text, sizeof text, "%.16e", value);
+        number.digits.assign(1, text[0]);
+        number.digits.append(text + 2, 16);
+        number.point = std::atoi(text + 19) + 1;
+        // Beyond 2^53 a double holds no 16th digit worth showing.
+        number.round((value < kTwoTo53 ? 16 : 15) - number.point);
+    }
+    stripTrailingZeros(number);
+    return number;
+}
+
+void Decimal::round(int decimals)
+{
+    const long keep = static_cast<long>(point) + decimals; // the digits that stay
+    if (keep >= static_cast<long>(digits.size()))
+        return;
+    if (keep < 0) {
+        digits.clear();
+        point = 0;
+        return;
+    }
+    const bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        std::size_t at = digits.size();
+        while (at > 0 && digits[at - 1] == '9')
+            digits[--at] = '0';
+        if (at == 0) {
+            digits.insert(digits.begin(), '1');
+            ++point;
+        } else {
+            ++digits[at - 1];
+        }
+    }
+    stripTrailingZeros(*this);
+}
+
+std::string Decimal::integerDigits() const
+{
+    if (point <= 0)
+        return {};
+    std::string whole = digits.substr(0, static_cast<std::size_t>(point));
+    whole.append(static_cast<std::size_t>(point) - whole.size(), '0');
+    return whole;
+}
+
+std::string Decimal::fractionDigits(int count) const
+{
+    std::string fraction;
+    for (int i = 0; i < count; ++i) {
+        const long at = static_cast<long>(point) + i;
+        fraction += at >= 0 && at < static_cast<long>(digits.size()) ? digits[static_cast<std::size_t>(at)] : '0';
+    }
+    return fraction;
+}
+
+void appendGeneral(double value, std::string& out)
+{
+    if (std::isnan(value)) {
+        out += "NaN";
+        return;
+    }
+    if (std::signbit(value) && value != 0)
+        out += '-';
+    if (std::isinf(value)) {
+        out += "INF";
+        return;
+    }
+    Decimal number = toDecimal(value);
+    if (std::fabs(value) < 1e15)
+        number.round(15 - number.point);
+    if (number.isZero()) {
+        out += '0';
+        return;
+    }
+    const int exponent = number.point - 1;
+    const int decimals = static_cast<int>(number.digits.size()) - number.point;
+    const bool fixed =
+        std::fabs(value) < kTwoTo53 && (exponent >= -4 || (exponent >= -9 && decimals <= 16)) && exponent < 16;
+    if (fixed) {
+        const std::string whole = number.integerDigits();
+        out += whole.empty() ? "0" : whole;
+        if (decimals > 0)
+            out.append(".").append(number.fractionDigits(decimals));
+        return;
+    }
+    out += number.digits[0];
+    if (number.digits.size() > 1)
+        out.append(".").append(number.digits, 1);
+    // The export writes at least three exponent digits for large numbers and two for small ones.
+    char exponentText[16];
+    std::snprintf(exponentText, sizeof exponentText, exponent < 0 ? "E-%02d" : "E+%03d", std::abs(exponent));
+    out += exponentText;
+}
+
+} // namespace stencilor
