@@ -1,5 +1,6 @@
 #include "datasource/workbook/DecimalText.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,16 +30,18 @@ Decimal toDecimal(double value)
     char text[64];
     if (value >= 1e15 && value < kTwoTo53) {
         // Sixteen integer digits, all exact in a double: shown whole.
-        std::snprintf(text, sizeof text, "%.0f", value);
-        number.digits = text;
+        const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 0).ptr;
+        number.digits.assign(text, end);
         number.point = static_cast<int>(number.digits.size());
     } else {
         // Seventeen significant digits (d.dddddddddddddddde[+-]x), then sixteen rounded half up
         // from them: 1.0049999999999999 is 1.005, 1.0049999999999994 stays below it.
-        std::snprintf(text, sizeof text, "%.16e", value);
+        const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 16).ptr;
         number.digits.assign(1, text[0]);
         number.digits.append(text + 2, 16);
-        number.point = std::atoi(text + 19) + 1;
+        int exponent = 0;
+        std::from_chars(text + 20, end, exponent);
+        number.point = (text[19] == '-' ? -exponent : exponent) + 1;
         // Beyond 2^53 a double holds no 16th digit worth showing.
         number.round((value < kTwoTo53 ? 16 : 15) - number.point);
     }

@@ -33,12 +33,13 @@ constexpr std::array kNamespaces{
 
 XmlName nameOf(const char* expatName)
 {
-    const std::string_view whole(expatName);
-    const std::size_t split = whole.find(kSeparator);
-    if (split == std::string_view::npos)
-        return {XmlNs::None, whole};
-    const std::string_view uri = whole.substr(0, split);
-    XmlName name{XmlNs::Other, whole.substr(split + 1)};
+    const char* split = expatName;
+    while (*split != '\0' && *split != kSeparator)
+        ++split;
+    if (*split == '\0')
+        return {XmlNs::None, std::string_view(expatName, static_cast<std::size_t>(split - expatName))};
+    const std::string_view uri(expatName, static_cast<std::size_t>(split - expatName));
+    XmlName name{XmlNs::Other, std::string_view(split + 1)};
     for (const KnownNamespace& known : kNamespaces)
         if (known.uri.size() == uri.size() && known.uri == uri) {
             name.ns = known.ns;
@@ -47,25 +48,28 @@ XmlName nameOf(const char* expatName)
     return name;
 }
 
+// Whether the expat name `name` is `local` in namespace `ns`.
+bool named(const char* name, XmlNs ns, std::string_view local)
+{
+    if (ns == XmlNs::None)
+        return std::strncmp(name, local.data(), local.size()) == 0 && name[local.size()] == '\0';
+    return nameOf(name).is(ns, local);
+}
+
 } // namespace
 
 std::string_view XmlAttributes::get(XmlNs ns, std::string_view local, std::string_view fallback) const
 {
-    for (const char** pair = m_pairs; pair && *pair; pair += 2) {
-        if (ns == XmlNs::None) {
-            if (local == *pair)
-                return pair[1];
-        } else if (nameOf(*pair).is(ns, local)) {
+    for (const char** pair = m_pairs; pair && *pair; pair += 2)
+        if (named(*pair, ns, local))
             return pair[1];
-        }
-    }
     return fallback;
 }
 
 bool XmlAttributes::has(XmlNs ns, std::string_view local) const
 {
     for (const char** pair = m_pairs; pair && *pair; pair += 2)
-        if (ns == XmlNs::None ? local == *pair : nameOf(*pair).is(ns, local))
+        if (named(*pair, ns, local))
             return true;
     return false;
 }
