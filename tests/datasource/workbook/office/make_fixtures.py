@@ -2,7 +2,7 @@
 percent, currency and thousands formats, booleans, formulas, merged cells, rich text, empty cells
 and rows) written with python3-openpyxl, then opened and saved by the office suite as .xlsx and
 .ods, with the suite's CSV export of each sheet beside them (what compare_fixtures.py expects when
-the suite is not installed).
+the suite is not installed); and the same saved as an Excel 97-2003 .xls, named .xlsx.
 
 usage: python3 make_fixtures.py   (needs python3-openpyxl and the office suite; writes into this folder)"""
 
@@ -95,6 +95,8 @@ def main():
                 with open(os.path.join(HERE, "people.%s.sheet%d.csv" % (target, number)), "w",
                           encoding="utf-8", newline="") as f:
                     f.write(sheets[name])
+        made = os.path.join(work, "made")
+        shutil.copy(office.convert(base, "xls", made), os.path.join(HERE, "xls-named.xlsx"))
     finally:
         shutil.rmtree(work)
 
