@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace stencilor {
 
@@ -85,11 +84,23 @@ CivilDate dateOfDay(std::int64_t day, DateSystem dates, int& weekday)
     return civilFromDays(daysFromCivil(1899, 12, 30) + day);
 }
 
+// Appends `number` with at least `width` digits (zeros in front).
 void appendNumber(std::int64_t number, int width, std::string& out)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%0*lld", width, static_cast<long long>(number));
-    out += text;
+    if (number < 0) {
+        out += '-';
+        number = -number;
+    }
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    for (int pad = count; pad < width; ++pad)
+        out += '0';
+    while (count > 0)
+        out += digits[--count];
 }
 
 int digitsAt(std::string_view text, std::size_t at, std::size_t count)

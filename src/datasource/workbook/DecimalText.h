@@ -5,22 +5,26 @@
 // just below it), then rounded half away from zero to the digits its format shows.
 
 #include <string>
+#include <string_view>
 
 namespace stencilor {
 
 // A non-negative decimal number: 0.DIGITS times 10 to the power `point`, without leading or
-// trailing zeros in `digits` (empty for zero).
+// trailing zeros in its digits (none for zero). The digits are held in place: a cell's number is
+// made into text without taking memory from the heap.
 struct Decimal {
-    std::string digits;
+    char digits[24] = {};
+    int count = 0; // of digits
     int point = 0; // the digits before the decimal point (negative: zeros after it)
 
-    bool isZero() const { return digits.empty(); }
+    bool isZero() const { return count == 0; }
+    std::string_view digitText() const { return {digits, static_cast<std::size_t>(count)}; }
     // Rounds half away from zero to `decimals` digits after the point.
     void round(int decimals);
     // The digits before the point ("" for a number below 1).
     std::string integerDigits() const;
-    // The first `count` digits after the point, zeros included.
-    std::string fractionDigits(int count) const;
+    // The first `places` digits after the point, zeros included.
+    std::string fractionDigits(int places) const;
 };
 
 // |value| as the office suite takes it for display: 16 significant digits (rounded from 17), an

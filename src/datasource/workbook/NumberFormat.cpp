@@ -202,6 +202,20 @@ void NumberFormat::parse(std::string_view code)
         m_textSection = 0;
     }
     m_sections = std::move(sections);
+    const std::size_t numeric = m_textSection >= 0 ? static_cast<std::size_t>(m_textSection) : m_sections.size();
+    for (std::size_t k = 0; k < numeric; ++k) {
+        const Section& section = m_sections[k];
+        // A number section shows something when it has a '0' or '?' place, a point, a percent,
+        // an exponent, General or literal text; only '#' places can all show nothing.
+        const bool showsSomething = std::any_of(section.pieces.begin(), section.pieces.end(), [](const Piece& p) {
+            return (p.part == Part::Digit && p.symbol != '#') || (p.part == Part::Literal && !p.text.empty()) ||
+                   (p.part != Part::Digit && p.part != Part::Literal);
+        });
+        m_mayShowNothing = m_mayShowNothing || section.kind == Kind::Empty || !showsSomething;
+    }
+    if (const Section* text = textSection())
+        m_textHasLiterals = std::any_of(text->pieces.begin(), text->pieces.end(),
+                                        [](const Piece& p) { return p.part == Part::Literal && !p.text.empty(); });
 }
 
 void NumberFormat::finishSection(Section& section)
@@ -297,6 +311,7 @@ void NumberFormat::finishSection(Section& section)
     }
     if (int(date) + int(number || general) + int(text) > 1 || (number && general))
         m_understood = false;
+    section.layout = numberLayout(pieces);
     section.kind = date                  ? Kind::Date
                    : (number || general) ? Kind::Number
                    : text                ? Kind::Text

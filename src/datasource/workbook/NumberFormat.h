@@ -37,6 +37,11 @@ public:
     bool understood() const { return m_understood; }
     // Whether numbers show as a date or a time.
     bool showsDate() const;
+    // Whether some number may show as no text at all (a section "" or "#" for zero, say).
+    bool mayShowNothing() const { return m_mayShowNothing; }
+    // Whether text shows with more around it (the text section has literal text), so that even
+    // an empty text shows something.
+    bool textHasLiterals() const { return m_textHasLiterals; }
 
     // Appends `value` as the format shows it (as General when the format is not understood).
     void appendNumber(double value, DateSystem dates, std::string& out) const;
@@ -69,11 +74,23 @@ public:
         std::string text;
     };
     enum class Kind : std::uint8_t { Empty, Literal, Number, Date, Text };
+    // Where the digit placeholders of a number section stand.
+    struct Layout {
+        int integer = 0;             // placeholders before the point (or the exponent)
+        int fraction = 0;            // placeholders after the point
+        std::string fractionSymbols; // their symbols, in order
+        bool integerHash = false;    // a '#' among the integer placeholders
+        bool exponent = false;       // scientific notation
+        int exponentDigits = 0;
+        int percents = 0;
+        bool general = false;
+    };
     struct Section {
         std::vector<Piece> pieces;
         Kind kind = Kind::Empty;
         bool grouping = false; // thousands separators
         int scale = 0;         // commas after the last digit: divides by 1000 each
+        Layout layout;
     };
 
 private:
@@ -85,12 +102,16 @@ private:
     const Section* textSection() const;
     int m_textSection = -1; // the index of the section for text, -1 when none
     bool m_understood = true;
+    bool m_mayShowNothing = false;
+    bool m_textHasLiterals = false;
 };
 
 // The format code of built-in format number `id` of an .xlsx workbook, as the office suite shows
 // it in English (14 is "m/d/yyyy"); empty for a number that has none.
 std::string_view builtInFormatCode(std::uint32_t id);
 
+// The layout of the digit placeholders among `pieces`.
+NumberFormat::Layout numberLayout(const std::vector<NumberFormat::Piece>& pieces);
 // Renders the number part of a Number section: `value` is not negative.
 void appendNumberSection(const NumberFormat::Section& section, double value, std::string& out);
 // Whether `value` shows as zero in Number section `section` (so that it gets no minus sign).

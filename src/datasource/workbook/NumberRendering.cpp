@@ -13,53 +13,7 @@ namespace {
 using Part = NumberFormat::Part;
 using Piece = NumberFormat::Piece;
 
-// Where the digit placeholders of a section stand.
-struct Layout {
-    int integer = 0;             // placeholders before the point (or the exponent)
-    int fraction = 0;            // placeholders after the point
-    std::string fractionSymbols; // their symbols, in order
-    bool integerHash = false;
-    const Piece* exponent = nullptr;
-    int exponentDigits = 0;
-    int percents = 0;
-    bool general = false;
-};
-
-Layout layoutOf(const NumberFormat::Section& section)
-{
-    Layout layout;
-    bool afterPoint = false;
-    for (const Piece& piece : section.pieces) {
-        switch (piece.part) {
-        case Part::Digit:
-            if (layout.exponent)
-                ++layout.exponentDigits;
-            else if (afterPoint) {
-                ++layout.fraction;
-                layout.fractionSymbols += piece.symbol;
-            } else {
-                ++layout.integer;
-                layout.integerHash = layout.integerHash || piece.symbol == '#';
-            }
-            break;
-        case Part::Point:
-            afterPoint = true;
-            break;
-        case Part::Exponent:
-            layout.exponent = &piece;
-            break;
-        case Part::Percent:
-            ++layout.percents;
-            break;
-        case Part::General:
-            layout.general = true;
-            break;
-        default:
-            break;
-        }
-    }
-    return layout;
-}
+using Layout = NumberFormat::Layout;
 
 double scaled(const NumberFormat::Section& section, const Layout& layout, double value)
 {
@@ -107,9 +61,45 @@ Shown shownDigits(const Layout& layout, double value)
 
 } // namespace
 
+NumberFormat::Layout numberLayout(const std::vector<NumberFormat::Piece>& pieces)
+{
+    Layout layout;
+    bool afterPoint = false;
+    for (const Piece& piece : pieces) {
+        switch (piece.part) {
+        case Part::Digit:
+            if (layout.exponent)
+                ++layout.exponentDigits;
+            else if (afterPoint) {
+                ++layout.fraction;
+                layout.fractionSymbols += piece.symbol;
+            } else {
+                ++layout.integer;
+                layout.integerHash = layout.integerHash || piece.symbol == '#';
+            }
+            break;
+        case Part::Point:
+            afterPoint = true;
+            break;
+        case Part::Exponent:
+            layout.exponent = true;
+            break;
+        case Part::Percent:
+            ++layout.percents;
+            break;
+        case Part::General:
+            layout.general = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return layout;
+}
+
 bool showsAsZero(const NumberFormat::Section& section, double value)
 {
-    const Layout layout = layoutOf(section);
+    const Layout& layout = section.layout;
     value = scaled(section, layout, value);
     if (layout.general || layout.exponent)
         return toDecimal(value).isZero();
@@ -120,7 +110,7 @@ bool showsAsZero(const NumberFormat::Section& section, double value)
 
 void appendNumberSection(const NumberFormat::Section& section, double value, std::string& out)
 {
-    const Layout layout = layoutOf(section);
+    const Layout& layout = section.layout;
     value = scaled(section, layout, value);
     if (layout.general) {
         for (const Piece& piece : section.pieces) {

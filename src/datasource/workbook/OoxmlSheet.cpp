@@ -59,12 +59,12 @@ private:
 class OoxmlSheetReader final : public SheetSource, private XmlHandler {
 public:
     OoxmlSheetReader(std::unique_ptr<ZipEntryStream> stream, const OoxmlSheetContext& context, std::string sheet,
-                     std::vector<CellRange> covered, bool toEnd)
+                     std::vector<CellRange> covered, bool survey)
         : m_stream(std::move(stream))
         , m_context(context)
         , m_sheet(std::move(sheet))
         , m_cover(std::move(covered))
-        , m_toEnd(toEnd)
+        , m_survey(survey)
         , m_reader(*this, m_stream->name())
     {
     }
@@ -74,7 +74,7 @@ public:
         repeats = 1;
         m_row = &row;
         m_rowReady = false;
-        while (!m_ended && !(m_rowsEnded && !m_toEnd)) {
+        while (!m_ended && !(m_rowsEnded && !m_survey)) {
             const WorkbookResult<bool> more = m_reader.parseSome(*m_stream);
             if (!more) {
                 WorkbookError error = more.error();
@@ -146,7 +146,7 @@ private:
         } else if (local == "sheetData") {
             m_inSheetData = false;
             m_rowsEnded = true;
-            if (!m_toEnd)
+            if (!m_survey)
                 reader->suspend();
         }
     }
@@ -177,9 +177,24 @@ private:
 
     void startCell(const XmlAttributes& a)
     {
+        // The cell's three attributes (r, s, t) in one look at them: this runs for every cell.
+        std::string_view reference;
+        std::string_view style;
+        std::string_view type = "n";
+        for (const char* const* pair = a.pairs(); pair && *pair; pair += 2) {
+            const char* name = *pair;
+            if (name[0] == '\0' || name[1] != '\0')
+                continue;
+            if (name[0] == 'r')
+                reference = pair[1];
+            else if (name[0] == 's')
+                style = pair[1];
+            else if (name[0] == 't')
+                type = pair[1];
+        }
         std::uint64_t column = static_cast<std::uint64_t>(m_column + 1);
         std::uint64_t ignoredRow = 0;
-        parseCellReference(a.get(XmlNs::None, "r"), column, ignoredRow);
+        parseCellReference(reference, column, ignoredRow);
         if (static_cast<std::int64_t>(column) <= m_column) {
             reader->fail(WorkbookError(WorkbookErrorKind::OutOfOrder).in(m_sheet, m_rowNumber));
             return;
@@ -187,7 +202,6 @@ private:
         m_column = static_cast<std::int64_t>(column);
         m_inCell = true;
         m_value.clear();
-        const std::string_view type = a.get(XmlNs::None, "t", "n");
         m_type = type == "s"           ? 's'
                  : type == "str"       ? 'f'
                  : type == "inlineStr" ? 'i'
@@ -195,10 +209,9 @@ private:
                  : type == "e"         ? 'e'
                  : type == "d"         ? 'd'
                                        : 'n';
-        std::size_t style = 0;
-        const std::string_view s = a.get(XmlNs::None, "s");
-        std::from_chars(s.data(), s.data() + s.size(), style);
-        m_format = &m_context.styles.format(style);
+        std::size_t index = 0;
+        std::from_chars(style.data(), style.data() + style.size(), index);
+        m_format = &m_context.styles.format(index);
     }
 
     void endCell()
@@ -211,6 +224,12 @@ private:
         const auto column = static_cast<std::uint64_t>(m_column);
         std::string& out = m_row->openCell(column);
         const std::size_t start = out.size();
+        // A survey needs to know whether a cell shows text, not the text: a byte stands for it
+        // where that is known without making the text.
+        const auto showsText = [&out](bool shows) {
+            if (shows)
+                out += '#';
+        };
         switch (m_type) {
         case 's': {
             std::size_t index = 0;
@@ -222,13 +241,19 @@ private:
                 reader->fail(WorkbookError(WorkbookErrorKind::MissingString).in(m_sheet, m_rowNumber));
                 return;
             }
-            m_format->appendText(m_context.strings.at(index), out);
+            if (m_survey)
+                showsText(!m_context.strings.at(index).empty() || m_format->textHasLiterals());
+            else
+                m_format->appendText(m_context.strings.at(index), out);
             break;
         }
         case 'i': // an inline string
         case 'f': // a formula's text
             decodeXmlEscapes(m_value, 0);
-            m_format->appendText(m_value, out);
+            if (m_survey)
+                showsText(!m_value.empty() || m_format->textHasLiterals());
+            else
+                m_format->appendText(m_value, out);
             break;
         case 'b':
             out += m_value == "1" ? "TRUE" : m_value == "0" ? "FALSE" : m_value;
@@ -256,7 +281,10 @@ private:
             }
             if (!m_format->understood())
                 ++m_row->shownAsGeneral;
-            m_format->appendNumber(value, m_context.dates, out);
+            if (m_survey && !m_format->mayShowNothing())
+                showsText(true);
+            else
+                m_format->appendNumber(value, m_context.dates, out);
             break;
         }
         }
@@ -273,7 +301,7 @@ private:
             return;
         }
         m_row->closeCell();
-        if (m_row->bytes() > m_context.limits.rowBytes)
+        if (m_row->bytes() > m_context.limits.rowBytes && !m_survey)
             reader->fail(WorkbookError(WorkbookErrorKind::RowTooLarge)
                              .in(m_sheet, m_rowNumber)
                              .withLimit(m_context.limits.rowBytes));
@@ -283,7 +311,7 @@ private:
     const OoxmlSheetContext& m_context;
     std::string m_sheet;
     CoveredCells m_cover;
-    bool m_toEnd;
+    bool m_survey; // reading for the extent and merged cells only (to the end of the part)
     XmlReader m_reader;
 
     SheetRow* m_row = nullptr;
@@ -323,9 +351,9 @@ bool parseCellReference(std::string_view text, std::uint64_t& column, std::uint6
 }
 
 std::unique_ptr<SheetSource> openOoxmlSheet(std::unique_ptr<ZipEntryStream> stream, const OoxmlSheetContext& context,
-                                            std::string sheet, std::vector<CellRange> covered, bool toEnd)
+                                            std::string sheet, std::vector<CellRange> covered, bool survey)
 {
-    return std::make_unique<OoxmlSheetReader>(std::move(stream), context, std::move(sheet), std::move(covered), toEnd);
+    return std::make_unique<OoxmlSheetReader>(std::move(stream), context, std::move(sheet), std::move(covered), survey);
 }
 
 } // namespace stencilor

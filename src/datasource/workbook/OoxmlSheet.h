@@ -24,10 +24,11 @@ struct OoxmlSheetContext {
 };
 
 // A reader of worksheet `stream` (sheet `sheet`, named in errors). With `covered` (merged ranges
-// found by an earlier reading), the cells merged into another show nothing. With `toEnd` it reads
-// past the cells to the merged ranges, for merges().
+// found by an earlier reading), the cells merged into another show nothing. A `survey` reads past
+// the cells to the merged ranges, for merges(), and gives rows whose cells show text where the
+// sheet's do, but not that text (a byte stands for it where the text is not needed to know).
 std::unique_ptr<SheetSource> openOoxmlSheet(std::unique_ptr<ZipEntryStream> stream, const OoxmlSheetContext& context,
-                                            std::string sheet, std::vector<CellRange> covered, bool toEnd);
+                                            std::string sheet, std::vector<CellRange> covered, bool survey);
 
 // Column `text` ("A", "XFD") counted from 0 and the row after it, from a cell reference ("B12");
 // false when it has no column letters.

@@ -206,7 +206,7 @@ WorkbookResult<std::vector<std::string>> Workbook::sheetNames()
 }
 
 WorkbookResult<std::unique_ptr<SheetSource>>
-Workbook::openSource(std::string_view sheet, std::vector<CellRange> covered, bool toEnd, std::string& name)
+Workbook::openSource(std::string_view sheet, std::vector<CellRange> covered, bool survey, std::string& name)
 {
     if (m_format == WorkbookFormat::Ods) {
         WorkbookResult<std::unique_ptr<ZipEntryStream>> content = m_zip->stream(*m_zip->find("content.xml"));
@@ -234,7 +234,7 @@ Workbook::openSource(std::string_view sheet, std::vector<CellRange> covered, boo
     if (!stream)
         return stream.error();
     name = found->name;
-    return openOoxmlSheet(std::move(stream.value()), *m_xlsx->context, found->name, std::move(covered), toEnd);
+    return openOoxmlSheet(std::move(stream.value()), *m_xlsx->context, found->name, std::move(covered), survey);
 }
 
 WorkbookResult<SheetLayout> Workbook::survey(std::string_view sheet)

@@ -103,7 +103,7 @@ private:
     WorkbookStatus loadSharedStrings();
     // The source of sheet `sheet`'s stored rows, and its name.
     WorkbookResult<std::unique_ptr<SheetSource>> openSource(std::string_view sheet, std::vector<CellRange> covered,
-                                                            bool toEnd, std::string& name);
+                                                            bool survey, std::string& name);
 
     struct Xlsx;
     std::unique_ptr<ArchiveBytes> m_bytes;

@@ -33,19 +33,23 @@ constexpr std::array kNamespaces{
 
 XmlName nameOf(const char* expatName)
 {
-    const char* split = expatName;
-    while (*split != '\0' && *split != kSeparator)
-        ++split;
-    if (*split == '\0')
-        return {XmlNs::None, std::string_view(expatName, static_cast<std::size_t>(split - expatName))};
-    const std::string_view uri(expatName, static_cast<std::size_t>(split - expatName));
-    XmlName name{XmlNs::Other, std::string_view(split + 1)};
+    // Most names of a part are in one namespace: the one that matched last is tried first.
+    thread_local const KnownNamespace* last = &kNamespaces[0];
+    const auto in = [expatName](const KnownNamespace& known) {
+        return std::strncmp(expatName, known.uri.data(), known.uri.size()) == 0 &&
+               expatName[known.uri.size()] == kSeparator;
+    };
+    if (in(*last))
+        return {last->ns, std::string_view(expatName + last->uri.size() + 1)};
+    const char* split = std::strchr(expatName, kSeparator);
+    if (!split)
+        return {XmlNs::None, std::string_view(expatName)};
     for (const KnownNamespace& known : kNamespaces)
-        if (known.uri.size() == uri.size() && known.uri == uri) {
-            name.ns = known.ns;
-            break;
+        if (in(known)) {
+            last = &known;
+            return {known.ns, std::string_view(split + 1)};
         }
-    return name;
+    return {XmlNs::Other, std::string_view(split + 1)};
 }
 
 // Whether the expat name `name` is `local` in namespace `ns`.

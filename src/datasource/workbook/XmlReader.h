@@ -49,6 +49,9 @@ public:
     // The value of attribute `local` in namespace `ns`; `fallback` when the element has none.
     std::string_view get(XmlNs ns, std::string_view local, std::string_view fallback = {}) const;
     bool has(XmlNs ns, std::string_view local) const;
+    // The names and values one after the other, ending in a null pointer (names with a namespace
+    // are its URI, a byte 1 and the local name).
+    const char* const* pairs() const { return m_pairs; }
 
 private:
     const char** m_pairs;
