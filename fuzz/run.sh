@@ -11,7 +11,7 @@ seconds=${1:-20}
 shift || true
 build=${FUZZ_BUILD:-$top/build/fuzz}
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(ini lines replace fields naming containment report template)
+[ ${#targets[@]} -eq 0 ] && targets=(ini lines replace fields naming containment report template workbook)
 work=$(mktemp -d /tmp/stencilor-fuzz-run.XXXXXX)
 artifacts=${ARTIFACTS:-$work/artifacts}
 mkdir -p "$artifacts"
