@@ -30,6 +30,8 @@ public:
         , m_limits(limits)
         , m_reader(*this, m_stream->name())
     {
+        // A tag may be as long as a row may be (at least 1 MiB).
+        m_reader.setLimits(std::max<std::uint64_t>(m_limits.rowBytes, std::uint64_t{1} << 20), 1000);
     }
 
     // Reads up to the start of the wanted table; false when the content has none.

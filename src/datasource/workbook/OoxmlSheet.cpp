@@ -67,6 +67,8 @@ public:
         , m_survey(survey)
         , m_reader(*this, m_stream->name())
     {
+        // A tag may be as long as a row may be (at least 1 MiB).
+        m_reader.setLimits(std::max<std::uint64_t>(m_context.limits.rowBytes, std::uint64_t{1} << 20), 1000);
     }
 
     WorkbookResult<bool> next(SheetRow& row, std::uint64_t& repeats) override

@@ -73,6 +73,10 @@ std::string workbookMessage(const WorkbookError& error)
         return "The workbook is damaged" + whereIn(error) +
                ": it has a document type declaration, which a workbook never has (it is not read, so that no "
                "entity it declares is ever expanded or fetched)";
+    case Kind::XmlTooLarge:
+        return "The workbook is damaged" + whereIn(error) +
+               (error.ratio > 0 ? ": its elements are nested more than " + std::to_string(error.limit) + " deep"
+                                : ": it has a tag longer than " + bytes(error.limit));
     case Kind::OutOfOrder:
         return "The workbook is damaged (" + sheet + ", row " + std::to_string(error.row) +
                "): its rows or cells are not in order";

@@ -27,6 +27,7 @@ enum class WorkbookErrorKind {
     SharedStringsTooLarge, // limit: the bytes the table may hold
     BrokenXml,             // object: the part; sheet and row when known; detail: the parser's words
     DocumentType,          // object: a part with a document type declaration (which could declare entities)
+    XmlTooLarge,           // object: a part with a tag longer than `limit` bytes, or nested deeper (`ratio`: 1)
     OutOfOrder,            // sheet, row: rows or cells not in ascending order
     MissingString,         // sheet, row: a cell names a shared string the table does not have
     RowTooLarge,           // sheet, row: a row's text beyond `limit` bytes

@@ -2,6 +2,7 @@
 
 #include "datasource/workbook/ZipArchive.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <expat.h>
@@ -96,14 +97,24 @@ XmlReader::XmlReader(XmlHandler& handler, std::string part)
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
-void XmlReader::onStart(void* reader, const char* name, const char** attributes)
+void XmlReader::onStart(void* data, const char* name, const char** attributes)
 {
-    static_cast<XmlReader*>(reader)->m_handler.startElement(nameOf(name), XmlAttributes(attributes));
+    auto* reader = static_cast<XmlReader*>(data);
+    // Each open element takes memory in expat: the depth is bounded like the length of a tag.
+    if (++reader->m_depth > reader->m_maxDepth) {
+        reader->fail(WorkbookError(WorkbookErrorKind::XmlTooLarge, reader->m_part)
+                         .withLimit(static_cast<std::uint64_t>(reader->m_maxDepth))
+                         .withRatio(1));
+        return;
+    }
+    reader->m_handler.startElement(nameOf(name), XmlAttributes(attributes));
 }
 
-void XmlReader::onEnd(void* reader, const char* name)
+void XmlReader::onEnd(void* data, const char* name)
 {
-    static_cast<XmlReader*>(reader)->m_handler.endElement(nameOf(name));
+    auto* reader = static_cast<XmlReader*>(data);
+    --reader->m_depth;
+    reader->m_handler.endElement(nameOf(name));
 }
 
 void XmlReader::onText(void* reader, const char* text, int length)
@@ -185,12 +196,17 @@ WorkbookResult<bool> XmlReader::parseSome(ZipEntryStream& stream)
             if (!got)
                 return got.error();
             m_ended = got.value() == 0;
+            m_fed += got.value();
             status = XML_ParseBuffer(m_parser, static_cast<int>(got.value()), m_ended);
         }
         if (status == XML_STATUS_ERROR)
             return parseError();
         if (status == XML_STATUS_SUSPENDED)
             return true;
+        // Expat holds an unfinished tag whole; past the last event, the bytes wait for its end.
+        const XML_Index lastEvent = XML_GetCurrentByteIndex(m_parser);
+        if (m_fed - static_cast<std::uint64_t>(std::max<XML_Index>(lastEvent, 0)) > m_maxPending)
+            return WorkbookError(WorkbookErrorKind::XmlTooLarge, m_part).withLimit(m_maxPending);
         XML_ParsingStatus parsing;
         XML_GetParsingStatus(m_parser, &parsing);
         if (parsing.parsing == XML_FINISHED)

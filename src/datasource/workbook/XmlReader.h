@@ -84,6 +84,14 @@ public:
     // Parses on from `stream` until the handler suspends (true) or the part ends (false).
     WorkbookResult<bool> parseSome(ZipEntryStream& stream);
 
+    // The longest stretch of a streamed part that may be waiting to be parsed (a tag: expat keeps
+    // a tag whole until it ends), and the deepest nesting of elements; beyond them the part fails.
+    void setLimits(std::uint64_t pendingBytes, int depth)
+    {
+        m_maxPending = pendingBytes;
+        m_maxDepth = depth;
+    }
+
     // From a handler: stop after this event; the next parseSome() goes on from here.
     void suspend();
     // From a handler: stop, and fail with `error`.
@@ -104,6 +112,10 @@ private:
     std::string m_part;
     bool m_suspended = false;
     bool m_ended = false;
+    std::uint64_t m_fed = 0; // bytes handed to expat
+    std::uint64_t m_maxPending = std::uint64_t{64} << 20;
+    int m_depth = 0;
+    int m_maxDepth = 1000;
     WorkbookError m_failure;
     bool m_failed = false;
 };

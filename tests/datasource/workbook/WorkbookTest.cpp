@@ -278,6 +278,16 @@ TEST(Workbook, StaysWithinItsLimits)
               Rows{"error: Sheet \"Sheet1\" has a cell below row 3, the last row a sheet may have"});
     EXPECT_EQ(rowsOf(xlsxWithRows("<row r=\"1\"><c r=\"C1\"><v>1</v></c></row>"), {}, limits),
               Rows{"error: Sheet \"Sheet1\" has a cell right of column B in row 1, the last column a sheet may have"});
+    // Expat keeps a tag whole until it ends, and each open element: both are bounded.
+    EXPECT_EQ(
+        rowsOf(xlsxWithRows("<row r=\"1\"><c r=\"A1\" x=\"" + std::string(2 << 20, 'x') + "\"/></row>"), {}, limits),
+        Rows{"error: The workbook is damaged (sheet \"Sheet1\", row 1): it has a tag longer than 1 MiB"});
+    std::string deep;
+    for (int i = 0; i < 1001; ++i)
+        deep += "<x>";
+    EXPECT_EQ(rowsOf(xlsxWithRows("<row r=\"1\">" + deep + "</row>"), {}, limits),
+              Rows{"error: The workbook is damaged (sheet \"Sheet1\", row 1): its elements are nested more than 1000 "
+                   "deep"});
     // Cells that show nothing (formatted, empty) may lie beyond them.
     EXPECT_EQ(rowsOf(xlsxWithRows("<row r=\"9\"><c r=\"Z9\" s=\"1\"/></row>", {}, kStyles), {}, limits), Rows{});
 
