@@ -98,9 +98,9 @@ private:
             m_covered = name.local == "covered-table-cell";
             m_paragraphs = 0;
             m_valueType = a.get(XmlNs::OdfOffice, "value-type");
-            m_fallback.clear();
+            m_value.clear();
             if (!m_covered && !m_valueType.empty())
-                fallbackText(a);
+                keepValue(a);
             m_out = &m_row->openCell(static_cast<std::size_t>(std::min(m_column, m_limits.columns)));
             m_cellStart = m_out->size();
         } else if (name.is(XmlNs::OdfTable, "table-row")) {
@@ -172,34 +172,42 @@ private:
         }
     }
 
-    // The text of a cell that has no paragraphs, from its value (as files written by programs
-    // other than the office suite may have it).
-    void fallbackText(const XmlAttributes& a)
+    // Keeps what a cell without paragraphs shows (as files written by programs other than the
+    // office suite may have them): its value, made into text only when no paragraph comes.
+    void keepValue(const XmlAttributes& a)
+    {
+        const std::string_view type = m_valueType;
+        const std::string_view name = type == "float" || type == "percentage" || type == "currency" ? "value"
+                                      : type == "date"                                              ? "date-value"
+                                      : type == "time"                                              ? "time-value"
+                                      : type == "boolean"                                           ? "boolean-value"
+                                                                                                    : "string-value";
+        m_value = a.get(XmlNs::OdfOffice, name);
+    }
+
+    // The text of a cell without paragraphs, from its value.
+    void appendValue()
     {
         const std::string_view type = m_valueType;
         if (type == "float" || type == "percentage" || type == "currency") {
-            const std::string_view value = a.get(XmlNs::OdfOffice, "value");
             double number = 0;
-            if (std::from_chars(value.data(), value.data() + value.size(), number).ec == std::errc())
-                appendGeneral(number, m_fallback);
+            const auto parsed = std::from_chars(m_value.data(), m_value.data() + m_value.size(), number);
+            if (parsed.ec == std::errc() && parsed.ptr == m_value.data() + m_value.size())
+                appendGeneral(number, *m_out);
             else
-                m_fallback = value;
-        } else if (type == "date") {
-            m_fallback = a.get(XmlNs::OdfOffice, "date-value");
-        } else if (type == "time") {
-            m_fallback = a.get(XmlNs::OdfOffice, "time-value");
+                *m_out += m_value;
         } else if (type == "boolean") {
-            m_fallback = a.get(XmlNs::OdfOffice, "boolean-value") == "true" ? "TRUE" : "FALSE";
-        } else if (type == "string") {
-            m_fallback = a.get(XmlNs::OdfOffice, "string-value");
+            *m_out += m_value == "true" ? "TRUE" : "FALSE";
+        } else {
+            *m_out += m_value;
         }
     }
 
     void endCell()
     {
         m_cellDepth = 0;
-        if (m_paragraphs == 0 && !m_covered)
-            *m_out += m_fallback;
+        if (m_paragraphs == 0 && !m_covered && !m_valueType.empty())
+            appendValue();
         const bool shows = m_out->size() > m_cellStart;
         if (shows) {
             if (m_column + m_cellRepeats > m_limits.columns) {
@@ -271,7 +279,7 @@ private:
     bool m_covered = false;
     int m_paragraphs = 0;
     std::string m_valueType;
-    std::string m_fallback;
+    std::string m_value; // the value of a cell, for when it has no paragraphs
     std::uint64_t m_cellRepeats = 1;
     std::uint64_t m_rowRepeats = 1;
     std::uint64_t m_repeats = 1;

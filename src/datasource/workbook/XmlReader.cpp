@@ -34,22 +34,14 @@ constexpr std::array kNamespaces{
 
 XmlName nameOf(const char* expatName)
 {
-    // Most names of a part are in one namespace: the one that matched last is tried first.
-    thread_local const KnownNamespace* last = &kNamespaces[0];
-    const auto in = [expatName](const KnownNamespace& known) {
-        return std::strncmp(expatName, known.uri.data(), known.uri.size()) == 0 &&
-               expatName[known.uri.size()] == kSeparator;
-    };
-    if (in(*last))
-        return {last->ns, std::string_view(expatName + last->uri.size() + 1)};
     const char* split = std::strchr(expatName, kSeparator);
     if (!split)
         return {XmlNs::None, std::string_view(expatName)};
+    const std::string_view uri(expatName, static_cast<std::size_t>(split - expatName));
+    // The known namespaces differ in length but for a few: the length picks the candidates.
     for (const KnownNamespace& known : kNamespaces)
-        if (in(known)) {
-            last = &known;
+        if (known.uri.size() == uri.size() && std::memcmp(known.uri.data(), uri.data(), uri.size()) == 0)
             return {known.ns, std::string_view(split + 1)};
-        }
     return {XmlNs::Other, std::string_view(split + 1)};
 }
 
