@@ -51,11 +51,11 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	fuzz/run.sh $(FUZZ_SECONDS)
 
-# The program as a user builds it (release build type) with the text micro benchmarks, in
-# build/bench/.
+# The program as a user builds it (release build type) with the text micro benchmarks and the
+# data file reader's (bench/workbook.sh), in build/bench/.
 bench-build:
 	cmake --preset bench
-	cmake --build --preset bench -j $(JOBS) --target stencilor stencilor_text_bench
+	cmake --build --preset bench -j $(JOBS) --target stencilor stencilor_text_bench stencilor_workbook_bench
 
 bench: bench-build
 	bench/run.sh

@@ -4,13 +4,13 @@
 # data as the delimited file the office suite would export: each read as a run reads it (twice
 # through, see workbook_bench.cpp) under /usr/bin/time, three times each; prints the times, the
 # median total of each and its ratio to the delimited file's, and the peak memory.
-# usage: bench/workbook.sh [ROWS]   (BENCH=path to stencilor_workbook_bench, default the release build's)
+# usage: bench/workbook.sh [ROWS]   (after make bench-build; BENCH=path to stencilor_workbook_bench)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
-bench=${BENCH:-$top/build/release/bench/stencilor_workbook_bench}
+bench=${BENCH:-$top/build/bench/bench/stencilor_workbook_bench}
 if [ ! -x "$bench" ]; then
-    echo "workbook bench: $bench is missing (cmake --preset release && cmake --build --preset release --target stencilor_workbook_bench)" >&2
+    echo "workbook bench: $bench is missing (make bench-build)" >&2
     exit 2
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-workbook.XXXXXX")
