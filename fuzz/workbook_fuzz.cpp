@@ -9,9 +9,8 @@
 #include "datasource/workbook/NumberFormat.h"
 #include "datasource/workbook/SheetRecord.h"
 #include "datasource/workbook/Workbook.h"
+#include "datasource/workbook/ZipBytes.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,33 +20,9 @@ using namespace stencilor;
 namespace {
 
 // A zip of `entries`, stored (so that the fuzzer's changes reach the XML as they are).
-std::string zipOf(const std::vector<std::pair<std::string, std::string>>& entries)
+std::string zipOf(const test::ZipEntries& entries)
 {
-    std::string zip;
-    archive* writer = archive_write_new();
-    archive_write_set_format_zip(writer);
-    archive_write_set_options(writer, "zip:compression=store");
-    archive_write_set_bytes_in_last_block(writer, 1);
-    archive_write_open2(
-        writer, &zip, nullptr,
-        [](archive*, void* data, const void* buffer, std::size_t length) -> la_ssize_t {
-            static_cast<std::string*>(data)->append(static_cast<const char*>(buffer), length);
-            return static_cast<la_ssize_t>(length);
-        },
-        nullptr, nullptr);
-    for (const auto& [name, content] : entries) {
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, name.c_str());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, static_cast<la_int64_t>(content.size()));
-        archive_write_header(writer, entry);
-        archive_write_data(writer, content.data(), content.size());
-        archive_entry_free(entry);
-    }
-    archive_write_close(writer);
-    archive_write_free(writer);
-    return zip;
+    return test::zipBytes(entries, {true, {}});
 }
 
 const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

@@ -338,13 +338,9 @@ WorkbookResult<std::vector<std::string>> listOdfSheets(ZipEntryStream& stream)
     };
     StartTagsOf handler(visit);
     XmlReader reader(handler, stream.name());
-    for (;;) {
-        const WorkbookResult<bool> more = reader.parseSome(stream);
-        if (!more)
-            return more.error();
-        if (!more.value())
-            return names;
-    }
+    if (WorkbookStatus read = reader.parseToEnd(stream); !read)
+        return read.error();
+    return names;
 }
 
 WorkbookResult<bool> odfEncrypted(std::string_view xml)

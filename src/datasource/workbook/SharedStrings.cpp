@@ -3,53 +3,22 @@
 #include "datasource/workbook/XmlReader.h"
 #include "datasource/workbook/ZipArchive.h"
 
+#include <charconv>
+#include <unicode/utf8.h>
+
 namespace stencilor {
 
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The UTF-16 unit of an escape _xHHHH_ at `at` of `text`, or -1 when none stands there.
 long escapeAt(std::string_view text, std::size_t at)
 {
     if (at + 7 > text.size() || text[at] != '_' || text[at + 1] != 'x' || text[at + 6] != '_')
         return -1;
-    long unit = 0;
-    for (std::size_t i = at + 2; i < at + 6; ++i) {
-        const int digit = hexValue(text[i]);
-        if (digit < 0)
-            return -1;
-        unit = unit * 16 + digit;
-    }
-    return unit;
-}
-
-void appendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xc0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3f));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xe0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (c & 0x3f));
-    } else {
-        out += static_cast<char>(0xf0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3f));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (c & 0x3f));
-    }
+    unsigned unit = 0;
+    const char* digits = text.data() + at + 2;
+    const auto parsed = std::from_chars(digits, digits + 4, unit, 16);
+    return parsed.ec == std::errc() && parsed.ptr == digits + 4 ? static_cast<long>(unit) : -1;
 }
 
 // The events of sharedStrings.xml: an <si> per string, its text in <t> directly or in the runs
@@ -144,8 +113,12 @@ void decodeXmlEscapes(std::string& text, std::size_t from)
             c = 0xfffd;
         }
         // A NUL would end the text for the readers of a data file: it is left out.
-        if (c != 0)
-            appendUtf8(c, decoded);
+        if (c != 0) {
+            char bytes[U8_MAX_LENGTH];
+            std::size_t length = 0;
+            U8_APPEND_UNSAFE(bytes, length, c);
+            decoded.append(bytes, length);
+        }
     }
     text = std::move(decoded);
 }
@@ -156,13 +129,7 @@ WorkbookStatus SharedStrings::load(ZipEntryStream& stream, std::uint64_t limit)
     m_ends.clear();
     SharedStringsHandler handler(m_text, m_ends, limit);
     XmlReader reader(handler, stream.name());
-    for (;;) {
-        const WorkbookResult<bool> more = reader.parseSome(stream);
-        if (!more)
-            return more.error();
-        if (!more.value())
-            return true;
-    }
+    return reader.parseToEnd(stream);
 }
 
 } // namespace stencilor

@@ -206,4 +206,15 @@ WorkbookResult<bool> XmlReader::parseSome(ZipEntryStream& stream)
     }
 }
 
+WorkbookStatus XmlReader::parseToEnd(ZipEntryStream& stream)
+{
+    for (;;) {
+        const WorkbookResult<bool> more = parseSome(stream);
+        if (!more)
+            return more.error();
+        if (!more.value())
+            return true;
+    }
+}
+
 } // namespace stencilor

@@ -83,6 +83,8 @@ public:
     WorkbookStatus parse(std::string_view text);
     // Parses on from `stream` until the handler suspends (true) or the part ends (false).
     WorkbookResult<bool> parseSome(ZipEntryStream& stream);
+    // Parses the whole of `stream` (for a handler that never suspends).
+    WorkbookStatus parseToEnd(ZipEntryStream& stream);
 
     // The longest stretch of a streamed part that may be waiting to be parsed (a tag: expat keeps
     // a tag whole until it ends), and the deepest nesting of elements; beyond them the part fails.

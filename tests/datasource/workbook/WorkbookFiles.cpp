@@ -2,42 +2,14 @@
 
 #include "datasource/workbook/SheetRecord.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <gtest/gtest.h>
 
 namespace stencilor::test {
 
 std::string zipOf(const ZipEntries& entries, const std::string& password)
 {
-    std::string zip;
-    archive* writer = archive_write_new();
-    archive_write_set_format_zip(writer);
-    archive_write_set_bytes_in_last_block(writer, 1); // no padding after the zip
-    if (!password.empty()) {
-        EXPECT_EQ(archive_write_set_options(writer, "zip:encryption=zipcrypt"), ARCHIVE_OK)
-            << archive_error_string(writer);
-        archive_write_set_passphrase(writer, password.c_str());
-    }
-    archive_write_open2(
-        writer, &zip, nullptr,
-        [](archive*, void* data, const void* buffer, std::size_t length) -> la_ssize_t {
-            static_cast<std::string*>(data)->append(static_cast<const char*>(buffer), length);
-            return static_cast<la_ssize_t>(length);
-        },
-        nullptr, nullptr);
-    for (const auto& [name, content] : entries) {
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, name.c_str());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, static_cast<la_int64_t>(content.size()));
-        archive_write_header(writer, entry);
-        archive_write_data(writer, content.data(), content.size());
-        archive_entry_free(entry);
-    }
-    archive_write_close(writer);
-    archive_write_free(writer);
+    std::string zip = zipBytes(entries, {false, password});
+    EXPECT_FALSE(zip.empty()) << "libarchive cannot write this zip";
     return zip;
 }
 

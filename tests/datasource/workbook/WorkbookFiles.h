@@ -3,6 +3,7 @@
 // Workbooks built in memory for the tests: zip archives of hand-written parts, and the rows a
 // workbook's sheet reads as.
 
+#include "ZipBytes.h"
 #include "datasource/workbook/Workbook.h"
 
 #include <string>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace stencilor::test {
-
-using ZipEntries = std::vector<std::pair<std::string, std::string>>;
 
 // A zip archive of `entries` (name, content), deflated; with `password`, encrypted with the
 // traditional zip cipher.
