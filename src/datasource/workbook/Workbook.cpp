@@ -273,6 +273,7 @@ SheetReader::SheetReader(std::unique_ptr<SheetSource> source, std::string sheet,
     : m_source(std::move(source))
     , m_sheet(std::move(sheet))
     , m_width(layout ? layout->columns : 0)
+    , m_rows(layout ? layout->rows : 0)
 {
 }
 
@@ -298,15 +299,21 @@ WorkbookResult<bool> SheetReader::next(SheetRow& row)
             row.padTo(static_cast<std::size_t>(m_width));
             return true;
         }
-        if (m_ended)
-            return false;
+        if (m_ended) {
+            if (m_next > m_rows)
+                return false;
+            row.clear();
+            row.number = m_next++;
+            row.padTo(static_cast<std::size_t>(m_width));
+            return true;
+        }
         std::uint64_t repeats = 1;
         const WorkbookResult<bool> got = m_source->next(m_stored, repeats);
         if (!got)
             return got.error();
         if (!got.value()) {
             m_ended = true;
-            return false;
+            continue;
         }
         m_shownAsGeneral += m_stored.shownAsGeneral * repeats;
         m_storedLeft = repeats;

@@ -53,7 +53,9 @@ public:
     SheetReader(std::unique_ptr<SheetSource> source, std::string sheet, const SheetLayout* layout);
 
     // Puts the next row into `row`; false after the last row that shows text. With a layout, each
-    // row has the sheet's full width (empty cells to the right). Fails with the errors of reading.
+    // row has the sheet's full width (empty cells to the right), and the rows go on to the last
+    // row the survey found (which may show text only in cells that a merged range empties).
+    // Fails with the errors of reading.
     WorkbookResult<bool> next(SheetRow& row);
     const std::string& sheet() const { return m_sheet; }
     // The cells shown as General so far because their number format was not understood.
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<SheetSource> m_source;
     std::string m_sheet;
     std::uint64_t m_width = 0;
+    std::uint64_t m_rows = 0;       // the rows the survey found
     std::uint64_t m_next = 1;       // the number of the next row to hand out
     SheetRow m_stored;              // the stored row ahead of the empty rows before it
     std::uint64_t m_storedLeft = 0; // times it is still to be handed out

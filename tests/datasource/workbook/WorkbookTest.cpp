@@ -71,6 +71,9 @@ TEST(Workbook, MergedCellsShowTheirValueInTheFirstCellOnly)
                                "<row r=\"2\"><c r=\"A2\"><v>9</v></c><c r=\"C2\"><v>2</v></c></row></sheetData>"
                                "<mergeCells count=\"1\"><mergeCell ref=\"A1:B2\"/></mergeCells>"}};
     EXPECT_EQ(rowsOf(xlsxOf(parts)), (Rows{"1:m,,1", "2:,,2"}));
+    // A last row whose text lies only in merged-over cells stays a row, as the survey counted it.
+    parts.sheets[0].second.replace(parts.sheets[0].second.find("A1:B2"), 5, "A1:C2");
+    EXPECT_EQ(rowsOf(xlsxOf(parts)), (Rows{"1:m,,", "2:,,"}));
     EXPECT_EQ(rowsOf(odsOf("<table:table table:name=\"T\"><table:table-row>"
                            "<table:table-cell table:number-columns-spanned=\"2\"><text:p>m</text:p></table:table-cell>"
                            "<table:covered-table-cell><text:p>hidden</text:p></table:covered-table-cell>"
