@@ -92,6 +92,7 @@ public:
     }
 
     std::vector<CellRange> merges() const override { return m_merges; }
+    void textFrom(std::uint64_t row) override { m_textFrom = row; }
 
 private:
     void startElement(const XmlName& name, const XmlAttributes& a) override
@@ -226,8 +227,9 @@ private:
         const auto column = static_cast<std::uint64_t>(m_column);
         std::string& out = m_row->openCell(column);
         const std::size_t start = out.size();
-        // A survey needs to know whether a cell shows text, not the text: a byte stands for it
-        // where that is known without making the text.
+        // A survey (and a row before those wanted) needs to know whether a cell shows text, not
+        // the text: a byte stands for it where that is known without making the text.
+        const bool textless = m_survey || m_rowNumber < m_textFrom;
         const auto showsText = [&out](bool shows) {
             if (shows)
                 out += '#';
@@ -243,7 +245,7 @@ private:
                 reader->fail(WorkbookError(WorkbookErrorKind::MissingString).in(m_sheet, m_rowNumber));
                 return;
             }
-            if (m_survey)
+            if (textless)
                 showsText(!m_context.strings.at(index).empty() || m_format->textHasLiterals());
             else
                 m_format->appendText(m_context.strings.at(index), out);
@@ -252,7 +254,7 @@ private:
         case 'i': // an inline string
         case 'f': // a formula's text
             decodeXmlEscapes(m_value, 0);
-            if (m_survey)
+            if (textless)
                 showsText(!m_value.empty() || m_format->textHasLiterals());
             else
                 m_format->appendText(m_value, out);
@@ -283,7 +285,7 @@ private:
             }
             if (!m_format->understood())
                 ++m_row->shownAsGeneral;
-            if (m_survey && !m_format->mayShowNothing())
+            if (textless && !m_format->mayShowNothing())
                 showsText(true);
             else
                 m_format->appendNumber(value, m_context.dates, out);
@@ -327,6 +329,7 @@ private:
     bool m_inInline = false;
     int m_phonetic = 0;
     std::uint64_t m_rowNumber = 0;
+    std::uint64_t m_textFrom = 0; // rows before it are read without their text
     std::int64_t m_column = -1;
     char m_type = 'n'; // s shared string, f formula text, i inline string, b, e, d, n number
     const NumberFormat* m_format = nullptr;

@@ -36,6 +36,8 @@ public:
     // The merged ranges of the sheet: in an .xlsx they follow the cells, so they are known once
     // next() has returned false.
     virtual std::vector<CellRange> merges() const { return {}; }
+    // Rows before `row` are wanted only for whether they show text, not for their text.
+    virtual void textFrom(std::uint64_t /*row*/) {}
 };
 
 } // namespace stencilor

@@ -277,7 +277,22 @@ SheetReader::SheetReader(std::unique_ptr<SheetSource> source, std::string sheet,
 {
 }
 
+void SheetReader::skipTo(std::uint64_t row)
+{
+    m_first = row;
+    m_source->textFrom(row);
+}
+
 WorkbookResult<bool> SheetReader::next(SheetRow& row)
+{
+    for (;;) {
+        const WorkbookResult<bool> got = nextRow(row);
+        if (!got || !got.value() || row.number >= m_first)
+            return got;
+    }
+}
+
+WorkbookResult<bool> SheetReader::nextRow(SheetRow& row)
 {
     for (;;) {
         if (m_storedLeft > 0) {

@@ -57,6 +57,9 @@ public:
     // row the survey found (which may show text only in cells that a merged range empties).
     // Fails with the errors of reading.
     WorkbookResult<bool> next(SheetRow& row);
+    // Reads past the rows before `row` (a part of the job that begins there) without making their
+    // text: the next row handed out is row `row` (or none, when the sheet ends before it).
+    void skipTo(std::uint64_t row);
     const std::string& sheet() const { return m_sheet; }
     // The cells shown as General so far because their number format was not understood.
     std::uint64_t shownAsGeneral() const { return m_shownAsGeneral; }
@@ -64,10 +67,14 @@ public:
     std::vector<CellRange> merges() const { return m_source->merges(); }
 
 private:
+    // The next row, skipped or not.
+    WorkbookResult<bool> nextRow(SheetRow& row);
+
     std::unique_ptr<SheetSource> m_source;
     std::string m_sheet;
     std::uint64_t m_width = 0;
     std::uint64_t m_rows = 0;       // the rows the survey found
+    std::uint64_t m_first = 1;      // the first row to hand out
     std::uint64_t m_next = 1;       // the number of the next row to hand out
     SheetRow m_stored;              // the stored row ahead of the empty rows before it
     std::uint64_t m_storedLeft = 0; // times it is still to be handed out

@@ -1,4 +1,5 @@
 #include "WorkbookFiles.h"
+#include "datasource/workbook/SheetRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,39 @@ TEST(Workbook, ReadsOdsCellsAsTheirStoredText)
         "\"1024\"/></table:table-row></table:table>";
     EXPECT_EQ(rowsOf(odsOf(table)),
               (Rows{"1:\"p1\np2\",\"a  b\tc\nde\",3.5,TRUE", "2:r,r,,", "3:r,r,,", "4:,,,", "5:,,,", "6:,x,,"}));
+}
+
+// A reader told to begin at a row gives the rows from there on as a full reading does.
+TEST(Workbook, SkipsToARow)
+{
+    const std::string xlsx =
+        xlsxWithRows("<row r=\"1\"><c><v>1</v></c></row><row r=\"2\"><c r=\"B2\" s=\"1\"><v>2</v>"
+                     "</c></row><row r=\"4\"><c><v>4</v></c></row><row r=\"5\"><c><v>5</v></c></row>",
+                     {}, kStyles);
+    const std::string ods = odsOf("<table:table table:name=\"T\"><table:table-row table:number-rows-repeated=\"3\">"
+                                  "<table:table-cell><text:p>r</text:p></table:table-cell></table:table-row>"
+                                  "<table:table-row/><table:table-row><table:table-cell table:number-columns-repeated="
+                                  "\"2\"><text:p>5</text:p></table:table-cell></table:table-row></table:table>");
+    for (const std::string& bytes : {xlsx, ods}) {
+        auto workbook = Workbook::open(std::make_unique<MemoryBytes>(bytes));
+        ASSERT_TRUE(workbook);
+        const WorkbookResult<SheetLayout> layout = workbook.value()->survey("");
+        ASSERT_TRUE(layout);
+        const Rows all = rowsOf(bytes);
+        for (std::uint64_t first = 1; first <= 6; ++first) {
+            auto reader = workbook.value()->read("", &layout.value());
+            ASSERT_TRUE(reader);
+            reader.value()->skipTo(first);
+            Rows rows;
+            SheetRow row;
+            std::string record;
+            while (reader.value()->next(row).value()) {
+                sheetRowRecord(row, record);
+                rows.push_back(std::to_string(row.number) + ":" + record);
+            }
+            EXPECT_EQ(rows, Rows(all.begin() + std::min<std::ptrdiff_t>(first - 1, all.size()), all.end())) << first;
+        }
+    }
 }
 
 TEST(Workbook, ReadsTheSheetItIsAskedFor)
