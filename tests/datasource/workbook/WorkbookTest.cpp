@@ -197,7 +197,7 @@ std::string compoundFile(std::string_view stream)
     return file;
 }
 
-TEST(Workbook, SaysWhyAFileIsNotARreadableWorkbook)
+TEST(Workbook, SaysWhyAFileIsNotAReadableWorkbook)
 {
     const auto withContentType = [](std::string type) {
         test::XlsxParts parts;
