@@ -208,6 +208,9 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     // The fourth line only for a project that names an encoding: scripts read the first three.
     if (state.encoding)
         out << encodingLine(*state.encoding) << '\n';
+    // For a workbook, the fourth line names the sheet read (delimiter and encoding do not apply).
+    if (!state.sheet.empty())
+        out << "sheet: " << escapeControlBytes(state.sheet) << '\n';
     out << std::flush;
     // Warnings go to stderr, so that stdout stays as scripts expect it.
     for (const std::string& warning : warnings)

@@ -103,6 +103,8 @@ std::string checkJson(const DataFileState& state, const std::vector<std::string>
     if (state.encoding) {
         check.add("encoding", state.encoding->name).add("replaced", state.replaced);
     }
+    if (!state.sheet.empty())
+        check.add("sheet", state.sheet);
     if (!state.fieldNames.empty())
         check.addStrings("names", state.fieldNames);
     check.addStrings("warnings", warnings);

@@ -3,6 +3,7 @@
 #include "datasource/DataInput.h"
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
+#include "datasource/workbook/Workbook.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 
@@ -49,6 +50,9 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
                               const std::string& encoding)
 {
     DataFileWarnings warnings;
+    // A workbook's cells are no lines of text: what the warnings look for does not occur in them.
+    if (isWorkbookFile(path))
+        return warnings;
     // The text as the run reads it: decoded when the project names an encoding, so that a NUL is
     // one where the run's text ends, not a byte of a UTF-16 character.
     Result<std::unique_ptr<DataInput>> input =

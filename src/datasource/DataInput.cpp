@@ -1,5 +1,6 @@
 #include "datasource/DataInput.h"
 
+#include "datasource/workbook/SheetRecord.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -133,9 +134,16 @@ Result<ChosenEncoding> chooseForFile(const std::string& setting, int fd, const s
 
 } // namespace
 
+RecordReader::Options sheetForm()
+{
+    return RecordReader::Options{true, std::string(kSheetRecordDelimiter)};
+}
+
 DataInput::~DataInput()
 {
     // The readers go before the file they read.
+    m_rows.reset();
+    m_workbook.reset();
     m_reader.reset();
     m_decoder.reset();
     m_raw.reset();
@@ -167,6 +175,19 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
     if (regular) {
         input->m_size = static_cast<std::uint64_t>(info.st_size);
         input->m_identity = FileIdentity{info.st_dev, info.st_ino};
+        // A workbook is known by its first bytes, whatever its name; delimiter, quotes and
+        // encoding do not apply to it.
+        char first[8] = {};
+        const Result<std::size_t> got = readFileAt(input->m_fd, path, first, sizeof first, 0);
+        if (!got)
+            return got.error();
+        if (sniffDataFile(std::string_view(first, got.value())) != DataFileKind::Text) {
+            input->m_path = path;
+            input->m_options = options;
+            if (Status opened = input->openWorkbook(); !opened)
+                return opened.error();
+            return input;
+        }
     }
 
     std::string prefix;
@@ -239,8 +260,60 @@ Status DataInput::startReading(std::string prefix)
     return {};
 }
 
+Status DataInput::openWorkbook()
+{
+    // The workbook is read through its own descriptor of the same file, at any offset.
+    WorkbookResult<std::unique_ptr<Workbook>> workbook = Workbook::open(m_path);
+    if (!workbook)
+        return toError(workbook.error());
+    m_workbook = std::move(workbook.value());
+    // A survey first: the sheet's extent, so that every row has the sheet's width and the rows
+    // end where the last one showing text does, and its merged ranges.
+    WorkbookResult<SheetLayout> layout = m_workbook->survey(m_options.sheet);
+    if (!layout)
+        return toError(layout.error());
+    m_layout = std::move(layout.value());
+    m_size = m_layout.rows;
+    return startRows();
+}
+
+Status DataInput::startRows()
+{
+    m_rows.reset();
+    WorkbookResult<std::unique_ptr<SheetReader>> rows = m_workbook->read(m_layout.sheet, &m_layout);
+    if (!rows)
+        return toError(rows.error());
+    m_rows = std::move(rows.value());
+    return {};
+}
+
+Result<bool> DataInput::nextRow(DataRecord& record)
+{
+    const WorkbookResult<bool> got = m_rows->next(m_row);
+    if (!got)
+        return toError(got.error());
+    if (!got.value())
+        return false;
+    sheetRowRecord(m_row, m_rowText);
+    record.text = m_rowText;
+    record.number = m_row.number;
+    record.firstLine = m_row.number;
+    record.offset = m_row.number - 1;
+    record.unclosedQuote = false;
+    record.shownAsGeneral = m_row.shownAsGeneral > 0;
+    return true;
+}
+
+void DataInput::skipTo(std::uint64_t row)
+{
+    if (m_rows)
+        m_rows->skipTo(row);
+}
+
 Status DataInput::restart()
 {
+    if (m_rows)
+        return startRows();
     if (m_spooling) {
         // The rest of the pipe goes to the copy first, record by record, so that a pipe without
         // line ends meets the bound of a record; from here on the copy is the data.
@@ -267,6 +340,18 @@ Status DataInput::restart()
 
 Status DataInput::readAll(std::string& into)
 {
+    if (m_rows) {
+        // The sheet as a delimited text with quoted fields, a row to a line.
+        DataRecord record;
+        for (;;) {
+            const Result<bool> got = nextRow(record);
+            if (!got)
+                return got.error();
+            if (!got.value())
+                return {};
+            into.append(record.text).append("\n");
+        }
+    }
     constexpr std::size_t kBlock = std::size_t{1} << 20;
     for (;;) {
         const std::size_t at = into.size();

@@ -3,9 +3,12 @@
 // The data file of a run or a check, opened once and read record by record through that open
 // file: the regular file named by the project (or standard input for "-"), decoded from its
 // encoding when the project names one, split into records by the line rules or the quoting rules.
+// A data file whose content is a spreadsheet workbook (.xlsx, .ods) is read a sheet row at a time
+// instead: each row is a record, numbered by its row, its cells joined as fields of sheetForm().
 
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
+#include "datasource/workbook/Workbook.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
@@ -17,6 +20,10 @@
 
 namespace stencilor {
 
+// How the records of a sheet are cut into fields: its cells, as a delimited file with quoted
+// fields holds them.
+RecordReader::Options sheetForm();
+
 class DataInput final {
 public:
     struct Options {
@@ -26,6 +33,7 @@ public:
         std::size_t blockSize = std::size_t{1} << 20;
         bool restartable = true;                 // a pipe is copied as it is read, so that restart() can read it again
         std::size_t maxRecord = kMaxRecordBytes; // the longest record
+        std::string sheet;                       // the sheet of a workbook; empty: its first sheet
     };
 
     // Opens `path` ("-" for standard input, which may be a pipe) and chooses its encoding. Fails
@@ -37,7 +45,7 @@ public:
     DataInput& operator=(const DataInput&) = delete;
 
     // The next record; false at the end of the data. Fails with the error of reading.
-    Result<bool> next(DataRecord& record) { return m_reader->next(record); }
+    Result<bool> next(DataRecord& record) { return m_rows ? nextRow(record) : m_reader->next(record); }
     // Reads the data again from its start, through the same open file. A pipe (standard input) is
     // copied to an unnamed temporary file as it is read: its restart reads the rest of it to the
     // end there first, record by record, and from then on reads the copy. Fails with the error of
@@ -59,10 +67,27 @@ public:
     // The identity of the file (for a run that must not replace it); none for a pipe.
     const std::optional<FileIdentity>& identity() const { return m_identity; }
 
+    // Whether the data is a sheet of a workbook. Its size() is then its count of rows, and each
+    // record begins at the offset of its row less one, so that a part of a sharded job takes its
+    // rows as it takes its bytes of a text.
+    bool workbook() const { return m_rows != nullptr; }
+    // The sheet read, by its name (a workbook only).
+    const std::string& sheet() const { return m_layout.sheet; }
+    // Cells whose number format was not understood and are shown as General (the whole sheet).
+    std::uint64_t shownAsGeneral() const { return m_layout.shownAsGeneral; }
+    // Reads past the rows before row `row` without making their text (a workbook only: a text
+    // is read as it is).
+    void skipTo(std::uint64_t row);
+
 private:
     DataInput() = default;
     // Makes the sources and the reader over the open file from its current position.
     Status startReading(std::string prefix);
+    // Opens the workbook at m_path and its sheet m_options.sheet, surveyed once.
+    Status openWorkbook();
+    // The sheet's rows from the first again.
+    Status startRows();
+    Result<bool> nextRow(DataRecord& record);
 
     FileDescriptor m_file;  // the data file (none for standard input)
     FileDescriptor m_spool; // the copy of standard input
@@ -77,6 +102,12 @@ private:
     std::unique_ptr<DecodingSource> m_decoder;
     std::unique_ptr<RecordReader> m_reader;
     ByteSource* m_text = nullptr; // the source the reader reads: decoded, or the raw bytes
+    // A workbook: its sheet's layout, its rows, and the text of the row handed out.
+    std::unique_ptr<Workbook> m_workbook;
+    SheetLayout m_layout;
+    std::unique_ptr<SheetReader> m_rows;
+    SheetRow m_row;
+    std::string m_rowText;
 };
 
 } // namespace stencilor

@@ -1,6 +1,7 @@
 #include "datasource/DataSourceCheck.h"
 
 #include "datasource/DataInput.h"
+#include "datasource/workbook/Workbook.h"
 #include "datasource/Fields.h"
 #include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
@@ -111,7 +112,7 @@ DataFileState checkDataFile(const std::string& path, std::string_view delim, std
 
 DataFileState checkDataFile(const std::string& path, const DataFormat& format, std::size_t blockSize)
 {
-    if (!format.quotes && format.encoding.empty() && !format.header && path != "-") {
+    if (!format.quotes && format.encoding.empty() && !format.header && path != "-" && !isWorkbookFile(path)) {
         DataFileState state = checkDataFile(path, format.delim, blockSize);
         std::vector<std::string_view> fields;
         SplitFields(state.csvSampleLine, format.delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
@@ -121,7 +122,8 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     }
     DataFileState state;
     Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize, false});
+        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize, false,
+                                                 kMaxRecordBytes, format.sheet});
     if (!input) {
         // A missing or unreadable file counts as one without records, as in the plain check.
         if (input.error().code == 0)
@@ -130,12 +132,24 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
     }
     DataInput& data = *input.value();
     state.encoding = data.encoding();
+    // A sheet's rows are cut into their cells, whatever the project's delimiter and quotes.
+    const RecordReader::Options form =
+        data.workbook() ? sheetForm() : RecordReader::Options{format.quotes, format.delim};
+    if (data.workbook()) {
+        state.sheet = data.sheet();
+        state.shownAsGeneral = data.shownAsGeneral();
+    }
     RecordFields fields;
     bool sampleBlank = true;
     std::string sample;
     DataRecord record;
-    for (Result<bool> got = data.next(record); got && got.value(); got = data.next(record)) {
-        fields.assign(record.text, format.delim, format.quotes);
+    for (Result<bool> got = data.next(record);; got = data.next(record)) {
+        // A workbook damaged inside its sheet is said so; a text counts as ending where a read fails.
+        if (!got && data.workbook())
+            state.error = got.error();
+        if (!got || !got.value())
+            break;
+        fields.assign(record.text, form.delim, form.quotes);
         if (isHeaderRecord(format.header, record.number)) {
             for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
                 state.fieldNames.emplace_back(fields.field(n));
@@ -149,7 +163,7 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
         }
     }
     state.csvSampleLine = std::move(sample);
-    fields.assign(state.csvSampleLine, format.delim, format.quotes);
+    fields.assign(state.csvSampleLine, form.delim, form.quotes);
     for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
         state.sampleFields.emplace_back(fields.field(n).substr(0, kSampleFieldBytes));
     state.replaced = data.replaced();

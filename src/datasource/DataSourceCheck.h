@@ -23,6 +23,8 @@ struct DataFileState {
     std::optional<ChosenEncoding> encoding; // the encoding the file is read with, when one is set
     std::uint64_t replaced = 0;             // sequences invalid in it, read as U+FFFD
     std::optional<Error> error;             // why the file could not be read as set (unknown encoding)
+    std::string sheet;                      // the sheet read, when the data file is a workbook
+    std::uint64_t shownAsGeneral = 0;       // its cells whose number format was not understood
 };
 
 // How a project's data file is read: its delimiter and the data keys of the project.
@@ -31,6 +33,7 @@ struct DataFormat {
     bool quotes = false;
     std::string encoding; // empty: the bytes as they are
     bool header = false;
+    std::string sheet; // the sheet of a workbook; empty: its first sheet
 
     bool operator==(const DataFormat&) const = default;
 };

@@ -67,6 +67,7 @@ struct DataRecord {
     std::uint64_t firstLine = 0; // the line it begins on, 1 for the first line
     std::uint64_t offset = 0;    // where it begins in the source's bytes (the file's, when decoded)
     bool unclosedQuote = false;  // a quote opened in it never closes
+    bool shownAsGeneral = false; // a sheet row with a number whose format was not understood
 };
 
 // True when the record numbered `number` of a data file whose first record names the fields

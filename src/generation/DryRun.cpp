@@ -84,12 +84,14 @@ public:
 
     ProbeSink& probe() { return m_probe; }
 
-    void check(const RecordPlan& plan, bool unclosedQuote)
+    void check(const RecordPlan& plan, bool unclosedQuote, bool shownAsGeneral)
     {
         const std::uint64_t number = plan.number;
         m_line = plan.firstLine;
         if (unclosedQuote)
             add({CheckFindingKind::UnclosedQuote, number, 0, 0, {}, {DetailKind::UnclosedQuote}});
+        if (shownAsGeneral)
+            add({CheckFindingKind::NumberFormat, number, 0, 0, {}, {DetailKind::ShownAsGeneral}});
         if (m_htmlValues)
             checkHtmlValues(plan);
         if (m_widestField > 0) {
@@ -209,10 +211,10 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(detail)});
     }
 
-    report.quotes = s.quotes;
+    report.quotes = s.quotes || data.sheetForm();
     report.recordCount = counted.value().total;
     RecordPlanner planner(kMaxRecordText);
-    planner.use(s, paths);
+    planner.use(s, paths, data.sheetForm());
     RecordSelection taken = selection;
     taken.dataSize = data.size();
     planner.select(taken);
@@ -237,7 +239,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
         if (plan.place == RecordSelection::Place::Before || plan.refusal == Refusal::Header)
             continue;
         ++report.recordsChecked;
-        checker.check(plan, record.unclosedQuote);
+        checker.check(plan, record.unclosedQuote, record.shownAsGeneral);
     }
     return report;
 }
@@ -284,6 +286,8 @@ const char* checkFindingLabel(CheckFindingKind kind)
         return "folder blocked";
     case CheckFindingKind::UnclosedQuote:
         return "unclosed quote";
+    case CheckFindingKind::NumberFormat:
+        return "number format";
     case CheckFindingKind::UnescapedHtml:
         return "markup in value";
     case CheckFindingKind::TextTooLarge:

@@ -34,6 +34,7 @@ enum class CheckFindingKind {
     UnclosedQuote,           // a quote opened in the record never closes: the rest of the data is its last field
     UnescapedHtml,           // a value holding "<" or "&" goes into an HTML template unescaped
     TextTooLarge,            // the record's text would be larger than the run allows: the run ends there
+    NumberFormat,            // a sheet row's number is shown as General: its number format was not understood
     DataFile,                // the data file holds what a run reads differently from what its user may expect
 };
 

@@ -290,6 +290,9 @@ bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec sha
     m_host.progress(0, m_summary.recordCount);
     // From here on the records are taken by their numbers, as counted.
     m_planner.select(RecordSelection{RecordRange{m_span.first, m_span.first + m_span.taken - 1}, {}, 0});
+    // A sheet's rows before those taken are passed over unread (a part of a sharded job).
+    if (m_span.taken > 0)
+        data.skipTo(m_span.first);
 
     std::optional<PooledRecords> pooled;
     if (jobs > 1) {
@@ -309,7 +312,7 @@ bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec sha
         // too, unless the host's settings cannot change.
         if (!planned || !m_host.settingsFixed()) {
             const ProjectSettings& current = m_host.currentSettings();
-            m_planner.use(current, resolveRunInputs(current, m_host.place()));
+            m_planner.use(current, resolveRunInputs(current, m_host.place()), data.sheetForm());
             planned = true;
         }
         RecordPlan& plan = m_planner.plan(record, RecordPlanner::Render::Now);

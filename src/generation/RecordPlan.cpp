@@ -5,9 +5,10 @@
 
 namespace stencilor {
 
-void RecordPlanner::use(const ProjectSettings& s, RunInputPaths paths)
+void RecordPlanner::use(const ProjectSettings& s, RunInputPaths paths, const RecordReader::Options* sheetForm)
 {
     m_settings = &s;
+    m_sheetForm = sheetForm;
     m_paths = std::move(paths);
     m_identifiers.clear();
     m_fieldNumbers.clear();
@@ -34,7 +35,10 @@ RecordPlan& RecordPlanner::plan(const DataRecord& record, Render render)
     m_reread = false;
     if (plan.place != RecordSelection::Place::Taken)
         return plan;
-    plan.fields.assign(record.text, s.delim, s.quotes);
+    if (m_sheetForm)
+        plan.fields.assign(record.text, m_sheetForm->delim, m_sheetForm->quotes);
+    else
+        plan.fields.assign(record.text, s.delim, s.quotes);
     plan.outputFolder = m_paths.outputFolder;
     plan.reportRow = s.report;
     plan.reportFld = s.report_fld;

@@ -58,7 +58,9 @@ public:
     }
 
     // The settings and paths the plans use from now on; `s` must stay valid until the next call.
-    void use(const ProjectSettings& s, RunInputPaths paths);
+    // `sheetForm` (nullptr for a delimited text, else valid as long as `s`) cuts the fields of
+    // a sheet's rows instead of the project's delimiter and quotes.
+    void use(const ProjectSettings& s, RunInputPaths paths, const RecordReader::Options* sheetForm = nullptr);
     // The records taken (all of them until this is called).
     void select(const RecordSelection& selection) { m_selection = selection; }
 
@@ -87,6 +89,7 @@ private:
 
     std::size_t m_recordLimit;
     const ProjectSettings* m_settings = nullptr;
+    const RecordReader::Options* m_sheetForm = nullptr;
     RunInputPaths m_paths;
     RecordSelection m_selection;
     RecordPlan m_plan;

@@ -58,8 +58,9 @@ RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place,
         return preview;
     }
     RecordPlanner planner(kMaxRecordText);
-    planner.use(s, inputs.value().paths);
+    planner.use(s, inputs.value().paths, data.sheetForm());
     planner.select(RecordSelection{RecordRange{record, record}, {}, data.size()});
+    data.skipTo(record);
     DataRecord found;
     RecordPlan* plan = nullptr;
     while (!plan) {

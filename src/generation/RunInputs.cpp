@@ -1,6 +1,7 @@
 #include "generation/RunInputs.h"
 
 #include "datasource/DataInput.h"
+#include "datasource/workbook/Workbook.h"
 #include "platform/Messages.h"
 #include "project/ProjectFile.h"
 
@@ -70,18 +71,18 @@ Error runDataError(const Error& error, const std::string& shown)
 
 } // namespace
 
-Result<RunData> readRunData(const std::string& path, const std::string& encoding)
+Result<RunData> readRunData(const std::string& path, const std::string& encoding, const std::string& sheet)
 {
     RunData data;
-    if (encoding.empty() && path != kStandardInput) {
+    if (encoding.empty() && path != kStandardInput && !isWorkbookFile(path)) {
         const Result<FileIdentity> read = readRunInput(path, data.text);
         if (!read)
             return read.error();
         data.identity = read.value();
         return data;
     }
-    Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{false, ";", encoding, std::size_t{1} << 20, false});
+    const DataInput::Options options{false, ";", encoding, std::size_t{1} << 20, false, kMaxRecordBytes, sheet};
+    Result<std::unique_ptr<DataInput>> input = DataInput::open(path, options);
     if (!input)
         return runDataError(input.error(), shownDataPath(path));
     if (Status read = input.value()->readAll(data.text); !read)
@@ -89,6 +90,7 @@ Result<RunData> readRunData(const std::string& path, const std::string& encoding
     data.identity = input.value()->identity();
     data.encoding = input.value()->encoding();
     data.replaced = input.value()->replaced();
+    data.workbook = input.value()->workbook();
     return data;
 }
 
@@ -98,10 +100,16 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
 {
     std::unique_ptr<RunRecords> records(new RunRecords);
     records->m_shown = shownDataPath(path);
-    Result<std::unique_ptr<DataInput>> input = DataInput::open(path, DataInput::Options{s.quotes, s.delim, s.encoding});
+    records->m_format = RecordReader::Options{s.quotes, s.delim};
+    const DataInput::Options options{s.quotes, s.delim, s.encoding, std::size_t{1} << 20, true, kMaxRecordBytes, s.sheet};
+    Result<std::unique_ptr<DataInput>> input = DataInput::open(path, options);
     if (!input)
         return records->readError(input.error());
     records->m_input = std::move(input.value());
+    if (records->m_input->workbook()) {
+        records->m_sheet = true;
+        records->m_format = stencilor::sheetForm();
+    }
     // Standard input is read to its end first (into a copy on disk, record by record): its size
     // and the count of its records come before the first record.
     if (!records->m_input->identity()) {
@@ -137,13 +145,23 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
     selection.dataSize = m_size;
     RecordCount count;
     count.first = std::max<std::uint64_t>(selection.range.first, 1);
+    // A sheet's survey has found its rows: each is a record, numbered by its row, and none need
+    // be read to count them.
+    std::uint64_t sheetRow = 0;
     DataRecord record;
     for (;;) {
-        const Result<bool> got = next(record);
-        if (!got)
-            return got.error();
-        if (!got.value())
-            break;
+        if (m_sheet) {
+            if (sheetRow == m_size)
+                break;
+            record.number = ++sheetRow;
+            record.offset = sheetRow - 1;
+        } else {
+            const Result<bool> got = next(record);
+            if (!got)
+                return got.error();
+            if (!got.value())
+                break;
+        }
         ++count.total;
         switch (selection.placeOf(record.number, record.offset)) {
         case RecordSelection::Place::Taken:
@@ -159,9 +177,27 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
         }
     }
     m_replacedInCount = m_input->replaced();
+    if (m_sheet)
+        return count;
     if (Status restarted = restart(); !restarted)
         return restarted.error();
     return count;
+}
+
+void RunRecords::skipTo(std::uint64_t record)
+{
+    if (!m_held)
+        m_input->skipTo(record);
+}
+
+std::string RunRecords::sheet() const
+{
+    return m_sheet ? m_input->sheet() : std::string();
+}
+
+std::uint64_t RunRecords::shownAsGeneral() const
+{
+    return m_sheet ? m_input->shownAsGeneral() : 0;
 }
 
 const std::optional<FileIdentity>& RunRecords::identity() const

@@ -57,11 +57,13 @@ struct RunData {
     std::optional<FileIdentity> identity;   // none for standard input
     std::optional<ChosenEncoding> encoding; // when the project names one
     std::uint64_t replaced = 0;             // sequences invalid in that encoding, now U+FFFD
+    bool workbook = false;                  // the text is a sheet's rows, in sheetForm()
 };
 
 // Reads the data file at `path` ("-": standard input) with the encoding setting `encoding` (empty:
-// the bytes as they are). Fails with the run's OpenInput error, or with UnknownEncoding.
-Result<RunData> readRunData(const std::string& path, const std::string& encoding);
+// the bytes as they are). A workbook's sheet `sheet` is read as a delimited text in sheetForm(), a
+// row to a line. Fails with the run's OpenInput error, UnknownEncoding or the workbook's errors.
+Result<RunData> readRunData(const std::string& path, const std::string& encoding, const std::string& sheet = {});
 
 class DataInput;
 
@@ -94,7 +96,18 @@ public:
     // in the data's size()), then starts again at the first.
     Result<RecordCount> count(RecordSelection selection = {});
 
-    std::uint64_t size() const { return m_size; } // the data's bytes as read
+    // Reads past the records before record `record` as cheaply as the data allows: a sheet's
+    // rows are passed over without making their text; a text is read as it is.
+    void skipTo(std::uint64_t record);
+
+    std::uint64_t size() const { return m_size; } // the data's bytes as read (a sheet: its rows)
+    // How a record's fields are cut when they are not cut as the project sets it: a sheet's rows
+    // have a form of their own; nullptr for a delimited text.
+    const RecordReader::Options* sheetForm() const { return m_sheet ? &m_format : nullptr; }
+    // The sheet read, for a workbook; empty for a text.
+    std::string sheet() const;
+    // Cells of the sheet shown as General because their number format was not understood.
+    std::uint64_t shownAsGeneral() const;
     const std::optional<FileIdentity>& identity() const;
     const std::optional<ChosenEncoding>& encoding() const;
     // Sequences invalid in the encoding, now U+FFFD: in the whole data once count() has read it.
@@ -106,6 +119,8 @@ private:
     Error readError(const Error& error) const;
 
     std::string m_shown; // the path as messages name it
+    RecordReader::Options m_format;
+    bool m_sheet = false;
     std::unique_ptr<DataInput> m_input;
     std::uint64_t m_size = 0;
     std::uint64_t m_replacedInCount = 0;

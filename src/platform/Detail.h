@@ -46,6 +46,7 @@ enum class DetailKind : std::uint8_t {
     ReplacesEntry,          // a symbolic link or another file's second name stands there
     OwnInput,               // the file is one of the run's inputs or its report
     TextTooLarge,           // the text would be larger than S; the run ends with an error here
+    ShownAsGeneral,         // a number in the record's row is shown as General (its format not understood)
 
     // What the data file holds that a run reads otherwise than its user may expect.
     ByteOrderMark,     // the data file starts with a byte-order mark

@@ -17,6 +17,30 @@ std::string number(const Error& error, std::size_t index)
     return std::to_string(error.numbers[index]);
 }
 
+// A size as a workbook's limits name it: "64 MiB", or "1000 bytes" when not whole MiB.
+std::string bytesText(std::uint64_t count)
+{
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    return count >= kMiB && count % kMiB == 0 ? std::to_string(count / kMiB) + " MiB"
+                                              : std::to_string(count) + " bytes";
+}
+
+// The English text of the place in a workbook an error names (see ErrorKind::WorkbookDamaged).
+std::string workbookPlace(const Error& e)
+{
+    switch (workbookPlaceOf(e)) {
+    case WorkbookPlace::SheetRow:
+        return " (sheet \"" + e.object + "\", row " + number(e, 0) + ")";
+    case WorkbookPlace::Sheet:
+        return " (sheet \"" + e.object + "\")";
+    case WorkbookPlace::Part:
+        return " (part \"" + e.object + "\")";
+    case WorkbookPlace::None:
+        break;
+    }
+    return {};
+}
+
 // A system operation: `withObject` names the object, `without` leaves it out.
 Described operation(const Error& error, std::string_view withObject, std::string_view without)
 {
@@ -116,6 +140,63 @@ Described describe(const Error& e)
         return {"\"%1\" does not hold the records its closing line names", {e.object}};
     case ErrorKind::DataEndMissing:
         return {"part %1/%2 did not reach the end of the data", {number(e, 0), number(e, 1)}};
+    case ErrorKind::WorkbookNotZip:
+        return {"The workbook is damaged: it is not a complete zip archive", {}};
+    case ErrorKind::WorkbookDamaged:
+        if (e.other.empty())
+            return {"The workbook is damaged%1", {workbookPlace(e)}};
+        return {"The workbook is damaged%1: %2", {workbookPlace(e), e.other}};
+    case ErrorKind::WorkbookTooManyParts:
+        return {"The workbook is damaged: its zip archive lists more than %1 entries", {number(e, 1)}};
+    case ErrorKind::WorkbookPartMissing:
+        return {"The workbook is damaged: its part \"%1\" is missing", {e.object}};
+    case ErrorKind::NotAWorkbook:
+        if (e.other.empty())
+            return {"The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods)", {}};
+        return {"The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods): it holds %1", {e.other}};
+    case ErrorKind::WorkbookFormatNotRead:
+        return {"The data file is %1, which is not read; open it in the spreadsheet program and save it as an Excel "
+                "Workbook (.xlsx)",
+                {e.other}};
+    case ErrorKind::WorkbookPasswordProtected:
+        return {"The workbook is password-protected", {}};
+    case ErrorKind::SheetNotFound:
+        return {"Sheet \"%1\" not found in the data file", {e.object}};
+    case ErrorKind::SheetNotATable:
+        return {"Sheet \"%1\" holds %2, not a table of cells", {e.object, e.other}};
+    case ErrorKind::WorkbookPartTooLarge:
+        if (e.numbers[2] > 0)
+            return {"The workbook's part \"%1\" unpacks to more than %2 times its packed size: it is not read, as it "
+                    "may be a zip bomb",
+                    {e.object, number(e, 2)}};
+        return {"The workbook's part \"%1\" unpacks to more than %2: it is not read, as it may be a zip bomb",
+                {e.object, bytesText(e.numbers[1])}};
+    case ErrorKind::SharedStringsTooLarge:
+        return {"The workbook's shared strings are larger than %1, more than is held in memory",
+                {bytesText(e.numbers[1])}};
+    case ErrorKind::WorkbookDocumentType:
+        return {"The workbook is damaged%1: it has a document type declaration, which a workbook never has (it is "
+                "not read, so that no entity it declares is ever expanded or fetched)",
+                {workbookPlace(e)}};
+    case ErrorKind::WorkbookXmlTooLarge:
+        if (e.numbers[2] > 0)
+            return {"The workbook is damaged%1: its elements are nested more than %2 deep",
+                    {workbookPlace(e), number(e, 1)}};
+        return {"The workbook is damaged%1: it has a tag longer than %2", {workbookPlace(e), bytesText(e.numbers[1])}};
+    case ErrorKind::SheetRowsOutOfOrder:
+        return {"The workbook is damaged (sheet \"%1\", row %2): its rows or cells are not in order",
+                {e.object, number(e, 0)}};
+    case ErrorKind::SheetStringMissing:
+        return {"The workbook is damaged (sheet \"%1\", row %2): a cell names a shared string that the workbook does "
+                "not have",
+                {e.object, number(e, 0)}};
+    case ErrorKind::SheetRowTooLarge:
+        return {"Row %1 of sheet \"%2\" is larger than %3", {number(e, 0), e.object, bytesText(e.numbers[1])}};
+    case ErrorKind::SheetTooManyRows:
+        return {"Sheet \"%1\" has a cell below row %2, the last row a sheet may have", {e.object, number(e, 1)}};
+    case ErrorKind::SheetTooManyColumns:
+        return {"Sheet \"%1\" has a cell right of column %2 in row %3, the last column a sheet may have",
+                {e.object, columnLetters(e.numbers[1]), number(e, 0)}};
     }
     return {};
 }
@@ -192,6 +273,8 @@ std::string_view detailFormat(const Detail& d)
         return "the file is the run's data file, template, project file or report; the record is refused";
     case DetailKind::TextTooLarge:
         return "the text would be larger than %3; the run ends here with an error";
+    case DetailKind::ShownAsGeneral:
+        return "number format not understood, shown as General";
     case DetailKind::ByteOrderMark:
         return "the data file starts with a byte-order mark, which becomes part of its first field (encoding=auto "
                "drops it)";
@@ -382,6 +465,26 @@ std::string fillIn(std::string_view format, const std::vector<std::string>& argu
         }
     }
     return text;
+}
+
+WorkbookPlace workbookPlaceOf(const Error& error)
+{
+    switch (error.numbers[3]) {
+    case 1:
+        return WorkbookPlace::Part;
+    case 2:
+        return error.numbers[0] > 0 ? WorkbookPlace::SheetRow : WorkbookPlace::Sheet;
+    default:
+        return WorkbookPlace::None;
+    }
+}
+
+std::string columnLetters(std::uint64_t column)
+{
+    std::string name;
+    for (; column > 0; column = (column - 1) / 26)
+        name.insert(name.begin(), static_cast<char>('A' + (column - 1) % 26));
+    return name;
 }
 
 std::string sizeText(std::uint64_t limit)

@@ -56,6 +56,13 @@ std::vector<std::string> detailArguments(const Detail& detail);
 // as it is).
 std::string fillIn(std::string_view format, const std::vector<std::string>& arguments);
 
+// Where in a workbook an error of a workbook kind happened, as its message names it.
+enum class WorkbookPlace { None, Part, Sheet, SheetRow };
+WorkbookPlace workbookPlaceOf(const Error& error);
+
+// The letters of sheet column `column` (1 for "A"): "XFD" for 16384.
+std::string columnLetters(std::uint64_t column);
+
 // `limit` bytes as a message names a size: "1 GiB", "64 MiB", "10 bytes".
 std::string sizeText(std::uint64_t limit);
 

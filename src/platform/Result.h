@@ -62,10 +62,31 @@ enum class ErrorKind : std::uint8_t {
     RecordsInTwoManifests, // records N1-N2 are in two manifests (part N3/N4 and the one before)
     ManifestMismatch,      // "P" does not hold the records its closing line names
     DataEndMissing,        // part N1/N2 did not reach the end of the data
+
+    // A spreadsheet workbook as the data file. WHERE is where in the workbook: N4 is 1 when P is
+    // a part of it, 2 when P is a sheet (with N1 its row, 0 for none), 0 when the place is unknown.
+    WorkbookNotZip,            // The workbook is damaged: it is not a complete zip archive
+    WorkbookDamaged,           // The workbook is damaged WHERE: Q (the archive's or the XML parser's words)
+    WorkbookTooManyParts,      // its zip archive lists more than N2 entries
+    WorkbookPartMissing,       // its part "P" is missing
+    NotAWorkbook,              // a zip archive but not a spreadsheet workbook (Q: what it holds)
+    WorkbookFormatNotRead,     // The data file is Q, which is not read; ... save it as .xlsx
+    WorkbookPasswordProtected, // The workbook is password-protected
+    SheetNotFound,             // Sheet "P" not found in the data file
+    SheetNotATable,            // Sheet "P" holds Q, not a table of cells
+    WorkbookPartTooLarge,      // part "P" unpacks to more than N3 times its packed size (N3 > 0) or N2 bytes
+    SharedStringsTooLarge,     // the shared strings are larger than N2 bytes
+    WorkbookDocumentType,      // The workbook is damaged WHERE: it has a document type declaration
+    WorkbookXmlTooLarge,       // The workbook is damaged WHERE: nested more than N2 deep (N3 > 0), or a tag over N2 bytes
+    SheetRowsOutOfOrder,       // sheet "P", row N1: its rows or cells are not in order
+    SheetStringMissing,        // sheet "P", row N1: a cell names a shared string the workbook does not have
+    SheetRowTooLarge,          // Row N1 of sheet "P" is larger than N2 bytes
+    SheetTooManyRows,          // Sheet "P" has a cell below row N2
+    SheetTooManyColumns,       // Sheet "P" has a cell right of column N2 (as letters) in row N1
 };
 
 // The last kind, for tables that cover them all.
-inline constexpr ErrorKind kLastErrorKind = ErrorKind::DataEndMissing;
+inline constexpr ErrorKind kLastErrorKind = ErrorKind::SheetTooManyColumns;
 
 // A failure, as a value: its kind, the object it concerns, the system's errno and what else its
 // message names. Made wherever the failure is found and passed up unchanged; only the edges turn

@@ -126,6 +126,7 @@ void writeSettings(IniFile& ini, const ProjectSettings& s)
     writeOptional("quotes", flagText(s.quotes), s.quotes);
     writeOptional("header", flagText(s.header), s.header);
     writeOptional("encoding", s.encoding, !s.encoding.empty());
+    writeOptional("sheet", s.sheet, !s.sheet.empty());
     writeOptional("escapehtml", flagText(s.escapehtml), s.escapehtml);
     writeOptional("tempRules", flagText(s.tempRules), s.tempRules);
     ini.writeString(kSetup, "rulesCount", std::to_string(s.rules.rowCount()));
@@ -245,6 +246,7 @@ LoadedProject loadProject(std::string_view projectPath, const ProjectSettings& c
     s.quotes = ini.readFlag(kSetup, "quotes");
     s.header = ini.readFlag(kSetup, "header");
     s.encoding = ini.readString(kSetup, "encoding", "");
+    s.sheet = ini.readString(kSetup, "sheet", "");
     s.escapehtml = ini.readFlag(kSetup, "escapehtml");
     s.tempRules = ini.readFlag(kSetup, "tempRules");
 

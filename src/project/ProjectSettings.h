@@ -38,13 +38,14 @@ struct ProjectSettings {
     bool quotes = false;     // fields in double quotes may hold the delimiter, '"' and line breaks
     bool header = false;     // the first record names the fields and gets no file
     std::string encoding;    // the data file's encoding ("auto" or a converter name); empty: bytes as they are
+    std::string sheet;       // the sheet of a workbook data file; empty: its first sheet
     bool escapehtml = false; // values inserted into the template are HTML-escaped
     bool tempRules = false;  // the name template goes through the rules before "?" is replaced
     // Key "rulesCount" is rules.rowCount(): the rules plus the grid's header row.
     RulesTable rules;
 
     // How the data file is read, from delim and the data keys.
-    DataFormat dataFormat() const { return DataFormat{delim, quotes, encoding, header}; }
+    DataFormat dataFormat() const { return DataFormat{delim, quotes, encoding, header, sheet}; }
 
     bool operator==(const ProjectSettings&) const = default;
 };

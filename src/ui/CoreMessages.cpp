@@ -133,6 +133,61 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" does not hold the records its closing line names");
     case ErrorKind::DataEndMissing:
         return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 did not reach the end of the data");
+    case ErrorKind::WorkbookNotZip:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged: it is not a complete zip archive");
+    case ErrorKind::WorkbookDamaged:
+        return e.other.empty() ? QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged%1")
+                               : QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged%1: %2");
+    case ErrorKind::WorkbookTooManyParts:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged: its zip archive lists more than %1 entries");
+    case ErrorKind::WorkbookPartMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged: its part \"%1\" is missing");
+    case ErrorKind::NotAWorkbook:
+        return e.other.empty() ? QT_TRANSLATE_NOOP("CoreMessages", "The data file is a zip archive but not a "
+                                                                   "spreadsheet workbook (.xlsx or .ods)")
+                               : QT_TRANSLATE_NOOP("CoreMessages", "The data file is a zip archive but not a "
+                                                                   "spreadsheet workbook (.xlsx or .ods): it holds %1");
+    case ErrorKind::WorkbookFormatNotRead:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The data file is %1, which is not read; open it in the spreadsheet "
+                                                 "program and save it as an Excel Workbook (.xlsx)");
+    case ErrorKind::WorkbookPasswordProtected:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is password-protected");
+    case ErrorKind::SheetNotFound:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" not found in the data file");
+    case ErrorKind::SheetNotATable:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" holds %2, not a table of cells");
+    case ErrorKind::WorkbookPartTooLarge:
+        return e.numbers[2] > 0 ? QT_TRANSLATE_NOOP("CoreMessages", "The workbook's part \"%1\" unpacks to more than "
+                                                                    "%2 times its packed size: it is not read, as it "
+                                                                    "may be a zip bomb")
+                                : QT_TRANSLATE_NOOP("CoreMessages", "The workbook's part \"%1\" unpacks to more than "
+                                                                    "%2: it is not read, as it may be a zip bomb");
+    case ErrorKind::SharedStringsTooLarge:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "The workbook's shared strings are larger than %1, more than is held in memory");
+    case ErrorKind::WorkbookDocumentType:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged%1: it has a document type declaration, "
+                                                 "which a workbook never has (it is not read, so that no entity it "
+                                                 "declares is ever expanded or fetched)");
+    case ErrorKind::WorkbookXmlTooLarge:
+        return e.numbers[2] > 0
+                   ? QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged%1: its elements are nested more "
+                                                       "than %2 deep")
+                   : QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged%1: it has a tag longer than %2");
+    case ErrorKind::SheetRowsOutOfOrder:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "The workbook is damaged (sheet \"%1\", row %2): its rows or cells are not in order");
+    case ErrorKind::SheetStringMissing:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The workbook is damaged (sheet \"%1\", row %2): a cell names a "
+                                                 "shared string that the workbook does not have");
+    case ErrorKind::SheetRowTooLarge:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Row %1 of sheet \"%2\" is larger than %3");
+    case ErrorKind::SheetTooManyRows:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "Sheet \"%1\" has a cell below row %2, the last row a sheet may have");
+    case ErrorKind::SheetTooManyColumns:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" has a cell right of column %2 in row %3, the last "
+                                                 "column a sheet may have");
     }
     return "";
 }
@@ -219,6 +274,8 @@ const char* detailSource(const Detail& d)
                                                  "the record is refused");
     case DetailKind::TextTooLarge:
         return QT_TRANSLATE_NOOP("CoreMessages", "the text would be larger than %3; the run ends here with an error");
+    case DetailKind::ShownAsGeneral:
+        return QT_TRANSLATE_NOOP("CoreMessages", "number format not understood, shown as General");
     case DetailKind::ByteOrderMark:
         return QT_TRANSLATE_NOOP("CoreMessages", "The data file starts with a byte-order mark, which becomes part of "
                                                  "its first field (the encoding \"auto\" drops it)");
@@ -249,11 +306,36 @@ const char* detailSource(const Detail& d)
     return "";
 }
 
+// The place in a workbook that an error names, in the user's language (the first argument of the
+// kinds whose text names it).
+std::string workbookPlaceText(const Error& e)
+{
+    const auto row = QString::number(static_cast<qulonglong>(e.numbers[0]));
+    switch (workbookPlaceOf(e)) {
+    case WorkbookPlace::SheetRow:
+        return fromQt(localised(QT_TRANSLATE_NOOP("CoreMessages", " (sheet \"%1\", row %2)")).arg(toQt(e.object), row));
+    case WorkbookPlace::Sheet:
+        return fromQt(localised(QT_TRANSLATE_NOOP("CoreMessages", " (sheet \"%1\")")).arg(toQt(e.object)));
+    case WorkbookPlace::Part:
+        return fromQt(localised(QT_TRANSLATE_NOOP("CoreMessages", " (part \"%1\")")).arg(toQt(e.object)));
+    case WorkbookPlace::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 QString errorMessage(const Error& error)
 {
     switch (error.kind) {
+    case ErrorKind::WorkbookDamaged:
+    case ErrorKind::WorkbookDocumentType:
+    case ErrorKind::WorkbookXmlTooLarge: {
+        std::vector<std::string> arguments = errorArguments(error);
+        arguments.front() = workbookPlaceText(error);
+        return filled(errorSource(error), arguments);
+    }
     case ErrorKind::TemplateMissing:
         // The core's text puts the template's line on a line of its own, after the data file's.
         return u'\n' + localised(errorSource(error));
@@ -371,6 +453,8 @@ QString checkFindingText(CheckFindingKind kind)
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "folder blocked"));
     case CheckFindingKind::UnclosedQuote:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "unclosed quote"));
+    case CheckFindingKind::NumberFormat:
+        return localised(QT_TRANSLATE_NOOP("CoreMessages", "number format"));
     case CheckFindingKind::UnescapedHtml:
         return localised(QT_TRANSLATE_NOOP("CoreMessages", "markup in value"));
     case CheckFindingKind::TextTooLarge:

@@ -84,6 +84,18 @@ DataFileKind sniffDataFile(std::string_view firstBytes)
     return DataFileKind::Text;
 }
 
+bool isWorkbookFile(const std::string& path)
+{
+    if (path == "-")
+        return false;
+    WorkbookResult<std::unique_ptr<FileBytes>> bytes = FileBytes::open(path);
+    if (!bytes)
+        return false;
+    char first[8] = {};
+    const WorkbookResult<std::size_t> got = bytes.value()->readAt(0, first, sizeof first);
+    return got && sniffDataFile(std::string_view(first, got.value())) != DataFileKind::Text;
+}
+
 struct Workbook::Xlsx {
     OoxmlWorkbook parts;
     CellStyles styles;

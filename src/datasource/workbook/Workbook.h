@@ -29,6 +29,10 @@ enum class DataFileKind {
 // The kind of a data file that begins with `firstBytes` (its first 8 bytes suffice).
 DataFileKind sniffDataFile(std::string_view firstBytes);
 
+// Whether the regular file at `path` is read as a workbook, not as delimited text: its content is
+// a zip archive or an Office 97-2003 compound file (an unreadable file is not).
+bool isWorkbookFile(const std::string& path);
+
 enum class WorkbookFormat { Xlsx, Ods };
 
 struct WorkbookLimits {

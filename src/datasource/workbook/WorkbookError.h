@@ -83,7 +83,7 @@ using WorkbookStatus = WorkbookResult<bool>;
 // The English text of `error`, e.g. Sheet "Prices" not found in the data file.
 std::string workbookMessage(const WorkbookError& error);
 
-// `error` as the Error of the run and the check (code: errno or 0, message: workbookMessage).
+// `error` as the Error of the run and the check, of one of the workbook's kinds.
 Error toError(const WorkbookError& error);
 
 // What the check before writing says of a cell whose number format is not understood.
