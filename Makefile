@@ -75,6 +75,10 @@ demo: deps
 	rm -rf examples/spreadsheet/out
 	cd examples/spreadsheet && ../../build/release/stencilor --run spreadsheet.ql
 	@echo "Report: $(CURDIR)/examples/spreadsheet/out/report.html"
+	@# The third: a workbook read directly (an .xlsx saved by LibreOffice Calc, its "members" sheet).
+	rm -rf examples/workbook/out
+	cd examples/workbook && ../../build/release/stencilor --run workbook.ql
+	@echo "Report: $(CURDIR)/examples/workbook/out/report.html"
 
 # The Debian packages in build/deb/ (stencilor_<version>-1_<arch>.deb, its -dbgsym package, the
 # source package), built from this tree by dpkg-buildpackage with debian/ (see

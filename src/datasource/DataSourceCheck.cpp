@@ -1,10 +1,10 @@
 #include "datasource/DataSourceCheck.h"
 
 #include "datasource/DataInput.h"
-#include "datasource/workbook/Workbook.h"
 #include "datasource/Fields.h"
 #include "datasource/RecordFields.h"
 #include "datasource/TextLines.h"
+#include "datasource/workbook/Workbook.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -121,6 +121,13 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
         return state;
     }
     DataFileState state;
+    if (isWorkbookFile(path)) {
+        state.workbook = true;
+        if (WorkbookResult<std::unique_ptr<Workbook>> workbook = Workbook::open(path)) {
+            if (WorkbookResult<std::vector<std::string>> names = workbook.value()->sheetNames())
+                state.sheets = std::move(names.value());
+        }
+    }
     Result<std::unique_ptr<DataInput>> input =
         DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize, false,
                                                  kMaxRecordBytes, format.sheet});

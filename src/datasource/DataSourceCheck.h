@@ -23,6 +23,8 @@ struct DataFileState {
     std::optional<ChosenEncoding> encoding; // the encoding the file is read with, when one is set
     std::uint64_t replaced = 0;             // sequences invalid in it, read as U+FFFD
     std::optional<Error> error;             // why the file could not be read as set (unknown encoding)
+    bool workbook = false;                  // the data file is a spreadsheet workbook
+    std::vector<std::string> sheets;        // its sheets' names, when it could be opened
     std::string sheet;                      // the sheet read, when the data file is a workbook
     std::uint64_t shownAsGeneral = 0;       // its cells whose number format was not understood
 };
@@ -33,7 +35,7 @@ struct DataFormat {
     bool quotes = false;
     std::string encoding; // empty: the bytes as they are
     bool header = false;
-    std::string sheet; // the sheet of a workbook; empty: its first sheet
+    std::string sheet = {}; // the sheet of a workbook; empty: its first sheet
 
     bool operator==(const DataFormat&) const = default;
 };

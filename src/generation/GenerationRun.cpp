@@ -1,5 +1,6 @@
 #include "generation/GenerationRun.h"
 
+#include "datasource/workbook/Workbook.h"
 #include "generation/NamesInHand.h"
 #include "generation/OutputSink.h"
 #include "generation/RecordPlan.h"
@@ -272,6 +273,7 @@ bool RecordLoop::read(RunRecords& data, DataRecord& record, const std::string& d
 
 bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec shard, unsigned jobs, const bool& running)
 {
+    // The data's form is taken once, at the start: the records are cut by it throughout the run.
     const ProjectSettings& s = m_host.currentSettings();
     const RunInputPaths paths = resolveRunInputs(s, m_host.place());
     if (data.identity())

@@ -1,5 +1,6 @@
 #include "ui/DataPreviewModel.h"
 
+#include "datasource/DataInput.h"
 #include "datasource/TextLines.h"
 #include "generation/RunInputs.h"
 #include "ui/FieldTexts.h"
@@ -33,12 +34,19 @@ void DataPreviewModel::load(const std::string& path, const DataFormat& format, i
 {
     beginResetModel();
     // Read as the run reads it: whole, and decoded when the project names an encoding.
-    Result<RunData> data = readRunData(path, format.encoding);
+    // A workbook's sheet comes as its rows, each a record of cells in the sheets' form.
+    Result<RunData> data = readRunData(path, format.encoding, format.sheet);
+    DataFormat read = format;
+    if (data && data.value().workbook) {
+        const RecordReader::Options form = sheetForm();
+        read.delim = form.delim;
+        read.quotes = form.quotes;
+    }
     if (data)
         m_text = std::move(data.value().text);
     else
         std::string().swap(m_text);
-    reset(format, fieldCount);
+    reset(read, fieldCount);
     endResetModel();
 }
 

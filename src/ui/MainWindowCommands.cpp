@@ -3,6 +3,7 @@
 // and the product's web page.
 
 #include "datasource/DataFileWarnings.h"
+#include "datasource/DataInput.h"
 #include "generation/DryRun.h"
 #include "generation/RecordPreview.h"
 #include "platform/FileSystem.h"
@@ -47,6 +48,7 @@ void T_FRMain::ChkCsvFile(DataFileOrigin origin)
     const std::string path = m_form->resolvedDataFile();
     m_dataFile = checkDataFile(path, format);
     m_checkedFormat = format;
+    m_form->showWorkbook(m_dataFile.workbook, m_dataFile.sheets);
     m_form->showDataWarnings(
         dataFileWarningTexts(scanDataFile(path, format.delim, format.quotes, format.encoding), m_dataFile));
     if (m_dataFile.csvFieldCount <= 0)
@@ -64,7 +66,9 @@ void T_FRMain::ChkCsvFile(DataFileOrigin origin)
     if (format.header)
         rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.fieldNames);
     else
-        rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine, format.delim, format.quotes);
+        rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine,
+                               m_dataFile.workbook ? sheetForm().delim : format.delim,
+                               m_dataFile.workbook || format.quotes);
     m_rulesPanel->setTable(std::move(rules));
 }
 

@@ -51,8 +51,9 @@ QFrame* ProjectSettingsForm::createDataFileBand()
     QHBoxLayout* file = row();
     EdTextFile = newEdit("EdTextFile");
     EdTextFile->setMinimumWidth(kPathEditWidth);
-    EdTextFile->setToolTip(tr("The data file: one record per line, its fields separated by the delimiter. A relative "
-                              "path is taken from the project file's folder. Drop a file here to choose it."));
+    EdTextFile->setToolTip(tr("The data file: one record per line, its fields separated by the delimiter, or a "
+                              "workbook (.xlsx, .ods), one record per row of a sheet. A relative path is taken from "
+                              "the project file's folder. Drop a file here to choose it."));
     QLabel* caption = captionFor(tr("Select &source file (csv with data)"), EdTextFile);
     caption->setObjectName(QStringLiteral("lblSourceFile"));
     btnChoiceText = newButton("btnChoiceText", tr("Load"));
@@ -74,6 +75,18 @@ QFrame* ProjectSettingsForm::createDataFileBand()
     delimiter->addSpacing(QFontMetrics(bold).horizontalAdvance(tr("1) ")) + delimiter->spacing());
     delimiter->addWidget(captionFor(tr("Enter field &delimiter"), EdDelim));
     delimiter->addWidget(EdDelim);
+    delimiter->addSpacing(12);
+    // The sheet of a workbook, only while the data file is one.
+    cbSheet = new QComboBox;
+    cbSheet->setObjectName(QStringLiteral("cbSheet"));
+    cbSheet->setMinimumContentsLength(12);
+    cbSheet->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbSheet->setToolTip(tr("The sheet of the workbook whose rows are the records"));
+    lblSheet = captionFor(tr("Wor&kbook sheet:"), cbSheet);
+    lblSheet->hide();
+    cbSheet->hide();
+    delimiter->addWidget(lblSheet);
+    delimiter->addWidget(cbSheet);
     delimiter->addSpacing(12);
     // What the data source check found that a run would read otherwise than the user may expect.
     m_dataWarningIcon = new QLabel;

@@ -21,8 +21,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 namespace stencilor::ui {
@@ -83,6 +85,12 @@ ProjectSettingsForm::ProjectSettingsForm(UserDialogs& dialogs, std::function<std
     for (QCheckBox* box : {chkQuotes, chkHeader})
         connect(box, &QCheckBox::clicked, this, &ProjectSettingsForm::dataFormatChanged);
     connect(cbEncoding, &QComboBox::activated, this, &ProjectSettingsForm::dataFormatChanged);
+    connect(cbSheet, &QComboBox::activated, this, [this](int index) {
+        // The first sheet is the one a project without a sheet reads: choosing it names it all the same.
+        m_sheet = fromQt(cbSheet->itemText(index));
+        emit changed();
+        emit dataFormatChanged();
+    });
     connect(cbEncoding->lineEdit(), &QLineEdit::editingFinished, this, &ProjectSettingsForm::dataFormatChanged);
     for (QButtonGroup* group : {m_nameSource, m_caseChoice})
         connect(group, &QButtonGroup::idToggled, this, &ProjectSettingsForm::changed);
@@ -139,6 +147,7 @@ ProjectSettings ProjectSettingsForm::settingsFromControls() const
     s.quotes = chkQuotes->isChecked();
     s.header = chkHeader->isChecked();
     s.encoding = fromQt(cbEncoding->currentText());
+    s.sheet = m_sheet;
     s.escapehtml = chkEscapeHtml->isChecked();
     s.tempRules = chkTempRules->isChecked();
     return s;
@@ -166,6 +175,7 @@ void ProjectSettingsForm::applySettings(const ProjectSettings& s)
     chkQuotes->setChecked(s.quotes);
     chkHeader->setChecked(s.header);
     cbEncoding->setEditText(toQt(s.encoding));
+    m_sheet = s.sheet;
     chkEscapeHtml->setChecked(s.escapehtml);
     chkTempRules->setChecked(s.tempRules);
 }
@@ -201,6 +211,28 @@ std::string ProjectSettingsForm::resolvedTemplateFile() const
 std::string ProjectSettingsForm::templateFile() const
 {
     return fromQt(EdTemplateFile->text());
+}
+
+void ProjectSettingsForm::showWorkbook(bool workbook, const std::vector<std::string>& sheets)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{EdDelim, chkQuotes, cbEncoding})
+        control->setEnabled(!workbook);
+    lblSheet->setVisible(workbook);
+    cbSheet->setVisible(workbook);
+    const QSignalBlocker quiet(cbSheet);
+    cbSheet->clear();
+    if (!workbook)
+        return;
+    for (const std::string& name : sheets)
+        cbSheet->addItem(toQt(name));
+    // A sheet the workbook does not have stays chosen, so that the project keeps it; the data
+    // warnings say it is not found.
+    int index = m_sheet.empty() ? 0 : cbSheet->findText(toQt(m_sheet), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        cbSheet->addItem(toQt(m_sheet));
+        index = cbSheet->count() - 1;
+    }
+    cbSheet->setCurrentIndex(index);
 }
 
 std::string ProjectSettingsForm::delimiter() const
@@ -263,7 +295,8 @@ void ProjectSettingsForm::btnChoiceTextClick()
 {
     FileDialogRequest request;
     request.title = tr("Select source file (csv with data)");
-    request.filter = tr("Data Files (*.csv)|*.csv|All Files (*.*)|*.*");
+    request.filter = tr("Data Files (*.csv *.xlsx *.ods)|*.csv;*.xlsx;*.ods|Workbooks (*.xlsx *.ods)|*.xlsx;*.ods|All "
+                        "Files (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("csv");
     request.fileName = EdTextFile->text();
     request.folder = dialogFolder(resolvedDataFile());

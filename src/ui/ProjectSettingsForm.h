@@ -78,6 +78,9 @@ public:
     // What the field lists show for each of those labels ("Field 4 — City").
     QStringList fieldListTexts() const;
 
+    // Shows whether the data file is a workbook: the sheet list (its sheets `sheets`) beside the
+    // delimiter for one, and the delimiter, quotes and encoding, which do not apply to it, greyed.
+    void showWorkbook(bool workbook, const std::vector<std::string>& sheets);
     // Shows `warnings` about the data file beside the delimiter, one line that a tooltip gives
     // whole and Enter or a click shows as a list; nothing when there are none.
     void showDataWarnings(const QStringList& warnings);
@@ -138,6 +141,9 @@ private:
     QPushButton* btnChoiceText = nullptr;
     QPushButton* SpeedButton12 = nullptr;
     QLineEdit* EdDelim = nullptr;
+    QLabel* lblSheet = nullptr;
+    QComboBox* cbSheet = nullptr;
+    std::string m_sheet; // the project's sheet (empty: the first), whether the list shows it or not
     QLabel* m_dataWarningIcon = nullptr;
     ActiveLabel* lblDataWarnings = nullptr;
     QLineEdit* EdTemplateFile = nullptr;

@@ -3,7 +3,9 @@
 #include "TestUtil.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -223,6 +225,92 @@ TEST(CommandLine, RunReportsStatusAndSummary)
     outcome = headless({"--run", dir.file("bad.ql")});
     EXPECT_EQ(outcome.status, kExitNotStarted);
     EXPECT_EQ(outcome.err, "Please select field delimiter!\n");
+}
+
+// The files under `folder`, by their path in it, with their content.
+std::map<std::string, std::string> filesUnder(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[std::filesystem::relative(entry.path(), folder).string()] =
+            std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+TEST(CommandLine, AWorkbookRunWritesWhatItsSheetExportedByTheOfficeSuiteWrites)
+{
+    test::TempDir dir;
+    std::string template_;
+    std::string rules;
+    for (int n = 1; n <= 9; ++n) {
+        template_ += "[%" + std::to_string(n) + "%]\n";
+        rules += "ColFld" + std::to_string(n) + "=Field " + std::to_string(n) + "\nColTemp" + std::to_string(n) + "=%" +
+                 std::to_string(n) + "%\n";
+    }
+    dir.write("t.txt", template_);
+    const auto project = [&](const std::string& data, const std::string& keys, const std::string& out) {
+        return dir.write(out + ".ql", "[setup]\ntextfile=" + data + "\ntemplatefile=t.txt\noutputdir=" + out +
+                                          "\nnameFromTemp=1\nedTemp=row-?.txt\nreport=1\nreport_fld=FileName;Field "
+                                          "1;Field 2;\nheader=1\n" +
+                                          keys + "rulesCount=10\n[rules]\n" + rules);
+    };
+    const std::string office = STENCILOR_OFFICE_FIXTURES;
+    const struct {
+        std::string workbook, sheetKey, exported;
+    } cases[] = {
+        {"people.xlsx", "", "people.xlsx.sheet1.csv"},
+        {"people.ods", "", "people.ods.sheet1.csv"},
+        {"people.xlsx", "sheet=Second sheet\n", "people.xlsx.sheet2.csv"},
+        {"people.ods", "sheet=Second sheet\n", "people.ods.sheet2.csv"},
+    };
+    for (const auto& c : cases) {
+        const std::string label = c.workbook + " " + c.sheetKey;
+        std::filesystem::remove_all(dir.file("sheet"));
+        std::filesystem::remove_all(dir.file("csv"));
+        std::filesystem::remove_all(dir.file("parts"));
+        const Outcome fromCsv =
+            headless({"--run", project(office + "/" + c.exported, "delim=,\nquotes=1\n", "csv"), "--quiet"});
+        ASSERT_EQ(fromCsv.status, kExitOk) << fromCsv.err;
+        // The project's delimiter, quotes and encoding do not apply to a workbook.
+        const std::string sheetProject =
+            project(office + "/" + c.workbook, c.sheetKey + "delim=;\nencoding=windows-1251\n", "sheet");
+        const Outcome fromSheet = headless({"--run", sheetProject, "--quiet"});
+        ASSERT_EQ(fromSheet.status, kExitOk) << label << fromSheet.err;
+        EXPECT_EQ(filesUnder(dir.file("sheet")), filesUnder(dir.file("csv"))) << label;
+        // The parts of a sharded job write the sheet's files between them, each once.
+        const std::string parts = project(office + "/" + c.workbook, c.sheetKey, "parts");
+        for (const char* part : {"1/3", "2/3", "3/3"})
+            ASSERT_EQ(headless({"--run", parts, "--quiet", "--shard", part}).status, kExitOk) << label << part;
+        std::map<std::string, std::string> written = filesUnder(dir.file("parts"));
+        std::map<std::string, std::string> whole = filesUnder(dir.file("sheet"));
+        std::erase_if(written, [](const auto& file) { return !file.first.starts_with("row-"); });
+        std::erase_if(whole, [](const auto& file) { return !file.first.starts_with("row-"); });
+        EXPECT_EQ(written, whole) << label;
+    }
+}
+
+TEST(CommandLine, AWorkbookIsCheckedByItsSheetAndASheetItLacksStopsEveryCommand)
+{
+    test::TempDir dir;
+    const std::string workbook = std::string(STENCILOR_OFFICE_FIXTURES) + "/people.xlsx";
+    dir.write("t.txt", "%1%");
+    const std::string setup = "[setup]\ntextfile=" + workbook + "\ntemplatefile=t.txt\noutputdir=" + dir.file("out") +
+                              "\nrulesCount=2\n[rules]\nColFld1=Field 1\nColTemp1=%1%\n";
+    const Outcome checked = headless({"--check", dir.write("p.ql", setup)});
+    EXPECT_EQ(checked.status, kExitOk);
+    EXPECT_EQ(checked.out, "fields: 9\nsample: Name,Born,Starts,Share,Price,Amount,Member,Total,Note\n"
+                           "widest: Name,Born,Starts,Share,Price,Amount,Member,Total,Note\nsheet: People\n");
+    const std::string lacking = dir.write("q.ql", "[setup]\nsheet=Prices\n" + setup.substr(8));
+    for (const char* command : {"--run", "--check", "--dry-run"}) {
+        const Outcome outcome = headless({command, lacking});
+        EXPECT_EQ(outcome.status, kExitNotStarted) << command;
+        EXPECT_EQ(outcome.err, "Sheet \"Prices\" not found in the data file\n") << command;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
 }
 
 TEST(CommandLine, DryRunListsFindingsAndWritesNothing)

@@ -486,6 +486,112 @@
     <message>
         <source>text too large</source>
         <translation>Text zu groß</translation>
+        <source>The workbook is damaged: it is not a complete zip archive</source>
+        <translation>Die Arbeitsmappe ist beschädigt: Sie ist kein vollständiges ZIP-Archiv</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged%1</source>
+        <translation>Die Arbeitsmappe ist beschädigt%1</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged%1: %2</source>
+        <translation>Die Arbeitsmappe ist beschädigt%1: %2</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged: its zip archive lists more than %1 entries</source>
+        <translation>Die Arbeitsmappe ist beschädigt: Ihr ZIP-Archiv nennt mehr als %1 Einträge</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged: its part &quot;%1&quot; is missing</source>
+        <translation>Die Arbeitsmappe ist beschädigt: Ihr Teil „%1“ fehlt</translation>
+    </message>
+    <message>
+        <source>The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods)</source>
+        <translation>Die Datendatei ist ein ZIP-Archiv, aber keine Arbeitsmappe einer Tabellenkalkulation (.xlsx oder .ods)</translation>
+    </message>
+    <message>
+        <source>The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods): it holds %1</source>
+        <translation>Die Datendatei ist ein ZIP-Archiv, aber keine Arbeitsmappe einer Tabellenkalkulation (.xlsx oder .ods): Sie enthält %1</translation>
+    </message>
+    <message>
+        <source>The data file is %1, which is not read; open it in the spreadsheet program and save it as an Excel Workbook (.xlsx)</source>
+        <translation>Die Datendatei ist %1 und wird nicht gelesen; öffnen Sie sie in der Tabellenkalkulation und speichern Sie sie als Excel-Arbeitsmappe (.xlsx)</translation>
+    </message>
+    <message>
+        <source>The workbook is password-protected</source>
+        <translation>Die Arbeitsmappe ist kennwortgeschützt</translation>
+    </message>
+    <message>
+        <source>Sheet &quot;%1&quot; not found in the data file</source>
+        <translation>Tabellenblatt „%1“ nicht in der Datendatei gefunden</translation>
+    </message>
+    <message>
+        <source>Sheet &quot;%1&quot; holds %2, not a table of cells</source>
+        <translation>Tabellenblatt „%1“ enthält %2, keine Tabelle aus Zellen</translation>
+    </message>
+    <message>
+        <source>The workbook&apos;s part &quot;%1&quot; unpacks to more than %2 times its packed size: it is not read, as it may be a zip bomb</source>
+        <translation>Der Teil „%1“ der Arbeitsmappe entpackt sich auf mehr als das %2-Fache seiner gepackten Größe: Er wird nicht gelesen, da er eine ZIP-Bombe sein kann</translation>
+    </message>
+    <message>
+        <source>The workbook&apos;s part &quot;%1&quot; unpacks to more than %2: it is not read, as it may be a zip bomb</source>
+        <translation>Der Teil „%1“ der Arbeitsmappe entpackt sich auf mehr als %2: Er wird nicht gelesen, da er eine ZIP-Bombe sein kann</translation>
+    </message>
+    <message>
+        <source>The workbook&apos;s shared strings are larger than %1, more than is held in memory</source>
+        <translation>Die gemeinsamen Zeichenketten der Arbeitsmappe sind größer als %1, mehr als im Speicher gehalten wird</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged%1: it has a document type declaration, which a workbook never has (it is not read, so that no entity it declares is ever expanded or fetched)</source>
+        <translation>Die Arbeitsmappe ist beschädigt%1: Sie hat eine Dokumenttyp-Deklaration, die eine Arbeitsmappe nie hat (sie wird nicht gelesen, damit keine darin deklarierte Entität je erweitert oder abgerufen wird)</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged%1: its elements are nested more than %2 deep</source>
+        <translation>Die Arbeitsmappe ist beschädigt%1: Ihre Elemente sind tiefer als %2 Ebenen verschachtelt</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged%1: it has a tag longer than %2</source>
+        <translation>Die Arbeitsmappe ist beschädigt%1: Sie hat ein Tag, das länger als %2 ist</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged (sheet &quot;%1&quot;, row %2): its rows or cells are not in order</source>
+        <translation>Die Arbeitsmappe ist beschädigt (Tabellenblatt „%1“, Zeile %2): Ihre Zeilen oder Zellen sind nicht in Reihenfolge</translation>
+    </message>
+    <message>
+        <source>The workbook is damaged (sheet &quot;%1&quot;, row %2): a cell names a shared string that the workbook does not have</source>
+        <translation>Die Arbeitsmappe ist beschädigt (Tabellenblatt „%1“, Zeile %2): Eine Zelle nennt eine gemeinsame Zeichenkette, die die Arbeitsmappe nicht hat</translation>
+    </message>
+    <message>
+        <source>Row %1 of sheet &quot;%2&quot; is larger than %3</source>
+        <translation>Zeile %1 des Tabellenblatts „%2“ ist größer als %3</translation>
+    </message>
+    <message>
+        <source>Sheet &quot;%1&quot; has a cell below row %2, the last row a sheet may have</source>
+        <translation>Tabellenblatt „%1“ hat eine Zelle unterhalb von Zeile %2, der letzten Zeile, die ein Tabellenblatt haben kann</translation>
+    </message>
+    <message>
+        <source>Sheet &quot;%1&quot; has a cell right of column %2 in row %3, the last column a sheet may have</source>
+        <translation>Tabellenblatt „%1“ hat in Zeile %3 eine Zelle rechts von Spalte %2, der letzten Spalte, die ein Tabellenblatt haben kann</translation>
+    </message>
+    <message>
+        <source>number format not understood, shown as General</source>
+        <translation>Zahlenformat nicht verstanden, als Standard angezeigt</translation>
+    </message>
+    <message>
+        <source> (sheet &quot;%1&quot;, row %2)</source>
+        <translation> (Tabellenblatt „%1“, Zeile %2)</translation>
+    </message>
+    <message>
+        <source> (sheet &quot;%1&quot;)</source>
+        <translation> (Tabellenblatt „%1“)</translation>
+    </message>
+    <message>
+        <source> (part &quot;%1&quot;)</source>
+        <translation> (Teil „%1“)</translation>
+    </message>
+    <message>
+        <source>number format</source>
+        <translation>Zahlenformat</translation>
     </message>
 </context>
 <context>
@@ -585,10 +691,6 @@
 </context>
 <context>
     <name>stencilor::ui::ProjectSettingsForm</name>
-    <message>
-        <source>The data file: one record per line, its fields separated by the delimiter. A relative path is taken from the project file&apos;s folder. Drop a file here to choose it.</source>
-        <translation>Die Datendatei: ein Datensatz je Zeile, die Felder durch den Trenner getrennt. Ein relativer Pfad gilt ab dem Ordner der Projektdatei. Eine hierher gezogene Datei wird gewählt.</translation>
-    </message>
     <message>
         <source>Select &amp;source file (csv with data)</source>
         <translation>&amp;Quelldatei wählen (CSV mit Daten)</translation>
@@ -794,10 +896,6 @@
         <translation>Quelldatei wählen (CSV mit Daten)</translation>
     </message>
     <message>
-        <source>Data Files (*.csv)|*.csv|All Files (*.*)|*.*</source>
-        <translation>Datendateien (*.csv)|*.csv|Alle Dateien (*.*)|*.*</translation>
-    </message>
-    <message>
         <source>Select html or text file template</source>
         <translation>HTML- oder Text-Vorlage wählen</translation>
     </message>
@@ -872,6 +970,22 @@
     <message>
         <source>File extension</source>
         <translation>Dateiendung</translation>
+    </message>
+    <message>
+        <source>Data Files (*.csv *.xlsx *.ods)|*.csv;*.xlsx;*.ods|Workbooks (*.xlsx *.ods)|*.xlsx;*.ods|All Files (*.*)|*.*</source>
+        <translation>Datendateien (*.csv *.xlsx *.ods)|*.csv;*.xlsx;*.ods|Arbeitsmappen (*.xlsx *.ods)|*.xlsx;*.ods|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>The data file: one record per line, its fields separated by the delimiter, or a workbook (.xlsx, .ods), one record per row of a sheet. A relative path is taken from the project file&apos;s folder. Drop a file here to choose it.</source>
+        <translation>Die Datendatei: ein Datensatz je Zeile, die Felder durch den Trenner getrennt, oder eine Arbeitsmappe (.xlsx, .ods), ein Datensatz je Zeile eines Tabellenblatts. Ein relativer Pfad gilt ab dem Ordner der Projektdatei. Eine hierher gezogene Datei wird gewählt.</translation>
+    </message>
+    <message>
+        <source>The sheet of the workbook whose rows are the records</source>
+        <translation>Das Tabellenblatt der Arbeitsmappe, dessen Zeilen die Datensätze sind</translation>
+    </message>
+    <message>
+        <source>Wor&amp;kbook sheet:</source>
+        <translation>Tabellen&amp;blatt:</translation>
     </message>
 </context>
 <context>

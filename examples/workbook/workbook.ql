@@ -1,0 +1,35 @@
+[setup]
+delim=;
+textfile=members.xlsx
+templatefile=card.txt
+outputdir=out
+directoryFile=
+CopyDirFld=0
+nameFromFld=0
+AddExt=0
+edExt=*.htm
+FileNameFld=Field 1
+nameFromTemp=1
+edTemp=member-?.txt
+DelChars=0
+changecase=0
+case=-1
+report=1
+rep_fld=
+report_fld=FileName;Field 2;Field 3;Field 4;--not defined--;--not defined--;
+rulesCount=7
+header=1
+sheet=members
+[rules]
+ColFld1=Field 1
+ColTemp1=%Id%
+ColFld2=Field 2
+ColTemp2=%Name%
+ColFld3=Field 3
+ColTemp3=%Joined%
+ColFld4=Field 4
+ColTemp4=%Fee%
+ColFld5=Field 5
+ColTemp5=%Share%
+ColFld6=Field 6
+ColTemp6=%Member%
