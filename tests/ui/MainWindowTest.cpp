@@ -284,7 +284,8 @@ private slots:
         // The picker was set up from the old bare name, in the project's folder.
         const FileDialogRequest& request = f.dialogs().fileRequests().at(0);
         QCOMPARE(request.title, QStringLiteral("Select source file (csv with data)"));
-        QCOMPARE(request.filter, QStringLiteral("Data Files (*.csv)|*.csv|All Files (*.*)|*.*"));
+        QCOMPARE(request.filter, QStringLiteral("Data Files (*.csv *.xlsx *.ods)|*.csv;*.xlsx;*.ods|Workbooks (*.xlsx "
+                                                "*.ods)|*.xlsx;*.ods|All Files (*.*)|*.*"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("csv"));
         QCOMPARE(request.fileName, QStringLiteral("old.csv"));
         QCOMPARE(request.folder, f.path(QStringLiteral("work")));
