@@ -153,7 +153,8 @@ Described describe(const Error& e)
     case ErrorKind::NotAWorkbook:
         if (e.other.empty())
             return {"The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods)", {}};
-        return {"The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods): it holds %1", {e.other}};
+        return {"The data file is a zip archive but not a spreadsheet workbook (.xlsx or .ods): it holds %1",
+                {e.other}};
     case ErrorKind::WorkbookFormatNotRead:
         return {"The data file is %1, which is not read; open it in the spreadsheet program and save it as an Excel "
                 "Workbook (.xlsx)",
@@ -418,6 +419,42 @@ const char* errorCode(ErrorKind kind)
         return "manifest-mismatch";
     case ErrorKind::DataEndMissing:
         return "data-end-missing";
+    case ErrorKind::WorkbookNotZip:
+        return "workbook-not-zip";
+    case ErrorKind::WorkbookDamaged:
+        return "workbook-damaged";
+    case ErrorKind::WorkbookTooManyParts:
+        return "workbook-too-many-parts";
+    case ErrorKind::WorkbookPartMissing:
+        return "workbook-part-missing";
+    case ErrorKind::NotAWorkbook:
+        return "not-a-workbook";
+    case ErrorKind::WorkbookFormatNotRead:
+        return "workbook-format-not-read";
+    case ErrorKind::WorkbookPasswordProtected:
+        return "workbook-password-protected";
+    case ErrorKind::SheetNotFound:
+        return "sheet-not-found";
+    case ErrorKind::SheetNotATable:
+        return "sheet-not-a-table";
+    case ErrorKind::WorkbookPartTooLarge:
+        return "workbook-part-too-large";
+    case ErrorKind::SharedStringsTooLarge:
+        return "shared-strings-too-large";
+    case ErrorKind::WorkbookDocumentType:
+        return "workbook-document-type";
+    case ErrorKind::WorkbookXmlTooLarge:
+        return "workbook-xml-too-large";
+    case ErrorKind::SheetRowsOutOfOrder:
+        return "sheet-rows-out-of-order";
+    case ErrorKind::SheetStringMissing:
+        return "sheet-string-missing";
+    case ErrorKind::SheetRowTooLarge:
+        return "sheet-row-too-large";
+    case ErrorKind::SheetTooManyRows:
+        return "sheet-too-many-rows";
+    case ErrorKind::SheetTooManyColumns:
+        return "sheet-too-many-columns";
     }
     return "";
 }
