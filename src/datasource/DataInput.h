@@ -33,7 +33,7 @@ public:
         std::size_t blockSize = std::size_t{1} << 20;
         bool restartable = true;                 // a pipe is copied as it is read, so that restart() can read it again
         std::size_t maxRecord = kMaxRecordBytes; // the longest record
-        std::string sheet;                       // the sheet of a workbook; empty: its first sheet
+        std::string sheet = {};                  // the sheet of a workbook; empty: its first sheet
     };
 
     // Opens `path` ("-" for standard input, which may be a pipe) and chooses its encoding. Fails

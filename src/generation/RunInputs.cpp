@@ -101,7 +101,8 @@ Result<std::unique_ptr<RunRecords>> RunRecords::open(const std::string& path, co
     std::unique_ptr<RunRecords> records(new RunRecords);
     records->m_shown = shownDataPath(path);
     records->m_format = RecordReader::Options{s.quotes, s.delim};
-    const DataInput::Options options{s.quotes, s.delim, s.encoding, std::size_t{1} << 20, true, kMaxRecordBytes, s.sheet};
+    const DataInput::Options options{s.quotes, s.delim,         s.encoding, std::size_t{1} << 20,
+                                     true,     kMaxRecordBytes, s.sheet};
     Result<std::unique_ptr<DataInput>> input = DataInput::open(path, options);
     if (!input)
         return records->readError(input.error());
@@ -186,8 +187,7 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
 
 void RunRecords::skipTo(std::uint64_t record)
 {
-    if (!m_held)
-        m_input->skipTo(record);
+    m_input->skipTo(record);
 }
 
 std::string RunRecords::sheet() const

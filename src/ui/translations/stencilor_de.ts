@@ -484,8 +484,6 @@
         <translation>gleicher Name nach Normalisierung</translation>
     </message>
     <message>
-        <source>text too large</source>
-        <translation>Text zu groß</translation>
         <source>The workbook is damaged: it is not a complete zip archive</source>
         <translation>Die Arbeitsmappe ist beschädigt: Sie ist kein vollständiges ZIP-Archiv</translation>
     </message>
@@ -592,6 +590,10 @@
     <message>
         <source>number format</source>
         <translation>Zahlenformat</translation>
+    </message>
+    <message>
+        <source>text too large</source>
+        <translation>Text zu groß</translation>
     </message>
 </context>
 <context>
