@@ -71,9 +71,19 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, co
                             std::string_view relativeName)
 {
     const std::string_view column = GetField(reportFld, ";", k);
-    if (isFileColumn(column)) {
-        if (mode == CellMode::Header)
+    if (mode == CellMode::Header) {
+        if (isFileColumn(column))
             return "<TD> filename and directory </TD>";
+        const int field = DigitsToInt(column);
+        return field > 0 ? "<TD> Field " + std::to_string(field) + " </TD>" : std::string();
+    }
+    const int field = isFileColumn(column) ? 0 : DigitsToInt(column);
+    return reportRecordCell(column, field > 0 ? record.field(field) : std::string_view(), relativeName);
+}
+
+std::string reportRecordCell(std::string_view column, std::string_view value, std::string_view relativeName)
+{
+    if (isFileColumn(column)) {
         std::string cell = "      <TD> <a href=\"";
         cell += percentEncodePath(relativeName);
         cell += "\">";
@@ -81,25 +91,34 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, co
         cell += "</a> </TD>";
         return cell;
     }
-    const int field = DigitsToInt(column);
-    if (field <= 0)
+    if (DigitsToInt(column) <= 0)
         return {};
-    if (mode == CellMode::Header)
-        return "<TD> Field " + std::to_string(field) + " </TD>";
     std::string cell = "<TD>";
-    appendHtmlEscaped(cell, record.field(field));
+    appendHtmlEscaped(cell, value);
     cell += "</TD>";
     return cell;
 }
 
-std::vector<std::string> BuildReportRow(std::string_view reportFld, const RecordFields& record,
-                                        std::string_view relativeName)
+std::vector<std::string> reportValues(std::string_view reportFld, const RecordFields& record)
 {
-    std::vector<std::string> cells;
-    cells.reserve(kColumnCount);
-    for (int k = 1; k <= kColumnCount; ++k)
-        cells.push_back(BuildReportCell(k, CellMode::Record, reportFld, record, relativeName));
-    return cells;
+    std::vector<std::string> values;
+    for (int k = 1; k <= kColumnCount; ++k) {
+        const std::string_view column = GetField(reportFld, ";", k);
+        if (const int field = DigitsToInt(column); field > 0 && !isFileColumn(column))
+            values.emplace_back(record.field(field));
+    }
+    return values;
+}
+
+std::size_t reportValueCount(std::string_view reportFld)
+{
+    std::size_t count = 0;
+    for (int k = 1; k <= kColumnCount; ++k) {
+        const std::string_view column = GetField(reportFld, ";", k);
+        if (DigitsToInt(column) > 0 && !isFileColumn(column))
+            ++count;
+    }
+    return count;
 }
 
 void ContentReport::start(std::string_view reportFld)
@@ -126,11 +145,17 @@ void ContentReport::addRow(std::string_view reportFld, const RecordFields& recor
     appendLine("    </TR>");
 }
 
-void ContentReport::addRowCells(const std::vector<std::string>& cells)
+void ContentReport::addRowValues(std::string_view reportFld, const std::vector<std::string>& values,
+                                 std::string_view relativeName)
 {
     appendLine("<TR>");
-    for (const std::string& cell : cells)
-        appendLine(cell);
+    std::size_t next = 0;
+    for (int k = 1; k <= kColumnCount; ++k) {
+        const std::string_view column = GetField(reportFld, ";", k);
+        const bool shows = DigitsToInt(column) > 0 && !isFileColumn(column) && next < values.size();
+        appendLine(
+            reportRecordCell(column, shows ? std::string_view(values[next++]) : std::string_view(), relativeName));
+    }
     appendLine("    </TR>");
 }
 

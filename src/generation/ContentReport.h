@@ -35,10 +35,15 @@ std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, st
 // The same with the record's fields already cut (plain or quoted).
 std::string BuildReportCell(int k, CellMode mode, std::string_view reportFld, const RecordFields& record,
                             std::string_view relativeName);
-// The six cell lines of the record row for the file `relativeName` (as ContentReport::addRow
-// writes them).
-std::vector<std::string> BuildReportRow(std::string_view reportFld, const RecordFields& record,
-                                        std::string_view relativeName);
+// The record cell of a column whose text is `column`: the link to `relativeName` for the file
+// column, `value` HTML-escaped for a field column, the empty text for any other. Every record cell
+// of a report is made here, by a run from the record's fields and by --merge-report from the
+// values a manifest keeps, so that a manifest never carries markup into a report.
+std::string reportRecordCell(std::string_view column, std::string_view value, std::string_view relativeName);
+// What a record shows in the report besides its name: the field of each field column of
+// `reportFld`, in column order (reportValueCount of them).
+std::vector<std::string> reportValues(std::string_view reportFld, const RecordFields& record);
+std::size_t reportValueCount(std::string_view reportFld);
 
 // The lines of report.html as a run makes them, collected as one text with CR LF line ends; a run
 // takes the text in blocks (text(), then clear()) so that it never holds the whole report.
@@ -50,8 +55,9 @@ public:
     void addRow(std::string_view reportFld, std::string_view recordLine, std::string_view delim,
                 std::string_view relativeName);
     void addRow(std::string_view reportFld, const RecordFields& record, std::string_view relativeName);
-    // One record row of the six cell lines already built (as BuildReportCell gives them).
-    void addRowCells(const std::vector<std::string>& cells);
+    // One record row from the values reportValues gave (reportValueCount of them).
+    void addRowValues(std::string_view reportFld, const std::vector<std::string>& values,
+                      std::string_view relativeName);
     // The closing lines.
     void finish();
 

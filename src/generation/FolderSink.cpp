@@ -151,8 +151,11 @@ WriteJob FolderSink::handOver(const RecordPlan& plan, RecordPlanner& planner)
     job.firstLine = plan.firstLine;
     Error error;
     job.tree = treeOf(plan.outputFolder, error);
-    if (plan.reportRow)
-        job.cells = BuildReportRow(plan.reportFld, plan.fields, plan.name.relativeName);
+    job.reportRow = plan.reportRow;
+    if (plan.reportRow) {
+        job.reportFld = plan.reportFld;
+        job.values = reportValues(plan.reportFld, plan.fields);
+    }
     job.relativeName = plan.name.relativeName;
     job.text = planner.takeText();
     return job;

@@ -222,8 +222,9 @@ bool PooledRecords::settleOne(bool wait)
             note.result = m_loop.sink().complete(job);
             note.name = note.result.error ? std::string_view() : std::string_view(job.relativeName);
             note.bytes = job.text.size();
-            note.reportRow = !job.cells.empty();
-            note.cells = &job.cells;
+            note.reportRow = job.reportRow;
+            note.reportFld = job.reportFld;
+            note.values = &job.values;
             if (!m_loop.settle(note))
                 m_failed = true;
         }

@@ -5,6 +5,7 @@
 #include "generation/JsonText.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
+#include "platform/OutputTree.h"
 #include "platform/PendingFile.h"
 
 #include <algorithm>
@@ -52,6 +53,48 @@ std::optional<std::uint64_t> unsignedMember(const JsonValue& object, std::string
     if (!member || member->kind != JsonValue::Kind::Number || member->number < 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(member->number);
+}
+
+// True when `name` is a relative name that stays inside the output folder: not empty, not
+// absolute, no "..", "." or empty component, no NUL byte.
+bool staysInFolder(std::string_view name)
+{
+    if (name.empty() || name.front() == '/' || name.find('\0') != std::string_view::npos)
+        return false;
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = name.find('/', start);
+        const std::string_view part = name.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        if (slash == std::string_view::npos)
+            return true;
+        start = slash + 1;
+    }
+}
+
+// A record line's name must stay in the output folder and its report values must fit the job's
+// report columns: a written record of a job with a report has exactly one value per field column,
+// and strings only.
+Status checkRecordLine(const JsonValue& record, const PartInfo& info, std::uint64_t lineNumber)
+{
+    const JsonValue* name = record.member("name");
+    if (!name || (name->kind != JsonValue::Kind::Null && name->kind != JsonValue::Kind::String))
+        return problem(ErrorKind::BrokenManifestLine, info.path, {lineNumber});
+    const bool named = name->kind == JsonValue::Kind::String;
+    if (named && !staysInFolder(name->text))
+        return problem(ErrorKind::ManifestNameLeaves, info.path, {lineNumber});
+    const JsonValue* status = record.member("status");
+    const bool written = status && status->kind == JsonValue::Kind::String && status->text == "written";
+    const JsonValue* values = record.member("values");
+    bool fits = values == nullptr ? !(written && info.job.report) : written && info.job.report && named;
+    if (values && fits) {
+        fits = values->kind == JsonValue::Kind::Array && values->items.size() == reportValueCount(info.job.reportFld);
+        for (std::size_t i = 0; fits && i < values->items.size(); ++i)
+            fits = values->items[i].kind == JsonValue::Kind::String;
+    }
+    if (!fits)
+        return problem(ErrorKind::ManifestRowMismatch, info.path, {lineNumber});
+    return {};
 }
 
 // Reads the manifest at `path` line by line, handing each record line to `visit`. The job and
@@ -109,6 +152,8 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
         if (info.lastRecord != 0 && *record != info.lastRecord + 1)
             return problem(ErrorKind::ManifestJumps, path, {info.lastRecord, *record});
         info.lastRecord = *record;
+        if (Status fits = checkRecordLine(*value, info, line.number); !fits)
+            return fits;
         if (Status handled = visit(*value); !handled)
             return handled;
     }
@@ -169,8 +214,8 @@ Status ManifestWriter::add(const ManifestRecord& record)
     line.add("bytes", record.bytes).add("status", statusText(record.status));
     if (!record.reason.empty())
         line.add("reason", record.reason);
-    if (!record.cells.empty())
-        line.addStrings("row", record.cells);
+    if (record.reportRow)
+        line.addStrings("values", record.values);
     return writeLine(line.text());
 }
 
@@ -235,16 +280,19 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
     if (!byPart.rbegin()->second->dataEnd)
         return problem(ErrorKind::DataEndMissing, {}, {job.parts, job.parts});
 
-    // Second pass: the report, exactly as one run writes it.
+    // Second pass: the report, exactly as one run writes it, into the folder locked as a run
+    // locks it.
     const std::string reportPath = folder + "/" + std::string(kReportFileName);
-    if (Status made = EnsureFolder(folder); !made)
-        return systemError(ErrorKind::CreateOutput, reportPath, made.error().code);
-    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folderFd.valid())
-        return systemError(ErrorKind::CreateOutput, reportPath, errno);
+    OutputTree tree;
+    if (Status opened = tree.open(folder); !opened) {
+        if (opened.error().code == folderInUseCode())
+            return Error(ErrorKind::FolderInUse);
+        return systemError(ErrorKind::CreateOutput, reportPath, opened.error().code);
+    }
+    const int folderFd = tree.descriptor();
     PendingFile file;
     ContentReport lines;
-    Status status = file.create(folderFd.get());
+    Status status = file.create(folderFd);
     const auto flush = [&] {
         if (status)
             status = file.write(lines.text());
@@ -256,13 +304,14 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
             break;
         PartInfo again;
         const Status read = readManifest(info->path, again, [&](const JsonValue& record) {
-            const JsonValue* row = record.member("row");
-            if (!row)
+            const JsonValue* values = record.member("values");
+            if (!values)
                 return Status();
-            std::vector<std::string> cells;
-            for (const JsonValue& cell : row->items)
-                cells.push_back(cell.text);
-            lines.addRowCells(cells);
+            std::vector<std::string> texts;
+            texts.reserve(values->items.size());
+            for (const JsonValue& value : values->items)
+                texts.push_back(value.text);
+            lines.addRowValues(job.reportFld, texts, record.member("name")->text);
             if (lines.text().size() >= kReportBlock)
                 flush();
             return Status();
@@ -273,7 +322,7 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
     lines.finish();
     flush();
     if (status)
-        status = file.commit(folderFd.get(), std::string(kReportFileName));
+        status = file.commit(folderFd, std::string(kReportFileName));
     // The report's own file errors name the report; a manifest that cannot be read says so.
     if (!status && status.error().code != 0 && status.error().kind != ErrorKind::ReadManifest)
         return systemError(ErrorKind::CreateOutput, reportPath, status.error().code);

@@ -4,10 +4,12 @@
 // parts of a job run on many machines can be checked and their reports joined into one.
 //
 // The first line describes the job and the part; then one line per record of the part, in record
-// order: {"record":12,"line":14,"name":"Oslo/a.htm","bytes":2048,"status":"written","row":[...]},
+// order: {"record":12,"line":14,"name":"Oslo/a.htm","bytes":2048,"status":"written","values":[...]},
 // where "name" is the output name relative to the output folder (null without one), "status" is
-// "written", "skipped" (with "reason") or "error" (with "reason"), and "row" holds the record's six
-// report cells when the report is on. The last line, written when the part ends, says where it
+// "written", "skipped" (with "reason") or "error" (with "reason"), and "values" holds what the
+// record shows in the report (the field of each field column, see reportValues) when the report is
+// on. A manifest holds no markup: the merge makes the report's cells from the values and the name
+// as a run does. The last line, written when the part ends, says where it
 // ended. Each line goes out whole as it is made, so a killed run leaves a manifest that is valid
 // up to its last finished record.
 
@@ -38,8 +40,9 @@ struct ManifestRecord {
     std::string name; // empty: no output name
     std::uint64_t bytes = 0;
     enum class Status { Written, Skipped, Error } status = Status::Written;
-    std::string reason;             // why it was skipped, or the error
-    std::vector<std::string> cells; // the report row's cells, when the report is on
+    std::string reason;              // why it was skipped, or the error
+    bool reportRow = false;          // the record has a report row
+    std::vector<std::string> values; // what its row shows (reportValues)
 };
 
 // The word a manifest line gives for why its record got no file ("no name", "header", ...).
@@ -66,7 +69,8 @@ private:
 // Checks that `manifests` are the parts of one job, each present once, that went through their
 // records and together cover its records exactly once; then writes report.html into `folder`
 // exactly as one run of the job would have. On failure nothing is written, and the message names
-// the problem (a missing, repeated or foreign manifest, a gap or an overlap).
+// the problem (a missing, repeated or foreign manifest, a gap or an overlap, a name that leaves
+// the folder, a row that does not fit its columns). The folder is locked as a run locks it.
 Status mergeReport(const std::vector<std::string>& manifests, const std::string& folder);
 
 } // namespace stencilor

@@ -92,8 +92,8 @@ Status OutputSink::note(const RecordNote& note)
     if (!m_manifest.isOpen() && !(written && note.reportRow && m_reportOn))
         return {};
     if (written && note.reportRow && m_reportOn) {
-        if (note.cells)
-            m_report.addRowCells(*note.cells);
+        if (note.values)
+            m_report.addRowValues(note.reportFld, *note.values, note.name);
         else
             m_report.addRow(note.reportFld, *note.fields, note.name);
         if (m_report.text().size() >= kReportBlock)
@@ -107,8 +107,10 @@ Status OutputSink::note(const RecordNote& note)
     line.name = note.name;
     if (written) {
         line.bytes = note.bytes;
-        if (note.reportRow)
-            line.cells = note.cells ? *note.cells : BuildReportRow(note.reportFld, *note.fields, note.name);
+        if (note.reportRow) {
+            line.reportRow = true;
+            line.values = note.values ? *note.values : reportValues(note.reportFld, *note.fields);
+        }
     } else if (note.result.error) {
         line.status = ManifestRecord::Status::Error;
         line.reason = errorText(*note.result.error);

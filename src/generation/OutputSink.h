@@ -60,8 +60,8 @@ struct RecordNote {
     std::uint64_t bytes = 0;
     bool reportRow = false; // the report was on for the record
     std::string_view reportFld;
-    const RecordFields* fields = nullptr;            // the record's fields, or
-    const std::vector<std::string>* cells = nullptr; // its report row, built before its fields were gone
+    const RecordFields* fields = nullptr;             // the record's fields, or
+    const std::vector<std::string>* values = nullptr; // its report values, taken before its fields were gone
 };
 
 class OutputSink {

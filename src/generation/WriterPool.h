@@ -28,10 +28,12 @@ struct WriteJob {
     std::uint64_t firstLine = 0;
     std::shared_ptr<OutputTree> tree; // the output folder it goes into
     std::string relativeName;
-    std::string text;               // kept with the outcome: a write that did not go through can be tried again
-    std::vector<std::string> cells; // the record's report row, when the report is on
-    TreeWriteResult result;         // set by the writer
-    std::uint64_t sequence = 0;     // set by the pool: the order of submission
+    std::string text;                // kept with the outcome: a write that did not go through can be tried again
+    bool reportRow = false;          // the report is on: the record gets a row
+    std::string_view reportFld;      // the report's columns (the settings of a run with writers stay put)
+    std::vector<std::string> values; // what the record shows in the report
+    TreeWriteResult result;          // set by the writer
+    std::uint64_t sequence = 0;      // set by the pool: the order of submission
 };
 
 class WriterPool final {

@@ -120,7 +120,8 @@ Described describe(const Error& e)
     case ErrorKind::ManifestJumps:
         return {"\"%1\" jumps from record %2 to record %3", {e.object, number(e, 0), number(e, 1)}};
     case ErrorKind::OtherJob:
-        return {"\"%1\" belongs to another job than \"%2\"", {e.object, e.other}};
+        return {"\"%1\" is not a manifest of this job: its first line differs from that of \"%2\"",
+                {e.object, e.other}};
     case ErrorKind::PartTwice:
         return {"part %1/%2 is given twice: \"%3\" and \"%4\"", {number(e, 0), number(e, 1), e.object, e.other}};
     case ErrorKind::ReportOff:
@@ -198,6 +199,10 @@ Described describe(const Error& e)
     case ErrorKind::SheetTooManyColumns:
         return {"Sheet \"%1\" has a cell right of column %2 in row %3, the last column a sheet may have",
                 {e.object, columnLetters(e.numbers[1]), number(e, 0)}};
+    case ErrorKind::ManifestNameLeaves:
+        return {"\"%1\" line %2 names a file outside the output folder", {e.object, number(e, 0)}};
+    case ErrorKind::ManifestRowMismatch:
+        return {"\"%1\" line %2 does not fit the report columns of its first line", {e.object, number(e, 0)}};
     }
     return {};
 }

@@ -53,7 +53,7 @@ enum class ErrorKind : std::uint8_t {
     BrokenClosingLine,     // "P" has a broken closing line
     BrokenManifestLine,    // "P" has a broken line N1
     ManifestJumps,         // "P" jumps from record N1 to record N2
-    OtherJob,              // "P" belongs to another job than "Q"
+    OtherJob,              // "P" is not a manifest of this job: its first line differs from that of "Q"
     PartTwice,             // part N1/N2 is given twice: "P" and "Q"
     ReportOff,             // the job wrote no report (its report is off)
     PartMissing,           // part N1/N2 is missing
@@ -62,6 +62,8 @@ enum class ErrorKind : std::uint8_t {
     RecordsInTwoManifests, // records N1-N2 are in two manifests (part N3/N4 and the one before)
     ManifestMismatch,      // "P" does not hold the records its closing line names
     DataEndMissing,        // part N1/N2 did not reach the end of the data
+    ManifestNameLeaves,    // "P" line N1 names a file outside the output folder
+    ManifestRowMismatch,   // "P" line N1 does not fit the report columns of its first line
 
     // A spreadsheet workbook as the data file. WHERE is where in the workbook: N4 is 1 when P is
     // a part of it, 2 when P is a sheet (with N1 its row, 0 for none), 0 when the place is unknown.

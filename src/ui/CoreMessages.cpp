@@ -116,7 +116,8 @@ const char* errorSource(const Error& e)
     case ErrorKind::ManifestJumps:
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" jumps from record %2 to record %3");
     case ErrorKind::OtherJob:
-        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" belongs to another job than \"%2\"");
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "\"%1\" is not a manifest of this job: its first line differs from that of \"%2\"");
     case ErrorKind::PartTwice:
         return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 is given twice: \"%3\" and \"%4\"");
     case ErrorKind::ReportOff:
@@ -188,6 +189,10 @@ const char* errorSource(const Error& e)
     case ErrorKind::SheetTooManyColumns:
         return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" has a cell right of column %2 in row %3, the last "
                                                  "column a sheet may have");
+    case ErrorKind::ManifestNameLeaves:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" line %2 names a file outside the output folder");
+    case ErrorKind::ManifestRowMismatch:
+        return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" line %2 does not fit the report columns of its first line");
     }
     return "";
 }

@@ -3,6 +3,7 @@
 #include "TestUtil.h"
 #include "generation/ContentReport.h"
 #include "platform/Messages.h"
+#include "platform/OutputTree.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,12 +32,8 @@ void writePart(const std::string& path, std::uint64_t part, std::uint64_t parts,
             line.status = ManifestRecord::Status::Skipped;
             line.reason = "no name";
         } else if (report) {
-            line.cells = {"      <TD> <a href=\"" + line.name + "\">" + line.name + "</a> </TD>",
-                          "<TD>v\xFC" + std::to_string(record) + "</TD>",
-                          "",
-                          "",
-                          "",
-                          ""};
+            line.reportRow = true;
+            line.values = {"v\xFC" + std::to_string(record)};
         }
         ASSERT_TRUE(writer.add(line));
     }
@@ -54,8 +51,7 @@ std::string oneRunReport()
         if (record == 3)
             continue;
         const std::string name = std::string("r").append(std::to_string(record)).append(".htm");
-        report.addRowCells({"      <TD> <a href=\"" + name + "\">" + name + "</a> </TD>",
-                            "<TD>v\xFC" + std::to_string(record) + "</TD>", "", "", "", ""});
+        report.addRow(kColumns, RecordFields("v\xFC" + std::to_string(record), ";", false), name);
     }
     report.finish();
     return report.text();
@@ -101,7 +97,7 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
              writePart(d.file("2"), 2, 2, 3, 6, true, true, 999);
              return std::vector<std::string>{d.file("1"), d.file("2")};
          },
-         "\"DIR/2\" belongs to another job than \"DIR/1\""},
+         "\"DIR/2\" is not a manifest of this job: its first line differs from that of \"DIR/1\""},
         {"not a manifest",
          [](const test::TempDir& d) {
              d.write("x", "id;name\n");
@@ -146,6 +142,78 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
         EXPECT_EQ(errorText(merged.error()), message) << c.what;
         EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.what;
     }
+}
+
+// A one-part job whose manifest has the record line `line` (record 1) between its first and
+// closing lines, as a remote worker could write it by hand.
+std::string handWritten(const test::TempDir& dir, const std::string& line)
+{
+    return dir.write("m.jsonl", "{\"stencilor\":\"stencilor manifest\",\"part\":1,\"parts\":1,\"project\":\"p.ql\","
+                                "\"data_bytes\":9,\"report\":true,\"report_fld\":\"FileName;Field 1;\"}\n" +
+                                    line +
+                                    "\n{\"end\":true,\"first\":1,\"next\":2,\"complete\":true,\"data_end\":true}\n");
+}
+
+TEST(Manifest, AManifestCarriesValuesThatTheMergeEscapesAsARunDoes)
+{
+    test::TempDir dir;
+    const std::string manifest =
+        handWritten(dir, R"j({"record":1,"line":1,"name":"javascript:alert(1)","bytes":1,"status":"written",)j"
+                         R"("values":["<script>x</script><iframe src=a>"]})");
+    ASSERT_TRUE(mergeReport({manifest}, dir.file("out")));
+    ContentReport expected;
+    expected.start(kColumns);
+    expected.addRow(kColumns, RecordFields("<script>x</script><iframe src=a>", ";", false), "javascript:alert(1)");
+    expected.finish();
+    const std::string report = dir.read("out/report.html");
+    EXPECT_EQ(report, expected.text());
+    EXPECT_EQ(report.find("<script"), std::string::npos);
+    EXPECT_EQ(report.find("href=\"javascript:"), std::string::npos);
+}
+
+TEST(Manifest, AManifestWhoseLinesLeaveTheFolderOrDoNotFitItsColumnsIsRefused)
+{
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {R"({"record":1,"line":1,"name":"../../etc/x","bytes":1,"status":"written","values":["v"]})",
+         "\"DIR/m.jsonl\" line 2 names a file outside the output folder"},
+        {R"({"record":1,"line":1,"name":"/abs","bytes":1,"status":"written","values":["v"]})",
+         "\"DIR/m.jsonl\" line 2 names a file outside the output folder"},
+        {R"({"record":1,"line":1,"name":"a/./b","bytes":1,"status":"written","values":["v"]})",
+         "\"DIR/m.jsonl\" line 2 names a file outside the output folder"},
+        {R"({"record":1,"line":1,"name":"a","bytes":1,"status":"written","values":["v","w"]})",
+         "\"DIR/m.jsonl\" line 2 does not fit the report columns of its first line"},
+        {R"({"record":1,"line":1,"name":"a","bytes":1,"status":"written","values":[1]})",
+         "\"DIR/m.jsonl\" line 2 does not fit the report columns of its first line"},
+        // The cells of an older manifest are markup: a written record without values is refused.
+        {R"({"record":1,"line":1,"name":"a","bytes":1,"status":"written","row":["<TD><script></TD>"]})",
+         "\"DIR/m.jsonl\" line 2 does not fit the report columns of its first line"},
+        {R"({"record":1,"line":1,"name":null,"bytes":0,"status":"skipped","values":["v"]})",
+         "\"DIR/m.jsonl\" line 2 does not fit the report columns of its first line"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const Status merged = mergeReport({handWritten(dir, c.line)}, dir.file("out"));
+        ASSERT_FALSE(merged) << c.line;
+        std::string message = c.message;
+        message.replace(message.find("DIR"), 3, dir.path());
+        EXPECT_EQ(errorText(merged.error()), message) << c.line;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.line;
+    }
+}
+
+TEST(Manifest, AMergeLocksTheOutputFolderAsARunDoes)
+{
+    test::TempDir dir;
+    writePart(dir.file("1"), 1, 1, 1, 6);
+    OutputTree run;
+    ASSERT_TRUE(run.open(dir.file("out")));
+    const Status merged = mergeReport({dir.file("1")}, dir.file("out"));
+    ASSERT_FALSE(merged);
+    EXPECT_EQ(merged.error().kind, ErrorKind::FolderInUse);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/report.html")));
 }
 
 } // namespace

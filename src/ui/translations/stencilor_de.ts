@@ -304,10 +304,6 @@
         <translation>„%1“ springt von Datensatz %2 zu Datensatz %3</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; belongs to another job than &quot;%2&quot;</source>
-        <translation>„%1“ gehört zu einem anderen Auftrag als „%2“</translation>
-    </message>
-    <message>
         <source>Part %1/%2 is given twice: &quot;%3&quot; and &quot;%4&quot;</source>
         <translation>Teil %1/%2 ist zweimal angegeben: „%3“ und „%4“</translation>
     </message>
@@ -594,6 +590,18 @@
     <message>
         <source>text too large</source>
         <translation>Text zu groß</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a manifest of this job: its first line differs from that of &quot;%2&quot;</source>
+        <translation>„%1“ ist kein Manifest dieses Auftrags: seine erste Zeile weicht von der von „%2“ ab</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; line %2 names a file outside the output folder</source>
+        <translation>„%1“ Zeile %2 nennt eine Datei außerhalb des Ausgabeordners</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; line %2 does not fit the report columns of its first line</source>
+        <translation>„%1“ Zeile %2 passt nicht zu den Berichtsspalten seiner ersten Zeile</translation>
     </message>
 </context>
 <context>
