@@ -239,7 +239,8 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
                                if (!json)
                                    json.emplace(out, parsed.jsonLines);
                                json->add(finding);
-                           });
+                           },
+                           RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat});
     if (!report.started)
         return notStarted(parsed, *report.problem, out, err);
     if (parsed.json) {
@@ -378,12 +379,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     CLI::Option* manifestOption =
         app.add_option("--manifest", parsed.manifest,
                        "With --run: write a JSON line per record into this file as the run goes (its name,\n"
-                       "bytes, status and report row)");
+                       "bytes, status and report values; --dry-run checks it)");
     CLI::Option* archiveOption =
         app.add_option("--archive", parsed.archive,
                        "With --run: write the files and report.html into this archive instead of the output\n"
                        "folder, in the format its extension names (.tar, .tar.gz or .tgz, .tar.xz, .tar.zst,\n"
-                       ".zip); - writes a tar to standard output");
+                       ".zip); - writes a tar to standard output; --dry-run checks it");
     std::string archiveFormat;
     CLI::Option* archiveFormatOption =
         app.add_option("--archive-format", archiveFormat,
@@ -451,8 +452,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         {quietFlag, runFlag, true, "--quiet and --open-report go with --run"},
         {openReportFlag, runFlag, true, "--quiet and --open-report go with --run"},
         {jobsOption, runFlag, true, "--jobs goes with --run"},
-        {manifestOption, runFlag, true, "--manifest goes with --run"},
-        {archiveOption, runFlag, true, "--archive goes with --run"},
         {openReportFlag, archiveOption, false, "--open-report goes with a run into a folder, not --archive"},
         {archiveFormatOption, archiveOption, true, "--archive-format goes with --archive -"},
         {mergeFlag, archiveFormatOption, false, kMergeOnly},
@@ -521,6 +520,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError("--shard and --records cannot be combined");
     if (shardOption->count() > 0 && parsed.dataFile == kStandardInput)
         return usageError("--shard needs a data file: standard input cannot be cut into parts");
+    if (manifestOption->count() > 0 && !(run || dryRun))
+        return usageError("--manifest goes with --run or --dry-run");
+    if (archiveOption->count() > 0 && !(run || dryRun))
+        return usageError("--archive goes with --run or --dry-run");
     if (manifestOption->count() > 0 && parsed.manifest.empty())
         return usageError("--manifest wants a file name");
     if (archiveOption->count() > 0 && parsed.archive.empty())

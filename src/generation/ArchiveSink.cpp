@@ -45,12 +45,8 @@ Error ArchiveSink::failed(int code) const
     return systemError(ErrorKind::CreateOutput, place(), code);
 }
 
-Status ArchiveSink::start(const RunInputPaths& paths)
+Status ArchiveSink::start(const RunInputPaths&)
 {
-    if (std::optional<Error> replaces = replacesInput(m_options.archivePath, paths))
-        return std::move(*replaces);
-    if (Status manifest = checkManifest(paths); !manifest)
-        return manifest;
     if (Status opened = m_archive.open(m_options.archivePath, m_options.archiveFormat); !opened)
         return failed(opened.error().code);
     return {};

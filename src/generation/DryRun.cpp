@@ -170,12 +170,19 @@ private:
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
-                               const FindingSink& sink)
+                               const FindingSink& sink, const RunOptions& outputs)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, place);
     if (!inputs) {
         report.problem = inputs.error();
+        return report;
+    }
+    // A manifest or archive the run could not write without destroying its own output or an
+    // input stops the check as it stops the run.
+    const bool reportInFolder = s.report && selection.shard.isWhole() && outputs.archivePath.empty();
+    if (std::optional<Error> problem = runOutputsProblem(outputs, inputs.value().paths, reportInFolder)) {
+        report.problem = std::move(problem);
         return report;
     }
     // The records are counted first (the data file read through once); the check then reads them
@@ -205,6 +212,11 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
         probe.protect(*project);
     if (s.report)
         probe.reserveReport();
+    if (outputs.archivePath.empty()) {
+        probe.reserveOwnName(nameInFolder(outputs.manifestPath, paths.outputFolder));
+        if (const std::optional<FileIdentity> manifest = fileIdentityOf(outputs.manifestPath))
+            probe.protect(*manifest);
+    }
 
     for (Detail& detail : dataFileDetails(paths, s, data)) {
         ++report.findingCount;

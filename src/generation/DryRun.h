@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/OutputSink.h"
 #include "generation/RecordRange.h"
 #include "generation/RunInputs.h"
 #include "platform/Detail.h"
@@ -69,7 +70,8 @@ using FindingSink = std::function<void(const CheckFinding&)>;
 // the run's error, when the delimiter or the output folder is empty or an input file is missing
 // or unreadable.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place,
-                               const RecordSelection& selection, const FindingSink& sink);
+                               const RecordSelection& selection, const FindingSink& sink,
+                               const RunOptions& outputs = {});
 
 // The same for every record, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place);

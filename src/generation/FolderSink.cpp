@@ -34,8 +34,6 @@ FolderSink::~FolderSink()
 
 Status FolderSink::start(const RunInputPaths& paths)
 {
-    if (Status manifest = checkManifest(paths); !manifest)
-        return manifest;
     // A second run into the folder refuses to start instead of mixing its files with this one's;
     // the parts of a sharded job share it. A folder that cannot be made is not yet an error: its
     // records are passed over and the report says so at the end.

@@ -364,6 +364,12 @@ RunSummary GenerationRun::run(RecordRange records)
         summary.error = problem;
         return summary;
     }
+    const bool reportOn = m_host.currentSettings().report && m_options.shard.isWhole();
+    if (std::optional<Error> problem = runOutputsProblem(m_options, paths, reportOn)) {
+        m_host.showMessage(*problem);
+        summary.error = problem;
+        return summary;
+    }
     // The data file is opened before the output is touched, so that one that cannot be read (a
     // FIFO, a device) leaves the previous report and the folder as they are. Its form is taken
     // once, here: the records are cut by it throughout the run.
@@ -394,7 +400,7 @@ RunSummary GenerationRun::run(RecordRange records)
     m_host.runStateChanged(true);
     // A part of a sharded job writes no report.html: its rows go into its manifest, and
     // --merge-report makes the job's report from the manifests of all parts.
-    if (m_host.currentSettings().report && m_options.shard.isWhole())
+    if (reportOn)
         sink->startReport(m_host.currentSettings().report_fld);
     m_running = true;
     RecordLoop loop(m_host, *sink, summary, m_recordLimit);

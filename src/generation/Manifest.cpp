@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 
 namespace stencilor {
 
@@ -201,6 +202,14 @@ Status ManifestWriter::open(const std::string& path, const ManifestJob& job)
                          .add("report", job.report)
                          .add("report_fld", job.reportFld)
                          .text());
+}
+
+std::optional<FileIdentity> ManifestWriter::identity() const
+{
+    struct stat status {};
+    if (!m_fd.valid() || ::fstat(m_fd.get(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
 }
 
 Status ManifestWriter::add(const ManifestRecord& record)

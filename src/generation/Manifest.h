@@ -14,10 +14,12 @@
 // up to its last finished record.
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileSystem.h"
 #include "platform/Refusal.h"
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,8 @@ public:
     // errno of creating or writing it.
     Status open(const std::string& path, const ManifestJob& job);
     bool isOpen() const { return m_fd.valid(); }
+    // The open manifest's identity (none when it is not open or cannot be examined).
+    std::optional<FileIdentity> identity() const;
     // Writes the line of one record.
     Status add(const ManifestRecord& record);
     // Writes the closing line: the part's records were [first, next), `complete` when it went

@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace stencilor {
 
@@ -64,11 +65,54 @@ std::optional<Error> OutputSink::replacesInput(const std::string& path, const Ru
     return std::nullopt;
 }
 
-Status OutputSink::checkManifest(const RunInputPaths& paths) const
+namespace {
+
+// The path as the system would reach it: absolute, "." and ".." taken out, links followed as far
+// as they exist.
+std::filesystem::path reachedPath(const std::string& path)
 {
-    if (std::optional<Error> replaces = replacesInput(m_options.manifestPath, paths))
-        return std::move(*replaces);
-    return {};
+    std::error_code error;
+    std::filesystem::path reached = std::filesystem::weakly_canonical(absolutePath(path), error);
+    return error ? std::filesystem::path(absolutePath(path)).lexically_normal() : reached;
+}
+
+// True when writing `a` and `b` would write one file.
+bool samePlace(const std::string& a, const std::string& b)
+{
+    const std::optional<FileIdentity> first = fileIdentityOf(a);
+    const std::optional<FileIdentity> second = fileIdentityOf(b);
+    if (first && second)
+        return *first == *second;
+    return reachedPath(a) == reachedPath(b);
+}
+
+} // namespace
+
+std::optional<Error> runOutputsProblem(const RunOptions& options, const RunInputPaths& paths, bool report)
+{
+    const std::string& manifest = options.manifestPath;
+    const std::string& archive = options.archivePath;
+    for (const std::string* output : {&archive, &manifest})
+        if (std::optional<Error> replaces = OutputSink::replacesInput(*output, paths))
+            return replaces;
+    if (manifest.empty())
+        return std::nullopt;
+    const bool toArchive = !archive.empty();
+    if ((toArchive && archive != "-" && samePlace(manifest, archive)) ||
+        (!toArchive && report && !paths.outputFolder.empty() &&
+         samePlace(manifest, withTrailingSlash(paths.outputFolder) + std::string(kReportFileName))))
+        return Error(ErrorKind::OutputTwice, absolutePath(manifest));
+    return std::nullopt;
+}
+
+std::string nameInFolder(const std::string& path, const std::string& folder)
+{
+    if (path.empty() || path == "-" || folder.empty())
+        return {};
+    const std::filesystem::path relative = reachedPath(path).lexically_relative(reachedPath(folder));
+    if (relative.empty() || *relative.begin() == ".." || relative == ".")
+        return {};
+    return relative.generic_string();
 }
 
 void OutputSink::startReport(std::string_view reportFld)
@@ -83,6 +127,9 @@ Status OutputSink::startManifest(const ManifestJob& job)
         return {};
     if (Status opened = m_manifest.open(m_options.manifestPath, job); !opened)
         return systemError(ErrorKind::CreateOutput, absolutePath(m_options.manifestPath), opened.error().code);
+    // A record named like the manifest (in the output folder, by any name) would overwrite it.
+    if (const std::optional<FileIdentity> identity = m_manifest.identity())
+        protect(*identity);
     return {};
 }
 

@@ -64,11 +64,23 @@ struct RecordNote {
     const std::vector<std::string>* values = nullptr; // its report values, taken before its fields were gone
 };
 
+// Why the outputs `options` name cannot be written for the run at `paths`, checked before anything
+// is written: an archive or manifest that would replace an input, or a manifest that is the
+// archive or (`report`: the run puts report.html into the output folder) the report. The run would
+// destroy its own output in each case.
+std::optional<Error> runOutputsProblem(const RunOptions& options, const RunInputPaths& paths, bool report);
+
+// The name of `path` relative to `folder` when it lies inside it, links on the way followed as
+// far as they exist (empty otherwise).
+std::string nameInFolder(const std::string& path, const std::string& folder);
+
 class OutputSink {
 public:
     // The sink of a run with `options`: a tar archive when they name one, else the output folder.
     static std::unique_ptr<OutputSink> forRun(const RunOptions& options);
     virtual ~OutputSink();
+    // The error when writing `path` would replace an input of the run at `paths`.
+    static std::optional<Error> replacesInput(const std::string& path, const RunInputPaths& paths);
 
     // Gets ready before the run starts, for the inputs at `paths`: neither the archive nor the
     // manifest may replace an input; the archive is created, or the output folder made and
@@ -95,7 +107,8 @@ public:
     // Starts the report: its rows are noted for the files written (a part of a sharded job
     // keeps them in its manifest instead).
     void startReport(std::string_view reportFld);
-    // Starts the manifest; fails with the error of creating it (ErrorKind::CreateOutput).
+    // Starts the manifest, which no record may replace from then on; fails with the error of
+    // creating it (ErrorKind::CreateOutput).
     Status startManifest(const ManifestJob& job);
     bool hasManifest() const { return m_manifest.isOpen(); }
     // Notes a record that has gone through; fails when the manifest cannot be written.
@@ -120,10 +133,6 @@ protected:
         : m_options(std::move(options))
     {
     }
-    // Fails when the manifest would replace an input of the run at `paths`.
-    Status checkManifest(const RunInputPaths& paths) const;
-    // The error when writing `path` would replace an input of the run at `paths`.
-    static std::optional<Error> replacesInput(const std::string& path, const RunInputPaths& paths);
     // Appends a block of the report's lines where the report is kept until it is put in place;
     // 0, or the errno that ended it.
     virtual int keepReportBlock(std::string_view block) = 0;

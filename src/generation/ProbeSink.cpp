@@ -107,6 +107,10 @@ RecordResult ProbeSink::placeFile(const RecordPlan& plan)
     }
 
     const TreeProbeResult probed = m_tree.probe(relative);
+    if (!m_ownName.empty() && relative == m_ownName) {
+        add(CheckFindingKind::OwnInput, plan, {DetailKind::OwnInput});
+        return {Refusal::OwnInput, std::nullopt};
+    }
     switch (probed.write.refusal) {
     case Refusal::FolderFailed:
         add(CheckFindingKind::FolderBlocked, plan, {DetailKind::FileInWayOfSubfolder, probed.at});

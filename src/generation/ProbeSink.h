@@ -27,6 +27,9 @@ public:
     void protect(const FileIdentity& identity) override { m_tree.protect(identity); }
     // Leaves the name report.html alone, as a run does that writes a report.
     void reserveReport() { m_tree.reserveName(std::string(kReportFileName)); }
+    // A name (relative to the output folder) that the run writes itself, its manifest: a record
+    // of that name is refused as one that would replace an input.
+    void reserveOwnName(std::string relativeName) { m_ownName = std::move(relativeName); }
     // What writing the file of `plan` would do, and what it would meet, as findings.
     RecordResult write(const RecordPlan& plan) override;
 
@@ -52,6 +55,7 @@ private:
     std::unordered_map<std::string, FirstUse> m_byFoldedPath;
     std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name
     std::unordered_map<std::string, std::uint64_t> m_folders;    // subfolders, by relative name
+    std::string m_ownName;
 };
 
 } // namespace stencilor

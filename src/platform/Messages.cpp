@@ -203,6 +203,8 @@ Described describe(const Error& e)
         return {"\"%1\" line %2 names a file outside the output folder", {e.object, number(e, 0)}};
     case ErrorKind::ManifestRowMismatch:
         return {"\"%1\" line %2 does not fit the report columns of its first line", {e.object, number(e, 0)}};
+    case ErrorKind::OutputTwice:
+        return {"Cannot create file \"%1\". It is another output of the run.", {e.object}};
     }
     return {};
 }
@@ -276,7 +278,7 @@ std::string_view detailFormat(const Detail& d)
         return "a symbolic link or another file's second name stands there; the run replaces it, never writing "
                "through it";
     case DetailKind::OwnInput:
-        return "the file is the run's data file, template, project file or report; the record is refused";
+        return "the file is the run's data file, template, project file, manifest or report; the record is refused";
     case DetailKind::TextTooLarge:
         return "the text would be larger than %3; the run ends here with an error";
     case DetailKind::ShownAsGeneral:

@@ -193,6 +193,8 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" line %2 names a file outside the output folder");
     case ErrorKind::ManifestRowMismatch:
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" line %2 does not fit the report columns of its first line");
+    case ErrorKind::OutputTwice:
+        return QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\". It is another output of the run.");
     }
     return "";
 }
@@ -275,7 +277,7 @@ const char* detailSource(const Detail& d)
         return QT_TRANSLATE_NOOP("CoreMessages", "a symbolic link or another file's second name stands there; the run "
                                                  "replaces it, never writing through it");
     case DetailKind::OwnInput:
-        return QT_TRANSLATE_NOOP("CoreMessages", "the file is the run's data file, template, project file or report; "
+        return QT_TRANSLATE_NOOP("CoreMessages", "the file is the run's data file, template, project file, manifest or report; "
                                                  "the record is refused");
     case DetailKind::TextTooLarge:
         return QT_TRANSLATE_NOOP("CoreMessages", "the text would be larger than %3; the run ends here with an error");

@@ -154,6 +154,25 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
               (std::vector<Seen>{{Kind::OwnInput, 1, "t.html"}, {Kind::OwnInput, 2, "data.csv"}}));
 }
 
+// The dry run refuses what the run refuses of its manifest, and lists a record that would replace it.
+TEST_F(DryRunTest, ChecksTheManifestAsTheRunDoes)
+{
+    settings.report = true;
+    dir.write("data.csv", "m.jsonl;\nok;\n");
+    const auto checkWith = [&](RunOptions outputs) {
+        std::vector<CheckFinding> findings;
+        CheckReport report = checkProjectOutput(
+            settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, {},
+            [&](const CheckFinding& f) { findings.push_back(f); }, outputs);
+        report.findings = std::move(findings);
+        return report;
+    };
+    EXPECT_EQ(seen(checkWith({{}, dir.file("out/m.jsonl"), {}})), (std::vector<Seen>{{Kind::OwnInput, 1, "m.jsonl"}}));
+    const CheckReport refused = checkWith({{}, dir.file("out/report.html"), {}});
+    ASSERT_FALSE(refused.started);
+    EXPECT_EQ(refused.problem->kind, ErrorKind::OutputTwice);
+}
+
 TEST_F(DryRunTest, ListsSkippedRulesAndIdentifiersMissingFromTheTemplate)
 {
     setRules({{"Field 1", "%A%"}, {"", "%B%"}, {"Field 2", ""}, {"Field 2", "%Gone%"}});

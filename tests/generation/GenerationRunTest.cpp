@@ -251,6 +251,51 @@ TEST_F(GenerationRunTest, NeverReplacesItsOwnInputs)
     EXPECT_EQ(dir.read("report.html").find("report.html\""), std::string::npos);
 }
 
+// The run's manifest is its own output: no record replaces it, and a manifest that is the report
+// or the archive is refused before anything is written.
+TEST_F(GenerationRunTest, NeverDestroysItsOwnManifest)
+{
+    dir.write("data.csv", "m.jsonl\nok.txt\n");
+    dir.write("t.txt", "[%N%]");
+    setRules({{"Field 1", "%N%"}});
+    host.settings.outputdir = dir.file("out");
+    host.settings.nameFromTemp = false;
+    host.settings.nameFromFld = true;
+    host.settings.FileNameFld = "Field 1";
+    host.settings.report = true;
+    host.settings.report_fld = "FileName;";
+    const std::string own = "Cannot create file \"" + dir.file("x") + "\". It is another output of the run.";
+    const struct {
+        const char* what;
+        std::string manifest, archive;
+        std::string message; // empty: the run goes through
+    } cases[] = {
+        {"a record named like the manifest", dir.file("out/m.jsonl"), "", ""},
+        {"the manifest is the report", dir.file("out/report.html"), "",
+         "Cannot create file \"" + dir.file("out/report.html") + "\". It is another output of the run."},
+        {"the manifest is the archive", dir.file("x"), dir.file("x"), own},
+        {"the manifest is the archive by another name", dir.file("out/../x"), dir.file("x"),
+         "Cannot create file \"" + dir.file("out/../x") + "\". It is another output of the run."},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir.file("out"));
+        std::filesystem::remove(dir.file("x"));
+        host.messages.clear();
+        GenerationRun generation(host);
+        generation.setOptions(RunOptions{{}, c.manifest, c.archive});
+        const RunSummary summary = generation.run();
+        if (!c.message.empty()) {
+            EXPECT_EQ(host.messages, std::vector<std::string>{c.message}) << c.what;
+            EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.what;
+            EXPECT_FALSE(std::filesystem::exists(dir.file("x"))) << c.what;
+            continue;
+        }
+        EXPECT_EQ(summary.outcome, RunOutcome::Completed) << c.what;
+        EXPECT_EQ(summary.skippedFor(Refusal::OwnInput), 1u) << c.what;
+        EXPECT_EQ(dir.read("out/m.jsonl").rfind("{\"stencilor\":", 0), 0u) << c.what;
+    }
+}
+
 // A data file that is no regular file is refused before the output is touched; a template that
 // is none ends the run at its first record.
 TEST_F(GenerationRunTest, InputsThatAreNotRegularFilesAreRefused)

@@ -592,6 +592,8 @@
         <translation>Text zu groß</translation>
     </message>
     <message>
+    </message>
+    <message>
         <source>&quot;%1&quot; is not a manifest of this job: its first line differs from that of &quot;%2&quot;</source>
         <translation>„%1“ ist kein Manifest dieses Auftrags: seine erste Zeile weicht von der von „%2“ ab</translation>
     </message>
@@ -602,6 +604,14 @@
     <message>
         <source>&quot;%1&quot; line %2 does not fit the report columns of its first line</source>
         <translation>„%1“ Zeile %2 passt nicht zu den Berichtsspalten seiner ersten Zeile</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is another output of the run.</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. Sie ist eine andere Ausgabe des Laufs.</translation>
+    </message>
+    <message>
+        <source>the file is the run&apos;s data file, template, project file, manifest or report; the record is refused</source>
+        <translation>die Datei ist die Datendatei, die Vorlage, die Projektdatei, das Manifest oder der Bericht des Laufs; der Datensatz wird abgewiesen</translation>
     </message>
 </context>
 <context>
