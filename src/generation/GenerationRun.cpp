@@ -387,10 +387,17 @@ RunSummary GenerationRun::run(RecordRange records)
         return summary;
     }
     const std::unique_ptr<OutputSink> sink = OutputSink::forRun(m_options);
-    if (Status started = sink->start(paths); !started) {
-        m_host.showMessage(started.error());
-        summary.error = started.error();
-        return summary;
+    // The manifest is locked before an archive is created, so that a second copy of a part
+    // leaves the first one's archive alone; an output folder is made first, as the manifest may
+    // lie in it.
+    const bool manifestFirst = !m_options.archivePath.empty();
+    for (int step = 0; step < 2; ++step) {
+        const bool manifestNow = (step == 0) == manifestFirst;
+        if (Status ready = manifestNow ? sink->openManifest() : sink->start(paths); !ready) {
+            m_host.showMessage(ready.error());
+            summary.error = ready.error();
+            return summary;
+        }
     }
     if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
         sink->protect(*project);

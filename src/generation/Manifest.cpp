@@ -3,6 +3,7 @@
 #include "datasource/DataInput.h"
 #include "generation/ContentReport.h"
 #include "generation/JsonText.h"
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "platform/OutputTree.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace stencilor {
 
@@ -186,12 +188,25 @@ const char* manifestReason(Refusal refusal)
     return "";
 }
 
-Status ManifestWriter::open(const std::string& path, const ManifestJob& job)
+Status ManifestWriter::open(const std::string& path)
 {
-    m_fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!m_fd.valid())
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd.valid())
         return systemError(ErrorKind::CreateFile, path, errno);
+    if (const int code = lockOpenFile(fd.get(), true); code != 0) {
+        if (code == lockHeldCode())
+            return Error(ErrorKind::ManifestInUse, path);
+        return systemError(ErrorKind::CreateFile, path, code);
+    }
+    if (retryOnInterrupt([&] { return ::ftruncate(fd.get(), 0); }) != 0)
+        return systemError(ErrorKind::CreateFile, path, errno);
+    m_fd = std::move(fd);
     m_path = path;
+    return {};
+}
+
+Status ManifestWriter::start(const ManifestJob& job)
+{
     return writeLine(JsonObject()
                          .add("stencilor", kKind)
                          .add("version", STENCILOR_VERSION)

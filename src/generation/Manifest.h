@@ -52,9 +52,12 @@ const char* manifestReason(Refusal refusal);
 
 class ManifestWriter final {
 public:
-    // Creates (or replaces) the manifest at `path` and writes its job line. Fails with the
-    // errno of creating or writing it.
-    Status open(const std::string& path, const ManifestJob& job);
+    // Opens (or creates) the manifest at `path`, locks it for as long as it is open and only then
+    // empties it, so that a second copy of the same part cannot spoil the first one's manifest.
+    // Fails with ManifestInUse when another run holds it, else with the errno of opening it.
+    Status open(const std::string& path);
+    // Writes the job line.
+    Status start(const ManifestJob& job);
     bool isOpen() const { return m_fd.valid(); }
     // The open manifest's identity (none when it is not open or cannot be examined).
     std::optional<FileIdentity> identity() const;

@@ -121,15 +121,27 @@ void OutputSink::startReport(std::string_view reportFld)
     m_report.start(reportFld);
 }
 
-Status OutputSink::startManifest(const ManifestJob& job)
+Status OutputSink::openManifest()
 {
     if (m_options.manifestPath.empty())
         return {};
-    if (Status opened = m_manifest.open(m_options.manifestPath, job); !opened)
+    if (Status opened = m_manifest.open(m_options.manifestPath); !opened) {
+        if (opened.error().kind == ErrorKind::ManifestInUse)
+            return Error(ErrorKind::ManifestInUse, absolutePath(m_options.manifestPath));
         return systemError(ErrorKind::CreateOutput, absolutePath(m_options.manifestPath), opened.error().code);
+    }
     // A record named like the manifest (in the output folder, by any name) would overwrite it.
     if (const std::optional<FileIdentity> identity = m_manifest.identity())
         protect(*identity);
+    return {};
+}
+
+Status OutputSink::startManifest(const ManifestJob& job)
+{
+    if (!m_manifest.isOpen())
+        return {};
+    if (Status started = m_manifest.start(job); !started)
+        return systemError(ErrorKind::CreateOutput, absolutePath(m_options.manifestPath), started.error().code);
     return {};
 }
 

@@ -107,8 +107,11 @@ public:
     // Starts the report: its rows are noted for the files written (a part of a sharded job
     // keeps them in its manifest instead).
     void startReport(std::string_view reportFld);
-    // Starts the manifest, which no record may replace from then on; fails with the error of
-    // creating it (ErrorKind::CreateOutput).
+    // Opens and locks the manifest, which no record may replace from then on; fails with the
+    // error of creating it (ErrorKind::CreateOutput) or ManifestInUse, before the first record:
+    // a second copy of a part is refused before it empties the first one's manifest.
+    Status openManifest();
+    // Writes the manifest's job line; fails with the error of writing it.
     Status startManifest(const ManifestJob& job);
     bool hasManifest() const { return m_manifest.isOpen(); }
     // Notes a record that has gone through; fails when the manifest cannot be written.

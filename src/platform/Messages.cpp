@@ -205,6 +205,8 @@ Described describe(const Error& e)
         return {"\"%1\" line %2 does not fit the report columns of its first line", {e.object, number(e, 0)}};
     case ErrorKind::OutputTwice:
         return {"Cannot create file \"%1\". It is another output of the run.", {e.object}};
+    case ErrorKind::ManifestInUse:
+        return {"The manifest \"%1\" is in use by another run", {e.object}};
     }
     return {};
 }

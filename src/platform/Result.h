@@ -65,6 +65,7 @@ enum class ErrorKind : std::uint8_t {
     ManifestNameLeaves,    // "P" line N1 names a file outside the output folder
     ManifestRowMismatch,   // "P" line N1 does not fit the report columns of its first line
     OutputTwice,           // Cannot create file "P". It is another output of the run.
+    ManifestInUse,         // The manifest "P" is in use by another run
 
     // A spreadsheet workbook as the data file. WHERE is where in the workbook: N4 is 1 when P is
     // a part of it, 2 when P is a sheet (with N1 its row, 0 for none), 0 when the place is unknown.

@@ -195,6 +195,8 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" line %2 does not fit the report columns of its first line");
     case ErrorKind::OutputTwice:
         return QT_TRANSLATE_NOOP("CoreMessages", "Cannot create file \"%1\". It is another output of the run.");
+    case ErrorKind::ManifestInUse:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The manifest \"%1\" is in use by another run");
     }
     return "";
 }

@@ -3,6 +3,7 @@
 #include "RecordingHost.h"
 #include "TestUtil.h"
 #include "datasource/DataSourceCheck.h"
+#include "generation/Manifest.h"
 #include "generation/TemplateFile.h"
 #include "platform/OutputTree.h"
 
@@ -294,6 +295,26 @@ TEST_F(GenerationRunTest, NeverDestroysItsOwnManifest)
         EXPECT_EQ(summary.skippedFor(Refusal::OwnInput), 1u) << c.what;
         EXPECT_EQ(dir.read("out/m.jsonl").rfind("{\"stencilor\":", 0), 0u) << c.what;
     }
+}
+
+// Two copies of one part (a retried pod): the second is refused before it empties the first's
+// manifest or writes a file.
+TEST_F(GenerationRunTest, ASecondCopyOfAPartIsRefusedBeforeItTouchesTheManifest)
+{
+    dir.write("data.csv", "a\n");
+    dir.write("t.txt", "x");
+    host.settings.outputdir = dir.file("out");
+    ManifestWriter first;
+    ASSERT_TRUE(first.open(dir.file("m.jsonl")));
+    ASSERT_TRUE(first.start({1, 2, "p.ql", 2, false, {}}));
+    const std::string before = dir.read("m.jsonl");
+    GenerationRun generation(host);
+    generation.setOptions(RunOptions{ShardSpec{1, 2}, dir.file("m.jsonl"), {}});
+    EXPECT_EQ(generation.run().outcome, RunOutcome::NotStarted);
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{"The manifest \"" + dir.file("m.jsonl") + "\" is in use by another run"});
+    EXPECT_EQ(dir.read("m.jsonl"), before);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
 }
 
 // A data file that is no regular file is refused before the output is touched; a template that

@@ -20,7 +20,8 @@ void writePart(const std::string& path, std::uint64_t part, std::uint64_t parts,
                std::uint64_t next, bool complete = true, bool report = true, std::uint64_t dataBytes = 100)
 {
     ManifestWriter writer;
-    ASSERT_TRUE(writer.open(path, {part, parts, "p.ql", dataBytes, report, kColumns}));
+    ASSERT_TRUE(writer.open(path));
+    ASSERT_TRUE(writer.start({part, parts, "p.ql", dataBytes, report, kColumns}));
     for (std::uint64_t record = first; record < next; ++record) {
         ManifestRecord line;
         line.record = record;

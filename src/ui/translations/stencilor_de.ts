@@ -613,6 +613,10 @@
         <source>the file is the run&apos;s data file, template, project file, manifest or report; the record is refused</source>
         <translation>die Datei ist die Datendatei, die Vorlage, die Projektdatei, das Manifest oder der Bericht des Laufs; der Datensatz wird abgewiesen</translation>
     </message>
+    <message>
+        <source>The manifest &quot;%1&quot; is in use by another run</source>
+        <translation>Das Manifest „%1“ wird von einem anderen Lauf benutzt</translation>
+    </message>
 </context>
 <context>
     <name>FieldTexts</name>
