@@ -255,18 +255,27 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
 }
 
 // --merge-report: the report of a sharded run from its parts' manifests.
-int mergeReports(const ParsedCommandLine& parsed, std::ostream& err)
+// Every problem goes out, one per line (or in the JSON object's "problems"), so that one merge
+// names every part to run again.
+int mergeReports(const ParsedCommandLine& parsed, std::ostream& out, std::ostream& err)
 {
     std::vector<std::string> manifests;
     for (const std::string& manifest : parsed.manifests)
         manifests.push_back(absolutePath(manifest));
     const std::string folder = absolutePath(parsed.outputFolder);
-    if (Status merged = mergeReport(manifests, folder); !merged) {
-        err << escapeControlBytes(errorText(merged.error()), true) << '\n';
-        return kExitNotStarted;
+    const std::string report = withTrailingSlash(folder) + std::string(kReportFileName);
+    const MergeResult merged = mergeReport(manifests, folder);
+    if (parsed.json) {
+        out << mergeJson(merged, report, manifests.size()) << '\n' << std::flush;
+    } else {
+        for (const Error& problem : merged.problems)
+            err << escapeControlBytes(errorText(problem), true) << '\n';
     }
-    err << escapeControlBytes(withTrailingSlash(folder) + std::string(kReportFileName)) << " written from "
-        << manifests.size() << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
+    if (!merged)
+        return kExitNotStarted;
+    if (!parsed.json)
+        err << escapeControlBytes(report) << " written from " << manifests.size()
+            << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
     return kExitOk;
 }
 
@@ -415,8 +424,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     std::string format = "text";
     CLI::Option* formatOption =
         app.add_option("--format", format,
-                       "With --run, --check or --dry-run: text (the default), json (one JSON object on\n"
-                       "stdout) or jsonl (JSON Lines: a dry run's findings one per line as they are found)")
+                       "With --run, --check, --dry-run or --merge-report: text (the default), json (one\n"
+                       "JSON object on stdout) or jsonl (JSON Lines: a dry run's findings one per line as they are found)")
             ->check(wants(
                 [](const std::string& value) { return value == "text" || value == "json" || value == "jsonl"; },
                 [](const std::string& value) { return "--format wants text, json or jsonl, not \"" + value + "\""; }));
@@ -432,7 +441,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     // What goes together, as CLI11 checks it, with the message each rule gives when it is broken.
     // The rules are checked option by option in the order the options are declared above.
     const char* const kOneCommand = "--run, --check, --dry-run and --merge-report cannot be combined";
-    const char* const kMergeOnly = "--merge-report takes only --output and the manifests";
+    const char* const kMergeOnly = "--merge-report takes only --output, --format and the manifests";
     const Togetherness together[] = {
         {runFlag, checkFlag, false, kOneCommand},
         {runFlag, dryRunFlag, false, kOneCommand},
@@ -443,7 +452,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         {mergeFlag, outputOption, true, "--merge-report needs --output DIR and the manifests"},
         {mergeFlag, recordsOption, false, kMergeOnly},
         {mergeFlag, dataOption, false, kMergeOnly},
-        {mergeFlag, formatOption, false, kMergeOnly},
         {mergeFlag, shardOption, false, kMergeOnly},
         {mergeFlag, manifestOption, false, kMergeOnly},
         {mergeFlag, archiveOption, false, kMergeOnly},
@@ -493,6 +501,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     if (merge) {
         if (parsed.outputFolder.empty() || positionals.empty())
             return usageError("--merge-report needs --output DIR and the manifests");
+        parsed.json = format != "text";
         parsed.manifests = std::move(positionals);
         parsed.command = Command::MergeReport;
         return parsed;
@@ -564,7 +573,7 @@ int runHeadless(const ParsedCommandLine& parsed, const std::string& programFolde
     case Command::DryRun:
         return dryRunProject(parsed, programFolder, out, err);
     case Command::MergeReport:
-        return mergeReports(parsed, err);
+        return mergeReports(parsed, out, err);
     case Command::Help:
     case Command::Version:
         out << parsed.text << '\n';

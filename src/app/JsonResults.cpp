@@ -59,6 +59,20 @@ std::string notStartedJson(const Error& error)
     return object.text();
 }
 
+std::string mergeJson(const MergeResult& merged, const std::string& report, std::size_t manifests)
+{
+    JsonObject object = versioned(merged ? "written" : "refused");
+    if (merged)
+        object.add("report", report);
+    else
+        object.addNull("report");
+    std::string problems = "[";
+    for (const Error& problem : merged.problems)
+        problems.append(problems.size() > 1 ? "," : "").append(errorJson(problem));
+    object.add("manifests", static_cast<std::uint64_t>(manifests)).addRaw("problems", problems + "]");
+    return object.text();
+}
+
 std::string runSummaryJson(const RunSummary& s, double seconds)
 {
     JsonObject skipped;

@@ -10,6 +10,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "generation/DryRun.h"
 #include "generation/GenerationRun.h"
+#include "generation/Manifest.h"
 
 #include <map>
 #include <ostream>
@@ -27,6 +28,10 @@ std::string notStartedJson(const Error& error);
 // The summary of a run: outcome, the records taken (and the part of the job), counts, report,
 // milliseconds, and the error when there was one.
 std::string runSummaryJson(const RunSummary& summary, double seconds);
+
+// The result of --merge-report: {"schema":1,"outcome":"written" or "refused","report":PATH or null,
+// "manifests":N,"problems":[{"code":...,"message":...},...]}, every problem the merge found.
+std::string mergeJson(const MergeResult& merged, const std::string& report, std::size_t manifests);
 
 // The data source check: field count, sample and widest record, encoding when set, warnings.
 std::string checkJson(const DataFileState& state, const std::vector<std::string>& warnings);

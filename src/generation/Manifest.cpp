@@ -165,6 +165,23 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
     return {};
 }
 
+// The members of the job lines `a` and `b` that differ, named as in the manifest and separated by
+// ", " (empty: one job).
+std::string jobDifference(const ManifestJob& a, const ManifestJob& b)
+{
+    std::string differs;
+    const auto note = [&](bool same, const char* name) {
+        if (!same)
+            differs.append(differs.empty() ? "" : ", ").append(name);
+    };
+    note(a.parts == b.parts, "parts");
+    note(a.project == b.project, "project");
+    note(a.dataBytes == b.dataBytes, "data_bytes");
+    note(a.report == b.report, "report");
+    note(a.reportFld == b.reportFld, "report_fld");
+    return differs;
+}
+
 } // namespace
 
 const char* manifestReason(Refusal refusal)
@@ -262,56 +279,85 @@ Status ManifestWriter::writeLine(const std::string& text)
     return {};
 }
 
-Status mergeReport(const std::vector<std::string>& manifests, const std::string& folder)
+MergeResult mergeReport(const std::vector<std::string>& manifests, const std::string& folder)
 {
-    if (manifests.empty())
-        return problem(ErrorKind::NoManifest);
-    // First pass: what each manifest is and holds, without keeping its lines.
+    MergeResult result;
+    std::vector<Error>& problems = result.problems;
+    if (manifests.empty()) {
+        problems.push_back(problem(ErrorKind::NoManifest));
+        return result;
+    }
+    // First pass: what each manifest is and holds, without keeping its lines. Every problem is
+    // listed, so that one merge names every part to run again.
     std::vector<PartInfo> infos(manifests.size());
+    std::vector<const PartInfo*> readable;
     for (std::size_t i = 0; i < manifests.size(); ++i) {
         if (Status read = readManifest(manifests[i], infos[i], [](const JsonValue&) { return Status(); }); !read)
-            return read;
+            problems.push_back(read.error());
+        else
+            readable.push_back(&infos[i]);
     }
-    const ManifestJob& job = infos.front().job;
+    if (readable.empty())
+        return result;
+    const PartInfo& reference = *readable.front();
+    const ManifestJob& job = reference.job;
     std::map<std::uint64_t, const PartInfo*> byPart;
-    for (const PartInfo& info : infos) {
-        const ManifestJob& other = info.job;
-        if (other.parts != job.parts || other.project != job.project || other.dataBytes != job.dataBytes ||
-            other.report != job.report || other.reportFld != job.reportFld)
-            return problem(ErrorKind::OtherJob, info.path, {}, infos.front().path);
-        if (const auto [place, added] = byPart.emplace(other.part, &info); !added)
-            return problem(ErrorKind::PartTwice, place->second->path, {other.part, other.parts}, info.path);
+    for (const PartInfo* info : readable) {
+        if (const std::string differs = jobDifference(job, info->job); !differs.empty()) {
+            Error foreign = problem(ErrorKind::OtherJob, info->path, {info->job.part, info->job.parts}, reference.path);
+            foreign.aspect = differs;
+            problems.push_back(std::move(foreign));
+            continue;
+        }
+        if (const auto [place, added] = byPart.emplace(info->job.part, info); !added)
+            problems.push_back(
+                problem(ErrorKind::PartTwice, place->second->path, {info->job.part, info->job.parts}, info->path));
     }
-    if (!job.report)
-        return problem(ErrorKind::ReportOff);
-    std::uint64_t expected = 1;
+    if (!job.report) {
+        problems.push_back(problem(ErrorKind::ReportOff));
+        return result;
+    }
+    // The records each part covers follow on from the part before; after a part that is missing or
+    // did not finish, the next one's start cannot be checked.
+    std::optional<std::uint64_t> expected = 1;
     for (std::uint64_t part = 1; part <= job.parts; ++part) {
         const auto found = byPart.find(part);
-        if (found == byPart.end())
-            return problem(ErrorKind::PartMissing, {}, {part, job.parts});
+        if (found == byPart.end()) {
+            problems.push_back(problem(ErrorKind::PartMissing, {}, {part, job.parts}));
+            expected.reset();
+            continue;
+        }
         const PartInfo& info = *found->second;
-        if (!info.ended || !info.complete)
-            return problem(ErrorKind::PartUnfinished, info.path, {part, job.parts, info.lastRecord});
-        if (info.first > expected)
-            return problem(ErrorKind::RecordsInNoManifest, {}, {expected, info.first - 1, part, job.parts});
-        if (info.first < expected)
-            return problem(ErrorKind::RecordsInTwoManifests, {}, {info.first, expected - 1, part, job.parts});
+        if (!info.ended || !info.complete) {
+            problems.push_back(problem(ErrorKind::PartUnfinished, info.path, {part, job.parts, info.lastRecord}));
+            expected.reset();
+            continue;
+        }
+        if (expected && info.first > *expected)
+            problems.push_back(
+                problem(ErrorKind::RecordsInNoManifest, {}, {*expected, info.first - 1, part, job.parts}));
+        if (expected && info.first < *expected)
+            problems.push_back(
+                problem(ErrorKind::RecordsInTwoManifests, {}, {info.first, *expected - 1, part, job.parts}));
         if (info.next < info.first || (info.lastRecord != 0 && info.lastRecord + 1 != info.next) ||
             (info.lastRecord == 0 && info.next != info.first))
-            return problem(ErrorKind::ManifestMismatch, info.path);
+            problems.push_back(problem(ErrorKind::ManifestMismatch, info.path));
         expected = info.next;
+        if (part == job.parts && !info.dataEnd)
+            problems.push_back(problem(ErrorKind::DataEndMissing, {}, {job.parts, job.parts}));
     }
-    if (!byPart.rbegin()->second->dataEnd)
-        return problem(ErrorKind::DataEndMissing, {}, {job.parts, job.parts});
+    if (!problems.empty())
+        return result;
 
     // Second pass: the report, exactly as one run writes it, into the folder locked as a run
     // locks it.
     const std::string reportPath = folder + "/" + std::string(kReportFileName);
     OutputTree tree;
     if (Status opened = tree.open(folder); !opened) {
-        if (opened.error().code == folderInUseCode())
-            return Error(ErrorKind::FolderInUse);
-        return systemError(ErrorKind::CreateOutput, reportPath, opened.error().code);
+        problems.push_back(opened.error().code == folderInUseCode()
+                               ? Error(ErrorKind::FolderInUse)
+                               : systemError(ErrorKind::CreateOutput, reportPath, opened.error().code));
+        return result;
     }
     const int folderFd = tree.descriptor();
     PendingFile file;
@@ -349,8 +395,10 @@ Status mergeReport(const std::vector<std::string>& manifests, const std::string&
         status = file.commit(folderFd, std::string(kReportFileName));
     // The report's own file errors name the report; a manifest that cannot be read says so.
     if (!status && status.error().code != 0 && status.error().kind != ErrorKind::ReadManifest)
-        return systemError(ErrorKind::CreateOutput, reportPath, status.error().code);
-    return status;
+        problems.push_back(systemError(ErrorKind::CreateOutput, reportPath, status.error().code));
+    else if (!status)
+        problems.push_back(status.error());
+    return result;
 }
 
 } // namespace stencilor

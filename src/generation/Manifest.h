@@ -75,9 +75,13 @@ private:
 
 // Checks that `manifests` are the parts of one job, each present once, that went through their
 // records and together cover its records exactly once; then writes report.html into `folder`
-// exactly as one run of the job would have. On failure nothing is written, and the message names
-// the problem (a missing, repeated or foreign manifest, a gap or an overlap, a name that leaves
+// exactly as one run of the job would have. On failure nothing is written, and the result lists
+// every problem (a missing, repeated or foreign manifest, a gap or an overlap, a name that leaves
 // the folder, a row that does not fit its columns). The folder is locked as a run locks it.
-Status mergeReport(const std::vector<std::string>& manifests, const std::string& folder);
+struct MergeResult {
+    std::vector<Error> problems; // every problem found, in the order of the manifests and parts
+    explicit operator bool() const { return problems.empty(); }
+};
+MergeResult mergeReport(const std::vector<std::string>& manifests, const std::string& folder);
 
 } // namespace stencilor

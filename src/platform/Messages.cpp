@@ -120,8 +120,8 @@ Described describe(const Error& e)
     case ErrorKind::ManifestJumps:
         return {"\"%1\" jumps from record %2 to record %3", {e.object, number(e, 0), number(e, 1)}};
     case ErrorKind::OtherJob:
-        return {"\"%1\" is not a manifest of this job: its first line differs from that of \"%2\"",
-                {e.object, e.other}};
+        return {"\"%1\" (part %2/%3) is not a manifest of this job: its %4 differ from those of \"%5\"",
+                {e.object, number(e, 0), number(e, 1), e.aspect, e.other}};
     case ErrorKind::PartTwice:
         return {"part %1/%2 is given twice: \"%3\" and \"%4\"", {number(e, 0), number(e, 1), e.object, e.other}};
     case ErrorKind::ReportOff:
@@ -464,6 +464,14 @@ const char* errorCode(ErrorKind kind)
         return "sheet-too-many-rows";
     case ErrorKind::SheetTooManyColumns:
         return "sheet-too-many-columns";
+    case ErrorKind::ManifestNameLeaves:
+        return "manifest-name-leaves-folder";
+    case ErrorKind::ManifestRowMismatch:
+        return "manifest-row-mismatch";
+    case ErrorKind::OutputTwice:
+        return "output-twice";
+    case ErrorKind::ManifestInUse:
+        return "manifest-in-use";
     }
     return "";
 }

@@ -53,7 +53,7 @@ enum class ErrorKind : std::uint8_t {
     BrokenClosingLine,     // "P" has a broken closing line
     BrokenManifestLine,    // "P" has a broken line N1
     ManifestJumps,         // "P" jumps from record N1 to record N2
-    OtherJob,              // "P" is not a manifest of this job: its first line differs from that of "Q"
+    OtherJob,              // "P" (part N1/N2) is not a manifest of this job: its ASPECT differ from those of "Q"
     PartTwice,             // part N1/N2 is given twice: "P" and "Q"
     ReportOff,             // the job wrote no report (its report is off)
     PartMissing,           // part N1/N2 is missing
@@ -112,6 +112,7 @@ struct Error {
     std::string object; // the file, folder, name or value it concerns
     int code = 0;       // errno value, 0 when the failure has no system cause
     std::string other;  // a second object, for the kinds that name two
+    std::string aspect; // what differs, for the kinds that say it
     Numbers numbers{};  // the numbers its message names, in their order
 };
 

@@ -117,7 +117,8 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "\"%1\" jumps from record %2 to record %3");
     case ErrorKind::OtherJob:
         return QT_TRANSLATE_NOOP("CoreMessages",
-                                 "\"%1\" is not a manifest of this job: its first line differs from that of \"%2\"");
+                                 "\"%1\" (part %2/%3) is not a manifest of this job: its %4 differ from those "
+                                 "of \"%5\"");
     case ErrorKind::PartTwice:
         return QT_TRANSLATE_NOOP("CoreMessages", "Part %1/%2 is given twice: \"%3\" and \"%4\"");
     case ErrorKind::ReportOff:

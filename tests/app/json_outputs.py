@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Every JSON output of the command line against docs/json-schema.json: a run whole and in a
 part, a run, a check and a dry run that do not start, the check, and the dry run as one document
-and as JSON Lines. The schema forbids keys it does not name, so an output that changes its
+and as JSON Lines, and a merge that is refused. The schema forbids keys it does not name, so an output that changes its
 keys fails here until the schema (and docs/json.md) says so.
 usage: json_outputs.py STENCILOR SOURCE_DIR"""
 import json
@@ -33,6 +33,8 @@ with tempfile.TemporaryDirectory() as scratch:
         (["--check", str(work / "nope.ql")], 2, {"outcome": "not-started"}),
         (["--dry-run", project], 3, {"outcome": "completed"}),
         (["--dry-run", project, "--data", str(work / "nope.csv")], 2, {"outcome": "not-started"}),
+        (["--merge-report", "--output", str(work / "merged"), str(work / "nope.jsonl"), project], 2,
+         {"outcome": "refused", "report": None}),
     ]
     failures = 0
     for args, status, expected in cases:

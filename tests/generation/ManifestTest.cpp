@@ -43,6 +43,17 @@ void writePart(const std::string& path, std::uint64_t part, std::uint64_t parts,
     }
 }
 
+// The merge's problems as the command line prints them, one per line, with DIR for `dir`.
+std::string problemLines(const MergeResult& merged, const test::TempDir& dir)
+{
+    std::string lines;
+    for (const Error& problem : merged.problems)
+        lines.append(lines.empty() ? "" : "\n").append(errorText(problem));
+    for (std::size_t at = lines.find(dir.path()); at != std::string::npos; at = lines.find(dir.path()))
+        lines.replace(at, dir.path().size(), "DIR");
+    return lines;
+}
+
 // The report one run over records 1 to 5 writes.
 std::string oneRunReport()
 {
@@ -91,14 +102,15 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
              writePart(d.file("1b"), 1, 2, 1, 3);
              return std::vector<std::string>{d.file("1"), d.file("1b")};
          },
-         "part 1/2 is given twice: \"DIR/1\" and \"DIR/1b\""},
+         "part 1/2 is given twice: \"DIR/1\" and \"DIR/1b\"\npart 2/2 is missing"},
         {"a foreign manifest",
          [](const test::TempDir& d) {
              writePart(d.file("1"), 1, 2, 1, 3);
              writePart(d.file("2"), 2, 2, 3, 6, true, true, 999);
              return std::vector<std::string>{d.file("1"), d.file("2")};
          },
-         "\"DIR/2\" is not a manifest of this job: its first line differs from that of \"DIR/1\""},
+         "\"DIR/2\" (part 2/2) is not a manifest of this job: its data_bytes differ from those of \"DIR/1\"\n"
+         "part 2/2 is missing"},
         {"not a manifest",
          [](const test::TempDir& d) {
              d.write("x", "id;name\n");
@@ -126,6 +138,23 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
              return std::vector<std::string>{d.file("1"), d.file("2")};
          },
          "part 1/2 (\"DIR/1\") did not finish; it ends after record 2"},
+        {"every broken part at once",
+         [](const test::TempDir& d) {
+             writePart(d.file("1"), 1, 5, 1, 3);
+             writePart(d.file("2"), 2, 5, 3, 4, false);
+             writePart(d.file("2b"), 2, 5, 3, 4);
+             writePart(d.file("3"), 3, 5, 5, 6);
+             writePart(d.file("x"), 4, 9, 5, 6);
+             d.write("y", "{}\n");
+             return std::vector<std::string>{d.file("1"), d.file("2"), d.file("2b"),
+                                             d.file("3"), d.file("x"), d.file("y")};
+         },
+         "\"DIR/y\" is not a manifest of a stencilor run\n"
+         "part 2/5 is given twice: \"DIR/2\" and \"DIR/2b\"\n"
+         "\"DIR/x\" (part 4/9) is not a manifest of this job: its parts differ from those of \"DIR/1\"\n"
+         "part 2/5 (\"DIR/2\") did not finish; it ends after record 3\n"
+         "part 4/5 is missing\n"
+         "part 5/5 is missing"},
         {"a job without a report",
          [](const test::TempDir& d) {
              writePart(d.file("1"), 1, 1, 1, 6, true, false);
@@ -135,12 +164,9 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
     };
     for (const auto& c : cases) {
         test::TempDir dir;
-        const Status merged = mergeReport(c.make(dir), dir.file("out"));
+        const MergeResult merged = mergeReport(c.make(dir), dir.file("out"));
         ASSERT_FALSE(merged) << c.what;
-        std::string message = c.message;
-        for (std::size_t at = message.find("DIR"); at != std::string::npos; at = message.find("DIR"))
-            message.replace(at, 3, dir.path());
-        EXPECT_EQ(errorText(merged.error()), message) << c.what;
+        EXPECT_EQ(problemLines(merged, dir), c.message) << c.what;
         EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.what;
     }
 }
@@ -196,11 +222,9 @@ TEST(Manifest, AManifestWhoseLinesLeaveTheFolderOrDoNotFitItsColumnsIsRefused)
     };
     for (const auto& c : cases) {
         test::TempDir dir;
-        const Status merged = mergeReport({handWritten(dir, c.line)}, dir.file("out"));
+        const MergeResult merged = mergeReport({handWritten(dir, c.line)}, dir.file("out"));
         ASSERT_FALSE(merged) << c.line;
-        std::string message = c.message;
-        message.replace(message.find("DIR"), 3, dir.path());
-        EXPECT_EQ(errorText(merged.error()), message) << c.line;
+        EXPECT_EQ(problemLines(merged, dir), c.message) << c.line;
         EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << c.line;
     }
 }
@@ -211,9 +235,9 @@ TEST(Manifest, AMergeLocksTheOutputFolderAsARunDoes)
     writePart(dir.file("1"), 1, 1, 1, 6);
     OutputTree run;
     ASSERT_TRUE(run.open(dir.file("out")));
-    const Status merged = mergeReport({dir.file("1")}, dir.file("out"));
-    ASSERT_FALSE(merged);
-    EXPECT_EQ(merged.error().kind, ErrorKind::FolderInUse);
+    const MergeResult merged = mergeReport({dir.file("1")}, dir.file("out"));
+    ASSERT_EQ(merged.problems.size(), 1u);
+    EXPECT_EQ(merged.problems.front().kind, ErrorKind::FolderInUse);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/report.html")));
 }
 

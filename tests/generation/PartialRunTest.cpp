@@ -154,8 +154,8 @@ TEST(PartialRunTest, TheShardsOfAJobTogetherAreOneRun)
             }
             // A part writes no report (a job of one part is the whole job).
             EXPECT_EQ(std::filesystem::exists(dir.file("parts/report.html")), parts == 1) << what;
-            const Status merged = mergeReport(manifests, dir.file("parts"));
-            ASSERT_TRUE(merged) << what << ": " << errorText(merged.error());
+            const MergeResult merged = mergeReport(manifests, dir.file("parts"));
+            ASSERT_TRUE(merged) << what << ": " << errorText(merged.problems.front());
             EXPECT_EQ(treeOf(dir, "parts"), expected) << what;
         }
     }

@@ -598,6 +598,8 @@
         <translation>„%1“ ist kein Manifest dieses Auftrags: seine erste Zeile weicht von der von „%2“ ab</translation>
     </message>
     <message>
+    </message>
+    <message>
         <source>&quot;%1&quot; line %2 names a file outside the output folder</source>
         <translation>„%1“ Zeile %2 nennt eine Datei außerhalb des Ausgabeordners</translation>
     </message>
@@ -616,6 +618,10 @@
     <message>
         <source>The manifest &quot;%1&quot; is in use by another run</source>
         <translation>Das Manifest „%1“ wird von einem anderen Lauf benutzt</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (part %2/%3) is not a manifest of this job: its %4 differ from those of &quot;%5&quot;</source>
+        <translation>„%1“ (Teil %2/%3) ist kein Manifest dieses Auftrags: seine %4 weichen von denen von „%5“ ab</translation>
     </message>
 </context>
 <context>
