@@ -231,16 +231,16 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
-    const CheckReport report =
-        checkProjectOutput(settings, commandLinePlace(parsed, project, programFolder),
-                           RecordSelection{parsed.records, parsed.shard, 0}, [&](const CheckFinding& finding) {
-                               if (!parsed.json)
-                                   return table.add(finding);
-                               if (!json)
-                                   json.emplace(out, parsed.jsonLines);
-                               json->add(finding);
-                           },
-                           RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat});
+    const CheckReport report = checkProjectOutput(
+        settings, commandLinePlace(parsed, project, programFolder), RecordSelection{parsed.records, parsed.shard, 0},
+        [&](const CheckFinding& finding) {
+            if (!parsed.json)
+                return table.add(finding);
+            if (!json)
+                json.emplace(out, parsed.jsonLines);
+            json->add(finding);
+        },
+        RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat});
     if (!report.started)
         return notStarted(parsed, *report.problem, out, err);
     if (parsed.json) {
@@ -423,9 +423,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
                 }));
     std::string format = "text";
     CLI::Option* formatOption =
-        app.add_option("--format", format,
-                       "With --run, --check, --dry-run or --merge-report: text (the default), json (one\n"
-                       "JSON object on stdout) or jsonl (JSON Lines: a dry run's findings one per line as they are found)")
+        app.add_option(
+               "--format", format,
+               "With --run, --check, --dry-run or --merge-report: text (the default), json (one\n"
+               "JSON object on stdout) or jsonl (JSON Lines: a dry run's findings one per line as they are found)")
             ->check(wants(
                 [](const std::string& value) { return value == "text" || value == "json" || value == "jsonl"; },
                 [](const std::string& value) { return "--format wants text, json or jsonl, not \"" + value + "\""; }));
