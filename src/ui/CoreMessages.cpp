@@ -280,8 +280,9 @@ const char* detailSource(const Detail& d)
         return QT_TRANSLATE_NOOP("CoreMessages", "a symbolic link or another file's second name stands there; the run "
                                                  "replaces it, never writing through it");
     case DetailKind::OwnInput:
-        return QT_TRANSLATE_NOOP("CoreMessages", "the file is the run's data file, template, project file, manifest or report; "
-                                                 "the record is refused");
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "the file is the run's data file, template, project file, manifest or report; "
+                                 "the record is refused");
     case DetailKind::TextTooLarge:
         return QT_TRANSLATE_NOOP("CoreMessages", "the text would be larger than %3; the run ends here with an error");
     case DetailKind::ShownAsGeneral:

@@ -456,10 +456,6 @@
         <translation>dort steht ein symbolischer Link oder der zweite Name einer anderen Datei; der Lauf ersetzt ihn und schreibt nie hindurch</translation>
     </message>
     <message>
-        <source>the file is the run&apos;s data file, template, project file or report; the record is refused</source>
-        <translation>die Datei ist die Datendatei, die Vorlage, die Projektdatei oder der Bericht des Laufs; der Datensatz wird abgewiesen</translation>
-    </message>
-    <message>
         <source>Record %1 (from line %2) of the data file is longer than %3</source>
         <translation>Datensatz %1 (ab Zeile %2) der Datendatei ist länger als %3</translation>
     </message>
@@ -592,12 +588,8 @@
         <translation>Text zu groß</translation>
     </message>
     <message>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is not a manifest of this job: its first line differs from that of &quot;%2&quot;</source>
-        <translation>„%1“ ist kein Manifest dieses Auftrags: seine erste Zeile weicht von der von „%2“ ab</translation>
-    </message>
-    <message>
+        <source></source>
+        <translation></translation>
     </message>
     <message>
         <source>&quot;%1&quot; line %2 names a file outside the output folder</source>
