@@ -81,12 +81,12 @@ enum class ErrorKind : std::uint8_t {
     WorkbookPartTooLarge,      // part "P" unpacks to more than N3 times its packed size (N3 > 0) or N2 bytes
     SharedStringsTooLarge,     // the shared strings are larger than N2 bytes
     WorkbookDocumentType,      // The workbook is damaged WHERE: it has a document type declaration
-    WorkbookXmlTooLarge,       // The workbook is damaged WHERE: nested more than N2 deep (N3 > 0), or a tag over N2 bytes
-    SheetRowsOutOfOrder,       // sheet "P", row N1: its rows or cells are not in order
-    SheetStringMissing,        // sheet "P", row N1: a cell names a shared string the workbook does not have
-    SheetRowTooLarge,          // Row N1 of sheet "P" is larger than N2 bytes
-    SheetTooManyRows,          // Sheet "P" has a cell below row N2
-    SheetTooManyColumns,       // Sheet "P" has a cell right of column N2 (as letters) in row N1
+    WorkbookXmlTooLarge, // The workbook is damaged WHERE: nested more than N2 deep (N3 > 0), or a tag over N2 bytes
+    SheetRowsOutOfOrder, // sheet "P", row N1: its rows or cells are not in order
+    SheetStringMissing,  // sheet "P", row N1: a cell names a shared string the workbook does not have
+    SheetRowTooLarge,    // Row N1 of sheet "P" is larger than N2 bytes
+    SheetTooManyRows,    // Sheet "P" has a cell below row N2
+    SheetTooManyColumns, // Sheet "P" has a cell right of column N2 (as letters) in row N1
 };
 
 // The last kind, for tables that cover them all.

@@ -185,8 +185,7 @@ const char* errorSource(const Error& e)
     case ErrorKind::SheetRowTooLarge:
         return QT_TRANSLATE_NOOP("CoreMessages", "Row %1 of sheet \"%2\" is larger than %3");
     case ErrorKind::SheetTooManyRows:
-        return QT_TRANSLATE_NOOP("CoreMessages",
-                                 "Sheet \"%1\" has a cell below row %2, the last row a sheet may have");
+        return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" has a cell below row %2, the last row a sheet may have");
     case ErrorKind::SheetTooManyColumns:
         return QT_TRANSLATE_NOOP("CoreMessages", "Sheet \"%1\" has a cell right of column %2 in row %3, the last "
                                                  "column a sheet may have");
