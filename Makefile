@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrappers around the CMake presets; see README.md and docs/.
 
 JOBS ?= $(shell nproc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* bare_calls: the system calls a one-job run makes for its records, and nothing else.
  *
  *   bare_calls PACK PROJECT.ql TEMPLATE

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs bench/bare_calls.c on a benchmark scenario, for the shared harness:
 #   bench/bare_calls.sh --prepare /tmp/bench-work/cards/project.ql
 #   STENCILOR_CMD="$PWD/bench/bare_calls.sh {}" run_bench.sh --only limit,stencilor cards

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Big inputs: a 1 GB data file, a 50 MB single line, a line of 100,000 fields and a 100 MB
 # template, each through `stencilor --check` and `stencilor --run` (the 1 GB file through
 # `--dry-run` too) under /usr/bin/time -v.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs stencilor on a quoted copy of a benchmark scenario, for the shared harness:
 #   STENCILOR_CMD="bench/quoted.sh {}" run_bench.sh --only limit,stencilor cards
 # The copy has every field in double quotes (a quote inside doubled) and quotes=1, so the run

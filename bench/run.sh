@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the shared benchmark scenarios with stencilor beside the floor and the peer scripts, then
 # stencilor --jobs 2 beside the floor in a second call of the harness (its rows are labelled
 # "--jobs 2"; compare each call's ratios with its own floor), then the text micro benchmarks.

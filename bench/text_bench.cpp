@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Micro benchmarks of the text work a run does per record.
 
 #include "datasource/Fields.h"

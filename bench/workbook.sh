@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A sheet of ROWS rows (default 1,000,000) of numbers, names, dates, amounts, shares and cities as
 # an .xlsx (names as shared strings, as the spreadsheet programs write them), an .ods and the same
 # data as the delimited file the office suite would export: each read as a run reads it (twice

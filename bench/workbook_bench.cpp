@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a data file as a run reads it, twice through (a pass that counts the records, then one
 // that takes them and cuts their fields), and prints the time each pass took (CPU seconds of this
 // process) and the records read. A delimited file is read with quoted fields and delimiter ","

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by `cmake --install`: writes the desktop entry for the executable in the install prefix.
 # The desktop's MIME, application and icon caches are left alone: they are files of the prefix
 # that no uninstall would remove (the package's triggers refresh them; after an install by hand,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the product picture (the one of the about box and the window icon) as the PNG icons
 // of the desktop integration: stencilor_render_icons FOLDER SIZE... writes
 // FOLDER/SIZExSIZE/apps/stencilor.png and FOLDER/SIZExSIZE/mimetypes/application-x-stencilor-project.png

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the shell completions of stencilor from the program's own `--help`, so that they offer
 # exactly the options the program has: OUTDIR/stencilor (bash), OUTDIR/_stencilor (zsh) and
 # OUTDIR/stencilor.fish. Usage: make-completions.sh STENCILOR OUTDIR

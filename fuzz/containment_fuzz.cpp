@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output naming and writing on any record, name template and options, into an output folder in
 // which links, second names, FIFOs, folders and files have been planted: nothing outside the
 // output folder changes, and neither does the run's own input inside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GetField, CountFields, SplitFields, RecordFields (plain and quoted) and DigitsToInt against
 // plain references: a line split by comparing the delimiter at every position, quoted fields
 // read character by character, and digits read one by one with a range check.

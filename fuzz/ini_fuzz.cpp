@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI engine and the project file on any bytes: reading never fails, and saving a project
 // into any existing file and loading it again gives back every value the program wrote, while
 // every line that the program does not own survives in its order.

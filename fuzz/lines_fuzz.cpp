@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line reading against a plain reference of the line rules (a line ends at CR LF, a lone CR or a
 // lone LF; a line end at the very end adds no empty line; a NUL byte ends the text), the data
 // source check reading a file in small blocks against the same check over the whole text, and

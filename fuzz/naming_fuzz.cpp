@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output naming on any record, name template, field labels and options: it never crashes, and a
 // generated path always lies inside the output folder: it is the output folder followed by a
 // relative name that has no ".." component and does not start at the root.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ReplaceAll against the plain repeated search: replace the first occurrence, search again, until
 // none is left. Where that search ends within the documented bound the results must be equal;
 // where it would not end (or only after very many steps) ReplaceAll must still end, with the

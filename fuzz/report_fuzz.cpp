@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The content report on any column list, record lines, delimiter and relative names: the text is
 // exactly the documented lines, built here from a plain reference of the column rules, with every
 // value HTML-escaped and every link address percent-encoded.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzz programs one after the other, each for SECONDS (default 20, the CI smoke run),
 # at the lowest priority, starting from the seed corpus in fuzz/corpus/<target>/. New inputs go
 # to a scratch corpus, not into the repository; a finding stops the script with the input that

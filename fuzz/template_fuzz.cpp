@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled template of the run against applying the rules one by one with ReplaceAll: where
 // render accepts a record's values, its text must be exactly the rule-by-rule text.
 

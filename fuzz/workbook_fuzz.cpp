@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workbook reader on any bytes, within small limits. The first byte chooses what the rest is:
 // a whole workbook file, or the XML of one part (a sheet of an .xlsx, its shared strings, the
 // content of an .ods) put into a workbook around it, or a number format code and a value. Every

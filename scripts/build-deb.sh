@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian source package and the binary packages from this tree, as a maintainer does
 # from a release: the tree without debian/ and without build outputs becomes the upstream tarball
 # stencilor_VERSION.orig.tar.xz, debian/ the Debian part; `dpkg-source -b` makes the source

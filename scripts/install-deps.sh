@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages stencilor needs, when they are missing.
 #   install-deps.sh          what building and running the program needs (make deps, make demo)
 #   install-deps.sh --test   that and what the tests, the fuzz programs, the Debian package and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Faults of the system made on purpose in the test process: a file-size limit stands in for a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the shell tests: a scratch folder removed on exit, and named checks that are counted.
 # Source it, call `check NAME COMMAND...` for each condition, and end with `report_checks`.
 # A failed check returns 1, so `check ... || cat LOG` shows what went wrong.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One job in PARTS parts run by GNU parallel, on this machine or on other machines over SSH,
 # then the parts' manifests merged into one report.html.
 #

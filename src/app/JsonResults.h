@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The results of --run, --check and --dry-run as JSON for scripts (--format json or jsonl): one

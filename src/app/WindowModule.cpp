@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window, built as a module of its own: the executable loads it (WindowLoader) only when a
 // window is asked for, so a command-line run starts without loading Qt and its libraries.
 

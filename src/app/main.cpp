@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stencilor executable: the headless command line, or the window (a module loaded only then,
 // so that a command-line run does not load Qt).
 

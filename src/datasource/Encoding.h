@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Data files in other encodings than UTF-8: the bytes decoded to UTF-8 before anything else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The unit mLib, with ReplaceAll in a file of its own (ReplaceAll.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A record's fields as the project cuts them: at every delimiter (the plain rule), or with fields

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The search-and-replace of the rules: every occurrence of an identifier replaced, searching again

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The template preview's two decisions: which file it shows, and which text editor shows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A tar archive as a sink: each record's file added to the archive as it comes (one after the

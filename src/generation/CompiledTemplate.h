@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A template prepared for one rule list, so that a record's text is built in one pass.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // JSON text for the machine-readable results and the manifests of a run. Names and values are

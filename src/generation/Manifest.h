@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Manifests: a JSON Lines file a run writes as it goes, one line per data record, so that the

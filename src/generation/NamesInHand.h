@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The names that records in the writers' hands write (--jobs N), so that a record that touches

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Where a run's files go: an output folder, a tar archive, or (for the check before writing) a

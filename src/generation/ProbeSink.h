@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The check before writing as a sink: it takes each record's plan as the run's output folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A run's inputs, found, checked and read one way for the run, the check before writing and the

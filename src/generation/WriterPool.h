@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Writing a run's files on several threads (--jobs N): records are named and rendered in order

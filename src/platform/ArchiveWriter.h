@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An archive written as a stream, instead of a folder of files: a run's outputs and its report go

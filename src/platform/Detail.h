@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Why something about a record or a project is as it is, as a value: why a record gets no name,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An open file descriptor owned by one object and closed with it, and the one loop that repeats

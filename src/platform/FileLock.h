@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Advisory locks that keep two runs apart, on local and on shared file systems.

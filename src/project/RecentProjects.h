@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The projects opened or saved last, newest first, as Project > Open Recent offers them. The list

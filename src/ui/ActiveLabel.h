@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A label that acts as a link or a button for the keyboard too: Tab reaches it while it is

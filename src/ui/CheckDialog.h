@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The "Check" dialog of the Tools menu: what a run of the current settings would do wrong,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands besides the project's: the data source check with the data preview,
 // the template preview, Run and Stop with the status bar that follows them, the Tools menu, About
 // and the product's web page.

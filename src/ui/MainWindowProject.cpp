@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's project: its path and title, start-up and closing, and the commands that
 // switch, load and save projects (New, Load, Open Recent, a dropped project file, Save, Save As,
 // Exit), each asking "Save project" first when the window differs from its file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The colours the windows choose themselves, taken from the desktop's palette or checked against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bands of the project settings form: how the controls of steps 1, 2, 4 and 5 and the
 // advanced options are made and laid out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The project's settings as controls, in the bands of steps 1, 2, 4 and 5 and the advanced

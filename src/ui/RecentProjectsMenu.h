@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Project > Open Recent: the projects opened or saved last, newest first, a project whose file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The Run command's choice of records beside Run: every record, or, with "Only records" ticked,

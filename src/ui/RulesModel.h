@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The rules grid's model: the core RulesTable shown as three columns, "N" (never written in rule

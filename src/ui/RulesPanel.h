@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Step 3 of the main window, "Add file generating rules": the rules grid with Add Rule, Edit

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the built stencilor executable as a user would: the bundled example, the exit
 # statuses, Ctrl-C as Stop, and byte equality with the shared peer script where it is present.
 # usage: STENCILOR=path/to/stencilor cli_end_to_end.sh SOURCE_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Every JSON output of the command line against docs/json-schema.json: a run whole and in a
 part, a run, a check and a dry run that do not start, the check, and the dry run as one document
 and as JSON Lines, and a merge that is refused. The schema forbids keys it does not name, so an output that changes its

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """report.html built from hostile field values, opened in a real browser (Debian's chromium,
 headless, driven over the DevTools protocol on a pipe): the page holds one row per record and no
 script element, every cell's text is the field's value, and every link resolves to a file that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The stencilor executable under faults it cannot prevent: killed outright at random moments
 # (every file present, except at most the ones being written, is byte for byte a finished run's,
 # and rerunning completes the job), interrupted by Ctrl-C at random moments (no file left

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the completions of bash, zsh and fish as each shell runs them on a user's Tab and
 # compares what they offer: option names, .ql files and folders for the project, .jsonl files
 # after --merge-report, folders only after --output, archives after --archive, the formats the

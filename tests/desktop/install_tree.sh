@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built tree into a temporary prefix, as `cmake --install BUILD --prefix P` does for
 # a user, and checks that a desktop would pick it up: the executable, a valid desktop entry that
 # names it, the icons in every size, ".ql" files known as "Stencilor project" files opened by

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the manual page against the program: man renders it without a warning, it describes
 # every option of `stencilor --help` and names none the program lacks, and its PROJECT FILE
 # section names every key the project reader knows. Both lists are taken from the program (its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run under faults of the system: a disk that fills up, folders in the way of the output,
 // inputs that go away while the run is under way. Whatever happens, the files written before
 // stay intact, no partial file is left, and the failure is reported with the system's reason.

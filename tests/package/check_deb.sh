@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian packages as a maintainer and a user's system will meet them: the binaries are
 # hardened (hardening-check), a -dbgsym package holds their debug information, lintian finds no
 # error, warning or information tag (every override says why), the package has no maintainer

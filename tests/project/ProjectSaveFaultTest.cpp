@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a project onto a disk that fills up: the save fails with the system's reason, the old
 // project file stays byte for byte as it was, no temporary file is left beside it, and the
 // program settings file does not record a project that was not saved.

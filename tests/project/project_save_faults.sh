@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A project save killed at random moments, or made on a disk that is full, leaves the complete
 # old or the complete new project file, never a mixture, and a failing save says why.
 # usage: SAVER=path/to/stencilor_project_saver project_save_faults.sh   (KILLS, SEED optional)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules table's row operations (Add, Insert, Delete, the used-field flags) and what the rule
 // editor offers for them, on the table alone.
 

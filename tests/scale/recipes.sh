@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The recipes of examples/scale run as their schedulers would run them, on this machine, through
 # stand-ins: GNU parallel over 4 parts (locally and through --sshlogin), a Slurm job array
 # (a stand-in sbatch that runs each task with the variables Slurm gives it) and a Kubernetes

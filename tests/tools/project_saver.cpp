@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test program that saves projects the way the window's Save does, for the tests that kill a
 // save part-way or run it on a full disk.
 //

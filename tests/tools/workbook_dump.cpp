@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the rows of a workbook's sheet as the records the data readers see: one line per row,
 // the cells joined by "," with the quoting of sheetRowRecord, each row as wide as the sheet.
 // A failure is written to stderr as its message, with exit status 2.

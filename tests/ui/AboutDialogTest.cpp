@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box in its two uses: the start-up splash, which never waits for the user, and the
 // About command, modal until OK.
 

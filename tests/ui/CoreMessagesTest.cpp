@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core's errors and findings in the window's words: without a translation the window says
 // what the command line says, and the German translation has a text for every kind.
 

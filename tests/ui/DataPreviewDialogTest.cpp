@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data preview: the table model over the file's lines (checked by QAbstractItemModelTester)
 // and the window's "Close" button.
 

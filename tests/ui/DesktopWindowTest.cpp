@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a desktop user drives it: the whole job by keyboard, the title's project name and
 // unsaved marker, the status bar of a run, messages naming the missing file or editor, Open
 // Recent, dropped files, tooltips and the field lists' sample values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flat picture button: a click only when the mouse button is released over it, the greyed
 // picture while the mouse is away and the coloured one while it is over it, the pressed look.
 

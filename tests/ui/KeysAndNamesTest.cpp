@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window and dialog as the keyboard and assistive technology meet it: no Alt key stands for
 // two things in one window or menu, in English or in German, and every input has a name.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A fresh main window on a temporary program folder, its dialogs scripted, and the helpers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window from start-up on: start values and states, the start-up project, the splash,
 // the data source check with its field lists and default-rules offer, the pickers, the preview.
 

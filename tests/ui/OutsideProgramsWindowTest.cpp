@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's commands that start outside programs: the template's Preview in the text editor,
 // the product name and the about box's links in the browser, driven through the real window;
 // the programs go to a recording launcher on a private desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web links of the about box and the browser launcher behind them, and the template
 // preview's editor start, all against a private desktop: nothing real is started.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project commands driven from the window: New, Load, Save, Save As and Exit (and the
 // title-bar close), with their dialogs and questions answered through the scripted seam.
 

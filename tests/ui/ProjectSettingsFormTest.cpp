@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project settings form's Report Options, driven through the real window: the lists and
 // texts the dialog opens with, what Ok writes into the project, and Exit's question after a change.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's one conversion between the core's bytes and Qt strings: every byte string comes
 // back exactly, valid UTF-8 reads as the text it encodes, and every other byte stands for itself.
 

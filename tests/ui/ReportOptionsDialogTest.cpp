@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report options dialog driven through its widgets: the lists and texts of an opening, and
 // what Ok, Cancel, the close button and the keyboard do to report_fld.
 

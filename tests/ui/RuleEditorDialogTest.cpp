@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rule editor on its own: its controls, the field lists it offers, the sample value,
 // "Auto-create identifier", the keys of the identifier box and what Ok and Cancel give back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules table in the window: Add Rule, Edit Rule, Insert and Delete Rule through the real
 // buttons, the double-click, in-place editing of identifiers, the rule editor as the window opens
 // it, and a multi-line identifier through the grid, a save, a load and a run.

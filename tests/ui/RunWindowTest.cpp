@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run and Stop from the window: real runs writing files, the Run/Stop states and the progress
 // bar during and after a run, Stop half-way, messages, closing during a run, and settings
 // changed while the run goes on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data as spreadsheets export it, in the window: the five data choices saved, loaded and compared,
 // what a new project starts with, fields listed by their header names, the data file's warnings
 // beside the delimiter, and records that span lines in the check and the previews.

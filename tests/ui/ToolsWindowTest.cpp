@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Tools menu from the window: the check's findings of the current (unsaved) settings, a
 // double-click that shows the record in the data preview, the output preview of one record, and
 // nothing written by either.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real message boxes: a long path or a long list never makes a box larger than its screen,
 // what is left out stays in the box's details, and a path is shown as the text it is.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on the desktop it runs on: nothing cut off at its smallest size in the desktop's font,
 // a larger one or German; a screen smaller than the window (fitsAScreenSmallerThanTheWindow, run
 // again at QT_SCALE_FACTOR=2); colours in a dark palette; German field labels shown but never

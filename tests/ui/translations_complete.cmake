@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a translation of the window is not complete: lupdate, run over the window's sources
 # into a copy of the .ts file, must leave the copy as it is (every text of the sources is in the
 # file and no text of the file is gone from them), and every text must have its translation.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window on a real X server with a window manager (Xvfb and openbox): on each screen below,
 # maximized as it starts and restored (Super+Down), the whole window, title bar and frame
 # included, lies on the screen, and a screenshot of each is kept beside the test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date and time sections of a format code. A cell holds a date as days since day 0 of its
 // workbook's date system, the time of day as the fraction of a day. As the office suite shows
 // them: a time of day is counted in whole milliseconds (a value's 15 significant digits are about

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Numbers as a spreadsheet shows them: a cell's value is first taken to 16 significant digits, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datasource/workbook/NumberFormat.h"
 
 #include "datasource/workbook/DecimalText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A cell's number format, as a spreadsheet's format code writes it ("#,##0.00", "0.00%",

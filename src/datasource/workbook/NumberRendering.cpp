@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number sections of a format code: digit placeholders, grouping, scaling, percent and
 // scientific notation, applied to a value's digits as the office suites round them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datasource/workbook/OdfSheet.h"
 
 #include "datasource/workbook/DecimalText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tables of an OpenDocument spreadsheet (content.xml), streamed a row at a time. A cell shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The structure of an .xlsx workbook (Office Open XML, transitional or strict): the package's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The cells of one .xlsx worksheet part, streamed a row at a time: shared and inline strings

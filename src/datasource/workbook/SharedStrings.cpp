@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datasource/workbook/SharedStrings.h"
 
 #include "datasource/workbook/XmlReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The shared strings of an .xlsx workbook: the texts its cells refer to by number, held in one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A sheet's row as a record of a delimited data file with quoted fields, so that the fields the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One row of a sheet as the text of its cells, built in place by the sheet readers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the readers of the two sheet formats share: rows as a sheet part stores them, one at a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A spreadsheet workbook as a data file: an .xlsx (Office Open XML) or an .ods (OpenDocument),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Why a spreadsheet workbook cannot be read, as a value: the kind of failure and what it concerns.

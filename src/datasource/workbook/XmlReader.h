@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The XML parts of a workbook read through expat, as events: elements with their namespace and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The zip container of a workbook, read through libarchive from bytes that can be read at any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Workbooks built in memory for the tests: zip archives of hand-written parts, and the rows a

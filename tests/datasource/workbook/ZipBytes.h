@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A zip archive made in memory with libarchive, for the workbook tests and the fuzz program.

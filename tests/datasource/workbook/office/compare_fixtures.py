@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Our reading of the workbooks saved by the office suite in this folder against the suite's own
 CSV export of each sheet, cell for cell: the export made now when the suite is installed, else
 the export kept beside each workbook. Then what we say of a workbook cut short and of an .xls

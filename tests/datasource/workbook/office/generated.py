@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Workbooks written by python3-openpyxl (.xlsx) and python3-odf (.ods) with known cells, read by
 us and compared cell for cell with what each cell must show; where the office suite is installed,
 its own CSV export of the same sheets is held against the same expectations, so that they are

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the workbooks of this folder: a sheet of the kinds of cells users keep (dates, times,
 percent, currency and thousands formats, booleans, formulas, merged cells, rich text, empty cells
 and rows) written with python3-openpyxl, then opened and saved by the office suite as .xlsx and

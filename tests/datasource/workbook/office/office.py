@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the workbook comparisons share: the office suite's CSV export of a sheet, our reading of
 the same sheet (stencilor_workbook_dump), and a cell-for-cell comparison of the two."""
 

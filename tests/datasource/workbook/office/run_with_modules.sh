@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Python script with the first python3 that has the modules it needs: the one on PATH, or
 # the system's (where the Debian packages put theirs). Exits 77 (the test is skipped) when none has.
 # usage: run_with_modules.sh "MODULE..." SCRIPT [ARGUMENTS...]
