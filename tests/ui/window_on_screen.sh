@@ -100,7 +100,8 @@ for screen in "1920 1080 2" "1366 768 1" "1024 768 1"; do
     # -noreset the server resets whenever its last client leaves (each xprop here), and a client
     # connecting meanwhile (openbox, the program, xdotool) is refused or cut off.
     for try in 1 2 3; do
-        out=$(HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
+        # The window title holds an em dash: the search needs a UTF-8 locale, whatever the caller has.
+        out=$(LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
             timeout 150 xvfb-run -a -n $((100 + RANDOM % 800)) -e "$home/xvfb.log" \
             -s "-screen 0 ${width}x${height}x24 -noreset" bash -c "$inner" _ "$bin" "$shots/$name")
         [ -n "$out" ] && break
