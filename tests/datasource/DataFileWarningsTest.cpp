@@ -51,7 +51,10 @@ TEST(DataFileWarnings, TellWhatARunWouldReadDifferently)
         {"only line ends after a NUL", std::string("a\0\r\n", 4), false, "", {}},
         // With an encoding the decoded text is looked at: the zero bytes of UTF-16 are no NUL.
         {"UTF-16 text", std::string("\xFF\xFEi\0d\0\n\0\x31\0\n\0", 12), false, "UTF-16", {}},
-        {"a NUL in UTF-16 text", std::string("a\0\n\0\0\0b\0", 8), false, "UTF-16LE",
+        {"a NUL in UTF-16 text",
+         std::string("a\0\n\0\0\0b\0", 8),
+         false,
+         "UTF-16LE",
          {"the data file ends at a NUL byte in line 2; 1 byte after it are not read"}},
     };
     for (const auto& c : cases) {

@@ -188,12 +188,12 @@ k8s=$top/examples/scale/kubernetes
 cat >"$work/controller.py" <<'PY'
 import os, subprocess, sys, yaml
 job = yaml.safe_load(sys.stdin)
-spec = job["spec"]
-container = spec["template"]["spec"]["containers"][0]
+job_spec = job["spec"]
+container = job_spec["template"]["spec"]["containers"][0]
 env = dict(os.environ)
 env.update({e["name"]: e["value"] for e in container["env"]})
 env.update(a.split("=", 1) for a in sys.argv[1:])
-rules = spec.get("podFailurePolicy", {}).get("rules", [])
+rules = job_spec.get("podFailurePolicy", {}).get("rules", [])
 def action(status):
     for rule in rules:
         codes = rule.get("onExitCodes")
@@ -202,14 +202,14 @@ def action(status):
                 return rule["action"]
     return "Count"
 failed = []
-for index in range(spec.get("completions", 1)):
+for index in range(job_spec.get("completions", 1)):
     failures = 0
     while True:
         status = subprocess.call(container["command"] + container["args"], env=dict(env, JOB_COMPLETION_INDEX=str(index)))
         if status == 0:
             break
         failures += 1
-        if action(status) == "FailIndex" or failures > spec.get("backoffLimitPerIndex", 0):
+        if action(status) == "FailIndex" or failures > job_spec.get("backoffLimitPerIndex", 0):
             failed.append(index)
             break
 print("failed indexes:", failed)
