@@ -193,6 +193,7 @@ ProjectFileComparison compareWithProjectFile(const ProjectSettings& window, cons
         .flag("quotes", window.quotes)
         .flag("header", window.header)
         .text("encoding", window.encoding)
+        .text("sheet", window.sheet)
         .flag("escapehtml", window.escapehtml)
         .flag("tempRules", window.tempRules)
         .number("rulesCount", static_cast<std::int64_t>(rules.rowCount()))

@@ -4,6 +4,7 @@
 // beside the delimiter, and records that span lines in the check and the previews.
 
 #include "MainWindowFixture.h"
+#include "datasource/workbook/ZipBytes.h"
 #include "ui/CheckDialog.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ReportOptionsDialog.h"
@@ -55,6 +56,14 @@ QStringList gridRow(const QTableWidget* grid, int row)
     return texts;
 }
 
+QStringList itemTexts(const QComboBox* box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
 QStringList headerTexts(const QTableWidget* grid)
 {
     QStringList texts;
@@ -78,6 +87,28 @@ QStringList dataWarnings(const MainWindowFixture& f)
     if (f.widget<QLabel>("lblDataWarningIcon")->isHidden())
         return {};
     return f.widget<QLabel>("lblDataWarnings")->toolTip().split(u'\n');
+}
+
+// An .ods workbook of two sheets: "people" (a header and two fields) and "cities" (three fields).
+QByteArray twoSheetWorkbook()
+{
+    const std::string type = "application/vnd.oasis.opendocument.spreadsheet";
+    const auto row = [](std::initializer_list<const char*> cells) {
+        std::string xml = "<table:table-row>";
+        for (const char* cell : cells)
+            xml += std::string("<table:table-cell office:value-type=\"string\"><text:p>") + cell +
+                   "</text:p></table:table-cell>";
+        return xml + "</table:table-row>";
+    };
+    const std::string content =
+        "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+        "<table:table table:name=\"people\">" +
+        row({"Name", "City"}) + row({"Ann", "Oslo"}) + "</table:table><table:table table:name=\"cities\">" +
+        row({"Oslo", "NO", "709000"}) + "</table:table></office:spreadsheet></office:body></office:document-content>";
+    const std::string zip = stencilor::test::zipBytes({{"mimetype", type}, {"content.xml", content}});
+    return QByteArray(zip.data(), static_cast<qsizetype>(zip.size()));
 }
 
 } // namespace
@@ -216,6 +247,52 @@ private slots:
         QCOMPARE(dataWarnings(f), QStringList{u"Unknown encoding \"no-such-code\" in the project file"_s});
         // Said where it is seen, never asked.
         QVERIFY(f.dialogs().shown().empty());
+    }
+
+    void aWorkbookOffersItsSheetsAndGreysWhatDoesNotApply()
+    {
+        MainWindowFixture f;
+        f.write(QStringLiteral("work/book.ods"), twoSheetWorkbook());
+        f.write(QStringLiteral("work/t.html"), "<p>%Name%</p>\n");
+        const QString path = f.write(QStringLiteral("work/p.ql"),
+                                     "[setup]\ndelim=;\ntextfile=book.ods\ntemplatefile=t.html\nheader=1\n");
+        T_FRMain* w = f.open(path);
+        QVERIFY(f.trigger("actSave"));
+        QTRY_VERIFY(!w->isWindowModified());
+        auto* sheets = f.widget<QComboBox>("cbSheet");
+        QVERIFY(sheets->isVisible());
+        QCOMPARE(itemTexts(sheets), QStringList({u"people"_s, u"cities"_s}));
+        QCOMPARE(sheets->currentText(), u"people"_s);
+        for (const char* control : {"EdDelim", "chkQuotes", "cbEncoding"})
+            QVERIFY2(!f.widget<QWidget>(control)->isEnabled(), control);
+        QCOMPARE(f.widget<QComboBox>("cbFileNameFld")->count(), 2);
+
+        // Choosing a sheet reads its fields, is a change of the project and is saved as its sheet.
+        sheets->setCurrentIndex(1);
+        emit sheets->activated(1);
+        QCOMPARE(f.widget<QComboBox>("cbFileNameFld")->count(), 3);
+        QTRY_VERIFY(w->isWindowModified());
+        QVERIFY(f.trigger("actSave"));
+        QVERIFY(f.read(QStringLiteral("work/p.ql")).contains("sheet=cities\n"));
+        QTRY_VERIFY(!w->isWindowModified());
+
+        // A sheet the workbook lacks stays chosen and saved, and the warnings say so.
+        f.dialogs().setNextFileName(f.write(QStringLiteral("work/q.ql"),
+                                            "[setup]\ndelim=;\ntextfile=book.ods\ntemplatefile=t.html\nsheet=gone\n"));
+        QVERIFY(f.trigger("actLoad"));
+        QCOMPARE(itemTexts(sheets), QStringList({u"people"_s, u"cities"_s, u"gone"_s}));
+        QCOMPARE(sheets->currentText(), u"gone"_s);
+        QCOMPARE(dataWarnings(f), QStringList{u"Sheet \"gone\" not found in the data file"_s});
+        QVERIFY(f.trigger("actSave"));
+        QVERIFY(f.read(QStringLiteral("work/q.ql")).contains("sheet=gone\n"));
+
+        // A delimited data file hides the sheet box and gives the data choices back.
+        f.write(QStringLiteral("work/d.csv"), "a;b\n");
+        f.dialogs().setNextFileName(f.write(QStringLiteral("work/r.ql"), "[setup]\ndelim=;\ntextfile=d.csv\n"));
+        QVERIFY(f.trigger("actLoad"));
+        QVERIFY(sheets->isHidden());
+        QVERIFY(f.widget<QWidget>("chkQuotes")->isEnabled());
+        QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
     void recordsSpanningLinesInTheCheckAndThePreviews()
