@@ -75,23 +75,6 @@ private:
     int m_spool;
 };
 
-// A file without a name in the temporary folder for the copy of a pipe: it is gone when closed.
-Result<FileDescriptor> openSpool()
-{
-    const std::string folder = SpoolingSource::spoolFolder();
-    FileDescriptor spool(
-        retryOnInterrupt([&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); }));
-    if (spool.valid())
-        return spool;
-    // A file system without unnamed files: a named one, removed at once.
-    std::string name = folder + "/stencilor-input-XXXXXX";
-    spool.reset(::mkostemp(name.data(), O_CLOEXEC));
-    if (!spool.valid())
-        return systemError(ErrorKind::CreateFile, folder, errno);
-    ::unlink(name.c_str());
-    return spool;
-}
-
 Error readError(const std::string& path, int code)
 {
     return systemError(ErrorKind::ReadFile, path, code);
@@ -134,6 +117,27 @@ Result<ChosenEncoding> chooseForFile(const std::string& setting, int fd, const s
 }
 
 } // namespace
+
+std::string spoolFolder()
+{
+    return SpoolingSource::spoolFolder();
+}
+
+Result<FileDescriptor> openSpool()
+{
+    const std::string folder = SpoolingSource::spoolFolder();
+    FileDescriptor spool(
+        retryOnInterrupt([&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); }));
+    if (spool.valid())
+        return spool;
+    // A file system without unnamed files: a named one, removed at once.
+    std::string name = folder + "/stencilor-input-XXXXXX";
+    spool.reset(::mkostemp(name.data(), O_CLOEXEC));
+    if (!spool.valid())
+        return systemError(ErrorKind::CreateFile, folder, errno);
+    ::unlink(name.c_str());
+    return spool;
+}
 
 RecordReader::Options sheetForm()
 {

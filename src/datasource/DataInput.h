@@ -25,6 +25,12 @@ namespace stencilor {
 // fields holds them.
 RecordReader::Options sheetForm();
 
+// A file without a name in $TMPDIR (or /tmp), gone when closed: the copy of a pipe, or text kept
+// aside while it is read.
+Result<FileDescriptor> openSpool();
+// The folder openSpool() makes its files in.
+std::string spoolFolder();
+
 class DataInput final {
 public:
     struct Options {
@@ -61,6 +67,8 @@ public:
 
     // The encoding the data is decoded from, when the project names one.
     const std::optional<ChosenEncoding>& encoding() const { return m_encoding; }
+    // Whether the text read is decoded from the file's bytes (not the bytes as they are).
+    bool decoded() const { return m_decoder != nullptr; }
     // Sequences invalid in that encoding, replaced by U+FFFD so far.
     std::uint64_t replaced() const { return m_decoder ? m_decoder->replaced() : 0; }
     // The size of the file in bytes (for a pipe: 0 until a restart, then the bytes it held).

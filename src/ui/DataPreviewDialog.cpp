@@ -5,11 +5,13 @@
 #include "ui/ExplorerButton.h"
 #include "ui/ScreenPlacement.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -59,12 +61,31 @@ TformViewCsv::TformViewCsv(QWidget* parent)
     btnExit->setPicture(closePicture());
     btnExit->setFixedSize(QSize(59, 46).expandedTo(btnExit->sizeHint()));
     connect(btnExit, &TExplorerButton::clicked, this, &TformViewCsv::btnExitClick);
+    // How far a large file has been read, and the button that stops the reading.
+    m_readingText = new QLabel(bar);
+    m_readingText->setObjectName(QStringLiteral("lblReading"));
+    m_readingBar = new QProgressBar(bar);
+    m_readingBar->setObjectName(QStringLiteral("barReading"));
+    m_readingBar->setRange(0, 100);
+    m_readingBar->setMaximumWidth(240);
+    m_readingBar->setAccessibleName(tr("Data file read"));
+    m_stopReading = new QPushButton(tr("Cancel"), bar);
+    m_stopReading->setObjectName(QStringLiteral("btnStopReading"));
+    m_stopReading->setToolTip(tr("Stop reading the data file; the records read so far stay shown"));
+    connect(m_stopReading, &QPushButton::clicked, this, [this] { m_model->stopReading(); });
+    for (QWidget* part : std::initializer_list<QWidget*>{m_readingText, m_readingBar, m_stopReading})
+        part->hide();
     auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(0, 0, 2, 0);
+    barLayout->setContentsMargins(8, 0, 2, 0);
+    barLayout->addWidget(m_readingText);
+    barLayout->addWidget(m_readingBar);
+    barLayout->addWidget(m_stopReading);
     barLayout->addStretch(1);
     barLayout->addWidget(btnExit, 0, Qt::AlignVCenter);
 
     m_model = new DataPreviewModel(this);
+    connect(m_model, &DataPreviewModel::progress, this, &TformViewCsv::showProgress);
+    connect(m_model, &DataPreviewModel::readingEnded, this, &TformViewCsv::readingEnded);
     m_gridCsv = new QTableView(this);
     m_gridCsv->setObjectName(QStringLiteral("gridCsv"));
     m_gridCsv->setModel(m_model);
@@ -96,9 +117,13 @@ TformViewCsv::TformViewCsv(QWidget* parent)
 
 void TformViewCsv::loadData(const std::string& resolvedPath, const DataFormat& format, int fieldCount)
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_model->load(resolvedPath, format, fieldCount);
-    QGuiApplication::restoreOverrideCursor();
+    const bool reading = m_model->reading();
+    if (reading)
+        showProgress(m_model->recordCount(), 0);
+    m_readingText->setVisible(reading);
+    m_readingBar->setVisible(reading);
+    m_stopReading->setVisible(reading);
     m_gridCsv->scrollToTop();
     m_gridCsv->horizontalScrollBar()->setValue(0);
 }
@@ -117,6 +142,28 @@ void TformViewCsv::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     centreOnScreen(this);
+}
+
+void TformViewCsv::hideEvent(QHideEvent* event)
+{
+    // A closed preview reads no further; the next one reads the file afresh.
+    m_model->stopReading();
+    QDialog::hideEvent(event);
+}
+
+void TformViewCsv::showProgress(qulonglong records, int percent)
+{
+    m_readingText->setText(tr("Reading the data file: %L1 records").arg(records));
+    m_readingBar->setValue(percent);
+}
+
+void TformViewCsv::readingEnded(bool complete)
+{
+    m_readingBar->hide();
+    m_stopReading->hide();
+    m_readingText->setVisible(!complete);
+    if (!complete)
+        m_readingText->setText(tr("Stopped after %L1 records").arg(m_model->recordCount()));
 }
 
 void TformViewCsv::btnExitClick()

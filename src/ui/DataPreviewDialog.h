@@ -3,7 +3,8 @@
 
 // TformViewCsv, the unit frmViewCsv.
 // The data preview window: the data file as a table, one row per record and one column per field,
-// under a bar with a "Close" button. Created once and reused for every preview.
+// under a bar with a "Close" button. Created once and reused for every preview. While a large
+// file is still being read, the bar shows how far, with a button that stops the reading.
 
 #include "datasource/DataSourceCheck.h"
 
@@ -11,6 +12,9 @@
 #include <cstdint>
 #include <string>
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QTableView;
 
 namespace stencilor::ui {
@@ -26,7 +30,8 @@ public:
     // Fills gridCsv from the data file at `resolvedPath` (already resolved by the caller; a
     // missing or unreadable file gives no records) with max(fieldCount, 1) columns, read as the
     // run reads it with `format`: decoded, a quoted record of several lines in one row, the header
-    // record's names in the column titles. The cells are cut out of the text only when shown.
+    // record's names in the column titles. The cells are read and cut out of the file only when
+    // shown; the records beyond the first tenth of a second's reading join the table as they are read.
     void loadData(const std::string& resolvedPath, const DataFormat& format, int fieldCount);
 
     // The data file's record number shown in row `row` of gridCsv, and the row showing record
@@ -39,13 +44,19 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void btnExitClick();
+    void showProgress(qulonglong records, int percent);
+    void readingEnded(bool complete);
 
     DataPreviewModel* m_model = nullptr;
     QTableView* m_gridCsv = nullptr;
     TExplorerButton* btnExit = nullptr;
+    QLabel* m_readingText = nullptr;
+    QProgressBar* m_readingBar = nullptr;
+    QPushButton* m_stopReading = nullptr;
 };
 
 } // namespace stencilor::ui

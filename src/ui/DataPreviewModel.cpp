@@ -2,12 +2,12 @@
 #include "ui/DataPreviewModel.h"
 
 #include "datasource/DataInput.h"
-#include "datasource/TextLines.h"
-#include "generation/RunInputs.h"
 #include "ui/FieldTexts.h"
 #include "ui/QtText.h"
 
+#include <QMetaObject>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 namespace stencilor::ui {
@@ -25,77 +25,161 @@ QString oneLine(QString value)
 
 } // namespace
 
+namespace {
+
+// Records read by load() before the view is shown, and by the reading thread between two reports.
+constexpr auto kReadAtOnce = std::chrono::milliseconds(100);
+constexpr std::size_t kRecordsPerStep = 1024;
+
+int percentOf(const RecordIndex& index)
+{
+    return index.size() == 0 ? 100
+                             : static_cast<int>(std::min<std::uint64_t>(index.position() * 100 / index.size(), 100));
+}
+
+} // namespace
+
 DataPreviewModel::DataPreviewModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
-    m_recordStarts.push_back(0);
+}
+
+DataPreviewModel::~DataPreviewModel()
+{
+    joinWorker();
+}
+
+void DataPreviewModel::joinWorker()
+{
+    if (!m_worker.joinable())
+        return;
+    m_stop = true;
+    m_worker.join();
+    m_stop = false;
+}
+
+void DataPreviewModel::stopReading()
+{
+    m_stop = true;
 }
 
 void DataPreviewModel::load(const std::string& path, const DataFormat& format, int fieldCount)
 {
+    joinWorker();
+    ++m_generation;
     beginResetModel();
-    // Read as the run reads it: whole, and decoded when the project names an encoding.
-    // A workbook's sheet comes as its rows, each a record of cells in the sheets' form.
-    Result<RunData> data = readRunData(path, format.encoding, format.sheet);
-    DataFormat read = format;
-    if (data && data.value().workbook) {
-        const RecordReader::Options form = sheetForm();
-        read.delim = form.delim;
-        read.quotes = form.quotes;
-    }
-    if (data)
-        m_text = std::move(data.value().text);
-    else
-        std::string().swap(m_text);
-    reset(read, fieldCount);
-    endResetModel();
-}
-
-void DataPreviewModel::reset(const DataFormat& format, int fieldCount)
-{
+    m_index.reset();
+    m_starts.clear();
+    m_starts.shrink_to_fit();
+    m_textEnd = 0;
+    m_ended = true;
+    m_titles.clear();
+    m_firstRow = 0;
+    m_cutRow = SIZE_MAX;
+    m_columns = std::max(fieldCount, 1);
+    m_header = format.header;
     m_delimiter = format.delim;
     m_quotes = format.quotes;
-    m_columns = std::max(fieldCount, 1);
-    m_cutRow = SIZE_MAX;
-    m_recordStarts.clear();
-    const std::string_view text = textBeforeNul(m_text);
-    TextSource source(text);
-    RecordReader records(source, {m_quotes, m_delimiter});
-    std::size_t end = 0;
-    for (DataRecord current; records.next(current).value();) {
-        m_recordStarts.push_back(static_cast<std::size_t>(current.offset));
-        end = m_recordStarts.back() + current.text.size();
+    // Read as the run reads it: decoded when the project names an encoding, a workbook's sheet
+    // as its rows, each a record of cells in the sheets' form.
+    if (Result<std::unique_ptr<RecordIndex>> opened = RecordIndex::open(path, format)) {
+        m_index = std::move(opened.value());
+        if (m_index->workbook()) {
+            const RecordReader::Options form = sheetForm();
+            m_delimiter = form.delim;
+            m_quotes = form.quotes;
+        }
+        // The first screen at once, and a small file whole.
+        const auto until = std::chrono::steady_clock::now() + kReadAtOnce;
+        m_ended = false;
+        while (!m_ended && std::chrono::steady_clock::now() < until) {
+            const Result<bool> got = m_index->index(m_starts, kRecordsPerStep);
+            m_ended = !got || got.value();
+        }
+        m_textEnd = m_index->textEnd();
+        takeTitles();
     }
-    m_recordStarts.push_back(end);
+    endResetModel();
+    if (m_ended)
+        return;
 
-    m_titles.clear();
-    m_firstRow = format.header && m_recordStarts.size() > 1 ? 1 : 0;
-    if (m_firstRow == 1) {
-        const RecordFields names(record(0), m_delimiter, m_quotes);
-        for (std::int64_t n = 1; n <= std::min<std::int64_t>(names.count(), m_columns); ++n)
-            m_titles.emplace_back(names.field(n));
-    }
+    // The rest in a thread of its own, reported about ten times a second.
+    m_worker = std::thread([this, index = m_index.get(), generation = m_generation] {
+        for (;;) {
+            std::vector<std::uint64_t> starts;
+            bool ended = false;
+            bool complete = false;
+            const auto until = std::chrono::steady_clock::now() + kReadAtOnce;
+            while (!ended && std::chrono::steady_clock::now() < until) {
+                const Result<bool> got = index->index(starts, kRecordsPerStep, &m_stop);
+                complete = got && got.value();
+                ended = complete || !got || m_stop;
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, starts = std::move(starts), end = index->textEnd(), ended, complete,
+                 percent = percentOf(*index)] { addRecords(generation, starts, end, ended, complete, percent); },
+                Qt::QueuedConnection);
+            if (ended)
+                return;
+        }
+    });
 }
 
-std::string_view DataPreviewModel::record(std::size_t index) const
+void DataPreviewModel::addRecords(unsigned generation, const std::vector<std::uint64_t>& starts, std::uint64_t textEnd,
+                                  bool ended, bool complete, int percent)
 {
-    const std::size_t start = m_recordStarts[index];
-    std::size_t end = m_recordStarts[index + 1];
-    // The last record ends where its text ends. Any other ends before the next one's start, after
-    // the line end (CR LF, CR or LF) that closes it and that its text never ends with otherwise.
-    if (index + 2 < m_recordStarts.size()) {
-        if (end > start && m_text[end - 1] == '\n')
-            --end;
-        if (end > start && m_text[end - 1] == '\r')
-            --end;
-    }
-    return std::string_view(m_text).substr(start, end - start);
+    if (generation != m_generation)
+        return;
+    // The rows are counted before the records join, so that the view learns of the new ones
+    // before it can see them.
+    const std::size_t recordsBefore = recordCount();
+    const int rowsBefore = rowCount();
+    const std::size_t startsAfter = m_starts.size() + starts.size();
+    const std::size_t records = startsAfter - (m_header && startsAfter > 0 ? 1 : 0);
+    const int rows = static_cast<int>(std::clamp<std::size_t>(records, 1, INT_MAX));
+    if (rows > rowsBefore)
+        beginInsertRows(QModelIndex(), rowsBefore, rows - 1);
+    m_starts.insert(m_starts.end(), starts.begin(), starts.end());
+    m_textEnd = textEnd;
+    m_ended = ended;
+    // The row cut last may have been the last record read, whose end is now further on.
+    m_cutRow = SIZE_MAX;
+    const bool untitled = m_titles.empty();
+    takeTitles();
+    if (rows > rowsBefore)
+        endInsertRows();
+    if (untitled && !m_titles.empty())
+        emit headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
+    if (recordsBefore == 0 && records > 0)
+        emit dataChanged(index(0, 0), index(0, m_columns - 1)); // the empty row shown until now
+    emit progress(static_cast<qulonglong>(records), percent);
+    if (ended)
+        emit readingEnded(complete);
+}
+
+void DataPreviewModel::takeTitles()
+{
+    if (!m_header || m_starts.empty() || m_firstRow == 1)
+        return;
+    m_firstRow = 1;
+    const bool read = m_starts.size() > 1;
+    const Result<std::string> names = m_index->record(m_starts[0], read ? m_starts[1] : m_textEnd, read);
+    if (!names)
+        return;
+    const RecordFields fields(names.value(), m_delimiter, m_quotes);
+    for (std::int64_t n = 1; n <= std::min<std::int64_t>(fields.count(), m_columns); ++n)
+        m_titles.emplace_back(fields.field(n));
 }
 
 const RecordFields& DataPreviewModel::rowFields(std::size_t row) const
 {
     if (m_cutRow != row) {
-        m_cut.assign(record(row + m_firstRow), m_delimiter, m_quotes);
+        const std::size_t record = row + m_firstRow;
+        const bool next = record + 1 < m_starts.size();
+        Result<std::string> text = m_index->record(m_starts[record], next ? m_starts[record + 1] : m_textEnd, next);
+        m_cutText = text ? std::move(text.value()) : std::string();
+        m_cut.assign(m_cutText, m_delimiter, m_quotes);
         m_cutRow = row;
     }
     return m_cut;
@@ -103,7 +187,7 @@ const RecordFields& DataPreviewModel::rowFields(std::size_t row) const
 
 std::size_t DataPreviewModel::recordCount() const
 {
-    return m_recordStarts.size() - 1 - m_firstRow;
+    return m_starts.size() - m_firstRow;
 }
 
 std::uint64_t DataPreviewModel::recordOfRow(int row) const

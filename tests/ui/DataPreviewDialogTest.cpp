@@ -8,7 +8,10 @@
 #include "ui/ExplorerButton.h"
 
 #include <QAbstractItemModelTester>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -80,6 +83,7 @@ private slots:
     void reloadReplacesThePreviousFile();
     void cellsAreNotEditable();
     void closeButtonClosesTheWindow();
+    void aLargeFileIsReadWhileTheWindowAnswers();
 };
 
 void DataPreviewDialogTest::showsTheFileAsATable_data()
@@ -231,6 +235,51 @@ void DataPreviewDialogTest::closeButtonClosesTheWindow()
         QVERIFY(shown);
         QVERIFY(!window.isVisible());
     }
+}
+
+void DataPreviewDialogTest::aLargeFileIsReadWhileTheWindowAnswers()
+{
+    // Two million records: more than a tenth of a second's reading on any machine.
+    constexpr int kRecords = 2'000'000;
+    std::string content;
+    content.reserve(kRecords * 10);
+    for (int n = 1; n <= kRecords; ++n)
+        content.append(std::to_string(n)).append(";x\n");
+    TempDir dir;
+    const std::string path = dir.write("big.csv", content);
+    TformViewCsv window;
+    QAbstractItemModel& model = *window.gridCsv()->model();
+    auto* stop = window.findChild<QPushButton*>(QStringLiteral("btnStopReading"));
+    auto* said = window.findChild<QLabel*>(QStringLiteral("lblReading"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // The first rows are there at once; more join while the window answers the keyboard.
+    window.loadData(path, delimitedBy(";"), 2);
+    QVERIFY(stop->isVisible());
+    const int first = model.rowCount();
+    QVERIFY(first > 0 && first < kRecords);
+    window.gridCsv()->setFocus();
+    window.gridCsv()->setCurrentIndex(model.index(0, 0));
+    QTest::keyClick(window.gridCsv(), Qt::Key_Down);
+    QCOMPARE(window.gridCsv()->currentIndex().row(), 1);
+    QTRY_VERIFY(model.rowCount() > first);
+
+    // Cancel stops the reading; the rows read stay.
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QTRY_VERIFY(said->text().startsWith(u"Stopped after"_s));
+    QVERIFY(stop->isHidden());
+    const int kept = model.rowCount();
+    QVERIFY(kept < kRecords);
+    QTest::qWait(50);
+    QCOMPARE(model.rowCount(), kept);
+
+    // Read to the end, the last row is the last record, read from the file when shown.
+    window.loadData(path, delimitedBy(";"), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(stop->isHidden(), 60000);
+    QVERIFY(said->isHidden());
+    QCOMPARE(model.rowCount(), kRecords);
+    QCOMPARE(model.data(model.index(kRecords - 1, 0)).toString(), QString::number(kRecords));
 }
 
 QTEST_MAIN(DataPreviewDialogTest)

@@ -1531,5 +1531,25 @@ Soll die Datei ersetzt werden?</translation>
         <source>Records of the data file</source>
         <translation>Datensätze der Datendatei</translation>
     </message>
+    <message>
+        <source>Data file read</source>
+        <translation>Gelesener Teil der Datendatei</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop reading the data file; the records read so far stay shown</source>
+        <translation>Das Lesen der Datendatei beenden; die bisher gelesenen Datensätze bleiben sichtbar</translation>
+    </message>
+    <message>
+        <source>Reading the data file: %L1 records</source>
+        <translation>Datendatei wird gelesen: %L1 Datensätze</translation>
+    </message>
+    <message>
+        <source>Stopped after %L1 records</source>
+        <translation>Nach %L1 Datensätzen angehalten</translation>
+    </message>
 </context>
 </TS>
