@@ -307,7 +307,7 @@ TEST_F(GenerationRunTest, ASecondCopyOfAPartIsRefusedBeforeItTouchesTheManifest)
     host.settings.outputdir = dir.file("out");
     ManifestWriter first;
     ASSERT_TRUE(first.open(dir.file("m.jsonl")));
-    ASSERT_TRUE(first.start({1, 2, "p.ql", 2, false, {}}));
+    ASSERT_TRUE(first.start(ManifestJob{}));
     const std::string before = dir.read("m.jsonl");
     GenerationRun generation(host);
     generation.setOptions(RunOptions{ShardSpec{1, 2}, dir.file("m.jsonl"), {}});
