@@ -99,6 +99,19 @@ private:
     RecordCount m_span;
 };
 
+// What the parts of one job share, as one line: the number of parts, the bytes of the project
+// file, the data as counted (its size, time and bytes) and the template's path.
+std::string runJob(const RunInputPaths& paths, const RunRecords& data, ShardSpec shard)
+{
+    std::string project;
+    if (!readWholeFileInto(paths.project, project))
+        project = absolutePath(paths.project);
+    const std::string modified = data.modified() ? manifestTime(*data.modified()) : std::string();
+    return ContentHash::of(std::to_string(shard.parts) + "\n" + ContentHash::of(project) + "\n" +
+                           std::to_string(data.size()) + " " + modified + " " + data.contentHash() + "\n" +
+                           absolutePath(paths.templateFile));
+}
+
 // The records of a run with several writers: planned in order on the run's thread, their files
 // handed to the writers, and what became of each settled in record order as the outcomes come
 // back, so that the summary, the report and the manifest are those of one writer.
@@ -425,7 +438,9 @@ RunSummary GenerationRun::run(RecordRange records)
         m_host.showMessage(counted.error());
         return summary;
     }
-    const std::unique_ptr<OutputSink> sink = OutputSink::forRun(m_options);
+    RunOptions options = m_options;
+    options.job = runJob(paths, *data.value(), m_options.shard);
+    const std::unique_ptr<OutputSink> sink = OutputSink::forRun(options);
     // The manifest is locked before an archive is created, so that a second copy of a part
     // leaves the first one's archive alone; an output folder is made first, as the manifest may
     // lie in it.
