@@ -125,8 +125,11 @@ Result<FileDescriptor> openRegistry(const std::string& path)
 
 std::string RunRegistration::registryFolder()
 {
+    // A variable left from another user (su, sudo) or a folder that is gone is passed over.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/')
+    struct stat status {};
+    if (runtime && runtime[0] == '/' && ::stat(runtime, &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::geteuid())
         return std::string(runtime) + "/stencilor";
     return "/tmp/stencilor-" + std::to_string(::geteuid());
 }

@@ -41,8 +41,8 @@ public:
     // as enter() does; the run's own folders do not keep it out of each other.
     Status add(const std::string& folder);
 
-    // The registry's folder: $XDG_RUNTIME_DIR/stencilor when that variable names an absolute
-    // path, else /tmp/stencilor-UID.
+    // The registry's folder: $XDG_RUNTIME_DIR/stencilor when that variable names a folder of the
+    // user's own, else /tmp/stencilor-UID.
     static std::string registryFolder();
 
 private:

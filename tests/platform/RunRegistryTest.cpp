@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace stencilor {
 namespace {
@@ -104,9 +105,15 @@ TEST_F(RunRegistryTest, AnEntryOfADeadRunIsRemoved)
     EXPECT_FALSE(fs::exists(registry + "/run-1-0"));
 }
 
-// A registry others may read or write is not used: they could plant or remove entries.
+// A registry others may read or write is not used: they could plant or remove entries. A runtime
+// folder that is gone or is no folder is passed over for one in /tmp.
 TEST_F(RunRegistryTest, ARegistryOpenToOthersIsRefused)
 {
+    for (const std::string& runtimeFolder : {std::string("/nonexistent"), dir.write("file", "")}) {
+        ::setenv("XDG_RUNTIME_DIR", runtimeFolder.c_str(), 1);
+        EXPECT_EQ(RunRegistration::registryFolder(), "/tmp/stencilor-" + std::to_string(::geteuid())) << runtimeFolder;
+    }
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     fs::create_directory(runtime.file("stencilor"));
     ::chmod(runtime.file("stencilor").c_str(), 0755);
     const auto refused = RunRegistration::enter(dir.file("out"), "a", false);
