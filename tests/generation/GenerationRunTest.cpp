@@ -298,8 +298,8 @@ TEST_F(GenerationRunTest, NeverDestroysItsOwnManifest)
     }
 }
 
-// While a run writes, a second run into a folder inside or around its folder, or a part of another
-// job into its folder, is refused before it writes a file; a part of the same job shares it.
+// While a run writes, a second run into a folder inside its folder, or a part of another job into
+// its folder, is refused before it writes a file; a part of the same job shares it.
 TEST_F(GenerationRunTest, ARunInProgressKeepsOtherJobsOutOfAndAroundItsFolder)
 {
     const struct {
@@ -313,16 +313,8 @@ TEST_F(GenerationRunTest, ARunInProgressKeepsOtherJobsOutOfAndAroundItsFolder)
          {1, 1},
          {1, 1},
          "out/v",
-         "a\nb\n",
-         "Output folder \"DIR/out/v\" overlaps the output "
-         "folder \"DIR/out\" of another run"},
-        {"a folder around",
-         {1, 2},
-         {1, 1},
-         "",
-         "a\nb\n",
-         "Output folder \"DIR\" overlaps the output folder "
-         "\"DIR/out\" of another run"},
+         nullptr,
+         "Output folder \"DIR/out/v\" overlaps the output folder \"DIR/out\" of another run"},
         {"a part of another job", {1, 2}, {2, 2}, "out", "c\nd\n", "Output folder is in use by another run"},
         {"a part of the same job", {1, 2}, {2, 2}, "out", nullptr, ""},
     };

@@ -142,15 +142,6 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
          "(2026-12-10T12:00:01.500000000Z against 2026-12-10T11:58:40.000000000Z), data_hash, template_hash, "
          "version differ from those of \"DIR/1\"\n"
          "part 2/2 is missing"},
-        {"a part read from standard input among parts read from the file",
-         [](const test::TempDir& d) {
-             writePart(d.file("1"), 1, 2, 1, 3);
-             writePart(d.file("2"), 2, 2, 3, 6, true, true, [](ManifestJob& job) { job.dataModified.clear(); });
-             return std::vector<std::string>{d.file("1"), d.file("2")};
-         },
-         "\"DIR/2\" (part 2/2) is not a manifest of this job: its data_modified (none against "
-         "2026-12-10T11:58:40.000000000Z) differ from those of \"DIR/1\"\n"
-         "part 2/2 is missing"},
         {"a manifest of an older version, without the identity of its inputs",
          [](const test::TempDir& d) {
              d.write("old", "{\"stencilor\":\"stencilor manifest\",\"version\":\"1.0.0\",\"part\":1,\"parts\":1,"
