@@ -12,7 +12,7 @@ program=(
     qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
     qt6-translations-l10n
     libicu-dev libarchive-dev libexpat1-dev
-    libcli11-dev
+    libcli11-dev libxxhash-dev
 )
 
 # Qt Test comes with qt6-base-dev, above.

@@ -3,7 +3,7 @@
 
 // Faults of the system made on purpose in the test process: a file-size limit stands in for a
 // disk that fills up, since writes past it fail with EFBIG just as writes to a full disk fail
-// with ENOSPC.
+// with ENOSPC; a flock that fails stands in for a shared file system without it.
 
 #include <csignal>
 #include <sys/resource.h>
@@ -40,6 +40,20 @@ private:
     rlimit m_old{};
     struct sigaction m_oldAction {};
     bool m_active = false;
+};
+
+// Makes every flock of this process fail with `code` while it lives, as on a file system that
+// offers none (ENOLCK on Lustre mounted without flock); 0 lets flock work. Only in programs that
+// link FaultInjection.cpp.
+class FlockFails final {
+public:
+    explicit FlockFails(int code);
+    ~FlockFails();
+    FlockFails(const FlockFails&) = delete;
+    FlockFails& operator=(const FlockFails&) = delete;
+
+private:
+    int m_old;
 };
 
 } // namespace stencilor::test

@@ -75,6 +75,28 @@ private:
     int m_spool;
 };
 
+// The bytes of another source, each also fed to a hash: the data's content is known from the
+// pass that reads it anyway.
+class HashingSource final : public ByteSource {
+public:
+    HashingSource(std::unique_ptr<ByteSource> source, ContentHash& hash)
+        : m_source(std::move(source))
+        , m_hash(hash)
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override
+    {
+        Result<std::size_t> got = m_source->read(into, size);
+        if (got)
+            m_hash.feed(std::string_view(into, got.value()));
+        return got;
+    }
+
+private:
+    std::unique_ptr<ByteSource> m_source;
+    ContentHash& m_hash;
+};
+
 Error readError(const std::string& path, int code)
 {
     return systemError(ErrorKind::ReadFile, path, code);
@@ -180,6 +202,7 @@ Result<std::unique_ptr<DataInput>> DataInput::open(const std::string& path, cons
     if (regular) {
         input->m_size = static_cast<std::uint64_t>(info.st_size);
         input->m_identity = FileIdentity{info.st_dev, info.st_ino};
+        input->m_modified = info.st_mtim;
         // A workbook is known by its first bytes, whatever its name; delimiter, quotes and
         // encoding do not apply to it.
         char first[8] = {};
@@ -250,6 +273,8 @@ Status DataInput::startReading(std::string prefix)
         m_raw = std::make_unique<SpoolingSource>(std::move(m_raw), m_spool.get());
         m_spooling = true;
     }
+    m_readHash.reset();
+    m_raw = std::make_unique<HashingSource>(std::move(m_raw), m_readHash);
     ByteSource* source = m_raw.get();
     // Valid UTF-8 without a mark needs no decoding.
     if (m_encoding && m_encoding->choice != EncodingChoice::ValidUtf8) {

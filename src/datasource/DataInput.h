@@ -10,11 +10,13 @@
 #include "datasource/Encoding.h"
 #include "datasource/RecordReader.h"
 #include "datasource/workbook/Workbook.h"
+#include "platform/ContentHash.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +77,12 @@ public:
     std::uint64_t size() const { return m_size; }
     // The identity of the file (for a run that must not replace it); none for a pipe.
     const std::optional<FileIdentity>& identity() const { return m_identity; }
+    // When the file was last modified, as it was opened; none for a pipe.
+    const std::optional<timespec>& modified() const { return m_modified; }
+    // The hash (ContentHash::hex) of the bytes read from the file since it was opened or last
+    // restarted, before any decoding: once a pass has read all records, the data as the run
+    // reads it. A workbook's hash is that of nothing.
+    std::string readHash() const { return m_readHash.hex(); }
 
     // Whether the data is a sheet of a workbook. Its size() is then its count of rows, and each
     // record begins at the offset of its row less one, so that a part of a sharded job takes its
@@ -105,6 +113,8 @@ private:
     Options m_options;
     std::uint64_t m_size = 0;
     std::optional<FileIdentity> m_identity;
+    std::optional<timespec> m_modified;
+    ContentHash m_readHash;
     std::optional<ChosenEncoding> m_encoding;
     std::unique_ptr<ByteSource> m_raw;
     bool m_spooling = false; // m_raw copies standard input as it reads it

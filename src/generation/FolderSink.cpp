@@ -12,6 +12,14 @@ namespace stencilor {
 
 namespace {
 
+// True when `error` is the registry of runs in progress refusing a folder, or the registry
+// failing: the run cannot go on into that folder, not even by passing its records over.
+bool registryRefusal(const Error& error)
+{
+    return error.kind == ErrorKind::FolderInUse || error.kind == ErrorKind::FolderOverlapsRun ||
+           (error.kind == ErrorKind::LockFolder && error.object == RunRegistration::registryFolder());
+}
+
 // Writes through `tree`, or finds the folder refused when there is none (`folderError` says why).
 TreeWriteResult writeThrough(OutputTree* tree, const Error& folderError, std::string_view relativeName,
                              std::string_view text)
@@ -40,8 +48,9 @@ Status FolderSink::start(const RunInputPaths& paths)
     // records are passed over and the report says so at the end.
     m_lock = m_options.shard.isWhole() ? FolderLock::Exclusive : FolderLock::Shared;
     Error error;
-    if (!tree(paths.outputFolder, error) && error.code == folderInUseCode())
-        return Error(ErrorKind::FolderInUse);
+    if (!tree(paths.outputFolder, error) && (error.code == folderInUseCode() || registryRefusal(error)))
+        return error.kind == ErrorKind::LockFolder && error.code == folderInUseCode() ? Error(ErrorKind::FolderInUse)
+                                                                                      : error;
     m_startFolder = paths.outputFolder;
     return {};
 }
@@ -53,6 +62,26 @@ std::shared_ptr<OutputTree> FolderSink::tree(const std::string& folder, Error& e
             return found->second;
         error = m_failures.at(folder);
         return nullptr;
+    }
+    // A run does not write into the folder of another run in progress, nor around or inside it.
+    if (!m_registered.count(folder)) {
+        Status entered;
+        if (m_registration) {
+            entered = m_registration->add(folder);
+        } else {
+            Result<std::unique_ptr<RunRegistration>> made =
+                RunRegistration::enter(folder, m_options.job, m_lock == FolderLock::Shared);
+            if (made)
+                m_registration = std::move(made.value());
+            entered = made.status();
+        }
+        if (!entered) {
+            error = entered.error();
+            m_failures[folder] = error;
+            m_trees[folder] = nullptr;
+            return nullptr;
+        }
+        m_registered.insert(folder);
     }
     auto opened = std::make_shared<OutputTree>();
     if (Status status = opened->open(folder, m_lock); !status) {
@@ -196,6 +225,8 @@ RecordResult FolderSink::writeHere(std::shared_ptr<OutputTree>& target, Error& f
     }
     if (!target && folderError.code == folderInUseCode())
         return {Refusal::None, Error(ErrorKind::FolderInUse)};
+    if (!target && registryRefusal(folderError))
+        return {Refusal::None, folderError};
     return resultOf(written, folder, relativeName);
 }
 

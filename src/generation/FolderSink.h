@@ -8,10 +8,12 @@
 #include "generation/OutputSink.h"
 #include "platform/OutputTree.h"
 #include "platform/PendingFile.h"
+#include "platform/RunRegistry.h"
 
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace stencilor {
@@ -36,9 +38,10 @@ private:
     int keepReportBlock(std::string_view block) override;
     ReportEnd placeReport(const RunInputPaths& paths) override;
 
-    // The tree of `folder`, opened (and locked) on first use. Null when it cannot be opened;
-    // `error` then holds why (folderInUseCode() when another run holds it). Writers may hold on
-    // to a tree after it has been opened again.
+    // The tree of `folder`, entered into the registry of runs in progress and opened (and
+    // locked) on first use. Null when it cannot be opened; `error` then holds why (LockFolder with
+    // folderInUseCode() when another run holds it, or the registry's refusal). Writers may hold
+    // on to a tree after it has been opened again.
     std::shared_ptr<OutputTree> tree(const std::string& folder, Error& error);
     // The same for the folder of a record: the tree of the record before when it is the same folder.
     std::shared_ptr<OutputTree> treeOf(std::string_view folder, Error& error);
@@ -66,6 +69,9 @@ private:
     bool m_reportReserved = false;
     FolderLock m_lock = FolderLock::Exclusive;
     std::string m_startFolder;
+    // The run's entry in the registry of runs in progress, and the output folders entered.
+    std::unique_ptr<RunRegistration> m_registration;
+    std::unordered_set<std::string> m_registered;
 
     // A writer's own view of the output folder its last job went into, one per writer thread.
     struct View {

@@ -7,6 +7,7 @@
 #include "generation/RecordPlan.h"
 #include "generation/RunInputs.h"
 #include "generation/WriterPool.h"
+#include "platform/ContentHash.h"
 #include "platform/FileSystem.h"
 
 #include <deque>
@@ -84,6 +85,9 @@ public:
     OutputSink& sink() { return m_sink; }
 
 private:
+    // The job line of the manifest: the part `shard` of the job whose data is `data`. Fails with
+    // the error of reading the template.
+    Result<ManifestJob> manifestJob(const RunRecords& data, const RunInputPaths& paths, ShardSpec shard);
     // Reads the next record; false, with the error in the summary, when the data file could not
     // be read or ended before the records counted.
     bool read(RunRecords& data, DataRecord& record, const std::string& dataFile);
@@ -94,6 +98,19 @@ private:
     RecordPlanner m_planner;
     RecordCount m_span;
 };
+
+// What the parts of one job share, as one line: the number of parts, the bytes of the project
+// file, the data as counted (its size, time and bytes) and the template's path.
+std::string runJob(const RunInputPaths& paths, const RunRecords& data, ShardSpec shard)
+{
+    std::string project;
+    if (!readWholeFileInto(paths.project, project))
+        project = absolutePath(paths.project);
+    const std::string modified = data.modified() ? manifestTime(*data.modified()) : std::string();
+    return ContentHash::of(std::to_string(shard.parts) + "\n" + ContentHash::of(project) + "\n" +
+                           std::to_string(data.size()) + " " + modified + " " + data.contentHash() + "\n" +
+                           absolutePath(paths.templateFile));
+}
 
 // The records of a run with several writers: planned in order on the run's thread, their files
 // handed to the writers, and what became of each settled in record order as the outcomes come
@@ -273,6 +290,34 @@ bool RecordLoop::read(RunRecords& data, DataRecord& record, const std::string& d
     return got && got.value();
 }
 
+Result<ManifestJob> RecordLoop::manifestJob(const RunRecords& data, const RunInputPaths& paths, ShardSpec shard)
+{
+    const ProjectSettings& s = m_host.currentSettings();
+    // The parts of one job agree on the project's name and the data's size wherever they run,
+    // and on what the output is made from: the bytes of the data, the template and the project.
+    ManifestJob job;
+    job.part = shard.part;
+    job.parts = shard.parts;
+    job.project = paths.project.substr(paths.project.find_last_of('/') + 1);
+    job.dataBytes = data.size();
+    job.report = s.report;
+    job.reportFld = s.report ? s.report_fld : std::string();
+    if (data.modified())
+        job.dataModified = manifestTime(*data.modified());
+    job.dataHash = data.contentHash();
+    Result<std::string> templateHash = m_planner.templateHash();
+    if (!templateHash)
+        return templateHash.error();
+    job.templateHash = templateHash.value();
+    // The template was read just now: it is one of the run's inputs from here on.
+    m_sink.protect(m_planner.templateIdentity());
+    // A project never saved has no file; the project is read again here, which costs little.
+    std::string project;
+    if (readWholeFileInto(paths.project, project))
+        job.projectHash = ContentHash::of(project);
+    return job;
+}
+
 bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec shard, unsigned jobs, const bool& running)
 {
     // The data's form is taken once, at the start: the records are cut by it throughout the run.
@@ -284,12 +329,19 @@ bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec sha
     m_summary.recordCount = m_span.taken;
     m_summary.firstRecord = m_span.taken > 0 ? m_span.first : 0;
     m_summary.part = shard;
-    // The parts of one job agree on the project's name and the data's size, wherever they run.
-    const ManifestJob job{shard.part,  shard.parts, paths.project.substr(paths.project.find_last_of('/') + 1),
-                          data.size(), s.report,    s.report ? s.report_fld : std::string()};
-    if (Status started = m_sink.startManifest(job); !started) {
-        m_summary.error = started.error();
-        return false;
+    bool planned = false;
+    if (m_sink.hasManifest()) {
+        m_planner.use(s, paths, data.sheetForm());
+        planned = true;
+        Result<ManifestJob> job = manifestJob(data, paths, shard);
+        if (!job) {
+            m_summary.error = job.error();
+            return false;
+        }
+        if (Status started = m_sink.startManifest(job.value()); !started) {
+            m_summary.error = started.error();
+            return false;
+        }
     }
     m_host.progress(0, m_summary.recordCount);
     // From here on the records are taken by their numbers, as counted.
@@ -305,7 +357,6 @@ bool RecordLoop::run(RunRecords& data, const RecordCount& counted, ShardSpec sha
             pooled.reset(); // no thread could be started: the files are written here
     }
     DataRecord record;
-    bool planned = false;
     bool readFailed = false;
     for (std::uint64_t taken = 0; taken < m_summary.recordCount && running;) {
         if (!read(data, record, paths.dataFile)) {
@@ -387,7 +438,9 @@ RunSummary GenerationRun::run(RecordRange records)
         m_host.showMessage(counted.error());
         return summary;
     }
-    const std::unique_ptr<OutputSink> sink = OutputSink::forRun(m_options);
+    RunOptions options = m_options;
+    options.job = runJob(paths, *data.value(), m_options.shard);
+    const std::unique_ptr<OutputSink> sink = OutputSink::forRun(options);
     // The manifest is locked before an archive is created, so that a second copy of a part
     // leaves the first one's archive alone; an output folder is made first, as the manifest may
     // lie in it.

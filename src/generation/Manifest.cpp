@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <map>
 #include <optional>
@@ -131,7 +132,25 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
             if (!kind || kind->text != kKind || !part || !parts || *part < 1 || *part > *parts || !bytes || !project ||
                 !report || report->kind != JsonValue::Kind::Bool || !columns)
                 return problem(ErrorKind::NotAManifest, path);
-            info.job = {*part, *parts, project->text, *bytes, report->boolean, columns->text};
+            info.job.part = *part;
+            info.job.parts = *parts;
+            info.job.project = project->text;
+            info.job.dataBytes = *bytes;
+            info.job.report = report->boolean;
+            info.job.reportFld = columns->text;
+            // The identity of the job's inputs and program; a manifest of an older version lacks
+            // it and is not taken for a part of any job.
+            const std::pair<const char*, std::string*> identity[] = {{"version", &info.job.version},
+                                                                     {"data_modified", &info.job.dataModified},
+                                                                     {"data_hash", &info.job.dataHash},
+                                                                     {"template_hash", &info.job.templateHash},
+                                                                     {"project_hash", &info.job.projectHash}};
+            for (const auto& [name, into] : identity) {
+                const JsonValue* member = value->member(name);
+                if (!member || (member->kind != JsonValue::Kind::String && member->kind != JsonValue::Kind::Null))
+                    return problem(ErrorKind::NotAManifest, path);
+                *into = member->text;
+            }
             continue;
         }
         if (info.ended)
@@ -166,6 +185,12 @@ template <class Visit> Status readManifest(const std::string& path, PartInfo& in
     return {};
 }
 
+// A job line's time as a message shows it.
+std::string shownTime(const std::string& time)
+{
+    return time.empty() ? "none" : time;
+}
+
 // The members of the job lines `a` and `b` that differ, named as in the manifest and separated by
 // ", " (empty: one job).
 std::string jobDifference(const ManifestJob& a, const ManifestJob& b)
@@ -177,13 +202,31 @@ std::string jobDifference(const ManifestJob& a, const ManifestJob& b)
     };
     note(a.parts == b.parts, "parts");
     note(a.project == b.project, "project");
+    note(a.projectHash == b.projectHash, "project_hash");
     note(a.dataBytes == b.dataBytes, "data_bytes");
+    // Both times, so that the user sees which copy or edit of the data each part read.
+    const std::string modified =
+        "data_modified (" + shownTime(b.dataModified) + " against " + shownTime(a.dataModified) + ")";
+    note(a.dataModified == b.dataModified, modified.c_str());
+    note(a.dataHash == b.dataHash, "data_hash");
+    note(a.templateHash == b.templateHash, "template_hash");
     note(a.report == b.report, "report");
     note(a.reportFld == b.reportFld, "report_fld");
+    note(a.version == b.version, "version");
     return differs;
 }
 
 } // namespace
+
+std::string manifestTime(const timespec& time)
+{
+    std::tm utc{};
+    ::gmtime_r(&time.tv_sec, &utc);
+    char text[48];
+    const std::size_t date = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + date, sizeof text - date, ".%09ldZ", static_cast<long>(time.tv_nsec));
+    return text;
+}
 
 const char* manifestReason(Refusal refusal)
 {
@@ -225,16 +268,28 @@ Status ManifestWriter::open(const std::string& path)
 
 Status ManifestWriter::start(const ManifestJob& job)
 {
-    return writeLine(JsonObject()
-                         .add("stencilor", kKind)
-                         .add("version", STENCILOR_VERSION)
-                         .add("part", job.part)
-                         .add("parts", job.parts)
-                         .add("project", job.project)
-                         .add("data_bytes", job.dataBytes)
-                         .add("report", job.report)
-                         .add("report_fld", job.reportFld)
-                         .text());
+    JsonObject line;
+    line.add("stencilor", kKind)
+        .add("version", job.version)
+        .add("part", job.part)
+        .add("parts", job.parts)
+        .add("project", job.project)
+        .add("data_bytes", job.dataBytes)
+        .add("report", job.report)
+        .add("report_fld", job.reportFld);
+    // What the part could not know is null: the time of standard input, the hash of a workbook's
+    // bytes, the project file of a project never saved.
+    const std::pair<const char*, const std::string*> identity[] = {{"data_modified", &job.dataModified},
+                                                                   {"data_hash", &job.dataHash},
+                                                                   {"template_hash", &job.templateHash},
+                                                                   {"project_hash", &job.projectHash}};
+    for (const auto& [name, text] : identity) {
+        if (text->empty())
+            line.addNull(name);
+        else
+            line.add(name, *text);
+    }
+    return writeLine(line.text());
 }
 
 std::optional<FileIdentity> ManifestWriter::identity() const

@@ -20,21 +20,33 @@
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace stencilor {
 
-// The job a manifest belongs to; the parts of one job agree on all of it but the part.
+// The job a manifest belongs to; the parts of one job agree on all of it but the part. Besides
+// the parts and the report, it holds what decides the output: the inputs as each part read them
+// and the program that read them, so that a part run again over edited data, another template or
+// another project, or by another version of the program, is not merged with the others.
 struct ManifestJob {
     std::uint64_t part = 1;  // K of --shard K/N
     std::uint64_t parts = 1; // N
     std::string project;     // the project file's name
     std::uint64_t dataBytes = 0;
     bool report = false;
-    std::string reportFld; // the report's columns, when it is on
+    std::string reportFld;                   // the report's columns, when it is on
+    std::string version = STENCILOR_VERSION; // of the program that ran the part
+    std::string dataModified; // the data file's modification time (manifestTime); empty for standard input
+    std::string dataHash;     // the data's bytes (ContentHash); empty for a workbook
+    std::string templateHash; // the template's bytes as the part began
+    std::string projectHash;  // the project file's bytes; empty when there is no such file
 };
+
+// A modification time as a job line gives it: UTC to the nanosecond, "2026-12-10T11:58:40.000000000Z".
+std::string manifestTime(const timespec& time);
 
 // One record's line.
 struct ManifestRecord {

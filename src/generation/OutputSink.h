@@ -41,6 +41,9 @@ struct RunOptions {
     // own thread, whatever the jobs.
     std::string archivePath;
     ArchiveFormat archiveFormat = ArchiveFormat::Tar;
+    // What the parts of one job share, one line, set by the run once it has read its inputs: the
+    // parts of one job may share an output folder, those of different jobs may not.
+    std::string job = {};
 };
 
 // What became of one record: its file written, refused (why), or an error that ends the run.

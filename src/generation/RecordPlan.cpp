@@ -3,6 +3,7 @@
 
 #include "datasource/TextLines.h"
 #include "generation/ContentReport.h"
+#include "platform/ContentHash.h"
 
 namespace stencilor {
 
@@ -21,6 +22,15 @@ void RecordPlanner::use(const ProjectSettings& s, RunInputPaths paths, const Rec
         m_fieldNumbers.push_back(static_cast<std::size_t>(field));
     }
     m_rulesFresh = true;
+}
+
+Result<std::string> RecordPlanner::templateHash()
+{
+    bool reread = false;
+    const Result<const std::string*> templ = m_templateFile.current(m_paths.templateFile, reread);
+    if (!templ)
+        return systemError(ErrorKind::OpenInput, absolutePath(m_paths.templateFile), templ.error().code);
+    return ContentHash::of(*templ.value());
 }
 
 RecordPlan& RecordPlanner::plan(const DataRecord& record, Render render)

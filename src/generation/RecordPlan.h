@@ -77,6 +77,10 @@ public:
     // True when the last plan read the template again (it may have been replaced: the file it
     // was read from is one of the run's inputs now).
     bool templateReread() const { return m_reread; }
+    // The hash (ContentHash::hex) of the template file as it is now, read through the same cache
+    // as the records' texts, so that the first record does not read it again. Fails with the
+    // run's OpenInput error of the template.
+    Result<std::string> templateHash();
     const FileIdentity& templateIdentity() const { return m_templateFile.identity(); }
     const RunInputPaths& paths() const { return m_paths; }
 

@@ -181,6 +181,7 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
     m_replacedInCount = m_input->replaced();
     if (m_sheet)
         return count;
+    m_contentHash = m_input->readHash();
     if (Status restarted = restart(); !restarted)
         return restarted.error();
     return count;
@@ -204,6 +205,11 @@ std::uint64_t RunRecords::shownAsGeneral() const
 const std::optional<FileIdentity>& RunRecords::identity() const
 {
     return m_input->identity();
+}
+
+const std::optional<timespec>& RunRecords::modified() const
+{
+    return m_input->modified();
 }
 
 const std::optional<ChosenEncoding>& RunRecords::encoding() const

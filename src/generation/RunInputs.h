@@ -12,6 +12,7 @@
 #include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +111,11 @@ public:
     // Cells of the sheet shown as General because their number format was not understood.
     std::uint64_t shownAsGeneral() const;
     const std::optional<FileIdentity>& identity() const;
+    // When the data file was last modified, as opened; none for standard input.
+    const std::optional<timespec>& modified() const;
+    // The hash (ContentHash::hex) of the data's bytes as count() read them; empty before that,
+    // and for a workbook, whose rows count() does not read.
+    const std::string& contentHash() const { return m_contentHash; }
     const std::optional<ChosenEncoding>& encoding() const;
     // Sequences invalid in the encoding, now U+FFFD: in the whole data once count() has read it.
     std::uint64_t replaced() const;
@@ -125,6 +131,7 @@ private:
     std::unique_ptr<DataInput> m_input;
     std::uint64_t m_size = 0;
     std::uint64_t m_replacedInCount = 0;
+    std::string m_contentHash;
 };
 
 // A project's inputs as the check before writing and the preview use them: the data file opened,

@@ -104,6 +104,8 @@ Described describe(const Error& e)
         return {"Output folder is not set", {}};
     case ErrorKind::FolderInUse:
         return {"Output folder is in use by another run", {}};
+    case ErrorKind::FolderOverlapsRun:
+        return {"Output folder \"%1\" overlaps the output folder \"%2\" of another run", {e.object, e.other}};
     case ErrorKind::ReadManifest:
         return {"cannot read the manifest \"%1\": %2", {e.object, systemReason(e.code)}};
     case ErrorKind::NoManifest:
@@ -395,6 +397,8 @@ const char* errorCode(ErrorKind kind)
         return "output-folder-not-set";
     case ErrorKind::FolderInUse:
         return "folder-in-use";
+    case ErrorKind::FolderOverlapsRun:
+        return "folder-overlaps-run";
     case ErrorKind::ReadManifest:
         return "read-manifest";
     case ErrorKind::NoManifest:

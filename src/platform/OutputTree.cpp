@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/OutputTree.h"
 
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -69,10 +70,35 @@ Status OutputTree::open(const std::string& folder, FolderLock lock)
     FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid())
         return systemError(ErrorKind::OpenFolder, folder, errno);
-    const int mode = (lock == FolderLock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    if (retryOnInterrupt([&] { return ::flock(fd.get(), mode); }) != 0)
-        return systemError(ErrorKind::LockFolder, folder, errno);
+    const bool exclusive = lock == FolderLock::Exclusive;
+    const int mode = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    FileDescriptor lockFile;
+    if (retryOnInterrupt([&] { return ::flock(fd.get(), mode); }) != 0) {
+        const int code = errno;
+        // NFS makes flock a record lock, which an exclusive lock cannot take on a folder opened
+        // for reading (EBADF, of a descriptor known to be open).
+        if (!lockUnsupported(code) && code != EBADF)
+            return systemError(ErrorKind::LockFolder, folder, code);
+        // A file system without flock on folders: a record lock on a file of the folder, which
+        // network file systems pass to their lock servers.
+        lockFile.reset(retryOnInterrupt(
+            [&] { return ::openat(fd.get(), kFolderLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666); }));
+        if (!lockFile.valid())
+            return systemError(ErrorKind::LockFolder, folder, errno);
+        if (const int locked = recordLockOpenFile(lockFile.get(), exclusive); locked != 0)
+            return systemError(ErrorKind::LockFolder, folder, locked == lockHeldCode() ? folderInUseCode() : locked);
+    }
     m_folders.clear();
+    if (lockFile.valid()) {
+        // The lock file is no output: no record may replace it while the lock is held.
+        struct stat status {};
+        if (::fstat(lockFile.get(), &status) == 0)
+            protect(FileIdentity{status.st_dev, status.st_ino});
+    }
+    {
+        std::lock_guard guard(m_shared->mutex);
+        m_shared->lockFile = lockFile.valid() ? std::make_shared<FileDescriptor>(std::move(lockFile)) : nullptr;
+    }
     m_root = std::move(fd);
     m_folder = folder;
     m_probing = false;

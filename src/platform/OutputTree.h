@@ -50,6 +50,9 @@ struct TreeProbeResult {
 // The error code of a folder that another run holds (EWOULDBLOCK from flock).
 int folderInUseCode();
 
+// The file that holds the lock of an output folder on a file system without flock.
+inline constexpr const char* kFolderLockName = ".stencilor-lock";
+
 class OutputTree final {
 public:
     OutputTree();
@@ -65,8 +68,10 @@ public:
     static std::size_t openFolderBudget();
 
     // Creates `folder` with its missing parents, opens it and takes an advisory lock (flock) on
-    // it, held until the tree is closed or the process ends. Fails with the errno of creating or
-    // opening it, or with folderInUseCode() when another run holds a lock that excludes this one.
+    // it, held until the tree and its views are closed or the process ends. Where the file system
+    // refuses flock on the folder (lockUnsupported, or EBADF as NFS says), the lock is a record lock on the file
+    // kFolderLockName in the folder, created for it and left there. Fails with the errno of creating or opening it, or
+    // with folderInUseCode() when another run holds a lock that excludes this one.
     Status open(const std::string& folder, FolderLock lock = FolderLock::Exclusive);
     // Opens `folder` for probe() only: nothing is created or locked, and a folder that does not
     // exist yet is none of the tree's concern (every name below it is clear).
@@ -129,7 +134,8 @@ private:
         std::mutex mutex;
         std::vector<FileIdentity> protectedFiles;
         std::string reserved;
-        std::atomic<bool> anyReserved{false}; // reserved is not empty (read without the mutex)
+        std::atomic<bool> anyReserved{false};     // reserved is not empty (read without the mutex)
+        std::shared_ptr<FileDescriptor> lockFile; // holds the folder's record lock, if it has one
     };
 
     FileDescriptor m_root;

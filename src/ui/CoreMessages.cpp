@@ -100,6 +100,9 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is not set");
     case ErrorKind::FolderInUse:
         return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is in use by another run");
+    case ErrorKind::FolderOverlapsRun:
+        return QT_TRANSLATE_NOOP("CoreMessages",
+                                 "Output folder \"%1\" overlaps the output folder \"%2\" of another run");
     case ErrorKind::ReadManifest:
         return QT_TRANSLATE_NOOP("CoreMessages", "Cannot read the manifest \"%1\": %2");
     case ErrorKind::NoManifest:

@@ -3,9 +3,12 @@
 """Every JSON output of the command line against docs/json-schema.json: a run whole and in a
 part, a run, a check and a dry run that do not start, the check, and the dry run as one document
 and as JSON Lines, and a merge that is refused. The schema forbids keys it does not name, so an output that changes its
-keys fails here until the schema (and docs/json.md) says so.
+keys fails here until the schema (and docs/json.md) says so. The manifests of a job's two parts
+are checked line by line too, and their merge is refused when the data was edited in place
+between the parts.
 usage: json_outputs.py STENCILOR SOURCE_DIR"""
 import json
+import os
 import pathlib
 import shutil
 import subprocess
@@ -59,5 +62,26 @@ with tempfile.TemporaryDirectory() as scratch:
             if problems:
                 failures += 1
                 print(f"FAILED: {' '.join(args[:1])} {form} {args[1:]}: {problems}", file=sys.stderr)
-    print(f"{len(cases) * 2 - failures} passed, {failures} failed")
+    # The two parts of a job with the data edited in place between them, keeping its size.
+    manifest_lines = jsonschema.Draft202012Validator({**schema, "oneOf": [{"$ref": "#/$defs/manifestLine"}]})
+    data = work / "cards/contacts.csv"
+    parts = [str(work / f"part-{part}.jsonl") for part in (1, 2)]
+    for part in (1, 2):
+        if part == 2:
+            text = data.read_bytes()
+            data.write_bytes(text.replace(b"Stockholm", b"Stockhalm", 1))
+            os.utime(data, ns=(data.stat().st_atime_ns, data.stat().st_mtime_ns + 1_000_000_000))
+        subprocess.run([stencilor, "--run", "--quiet", project, "--output", str(work / "parts"), "--shard",
+                        f"{part}/2", "--manifest", parts[part - 1]], check=True)
+        for line in pathlib.Path(parts[part - 1]).read_text().splitlines():
+            for error in manifest_lines.iter_errors(json.loads(line)):
+                failures += 1
+                print(f"FAILED: manifest line {line[:60]}: {error.message}", file=sys.stderr)
+    merged = subprocess.run([stencilor, "--merge-report", "--format", "json", "--output", str(work / "parts"), *parts],
+                            capture_output=True, text=True)
+    codes = [problem["code"] for problem in json.loads(merged.stdout)["problems"]] if merged.stdout else []
+    if merged.returncode != 2 or "other-job" not in codes or "data_hash" not in merged.stdout:
+        failures += 1
+        print(f"FAILED: the merge over edited data: exit {merged.returncode}, {merged.stdout}", file=sys.stderr)
+    print(f"{len(cases) * 2 + 1 - failures} passed, {failures} failed")
     sys.exit(1 if failures else 0)

@@ -298,6 +298,61 @@ TEST_F(GenerationRunTest, NeverDestroysItsOwnManifest)
     }
 }
 
+// While a run writes, a second run into a folder inside its folder, or a part of another job into
+// its folder, is refused before it writes a file; a part of the same job shares it.
+TEST_F(GenerationRunTest, ARunInProgressKeepsOtherJobsOutOfAndAroundItsFolder)
+{
+    const struct {
+        const char* what;
+        ShardSpec first, second;
+        const char* secondFolder;
+        const char* secondData; // the data of the second run's job; nullptr: the first run's
+        std::string message;    // with DIR for the folder; empty: it runs
+    } cases[] = {
+        {"a folder inside",
+         {1, 1},
+         {1, 1},
+         "out/v",
+         nullptr,
+         "Output folder \"DIR/out/v\" overlaps the output folder \"DIR/out\" of another run"},
+        {"a part of another job", {1, 2}, {2, 2}, "out", "c\nd\n", "Output folder is in use by another run"},
+        {"a part of the same job", {1, 2}, {2, 2}, "out", nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        test::TempDir where;
+        const std::string root = std::filesystem::canonical(where.path()).string();
+        where.write("data.csv", "a\nb\n");
+        where.write("t.txt", "x");
+        if (c.secondData)
+            where.write("other/data.csv", c.secondData);
+        FakeHost first, second;
+        first.setJobIn(where);
+        first.settings.textfile = where.file("data.csv");
+        second.project = first.project;
+        second.settings = first.settings;
+        second.settings.templatefile = where.file("t.txt");
+        if (c.secondData)
+            second.settings.textfile = where.file("other/data.csv");
+        second.settings.outputdir = where.file(c.secondFolder);
+        GenerationRun firstRun(first), secondRun(second);
+        firstRun.setOptions(RunOptions{c.first, {}, {}});
+        secondRun.setOptions(RunOptions{c.second, {}, {}});
+        RunSummary during;
+        first.onEvents = [&](int events) {
+            if (events == 1)
+                during = secondRun.run();
+        };
+        EXPECT_EQ(firstRun.run().outcome, RunOutcome::Completed) << c.what;
+        std::string messages;
+        for (const std::string& message : second.messages)
+            messages += message;
+        for (std::size_t at = messages.find(root); at != std::string::npos; at = messages.find(root))
+            messages.replace(at, root.size(), "DIR");
+        EXPECT_EQ(messages, c.message) << c.what;
+        EXPECT_EQ(during.outcome, c.message.empty() ? RunOutcome::Completed : RunOutcome::NotStarted) << c.what;
+    }
+}
+
 // Two copies of one part (a retried pod): the second is refused before it empties the first's
 // manifest or writes a file.
 TEST_F(GenerationRunTest, ASecondCopyOfAPartIsRefusedBeforeItTouchesTheManifest)
@@ -307,7 +362,7 @@ TEST_F(GenerationRunTest, ASecondCopyOfAPartIsRefusedBeforeItTouchesTheManifest)
     host.settings.outputdir = dir.file("out");
     ManifestWriter first;
     ASSERT_TRUE(first.open(dir.file("m.jsonl")));
-    ASSERT_TRUE(first.start({1, 2, "p.ql", 2, false, {}}));
+    ASSERT_TRUE(first.start(ManifestJob{}));
     const std::string before = dir.read("m.jsonl");
     GenerationRun generation(host);
     generation.setOptions(RunOptions{ShardSpec{1, 2}, dir.file("m.jsonl"), {}});

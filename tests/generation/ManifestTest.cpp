@@ -16,13 +16,27 @@ namespace {
 constexpr const char* kColumns = "FileName;Field 1;";
 
 // A part of a job over records [first, next): every record written with a report row, but
-// record 3, which is skipped without a name.
+// record 3, which is skipped without a name. `alter` changes its job line.
 void writePart(const std::string& path, std::uint64_t part, std::uint64_t parts, std::uint64_t first,
-               std::uint64_t next, bool complete = true, bool report = true, std::uint64_t dataBytes = 100)
+               std::uint64_t next, bool complete = true, bool report = true,
+               const std::function<void(ManifestJob&)>& alter = {})
 {
     ManifestWriter writer;
     ASSERT_TRUE(writer.open(path));
-    ASSERT_TRUE(writer.start({part, parts, "p.ql", dataBytes, report, kColumns}));
+    ManifestJob job;
+    job.part = part;
+    job.parts = parts;
+    job.project = "p.ql";
+    job.dataBytes = 100;
+    job.report = report;
+    job.reportFld = kColumns;
+    job.dataModified = "2026-12-10T11:58:40.000000000Z";
+    job.dataHash = "00000000000000d1";
+    job.templateHash = "00000000000000e1";
+    job.projectHash = "00000000000000f1";
+    if (alter)
+        alter(job);
+    ASSERT_TRUE(writer.start(job));
     for (std::uint64_t record = first; record < next; ++record) {
         ManifestRecord line;
         line.record = record;
@@ -107,11 +121,34 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
         {"a foreign manifest",
          [](const test::TempDir& d) {
              writePart(d.file("1"), 1, 2, 1, 3);
-             writePart(d.file("2"), 2, 2, 3, 6, true, true, 999);
+             writePart(d.file("2"), 2, 2, 3, 6, true, true, [](ManifestJob& job) { job.dataBytes = 999; });
              return std::vector<std::string>{d.file("1"), d.file("2")};
          },
          "\"DIR/2\" (part 2/2) is not a manifest of this job: its data_bytes differ from those of \"DIR/1\"\n"
          "part 2/2 is missing"},
+        {"a part run over data edited in place, by another version, with another template and project",
+         [](const test::TempDir& d) {
+             writePart(d.file("1"), 1, 2, 1, 3);
+             writePart(d.file("2"), 2, 2, 3, 6, true, true, [](ManifestJob& job) {
+                 job.dataModified = "2026-12-10T12:00:01.500000000Z";
+                 job.dataHash = "00000000000000d2";
+                 job.templateHash = "00000000000000e2";
+                 job.projectHash = "00000000000000f2";
+                 job.version = "0.0.1";
+             });
+             return std::vector<std::string>{d.file("1"), d.file("2")};
+         },
+         "\"DIR/2\" (part 2/2) is not a manifest of this job: its project_hash, data_modified "
+         "(2026-12-10T12:00:01.500000000Z against 2026-12-10T11:58:40.000000000Z), data_hash, template_hash, "
+         "version differ from those of \"DIR/1\"\n"
+         "part 2/2 is missing"},
+        {"a manifest of an older version, without the identity of its inputs",
+         [](const test::TempDir& d) {
+             d.write("old", "{\"stencilor\":\"stencilor manifest\",\"version\":\"1.0.0\",\"part\":1,\"parts\":1,"
+                            "\"project\":\"p.ql\",\"data_bytes\":9,\"report\":true,\"report_fld\":\"FileName;\"}\n");
+             return std::vector<std::string>{d.file("old")};
+         },
+         "\"DIR/old\" is not a manifest of a stencilor run"},
         {"not a manifest",
          [](const test::TempDir& d) {
              d.write("x", "id;name\n");
@@ -176,8 +213,10 @@ TEST(Manifest, AMergeThatDoesNotAddUpNamesTheProblemAndWritesNothing)
 // closing lines, as a remote worker could write it by hand.
 std::string handWritten(const test::TempDir& dir, const std::string& line)
 {
-    return dir.write("m.jsonl", "{\"stencilor\":\"stencilor manifest\",\"part\":1,\"parts\":1,\"project\":\"p.ql\","
-                                "\"data_bytes\":9,\"report\":true,\"report_fld\":\"FileName;Field 1;\"}\n" +
+    return dir.write("m.jsonl", "{\"stencilor\":\"stencilor manifest\",\"version\":\"1.0.0\",\"part\":1,\"parts\":1,"
+                                "\"project\":\"p.ql\",\"data_bytes\":9,\"report\":true,"
+                                "\"report_fld\":\"FileName;Field 1;\",\"data_modified\":null,\"data_hash\":\"1\","
+                                "\"template_hash\":\"2\",\"project_hash\":null}\n" +
                                     line +
                                     "\n{\"end\":true,\"first\":1,\"next\":2,\"complete\":true,\"data_end\":true}\n");
 }

@@ -5,10 +5,13 @@
 #include "generation/Manifest.h"
 #include "generation/RunInputs.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 #include <vector>
 
 namespace stencilor {
@@ -159,6 +162,64 @@ TEST(PartialRunTest, TheShardsOfAJobTogetherAreOneRun)
             ASSERT_TRUE(merged) << what << ": " << errorText(merged.problems.front());
             EXPECT_EQ(treeOf(dir, "parts"), expected) << what;
         }
+    }
+}
+
+// A part run after its job's inputs changed is not merged with the parts run before: an edit of
+// the data in place at the same size is told by the data's time, or by its bytes when the time
+// was put back; the template and the project file by their bytes.
+TEST(PartialRunTest, PartsRunOverChangedInputsAreNotMerged)
+{
+    const auto setTime = [](const std::string& path, std::time_t seconds) {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const test::TempDir&)> change;
+        const char* differs; // the start of what the merge names as differing
+    } cases[] = {
+        {"data edited in place",
+         [&](const test::TempDir& d) {
+             d.write("data.csv", "a\nb\nX\nd\n");
+             setTime(d.file("data.csv"), 1'000'000'000);
+         },
+         "data_modified (2001-09-09T01:46:40.000000000Z against 2001-09-09T01:46:39.000000000Z), data_hash"},
+        {"data edited, its time put back",
+         [&](const test::TempDir& d) {
+             d.write("data.csv", "a\nb\nX\nd\n");
+             setTime(d.file("data.csv"), 999'999'999);
+         },
+         "data_hash"},
+        {"data touched", [&](const test::TempDir& d) { setTime(d.file("data.csv"), 1'000'000'000); },
+         "data_modified (2001-09-09T01:46:40.000000000Z against 2001-09-09T01:46:39.000000000Z)"},
+        {"template edited", [](const test::TempDir& d) { d.write("t.txt", "<%A%>"); }, "template_hash"},
+        {"project edited", [](const test::TempDir& d) { d.write("job.ql", "[setup]\n"); }, "project_hash"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        dir.write("data.csv", "a\nb\nc\nd\n");
+        dir.write("t.txt", "[%A%]");
+        dir.write("job.ql", "[setup]\nreport=1\n");
+        setTime(dir.file("data.csv"), 999'999'999);
+        test::RecordingHost host;
+        host.setJobIn(dir);
+        host.settings.report = true;
+        host.settings.report_fld = "FileName;";
+        host.settings.rules = test::rulesTable({{"Field 1", "%A%"}});
+        const std::vector<std::string> manifests{dir.file("1.jsonl"), dir.file("2.jsonl")};
+        for (unsigned part = 1; part <= 2; ++part) {
+            if (part == 2)
+                c.change(dir);
+            GenerationRun run(host);
+            run.setOptions(RunOptions{ShardSpec{part, 2}, manifests[part - 1], {}});
+            ASSERT_EQ(run.run().outcome, RunOutcome::Completed) << c.what;
+        }
+        const MergeResult merged = mergeReport(manifests, dir.file("out"));
+        ASSERT_FALSE(merged) << c.what;
+        EXPECT_EQ(merged.problems.front().kind, ErrorKind::OtherJob) << c.what;
+        EXPECT_EQ(merged.problems.front().aspect.rfind(c.differs, 0), 0u)
+            << c.what << ": " << merged.problems.front().aspect;
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/OutputTree.h"
 
+#include "FaultInjection.h"
 #include "TestUtil.h"
 
 #include <algorithm>
@@ -107,21 +108,35 @@ TEST_F(OutputTreeTest, NeverReplacesAProtectedFile)
     EXPECT_EQ(dir.read("out/data.csv"), "a;b");
 }
 
+// Where the file system offers no flock on a folder (ENOLCK, EOPNOTSUPP, EINVAL, or EBADF as NFS
+// says), a record lock on a file in the folder keeps the runs apart just the same.
 TEST_F(OutputTreeTest, ASecondTreeOnTheFolderIsRefusedUntilTheFirstCloses)
 {
-    auto first = std::make_unique<OutputTree>();
-    ASSERT_TRUE(first->open(dir.file("out")));
-    OutputTree second;
-    const Status refused = second.open(dir.file("out"));
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error().code, folderInUseCode());
-    // The parts of one sharded job share the folder, but never with a plain run.
-    EXPECT_FALSE(second.open(dir.file("out"), FolderLock::Shared));
-    first.reset();
-    EXPECT_TRUE(second.open(dir.file("out"), FolderLock::Shared));
-    OutputTree third;
-    EXPECT_TRUE(third.open(dir.file("out"), FolderLock::Shared));
-    EXPECT_FALSE(OutputTree().open(dir.file("out")));
+    for (const int flockError : {0, ENOLCK, EOPNOTSUPP, EINVAL, EBADF}) {
+        test::FlockFails flockFails(flockError);
+        const std::string folder = dir.file("out" + std::to_string(flockError));
+        auto first = std::make_unique<OutputTree>();
+        ASSERT_TRUE(first->open(folder)) << flockError;
+        OutputTree second;
+        const Status refused = second.open(folder);
+        ASSERT_FALSE(refused) << flockError;
+        EXPECT_EQ(refused.error().code, folderInUseCode()) << flockError;
+        // The parts of one sharded job share the folder, but never with a plain run.
+        EXPECT_FALSE(second.open(folder, FolderLock::Shared)) << flockError;
+        // A view holds the lock as long as the tree does.
+        auto view = first->share();
+        ASSERT_TRUE(view);
+        first.reset();
+        EXPECT_FALSE(second.open(folder, FolderLock::Shared)) << flockError;
+        view.value().reset();
+        EXPECT_TRUE(second.open(folder, FolderLock::Shared)) << flockError;
+        OutputTree third;
+        EXPECT_TRUE(third.open(folder, FolderLock::Shared)) << flockError;
+        EXPECT_FALSE(OutputTree().open(folder)) << flockError;
+        // The lock file is none of the outputs.
+        EXPECT_EQ(fs::exists(folder + "/" + kFolderLockName), flockError != 0) << flockError;
+        EXPECT_EQ(third.write(kFolderLockName, "x").refusal, flockError ? Refusal::OwnInput : Refusal::None);
+    }
 }
 
 TEST_F(OutputTreeTest, ViewsOnOtherThreadsWriteTogetherAndShareWhatIsLeftAlone)

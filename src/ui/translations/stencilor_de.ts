@@ -24,6 +24,10 @@
         <translation>Der Ausgabeordner wird von einem anderen Lauf benutzt</translation>
     </message>
     <message>
+        <source>Output folder &quot;%1&quot; overlaps the output folder &quot;%2&quot; of another run</source>
+        <translation>Der Ausgabeordner „%1“ überschneidet sich mit dem Ausgabeordner „%2“ eines anderen Laufs</translation>
+    </message>
+    <message>
         <source>Cannot open file &quot;%1&quot;. %2</source>
         <translation>Die Datei „%1“ kann nicht geöffnet werden. %2</translation>
     </message>
