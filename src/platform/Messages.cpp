@@ -104,6 +104,8 @@ Described describe(const Error& e)
         return {"Output folder is not set", {}};
     case ErrorKind::FolderInUse:
         return {"Output folder is in use by another run", {}};
+    case ErrorKind::FolderMoved:
+        return {"The folder \"%1\" was moved or replaced during the run", {e.object}};
     case ErrorKind::ReadManifest:
         return {"cannot read the manifest \"%1\": %2", {e.object, systemReason(e.code)}};
     case ErrorKind::NoManifest:
@@ -395,6 +397,8 @@ const char* errorCode(ErrorKind kind)
         return "output-folder-not-set";
     case ErrorKind::FolderInUse:
         return "folder-in-use";
+    case ErrorKind::FolderMoved:
+        return "folder-moved";
     case ErrorKind::ReadManifest:
         return "read-manifest";
     case ErrorKind::NoManifest:

@@ -44,6 +44,7 @@ enum class ErrorKind : std::uint8_t {
     InputsMissing,      // both lines above (P: the data file, Q: the template)
     OutputFolderNotSet, // Output folder is not set
     FolderInUse,        // Output folder is in use by another run
+    FolderMoved,        // The folder "P" was moved or replaced during the run
 
     // The manifests of a sharded job, as --merge-report finds them.
     ReadManifest,          // cannot read the manifest "P": REASON

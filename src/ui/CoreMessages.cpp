@@ -100,6 +100,8 @@ const char* errorSource(const Error& e)
         return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is not set");
     case ErrorKind::FolderInUse:
         return QT_TRANSLATE_NOOP("CoreMessages", "Output folder is in use by another run");
+    case ErrorKind::FolderMoved:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The folder \"%1\" was moved or replaced during the run");
     case ErrorKind::ReadManifest:
         return QT_TRANSLATE_NOOP("CoreMessages", "Cannot read the manifest \"%1\": %2");
     case ErrorKind::NoManifest:

@@ -24,6 +24,10 @@
         <translation>Der Ausgabeordner wird von einem anderen Lauf benutzt</translation>
     </message>
     <message>
+        <source>The folder &quot;%1&quot; was moved or replaced during the run</source>
+        <translation>Der Ordner „%1“ wurde während des Laufs verschoben oder ersetzt</translation>
+    </message>
+    <message>
         <source>Cannot open file &quot;%1&quot;. %2</source>
         <translation>Die Datei „%1“ kann nicht geöffnet werden. %2</translation>
     </message>
