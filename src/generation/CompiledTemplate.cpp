@@ -85,6 +85,7 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
                 added.sibling = m_nodes[node].child;
                 m_nodes.push_back(added);
                 m_nodes[node].child = child;
+                m_nodes[node].childBytes.set(added.byte);
             }
             node = child;
             (length == own.size() ? m_nodes[node].identifierRule : m_nodes[node].prefixRule) = rule + 1;
@@ -222,6 +223,8 @@ bool CompiledTemplate::isFor(const std::vector<std::string_view>& identifiers) c
 
 const CompiledTemplate::Node* CompiledTemplate::childOf(const Node* node, char byte) const
 {
+    if (!node->childBytes[byteOf(byte)])
+        return nullptr;
     std::uint32_t child = node->child;
     while (child != 0 && m_nodes[child].byte != byteOf(byte))
         child = m_nodes[child].sibling;

@@ -135,6 +135,7 @@ private:
         unsigned char byte = 0;
         std::size_t identifierRule = 0; // the last rule whose identifier is the node's text, plus one
         std::size_t prefixRule = 0;     // the last rule whose identifier it is a proper prefix of, plus one
+        std::bitset<256> childBytes;    // the bytes of its children: a byte without one costs no walk
     };
     std::vector<Node> m_nodes;
     // The node of `text`; null when no identifier starts with it.
