@@ -217,6 +217,32 @@ void BM_RenderValuesEndingWithPercent(benchmark::State& state)
 }
 BENCHMARK(BM_RenderValuesEndingWithPercent)->Arg(150)->Arg(300)->Arg(600);
 
+// A record of `rules` values, one identifier a line as in a plain letter, with identifiers of
+// the form %R1%: plain values ("50", kind 0) against values holding the start of an identifier
+// ("%R", kind 1), as URL-encoded text (%C3) holds the start of %City%. The check of the text
+// before each slot must cost the same for both, not a look at every identifier for each value.
+void BM_RenderValuesHoldingAnIdentifierStart(benchmark::State& state)
+{
+    const auto rules = static_cast<std::size_t>(state.range(0));
+    std::string text;
+    std::vector<std::string> identifiers;
+    for (std::size_t i = 1; i <= rules; ++i) {
+        identifiers.push_back("%R" + std::to_string(i) + "%");
+        text += identifiers.back() + "\r\n";
+    }
+    const std::vector<std::string_view> ids(identifiers.begin(), identifiers.end());
+    stencilor::CompiledTemplate compiled;
+    compiled.compile(text, ids);
+    const std::vector<std::string_view> values(rules, state.range(1) == 0 ? "50" : "%R");
+    std::string out;
+    for (auto _ : state) {
+        if (compiled.render(values, out, SIZE_MAX) != stencilor::CompiledTemplate::Render::Done)
+            state.SkipWithError("the one-pass render declined values that cannot form an identifier");
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_RenderValuesHoldingAnIdentifierStart)->ArgsProduct({{150, 300, 600}, {0, 1}});
+
 void BM_CompileTemplate(benchmark::State& state)
 {
     const std::string text = makeTemplate(200 * 1024, 3000);

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Output naming and writing on any record, name template and options, into an output folder in
 // which links, second names, FIFOs, folders and files have been planted: nothing outside the
-// output folder changes, and neither does the run's own input inside it.
+// output folder changes, and neither does the run's own input inside it. An input that starts
+// with "{" is instead one or more manifests (split at form feeds) for --merge-report into that
+// folder: the same holds, and the report it writes holds no markup that did not come escaped
+// from a value.
 
 #include "FuzzSupport.h"
+#include "generation/Manifest.h"
 #include "generation/OutputNaming.h"
 #include "platform/OutputTree.h"
 
@@ -14,6 +18,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace stencilor;
 namespace fs = std::filesystem;
@@ -102,23 +107,81 @@ void plant(const Scratch& scratch, const std::string& name, int kind)
     }
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+// Every "<" of `report` begins a tag of the report's own (a link's address percent-encoded), and
+// the text between the tags is escaped: no ">" or '"', and every "&" begins an entity.
+void checkMarkup(const std::string& report)
 {
-    static const Scratch scratch;
-    static const std::map<std::string, std::string> outsideBefore = snapshot(scratch.outside);
-    FuzzedDataProvider input(data, size);
+    static constexpr std::string_view kTags[] = {"<HTML>", "</HTML>", "<TABLE>", "</TABLE>", "<TR>",
+                                                 "</TR>",  "<TD>",    "</TD>",   "</a>"};
+    static constexpr std::string_view kEntities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&#39;"};
+    const std::string_view text = report;
+    const auto startsWithOneOf = [&](std::size_t at, const auto& list) -> std::size_t {
+        for (const std::string_view item : list)
+            if (text.substr(at).starts_with(item))
+                return item.size();
+        return 0;
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        if (c == '<') {
+            if (const std::size_t tag = startsWithOneOf(at, kTags)) {
+                at += tag;
+                continue;
+            }
+            constexpr std::string_view kLink = "<a href=\"";
+            if (text.substr(at).starts_with(kLink)) {
+                const std::size_t end = text.find('"', at + kLink.size());
+                const bool encoded =
+                    end != std::string_view::npos && text.substr(end).starts_with("\">") &&
+                    text.substr(at + kLink.size(), end - at - kLink.size())
+                            .find_first_not_of(
+                                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~/%") ==
+                        std::string_view::npos;
+                if (!encoded)
+                    fuzz::fail("a link's address in the report is percent-encoded", text.substr(at, 80));
+                at = end + 2;
+                continue;
+            }
+            fuzz::fail("the report holds no markup that did not come escaped from a value", text.substr(at, 80));
+        }
+        if (c == '>' || c == '"')
+            fuzz::fail("the report's text between its tags is escaped", text.substr(at > 40 ? at - 40 : 0, 80));
+        if (c == '&') {
+            const std::size_t entity = startsWithOneOf(at, kEntities);
+            if (entity == 0)
+                fuzz::fail("every & in the report begins an entity", text.substr(at, 40));
+            at += entity;
+            continue;
+        }
+        ++at;
+    }
+}
 
-    fs::remove_all(scratch.out);
-    fs::create_directories(scratch.out);
-    const std::string inputPath = scratch.out + "/data.csv";
-    Scratch::writeFile(inputPath, "the run's data");
-    static const char* const kNames[] = {"a", "b", "x.htm", "a/b", "a/x.htm", "b/a", "data.csv", "report.html"};
-    for (std::size_t planted = input.ConsumeIntegralInRange<std::size_t>(0, 4); planted > 0; --planted)
-        plant(scratch, kNames[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)],
-              input.ConsumeIntegralInRange<int>(0, 6));
+// Merges the manifests in `text` (split at form feeds) into the output folder; the report, when
+// written, is checked for markup.
+void mergeInto(const Scratch& scratch, std::string_view text)
+{
+    std::vector<std::string> manifests;
+    for (std::size_t start = 0; start <= text.size() && manifests.size() < 4;) {
+        std::size_t end = text.find('\f', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string path = scratch.root + "/m" + std::to_string(manifests.size()) + ".jsonl";
+        ::unlink(path.c_str());
+        Scratch::writeFile(path, std::string(text.substr(start, end - start)));
+        manifests.push_back(path);
+        start = end + 1;
+    }
+    const std::string report = scratch.out + "/report.html";
+    struct stat info {};
+    if (mergeReport(manifests, scratch.out) && ::lstat(report.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        checkMarkup(fuzz::readFile(report));
+}
 
+// Names the record that the rest of `input` holds, with the options it gives, and writes its
+// file into the output folder.
+OutputName writeRecord(const Scratch& scratch, const std::string& inputPath, FuzzedDataProvider& input)
+{
     ProjectSettings s;
     s.delim = ";";
     s.nameFromFld = input.ConsumeBool();
@@ -142,6 +205,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const OutputName name = recordOutputName(s, scratch.out, line, 1);
     if (name.named())
         (void)tree.write(name.relativeName, "generated");
+    return name;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const Scratch scratch;
+    static const std::map<std::string, std::string> outsideBefore = snapshot(scratch.outside);
+    FuzzedDataProvider input(data, size);
+
+    fs::remove_all(scratch.out);
+    fs::create_directories(scratch.out);
+    const std::string inputPath = scratch.out + "/data.csv";
+    Scratch::writeFile(inputPath, "the run's data");
+    static const char* const kNames[] = {"a", "b", "x.htm", "a/b", "a/x.htm", "b/a", "data.csv", "report.html"};
+    for (std::size_t planted = input.ConsumeIntegralInRange<std::size_t>(0, 4); planted > 0; --planted)
+        plant(scratch, kNames[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)],
+              input.ConsumeIntegralInRange<int>(0, 6));
+
+    OutputName name;
+    if (size > 0 && data[0] == '{')
+        mergeInto(scratch, input.ConsumeRemainingBytesAsString());
+    else
+        name = writeRecord(scratch, inputPath, input);
 
     if (const auto after = snapshot(scratch.outside); after != outsideBefore) {
         std::string changes;

@@ -202,10 +202,9 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         out << checkJson(state, warnings) << '\n' << std::flush;
         return kExitOk;
     }
-    // One line per statement: the escaped copy of a huge line is freed before the next is made.
     out << "fields: " << state.csvFieldCount << '\n';
-    out << "sample: " << escapeControlBytes(state.csvSampleLine) << '\n';
-    out << "widest: " << escapeControlBytes(state.csvWidestLine) << '\n';
+    out << "sample: " << escapeControlBytes(shownLine(state.csvSampleLine, state.csvSampleBytes)) << '\n';
+    out << "widest: " << escapeControlBytes(shownLine(state.csvWidestLine, state.csvWidestBytes)) << '\n';
     // The fourth line only for a project that names an encoding: scripts read the first three.
     if (state.encoding)
         out << encodingLine(*state.encoding) << '\n';

@@ -113,8 +113,10 @@ std::string checkJson(const DataFileState& state, const std::vector<std::string>
 {
     JsonObject check = versioned(outcomeCode(RunOutcome::Completed));
     check.add("fields", std::int64_t{state.csvFieldCount})
-        .add("sample", state.csvSampleLine)
-        .add("widest", state.csvWidestLine);
+        .add("sample", shownLine(state.csvSampleLine, state.csvSampleBytes))
+        .add("sampleBytes", state.csvSampleBytes)
+        .add("widest", shownLine(state.csvWidestLine, state.csvWidestBytes))
+        .add("widestBytes", state.csvWidestBytes);
     if (state.encoding) {
         check.add("encoding", state.encoding->name).add("replaced", state.replaced);
     }

@@ -3,7 +3,7 @@
 
 #include "datasource/DataInput.h"
 #include "datasource/Encoding.h"
-#include "datasource/RecordReader.h"
+#include "datasource/TextLines.h"
 #include "datasource/workbook/Workbook.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
@@ -45,10 +45,97 @@ bool holdsQuotedDelimiter(std::string_view line, std::string_view delim)
     }
 }
 
+// holdsQuotedDelimiter for a line that comes in pieces, byte by byte: the same answer however
+// the line is cut.
+class QuotedDelimiterFinder final {
+public:
+    explicit QuotedDelimiterFinder(std::string_view delim)
+        : m_delim(delim)
+    {
+    }
+
+    void feed(std::string_view piece)
+    {
+        if (m_delim.empty())
+            return;
+        for (std::size_t i = 0; i < piece.size() && !m_found; ++i)
+            step(piece[i]);
+    }
+
+    // The answer for the line fed, whose end has come: a quote that never closed counts.
+    bool found() const { return !m_delim.empty() && (m_found || m_state == State::Quoted); }
+
+    void reset()
+    {
+        m_state = State::FieldStart;
+        m_found = false;
+        m_window.clear();
+    }
+
+private:
+    enum class State { FieldStart, Unquoted, Quoted, AfterQuote };
+
+    void step(char c)
+    {
+        switch (m_state) {
+        case State::FieldStart:
+            m_window.clear();
+            if (c == '"') {
+                m_state = State::Quoted;
+                return;
+            }
+            m_state = State::Unquoted;
+            if (endsDelimiter(c))
+                m_state = State::FieldStart;
+            return;
+        case State::Unquoted:
+            if (endsDelimiter(c))
+                m_state = State::FieldStart;
+            return;
+        case State::Quoted:
+            if (c == '"')
+                m_state = State::AfterQuote;
+            else
+                m_found = endsDelimiter(c);
+            return;
+        case State::AfterQuote:
+            if (c == '"') {
+                // A doubled quote belongs to the field.
+                m_state = State::Quoted;
+                m_found = endsDelimiter('"') || endsDelimiter('"');
+                return;
+            }
+            // The quote closed the field; the rest of it runs to the next delimiter.
+            m_state = State::Unquoted;
+            m_window.clear();
+            if (endsDelimiter(c))
+                m_state = State::FieldStart;
+            return;
+        }
+    }
+
+    // Adds `c` to the bytes looked at since the field (or its part) began; true when they end with
+    // the delimiter. All occurrences are as long, so the first to end is the first to begin.
+    bool endsDelimiter(char c)
+    {
+        if (m_delim.size() == 1)
+            return c == m_delim.front();
+        m_window.push_back(c);
+        if (m_window.size() > m_delim.size())
+            m_window.erase(0, 1);
+        return m_window == m_delim;
+    }
+
+    std::string_view m_delim;
+    State m_state = State::FieldStart;
+    bool m_found = false;
+    std::string m_window; // the last bytes, as many as the delimiter has
+};
+
 } // namespace
 
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding)
+                              const std::string& encoding, std::size_t blockSize)
 {
     DataFileWarnings warnings;
     // A workbook's cells are no lines of text: what the warnings look for does not occur in them.
@@ -98,21 +185,93 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
     } source(input.value()->text());
 
     const bool checkUtf8 = encoding.empty();
-    RecordReader reader(source, {false, delim, kBlock});
-    DataRecord record;
     std::uint64_t lines = 0;
     std::uint64_t textEnd = 0; // where the last line's text ends
-    while (reader.next(record).value()) {
+    // A line is looked at whole when a block holds it; a longer one is looked at in pieces as the
+    // blocks go by, so that a line of any length costs no more memory than a block.
+    const auto wholeLine = [&](std::string_view line, std::uint64_t offset) {
         ++lines;
-        textEnd = record.offset + record.text.size();
+        textEnd = offset + line.size();
         if (checkUtf8) {
             Utf8Validator validator;
-            validator.feed(record.text);
+            validator.feed(line);
             if (!validator.valid() && warnings.invalidUtf8Lines++ == 0)
                 warnings.firstInvalidUtf8Line = lines;
         }
-        if (!quotes && holdsQuotedDelimiter(record.text, delim) && warnings.quotedDelimiterLines++ == 0)
+        if (!quotes && holdsQuotedDelimiter(line, delim) && warnings.quotedDelimiterLines++ == 0)
             warnings.firstQuotedDelimiterLine = lines;
+    };
+    bool inLine = false;
+    std::uint64_t lineStart = 0, lineBytes = 0;
+    Utf8Validator lineValidator;
+    QuotedDelimiterFinder lineQuotes(delim);
+    const auto extendLine = [&](std::string_view piece, std::uint64_t offset) {
+        if (!inLine) {
+            inLine = true;
+            lineStart = offset;
+            lineBytes = 0;
+            lineValidator = Utf8Validator();
+            lineQuotes.reset();
+        }
+        lineBytes += piece.size();
+        if (checkUtf8)
+            lineValidator.feed(piece);
+        if (!quotes)
+            lineQuotes.feed(piece);
+    };
+    const auto endLine = [&] {
+        inLine = false;
+        ++lines;
+        textEnd = lineStart + lineBytes;
+        if (checkUtf8 && !lineValidator.valid() && warnings.invalidUtf8Lines++ == 0)
+            warnings.firstInvalidUtf8Line = lines;
+        if (!quotes && lineQuotes.found() && warnings.quotedDelimiterLines++ == 0)
+            warnings.firstQuotedDelimiterLine = lines;
+    };
+
+    const std::size_t block = std::max<std::size_t>(blockSize, 1);
+    std::string buffer(block, '\0');
+    std::uint64_t offset = 0;   // of the buffer's first byte in the text
+    bool skipLeadingLf = false; // the last block ended in CR, whose LF may start the next one
+    for (;;) {
+        const Result<std::size_t> got = source.read(buffer.data(), block);
+        if (!got)
+            break; // the text counts as ending where it cannot be read
+        std::string_view text(buffer.data(), got.value());
+        const std::string_view beforeNul = textBeforeNul(text);
+        const bool atEnd = got.value() == 0 || beforeNul.size() < text.size();
+        text = beforeNul;
+        std::size_t start = 0;
+        if (skipLeadingLf && !text.empty()) {
+            start = text[0] == '\n' ? 1 : 0;
+            skipLeadingLf = false;
+        }
+        std::size_t end = text.size();
+        if (!atEnd) {
+            // Past the last CR or LF of the block; `start` when it holds none.
+            while (end > start && text[end - 1] != '\n' && text[end - 1] != '\r')
+                --end;
+            if (end == text.size() && end > start && text[end - 1] == '\r')
+                skipLeadingLf = true;
+        }
+        LineCursor cursor(text.substr(start, end - start));
+        for (std::string_view line; cursor.next(line);) {
+            const std::uint64_t at = offset + static_cast<std::uint64_t>(line.data() - buffer.data());
+            if (inLine) {
+                extendLine(line, at);
+                endLine();
+            } else {
+                wholeLine(line, at);
+            }
+        }
+        if (atEnd) {
+            if (inLine)
+                endLine();
+            break;
+        }
+        if (end < text.size())
+            extendLine(text.substr(end), offset + end);
+        offset += got.value();
     }
     // The rest of the file, to learn what a NUL cut off.
     char rest[1 << 16];

@@ -7,6 +7,7 @@
 
 #include "platform/Detail.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,11 +25,12 @@ struct DataFileWarnings {
     std::uint64_t bytesAfterNul = 0; // bytes of the file behind it, which are not read
 };
 
-// Looks at the data file `path` in blocks (so its size does not matter). The UTF-8 and byte-order
-// mark findings are made only when `encoding` is empty (a named or "auto" encoding decodes the
-// file and drops a mark); quoted delimiters only when `quotes` is off.
+// Looks at the data file `path` in blocks of `blockSize` bytes (so neither its size nor the length
+// of its lines matters to the memory used). The UTF-8 and byte-order mark findings are made only
+// when `encoding` is empty (a named or "auto" encoding decodes the file and drops a mark); quoted
+// delimiters only when `quotes` is off.
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding);
+                              const std::string& encoding, std::size_t blockSize = std::size_t{1} << 20);
 
 // The warnings as details, one each (none when there are none).
 std::vector<Detail> warningDetails(const DataFileWarnings& warnings);

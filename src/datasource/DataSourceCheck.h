@@ -15,9 +15,11 @@ namespace stencilor {
 
 // What the data source check learns about the data file.
 struct DataFileState {
-    std::string csvSampleLine;       // first non-blank line (the last line when all are blank)
-    std::string csvWidestLine;       // earliest line with the most fields
-    std::int64_t csvFieldCount = -1; // most fields of any line; -1 when no line was read
+    std::string csvSampleLine; // first non-blank line (the last line when all are blank), its first kKeptLineBytes
+    std::string csvWidestLine; // earliest line with the most fields, its first kKeptLineBytes
+    std::uint64_t csvSampleBytes = 0; // the whole sample line's length
+    std::uint64_t csvWidestBytes = 0; // the whole widest line's length
+    std::int64_t csvFieldCount = -1;  // most fields of any line; -1 when no line was read
     // With a data format beyond the plain one (quotes, encoding, header names):
     std::vector<std::string> fieldNames;    // the header record's fields, when the first record names them
     std::vector<std::string> sampleFields;  // the sample record's fields as the run cuts them (their first 4 KB)
@@ -43,6 +45,18 @@ struct DataFormat {
 
 // At most this many field labels go into the field lists and the default rules.
 inline constexpr std::int64_t kMaxFieldLabels = 500;
+
+// The bytes of the sample and the widest line that the check keeps, whatever their length: the
+// window takes field values from them, and a line of gigabytes costs no more memory than this.
+inline constexpr std::size_t kKeptLineBytes = std::size_t{1} << 20;
+
+// The bytes of a line that the command line's check shows.
+inline constexpr std::size_t kShownLineBytes = 500;
+
+// `line` (the start of a line `bytes` long) as the check shows it: whole when it is at most
+// kShownLineBytes long, else its first kShownLineBytes bytes, cut before a UTF-8 sequence that
+// would not fit, then "... (N bytes)".
+std::string shownLine(std::string_view line, std::uint64_t bytes);
 
 // Reads the data file at `path` (a missing or unreadable file counts as no lines) and finds
 // the sample line, the widest line and the field count with delimiter `delim`. The file is read

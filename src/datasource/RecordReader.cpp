@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <optional>
 
 namespace stencilor {
@@ -34,6 +35,15 @@ RecordReader::RecordReader(ByteSource& source, Options options)
     m_options.blockSize = std::max<std::size_t>(m_options.blockSize, 1);
 }
 
+void ReadBuffer::grow(std::size_t size)
+{
+    void* grown = std::realloc(m_data, size);
+    if (grown == nullptr)
+        throw std::bad_alloc();
+    m_data = static_cast<char*>(grown);
+    m_size = size;
+}
+
 Error RecordReader::tooLong() const
 {
     return Error(ErrorKind::RecordTooLong, {}, 0, {m_records + 1, m_options.maxRecord, m_lines + 1});
@@ -59,17 +69,11 @@ Result<bool> RecordReader::fill(std::size_t count)
         const std::size_t wanted = std::min(m_options.blockSize, most - m_end);
         if (m_buffer.size() < m_end + wanted) {
             // Grown by doubling, but to no more than the longest record needs (at once when the
-            // next doubling would come close to it), and copied into a buffer of exactly that size
-            // (a string would double its capacity once more).
+            // next doubling would come close to it).
             std::size_t doubled = 2 * m_buffer.size();
             if (doubled + m_options.blockSize >= most)
                 doubled = most;
-            const std::size_t size = std::max(m_end + wanted, doubled);
-            std::string grown;
-            grown.reserve(size);
-            grown.append(m_buffer, 0, m_end);
-            grown.resize(size);
-            m_buffer.swap(grown);
+            m_buffer.grow(std::max(m_end + wanted, doubled));
         }
         const Result<std::size_t> got = m_source.read(m_buffer.data() + m_end, wanted);
         if (!got)
@@ -170,7 +174,7 @@ template <class Bytes, class Visit> std::size_t scanQuoted(Bytes& bytes, std::st
 // The bytes of the record in the reader's buffer, read on as the scan needs them.
 class BufferedBytes final {
 public:
-    BufferedBytes(std::string& buffer, std::size_t& pos, std::size_t& end,
+    BufferedBytes(const ReadBuffer& buffer, std::size_t& pos, std::size_t& end,
                   const std::function<Result<bool>(std::size_t)>& fill)
         : m_buffer(buffer)
         , m_pos(pos)
@@ -209,7 +213,7 @@ public:
     const std::optional<Error>& error() const { return m_error; }
 
 private:
-    std::string& m_buffer;
+    const ReadBuffer& m_buffer; // its data moves when a fill grows it
     std::size_t& m_pos;
     std::size_t& m_end;
     const std::function<Result<bool>(std::size_t)>& m_fill;

@@ -14,8 +14,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace stencilor {
@@ -83,6 +85,32 @@ inline bool isHeaderRecord(bool header, std::uint64_t number)
 // all the memory there is.
 inline constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 30;
 
+// The bytes a reader has read: grown in place where the system can (realloc moves the pages of
+// a large block instead of copying them), so that a record near the bound is not held twice
+// while it grows, and the room not read into yet takes no memory.
+class ReadBuffer final {
+public:
+    ReadBuffer() = default;
+    ReadBuffer(ReadBuffer&& other) noexcept
+        : m_data(std::exchange(other.m_data, nullptr))
+        , m_size(std::exchange(other.m_size, 0))
+    {
+    }
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
+    ~ReadBuffer() { std::free(m_data); }
+    char* data() { return m_data; }
+    const char* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+    char operator[](std::size_t i) const { return m_data[i]; }
+    // Grows to `size` bytes, keeping those there; throws std::bad_alloc as a string would.
+    void grow(std::size_t size);
+
+private:
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
 class RecordReader final {
 public:
     struct Options {
@@ -110,7 +138,7 @@ private:
 
     ByteSource& m_source;
     Options m_options;
-    std::string m_buffer;
+    ReadBuffer m_buffer;
     std::size_t m_pos = 0;      // the start of the next record in m_buffer
     std::size_t m_end = 0;      // the end of the bytes read into m_buffer
     bool m_ended = false;       // the source ended, or a NUL byte ended the text

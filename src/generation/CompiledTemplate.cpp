@@ -65,22 +65,41 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
         list.clear();
     for (auto& list : m_containing)
         list.clear();
+    m_containingAfter.clear();
+    m_pairs.reset();
     m_firstBytes.reset();
-    m_identifierRule.clear();
-    m_prefixRule.clear();
+    m_nodes.assign(1, Node{});
     m_longestIdentifier = 0;
     for (std::size_t rule = 0; rule < identifiers.size(); ++rule) {
         // Views into m_identifiers, whose strings stay in place until the next compile.
         const std::string_view own = m_identifiers[rule];
-        m_identifierRule[own] = rule + 1;
-        for (std::size_t length = 1; length < own.size(); ++length)
-            m_prefixRule[own.substr(0, length)] = rule + 1;
+        std::uint32_t node = 0;
+        for (std::size_t length = 1; length <= own.size(); ++length) {
+            std::uint32_t child = m_nodes[node].child;
+            while (child != 0 && m_nodes[child].byte != byteOf(own[length - 1]))
+                child = m_nodes[child].sibling;
+            if (child == 0) {
+                child = static_cast<std::uint32_t>(m_nodes.size());
+                Node added;
+                added.byte = byteOf(own[length - 1]);
+                added.sibling = m_nodes[node].child;
+                m_nodes.push_back(added);
+                m_nodes[node].child = child;
+                m_nodes[node].childBytes.set(added.byte);
+            }
+            node = child;
+            (length == own.size() ? m_nodes[node].identifierRule : m_nodes[node].prefixRule) = rule + 1;
+        }
         m_longestIdentifier = std::max(m_longestIdentifier, own.size());
         const std::string_view id = identifiers[rule];
         m_startingWith[byteOf(id.front())].push_back(rule);
         m_firstBytes.set(byteOf(id.front()));
-        for (std::size_t at = 1; at < id.size(); ++at)
+        for (std::size_t at = 1; at < id.size(); ++at) {
             m_containing[byteOf(id[at])].push_back({rule, at});
+            const auto pair = static_cast<std::uint16_t>(byteOf(id[at - 1]) << 8 | byteOf(id[at]));
+            m_containingAfter[pair].push_back({rule, at});
+            m_pairs.set(pair);
+        }
     }
 
     // Identifiers commonly share their first byte (a "%"): then a value is searched for that one byte.
@@ -125,6 +144,21 @@ void CompiledTemplate::compile(std::string_view text, const std::vector<std::str
             for (std::vector<std::string>* list : {&contexts.closed, &contexts.open}) {
                 std::sort(list->begin(), list->end());
                 list->erase(std::unique(list->begin(), list->end()), list->end());
+            }
+        }
+    }
+    // The text before a slot, reversed, begins with its last byte; an empty closed one is the
+    // start of the text, before which nothing stands.
+    m_lastBytesBefore.assign(identifiers.size(), std::string());
+    m_anyByteBefore.assign(identifiers.size(), 0);
+    for (std::size_t rule = 0; rule < identifiers.size(); ++rule) {
+        std::string& bytes = m_lastBytesBefore[rule];
+        for (const std::vector<std::string>* list : {&m_before[rule].closed, &m_before[rule].open}) {
+            for (const std::string& context : *list) {
+                if (context.empty())
+                    m_anyByteBefore[rule] |= list == &m_before[rule].open ? 1 : 0;
+                else if (bytes.find(context.front()) == std::string::npos)
+                    bytes.push_back(context.front());
             }
         }
     }
@@ -187,33 +221,57 @@ bool CompiledTemplate::isFor(const std::vector<std::string_view>& identifiers) c
     return std::equal(identifiers.begin(), identifiers.end(), m_identifiers.begin(), m_identifiers.end());
 }
 
+const CompiledTemplate::Node* CompiledTemplate::childOf(const Node* node, char byte) const
+{
+    if (!node->childBytes[byteOf(byte)])
+        return nullptr;
+    std::uint32_t child = node->child;
+    while (child != 0 && m_nodes[child].byte != byteOf(byte))
+        child = m_nodes[child].sibling;
+    return child == 0 ? nullptr : &m_nodes[child];
+}
+
+const CompiledTemplate::Node* CompiledTemplate::nodeOf(std::string_view text) const
+{
+    const Node* node = &m_nodes.front();
+    for (std::size_t i = 0; node && i < text.size(); ++i)
+        node = childOf(node, text[i]);
+    return node;
+}
+
 std::size_t CompiledTemplate::ruleAfterIdentifier(std::string_view text) const
 {
-    const auto found = m_identifierRule.find(text);
-    return found == m_identifierRule.end() ? 0 : found->second;
+    const Node* node = nodeOf(text);
+    return node ? node->identifierRule : 0;
 }
 
 std::size_t CompiledTemplate::ruleAfterPrefix(std::string_view text) const
 {
-    const auto found = m_prefixRule.find(text);
-    return found == m_prefixRule.end() ? 0 : found->second;
+    const Node* node = nodeOf(text);
+    return node ? node->prefixRule : 0;
 }
 
 bool CompiledTemplate::formsWithAfter(std::size_t rule, std::string_view head) const
 {
-    if (head.size() >= m_longestIdentifier || ruleAfterPrefix(head) <= rule)
+    if (head.size() >= m_longestIdentifier)
         return false;
-    std::string joined;
+    return formsWithAfter(rule, head.size(), nodeOf(head));
+}
+
+bool CompiledTemplate::formsWithAfter(std::size_t rule, std::size_t headSize, const Node* head) const
+{
+    if (head == nullptr || head->prefixRule <= rule)
+        return false;
     for (const std::vector<std::string>* list : {&m_after[rule].closed, &m_after[rule].open}) {
         const bool open = list == &m_after[rule].open;
         for (const std::string& context : *list) {
-            joined.assign(head).append(context, 0, m_longestIdentifier - head.size());
-            bool goesOn = true; // some identifier of the rule or a later one begins with joined[..length]
-            for (std::size_t length = head.size() + 1; goesOn && length <= joined.size(); ++length) {
-                const std::string_view start = std::string_view(joined).substr(0, length);
-                if (ruleAfterIdentifier(start) > rule)
+            const Node* node = head;
+            bool goesOn = true; // some identifier of the rule or a later one begins with the head and context[..i]
+            for (std::size_t i = 0; goesOn && i < context.size() && headSize + i < m_longestIdentifier; ++i) {
+                node = childOf(node, context[i]);
+                if (node && node->identifierRule > rule)
                     return true;
-                goesOn = ruleAfterPrefix(start) > rule;
+                goesOn = node && node->prefixRule > rule;
             }
             // The text after an open context is not known: an identifier it could go on with counts.
             if (open && goesOn)
@@ -255,13 +313,30 @@ bool CompiledTemplate::startIsSafe(std::size_t rule, std::string_view value) con
         return true;
     }
     // Another slot lies close before some slot of the rule: look at each place where the value's
-    // first byte stands in an identifier instead. The identifier starts before the value when the
-    // value begins with identifier[at..] (at >= 1), or the value lies inside it; the text before a
-    // slot must end with identifier[..at], and when the value ends first, the text after a slot
-    // must go on with the rest.
-    for (const Position& position : candidates) {
-        if (position.rule < rule)
-            continue;
+    // first byte stands in an identifier instead, after a byte that ends the text before a slot
+    // (any byte where another slot comes right before one).
+    if (m_anyByteBefore[rule])
+        return candidatesAreSafe(rule, value, candidates);
+    for (const char last : m_lastBytesBefore[rule]) {
+        const auto pair = static_cast<std::uint16_t>(byteOf(last) << 8 | byteOf(value.front()));
+        if (m_pairs[pair] && !candidatesAreSafe(rule, value, m_containingAfter.at(pair)))
+            return false;
+    }
+    return true;
+}
+
+bool CompiledTemplate::candidatesAreSafe(std::size_t rule, std::string_view value,
+                                         const std::vector<Position>& candidates) const
+{
+    // The identifier starts before the value when the value begins with identifier[at..]
+    // (at >= 1), or the value lies inside it; the text before a slot must end with
+    // identifier[..at], and when the value ends first, the text after a slot must go on with the
+    // rest. Only the rule's own identifier and later ones count.
+    std::string head;
+    const auto first = std::lower_bound(candidates.begin(), candidates.end(), rule,
+                                        [](const Position& position, std::size_t r) { return position.rule < r; });
+    for (auto it = first; it != candidates.end(); ++it) {
+        const Position& position = *it;
         const std::string_view id = m_identifiers[position.rule];
         const std::size_t shared = std::min(value.size(), id.size() - position.at);
         if (std::memcmp(id.data() + position.at, value.data(), shared) != 0)
@@ -287,10 +362,9 @@ bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) cons
         const std::string_view rest = value.substr(at);
         const std::vector<std::size_t>& candidates = m_startingWith[byteOf(value[at])];
         if (candidates.size() <= contextWork) {
-            for (std::size_t later : candidates) {
-                if (later < rule)
-                    continue;
-                const std::string_view id = m_identifiers[later];
+            for (auto later = std::lower_bound(candidates.begin(), candidates.end(), rule); later != candidates.end();
+                 ++later) {
+                const std::string_view id = m_identifiers[*later];
                 const std::size_t shared = std::min(rest.size(), id.size());
                 if (std::memcmp(rest.data(), id.data(), shared) != 0)
                     continue;
@@ -299,13 +373,19 @@ bool CompiledTemplate::restIsSafe(std::size_t rule, std::string_view value) cons
             }
             continue;
         }
-        for (std::size_t length = 1; length <= std::min(rest.size(), m_longestIdentifier); ++length) {
-            if (ruleAfterIdentifier(rest.substr(0, length)) > rule)
+        // One walk down the identifiers' tree along the rest: an identifier it holds, or one it
+        // begins that the text after a slot may finish (a shorter start that no identifier of the
+        // rule or a later one goes on from has no longer one either).
+        const Node* node = &m_nodes.front();
+        std::size_t length = 0;
+        for (; node && length < std::min(rest.size(), m_longestIdentifier); ++length) {
+            node = childOf(node, rest[length]);
+            if (node && node->identifierRule > rule)
                 return false;
-            if (ruleAfterPrefix(rest.substr(0, length)) <= rule)
+            if (!node || node->prefixRule <= rule)
                 break;
         }
-        if (formsWithAfter(rule, rest))
+        if (length == rest.size() && rest.size() < m_longestIdentifier && formsWithAfter(rule, rest.size(), node))
             return false;
     }
     return true;

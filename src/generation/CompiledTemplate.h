@@ -59,6 +59,12 @@ private:
         int rule = -1;
     };
 
+    // A place in an identifier: the rule's, and the byte's index in it.
+    struct Position {
+        std::size_t rule = 0;
+        std::size_t at = 0;
+    };
+
     // The template text next to a rule's slots, up to one byte less than the longest identifier:
     // what a value's edges can join with. A context is open when another slot lies within that
     // reach (its text is not known when the rules run), closed when the template text or the
@@ -78,6 +84,8 @@ private:
     // starts inside it.
     bool startIsSafe(std::size_t rule, std::string_view value) const;
     bool restIsSafe(std::size_t rule, std::string_view value) const;
+    // startIsSafe through the places in `candidates` (those of rules before `rule` are passed over).
+    bool candidatesAreSafe(std::size_t rule, std::string_view value, const std::vector<Position>& candidates) const;
     // The place of the first byte at or after `from` in `value` that some identifier starts with;
     // npos when there is none.
     std::size_t nextFirstByte(std::string_view value, std::size_t from) const;
@@ -100,12 +108,17 @@ private:
     // For each byte: the rules whose identifier starts with it, and the places after the first
     // where it stands in an identifier. A value can overlap an identifier only where one of its
     // bytes stands in it, so render looks at those places alone.
-    struct Position {
-        std::size_t rule = 0;
-        std::size_t at = 0;
-    };
     std::array<std::vector<std::size_t>, 256> m_startingWith;
     std::array<std::vector<Position>, 256> m_containing;
+    // The same places by the byte before them as well (the key is the two bytes): an identifier
+    // that a value finishes ends the text before a slot, so only the places after that text's
+    // last byte need a look. All lists are in the order of the rules.
+    std::unordered_map<std::uint16_t, std::vector<Position>> m_containingAfter;
+    std::bitset<65536> m_pairs; // the keys of m_containingAfter, looked at before the map
+    // Per rule: the last bytes of the text before its slots, and whether some slot has another
+    // slot right before it (whose last byte can be any).
+    std::vector<std::string> m_lastBytesBefore;
+    std::vector<std::uint8_t> m_anyByteBefore;
     std::bitset<256> m_firstBytes;
     int m_onlyFirstByte = -1;       // the byte every identifier starts with, when they share one; else -1
     std::vector<Contexts> m_after;  // per rule: the text after its slots
@@ -113,8 +126,24 @@ private:
     // Each identifier, and each of its proper prefixes, with the last rule (plus one) that has it:
     // a value's edge is looked up in these together with the contexts of its slots, which costs
     // the same however many rules share a first or last byte.
-    std::unordered_map<std::string_view, std::size_t> m_identifierRule;
-    std::unordered_map<std::string_view, std::size_t> m_prefixRule;
+    // They are kept as a tree of the identifiers' bytes, which a look-up walks byte by byte
+    // without hashing: render makes a few of them for every value that holds an identifier's
+    // first byte. Node 0 is the empty text; children are chained through their siblings.
+    struct Node {
+        std::uint32_t child = 0;
+        std::uint32_t sibling = 0;
+        unsigned char byte = 0;
+        std::size_t identifierRule = 0; // the last rule whose identifier is the node's text, plus one
+        std::size_t prefixRule = 0;     // the last rule whose identifier it is a proper prefix of, plus one
+        std::bitset<256> childBytes;    // the bytes of its children: a byte without one costs no walk
+    };
+    std::vector<Node> m_nodes;
+    // The node of `text`; null when no identifier starts with it.
+    const Node* nodeOf(std::string_view text) const;
+    // The child of `node` for `byte`; null when there is none.
+    const Node* childOf(const Node* node, char byte) const;
+    // formsWithAfter for a head of `headSize` bytes whose node is `head` (null: none).
+    bool formsWithAfter(std::size_t rule, std::size_t headSize, const Node* head) const;
     std::size_t m_longestIdentifier = 0;
     bool m_renders = false;
 };

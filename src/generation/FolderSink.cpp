@@ -233,10 +233,30 @@ RecordResult FolderSink::writeHere(std::shared_ptr<OutputTree>& target, Error& f
 RecordResult FolderSink::resultOf(const TreeWriteResult& written, std::string_view folder,
                                   std::string_view relativeName)
 {
+    if (written.moved) {
+        const std::size_t slash = relativeName.rfind('/');
+        const std::string_view key = relativeName.substr(0, slash == std::string_view::npos ? 0 : slash);
+        return {Refusal::None, Error(ErrorKind::FolderMoved, withTrailingSlash(folder) + std::string(key))};
+    }
     if (written.failed())
         return {Refusal::None, systemError(ErrorKind::CreateOutput,
                                            withTrailingSlash(folder) + std::string(relativeName), written.code)};
     return {written.refusal, std::nullopt};
+}
+
+Status FolderSink::finish()
+{
+    // Every subfolder still open is checked once more, so no run reports success while files
+    // went outside the output folder with a moved one.
+    for (const auto& [folder, tree] : m_trees)
+        if (tree)
+            if (const std::string moved = tree->movedFolder(); !moved.empty())
+                return Error(ErrorKind::FolderMoved, withTrailingSlash(folder) + moved);
+    for (const View& view : m_views)
+        if (view.tree)
+            if (const std::string moved = view.tree->movedFolder(); !moved.empty())
+                return Error(ErrorKind::FolderMoved, withTrailingSlash(view.tree->folder()) + moved);
+    return {};
 }
 
 int FolderSink::keepReportBlock(std::string_view block)

@@ -33,6 +33,9 @@ public:
     WriteJob handOver(const RecordPlan& plan, RecordPlanner& planner) override;
     TreeWriteResult writeJob(unsigned writer, const WriteJob& job) override;
     RecordResult complete(WriteJob& job) override;
+    // Fails with FolderMoved when a subfolder that files went into was moved away or replaced
+    // during the run: files written since its last check went with it.
+    Status finish() override;
 
 private:
     int keepReportBlock(std::string_view block) override;

@@ -481,7 +481,9 @@ RunSummary GenerationRun::run(RecordRange records)
         summary.reportFailed = true;
     }
     if (Status finished = sink->finish(); !finished) {
-        summary.error = finished.error();
+        // The error that broke the run off comes first.
+        if (!failed || !summary.error)
+            summary.error = finished.error();
         failed = true;
     }
     const bool complete = !failed && summary.recordsProcessed == summary.recordCount;

@@ -375,33 +375,34 @@ MergeResult mergeReport(const std::vector<std::string>& manifests, const std::st
     }
     // The records each part covers follow on from the part before; after a part that is missing or
     // did not finish, the next one's start cannot be checked.
-    // (A flag beside a plain number: GCC takes an optional read here for an uninitialized one.)
+    // (A plain number and a flag: an optional here draws a false "may be used uninitialized" from
+    // GCC's optimizer, which breaks the builds that treat warnings as errors.)
     std::uint64_t expected = 1;
-    bool known = true;
+    bool expectedKnown = true;
     for (std::uint64_t part = 1; part <= job.parts; ++part) {
         const auto found = byPart.find(part);
         if (found == byPart.end()) {
             problems.push_back(problem(ErrorKind::PartMissing, {}, {part, job.parts}));
-            known = false;
+            expectedKnown = false;
             continue;
         }
         const PartInfo& info = *found->second;
         if (!info.ended || !info.complete) {
             problems.push_back(problem(ErrorKind::PartUnfinished, info.path, {part, job.parts, info.lastRecord}));
-            known = false;
+            expectedKnown = false;
             continue;
         }
-        if (known && info.first > expected)
+        if (expectedKnown && info.first > expected)
             problems.push_back(
                 problem(ErrorKind::RecordsInNoManifest, {}, {expected, info.first - 1, part, job.parts}));
-        if (known && info.first < expected)
+        if (expectedKnown && info.first < expected)
             problems.push_back(
                 problem(ErrorKind::RecordsInTwoManifests, {}, {info.first, expected - 1, part, job.parts}));
         if (info.next < info.first || (info.lastRecord != 0 && info.lastRecord + 1 != info.next) ||
             (info.lastRecord == 0 && info.next != info.first))
             problems.push_back(problem(ErrorKind::ManifestMismatch, info.path));
         expected = info.next;
-        known = true;
+        expectedKnown = true;
         if (part == job.parts && !info.dataEnd)
             problems.push_back(problem(ErrorKind::DataEndMissing, {}, {job.parts, job.parts}));
     }

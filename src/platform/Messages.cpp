@@ -106,6 +106,8 @@ Described describe(const Error& e)
         return {"Output folder is in use by another run", {}};
     case ErrorKind::FolderOverlapsRun:
         return {"Output folder \"%1\" overlaps the output folder \"%2\" of another run", {e.object, e.other}};
+    case ErrorKind::FolderMoved:
+        return {"The folder \"%1\" was moved or replaced during the run", {e.object}};
     case ErrorKind::ReadManifest:
         return {"cannot read the manifest \"%1\": %2", {e.object, systemReason(e.code)}};
     case ErrorKind::NoManifest:
@@ -399,6 +401,8 @@ const char* errorCode(ErrorKind kind)
         return "folder-in-use";
     case ErrorKind::FolderOverlapsRun:
         return "folder-overlaps-run";
+    case ErrorKind::FolderMoved:
+        return "folder-moved";
     case ErrorKind::ReadManifest:
         return "read-manifest";
     case ErrorKind::NoManifest:

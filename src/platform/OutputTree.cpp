@@ -202,6 +202,67 @@ OutputTree::Folder OutputTree::openChild(int parent, const std::string& name)
     return child;
 }
 
+OutputTree::Place OutputTree::placeOf(const std::string& key, int fd) const
+{
+    struct stat held {};
+    if (::fstat(fd, &held) != 0)
+        return Place::Moved;
+    // A removed folder takes no new files: the walk makes it again.
+    if (held.st_nlink == 0)
+        return Place::Removed;
+    FileDescriptor step;
+    int at = m_root.get();
+    for (std::size_t start = 0; start <= key.size();) {
+        std::size_t end = key.find('/', start);
+        if (end == std::string::npos)
+            end = key.size();
+        const std::string component = key.substr(start, end - start);
+        start = end + 1;
+        if (component.empty() || component == ".")
+            continue;
+        step.reset(::openat(at, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!step.valid())
+            return Place::Moved;
+        at = step.get();
+    }
+    struct stat found {};
+    if (::fstat(at, &found) != 0 || found.st_dev != held.st_dev || found.st_ino != held.st_ino)
+        return Place::Moved;
+    return Place::Here;
+}
+
+bool OutputTree::usable(const std::string& key, Entry& entry, bool& moved)
+{
+    // Nothing is written through a probing tree; and a folder found at its name a moment ago
+    // is not looked up again for every file.
+    if (m_probing || !entry.fd.valid())
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - entry.checked < std::chrono::seconds(1))
+        return true;
+    const Place place = placeOf(key, entry.fd.get());
+    entry.checked = now;
+    moved = place == Place::Moved;
+    return place == Place::Here;
+}
+
+std::string OutputTree::movedFolder()
+{
+    // The outermost of the folders moved (the first by name among those as deep) is named.
+    const auto now = std::chrono::steady_clock::now();
+    const std::string* moved = nullptr;
+    for (auto& [key, entry] : m_folders) {
+        if (!entry.fd.valid())
+            continue;
+        entry.checked = now;
+        if (placeOf(key, entry.fd.get()) != Place::Moved)
+            continue;
+        if (!moved || key.size() < moved->size() || (key.size() == moved->size() && key < *moved))
+            moved = &key;
+    }
+    return moved ? *moved : std::string();
+}
+
 OutputTree::Folder OutputTree::folderFor(std::string_view key)
 {
     m_walked.reset();
@@ -210,8 +271,20 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
     Folder folder = Folder::at(m_root.get());
     if (key.empty())
         return folder;
-    if (const auto found = m_folders.find(std::string(key)); found != m_folders.end())
-        return found->second.fd.valid() ? Folder::at(found->second.fd.get()) : found->second.stop;
+    // A subfolder moved away (or replaced) since it was opened would take the files written
+    // through it along: the run ends instead.
+    Folder moved;
+    moved.refused.moved = true;
+    bool isMoved = false;
+    if (const auto found = m_folders.find(std::string(key)); found != m_folders.end()) {
+        if (!found->second.fd.valid())
+            return found->second.stop;
+        if (usable(found->first, found->second, isMoved))
+            return Folder::at(found->second.fd.get());
+        if (isMoved)
+            return moved;
+        m_folders.erase(found);
+    }
     // The cache's share of the open files, which the other trees of the run share too.
     const std::size_t budget = openFolderBudget();
     if (m_folders.size() >= budget)
@@ -223,6 +296,12 @@ OutputTree::Folder OutputTree::folderFor(std::string_view key)
          slash = key.rfind('/', slash - 1)) {
         if (const auto found = m_folders.find(std::string(key.substr(0, slash)));
             found != m_folders.end() && found->second.fd.valid()) {
+            if (!usable(found->first, found->second, isMoved)) {
+                if (isMoved)
+                    return moved;
+                m_folders.erase(found);
+                continue;
+            }
             folder.fd = found->second.fd.get();
             start = slash + 1;
             break;

@@ -14,6 +14,7 @@
 #include "platform/Result.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -30,12 +31,14 @@ namespace stencilor {
 enum class FolderLock { Exclusive, Shared };
 
 // How a write below the output folder ended: written, refused (FolderFailed with the errno in
-// `code`, LinkInPath or OwnInput), or failed with the errno in `code`, no partial file remaining.
+// `code`, LinkInPath or OwnInput), failed with the errno in `code`, no partial file remaining, or
+// not tried because a folder on the way was moved away or replaced since the tree opened it.
 struct TreeWriteResult {
     Refusal refusal = Refusal::None;
     int code = 0;
+    bool moved = false;
 
-    bool written() const { return refusal == Refusal::None && code == 0; }
+    bool written() const { return refusal == Refusal::None && code == 0 && !moved; }
     bool failed() const { return refusal == Refusal::None && code != 0; }
     bool operator==(const TreeWriteResult&) const = default;
 };
@@ -99,6 +102,11 @@ public:
     // name of a file, or any other non-folder entry standing there is removed and a new file
     // written. When writing fails part-way the partial file is removed.
     TreeWriteResult write(std::string_view relative, std::string_view data);
+    // The outermost subfolder this tree holds open that no longer lies at its name below the
+    // output folder (moved away, or a symbolic link or another folder put in its place), checked
+    // for every subfolder now; empty when all are in place. Writes check the subfolders they use as well,
+    // each at most once a second, so that only about a second's worth of files can follow a moved one.
+    std::string movedFolder();
     // What write() of `relative` would meet, walking the same folders without creating or changing
     // anything (a tree opened with openToProbe).
     TreeProbeResult probe(std::string_view relative);
@@ -117,11 +125,20 @@ private:
         bool missing = false;     // (probing) it does not exist yet: nothing stands in the way below
         std::size_t atLength = 0; // the length of the key up to the folder where it stopped
     };
-    // An open subfolder, or (probing) what stands in the way there.
+    // An open subfolder, or (probing) what stands in the way there, and when it was last found
+    // at its name.
     struct Entry {
         FileDescriptor fd;
         Folder stop;
+        std::chrono::steady_clock::time_point checked = std::chrono::steady_clock::now();
     };
+    // Whether the open subfolder `key` still lies at its name below the output folder.
+    enum class Place { Here, Removed, Moved };
+    Place placeOf(const std::string& key, int fd) const;
+    // Checks the cached subfolder `entry` (of `key`) when its last check is a second old: true
+    // when it may be used; false when it was removed (it is dropped from the cache) or moved
+    // (`moved` is then set).
+    bool usable(const std::string& key, Entry& entry, bool& moved);
     Folder folderFor(std::string_view key);
     Folder openChild(int parent, const std::string& name);
     // The file `name` in `folder` opened for writing, or none with why in `result`.

@@ -45,6 +45,7 @@ enum class ErrorKind : std::uint8_t {
     OutputFolderNotSet, // Output folder is not set
     FolderInUse,        // Output folder is in use by another run
     FolderOverlapsRun,  // Output folder "P" overlaps the output folder "Q" of another run
+    FolderMoved,        // The folder "P" was moved or replaced during the run
 
     // The manifests of a sharded job, as --merge-report finds them.
     ReadManifest,          // cannot read the manifest "P": REASON

@@ -103,6 +103,8 @@ const char* errorSource(const Error& e)
     case ErrorKind::FolderOverlapsRun:
         return QT_TRANSLATE_NOOP("CoreMessages",
                                  "Output folder \"%1\" overlaps the output folder \"%2\" of another run");
+    case ErrorKind::FolderMoved:
+        return QT_TRANSLATE_NOOP("CoreMessages", "The folder \"%1\" was moved or replaced during the run");
     case ErrorKind::ReadManifest:
         return QT_TRANSLATE_NOOP("CoreMessages", "Cannot read the manifest \"%1\": %2");
     case ErrorKind::NoManifest:

@@ -167,6 +167,11 @@ TEST(CommandLine, CheckPrintsFieldCountSampleAndWidestLine)
     const Outcome outcome = headless({"--check", dir.file("p.ql")});
     EXPECT_EQ(outcome.status, kExitOk);
     EXPECT_EQ(outcome.out, "fields: 3\nsample: Name;City\nwidest: Ann;Oslo;12\n");
+
+    const std::string note(1000, 'n');
+    dir.write("d.csv", "Name;City\nAnn;Oslo;" + note + "\n");
+    EXPECT_EQ(headless({"--check", dir.file("p.ql")}).out,
+              "fields: 3\nsample: Name;City\nwidest: Ann;Oslo;" + note.substr(0, 491) + "... (1009 bytes)\n");
 }
 
 // A data file that is missing or is no regular file stops each command before it reads or writes

@@ -16,6 +16,7 @@ TEST(DataFileWarnings, TellWhatARunWouldReadDifferently)
         bool quotes;
         std::string encoding;
         std::vector<std::string> texts;
+        std::string delim = ";";
     } cases[] = {
         {"clean", "id;name\n1;Ann\n", false, "", {}},
         {"a byte-order mark",
@@ -37,6 +38,19 @@ TEST(DataFileWarnings, TellWhatARunWouldReadDifferently)
          "",
          {"2 lines hold a delimiter or an open quote inside double quotes, the first is line 1; quotes=1 reads quoted "
           "fields whole"}},
+        {"doubled quotes: a delimiter inside and one outside",
+         "\"a\"\"b;c\"\n\"a\"\"\";b\n\"ab\"x;y\nx\"y;z\n\"end\"",
+         false,
+         "",
+         {"1 line holds a delimiter or an open quote inside double quotes, the first is line 1; quotes=1 reads quoted "
+          "fields whole"}},
+        {"a delimiter of two bytes",
+         "a::\"b:c\"::d\n\"x:\"\"::y\"::z\n\"a:\":b\n",
+         false,
+         "",
+         {"1 line holds a delimiter or an open quote inside double quotes, the first is line 2; quotes=1 reads quoted "
+          "fields whole"},
+         "::"},
         {"quoted delimiters with quotes on", "1;\"Smith; John\";x\n", true, "", {}},
         {"a NUL before the last line",
          std::string("a\nb\0c\nd\n", 8),
@@ -57,10 +71,13 @@ TEST(DataFileWarnings, TellWhatARunWouldReadDifferently)
          "UTF-16LE",
          {"the data file ends at a NUL byte in line 2; 1 byte after it are not read"}},
     };
+    // Lines longer than a block are looked at in pieces: every cut gives the same warnings.
     for (const auto& c : cases) {
         test::TempDir dir;
         dir.write("d.csv", c.data);
-        EXPECT_EQ(warningTexts(scanDataFile(dir.file("d.csv"), ";", c.quotes, c.encoding)), c.texts) << c.what;
+        for (const std::size_t block : {1u, 2u, 3u, 7u, 1u << 20})
+            EXPECT_EQ(warningTexts(scanDataFile(dir.file("d.csv"), c.delim, c.quotes, c.encoding, block)), c.texts)
+                << c.what << " block " << block;
     }
 }
 

@@ -110,7 +110,8 @@ TEST(DataSourceCheck, ReadingInBlocksGivesTheWholeTextResult)
         "x;y\0;z;w;v\n",
         "\r\r\n\n;\r\n;;\r",
         "",
-        " \r\n", // all blank: the sample is the last line                       std::string(3000, ';') + "\r\nshort",
+        " \r\n", // all blank: the sample is the last line
+        std::string(3000, ';') + "\r\nshort",
     };
     const std::string delims[] = {";", "::", ""};
     test::TempDir dir;
@@ -123,9 +124,53 @@ TEST(DataSourceCheck, ReadingInBlocksGivesTheWholeTextResult)
                 EXPECT_EQ(blocks.csvFieldCount, whole.csvFieldCount) << text << " block " << block;
                 EXPECT_EQ(blocks.csvSampleLine, whole.csvSampleLine) << text << " block " << block;
                 EXPECT_EQ(blocks.csvWidestLine, whole.csvWidestLine) << text << " block " << block;
+                EXPECT_EQ(blocks.csvSampleBytes, whole.csvSampleBytes) << text << " block " << block;
+                EXPECT_EQ(blocks.csvWidestBytes, whole.csvWidestBytes) << text << " block " << block;
             }
         }
     }
+}
+
+TEST(DataSourceCheck, ALineLongerThanWhatIsKeptIsCountedWholeAndKeptCut)
+{
+    // Three megabytes of fields, read in blocks of 64 KB: the fields of the whole line count,
+    // and only its first kKeptLineBytes stay, with its length.
+    std::string line;
+    while (line.size() < (std::size_t{3} << 20))
+        line += "value::";
+    const std::int64_t fields = static_cast<std::int64_t>(line.size() / 7) + 1;
+    const test::TempDir dir;
+    const std::string path = dir.write("data.csv", "a::b\n" + line + "\nlast");
+    for (const DataFileState& state :
+         {checkDataFile(path, "::", 1 << 16), checkDataFile(path, DataFormat{"::", true, "", false})}) {
+        EXPECT_EQ(state.csvFieldCount, fields);
+        EXPECT_EQ(state.csvWidestLine, line.substr(0, kKeptLineBytes));
+        EXPECT_EQ(state.csvWidestBytes, line.size());
+        EXPECT_EQ(state.csvSampleLine, "a::b");
+        EXPECT_EQ(state.csvSampleBytes, 4u);
+    }
+}
+
+TEST(DataSourceCheck, ShownLineCutsLongLinesBeforeAWholeCharacter)
+{
+    const std::string ascii(600, 'a');
+    const std::string umlauts = std::string(499, 'a') + "\xC3\xBC" + "tail";  // the sequence at 499-500
+    const std::string euro = std::string(498, 'a') + "\xE2\x82\xAC" + "tail"; // at 498-500
+    const struct {
+        std::string line;
+        std::uint64_t bytes;
+        std::string shown;
+    } cases[] = {
+        {"", 0, ""},
+        {"short;line", 10, "short;line"},
+        {ascii.substr(0, 500), 500, ascii.substr(0, 500)},
+        {ascii.substr(0, 501), 501, ascii.substr(0, 500) + "... (501 bytes)"},
+        {umlauts, umlauts.size(), std::string(499, 'a') + "... (505 bytes)"},
+        {euro, euro.size(), std::string(498, 'a') + "... (505 bytes)"},
+        {ascii, 2200000000u, ascii.substr(0, 500) + "... (2200000000 bytes)"}, // kept cut, counted whole
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shownLine(c.line, c.bytes), c.shown) << c.bytes;
 }
 
 TEST(DataSourceCheck, MissingOrUnreadableFilesCountAsNoLines)

@@ -65,6 +65,12 @@ TEST(CompiledTemplate, RendersOnlyWhereTheOnePassEqualsTheRulesOneByOne)
          {"%B%", "%A%", "abcde"},
          {"y", "cde", "z"},
          false},
+        // The slot right before holds "x" by then, which the value's "%y" finishes into "x%y".
+        {"value finishing an identifier begun in the slot right before",
+         "%A%%B%",
+         {"%A%", "%B%", "x%y"},
+         {"x", "%y", "z"},
+         false},
         {"empty value joining its neighbours", "%A%X%%", {"%X%", "%A%"}, {"", "v"}, false},
         {"empty value beside another slot", "x%A%%B%y", {"%A%", "%B%"}, {"", ""}, false},
         {"empty values at both ends", "%A%%B%", {"%A%", "%B%"}, {"", ""}, true},

@@ -220,6 +220,25 @@ TEST_P(RunFaultJobsTest, AnInputThatGoesAwayMidRunKeepsTheFilesWrittenBefore)
     }
 }
 
+TEST_F(RunFaultTest, ASubfolderMovedAwayDuringTheRunEndsItWithAnError)
+{
+    // The files after the move follow the folder until its next check; the run does not report
+    // success either way.
+    dir.write("data.csv", "1;x\n2;x\n3;x\n4;x\n");
+    dir.write("t.txt", "%V%");
+    host.settings.CopyDirFld = true;
+    host.settings.directoryFile = "Field 2";
+    std::filesystem::create_directory(dir.file("outside"));
+    host.onEvents = [this](int events) {
+        if (events == 2)
+            std::filesystem::rename(dir.file("out/x"), dir.file("outside/moved"));
+    };
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(host.errors, std::vector<std::string>{"The folder \"" + dir.file("out/x") +
+                                                    "\" was moved or replaced during the run"});
+}
+
 TEST_F(RunFaultTest, ATemplateEditedMidRunIsReadAgainWhateverItsSize)
 {
     // Small templates and big ones (over a megabyte) are checked for changes in different ways;

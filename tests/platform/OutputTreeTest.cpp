@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -106,6 +107,51 @@ TEST_F(OutputTreeTest, NeverReplacesAProtectedFile)
     EXPECT_EQ(tree.write("data.csv", "x").refusal, Refusal::OwnInput);
     EXPECT_EQ(tree.write("copy.csv", "x").refusal, Refusal::OwnInput);
     EXPECT_EQ(dir.read("out/data.csv"), "a;b");
+}
+
+TEST_F(OutputTreeTest, ASubfolderMovedAwayOrReplacedStopsTheFilesWithinASecond)
+{
+    const auto moveTo = [](std::string to) {
+        return [to](const test::TempDir& d, const std::string& at) { fs::rename(at, d.file(to)); };
+    };
+    const struct {
+        const char* what;
+        std::function<void(const test::TempDir&, const std::string&)> fault; // on "out/cN"
+        bool moved;
+    } cases[] = {
+        {"moved outside", moveTo("outside/c0"), true},
+        {"moved within the output folder", moveTo("out/elsewhere"), true},
+        {"replaced by a link to where it went",
+         [](const test::TempDir& d, const std::string& at) {
+             fs::rename(at, d.file("outside/c2"));
+             fs::create_directory_symlink(d.file("outside/c2"), at);
+         },
+         true},
+        {"replaced by another folder",
+         [](const test::TempDir& d, const std::string& at) {
+             fs::rename(at, d.file("outside/c3"));
+             fs::create_directories(at + "/d");
+         },
+         true},
+        {"removed: made again", [](const test::TempDir&, const std::string& at) { fs::remove_all(at); }, false},
+    };
+    OutputTree tree;
+    ASSERT_TRUE(tree.open(dir.file("out")));
+    const auto folder = [](std::size_t i) { return "c" + std::to_string(i); };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        ASSERT_TRUE(tree.write(folder(i) + "/d/first", "1").written()) << cases[i].what;
+    EXPECT_EQ(tree.movedFolder(), "");
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        cases[i].fault(dir, dir.file("out/" + folder(i)));
+    EXPECT_EQ(tree.movedFolder(), "c0");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        EXPECT_EQ(tree.write(folder(i) + "/d/second", "2").moved, c.moved) << c.what;
+        EXPECT_EQ(fs::exists(dir.file("out/" + folder(i) + "/d/second")), !c.moved) << c.what;
+        EXPECT_FALSE(fs::exists(dir.file("outside/" + folder(i) + "/d/second"))) << c.what;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("out/elsewhere/d/second")));
 }
 
 // Where the file system offers no flock on a folder (ENOLCK, EOPNOTSUPP, EINVAL, or EBADF as NFS
