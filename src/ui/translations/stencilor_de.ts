@@ -26,6 +26,8 @@
     <message>
         <source>Output folder &quot;%1&quot; overlaps the output folder &quot;%2&quot; of another run</source>
         <translation>Der Ausgabeordner „%1“ überschneidet sich mit dem Ausgabeordner „%2“ eines anderen Laufs</translation>
+    </message>
+    <message>
         <source>The folder &quot;%1&quot; was moved or replaced during the run</source>
         <translation>Der Ordner „%1“ wurde während des Laufs verschoben oder ersetzt</translation>
     </message>
