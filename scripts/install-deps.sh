@@ -11,7 +11,7 @@ program=(
     qt6-base-dev libgl-dev
     qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
     qt6-translations-l10n
-    libicu-dev libarchive-dev libexpat1-dev
+    libicu-dev libarchive-dev libexpat1-dev libxxhash-dev
     libcli11-dev
 )
 

@@ -228,6 +228,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     report.recordCount = counted.value().total;
     RecordPlanner planner(kMaxRecordText);
     planner.use(s, paths, data.sheetForm());
+    planner.keepFirstTemplate();
     RecordSelection taken = selection;
     taken.dataSize = data.size();
     planner.select(taken);
