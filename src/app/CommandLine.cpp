@@ -32,6 +32,7 @@
 #include <ostream>
 #include <sched.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -190,11 +191,20 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         }
     }
     // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
-    // and the widest line, so a huge line is held as few times as can be.
+    // and the widest line, so a huge line is held as few times as can be. The file is read twice,
+    // which the progress bar shows as one way through both reads.
+    ProgressBar bar(err, !parsed.quiet && ::isatty(STDERR_FILENO));
+    struct stat info {};
+    const std::uint64_t size = dataFile != kStandardInput && ::stat(dataFile.c_str(), &info) == 0
+                                   ? static_cast<std::uint64_t>(info.st_size)
+                                   : 0;
     std::vector<std::string> warnings;
     if (dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
-    const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
+        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding,
+                                             [&](std::uint64_t read) { bar.show(read, 2 * size, false); }));
+    const DataFileState state = checkDataFile(dataFile, settings.dataFormat(), std::size_t{1} << 20,
+                                              [&](std::uint64_t read) { bar.show(size + read, 2 * size, false); });
+    bar.clear();
     if (state.error)
         return notStarted(parsed, *state.error, out, err);
     if (state.replaced > 0)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ProgressBar.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -20,10 +21,11 @@ ProgressBar::ProgressBar(std::ostream& out, bool shown, std::ostream* flushedFir
 {
 }
 
-void ProgressBar::show(std::uint64_t position, std::uint64_t maximum)
+void ProgressBar::show(std::uint64_t position, std::uint64_t maximum, bool counts)
 {
     if (!m_shown || maximum == 0 || position == 0)
         return;
+    position = std::min(position, maximum);
     const auto now = std::chrono::steady_clock::now();
     if (position < maximum && now - m_lastDraw < kRedrawInterval)
         return;
@@ -33,8 +35,10 @@ void ProgressBar::show(std::uint64_t position, std::uint64_t maximum)
     const int filled = static_cast<int>(position * kBarWidth / maximum);
     const unsigned percent = static_cast<unsigned>(position * 100 / maximum);
     m_out << '\r' << '[' << std::string(static_cast<std::size_t>(filled), '#')
-          << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << "% " << position
-          << '/' << maximum << std::flush;
+          << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << '%';
+    if (counts)
+        m_out << ' ' << position << '/' << maximum;
+    m_out << std::flush;
     m_drawn = true;
 }
 

@@ -18,8 +18,9 @@ public:
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
-    // `position` of `maximum` done; the last position is always drawn.
-    void show(std::uint64_t position, std::uint64_t maximum);
+    // `position` of `maximum` done (a position past it counts as the end); the last position is
+    // always drawn. Without `counts` the bar shows the percentage alone.
+    void show(std::uint64_t position, std::uint64_t maximum, bool counts = true);
     // Blanks the bar's line, so that a message can take it.
     void clear();
 
