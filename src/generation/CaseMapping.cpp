@@ -56,7 +56,11 @@ template <class Map> std::string mapCodePoints(std::string_view text, Map map)
 
 std::string toLowerCase(std::string_view text)
 {
-    return mapCodePoints(text, [](UChar32 c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : u_tolower(c); });
+    return mapCodePoints(text, [](UChar32 c) {
+        if (c >= 0x80)
+            return u_tolower(c);
+        return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    });
 }
 
 std::string toUpperCase(std::string_view text)
