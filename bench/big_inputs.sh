@@ -11,14 +11,18 @@
 #            for the record and as compiled) and the largest generated file; the 1 GB file, with
 #            the report on, within MARGIN_MB alone;
 #   --dry-run of the 1 GB file: about 400 bytes per record, for the names it keeps to find
-#            collisions.
-# The files go to a folder under TMPDIR (default /tmp) and are deleted afterwards; about 2.5 GB
-# of free space are needed.
+#            collisions; of data files of tiny records (100 MB and 1 GB, a name per record)
+#            and of 10,000,000 names that all differ only in letter case: 256 MB, margin
+#            included, the goal for a dry run of any size (the findings go to /dev/null).
+# The files go to a folder under TMPDIR (default /tmp) and are deleted afterwards; about 4 GB
+# of free space are needed. CASES (default: all) names the cases to run, e.g.
+# CASES="tiny100 case10m".
 # usage: bench/big_inputs.sh   (STENCILOR=path/to/stencilor, default build/bench/stencilor)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin=${STENCILOR:-$top/build/bench/stencilor}
 margin_mb=${MARGIN_MB:-64}
+dry_run_goal=$((256 << 20)) # a dry run of any size stays below this, margin included
 if [ ! -x "$bin" ]; then
     echo "big_inputs: $bin is missing (make bench-build)" >&2
     exit 2
@@ -26,10 +30,14 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-big.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
+cases=${CASES:-gigabyte oneline wide template tiny100 tiny1g case10m}
+wanted() { [[ " $cases " == *" $1 "* ]]; }
+
 echo "generating the inputs in $work ..."
-python3 - "$work" <<'PY'
+python3 - "$work" "$cases" <<'PY'
 import os, sys
 d = sys.argv[1]
+cases = sys.argv[2].split()
 def project(name, data, template, rules, extra=""):
     with open("%s/%s.ql" % (d, name), "w") as f:
         f.write("[setup]\ndelim=;\ntextfile=%s\ntemplatefile=%s\noutputdir=%s/out-%s\n%s"
@@ -37,37 +45,64 @@ def project(name, data, template, rules, extra=""):
         for i, (field, ident) in enumerate(rules, 1):
             f.write("ColFld%d=Field %d\nColTemp%d=%s\n" % (i, field, i, ident))
 
-# 1 GB: 100,000 records of 10 kB, 100 fields each; each record writes a small file of its own.
-filler = ";".join("field%03d-" % k + "x" * 90 for k in range(99))
-with open(d + "/gigabyte.csv", "w") as f:
-    for i in range(100000):
-        f.write("rec%06d;%s\n" % (i, filler))
 with open(d + "/small.txt", "w") as f:
     f.write("<p>%A% / %B%</p>\n")
-project("gigabyte", "gigabyte.csv", "small.txt", [(1, "%A%"), (50, "%B%")],
-        "nameFromTemp=1\nedTemp=g?.txt\nreport=1\nreport_fld=FileName;Field 1;Field 50;\n")
+
+# Tiny records, each naming its own file: 100 MB and 1 GB of them (12 and 119 million records).
+for name, size in (("tiny100", 100 << 20), ("tiny1g", 1 << 30)):
+    if name not in cases:
+        continue
+    with open("%s/%s.csv" % (d, name), "w") as f:
+        block = 100000
+        for start in range(0, size // 9 + block, block):
+            f.write("".join("%08x\n" % i for i in range(start, start + block)))
+            if f.tell() >= size:
+                break
+    project(name, name + ".csv", "small.txt", [(1, "%A%")], "nameFromFld=1\nFileNameFld=Field 1\n")
+
+# 10,000,000 names that differ only in letter case: the bits of the record's number choose which
+# of 24 letters are capitals, so every name is new and each meets the first one's case-folded.
+if "case10m" in cases:
+    letters = "abcdefghijklmnopqrstuvwx"
+    with open(d + "/case10m.csv", "w") as f:
+        for start in range(0, 10000000, 100000):
+            f.write("".join("".join(c.upper() if i >> k & 1 else c for k, c in enumerate(letters)) + "\n"
+                            for i in range(start, start + 100000)))
+    project("case10m", "case10m.csv", "small.txt", [(1, "%A%")], "nameFromFld=1\nFileNameFld=Field 1\n")
+
+# 1 GB: 100,000 records of 10 kB, 100 fields each; each record writes a small file of its own.
+if "gigabyte" in cases:
+    filler = ";".join("field%03d-" % k + "x" * 90 for k in range(99))
+    with open(d + "/gigabyte.csv", "w") as f:
+        for i in range(100000):
+            f.write("rec%06d;%s\n" % (i, filler))
+    project("gigabyte", "gigabyte.csv", "small.txt", [(1, "%A%"), (50, "%B%")],
+            "nameFromTemp=1\nedTemp=g?.txt\nreport=1\nreport_fld=FileName;Field 1;Field 50;\n")
 
 # 50 MB in one line without a line end: one record whose field 2 is nearly all of it.
-with open(d + "/oneline.csv", "w") as f:
-    f.write("head;" + "y" * (50 * 1024 * 1024) + ";tail")
-project("oneline", "oneline.csv", "small.txt", [(1, "%A%"), (2, "%B%")],
-        "nameFromFld=1\nFileNameFld=Field 3\nAddExt=1\nedExt=htm\n")
+if "oneline" in cases:
+    with open(d + "/oneline.csv", "w") as f:
+        f.write("head;" + "y" * (50 * 1024 * 1024) + ";tail")
+    project("oneline", "oneline.csv", "small.txt", [(1, "%A%"), (2, "%B%")],
+            "nameFromFld=1\nFileNameFld=Field 3\nAddExt=1\nedExt=htm\n")
 
 # 100,000 fields in a line, five such lines; rules, file name and report reach the last field.
-with open(d + "/wide.csv", "w") as f:
-    for i in range(5):
-        f.write(";".join("r%dc%d" % (i, k) for k in range(1, 100001)) + "\n")
-project("wide", "wide.csv", "small.txt", [(1, "%A%"), (100000, "%B%")],
-        "nameFromFld=1\nFileNameFld=Field 100000\nreport=1\nreport_fld=FileName;Field 99999;Field 100000;\n")
+if "wide" in cases:
+    with open(d + "/wide.csv", "w") as f:
+        for i in range(5):
+            f.write(";".join("r%dc%d" % (i, k) for k in range(1, 100001)) + "\n")
+    project("wide", "wide.csv", "small.txt", [(1, "%A%"), (100000, "%B%")],
+            "nameFromFld=1\nFileNameFld=Field 100000\nreport=1\nreport_fld=FileName;Field 99999;Field 100000;\n")
 
 # 100 MB template with an identifier in every kilobyte, three records.
-block = "<div>" + "t" * 1000 + " %Name% </div>\r\n"
-with open(d + "/big.html", "w") as f:
-    for _ in range(100 * 1024 * 1024 // len(block)):
-        f.write(block)
-with open(d + "/three.csv", "w") as f:
-    f.write("Ann;1\nBob;2\nCid;3\n")
-project("template", "three.csv", "big.html", [(1, "%Name%")], "nameFromTemp=1\nedTemp=t?.html\n")
+if "template" in cases:
+    block = "<div>" + "t" * 1000 + " %Name% </div>\r\n"
+    with open(d + "/big.html", "w") as f:
+        for _ in range(100 * 1024 * 1024 // len(block)):
+            f.write(block)
+    with open(d + "/three.csv", "w") as f:
+        f.write("Ann;1\nBob;2\nCid;3\n")
+    project("template", "three.csv", "big.html", [(1, "%Name%")], "nameFromTemp=1\nedTemp=t?.html\n")
 PY
 
 status=0
@@ -75,7 +110,9 @@ printf '%-9s %-7s %10s %10s %10s %8s  %s\n' case command "input MB" "peak MB" "b
 mb() { awk "BEGIN { printf \"%.1f\", $1 / 1048576 }"; }
 measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
     local name=$1 command=$2 input=$3 bound=$4
-    /usr/bin/time -v -o "$work/time.txt" "$bin" "--$command" "$work/$name.ql" >"$work/out.txt" 2>"$work/err.txt"
+    local out="$work/out.txt"
+    [ "$command" = dry-run ] && out=/dev/null
+    /usr/bin/time -v -o "$work/time.txt" "$bin" "--$command" "$work/$name.ql" >"$out" 2>"$work/err.txt"
     local code=$?
     local peak_kb elapsed
     peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
@@ -83,7 +120,8 @@ measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
         awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
     local bound_kb=$((bound / 1024 + margin_mb * 1024))
     local result=ok
-    if [ "$code" -ne 0 ]; then
+    # A dry run that lists findings exits 3.
+    if [ "$code" -ne 0 ] && ! [ "$command" = dry-run -a "$code" -eq 3 ]; then
         result="FAILED: exit status $code: $(head -c 200 "$work/err.txt")"
         status=1
     elif [ "$peak_kb" -gt "$bound_kb" ]; then
@@ -96,15 +134,29 @@ measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
 }
 size() { stat -c %s "$work/$1"; }
 
-gigabyte=$(size gigabyte.csv) oneline=$(size oneline.csv) wide=$(size wide.csv) three=$(size three.csv)
-small=$(size small.txt) big=$(size big.html)
-measure gigabyte check "$gigabyte" $((3 * gigabyte / 100000))
-measure gigabyte run "$gigabyte" 0
-measure gigabyte dry-run "$gigabyte" $((100000 * 400))
-measure oneline check "$oneline" $((3 * oneline))
-measure oneline run "$oneline" $((oneline + 2 * small + oneline))
-measure wide check "$wide" $((3 * wide / 5))
-measure wide run "$wide" $((wide / 5 + 2 * small + 1024))
-measure template check "$three" $((3 * three))
-measure template run "$big" $((three + 2 * big + big))
+small=$(size small.txt)
+if wanted gigabyte; then
+    gigabyte=$(size gigabyte.csv)
+    measure gigabyte check "$gigabyte" $((3 * gigabyte / 100000))
+    measure gigabyte run "$gigabyte" 0
+    measure gigabyte dry-run "$gigabyte" $((100000 * 400))
+fi
+if wanted oneline; then
+    oneline=$(size oneline.csv)
+    measure oneline check "$oneline" $((3 * oneline))
+    measure oneline run "$oneline" $((oneline + 2 * small + oneline))
+fi
+if wanted wide; then
+    wide=$(size wide.csv)
+    measure wide check "$wide" $((3 * wide / 5))
+    measure wide run "$wide" $((wide / 5 + 2 * small + 1024))
+fi
+if wanted template; then
+    three=$(size three.csv) big=$(size big.html)
+    measure template check "$three" $((3 * three))
+    measure template run "$big" $((three + 2 * big + big))
+fi
+for name in tiny100 tiny1g case10m; do
+    wanted $name && measure $name dry-run "$(size $name.csv)" $((dry_run_goal - margin_mb * 1048576))
+done
 exit $status

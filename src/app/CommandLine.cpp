@@ -3,6 +3,7 @@
 
 #include "app/ConsoleHost.h"
 #include "app/JsonResults.h"
+#include "app/ProgressBar.h"
 #include "datasource/DataFileWarnings.h"
 #include "datasource/DataInput.h"
 #include "datasource/DataSourceCheck.h"
@@ -31,6 +32,7 @@
 #include <ostream>
 #include <sched.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -189,11 +191,20 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
         }
     }
     // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
-    // and the widest line, so a huge line is held as few times as can be.
+    // and the widest line, so a huge line is held as few times as can be. The file is read twice,
+    // which the progress bar shows as one way through both reads.
+    ProgressBar bar(err, !parsed.quiet && ::isatty(STDERR_FILENO));
+    struct stat info {};
+    const std::uint64_t size = dataFile != kStandardInput && ::stat(dataFile.c_str(), &info) == 0
+                                   ? static_cast<std::uint64_t>(info.st_size)
+                                   : 0;
     std::vector<std::string> warnings;
     if (dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding));
-    const DataFileState state = checkDataFile(dataFile, settings.dataFormat());
+        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding,
+                                             std::size_t{1} << 20, [&](std::uint64_t read) { bar.show(read, 2 * size, false); }));
+    const DataFileState state = checkDataFile(dataFile, settings.dataFormat(), std::size_t{1} << 20,
+                                              [&](std::uint64_t read) { bar.show(size + read, 2 * size, false); });
+    bar.clear();
     if (state.error)
         return notStarted(parsed, *state.error, out, err);
     if (state.replaced > 0)
@@ -231,16 +242,20 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     // prints nothing on stdout.
     CheckTableWriter table(out, settings.quotes);
     std::optional<FindingsJsonWriter> json;
+    ProgressBar bar(err, !parsed.quiet && ::isatty(STDERR_FILENO), &out);
     const CheckReport report = checkProjectOutput(
         settings, commandLinePlace(parsed, project, programFolder), RecordSelection{parsed.records, parsed.shard, 0},
         [&](const CheckFinding& finding) {
+            bar.clear();
             if (!parsed.json)
                 return table.add(finding);
             if (!json)
                 json.emplace(out, parsed.jsonLines);
             json->add(finding);
         },
-        RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat});
+        RunOptions{parsed.shard, parsed.manifest, parsed.archive, parsed.archiveFormat},
+        [&bar](std::uint64_t read, std::uint64_t total) { bar.show(read, total); });
+    bar.clear();
     if (!report.started)
         return notStarted(parsed, *report.problem, out, err);
     if (parsed.json) {
@@ -356,7 +371,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         app.add_flag("--merge-report", merge,
                      "Check that MANIFEST... (the manifests of a sharded run's parts) cover its records once,\n"
                      "then write its report.html into the --output folder");
-    CLI::Option* quietFlag = app.add_flag("--quiet", parsed.quiet, "With --run: print only errors");
+    CLI::Option* quietFlag = app.add_flag("--quiet", parsed.quiet,
+                                          "With --run: print only errors; with --run, --check or --dry-run: no\n"
+                                          "progress bar on a terminal");
     CLI::Option* openReportFlag =
         app.add_flag("--open-report", parsed.openReport, "With --run: open report.html when it was written");
     std::string records;
@@ -458,8 +475,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         {mergeFlag, archiveOption, false, kMergeOnly},
         {mergeFlag, quietFlag, false, kMergeOnly},
         {mergeFlag, openReportFlag, false, kMergeOnly},
-        {quietFlag, runFlag, true, "--quiet and --open-report go with --run"},
-        {openReportFlag, runFlag, true, "--quiet and --open-report go with --run"},
+        {openReportFlag, runFlag, true, "--open-report goes with --run"},
         {jobsOption, runFlag, true, "--jobs goes with --run"},
         {openReportFlag, archiveOption, false, "--open-report goes with a run into a folder, not --archive"},
         {archiveFormatOption, archiveOption, true, "--archive-format goes with --archive -"},
@@ -512,6 +528,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     parsed.project = positionals.empty() ? std::string() : positionals.front();
     if ((run || check || dryRun) && parsed.project.empty())
         return usageError(std::string(run ? "--run" : check ? "--check" : "--dry-run") + " needs a project file");
+    if (quietFlag->count() > 0 && !(run || check || dryRun))
+        return usageError("--quiet goes with --run, --check or --dry-run");
     if (dataOption->count() > 0 && !(run || check || dryRun))
         return usageError("--data goes with --run, --check or --dry-run");
     if (dataOption->count() > 0 && parsed.dataFile.empty())

@@ -29,9 +29,6 @@ extern "C" void onInterrupt(int signal)
 // Ctrl-C, and the signals batch schedulers and service managers stop a job with.
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-constexpr int kBarWidth = 40;
-
 } // namespace
 
 ConsoleHost::ConsoleHost(ProjectSettings settings, ProjectPlace place, std::ostream& err, Options options)
@@ -39,6 +36,7 @@ ConsoleHost::ConsoleHost(ProjectSettings settings, ProjectPlace place, std::ostr
     , m_place(std::move(place))
     , m_err(err)
     , m_options(options)
+    , m_bar(err, options.progressBar)
     , m_launcher(openWithDesktop)
 {
 }
@@ -77,18 +75,7 @@ void ConsoleHost::runStateChanged(bool running)
 
 void ConsoleHost::progress(std::uint64_t position, std::uint64_t maximum)
 {
-    if (!m_options.progressBar || maximum == 0 || position == 0)
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (position < maximum && now - m_lastDraw < kRedrawInterval)
-        return;
-    m_lastDraw = now;
-    const int filled = static_cast<int>(position * kBarWidth / maximum);
-    const unsigned percent = static_cast<unsigned>(position * 100 / maximum);
-    m_err << '\r' << '[' << std::string(static_cast<std::size_t>(filled), '#')
-          << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << "% " << position
-          << '/' << maximum << std::flush;
-    m_barShown = true;
+    m_bar.show(position, maximum);
 }
 
 void ConsoleHost::processEvents()
@@ -121,10 +108,7 @@ void ConsoleHost::openReport(const std::string& reportPath, const std::string&)
 
 void ConsoleHost::clearProgressLine()
 {
-    if (!m_barShown)
-        return;
-    m_err << '\r' << std::string(kBarWidth + 40, ' ') << '\r' << std::flush;
-    m_barShown = false;
+    m_bar.clear();
 }
 
 void openWithDesktop(const std::string& address)

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/ProgressBar.h"
 #include "generation/GenerationRun.h"
 #include "project/ProjectSettings.h"
 
-#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -56,11 +56,10 @@ private:
     ProjectPlace m_place;
     std::ostream& m_err;
     Options m_options;
+    ProgressBar m_bar;
     GenerationRun* m_run = nullptr;
     std::function<void(const std::string&)> m_launcher;
     bool m_interrupted = false;
-    bool m_barShown = false;
-    std::chrono::steady_clock::time_point m_lastDraw{};
 };
 
 // Starts the desktop's default application for `address` (a path or a file:// address) without

@@ -135,7 +135,7 @@ private:
 } // namespace
 
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding, std::size_t blockSize)
+                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress)
 {
     DataFileWarnings warnings;
     // A workbook's cells are no lines of text: what the warnings look for does not occur in them.
@@ -151,12 +151,14 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
     // looked at on their way for the mark, a sample, and what stands after a NUL.
     struct Collector final : ByteSource {
         ByteSource& file;
+        const ReadProgress& progress;
         std::uint64_t total = 0;
         std::string start;                    // the first bytes, for the mark and the detection
         std::uint64_t nulOffset = UINT64_MAX; // the first NUL byte
         bool textAfterNul = false;            // something other than NULs and line ends stands after it
-        explicit Collector(ByteSource& text)
+        Collector(ByteSource& text, const ReadProgress& told)
             : file(text)
+            , progress(told)
         {
         }
         Result<std::size_t> read(char* into, std::size_t size) override
@@ -180,9 +182,11 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
             if (!textAfterNul && from < bytes.size())
                 textAfterNul = bytes.find_first_not_of(std::string_view("\0\r\n", 3), from) != std::string_view::npos;
             total += got.value();
+            if (progress)
+                progress(total);
             return got;
         }
-    } source(input.value()->text());
+    } source(input.value()->text(), progress);
 
     const bool checkUtf8 = encoding.empty();
     std::uint64_t lines = 0;

@@ -5,6 +5,7 @@
 // found by looking at its bytes: a byte-order mark, text that is not UTF-8, delimiters inside
 // double quotes while quoted fields are off, a NUL byte that ends the text early.
 
+#include "datasource/DataSourceCheck.h"
 #include "platform/Detail.h"
 
 #include <cstddef>
@@ -28,9 +29,10 @@ struct DataFileWarnings {
 // Looks at the data file `path` in blocks of `blockSize` bytes (so neither its size nor the length
 // of its lines matters to the memory used). The UTF-8 and byte-order mark findings are made only
 // when `encoding` is empty (a named or "auto" encoding decodes the file and drops a mark); quoted
-// delimiters only when `quotes` is off.
+// delimiters only when `quotes` is off. `progress` is told the bytes read after each block.
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding, std::size_t blockSize = std::size_t{1} << 20);
+                              const std::string& encoding, std::size_t blockSize = std::size_t{1} << 20,
+                              const ReadProgress& progress = {});
 
 // The warnings as details, one each (none when there are none).
 std::vector<Detail> warningDetails(const DataFileWarnings& warnings);

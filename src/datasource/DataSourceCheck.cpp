@@ -142,7 +142,8 @@ std::size_t afterLastLineEnd(std::string_view text, std::size_t from, std::size_
 
 } // namespace
 
-DataFileState checkDataFile(const std::string& path, std::string_view delim, std::size_t blockSize)
+DataFileState checkDataFile(const std::string& path, std::string_view delim, std::size_t blockSize,
+                            const ReadProgress& progress)
 {
     // The file is read in blocks, so a file of any size is checked in little memory: the
     // unfinished line at the end of a block goes to the scan as a piece, and the first line of
@@ -154,10 +155,14 @@ DataFileState checkDataFile(const std::string& path, std::string_view delim, std
     DataFileScan scan(delim);
     std::string buffer(block, '\0');
     bool skipLeadingLf = false; // the last block ended in CR, whose LF may start the next one
+    std::uint64_t bytesRead = 0;
     for (;;) {
         const Result<std::size_t> got = file.read(buffer.data(), block);
         if (!got)
             return {}; // an unreadable file counts as one without lines
+        bytesRead += got.value();
+        if (progress)
+            progress(bytesRead);
         std::string_view text(buffer.data(), got.value());
         const std::string_view beforeNul = textBeforeNul(text);
         const bool atEnd = got.value() == 0 || beforeNul.size() < text.size();
@@ -186,10 +191,11 @@ DataFileState checkDataFile(const std::string& path, std::string_view delim, std
     return std::move(scan.state());
 }
 
-DataFileState checkDataFile(const std::string& path, const DataFormat& format, std::size_t blockSize)
+DataFileState checkDataFile(const std::string& path, const DataFormat& format, std::size_t blockSize,
+                            const ReadProgress& progress)
 {
     if (!format.quotes && format.encoding.empty() && !format.header && path != "-" && !isWorkbookFile(path)) {
-        DataFileState state = checkDataFile(path, format.delim, blockSize);
+        DataFileState state = checkDataFile(path, format.delim, blockSize, progress);
         std::vector<std::string_view> fields;
         SplitFields(state.csvSampleLine, format.delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
         for (const std::string_view field : fields)
@@ -231,6 +237,9 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
             state.error = got.error();
         if (!got || !got.value())
             break;
+        // A sheet's rows have no offsets in the file: its progress is not told.
+        if (progress && !data.workbook())
+            progress(record.offset + record.text.size());
         fields.assign(record.text, form.delim, form.quotes);
         if (isHeaderRecord(format.header, record.number)) {
             for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,14 +62,17 @@ std::string shownLine(std::string_view line, std::uint64_t bytes);
 // Reads the data file at `path` (a missing or unreadable file counts as no lines) and finds
 // the sample line, the widest line and the field count with delimiter `delim`. The file is read
 // in blocks of `blockSize` bytes, so its size does not matter to the memory used.
+// Told, as a long read goes on, how many bytes of the file it has read.
+using ReadProgress = std::function<void(std::uint64_t bytesRead)>;
+
 DataFileState checkDataFile(const std::string& path, std::string_view delim,
-                            std::size_t blockSize = std::size_t{1} << 20);
+                            std::size_t blockSize = std::size_t{1} << 20, const ReadProgress& progress = {});
 
 // The same with the data format `format`: records cut with quoted fields, the text decoded, the
 // header record's names collected (the header is no sample). Records and fields are counted as
 // the run counts them.
 DataFileState checkDataFile(const std::string& path, const DataFormat& format,
-                            std::size_t blockSize = std::size_t{1} << 20);
+                            std::size_t blockSize = std::size_t{1} << 20, const ReadProgress& progress = {});
 
 // "Field n" for n = 1..min(count, kMaxFieldLabels).
 std::vector<std::string> fieldLabels(std::int64_t count);

@@ -31,6 +31,12 @@ template <class Map> std::string mapCodePoints(std::string_view text, Map map)
     const auto length = static_cast<std::int32_t>(text.size());
     std::int32_t i = 0;
     while (i < length) {
+        // ASCII, most of a name, maps to ASCII: one byte in, one out.
+        if (bytes[i] < 0x80) {
+            out.push_back(static_cast<char>(map(static_cast<UChar32>(bytes[i]))));
+            ++i;
+            continue;
+        }
         const std::int32_t start = i;
         UChar32 c = 0;
         U8_NEXT(bytes, i, length, c);
@@ -50,7 +56,11 @@ template <class Map> std::string mapCodePoints(std::string_view text, Map map)
 
 std::string toLowerCase(std::string_view text)
 {
-    return mapCodePoints(text, [](UChar32 c) { return u_tolower(c); });
+    return mapCodePoints(text, [](UChar32 c) {
+        if (c >= 0x80)
+            return u_tolower(c);
+        return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    });
 }
 
 std::string toUpperCase(std::string_view text)

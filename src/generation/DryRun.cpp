@@ -171,7 +171,7 @@ private:
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
-                               const FindingSink& sink, const RunOptions& outputs)
+                               const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, place);
@@ -228,6 +228,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     report.recordCount = counted.value().total;
     RecordPlanner planner(kMaxRecordText);
     planner.use(s, paths, data.sheetForm());
+    planner.keepFirstTemplate();
     RecordSelection taken = selection;
     taken.dataSize = data.size();
     planner.select(taken);
@@ -243,6 +244,8 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
             }
             break;
         }
+        if (progress)
+            progress(read + 1, report.recordCount);
         // Rendered as the run renders it, so that the bound of a record's text is decided in the
         // one place the run decides it.
         const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Now);

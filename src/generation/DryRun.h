@@ -61,6 +61,8 @@ struct CheckReport {
 
 // Receives each finding as the check makes it.
 using FindingSink = std::function<void(const CheckFinding&)>;
+// Told as the check goes how many records it has read (`read`) of the data's `total`.
+using CheckProgress = std::function<void(std::uint64_t read, std::uint64_t total)>;
 
 // Everything a run does but the writing, for the records of `selection` (its range and part of the
 // job): plans every record as the run does, and reports the records that give no name, share an
@@ -72,7 +74,7 @@ using FindingSink = std::function<void(const CheckFinding&)>;
 // or unreadable.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place,
                                const RecordSelection& selection, const FindingSink& sink,
-                               const RunOptions& outputs = {});
+                               const RunOptions& outputs = {}, const CheckProgress& progress = {});
 
 // The same for every record, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place);

@@ -60,32 +60,38 @@ void ProbeSink::add(CheckFindingKind kind, const RecordPlan& plan, Detail detail
 
 RecordResult ProbeSink::write(const RecordPlan& plan)
 {
-    const RecordResult placed = placeFile(plan);
+    std::uint64_t first = 0;
+    const RecordResult placed = placeFile(plan, first);
     if (!placed.written())
         return placed;
     const std::uint64_t number = plan.number;
-    const auto [exact, newPath] = m_byPath.try_emplace(plan.name.path, number);
-    if (!newPath) {
-        add(CheckFindingKind::SameName, plan, {DetailKind::SameFile, {}, exact->second});
+    if (first != number) {
+        add(CheckFindingKind::SameName, plan, {DetailKind::SameFile, {}, first});
         return placed;
     }
     // Names that differ only in letter case, in Unicode normalization (é as one character or as e
     // and an accent) or in both meet under one key; which of them it is comes from the two names.
     const std::string normalized = toComposedForm(plan.name.path);
-    const auto [folded, newFolded] =
-        m_byFoldedPath.try_emplace(toLowerCase(normalized), FirstUse{number, plan.name.path});
-    if (newFolded)
+    const std::uint64_t composed = digestOf(normalized).low;
+    const std::string_view fileName = fileNamePart(plan.name.path);
+    const auto [folded, newFolded] = m_foldedFiles.tryEmplace(
+        digestOf(toLowerCase(normalized)),
+        FirstUse{number, composed, m_names.size(), static_cast<std::uint32_t>(fileName.size())});
+    if (newFolded) {
+        m_names += fileName;
         return placed;
-    const FirstUse& first = folded->second;
-    const std::string firstName(fileNamePart(first.path));
-    if (toComposedForm(first.path) == normalized)
-        add(CheckFindingKind::SameNameNormalized, plan, {DetailKind::SameFileNormalized, firstName, first.record});
+    }
+    std::string firstName = m_names.substr(folded->nameStart, folded->nameSize);
+    if (folded->composed == composed)
+        add(CheckFindingKind::SameNameNormalized, plan,
+            {DetailKind::SameFileNormalized, std::move(firstName), folded->record});
     else
-        add(CheckFindingKind::SameNameIgnoringCase, plan, {DetailKind::SameFileIgnoringCase, firstName, first.record});
+        add(CheckFindingKind::SameNameIgnoringCase, plan,
+            {DetailKind::SameFileIgnoringCase, std::move(firstName), folded->record});
     return placed;
 }
 
-RecordResult ProbeSink::placeFile(const RecordPlan& plan)
+RecordResult ProbeSink::placeFile(const RecordPlan& plan, std::uint64_t& first)
 {
     const std::string& relative = plan.name.relativeName;
     if (const std::optional<Detail> reason = tooLong(relative)) {
@@ -95,15 +101,17 @@ RecordResult ProbeSink::placeFile(const RecordPlan& plan)
     // The folders of earlier records and their files must not stand in each other's way.
     std::optional<Detail> blocked;
     forEachFolder(relative, [&](std::string_view folder) {
-        if (const auto file = m_byRelative.find(std::string(folder)); !blocked && file != m_byRelative.end())
-            blocked = Detail{DetailKind::SubfolderIsEarlierFile, std::string(folder), file->second};
+        if (blocked)
+            return;
+        if (const std::uint64_t* file = m_files.find(digestOf(folder)))
+            blocked = Detail{DetailKind::SubfolderIsEarlierFile, std::string(folder), *file};
     });
     if (blocked) {
         add(CheckFindingKind::FolderBlocked, plan, *blocked);
         return {Refusal::FolderFailed, std::nullopt};
     }
-    if (const auto folder = m_folders.find(relative); folder != m_folders.end()) {
-        add(CheckFindingKind::NameIsFolder, plan, {DetailKind::NameIsEarlierSubfolder, {}, folder->second});
+    if (const std::uint64_t* folder = m_folders.find(digestOf(relative))) {
+        add(CheckFindingKind::NameIsFolder, plan, {DetailKind::NameIsEarlierSubfolder, {}, *folder});
         return {Refusal::None, Error(ErrorKind::CreateOutput, plan.name.path, EISDIR)};
     }
 
@@ -131,8 +139,8 @@ RecordResult ProbeSink::placeFile(const RecordPlan& plan)
     }
     if (probed.replaces)
         add(CheckFindingKind::ReplacesLink, plan, {DetailKind::ReplacesEntry});
-    forEachFolder(relative, [&](std::string_view folder) { m_folders.try_emplace(std::string(folder), plan.number); });
-    m_byRelative.try_emplace(relative, plan.number);
+    forEachFolder(relative, [&](std::string_view folder) { m_folders.tryEmplace(digestOf(folder), plan.number); });
+    first = *m_files.tryEmplace(digestOf(relative), plan.number).first;
     return {};
 }
 

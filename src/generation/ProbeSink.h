@@ -7,12 +7,12 @@
 // would meet each other, goes out as findings.
 
 #include "generation/DryRun.h"
+#include "generation/NameDigests.h"
 #include "generation/OutputSink.h"
 #include "platform/OutputTree.h"
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
 namespace stencilor {
 
@@ -41,21 +41,26 @@ private:
     // Adds the finding `kind` of the record planned with the detail `detail`.
     void add(CheckFindingKind kind, const RecordPlan& plan, Detail detail);
     // Where the file would go: the names the system refuses, the folders and files standing in
-    // the way, and the files the run must not replace.
-    RecordResult placeFile(const RecordPlan& plan);
+    // the way, and the files the run must not replace. A file placed is noted under its name,
+    // and `first` is the first record of that name (the record's own number when it is new).
+    RecordResult placeFile(const RecordPlan& plan, std::uint64_t& first);
 
+    // The first record of a name that differs from later ones only in case or normalization:
+    // its number, the digest of its composed form, and its file name (where it lies in m_names).
     struct FirstUse {
         std::uint64_t record;
-        std::string path;
+        std::uint64_t composed;
+        std::uint64_t nameStart;
+        std::uint32_t nameSize;
     };
 
     std::function<void(CheckFinding)> m_add;
     bool m_byRecord;
     OutputTree m_tree;
-    std::unordered_map<std::string, std::uint64_t> m_byPath;
-    std::unordered_map<std::string, FirstUse> m_byFoldedPath;
-    std::unordered_map<std::string, std::uint64_t> m_byRelative; // files, by relative name
-    std::unordered_map<std::string, std::uint64_t> m_folders;    // subfolders, by relative name
+    DigestMap<std::uint64_t> m_files;   // files, by relative name: their first record
+    DigestMap<FirstUse> m_foldedFiles;  // files, by composed lower-case path
+    DigestMap<std::uint64_t> m_folders; // subfolders, by relative name: their first record
+    std::string m_names;                // the file names of m_foldedFiles, one after the other
     std::string m_ownName;
 };
 

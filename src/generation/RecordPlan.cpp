@@ -75,13 +75,16 @@ void RecordPlanner::render()
     const ProjectSettings& s = *m_settings;
     RecordPlan& plan = m_plan;
     bool reread = false;
-    const Result<const std::string*> templ = m_templateFile.current(m_paths.templateFile, reread);
-    if (!templ) {
-        plan.error = systemError(ErrorKind::OpenInput, absolutePath(m_paths.templateFile), templ.error().code);
-        return;
+    if (!(m_keepFirstTemplate && m_compiled)) {
+        const Result<const std::string*> templ = m_templateFile.current(m_paths.templateFile, reread);
+        if (!templ) {
+            plan.error = systemError(ErrorKind::OpenInput, absolutePath(m_paths.templateFile), templ.error().code);
+            return;
+        }
+        m_raw = templ.value();
     }
     m_reread = reread;
-    const std::string& raw = *templ.value();
+    const std::string& raw = *m_raw;
 
     // The template compiled for the rule list gives the text in one pass; it is compiled again
     // when the template file's text (read again when `reread`) or the rules' identifiers change,

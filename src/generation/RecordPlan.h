@@ -62,6 +62,9 @@ public:
     // `sheetForm` (nullptr for a delimited text, else valid as long as `s`) cuts the fields of
     // a sheet's rows instead of the project's delimiter and quotes.
     void use(const ProjectSettings& s, RunInputPaths paths, const RecordReader::Options* sheetForm = nullptr);
+    // The template as read for the first record rendered serves every later one, without a look
+    // at the file for each record: a check takes the template as it is when it starts.
+    void keepFirstTemplate() { m_keepFirstTemplate = true; }
     // The records taken (all of them until this is called).
     void select(const RecordSelection& selection) { m_selection = selection; }
 
@@ -107,7 +110,9 @@ private:
     static constexpr std::size_t kKeptTemplateBytes = std::size_t{1} << 20;
     TemplateFile m_templateFile; // looked at for every record, read again when it may have changed
     bool m_reread = false;
-    std::string m_compiledRaw; // the template file as read when m_template was compiled, if kept
+    bool m_keepFirstTemplate = false;
+    const std::string* m_raw = nullptr; // the template file's text as last read
+    std::string m_compiledRaw;          // the template file as read when m_template was compiled, if kept
     bool m_compiledRawKept = false;
     CompiledTemplate m_template;
     bool m_compiled = false;

@@ -29,8 +29,20 @@ check "no identifier left" bash -c "! grep -rl '%[A-Za-z]*%' '$work/cards/out' -
 # HTML template takes as markup (the project predates escapehtml and keeps its bytes); a dry run
 # writes nothing.
 copy_example "$work/drycards"
-(cd "$work/drycards" && "$bin" --dry-run cards.ql) >"$work/dry.out"
+(cd "$work/drycards" && "$bin" --dry-run cards.ql) >"$work/dry.out" 2>"$work/dry.err"
 check "example dry run exits 3" test $? -eq 3
+check "no progress bar when stderr is no terminal" test ! -s "$work/dry.err"
+# On a terminal the dry run shows its progress on stderr, as a run does, unless --quiet.
+if command -v script >/dev/null; then
+    (cd "$work/drycards" && script -qec "'$bin' --dry-run cards.ql >/dev/null" /dev/null) >"$work/dry.tty"
+    check "progress bar on a terminal" grep -q '\] 100% 300/300' "$work/dry.tty"
+    (cd "$work/drycards" && script -qec "'$bin' --dry-run --quiet cards.ql >/dev/null" /dev/null) >"$work/quiet.tty"
+    check "no progress bar with --quiet" test ! -s "$work/quiet.tty"
+    (cd "$work/drycards" && script -qec "'$bin' --check cards.ql >/dev/null" /dev/null) >"$work/check.tty"
+    check "--check shows its progress on a terminal" grep -q '\] 100%' "$work/check.tty"
+fi
+(cd "$work/drycards" && "$bin" --check cards.ql) >/dev/null 2>"$work/check.err"
+check "--check draws no progress bar when stderr is no terminal" test ! -s "$work/check.err"
 markup=$(grep -c '[&<]' "$work/drycards/contacts.csv")
 check "example dry run lists the values holding markup" diff \
     <(printf '300 records checked, %d findings\n' "$markup") <(tail -n 1 "$work/dry.out")

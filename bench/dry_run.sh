@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The dry run of 1,000,000 records (24 MB, each naming its own file, a tenth of them colliding
+# with an earlier one ignoring case) by two builds side by side, as text and as JSON: the time
+# and peak memory of each by /usr/bin/time, best of RUNS (default 3).
+# usage: bench/dry_run.sh BEFORE AFTER   (two stencilor executables; AFTER defaults to
+#        build/bench/stencilor)
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+before=${1:?usage: bench/dry_run.sh BEFORE [AFTER]}
+after=${2:-$top/build/bench/stencilor}
+runs=${RUNS:-3}
+work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-dry.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+python3 - "$work" <<'PY'
+import sys
+d = sys.argv[1]
+with open(d + "/m.csv", "w") as f:
+    for start in range(0, 1000000, 100000):
+        f.write("".join("%s%07d;v%d\n" % ("REC" if i % 10 == 9 else "rec", i - (i % 10 == 9), i % 97)
+                        for i in range(start, start + 100000)))
+with open(d + "/t.txt", "w") as f:
+    f.write("<p>%A% / %B%</p>\n")
+with open(d + "/m.ql", "w") as f:
+    f.write("[setup]\ndelim=;\ntextfile=m.csv\ntemplatefile=t.txt\noutputdir=%s/out\nnameFromFld=1\n"
+            "FileNameFld=Field 1\nAddExt=1\nedExt=txt\nrulesCount=2\n[rules]\n"
+            "ColFld1=Field 1\nColTemp1=%%A%%\nColFld2=Field 2\nColTemp2=%%B%%\n" % d)
+PY
+
+best() { # best BINARY ARGS...: the lowest time of RUNS runs, with its peak memory
+    local bin=$1 best_s= best_kb=
+    shift
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%e %M' -o "$work/time.txt" "$bin" "$@" >/dev/null 2>&1
+        read -r s kb < <(tail -n 1 "$work/time.txt") # after a line naming a non-zero exit status
+        if [ -z "$best_s" ] || awk "BEGIN { exit !($s < $best_s) }"; then
+            best_s=$s best_kb=$kb
+        fi
+    done
+    printf '%8s s %8.1f MB' "$best_s" "$(awk "BEGIN { print $best_kb / 1024 }")"
+}
+
+printf '%-22s %-24s %-24s\n' "1,000,000 records" before after
+for format in text json; do
+    printf '%-22s %s   %s\n' "--dry-run --format $format" \
+        "$(best "$before" --dry-run "$work/m.ql" --format "$format")" \
+        "$(best "$after" --dry-run "$work/m.ql" --format "$format")"
+done
