@@ -109,3 +109,21 @@ csv = statistics.median(totals["csv"])
 for kind, values in totals.items():
     print("%s: median %.3f s, %.2fx the delimited file" % (kind, statistics.median(values), statistics.median(values) / csv))
 PY
+
+# The same data through whole runs, as a user runs them: a file a record written from the
+# delimited file and from the .xlsx (RUNS=0 leaves them out; STENCILOR names the program).
+program=${STENCILOR:-$top/build/bench/stencilor}
+if [ "${RUNS:-1}" = 1 ] && [ -x "$program" ]; then
+    printf '<p>%%Name%% in %%City%%: %%Amount%%</p>\n' >"$work/t.html"
+    for kind in csv xlsx; do
+        data=""
+        [ $kind = csv ] && data=$'delim=,\nquotes=1\n'
+        printf '[setup]\n%stextfile=data.%s\ntemplatefile=t.html\noutputdir=out-%s\nnameFromFld=1\nFileNameFld=Field 1\nheader=1\nrulesCount=4\n[rules]\nColFld1=Field 2\nColTemp1=%%Name%%\nColFld2=Field 6\nColTemp2=%%City%%\nColFld3=Field 4\nColTemp3=%%Amount%%\n' \
+            "$data" $kind $kind >"$work/$kind.ql"
+        (cd "$work" && /usr/bin/time -f "%e" -o "$work/$kind.time" "$program" --run --quiet "$kind.ql")
+        echo "$kind run: $(cat "$work/$kind.time") s, $(find "$work/out-$kind" -type f | wc -l) files"
+        rm -rf "$work/out-$kind"
+    done
+    awk '{ t[FILENAME] = $1 } END { printf "xlsx run: %.2fx the delimited file'"'"'s\n", t[ARGV[2]] / t[ARGV[1]] }' \
+        "$work/csv.time" "$work/xlsx.time"
+fi
