@@ -201,7 +201,8 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
     std::vector<std::string> warnings;
     if (dataFile != kStandardInput)
         warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding,
-                                             std::size_t{1} << 20, [&](std::uint64_t read) { bar.show(read, 2 * size, false); }));
+                                             std::size_t{1} << 20,
+                                             [&](std::uint64_t read) { bar.show(read, 2 * size, false); }));
     const DataFileState state = checkDataFile(dataFile, settings.dataFormat(), std::size_t{1} << 20,
                                               [&](std::uint64_t read) { bar.show(size + read, 2 * size, false); });
     bar.clear();
