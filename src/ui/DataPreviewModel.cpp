@@ -60,12 +60,14 @@ void DataPreviewModel::joinWorker()
 
 void DataPreviewModel::stopReading()
 {
-    m_stop = true;
+    if (reading())
+        m_stop = true;
 }
 
 void DataPreviewModel::load(const std::string& path, const DataFormat& format, int fieldCount)
 {
     joinWorker();
+    m_stop = false;
     ++m_generation;
     beginResetModel();
     m_index.reset();

@@ -251,6 +251,11 @@ void DataPreviewDialogTest::aLargeFileIsReadWhileTheWindowAnswers()
     QAbstractItemModel& model = *window.gridCsv()->model();
     auto* stop = window.findChild<QPushButton*>(QStringLiteral("btnStopReading"));
     auto* said = window.findChild<QLabel*>(QStringLiteral("lblReading"));
+    // A preview closed before has no say in the next one's reading.
+    window.loadData(dir.write("small.csv", "a;b\n"), delimitedBy(";"), 2);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.hide();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
