@@ -273,8 +273,9 @@ Status DataInput::startReading(std::string prefix)
         m_raw = std::make_unique<SpoolingSource>(std::move(m_raw), m_spool.get());
         m_spooling = true;
     }
-    m_readHash.reset();
-    m_raw = std::make_unique<HashingSource>(std::move(m_raw), m_readHash);
+    // The first pass is hashed; a pass after a restart reads the same bytes again.
+    if (!m_restarted)
+        m_raw = std::make_unique<HashingSource>(std::move(m_raw), m_readHash);
     ByteSource* source = m_raw.get();
     // Valid UTF-8 without a mark needs no decoding.
     if (m_encoding && m_encoding->choice != EncodingChoice::ValidUtf8) {
@@ -365,6 +366,7 @@ Status DataInput::restart()
     }
     if (::lseek(m_fd, 0, SEEK_SET) != 0)
         return readError(m_path, errno);
+    m_restarted = true;
     return startReading({});
 }
 

@@ -79,9 +79,9 @@ public:
     const std::optional<FileIdentity>& identity() const { return m_identity; }
     // When the file was last modified, as it was opened; none for a pipe.
     const std::optional<timespec>& modified() const { return m_modified; }
-    // The hash (ContentHash::hex) of the bytes read from the file since it was opened or last
-    // restarted, before any decoding: once a pass has read all records, the data as the run
-    // reads it. A workbook's hash is that of nothing.
+    // The hash (ContentHash::hex) of the bytes the first pass read from the file, before any
+    // decoding: once it has read all records, the data as the run reads it. Passes after a
+    // restart are not hashed again. A workbook's hash is that of nothing.
     std::string readHash() const { return m_readHash.hex(); }
 
     // Whether the data is a sheet of a workbook. Its size() is then its count of rows, and each
@@ -115,6 +115,7 @@ private:
     std::optional<FileIdentity> m_identity;
     std::optional<timespec> m_modified;
     ContentHash m_readHash;
+    bool m_restarted = false; // restart() has been called: the reading is no first pass
     std::optional<ChosenEncoding> m_encoding;
     std::unique_ptr<ByteSource> m_raw;
     bool m_spooling = false; // m_raw copies standard input as it reads it
