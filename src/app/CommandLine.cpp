@@ -246,6 +246,13 @@ int dryRunProject(const ParsedCommandLine& parsed, const std::string& programFol
     bar.clear();
     if (!report.started)
         return notStarted(parsed, *report.problem, out, err);
+    if (report.problem) {
+        // The check broke off (its names could not be kept on disk): what it found so far is out,
+        // with no count line, and the error says why.
+        out << std::flush;
+        err << escapeControlBytes(commandLineErrorText(*report.problem), true) << '\n';
+        return kExitError;
+    }
     if (parsed.json) {
         if (!json)
             json.emplace(out, parsed.jsonLines);

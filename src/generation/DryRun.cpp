@@ -6,6 +6,7 @@
 #include "datasource/TextLines.h"
 #include "generation/ProbeSink.h"
 #include "generation/RecordPlan.h"
+#include "generation/SpilledNames.h"
 #include "platform/Messages.h"
 #include "project/ProjectCommands.h"
 
@@ -70,25 +71,39 @@ std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSet
 }
 
 // Looks at every record as the run would, its plan handed to a probe of the output folder, and
-// hands its findings on.
+// hands its findings on: all of them, or (`quietBelow`) those of the records from that one on, or
+// (`silent`) none, for a reading that only gathers names.
 class RecordChecker final {
 public:
-    RecordChecker(const ProjectSettings& s, int widestField, const FindingSink& sink, CheckReport& report)
+    RecordChecker(const ProjectSettings& s, int widestField, const FindingSink& sink, CheckReport& report,
+                  std::uint64_t quietBelow = 0, bool silent = false)
         : m_s(s)
         , m_htmlValues(isHtmlTemplate(s.templatefile) && !s.escapehtml)
         , m_widestField(widestField)
         , m_sink(sink)
         , m_report(report)
+        , m_quietBelow(quietBelow)
+        , m_silent(silent)
         , m_probe([this](CheckFinding finding) { add(std::move(finding)); }, s.quotes)
     {
     }
 
     ProbeSink& probe() { return m_probe; }
 
+    // A data file that cannot be read to its end (a failing disk): the records after the last
+    // one read were not checked.
+    void readFailed(const Error& error)
+    {
+        m_line = 0;
+        add({CheckFindingKind::DataFile, 0, 0, 0, {}, Detail::readFailed(error)});
+    }
+
     void check(const RecordPlan& plan, bool unclosedQuote, bool shownAsGeneral)
     {
         const std::uint64_t number = plan.number;
         m_line = plan.firstLine;
+        if (!m_silent && number >= m_quietBelow)
+            ++m_report.recordsChecked;
         if (unclosedQuote)
             add({CheckFindingKind::UnclosedQuote, number, 0, 0, {}, {DetailKind::UnclosedQuote}});
         if (shownAsGeneral)
@@ -133,6 +148,8 @@ public:
 private:
     void add(CheckFinding finding)
     {
+        if (m_silent || (finding.record != 0 && finding.record < m_quietBelow))
+            return;
         finding.line = m_line;
         ++m_report.findingCount;
         m_sink(finding);
@@ -165,13 +182,128 @@ private:
     int m_widestField;
     const FindingSink& m_sink;
     CheckReport& m_report;
+    std::uint64_t m_quietBelow;
+    bool m_silent;
     ProbeSink m_probe;
 };
+
+// What a check reads: the project's inputs, opened, and the records it takes.
+struct CheckInputs {
+    const ProjectSettings& s;
+    const RunInputs& inputs;
+    const RunOptions& outputs;
+    RecordSelection selection;
+};
+
+// Opens the probe of `checker` on the output folder, with the files it must not replace.
+void openProbe(ProbeSink& probe, const CheckInputs& in)
+{
+    const RunInputPaths& paths = in.inputs.paths;
+    (void)probe.start(paths);
+    if (in.inputs.data->identity())
+        probe.protect(*in.inputs.data->identity());
+    probe.protect(in.inputs.templateIdentity);
+    if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
+        probe.protect(*project);
+    if (in.s.report)
+        probe.reserveReport();
+    if (in.outputs.archivePath.empty()) {
+        probe.reserveOwnName(nameInFolder(in.outputs.manifestPath, paths.outputFolder));
+        if (const std::optional<FileIdentity> manifest = fileIdentityOf(in.outputs.manifestPath))
+            probe.protect(*manifest);
+    }
+}
+
+// Reads the records from the first, plans each as the run does and hands those taken to
+// `checker`; `progress` is told how many have been read. With `limit`, stops before the first
+// record whose name might take the checker's tables of names past that many bytes, and returns
+// its number; otherwise returns 0. A failure to keep the names on disk becomes report.problem.
+std::uint64_t checkRecords(const CheckInputs& in, RecordChecker& checker, CheckReport& report,
+                           const std::function<void(std::uint64_t)>& progress, std::size_t limit = 0)
+{
+    RunRecords& data = *in.inputs.data;
+    RecordPlanner planner(kMaxRecordText);
+    planner.use(in.s, in.inputs.paths, data.sheetForm());
+    planner.keepFirstTemplate();
+    RecordSelection taken = in.selection;
+    taken.dataSize = data.size();
+    planner.select(taken);
+    DataRecord record;
+    for (std::uint64_t read = 0; read < report.recordCount; ++read) {
+        const Result<bool> got = data.next(record);
+        if (!got || !got.value()) {
+            if (!got)
+                checker.readFailed(got.error());
+            break;
+        }
+        progress(read + 1);
+        // Rendered as the run renders it, so that the bound of a record's text is decided in the
+        // one place the run decides it.
+        const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Now);
+        if (plan.place == RecordSelection::Place::After)
+            break;
+        // The header record names the fields and gets no file.
+        if (plan.place == RecordSelection::Place::Before || plan.refusal == Refusal::Header)
+            continue;
+        if (limit > 0 && checker.probe().wouldOutgrow(plan, limit))
+            return plan.number;
+        checker.check(plan, record.unclosedQuote, record.shownAsGeneral);
+        if (checker.probe().namesError()) {
+            report.problem = checker.probe().namesError();
+            break;
+        }
+    }
+    return 0;
+}
+
+// Checks the records again from the first with their names kept on disk, after the reading with
+// tables in memory outgrew them at record `outgrown` (its findings before that record are out):
+// one reading gathers the names, the next finds what the records meet, from `outgrown` on.
+void checkWithNamesOnDisk(const CheckInputs& in, int widestField, const FindingSink& sink, CheckReport& report,
+                          const CheckProgress& progress, std::size_t memory, std::uint64_t outgrown)
+{
+    RunRecords& data = *in.inputs.data;
+    const std::uint64_t total = report.recordCount;
+    // The bar goes on from where the first reading stopped, half the rest for each reading.
+    const std::uint64_t done = report.recordsChecked;
+    const auto share = [&](std::uint64_t from) {
+        return [&, from](std::uint64_t read) {
+            if (progress)
+                progress(from + (total - done) / 2 * read / std::max<std::uint64_t>(total, 1), total);
+        };
+    };
+    SpilledNames names(memory);
+    {
+        if (Status rewound = data.rewind(); !rewound) {
+            report.problem = rewound.error();
+            return;
+        }
+        RecordChecker gatherer(in.s, widestField, sink, report, 0, true);
+        openProbe(gatherer.probe(), in);
+        gatherer.probe().gatherInto(names);
+        checkRecords(in, gatherer, report, share(done));
+        if (report.problem)
+            return;
+        if (Status settled = names.settle(gatherer.probe().pathPrefix()); !settled) {
+            report.problem = settled.error();
+            return;
+        }
+    }
+    if (Status rewound = data.rewind(); !rewound) {
+        report.problem = rewound.error();
+        return;
+    }
+    RecordChecker checker(in.s, widestField, sink, report, outgrown);
+    openProbe(checker.probe(), in);
+    checker.probe().answerFrom(names);
+    checkRecords(in, checker, report, share(done + (total - done) / 2));
+}
 
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
-                               const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress)
+                               const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress,
+                               std::size_t memory)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, place);
@@ -202,61 +334,26 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
         sink(finding);
     }
 
-    const RunInputPaths& paths = inputs.value().paths;
+    const CheckInputs in{s, inputs.value(), outputs, selection};
     RecordChecker checker(s, rules.widestField, sink, report);
-    ProbeSink& probe = checker.probe();
-    (void)probe.start(paths);
-    if (data.identity())
-        probe.protect(*data.identity());
-    probe.protect(inputs.value().templateIdentity);
-    if (const std::optional<FileIdentity> project = fileIdentityOf(paths.project))
-        probe.protect(*project);
-    if (s.report)
-        probe.reserveReport();
-    if (outputs.archivePath.empty()) {
-        probe.reserveOwnName(nameInFolder(outputs.manifestPath, paths.outputFolder));
-        if (const std::optional<FileIdentity> manifest = fileIdentityOf(outputs.manifestPath))
-            probe.protect(*manifest);
-    }
+    openProbe(checker.probe(), in);
 
-    for (Detail& detail : dataFileDetails(paths, s, data)) {
+    for (Detail& detail : dataFileDetails(in.inputs.paths, s, data)) {
         ++report.findingCount;
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(detail)});
     }
 
     report.quotes = s.quotes || data.sheetForm();
     report.recordCount = counted.value().total;
-    RecordPlanner planner(kMaxRecordText);
-    planner.use(s, paths, data.sheetForm());
-    planner.keepFirstTemplate();
-    RecordSelection taken = selection;
-    taken.dataSize = data.size();
-    planner.select(taken);
-    DataRecord record;
-    for (std::uint64_t read = 0; read < report.recordCount; ++read) {
-        const Result<bool> got = data.next(record);
-        if (!got || !got.value()) {
-            // A data file that cannot be read to its end (a failing disk): the records after
-            // the last one read were not checked.
-            if (!got) {
-                ++report.findingCount;
-                sink({CheckFindingKind::DataFile, 0, 0, 0, {}, Detail::readFailed(got.error())});
-            }
-            break;
-        }
-        if (progress)
-            progress(read + 1, report.recordCount);
-        // Rendered as the run renders it, so that the bound of a record's text is decided in the
-        // one place the run decides it.
-        const RecordPlan& plan = planner.plan(record, RecordPlanner::Render::Now);
-        if (plan.place == RecordSelection::Place::After)
-            break;
-        // The header record names the fields and gets no file.
-        if (plan.place == RecordSelection::Place::Before || plan.refusal == Refusal::Header)
-            continue;
-        ++report.recordsChecked;
-        checker.check(plan, record.unclosedQuote, record.shownAsGeneral);
-    }
+    const std::uint64_t outgrown = checkRecords(
+        in, checker, report,
+        [&](std::uint64_t read) {
+            if (progress)
+                progress(read, report.recordCount);
+        },
+        memory);
+    if (outgrown > 0)
+        checkWithNamesOnDisk(in, rules.widestField, sink, report, progress, memory, outgrown);
     return report;
 }
 

@@ -59,6 +59,9 @@ struct CheckReport {
     std::vector<CheckFinding> findings; // project findings first, then records in order (when collected)
 };
 
+// The memory the check's names of files and folders may take (see checkProjectOutput).
+inline constexpr std::size_t kCheckMemory = std::size_t{160} << 20;
+
 // Receives each finding as the check makes it.
 using FindingSink = std::function<void(const CheckFinding&)>;
 // Told as the check goes how many records it has read (`read`) of the data's `total`.
@@ -72,9 +75,15 @@ using CheckProgress = std::function<void(std::uint64_t read, std::uint64_t total
 // goes to `sink` as it arises, so memory does not grow with their number. Does not start, with
 // the run's error, when the delimiter or the output folder is empty or an input file is missing
 // or unreadable.
+//
+// The names the check remembers across records take at most `memory` bytes: a check of more
+// records reads them again (twice), keeping the names in sorted files in $TMPDIR, with the same
+// findings in the same order. Failing to write or read those files ends the check with
+// report.problem set (report.started stays true).
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place,
                                const RecordSelection& selection, const FindingSink& sink,
-                               const RunOptions& outputs = {}, const CheckProgress& progress = {});
+                               const RunOptions& outputs = {}, const CheckProgress& progress = {},
+                               std::size_t memory = kCheckMemory);
 
 // The same for every record, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place);

@@ -5,6 +5,7 @@
 // stands for the name, so that what is remembered per name does not depend on its length, and a
 // table of them is one flat array that a lookup reaches in one or two memory reads.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -59,6 +60,24 @@ public:
     }
 
     std::size_t size() const { return m_entries.size(); }
+
+    // The bytes the map holds.
+    std::size_t bytes() const { return m_slots.capacity() * sizeof(Index) + m_entries.capacity() * sizeof(Entry); }
+    // The bytes adding `count` entries may take beside bytes() while it grows (the new arrays are
+    // made before the old ones go).
+    std::size_t bytesToAdd(std::size_t count) const
+    {
+        const std::size_t entries = m_entries.size() + count;
+        std::size_t extra = 0;
+        if (entries > m_entries.capacity())
+            extra += std::max(entries, 2 * m_entries.capacity()) * sizeof(Entry);
+        std::size_t slots = m_slots.size();
+        while ((entries + 1) * 2 > slots)
+            slots = slots == 0 ? 64 : slots * 2;
+        if (slots != m_slots.size())
+            extra += slots * sizeof(Index);
+        return extra;
+    }
 
 private:
     // 32-bit indices keep the slot array small; the entries of 2^32 names would take 96 GB, so

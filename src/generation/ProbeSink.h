@@ -9,9 +9,11 @@
 #include "generation/DryRun.h"
 #include "generation/NameDigests.h"
 #include "generation/OutputSink.h"
+#include "generation/SpilledNames.h"
 #include "platform/OutputTree.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace stencilor {
@@ -34,7 +36,27 @@ public:
     // What writing the file of `plan` would do, and what it would meet, as findings.
     RecordResult write(const RecordPlan& plan) override;
 
+    // The names of earlier records are remembered in tables in memory, unless one of these is
+    // called first. gatherInto: every name that reaches the folder goes to `names` and nothing
+    // is found; answerFrom: what earlier records mean for a name comes from `names`, settled.
+    void gatherInto(SpilledNames& names);
+    void answerFrom(SpilledNames& names);
+    // (Tables) True when remembering the name of `plan` might take the tables past `limit` bytes.
+    bool wouldOutgrow(const RecordPlan& plan, std::size_t limit) const;
+    // What comes before a relative name in its full path, as gathered names had it.
+    const std::string& pathPrefix() const { return m_pathPrefix; }
+    // The error of keeping or reading the names on disk: the check cannot go on.
+    const std::optional<Error>& namesError() const { return m_namesError; }
+
 private:
+    enum class Memory { Tables, Gather, Answers };
+    // What the folder on disk refuses of a name: the finding, and the write's result.
+    struct DiskRefusal {
+        CheckFindingKind kind;
+        Detail detail;
+        RecordResult result;
+    };
+
     int keepReportBlock(std::string_view) override { return 0; }
     ReportEnd placeReport(const RunInputPaths&) override { return {}; }
 
@@ -44,6 +66,12 @@ private:
     // the way, and the files the run must not replace. A file placed is noted under its name,
     // and `first` is the first record of that name (the record's own number when it is new).
     RecordResult placeFile(const RecordPlan& plan, std::uint64_t& first);
+    std::optional<DiskRefusal> diskRefusal(const RecordPlan& plan, const TreeProbeResult& probed) const;
+    // What the earlier records mean for the name of `plan`, from the tables: the subfolder that is
+    // an earlier file (Blocked), or the earlier file below it (IsFolder), else Clear.
+    NameAnswer fromTables(const std::string& relative) const;
+    // Names that differ from an earlier one only in case or normalization (Tables).
+    void compareFolded(const RecordPlan& plan);
 
     // The first record of a name that differs from later ones only in case or normalization:
     // its number, the digest of its composed form, and its file name (where it lies in m_names).
@@ -62,6 +90,11 @@ private:
     DigestMap<std::uint64_t> m_folders; // subfolders, by relative name: their first record
     std::string m_names;                // the file names of m_foldedFiles, one after the other
     std::string m_ownName;
+    Memory m_memory = Memory::Tables;
+    SpilledNames* m_spilled = nullptr;
+    NameAnswer m_answer; // (Answers) the answer for the record being placed
+    std::string m_pathPrefix;
+    std::optional<Error> m_namesError;
 };
 
 } // namespace stencilor

@@ -98,6 +98,9 @@ public:
     // in the data's size()), then starts again at the first.
     Result<RecordCount> count(RecordSelection selection = {});
 
+    // Starts again at the first record. Fails with the run's OpenInput error.
+    Status rewind() { return restart(); }
+
     // Reads past the records before record `record` as cheaply as the data allows: a sheet's
     // rows are passed over without making their text; a text is read as it is.
     void skipTo(std::uint64_t record);

@@ -4,8 +4,10 @@
 #include "TestUtil.h"
 #include "platform/Messages.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -40,13 +42,13 @@ protected:
 
     void setRules(const std::vector<Rule>& rules) { settings.rules = test::rulesTable(rules); }
 
-    CheckReport check(const std::string& data, RecordRange range = {})
+    CheckReport check(const std::string& data, RecordRange range = {}, std::size_t memory = kCheckMemory)
     {
         dir.write("data.csv", data);
         std::vector<CheckFinding> findings;
-        CheckReport report =
-            checkProjectOutput(settings, {dir.file("job.ql"), "/nonexistent-program-folder/"},
-                               RecordSelection{range, {}, 0}, [&](const CheckFinding& f) { findings.push_back(f); });
+        CheckReport report = checkProjectOutput(
+            settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, RecordSelection{range, {}, 0},
+            [&](const CheckFinding& f) { findings.push_back(f); }, {}, {}, memory);
         report.findings = std::move(findings);
         return report;
     }
@@ -156,6 +158,50 @@ TEST_F(DryRunTest, FindsWhatTheOutputFolderHoldsInTheWay)
 }
 
 // The dry run refuses what the run refuses of its manifest, and lists a record that would replace it.
+// Once the names would take more memory than the check may use, they are kept on disk and the
+// records read again: the findings are those of names kept in memory, wherever the bound falls.
+TEST_F(DryRunTest, NamesKeptOnDiskGiveTheSameFindings)
+{
+    namespace fs = std::filesystem;
+    dir.write("out/blocker", "a file");
+    fs::create_directories(dir.file("elsewhere"));
+    fs::create_symlink(dir.file("elsewhere"), dir.file("out/linked"));
+    settings.CopyDirFld = true;
+    settings.directoryFile = "Field 2";
+    settings.report = true;
+    // Files and subfolders that collide, differ in case or normalization, stand in each other's
+    // way, meet what the folder holds or are refused before they reach it.
+    const std::vector<std::string> files = {"a",           "A", "b", "caf\xC3\xA9", "CAFE\xCC\x81", "cafe\xCC\x81",
+                                            "report.html", "",  "x"};
+    const std::vector<std::string> folders = {"", "", "a", "A", "a/b", "b", "blocker", "linked", "..", "a/A", "x/a"};
+    std::mt19937 random(11);
+    std::string data;
+    for (int i = 0; i < 3000; ++i) {
+        std::string file = files[random() % files.size()];
+        if (random() % 3 == 0)
+            file += std::to_string(random() % 600);
+        data += file + ";" + folders[random() % folders.size()] + "\n";
+    }
+    const std::string inMemory = table(check(data));
+    for (const char* kind : {"same name ", "same name ignoring case", "same name when normalized", "folder blocked",
+                             "name is a folder", "symbolic link in path", "replaces an input", "no name"})
+        EXPECT_NE(inMemory.find(kind), std::string::npos) << kind;
+    for (const std::size_t memory : {std::size_t{1}, std::size_t{16} << 10, std::size_t{64} << 10}) {
+        const CheckReport report = check(data, {}, memory);
+        EXPECT_FALSE(report.problem);
+        EXPECT_EQ(table(report), inMemory) << memory << " bytes";
+    }
+    // Without a folder to keep them in, the check breaks off with the error of making the file.
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string saved = tmp ? tmp : "";
+    ::setenv("TMPDIR", dir.file("missing").c_str(), 1);
+    const CheckReport broken = check(data, {}, 1);
+    tmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_TRUE(broken.started);
+    ASSERT_TRUE(broken.problem);
+    EXPECT_EQ(broken.problem->kind, ErrorKind::CreateFile);
+}
+
 TEST_F(DryRunTest, ChecksTheManifestAsTheRunDoes)
 {
     settings.report = true;
