@@ -4,6 +4,7 @@
 #include "app/ConsoleHost.h"
 #include "app/JsonResults.h"
 #include "app/ProgressBar.h"
+#include "datasource/DataFilePass.h"
 #include "datasource/DataFileWarnings.h"
 #include "datasource/DataInput.h"
 #include "datasource/DataSourceCheck.h"
@@ -177,21 +178,18 @@ int checkProject(const ParsedCommandLine& parsed, const std::string& programFold
                               out, err);
         }
     }
-    // The warnings' scan comes first: its read buffer is gone before the check keeps the sample
-    // and the widest line, so a huge line is held as few times as can be. The file is read twice,
-    // which the progress bar shows as one way through both reads.
+    // One pass finds the check's results and the warnings (none for standard input).
     ProgressBar bar(err, !parsed.quiet && ::isatty(STDERR_FILENO));
     struct stat info {};
     const std::uint64_t size = dataFile != kStandardInput && ::stat(dataFile.c_str(), &info) == 0
                                    ? static_cast<std::uint64_t>(info.st_size)
                                    : 0;
-    std::vector<std::string> warnings;
-    if (dataFile != kStandardInput)
-        warnings = warningTexts(scanDataFile(dataFile, settings.delim, settings.quotes, settings.encoding,
-                                             std::size_t{1} << 20,
-                                             [&](std::uint64_t read) { bar.show(read, 2 * size, false); }));
-    const DataFileState state = checkDataFile(dataFile, settings.dataFormat(), std::size_t{1} << 20,
-                                              [&](std::uint64_t read) { bar.show(size + read, 2 * size, false); });
+    DataFilePass pass;
+    pass.warnings = dataFile != kStandardInput;
+    pass.progress = [&](std::uint64_t read) { bar.show(read, size, false); };
+    const DataFileFindings found = examineDataFile(dataFile, settings.dataFormat(), pass);
+    const DataFileState& state = found.state;
+    std::vector<std::string> warnings = warningTexts(found.warnings);
     bar.clear();
     if (state.error)
         return notStarted(parsed, *state.error, out, err);

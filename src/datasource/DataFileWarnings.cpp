@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "datasource/DataFileWarnings.h"
 
-#include "datasource/DataInput.h"
+#include "datasource/DataFileScans.h"
 #include "datasource/Encoding.h"
-#include "datasource/TextLines.h"
-#include "datasource/workbook/Workbook.h"
-#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 
 #include <algorithm>
@@ -14,7 +11,6 @@ namespace stencilor {
 
 namespace {
 
-constexpr std::size_t kBlock = std::size_t{1} << 20;
 constexpr std::size_t kSampleBytes = std::size_t{1} << 16;
 
 // True when a field of `line` begins with '"' and a delimiter stands before its closing quote
@@ -45,11 +41,13 @@ bool holdsQuotedDelimiter(std::string_view line, std::string_view delim)
     }
 }
 
+} // namespace
+
 // holdsQuotedDelimiter for a line that comes in pieces, byte by byte: the same answer however
 // the line is cut.
-class QuotedDelimiterFinder final {
+class WarningsScan::QuotedDelimiters final {
 public:
-    explicit QuotedDelimiterFinder(std::string_view delim)
+    explicit QuotedDelimiters(std::string_view delim)
         : m_delim(delim)
     {
     }
@@ -132,165 +130,88 @@ private:
     std::string m_window; // the last bytes, as many as the delimiter has
 };
 
-} // namespace
-
-DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress)
+WarningsScan::WarningsScan(std::string_view delim, bool quotes, bool checkUtf8)
+    : m_delim(delim)
+    , m_quotes(quotes)
+    , m_checkUtf8(checkUtf8)
+    , m_lineQuotes(std::make_unique<QuotedDelimiters>(delim))
 {
-    DataFileWarnings warnings;
-    // A workbook's cells are no lines of text: what the warnings look for does not occur in them.
-    if (isWorkbookFile(path))
-        return warnings;
-    // The text as the run reads it: decoded when the project names an encoding, so that a NUL is
-    // one where the run's text ends, not a byte of a UTF-16 character.
-    Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{false, delim, encoding, kBlock, false});
-    if (!input)
-        return warnings;
-    // The lines are read as the run reads them (a NUL ends the text), in blocks; the bytes are
-    // looked at on their way for the mark, a sample, and what stands after a NUL.
-    struct Collector final : ByteSource {
-        ByteSource& file;
-        const ReadProgress& progress;
-        std::uint64_t total = 0;
-        std::string start;                    // the first bytes, for the mark and the detection
-        std::uint64_t nulOffset = UINT64_MAX; // the first NUL byte
-        bool textAfterNul = false;            // something other than NULs and line ends stands after it
-        Collector(ByteSource& text, const ReadProgress& told)
-            : file(text)
-            , progress(told)
-        {
-        }
-        Result<std::size_t> read(char* into, std::size_t size) override
-        {
-            Result<std::size_t> got = file.read(into, size);
-            if (!got)
-                return got;
-            const std::string_view bytes(into, got.value());
-            if (start.size() < kSampleBytes)
-                start.append(bytes.substr(0, kSampleBytes - start.size()));
-            std::size_t from = 0;
-            if (nulOffset == UINT64_MAX) {
-                const std::size_t nul = bytes.find('\0');
-                if (nul != std::string_view::npos) {
-                    nulOffset = total + nul;
-                    from = nul + 1;
-                } else {
-                    from = bytes.size();
-                }
-            }
-            if (!textAfterNul && from < bytes.size())
-                textAfterNul = bytes.find_first_not_of(std::string_view("\0\r\n", 3), from) != std::string_view::npos;
-            total += got.value();
-            if (progress)
-                progress(total);
-            return got;
-        }
-    } source(input.value()->text(), progress);
+}
 
-    const bool checkUtf8 = encoding.empty();
-    std::uint64_t lines = 0;
-    std::uint64_t textEnd = 0; // where the last line's text ends
-    // A line is looked at whole when a block holds it; a longer one is looked at in pieces as the
-    // blocks go by, so that a line of any length costs no more memory than a block.
-    const auto wholeLine = [&](std::string_view line, std::uint64_t offset) {
-        ++lines;
-        textEnd = offset + line.size();
-        if (checkUtf8) {
-            Utf8Validator validator;
-            validator.feed(line);
-            if (!validator.valid() && warnings.invalidUtf8Lines++ == 0)
-                warnings.firstInvalidUtf8Line = lines;
-        }
-        if (!quotes && holdsQuotedDelimiter(line, delim) && warnings.quotedDelimiterLines++ == 0)
-            warnings.firstQuotedDelimiterLine = lines;
-    };
-    bool inLine = false;
-    std::uint64_t lineStart = 0, lineBytes = 0;
-    Utf8Validator lineValidator;
-    QuotedDelimiterFinder lineQuotes(delim);
-    const auto extendLine = [&](std::string_view piece, std::uint64_t offset) {
-        if (!inLine) {
-            inLine = true;
-            lineStart = offset;
-            lineBytes = 0;
-            lineValidator = Utf8Validator();
-            lineQuotes.reset();
-        }
-        lineBytes += piece.size();
-        if (checkUtf8)
-            lineValidator.feed(piece);
-        if (!quotes)
-            lineQuotes.feed(piece);
-    };
-    const auto endLine = [&] {
-        inLine = false;
-        ++lines;
-        textEnd = lineStart + lineBytes;
-        if (checkUtf8 && !lineValidator.valid() && warnings.invalidUtf8Lines++ == 0)
-            warnings.firstInvalidUtf8Line = lines;
-        if (!quotes && lineQuotes.found() && warnings.quotedDelimiterLines++ == 0)
-            warnings.firstQuotedDelimiterLine = lines;
-    };
+WarningsScan::~WarningsScan() = default;
 
-    const std::size_t block = std::max<std::size_t>(blockSize, 1);
-    std::string buffer(block, '\0');
-    std::uint64_t offset = 0;   // of the buffer's first byte in the text
-    bool skipLeadingLf = false; // the last block ended in CR, whose LF may start the next one
-    for (;;) {
-        const Result<std::size_t> got = source.read(buffer.data(), block);
-        if (!got)
-            break; // the text counts as ending where it cannot be read
-        std::string_view text(buffer.data(), got.value());
-        const std::string_view beforeNul = textBeforeNul(text);
-        const bool atEnd = got.value() == 0 || beforeNul.size() < text.size();
-        text = beforeNul;
-        std::size_t start = 0;
-        if (skipLeadingLf && !text.empty()) {
-            start = text[0] == '\n' ? 1 : 0;
-            skipLeadingLf = false;
+void WarningsScan::bytes(std::string_view bytes)
+{
+    if (m_start.size() < kSampleBytes)
+        m_start.append(bytes.substr(0, kSampleBytes - m_start.size()));
+    std::size_t from = 0;
+    if (m_nulOffset == UINT64_MAX) {
+        const std::size_t nul = bytes.find('\0');
+        if (nul != std::string_view::npos) {
+            m_nulOffset = m_total + nul;
+            from = nul + 1;
+        } else {
+            from = bytes.size();
         }
-        std::size_t end = text.size();
-        if (!atEnd) {
-            // Past the last CR or LF of the block; `start` when it holds none.
-            while (end > start && text[end - 1] != '\n' && text[end - 1] != '\r')
-                --end;
-            if (end == text.size() && end > start && text[end - 1] == '\r')
-                skipLeadingLf = true;
-        }
-        LineCursor cursor(text.substr(start, end - start));
-        for (std::string_view line; cursor.next(line);) {
-            const std::uint64_t at = offset + static_cast<std::uint64_t>(line.data() - buffer.data());
-            if (inLine) {
-                extendLine(line, at);
-                endLine();
-            } else {
-                wholeLine(line, at);
-            }
-        }
-        if (atEnd) {
-            if (inLine)
-                endLine();
-            break;
-        }
-        if (end < text.size())
-            extendLine(text.substr(end), offset + end);
-        offset += got.value();
     }
-    // The rest of the file, to learn what a NUL cut off.
-    char rest[1 << 16];
-    for (Result<std::size_t> got = source.read(rest, sizeof rest); got && got.value() > 0;
-         got = source.read(rest, sizeof rest)) {
+    if (!m_textAfterNul && from < bytes.size())
+        m_textAfterNul = bytes.find_first_not_of(std::string_view("\0\r\n", 3), from) != std::string_view::npos;
+    m_total += bytes.size();
+}
+
+void WarningsScan::line(std::string_view line, std::uint64_t offset)
+{
+    ++m_lines;
+    m_textEnd = offset + line.size();
+    if (m_checkUtf8) {
+        Utf8Validator validator;
+        validator.feed(line);
+        if (!validator.valid() && m_warnings.invalidUtf8Lines++ == 0)
+            m_warnings.firstInvalidUtf8Line = m_lines;
     }
-    if (source.nulOffset != UINT64_MAX && source.textAfterNul) {
+    if (!m_quotes && holdsQuotedDelimiter(line, m_delim) && m_warnings.quotedDelimiterLines++ == 0)
+        m_warnings.firstQuotedDelimiterLine = m_lines;
+}
+
+void WarningsScan::piece(std::string_view piece, std::uint64_t offset)
+{
+    if (!m_inLine) {
+        m_inLine = true;
+        m_lineStart = offset;
+        m_lineBytes = 0;
+        m_lineValidator = Utf8Validator();
+        m_lineQuotes->reset();
+    }
+    m_lineBytes += piece.size();
+    if (m_checkUtf8)
+        m_lineValidator.feed(piece);
+    if (!m_quotes)
+        m_lineQuotes->feed(piece);
+}
+
+void WarningsScan::endLine()
+{
+    m_inLine = false;
+    ++m_lines;
+    m_textEnd = m_lineStart + m_lineBytes;
+    if (m_checkUtf8 && !m_lineValidator.valid() && m_warnings.invalidUtf8Lines++ == 0)
+        m_warnings.firstInvalidUtf8Line = m_lines;
+    if (!m_quotes && m_lineQuotes->found() && m_warnings.quotedDelimiterLines++ == 0)
+        m_warnings.firstQuotedDelimiterLine = m_lines;
+}
+
+DataFileWarnings WarningsScan::finish()
+{
+    DataFileWarnings warnings = m_warnings;
+    if (m_nulOffset != UINT64_MAX && m_textAfterNul) {
         // The NUL ends the last line read, or stands at the start of the line after it.
-        warnings.nulLine = lines > 0 && textEnd == source.nulOffset ? lines : lines + 1;
-        warnings.bytesAfterNul = source.total - source.nulOffset - 1;
+        warnings.nulLine = m_lines > 0 && m_textEnd == m_nulOffset ? m_lines : m_lines + 1;
+        warnings.bytesAfterNul = m_total - m_nulOffset - 1;
     }
-    if (checkUtf8) {
-        warnings.byteOrderMark = std::string_view(source.start).starts_with("\xEF\xBB\xBF");
+    if (m_checkUtf8) {
+        warnings.byteOrderMark = std::string_view(m_start).starts_with("\xEF\xBB\xBF");
         if (warnings.invalidUtf8Lines > 0) {
-            const Result<ChosenEncoding> guess = chooseEncoding("auto", source.start, false, source.start);
+            const Result<ChosenEncoding> guess = chooseEncoding("auto", m_start, false, m_start);
             if (guess)
                 warnings.likelyEncoding = guess.value().name;
         }

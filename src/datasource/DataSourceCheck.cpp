@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "datasource/DataSourceCheck.h"
 
-#include "datasource/DataInput.h"
+#include "datasource/DataFileScans.h"
 #include "datasource/Fields.h"
-#include "datasource/RecordFields.h"
-#include "datasource/TextLines.h"
-#include "datasource/workbook/Workbook.h"
-#include "platform/FileSystem.h"
 
 #include <algorithm>
 
@@ -24,243 +20,104 @@ bool isBlank(std::string_view line)
     return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
-// Collects the check's results line by line. A line comes whole (visit) or, when it is longer
-// than what is read at once, in pieces (extend, then endLine): only its first kKeptLineBytes are
-// kept, and its fields are counted as the pieces go by. The kept lines are copied when they
-// change, so the lines may come from a buffer that is reused.
-class DataFileScan final {
-public:
-    explicit DataFileScan(std::string_view delim)
-        : m_delim(delim)
-    {
-    }
-
-    void visit(std::string_view line)
-    {
-        if (m_inLine) {
-            extend(line);
-            endLine();
-            return;
-        }
-        const std::string_view kept = line.substr(0, kKeptLineBytes);
-        if (m_sampleBlank) {
-            m_state.csvSampleLine.assign(kept);
-            m_state.csvSampleBytes = line.size();
-            m_sampleBlank = isBlank(line);
-        }
-        const std::int64_t count = CountFields(line, m_delim);
-        if (count > m_state.csvFieldCount) {
-            m_state.csvFieldCount = count;
-            m_state.csvWidestLine.assign(kept);
-            m_state.csvWidestBytes = line.size();
-        }
-    }
-
-    // The next bytes of a line that goes on.
-    void extend(std::string_view piece)
-    {
-        m_inLine = true;
-        if (m_line.size() < kKeptLineBytes)
-            m_line.append(piece.substr(0, kKeptLineBytes - m_line.size()));
-        m_lineBytes += piece.size();
-        m_lineBlank = m_lineBlank && isBlank(piece);
-        countDelimiters(piece);
-    }
-
-    // The end of a line that came in pieces.
-    void endLine()
-    {
-        if (m_sampleBlank) {
-            m_state.csvSampleLine = m_line;
-            m_state.csvSampleBytes = m_lineBytes;
-            m_sampleBlank = m_lineBlank;
-        }
-        if (m_lineFields > m_state.csvFieldCount) {
-            m_state.csvFieldCount = m_lineFields;
-            m_state.csvWidestLine = m_line;
-            m_state.csvWidestBytes = m_lineBytes;
-        }
-        m_inLine = false;
-        m_line.clear();
-        m_lineBytes = 0;
-        m_lineBlank = true;
-        m_lineFields = 1;
-        m_delimiterStart.clear();
-    }
-
-    bool inLine() const { return m_inLine; }
-    DataFileState& state() { return m_state; }
-
-private:
-    // Counts the delimiters of a piece as CountFields counts them in the whole line: from the
-    // left, none overlapping. The last bytes of a piece that may start a delimiter wait for the next.
-    void countDelimiters(std::string_view piece)
-    {
-        if (m_delim.size() <= 1) {
-            if (!m_delim.empty())
-                m_lineFields += static_cast<std::int64_t>(std::count(piece.begin(), piece.end(), m_delim.front()));
-            return;
-        }
-        std::string joined;
-        std::string_view text = piece;
-        if (!m_delimiterStart.empty()) {
-            joined = m_delimiterStart;
-            joined.append(piece);
-            text = joined;
-        }
-        std::size_t at = 0;
-        for (std::size_t found = text.find(m_delim); found != std::string_view::npos; found = text.find(m_delim, at)) {
-            ++m_lineFields;
-            at = found + m_delim.size();
-        }
-        const std::size_t keep = std::min(text.size() - std::min(at, text.size()), m_delim.size() - 1);
-        m_delimiterStart.assign(text.substr(text.size() - keep));
-    }
-
-    std::string_view m_delim;
-    DataFileState m_state;
-    bool m_sampleBlank = true;
-    // The line that comes in pieces.
-    bool m_inLine = false;
-    std::string m_line; // its first kKeptLineBytes
-    std::uint64_t m_lineBytes = 0;
-    bool m_lineBlank = true;
-    std::int64_t m_lineFields = 1;
-    std::string m_delimiterStart;
-};
-
-// The position just after the last CR or LF of `text` at or after `from`; `none` when there is none.
-std::size_t afterLastLineEnd(std::string_view text, std::size_t from, std::size_t none)
-{
-    for (std::size_t at = text.size(); at > from; --at) {
-        const char c = text[at - 1];
-        if (c == '\n' || c == '\r')
-            return at;
-    }
-    return none;
-}
-
 } // namespace
 
-DataFileState checkDataFile(const std::string& path, std::string_view delim, std::size_t blockSize,
-                            const ReadProgress& progress)
+// The kept lines are copied when they change, so the lines may come from a buffer that is reused.
+void LineShapeScan::line(std::string_view line, std::uint64_t)
 {
-    // The file is read in blocks, so a file of any size is checked in little memory: the
-    // unfinished line at the end of a block goes to the scan as a piece, and the first line of
-    // the next block goes on with it.
-    FileReader file;
-    if (!file.open(path))
-        return {};
-    const std::size_t block = std::max<std::size_t>(blockSize, 1);
-    DataFileScan scan(delim);
-    std::string buffer(block, '\0');
-    bool skipLeadingLf = false; // the last block ended in CR, whose LF may start the next one
-    std::uint64_t bytesRead = 0;
-    for (;;) {
-        const Result<std::size_t> got = file.read(buffer.data(), block);
-        if (!got)
-            return {}; // an unreadable file counts as one without lines
-        bytesRead += got.value();
-        if (progress)
-            progress(bytesRead);
-        std::string_view text(buffer.data(), got.value());
-        const std::string_view beforeNul = textBeforeNul(text);
-        const bool atEnd = got.value() == 0 || beforeNul.size() < text.size();
-        text = beforeNul;
-
-        std::size_t start = 0;
-        if (skipLeadingLf && !text.empty()) {
-            start = text[0] == '\n' ? 1 : 0;
-            skipLeadingLf = false;
-        }
-        const std::size_t end = atEnd ? text.size() : afterLastLineEnd(text, start, start);
-        if (!atEnd && end == text.size() && end > start && text[end - 1] == '\r')
-            skipLeadingLf = true;
-        LineCursor cursor(text.substr(start, end - start));
-        for (std::string_view line; cursor.next(line);)
-            scan.visit(line);
-        if (atEnd) {
-            // A line that went on to the end of the file (its last bytes read before) ends here.
-            if (scan.inLine())
-                scan.endLine();
-            break;
-        }
-        if (end < text.size())
-            scan.extend(text.substr(end));
+    const std::string_view kept = line.substr(0, kKeptLineBytes);
+    if (m_sampleBlank) {
+        m_state.csvSampleLine.assign(kept);
+        m_state.csvSampleBytes = line.size();
+        m_sampleBlank = isBlank(line);
     }
-    return std::move(scan.state());
+    const std::int64_t count = CountFields(line, m_delim);
+    if (count > m_state.csvFieldCount) {
+        m_state.csvFieldCount = count;
+        m_state.csvWidestLine.assign(kept);
+        m_state.csvWidestBytes = line.size();
+    }
 }
 
-DataFileState checkDataFile(const std::string& path, const DataFormat& format, std::size_t blockSize,
-                            const ReadProgress& progress)
+void LineShapeScan::piece(std::string_view piece, std::uint64_t)
 {
-    if (!format.quotes && format.encoding.empty() && !format.header && path != "-" && !isWorkbookFile(path)) {
-        DataFileState state = checkDataFile(path, format.delim, blockSize, progress);
-        std::vector<std::string_view> fields;
-        SplitFields(state.csvSampleLine, format.delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
-        for (const std::string_view field : fields)
-            state.sampleFields.emplace_back(field.substr(0, kSampleFieldBytes));
-        return state;
+    if (m_line.size() < kKeptLineBytes)
+        m_line.append(piece.substr(0, kKeptLineBytes - m_line.size()));
+    m_lineBytes += piece.size();
+    m_lineBlank = m_lineBlank && isBlank(piece);
+    countDelimiters(piece);
+}
+
+void LineShapeScan::endLine()
+{
+    if (m_sampleBlank) {
+        m_state.csvSampleLine = m_line;
+        m_state.csvSampleBytes = m_lineBytes;
+        m_sampleBlank = m_lineBlank;
     }
-    DataFileState state;
-    if (isWorkbookFile(path)) {
-        state.workbook = true;
-        if (WorkbookResult<std::unique_ptr<Workbook>> workbook = Workbook::open(path)) {
-            if (WorkbookResult<std::vector<std::string>> names = workbook.value()->sheetNames())
-                state.sheets = std::move(names.value());
-        }
+    if (m_lineFields > m_state.csvFieldCount) {
+        m_state.csvFieldCount = m_lineFields;
+        m_state.csvWidestLine = m_line;
+        m_state.csvWidestBytes = m_lineBytes;
     }
-    Result<std::unique_ptr<DataInput>> input =
-        DataInput::open(path, DataInput::Options{format.quotes, format.delim, format.encoding, blockSize, false,
-                                                 kMaxRecordBytes, format.sheet});
-    if (!input) {
-        // A missing or unreadable file counts as one without records, as in the plain check.
-        if (input.error().code == 0)
-            state.error = input.error();
-        return state;
+    m_line.clear();
+    m_lineBytes = 0;
+    m_lineBlank = true;
+    m_lineFields = 1;
+    m_delimiterStart.clear();
+}
+
+void LineShapeScan::countDelimiters(std::string_view piece)
+{
+    if (m_delim.size() <= 1) {
+        if (!m_delim.empty())
+            m_lineFields += static_cast<std::int64_t>(std::count(piece.begin(), piece.end(), m_delim.front()));
+        return;
     }
-    DataInput& data = *input.value();
-    state.encoding = data.encoding();
-    // A sheet's rows are cut into their cells, whatever the project's delimiter and quotes.
-    const RecordReader::Options form =
-        data.workbook() ? sheetForm() : RecordReader::Options{format.quotes, format.delim};
-    if (data.workbook()) {
-        state.sheet = data.sheet();
-        state.shownAsGeneral = data.shownAsGeneral();
+    std::string joined;
+    std::string_view text = piece;
+    if (!m_delimiterStart.empty()) {
+        joined = m_delimiterStart;
+        joined.append(piece);
+        text = joined;
     }
-    RecordFields fields;
-    bool sampleBlank = true;
-    DataRecord record;
-    for (Result<bool> got = data.next(record);; got = data.next(record)) {
-        // A workbook damaged inside its sheet is said so; a text counts as ending where a read fails.
-        if (!got && data.workbook())
-            state.error = got.error();
-        if (!got || !got.value())
-            break;
-        // A sheet's rows have no offsets in the file: its progress is not told.
-        if (progress && !data.workbook())
-            progress(record.offset + record.text.size());
-        fields.assign(record.text, form.delim, form.quotes);
-        if (isHeaderRecord(format.header, record.number)) {
-            for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
-                state.fieldNames.emplace_back(fields.field(n));
-        } else if (sampleBlank) {
-            // The sample's fields are taken from the whole record; the record itself is kept cut.
-            state.csvSampleLine.assign(std::string_view(record.text).substr(0, kKeptLineBytes));
-            state.csvSampleBytes = record.text.size();
-            sampleBlank = isBlank(record.text);
-            state.sampleFields.clear();
-            for (std::int64_t n = 1; n <= std::min(fields.count(), kMaxFieldLabels); ++n)
-                state.sampleFields.emplace_back(fields.field(n).substr(0, kSampleFieldBytes));
-        }
-        if (fields.count() > state.csvFieldCount) {
-            state.csvFieldCount = fields.count();
-            state.csvWidestLine.assign(std::string_view(record.text).substr(0, kKeptLineBytes));
-            state.csvWidestBytes = record.text.size();
-        }
+    std::size_t at = 0;
+    for (std::size_t found = text.find(m_delim); found != std::string_view::npos; found = text.find(m_delim, at)) {
+        ++m_lineFields;
+        at = found + m_delim.size();
     }
-    state.replaced = data.replaced();
-    return state;
+    const std::size_t keep = std::min(text.size() - std::min(at, text.size()), m_delim.size() - 1);
+    m_delimiterStart.assign(text.substr(text.size() - keep));
+}
+
+void RecordShapeScan::record(const DataRecord& record)
+{
+    m_fields.assign(record.text, m_form.delim, m_form.quotes);
+    if (isHeaderRecord(m_header, record.number)) {
+        for (std::int64_t n = 1; n <= std::min(m_fields.count(), kMaxFieldLabels); ++n)
+            m_state.fieldNames.emplace_back(m_fields.field(n));
+    } else if (m_sampleBlank) {
+        // The sample's fields are taken from the whole record; the record itself is kept cut.
+        m_state.csvSampleLine.assign(std::string_view(record.text).substr(0, kKeptLineBytes));
+        m_state.csvSampleBytes = record.text.size();
+        m_sampleBlank = isBlank(record.text);
+        m_state.sampleFields.clear();
+        for (std::int64_t n = 1; n <= std::min(m_fields.count(), kMaxFieldLabels); ++n)
+            m_state.sampleFields.emplace_back(m_fields.field(n).substr(0, kSampleFieldBytes));
+    }
+    if (m_fields.count() > m_state.csvFieldCount) {
+        m_state.csvFieldCount = m_fields.count();
+        m_state.csvWidestLine.assign(std::string_view(record.text).substr(0, kKeptLineBytes));
+        m_state.csvWidestBytes = record.text.size();
+    }
+}
+
+void addSampleFields(DataFileState& state, std::string_view delim)
+{
+    std::vector<std::string_view> fields;
+    SplitFields(state.csvSampleLine, delim, static_cast<std::size_t>(kMaxFieldLabels), fields);
+    for (const std::string_view field : fields)
+        state.sampleFields.emplace_back(field.substr(0, kSampleFieldBytes));
 }
 
 std::string shownLine(std::string_view line, std::uint64_t bytes)

@@ -4,6 +4,7 @@
 #include "project/ProjectCommands.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActiveLabel.h"
+#include "ui/DataFileReading.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ExplorerButton.h"
 #include "ui/PaletteColours.h"
@@ -97,7 +98,10 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     createMenu();
     m_form = new ProjectSettingsForm(
         m_dialogs, [this] { return resolvedProjectPath(); }, this);
+    m_dataFileReading = new DataFileReading(this);
     m_rulesPanel = new RulesPanel([this] {
+        // The rule editor takes its fields from the data file as the check that runs finds them.
+        m_dataFileReading->wait();
         return RulesPanel::EditorSource{m_dataFile.csvFieldCount, m_dataFile.csvSampleLine,
                                         m_form->delimiter(),      m_form->fieldLabels(),
                                         m_form->fieldListTexts(), m_form->dataFormat().quotes};
@@ -130,6 +134,7 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     m_openOutputFolder->hide();
     connect(m_openOutputFolder, &QLabel::linkActivated, this, &T_FRMain::openOutputFolder);
     statusBar()->addPermanentWidget(m_openOutputFolder);
+    createReadingIndicator();
 
     // The window starts as a new project would.
     applySettings(newProjectSettings(ProjectSettings{}));

@@ -27,6 +27,8 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QScrollArea;
 class QTimer;
 class QToolButton;
@@ -35,6 +37,7 @@ namespace stencilor::ui {
 
 class ActiveLabel;
 class CheckDialog;
+class DataFileReading;
 class ProjectSettingsForm;
 class RecentProjectsMenu;
 class RecordPreviewDialog;
@@ -129,7 +132,18 @@ private:
     // Where the data file that the data source check examines comes from: only a file the user
     // has just chosen earns the default-rules offer, never the data file of a loaded project.
     enum class DataFileOrigin { Project, ChosenByUser };
+    // Starts the data source check of the data file as the controls name it, in a thread of its
+    // own (a check that runs is replaced); dataFileRead() takes its findings.
     void ChkCsvFile(DataFileOrigin origin);
+    // Fills the field lists, the sheet list and the data warnings from the check that ended, and
+    // offers default rules for a data file the user chose.
+    void dataFileRead(bool stopped);
+    // The status bar's "Reading the data file" with its bar and Cancel, while a long check runs.
+    void createReadingIndicator();
+    void showReadingProgress(qulonglong bytesRead, qulonglong size);
+    // Waits, with the window answering, for the check of the data file (started first when the
+    // file has not been examined yet); false when it was cancelled.
+    bool dataFileChecked();
     // The status bar without a previous run's summary and folder link.
     void clearRunStatus();
     void actRunExecute();
@@ -166,6 +180,11 @@ private:
     UserDialogs& m_dialogs;
     DataFileState m_dataFile;
     DataFormat m_checkedFormat; // how the data source check read the data file last
+    DataFileReading* m_dataFileReading = nullptr;
+    DataFileOrigin m_readingOrigin = DataFileOrigin::Project; // of the check that runs
+    QLabel* m_readingText = nullptr;                          // how far the check has read
+    QProgressBar* m_readingBar = nullptr;
+    QPushButton* m_stopReading = nullptr;
 
     MainRunHost m_runHost;
     GenerationRun m_run;

@@ -3,7 +3,6 @@
 // the template preview, Run and Stop with the status bar that follows them, the Tools menu, About
 // and the product's web page.
 
-#include "datasource/DataFileWarnings.h"
 #include "datasource/DataInput.h"
 #include "generation/DryRun.h"
 #include "generation/RecordPreview.h"
@@ -14,6 +13,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/CheckDialog.h"
 #include "ui/CoreMessages.h"
+#include "ui/DataFileReading.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ProductWebLink.h"
@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -45,32 +46,91 @@ namespace stencilor::ui {
 
 void T_FRMain::ChkCsvFile(DataFileOrigin origin)
 {
-    const DataFormat format = m_form->dataFormat();
-    const std::string path = m_form->resolvedDataFile();
-    m_dataFile = checkDataFile(path, format);
-    m_checkedFormat = format;
+    // The path and the format are taken now; the file is read in a thread of its own.
+    m_checkedFormat = m_form->dataFormat();
+    m_readingOrigin = origin;
+    m_dataFileReading->start(m_form->resolvedDataFile(), m_checkedFormat);
+}
+
+void T_FRMain::createReadingIndicator()
+{
+    m_readingText = new QLabel;
+    m_readingText->setObjectName(QStringLiteral("lblReadingDataFile"));
+    m_readingBar = new QProgressBar;
+    m_readingBar->setObjectName(QStringLiteral("barReadingDataFile"));
+    m_readingBar->setMaximumWidth(160);
+    m_readingBar->setAccessibleName(tr("Data file read"));
+    m_stopReading = new QPushButton(tr("Cancel"));
+    m_stopReading->setObjectName(QStringLiteral("btnStopReadingDataFile"));
+    m_stopReading->setToolTip(tr("Stop reading the data file; its field names and warnings are not shown"));
+    for (QWidget* part : std::initializer_list<QWidget*>{m_readingText, m_readingBar, m_stopReading}) {
+        part->hide();
+        statusBar()->addWidget(part);
+    }
+    connect(m_stopReading, &QPushButton::clicked, m_dataFileReading, &DataFileReading::cancel);
+    connect(m_dataFileReading, &DataFileReading::progress, this, &T_FRMain::showReadingProgress);
+    connect(m_dataFileReading, &DataFileReading::finished, this, &T_FRMain::dataFileRead);
+}
+
+void T_FRMain::showReadingProgress(qulonglong bytesRead, qulonglong size)
+{
+    const QLocale locale;
+    const QString read = locale.formattedDataSize(static_cast<qint64>(bytesRead));
+    if (size > 0) {
+        m_readingBar->setRange(0, 100);
+        m_readingBar->setValue(static_cast<int>(std::min<qulonglong>(bytesRead * 100 / size, 100)));
+        m_readingText->setText(
+            tr("Reading the data file: %1 of %2").arg(read, locale.formattedDataSize(static_cast<qint64>(size))));
+    } else {
+        // Standard input, or a workbook's rows: how far is not known.
+        m_readingBar->setRange(0, 0);
+        m_readingText->setText(tr("Reading the data file: %1").arg(read));
+    }
+    for (QWidget* part : std::initializer_list<QWidget*>{m_readingText, m_readingBar, m_stopReading})
+        part->show();
+}
+
+void T_FRMain::dataFileRead(bool stopped)
+{
+    for (QWidget* part : std::initializer_list<QWidget*>{m_readingText, m_readingBar, m_stopReading})
+        part->hide();
+    const DataFileFindings& found = m_dataFileReading->findings();
+    // A cancelled check leaves the data file unexamined: the preview checks it again first.
+    m_dataFile = stopped ? DataFileState{} : found.state;
     m_form->showWorkbook(m_dataFile.workbook, m_dataFile.sheets);
-    m_form->showDataWarnings(
-        dataFileWarningTexts(scanDataFile(path, format.delim, format.quotes, format.encoding), m_dataFile));
+    m_form->showDataWarnings(stopped ? QStringList() : dataFileWarningTexts(found.warnings, m_dataFile));
+    if (stopped) {
+        statusBar()->showMessage(tr("The data file was not read to its end: its field names are not shown"));
+        return;
+    }
     if (m_dataFile.csvFieldCount <= 0)
         return;
     const std::int64_t labels = std::min(m_dataFile.csvFieldCount, kMaxFieldLabels);
     m_form->setFieldLists(labels, m_dataFile);
     // Only a data file the user has just picked earns the offer, never a load or a preview.
-    if (origin != DataFileOrigin::ChosenByUser)
+    if (m_readingOrigin != DataFileOrigin::ChosenByUser)
         return;
     const QMessageBox::StandardButton answer = m_dialogs.ask(this, tr("Confirm"), tr("Add default rules ?"),
                                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     RulesTable rules;
-    if (format.header)
+    if (m_checkedFormat.header)
         rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.fieldNames);
     else
         rules.FillDefaultRules(static_cast<std::size_t>(labels), m_dataFile.csvWidestLine,
-                               m_dataFile.workbook ? sheetForm().delim : format.delim,
-                               m_dataFile.workbook || format.quotes);
+                               m_dataFile.workbook ? sheetForm().delim : m_checkedFormat.delim,
+                               m_dataFile.workbook || m_checkedFormat.quotes);
     m_rulesPanel->setTable(std::move(rules));
+}
+
+bool T_FRMain::dataFileChecked()
+{
+    // A data file not examined yet is examined first, without the default-rules offer.
+    if (!m_dataFileReading->running() && m_dataFile.csvFieldCount == -1)
+        ChkCsvFile(DataFileOrigin::Project);
+    m_dataFileReading->wait();
+    return !m_dataFileReading->findings().stopped;
 }
 
 void T_FRMain::loadDataPreview()
@@ -83,9 +143,8 @@ void T_FRMain::loadDataPreview()
 
 void T_FRMain::SpeedButton12Click()
 {
-    // A data file not examined yet is examined first, without the default-rules offer.
-    if (m_dataFile.csvFieldCount == -1)
-        ChkCsvFile(DataFileOrigin::Project);
+    if (!dataFileChecked())
+        return;
     loadDataPreview();
     m_formViewCsv->exec();
 }
@@ -231,8 +290,8 @@ void T_FRMain::actCheckExecute()
 
 void T_FRMain::showRecordInDataPreview(std::uint64_t record)
 {
-    if (m_dataFile.csvFieldCount == -1)
-        ChkCsvFile(DataFileOrigin::Project);
+    if (!dataFileChecked())
+        return;
     loadDataPreview();
     QTableView* grid = m_formViewCsv->gridCsv();
     const QModelIndex cell = grid->model()->index(m_formViewCsv->rowOfRecord(record), 0);

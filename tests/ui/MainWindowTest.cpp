@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -366,6 +367,66 @@ private slots:
                    });
         QCOMPARE(f.window()->dataFileState().csvFieldCount, std::int64_t{3});
         QVERIFY(f.dialogs().shown().empty());
+    }
+
+    void aLargeDataFileIsReadWhileTheWindowAnswers()
+    {
+        // Quoted fields: records cut as the run cuts them, more than half a second's reading on
+        // any machine. The widest record comes last.
+        constexpr int kRecords = 2'500'000;
+        QByteArray content;
+        content.reserve(kRecords * 14);
+        for (int n = 1; n <= kRecords; ++n)
+            content.append(QByteArray::number(n)).append(";x;\"y\"\n");
+        content.append("a;b;c;d\n");
+        MainWindowFixture f;
+        const QString big = f.write(QStringLiteral("work/big.csv"), content);
+        const QString small = f.write(QStringLiteral("work/small.csv"), "a;b\n");
+        f.write(QStringLiteral("work/p.ql"), "[setup]\ntextfile=big.csv\ndelimiter=;\nquotes=1\n");
+        f.open(f.path(QStringLiteral("work/p.ql")));
+        auto* said = f.widget<QLabel>("lblReadingDataFile");
+        auto* bar = f.widget<QProgressBar>("barReadingDataFile");
+        auto* cancel = f.widget<QPushButton>("btnStopReadingDataFile");
+        auto* fileNames = f.widget<QComboBox>("cbFileNameFld");
+
+        // The project's data file is read after start-up; its progress shows while the window
+        // answers the keyboard.
+        QTRY_VERIFY(cancel->isVisible());
+        QVERIFY(said->text().startsWith(QStringLiteral("Reading the data file: ")));
+        QVERIFY(bar->value() >= 0 && bar->value() <= 100);
+        auto* templateFile = f.widget<QLineEdit>("EdTemplateFile");
+        templateFile->clear();
+        QTest::keyClicks(templateFile, QStringLiteral("t.htm"));
+        QCOMPARE(templateFile->text(), QStringLiteral("t.htm"));
+        QVERIFY(cancel->isVisible());
+
+        // Cancel stops it: the data file stays unexamined, the field lists as they were.
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY(cancel->isHidden());
+        QVERIFY(bar->isHidden());
+        QCOMPARE(f.window()->dataFileState().csvFieldCount, std::int64_t{-1});
+        QCOMPARE(items(fileNames), labels(20));
+
+        // A data file chosen while another is read replaces that reading.
+        f.dialogs().setNextFileName(big);
+        f.widget<QPushButton>("btnChoiceText")->click();
+        f.dialogs().setNextFileName(small);
+        f.dialogs().setNextAnswer(QMessageBox::No);
+        f.widget<QPushButton>("btnChoiceText")->click();
+        QTRY_COMPARE(items(fileNames), labels(2));
+        QVERIFY(cancel->isHidden());
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{1});
+
+        // Read to its end, the field lists are filled and the default rules offered.
+        f.dialogs().setNextFileName(big);
+        f.dialogs().setNextAnswer(QMessageBox::No);
+        f.widget<QPushButton>("btnChoiceText")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(items(fileNames), labels(4), 60000);
+        QVERIFY(cancel->isHidden());
+        QCOMPARE(f.window()->dataFileState().csvFieldCount, std::int64_t{4});
+        QCOMPARE(f.dialogs().shown().size(), std::size_t{2});
+        QCOMPARE(f.dialogs().shown()[1].text, QStringLiteral("Add default rules ?"));
+        QCOMPARE(f.dialogs().unexpected(), 0);
     }
 
     void aboutIsModal()

@@ -1493,6 +1493,30 @@ Soll die Datei ersetzt werden?</translation>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>Data file read</source>
+        <translation>Gelesener Teil der Datendatei</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop reading the data file; its field names and warnings are not shown</source>
+        <translation>Das Lesen der Datendatei abbrechen; ihre Feldnamen und Warnungen werden nicht angezeigt</translation>
+    </message>
+    <message>
+        <source>Reading the data file: %1 of %2</source>
+        <translation>Datendatei wird gelesen: %1 von %2</translation>
+    </message>
+    <message>
+        <source>Reading the data file: %1</source>
+        <translation>Datendatei wird gelesen: %1</translation>
+    </message>
+    <message>
+        <source>The data file was not read to its end: its field names are not shown</source>
+        <translation>Die Datendatei wurde nicht bis zum Ende gelesen: ihre Feldnamen werden nicht angezeigt</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::TformSetupReport</name>
