@@ -11,6 +11,7 @@
 #include "project/ProjectCommands.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 
 namespace stencilor {
@@ -335,8 +336,8 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     }
 
     const CheckInputs in{s, inputs.value(), outputs, selection};
-    RecordChecker checker(s, rules.widestField, sink, report);
-    openProbe(checker.probe(), in);
+    auto checker = std::make_unique<RecordChecker>(s, rules.widestField, sink, report);
+    openProbe(checker->probe(), in);
 
     for (Detail& detail : dataFileDetails(in.inputs.paths, s, data)) {
         ++report.findingCount;
@@ -346,12 +347,14 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     report.quotes = s.quotes || data.sheetForm();
     report.recordCount = counted.value().total;
     const std::uint64_t outgrown = checkRecords(
-        in, checker, report,
+        in, *checker, report,
         [&](std::uint64_t read) {
             if (progress)
                 progress(read, report.recordCount);
         },
         memory);
+    // The tables go before the names on disk take memory of their own.
+    checker.reset();
     if (outgrown > 0)
         checkWithNamesOnDisk(in, rules.widestField, sink, report, progress, memory, outgrown);
     return report;
