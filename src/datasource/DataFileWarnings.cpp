@@ -135,7 +135,8 @@ private:
 } // namespace
 
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress)
+                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress,
+                              const std::atomic<bool>* stop)
 {
     DataFileWarnings warnings;
     // A workbook's cells are no lines of text: what the warnings look for does not occur in them.
@@ -152,17 +153,22 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
     struct Collector final : ByteSource {
         ByteSource& file;
         const ReadProgress& progress;
+        const std::atomic<bool>* stop;
         std::uint64_t total = 0;
         std::string start;                    // the first bytes, for the mark and the detection
         std::uint64_t nulOffset = UINT64_MAX; // the first NUL byte
         bool textAfterNul = false;            // something other than NULs and line ends stands after it
-        Collector(ByteSource& text, const ReadProgress& told)
+        Collector(ByteSource& text, const ReadProgress& told, const std::atomic<bool>* stopAt)
             : file(text)
             , progress(told)
+            , stop(stopAt)
         {
         }
         Result<std::size_t> read(char* into, std::size_t size) override
         {
+            // Asked to stop: the text ends here for the look.
+            if (stop && stop->load(std::memory_order_relaxed))
+                return std::size_t{0};
             Result<std::size_t> got = file.read(into, size);
             if (!got)
                 return got;
@@ -186,7 +192,7 @@ DataFileWarnings scanDataFile(const std::string& path, const std::string& delim,
                 progress(total);
             return got;
         }
-    } source(input.value()->text(), progress);
+    } source(input.value()->text(), progress, stop);
 
     const bool checkUtf8 = encoding.empty();
     std::uint64_t lines = 0;

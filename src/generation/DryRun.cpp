@@ -59,11 +59,13 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
 }
 
 // What the data file holds that a run reads otherwise than its user may expect.
-std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSettings& s, const RunRecords& data)
+std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSettings& s, const RunRecords& data,
+                                    const std::atomic<bool>* stop)
 {
     std::vector<Detail> details;
     if (paths.dataFile != kStandardInput)
-        details = warningDetails(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
+        details =
+            warningDetails(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding, std::size_t{1} << 20, {}, stop));
     if (const std::uint64_t replaced = data.replaced(); replaced > 0)
         details.push_back(replacedSequences(replaced, data.encoding()->name));
     return details;
@@ -171,7 +173,8 @@ private:
 } // namespace
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
-                               const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress)
+                               const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress,
+                               const PassWatch& watch)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, place);
@@ -189,12 +192,13 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     // The records are counted first (the data file read through once); the check then reads them
     // again one by one.
     RunRecords& data = *inputs.value().data;
-    const Result<RecordCount> counted = data.count();
+    const Result<RecordCount> counted = data.count({}, watch);
     if (!counted) {
         report.problem = counted.error();
         return report;
     }
     report.started = true;
+    report.stopped = counted.value().stopped;
 
     const RuleUse rules = examineRules(s, normalizeLineEnds(inputs.value().templateText));
     for (const CheckFinding& finding : rules.findings) {
@@ -219,7 +223,7 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
             probe.protect(*manifest);
     }
 
-    for (Detail& detail : dataFileDetails(paths, s, data)) {
+    for (Detail& detail : dataFileDetails(paths, s, data, watch.stop)) {
         ++report.findingCount;
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(detail)});
     }
@@ -234,6 +238,10 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     planner.select(taken);
     DataRecord record;
     for (std::uint64_t read = 0; read < report.recordCount; ++read) {
+        if (watch.stopRequested()) {
+            report.stopped = true;
+            break;
+        }
         const Result<bool> got = data.next(record);
         if (!got || !got.value()) {
             // A data file that cannot be read to its end (a failing disk): the records after

@@ -142,7 +142,7 @@ Status RunRecords::restart()
     return {};
 }
 
-Result<RecordCount> RunRecords::count(RecordSelection selection)
+Result<RecordCount> RunRecords::count(RecordSelection selection, const PassWatch& watch)
 {
     selection.dataSize = m_size;
     RecordCount count;
@@ -152,6 +152,10 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
     std::uint64_t sheetRow = 0;
     DataRecord record;
     for (;;) {
+        if (watch.stopRequested()) {
+            count.stopped = true;
+            return count;
+        }
         if (m_sheet) {
             if (sheetRow == m_size)
                 break;
@@ -165,6 +169,8 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
                 break;
         }
         ++count.total;
+        if (watch.counting)
+            watch.counting(count.total, record.offset, m_size);
         switch (selection.placeOf(record.number, record.offset)) {
         case RecordSelection::Place::Taken:
             if (count.taken++ == 0)
