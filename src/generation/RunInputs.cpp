@@ -151,6 +151,9 @@ Result<RecordCount> RunRecords::count(RecordSelection selection, const PassWatch
     // be read to count them.
     std::uint64_t sheetRow = 0;
     DataRecord record;
+    // Polled by the data's reading too, block by block (in this pass and the ones after it), so
+    // that a stop ends a pass within a record of any length.
+    m_input->setStop(watch.stop);
     for (;;) {
         if (watch.stopRequested()) {
             count.stopped = true;
@@ -183,6 +186,11 @@ Result<RecordCount> RunRecords::count(RecordSelection selection, const PassWatch
         case RecordSelection::Place::After:
             break;
         }
+    }
+    // A stop that came while a record was read ended the data there: the count is partial.
+    if (watch.stopRequested()) {
+        count.stopped = true;
+        return count;
     }
     m_replacedInCount = m_input->replaced();
     if (m_sheet)
