@@ -8,8 +8,8 @@
 #include "ui/WorkProgress.h"
 
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
