@@ -273,10 +273,11 @@ DataFileState checkDataFile(const std::string& path, const DataFormat& format, s
 }
 
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
-                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress)
+                              const std::string& encoding, std::size_t blockSize, const ReadProgress& progress,
+                              const std::atomic<bool>* stop)
 {
     return examineDataFile(path, DataFormat{delim, quotes, encoding, false},
-                           DataFilePass{false, true, blockSize, progress, nullptr})
+                           DataFilePass{false, true, blockSize, progress, stop})
         .warnings;
 }
 

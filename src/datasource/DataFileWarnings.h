@@ -8,6 +8,7 @@
 #include "datasource/DataSourceCheck.h"
 #include "platform/Detail.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,10 +30,11 @@ struct DataFileWarnings {
 // Looks at the data file `path` in blocks of `blockSize` bytes (so neither its size nor the length
 // of its lines matters to the memory used). The UTF-8 and byte-order mark findings are made only
 // when `encoding` is empty (a named or "auto" encoding decodes the file and drops a mark); quoted
-// delimiters only when `quotes` is off. `progress` is told the bytes read after each block.
+// delimiters only when `quotes` is off. `progress` is told the bytes read after each block; once
+// `stop` is set, the look ends before the next block, with what it has found so far.
 DataFileWarnings scanDataFile(const std::string& path, const std::string& delim, bool quotes,
                               const std::string& encoding, std::size_t blockSize = std::size_t{1} << 20,
-                              const ReadProgress& progress = {});
+                              const ReadProgress& progress = {}, const std::atomic<bool>* stop = nullptr);
 
 // The warnings as details, one each (none when there are none).
 std::vector<Detail> warningDetails(const DataFileWarnings& warnings);

@@ -97,6 +97,27 @@ private:
     ContentHash& m_hash;
 };
 
+// The bytes of another source until a stop is asked for: then they end, so that a pass asked to
+// stop ends within a block, whatever the length of the record it is in.
+class StoppableSource final : public ByteSource {
+public:
+    StoppableSource(std::unique_ptr<ByteSource> source, const std::atomic<bool>* const& stop)
+        : m_source(std::move(source))
+        , m_stop(stop)
+    {
+    }
+    Result<std::size_t> read(char* into, std::size_t size) override
+    {
+        if (m_stop && m_stop->load(std::memory_order_relaxed))
+            return std::size_t{0};
+        return m_source->read(into, size);
+    }
+
+private:
+    std::unique_ptr<ByteSource> m_source;
+    const std::atomic<bool>* const& m_stop; // the input's, which may be set after the source is made
+};
+
 Error readError(const std::string& path, int code)
 {
     return systemError(ErrorKind::ReadFile, path, code);
@@ -276,6 +297,7 @@ Status DataInput::startReading(std::string prefix)
     // The first pass is hashed; a pass after a restart reads the same bytes again.
     if (!m_restarted)
         m_raw = std::make_unique<HashingSource>(std::move(m_raw), m_readHash);
+    m_raw = std::make_unique<StoppableSource>(std::move(m_raw), m_stop);
     ByteSource* source = m_raw.get();
     // Valid UTF-8 without a mark needs no decoding.
     if (m_encoding && m_encoding->choice != EncodingChoice::ValidUtf8) {

@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -95,6 +96,9 @@ public:
     // Reads past the rows before row `row` without making their text (a workbook only: a text
     // is read as it is).
     void skipTo(std::uint64_t row);
+    // From now on the text ends before the next block read once `stop` is set (nullptr: never),
+    // so that a pass asked to stop ends within a block even inside a record of any length.
+    void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
 
 private:
     DataInput() = default;
@@ -115,7 +119,8 @@ private:
     std::optional<FileIdentity> m_identity;
     std::optional<timespec> m_modified;
     ContentHash m_readHash;
-    bool m_restarted = false; // restart() has been called: the reading is no first pass
+    const std::atomic<bool>* m_stop = nullptr; // see setStop()
+    bool m_restarted = false;                  // restart() has been called: the reading is no first pass
     std::optional<ChosenEncoding> m_encoding;
     std::unique_ptr<ByteSource> m_raw;
     bool m_spooling = false; // m_raw copies standard input as it reads it

@@ -61,11 +61,13 @@ RuleUse examineRules(const ProjectSettings& s, std::string_view templateText)
 }
 
 // What the data file holds that a run reads otherwise than its user may expect.
-std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSettings& s, const RunRecords& data)
+std::vector<Detail> dataFileDetails(const RunInputPaths& paths, const ProjectSettings& s, const RunRecords& data,
+                                    const std::atomic<bool>* stop)
 {
     std::vector<Detail> details;
     if (paths.dataFile != kStandardInput)
-        details = warningDetails(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding));
+        details =
+            warningDetails(scanDataFile(paths.dataFile, s.delim, s.quotes, s.encoding, std::size_t{1} << 20, {}, stop));
     if (const std::uint64_t replaced = data.replaced(); replaced > 0)
         details.push_back(replacedSequences(replaced, data.encoding()->name));
     return details;
@@ -194,6 +196,7 @@ struct CheckInputs {
     const RunInputs& inputs;
     const RunOptions& outputs;
     RecordSelection selection;
+    const PassWatch& watch;
 };
 
 // Opens the probe of `checker` on the output folder, with the files it must not replace.
@@ -231,6 +234,10 @@ std::uint64_t checkRecords(const CheckInputs& in, RecordChecker& checker, CheckR
     planner.select(taken);
     DataRecord record;
     for (std::uint64_t read = 0; read < report.recordCount; ++read) {
+        if (in.watch.stopRequested()) {
+            report.stopped = true;
+            break;
+        }
         const Result<bool> got = data.next(record);
         if (!got || !got.value()) {
             if (!got)
@@ -283,10 +290,15 @@ void checkWithNamesOnDisk(const CheckInputs& in, int widestField, const FindingS
         openProbe(gatherer.probe(), in);
         gatherer.probe().gatherInto(names);
         checkRecords(in, gatherer, report, share(done));
-        if (report.problem)
+        if (report.problem || report.stopped)
             return;
-        if (Status settled = names.settle(gatherer.probe().pathPrefix()); !settled) {
+        const Result<bool> settled = names.settle(gatherer.probe().pathPrefix(), in.watch.stop);
+        if (!settled) {
             report.problem = settled.error();
+            return;
+        }
+        if (!settled.value()) {
+            report.stopped = true;
             return;
         }
     }
@@ -304,7 +316,7 @@ void checkWithNamesOnDisk(const CheckInputs& in, int widestField, const FindingS
 
 CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& place, const RecordSelection& selection,
                                const FindingSink& sink, const RunOptions& outputs, const CheckProgress& progress,
-                               std::size_t memory)
+                               const PassWatch& watch, std::size_t memory)
 {
     CheckReport report;
     const Result<RunInputs> inputs = openRunInputs(s, place);
@@ -322,12 +334,13 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
     // The records are counted first (the data file read through once); the check then reads them
     // again one by one.
     RunRecords& data = *inputs.value().data;
-    const Result<RecordCount> counted = data.count();
+    const Result<RecordCount> counted = data.count({}, watch);
     if (!counted) {
         report.problem = counted.error();
         return report;
     }
     report.started = true;
+    report.stopped = counted.value().stopped;
 
     const RuleUse rules = examineRules(s, normalizeLineEnds(inputs.value().templateText));
     for (const CheckFinding& finding : rules.findings) {
@@ -335,11 +348,11 @@ CheckReport checkProjectOutput(const ProjectSettings& s, const ProjectPlace& pla
         sink(finding);
     }
 
-    const CheckInputs in{s, inputs.value(), outputs, selection};
+    const CheckInputs in{s, inputs.value(), outputs, selection, watch};
     auto checker = std::make_unique<RecordChecker>(s, rules.widestField, sink, report);
     openProbe(checker->probe(), in);
 
-    for (Detail& detail : dataFileDetails(in.inputs.paths, s, data)) {
+    for (Detail& detail : dataFileDetails(in.inputs.paths, s, data, watch.stop)) {
         ++report.findingCount;
         sink({CheckFindingKind::DataFile, 0, 0, 0, {}, std::move(detail)});
     }

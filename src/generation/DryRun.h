@@ -56,6 +56,7 @@ struct CheckReport {
     std::uint64_t recordCount = 0;
     std::uint64_t recordsChecked = 0;
     std::uint64_t findingCount = 0;
+    bool stopped = false;               // asked to stop before its last record: the counts are those so far
     std::vector<CheckFinding> findings; // project findings first, then records in order (when collected)
 };
 
@@ -74,7 +75,8 @@ using CheckProgress = std::function<void(std::uint64_t read, std::uint64_t total
 // rules use, and the rules that are skipped or whose identifier the template lacks. Each finding
 // goes to `sink` as it arises, so memory does not grow with their number. Does not start, with
 // the run's error, when the delimiter or the output folder is empty or an input file is missing
-// or unreadable.
+// or unreadable. `watch` may stop it from another thread (polled before each record, and each
+// block of the data's passes) and is told how the first pass, which counts the records, goes.
 //
 // The names the check remembers across records take at most `memory` bytes: a check of more
 // records reads them again (twice), keeping the names in sorted files in $TMPDIR, with the same
@@ -83,7 +85,7 @@ using CheckProgress = std::function<void(std::uint64_t read, std::uint64_t total
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place,
                                const RecordSelection& selection, const FindingSink& sink,
                                const RunOptions& outputs = {}, const CheckProgress& progress = {},
-                               std::size_t memory = kCheckMemory);
+                               const PassWatch& watch = {}, std::size_t memory = kCheckMemory);
 
 // The same for every record, with the findings collected in the report.
 CheckReport checkProjectOutput(const ProjectSettings& settings, const ProjectPlace& place);

@@ -38,7 +38,8 @@ void markReplacements(std::vector<PreviewSegment>& segments, std::string_view id
 
 } // namespace
 
-RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place, std::uint64_t record)
+RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place, std::uint64_t record,
+                            const PassWatch& watch)
 {
     RecordPreview preview;
     const Result<RunInputs> inputs = openRunInputs(s, place);
@@ -47,9 +48,13 @@ RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place,
         return preview;
     }
     RunRecords& data = *inputs.value().data;
-    const Result<RecordCount> counted = data.count();
+    const Result<RecordCount> counted = data.count({}, watch);
     if (!counted) {
         preview.problem = counted.error();
+        return preview;
+    }
+    if (counted.value().stopped) {
+        preview.stopped = true;
         return preview;
     }
     preview.recordCount = counted.value().total;
@@ -65,11 +70,17 @@ RecordPreview previewRecord(const ProjectSettings& s, const ProjectPlace& place,
     DataRecord found;
     RecordPlan* plan = nullptr;
     while (!plan) {
+        if (watch.stopRequested()) {
+            preview.stopped = true;
+            return preview;
+        }
         const Result<bool> got = data.next(found);
         if (!got || !got.value()) {
             preview.problem = got ? noSuchRecord : got.error();
             return preview;
         }
+        if (watch.reading)
+            watch.reading(found.number, record);
         RecordPlan& planned = planner.plan(found, RecordPlanner::Render::Later);
         if (planned.place == RecordSelection::Place::Taken)
             plan = &planned;

@@ -22,6 +22,7 @@ struct PreviewSegment {
 
 struct RecordPreview {
     bool ok = false;
+    bool stopped = false;         // asked to stop before the record was reached
     std::optional<Error> problem; // why there is no preview (missing input, no such record)
     std::uint64_t recordCount = 0;
     std::string line; // the record's data line
@@ -38,7 +39,10 @@ struct RecordPreview {
 // The output of record `record` (1-based) under `settings`, as a run would generate it, without
 // writing anything: the text, the pieces the rules replaced, and the output path. Fails with the
 // run's error when the delimiter is empty or an input file is missing or unreadable, with
-// NoSuchRecord when the data file has fewer records, and with HeaderRecord for the header.
-RecordPreview previewRecord(const ProjectSettings& settings, const ProjectPlace& place, std::uint64_t record);
+// NoSuchRecord when the data file has fewer records, and with HeaderRecord for the header. `watch`
+// may stop it from another thread before any record (then it is marked stopped, without a
+// problem) and is told how the counting pass and the reading towards the record go.
+RecordPreview previewRecord(const ProjectSettings& settings, const ProjectPlace& place, std::uint64_t record,
+                            const PassWatch& watch = {});
 
 } // namespace stencilor

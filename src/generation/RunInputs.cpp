@@ -142,7 +142,7 @@ Status RunRecords::restart()
     return {};
 }
 
-Result<RecordCount> RunRecords::count(RecordSelection selection)
+Result<RecordCount> RunRecords::count(RecordSelection selection, const PassWatch& watch)
 {
     selection.dataSize = m_size;
     RecordCount count;
@@ -151,7 +151,14 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
     // be read to count them.
     std::uint64_t sheetRow = 0;
     DataRecord record;
+    // Polled by the data's reading too, block by block (in this pass and the ones after it), so
+    // that a stop ends a pass within a record of any length.
+    m_input->setStop(watch.stop);
     for (;;) {
+        if (watch.stopRequested()) {
+            count.stopped = true;
+            return count;
+        }
         if (m_sheet) {
             if (sheetRow == m_size)
                 break;
@@ -165,6 +172,8 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
                 break;
         }
         ++count.total;
+        if (watch.counting)
+            watch.counting(count.total, record.offset, m_size);
         switch (selection.placeOf(record.number, record.offset)) {
         case RecordSelection::Place::Taken:
             if (count.taken++ == 0)
@@ -177,6 +186,11 @@ Result<RecordCount> RunRecords::count(RecordSelection selection)
         case RecordSelection::Place::After:
             break;
         }
+    }
+    // A stop that came while a record was read ended the data there: the count is partial.
+    if (watch.stopRequested()) {
+        count.stopped = true;
+        return count;
     }
     m_replacedInCount = m_input->replaced();
     if (m_sheet)

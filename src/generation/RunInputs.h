@@ -12,7 +12,9 @@
 #include "platform/Result.h"
 #include "project/ProjectSettings.h"
 
+#include <atomic>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +78,21 @@ struct RecordCount {
     // when it takes none).
     std::uint64_t first = 1;
     std::uint64_t taken = 0; // the records taken: first to first + taken - 1
+    bool stopped = false;    // the count was asked to stop before the data ended: the numbers are partial
+};
+
+// How a long pass over the records is watched from another thread, which may ask it to stop.
+struct PassWatch {
+    // Polled before each record (and each block of the pass that only looks at the bytes): once
+    // set, the pass ends where it is.
+    const std::atomic<bool>* stop = nullptr;
+    // The first pass, which counts the records: told after each record how many it has counted
+    // and where the last one begins in the data's `size` (a sheet: its rows).
+    std::function<void(std::uint64_t records, std::uint64_t offset, std::uint64_t size)> counting;
+    // A later pass: told after each record how many it has read of the `total` it reads towards.
+    std::function<void(std::uint64_t read, std::uint64_t total)> reading;
+
+    bool stopRequested() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 // The records of a run's data file, read through one open file in blocks, so that memory does
@@ -95,8 +112,9 @@ public:
     // run's OpenInput error.
     Result<bool> next(DataRecord& record);
     // Reads through the records to count them and those `selection` takes (by where each begins
-    // in the data's size()), then starts again at the first.
-    Result<RecordCount> count(RecordSelection selection = {});
+    // in the data's size()), then starts again at the first. Tells `watch` how far it has come;
+    // a stop it asks for ends the count where it is, marked stopped, without starting again.
+    Result<RecordCount> count(RecordSelection selection = {}, const PassWatch& watch = {});
 
     // Starts again at the first record. Fails with the run's OpenInput error.
     Status rewind() { return restart(); }

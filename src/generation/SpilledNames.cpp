@@ -155,18 +155,33 @@ Status SpilledNames::add(std::string_view relative, std::uint64_t record, bool c
     return m_names.add(m_sortable);
 }
 
-Status SpilledNames::settle(const std::string& pathPrefix)
+Result<bool> SpilledNames::settle(const std::string& pathPrefix, const std::atomic<bool>* stop)
 {
+    m_stop = stop;
     if (Status found = findFirstBelow(); !found)
-        return found;
+        return found.error();
+    if (m_stopped)
+        return false;
     if (Status decided = decide(pathPrefix); !decided)
-        return decided;
+        return decided.error();
+    if (m_stopped)
+        return false;
     if (Status compared = compareFoldedNames(); !compared)
-        return compared;
+        return compared.error();
+    if (m_stopped)
+        return false;
     if (Status started = m_answers.startReading(); !started)
-        return started;
-    m_answering = true;
-    return {};
+        return started.error();
+    return true;
+}
+
+bool SpilledNames::stopAsked()
+{
+    if (++m_sinceLook < 4096)
+        return m_stopped;
+    m_sinceLook = 0;
+    m_stopped = m_stop && m_stop->load(std::memory_order_relaxed);
+    return m_stopped;
 }
 
 Status SpilledNames::findFirstBelow()
@@ -197,7 +212,7 @@ Status SpilledNames::findFirstBelow()
     NameGroups groups(m_names);
     if (Status started = groups.start(); !started)
         return started;
-    for (std::uint64_t number = 0; !groups.atEnd(); ++number) {
+    for (std::uint64_t number = 0; !groups.atEnd() && !stopAsked(); ++number) {
         const std::string& name = groups.name();
         while (!open.empty() && !isBelow(name, std::string_view(last).substr(0, open.back().length)))
             if (Status closed = close(); !closed)
@@ -247,7 +262,7 @@ Status SpilledNames::decide(const std::string& pathPrefix)
     NameGroups groups(m_names);
     if (Status started = groups.start(); !started)
         return started;
-    while (!groups.atEnd()) {
+    while (!groups.atEnd() && !stopAsked()) {
         const std::string& name = groups.name();
         while (!open.empty() && !isBelow(name, std::string_view(last).substr(0, open.back().length)))
             open.pop_back();
@@ -314,7 +329,7 @@ Status SpilledNames::compareFoldedNames()
         return started;
     std::string firstKey, firstName, item;
     std::uint64_t firstRecord = 0, firstComposed = 0;
-    for (;;) {
+    while (!stopAsked()) {
         std::string_view folded;
         const Result<bool> got = m_folded.next(folded);
         if (!got)
@@ -339,6 +354,7 @@ Status SpilledNames::compareFoldedNames()
         if (Status added = m_answers.add(item); !added)
             return added;
     }
+    return {};
 }
 
 Result<NameAnswer> SpilledNames::answer(std::uint64_t record)

@@ -21,6 +21,7 @@
 #include "generation/SpillSort.h"
 #include "platform/Result.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,10 +52,11 @@ public:
     // First reading: the name `relative` of record `record` (in record order), `clear` when the
     // output folder would take it.
     Status add(std::string_view relative, std::uint64_t record, bool clear);
-    // Works out the answers. `pathPrefix` is what comes before a relative name in its full path
-    // (the output folder and "/"): names that differ only in letter case or normalization are
-    // compared by their full paths, as the first reading does.
-    Status settle(const std::string& pathPrefix);
+    // Works out the answers: true when done, false when `stop` was set meanwhile. `pathPrefix` is
+    // what comes before a relative name in its full path (the output folder and "/"): names that
+    // differ only in letter case or normalization are compared by their full paths, as the first
+    // reading does.
+    Result<bool> settle(const std::string& pathPrefix, const std::atomic<bool>* stop = nullptr);
     // Second reading: the answer for record `record`; records are asked for in increasing order.
     Result<NameAnswer> answer(std::uint64_t record);
 
@@ -62,13 +64,17 @@ private:
     Status findFirstBelow();
     Status decide(const std::string& pathPrefix);
     Status compareFoldedNames();
+    // True when the caller asked to stop (looked at every few thousand names).
+    bool stopAsked();
 
     SpillSorter m_names;    // name (sortable form), record, clear: by name, then record
     SpillSorter m_firsts;   // name number, first record of the name, first record below it
     SpillSorter m_folded;   // folded path digest, record, composed path digest, file name
     SpillSorter m_answers;  // record, answer
     std::string m_sortable; // add()'s buffer
-    bool m_answering = false;
+    const std::atomic<bool>* m_stop = nullptr;
+    bool m_stopped = false;
+    std::uint32_t m_sinceLook = 0;
     std::string_view m_nextAnswer; // the next answer, not yet asked for
     bool m_answersLeft = true;
 };

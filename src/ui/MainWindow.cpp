@@ -4,6 +4,7 @@
 #include "project/ProjectCommands.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActiveLabel.h"
+#include "ui/CheckDialog.h"
 #include "ui/DataFileReading.h"
 #include "ui/DataPreviewDialog.h"
 #include "ui/ExplorerButton.h"
@@ -12,6 +13,7 @@
 #include "ui/ProjectSettingsForm.h"
 #include "ui/QtText.h"
 #include "ui/RecentProjectsMenu.h"
+#include "ui/RecordPreviewDialog.h"
 #include "ui/RecordRangeBox.h"
 #include "ui/RulesModel.h"
 #include "ui/RulesPanel.h"
@@ -178,7 +180,14 @@ T_FRMain::T_FRMain(Environment environment, UserDialogs& dialogs, QWidget* paren
     resize(QSize(kMinimumWidth, kMinimumHeight).boundedTo(roomOnScreen(this)));
 }
 
-T_FRMain::~T_FRMain() = default;
+T_FRMain::~T_FRMain()
+{
+    // The check and the record preview read the data in threads of their own: they end first.
+    if (m_checkDialog)
+        m_checkDialog->stopCheck();
+    if (m_recordPreview)
+        m_recordPreview->stopPreview();
+}
 
 void T_FRMain::FormCreate()
 {

@@ -274,18 +274,26 @@ QString T_FRMain::inputMessageText(const Error& error) const
 void T_FRMain::actCheckExecute()
 {
     if (!m_checkDialog) {
-        // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits.
+        // Each check reads the controls anew, like a run, so "Check again" sees unsaved edits; the
+        // settings are read here and the data in the check's thread.
         m_checkDialog = new CheckDialog(
             [this] {
-                return checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder});
+                ProjectSettings settings = settingsFromControls();
+                const bool quotes = settings.quotes;
+                return CheckDialog::Job{
+                    [settings = std::move(settings), place = ProjectPlace{projectPath(), m_env.programFolder}](
+                        const FindingSink& sink, const CheckProgress& progress, const PassWatch& watch) {
+                        return checkProjectOutput(settings, place, {}, sink, {}, progress, watch);
+                    },
+                    quotes};
             },
             [this](const Error& error) { return inputMessageText(error); }, this);
         connect(m_checkDialog, &CheckDialog::recordChosen, this, &T_FRMain::showRecordInDataPreview);
     }
-    m_checkDialog->setReport(checkProjectOutput(settingsFromControls(), {projectPath(), m_env.programFolder}));
     m_checkDialog->show();
     m_checkDialog->raise();
     m_checkDialog->activateWindow();
+    m_checkDialog->startCheck();
 }
 
 void T_FRMain::showRecordInDataPreview(std::uint64_t record)
@@ -310,8 +318,9 @@ void T_FRMain::actPreviewOutputExecute()
     QTableView* grid = m_formViewCsv ? m_formViewCsv->gridCsv() : nullptr;
     if (!m_recordPreview) {
         m_recordPreview = new RecordPreviewDialog(
-            [this](std::uint64_t record) {
-                return previewRecord(settingsFromControls(), {projectPath(), m_env.programFolder}, record);
+            [this](std::uint64_t record) -> RecordPreviewDialog::Produce {
+                return [settings = settingsFromControls(), place = ProjectPlace{projectPath(), m_env.programFolder},
+                        record](const PassWatch& watch) { return previewRecord(settings, place, record, watch); };
             },
             [this](const Error& error) { return inputMessageText(error); }, this);
         // The preview follows the record chosen in the data preview while both are open.
@@ -325,10 +334,10 @@ void T_FRMain::actPreviewOutputExecute()
     std::uint64_t record = m_recordPreview->record();
     if (grid && grid->currentIndex().isValid())
         record = m_formViewCsv->recordOfRow(grid->currentIndex().row());
-    m_recordPreview->showRecord(record);
     m_recordPreview->show();
     m_recordPreview->raise();
     m_recordPreview->activateWindow();
+    m_recordPreview->showRecord(record);
 }
 
 // ---------------------------------------------------------------- about and the web page

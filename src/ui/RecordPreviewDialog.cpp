@@ -2,12 +2,15 @@
 #include "ui/RecordPreviewDialog.h"
 
 #include "ui/CoreMessages.h"
+#include "ui/DataWorker.h"
 #include "ui/PaletteColours.h"
 #include "ui/QtText.h"
 #include "ui/ScreenPlacement.h"
 #include "ui/UserDialogs.h"
+#include "ui/WorkProgress.h"
 
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -24,6 +27,8 @@ namespace {
 
 // A message or path above the text keeps to this many lines, so the text stays in view.
 constexpr int kMaxPathLines = 6;
+// A record read this soon shows at once, without a flash of progress.
+constexpr std::chrono::milliseconds kRecordAtOnce(100);
 
 // The text without its CRs: the views break lines at LF, and a CR would show as a stray glyph.
 QString shownText(std::string_view bytes)
@@ -35,11 +40,12 @@ QString shownText(std::string_view bytes)
 
 } // namespace
 
-RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64_t)> produce,
+RecordPreviewDialog::RecordPreviewDialog(std::function<Produce(std::uint64_t)> prepare,
                                          std::function<QString(const Error&)> messageText, QWidget* parent)
     : QDialog(parent)
-    , m_produce(std::move(produce))
+    , m_prepare(std::move(prepare))
     , m_messageText(std::move(messageText))
+    , m_worker(new DataWorker(this))
 {
     setObjectName(QStringLiteral("RecordPreview"));
     setWindowTitle(tr("Preview output"));
@@ -58,6 +64,14 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     btnRefresh->setToolTip(tr("Generate the record again from the window's settings and files"));
     btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
     connect(btnRefresh, &QPushButton::clicked, this, [this] { showRecord(record()); });
+
+    m_progress = new WorkProgress(tr("Data file read"), tr("Stop reading the data file towards the record"), this);
+    m_progress->hide();
+    connect(m_progress, &WorkProgress::cancelled, m_worker, &DataWorker::stop);
+    connect(m_worker, &DataWorker::tick, this, [this] {
+        if (m_reading)
+            m_progress->showProgress(*m_reading, tr("Reading: %L1 of %L2 records"));
+    });
 
     lblOutputPath = new QLabel(this);
     lblOutputPath->setObjectName(QStringLiteral("lblOutputPath"));
@@ -102,9 +116,34 @@ RecordPreviewDialog::RecordPreviewDialog(std::function<RecordPreview(std::uint64
     bottom->addWidget(btnClose);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(m_progress);
     layout->addWidget(lblOutputPath);
     layout->addWidget(views, 1);
     layout->addLayout(bottom);
+}
+
+RecordPreviewDialog::~RecordPreviewDialog()
+{
+    m_worker->stopAndJoin();
+}
+
+bool RecordPreviewDialog::reading() const
+{
+    return m_worker->running();
+}
+
+void RecordPreviewDialog::stopPreview()
+{
+    m_worker->stopAndJoin();
+    m_progress->hide();
+}
+
+void RecordPreviewDialog::hideEvent(QHideEvent* event)
+{
+    // Closed by the user, not hidden with a minimised main window.
+    if (!event->spontaneous())
+        m_worker->stop();
+    QDialog::hideEvent(event);
 }
 
 std::uint64_t RecordPreviewDialog::record() const
@@ -117,13 +156,31 @@ void RecordPreviewDialog::showRecord(std::uint64_t record)
     m_showing = true;
     edRecord->setValue(static_cast<int>(std::min<std::uint64_t>(std::max<std::uint64_t>(record, 1), INT_MAX)));
     m_showing = false;
-    display(m_produce(record));
+    // The settings are read here, on the GUI thread; the data in the reading thread.
+    m_worker->stopAndJoin();
+    Produce produce = m_prepare(record);
+    auto reading = std::make_shared<PassProgress>();
+    m_reading = reading;
+    m_progress->showProgress(*reading, {});
+    m_progress->show();
+    m_worker->start(
+        [this, reading, record, produce = std::move(produce)](const std::atomic<bool>& stop) -> DataWorker::Ending {
+            RecordPreview preview = produce(reading->watch(stop));
+            return [this, record, preview = std::move(preview)] { display(preview, record); };
+        },
+        kRecordAtOnce);
 }
 
-void RecordPreviewDialog::display(const RecordPreview& preview)
+void RecordPreviewDialog::display(const RecordPreview& preview, std::uint64_t record)
 {
+    m_progress->hide();
     memSource->clear();
     viewRendered->clear();
+    if (preview.stopped) {
+        lblOutputPath->setText(tr("Stopped before record %L1 was read").arg(static_cast<qulonglong>(record)));
+        viewRendered->setVisible(false);
+        return;
+    }
     if (!preview.ok) {
         setBoundedLabelText(lblOutputPath,
                             preview.problem ? m_messageText(*preview.problem).remove(u'\r').trimmed() : QString(),

@@ -3,6 +3,7 @@
 
 #include "TestUtil.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -47,6 +48,31 @@ TEST(DataInput, ReadsTheFileInItsEncodingWithQuotedFields)
     EXPECT_EQ(encoding, "encoding: UTF-8 (byte-order mark)");
     // Without an encoding the bytes stay as they are, the mark too.
     EXPECT_EQ(records(dir, "bom.csv", {}), (std::vector<std::string>{"\xEF\xBB\xBFid;name", "1;Ann"}));
+}
+
+TEST(DataInput, AStopEndsTheTextWithinABlockOfALongRecord)
+{
+    // A short record, then one of 64 blocks: asked to stop after the first, the text ends within
+    // a block of the second, decoded or not.
+    constexpr std::size_t kBlock = 4096;
+    test::TempDir dir;
+    dir.write("long.csv", "first\n" + std::string(64 * kBlock, 'x') + "\nlast\n");
+    for (const char* encoding : {"", "ISO-8859-1"}) {
+        auto input = DataInput::open(dir.file("long.csv"), {false, ";", encoding, kBlock});
+        ASSERT_TRUE(input) << encoding;
+        std::atomic<bool> stop{false};
+        input.value()->setStop(&stop);
+        DataRecord record;
+        ASSERT_TRUE(input.value()->next(record).value()) << encoding;
+        EXPECT_EQ(record.text, "first") << encoding;
+        stop = true;
+        const Result<bool> got = input.value()->next(record);
+        ASSERT_TRUE(got) << encoding;
+        if (got.value()) {
+            EXPECT_LE(record.text.size(), 2 * kBlock) << encoding;
+        }
+        EXPECT_FALSE(input.value()->next(record).value()) << encoding;
+    }
 }
 
 TEST(DataInput, RefusesWhatIsNotARegularFileAndUnknownEncodings)

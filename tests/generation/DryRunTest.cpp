@@ -4,6 +4,7 @@
 #include "TestUtil.h"
 #include "platform/Messages.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ protected:
         std::vector<CheckFinding> findings;
         CheckReport report = checkProjectOutput(
             settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, RecordSelection{range, {}, 0},
-            [&](const CheckFinding& f) { findings.push_back(f); }, {}, {}, memory);
+            [&](const CheckFinding& f) { findings.push_back(f); }, {}, {}, {}, memory);
         report.findings = std::move(findings);
         return report;
     }
@@ -77,6 +78,50 @@ protected:
 };
 
 using Kind = CheckFindingKind;
+
+TEST_F(DryRunTest, AStopRequestEndsTheCheckWhereItIs)
+{
+    // The stop is asked for from the progress of the pass named, after its record `after`; the
+    // check ends before the next record, with what it has found so far.
+    struct Case {
+        const char* name;
+        bool inCountingPass;
+        std::uint64_t after;
+        std::uint64_t recordCount;
+        std::uint64_t checked;
+        std::vector<Seen> expected;
+    };
+    const std::vector<Case> cases = {
+        {"while counting", true, 2, 2, 0, {}},
+        {"while checking", false, 1, 4, 1, {{Kind::FewerFields, 1, ""}}},
+    };
+    dir.write("data.csv", "a\nb\nc\nd\n");
+    for (const Case& c : cases) {
+        std::atomic<bool> stop{false};
+        std::vector<CheckFinding> findings;
+        PassWatch watch;
+        watch.stop = &stop;
+        watch.counting = [&](std::uint64_t records, std::uint64_t, std::uint64_t) {
+            if (c.inCountingPass && records == c.after)
+                stop = true;
+        };
+        const CheckReport report = checkProjectOutput(
+            settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, {},
+            [&](const CheckFinding& f) { findings.push_back(f); }, {},
+            [&](std::uint64_t read, std::uint64_t) {
+                if (!c.inCountingPass && read == c.after)
+                    stop = true;
+            },
+            watch);
+        CheckReport found = report;
+        found.findings = findings;
+        EXPECT_TRUE(report.started) << c.name;
+        EXPECT_TRUE(report.stopped) << c.name;
+        EXPECT_EQ(report.recordCount, c.recordCount) << c.name;
+        EXPECT_EQ(report.recordsChecked, c.checked) << c.name;
+        EXPECT_EQ(seen(found), c.expected) << c.name;
+    }
+}
 
 TEST_F(DryRunTest, FindsRecordsThatGiveNoNameCollideOrLackFields)
 {

@@ -3,6 +3,7 @@
 
 #include "TestUtil.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -91,6 +92,34 @@ TEST_F(RecordPreviewTest, RefusesARecordThatIsNotThereOrMissingInputs)
     settings.templatefile = "t.HTML";
     settings.outputdir.clear();
     EXPECT_EQ(errorText(*preview("a\n", "x", 1).problem), "Output folder is not set");
+}
+
+TEST_F(RecordPreviewTest, AStopRequestEndsThePreviewBeforeItsRecord)
+{
+    dir.write("data.csv", "a;1\nb;2\nc;3\n");
+    dir.write("t.HTML", "%A%");
+    // The stop asked for while counting, or while reading towards record 3 after record 2.
+    for (const bool whileCounting : {true, false}) {
+        std::atomic<bool> stop{false};
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> told;
+        PassWatch watch;
+        watch.stop = &stop;
+        watch.counting = [&](std::uint64_t records, std::uint64_t, std::uint64_t) {
+            if (whileCounting && records == 2)
+                stop = true;
+        };
+        watch.reading = [&](std::uint64_t read, std::uint64_t total) {
+            told.emplace_back(read, total);
+            if (read == 2)
+                stop = true;
+        };
+        const RecordPreview p = previewRecord(settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, 3, watch);
+        EXPECT_TRUE(p.stopped) << whileCounting;
+        EXPECT_FALSE(p.ok) << whileCounting;
+        EXPECT_FALSE(p.problem) << whileCounting;
+        using Told = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+        EXPECT_EQ(told, whileCounting ? Told{} : (Told{{1, 3}, {2, 3}})) << whileCounting;
+    }
 }
 
 } // namespace

@@ -309,10 +309,11 @@ private slots:
                                 QStringLiteral("Template file is empty or not defined: ") +
                                 f.path(QStringLiteral("work/t.html"));
         QVERIFY(f.trigger("actCheck"));
+        QTRY_VERIFY(!f.widget<CheckDialog>("CheckDialog")->checking());
         QVERIFY2(f.widget<QLabel>("lblSummary")->text().endsWith(QString(missing).replace(u'\n', QStringLiteral("; "))),
                  qPrintable(f.widget<QLabel>("lblSummary")->text()));
         QVERIFY(f.trigger("actPreviewOutput"));
-        QCOMPARE(f.widget<QLabel>("lblOutputPath")->text(), missing);
+        QTRY_COMPARE(f.widget<QLabel>("lblOutputPath")->text(), missing);
 
         // No editor at all, or only one $VISUAL names that is not there: what was tried, and how to get one.
         for (const QByteArray& visual : {QByteArray(), QByteArray("/nonexistent/editor -w")}) {

@@ -7,6 +7,7 @@
 #include "datasource/workbook/ZipBytes.h"
 #include "ui/CheckDialog.h"
 #include "ui/DataPreviewDialog.h"
+#include "ui/RecordPreviewDialog.h"
 #include "ui/ReportOptionsDialog.h"
 #include "ui/RuleEditorDialog.h"
 
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTableWidget>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -48,11 +48,11 @@ QString shownFor(const QComboBox* box, const QString& label)
     return box->itemData(box->findData(label, Qt::EditRole), Qt::DisplayRole).toString();
 }
 
-QStringList gridRow(const QTableWidget* grid, int row)
+QStringList gridRow(const QTableView* grid, int row)
 {
     QStringList texts;
-    for (int column = 0; column < grid->columnCount(); ++column)
-        texts << grid->item(row, column)->text();
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        texts << grid->model()->index(row, column).data().toString();
     return texts;
 }
 
@@ -64,11 +64,11 @@ QStringList itemTexts(const QComboBox* box)
     return texts;
 }
 
-QStringList headerTexts(const QTableWidget* grid)
+QStringList headerTexts(const QTableView* grid)
 {
     QStringList texts;
-    for (int column = 0; column < grid->columnCount(); ++column)
-        texts << grid->horizontalHeaderItem(column)->text();
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        texts << grid->model()->headerData(column, Qt::Horizontal).toString();
     return texts;
 }
 
@@ -300,13 +300,14 @@ private slots:
         MainWindowFixture f;
         f.open(writeExportJob(f));
         QVERIFY(f.trigger("actCheck"));
-        QTableWidget* grid = f.widget<CheckDialog>("CheckDialog")->gridFindings();
+        QTRY_VERIFY(!f.widget<CheckDialog>("CheckDialog")->checking());
+        QTableView* grid = f.widget<CheckDialog>("CheckDialog")->gridFindings();
         QCOMPARE(headerTexts(grid), QStringList({u"Record"_s, u"Line"_s, u"Finding"_s, u"Name"_s, u"Detail"_s}));
-        QCOMPARE(grid->rowCount(), 1);
+        QCOMPARE(grid->model()->rowCount(), 1);
         QCOMPARE(gridRow(grid, 0).mid(0, 3), QStringList({u"3"_s, u"4"_s, u"fewer fields"_s}));
 
         // The record's row in the data preview, where the header record names the columns.
-        const QRect cell = grid->visualItemRect(grid->item(0, 2));
+        const QRect cell = grid->visualRect(grid->model()->index(0, 2));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         auto* preview = f.widget<TformViewCsv>("formViewCsv");
@@ -319,6 +320,7 @@ private slots:
         QCOMPARE(f.widget<QSpinBox>("edRecord")->value(), 3);
         preview->gridCsv()->setCurrentIndex(preview->gridCsv()->model()->index(0, 0));
         QCOMPARE(f.widget<QSpinBox>("edRecord")->value(), 2);
+        QTRY_VERIFY(!f.widget<RecordPreviewDialog>("RecordPreview")->reading());
     }
 };
 

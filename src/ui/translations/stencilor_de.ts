@@ -718,6 +718,38 @@
         <source>Findings</source>
         <translation>Befunde</translation>
     </message>
+    <message>
+        <source>Records checked</source>
+        <translation>Geprüfte Datensätze</translation>
+    </message>
+    <message>
+        <source>Stop the check; the findings so far stay listed</source>
+        <translation>Die Prüfung anhalten; die bisherigen Befunde bleiben aufgelistet</translation>
+    </message>
+    <message>
+        <source>The first %L1 findings are listed, the other %L2 are not: &quot;stencilor --dry-run&quot; lists them all.</source>
+        <translation>Die ersten %L1 Befunde sind aufgelistet, die übrigen %L2 nicht: „stencilor --dry-run“ listet sie alle auf.</translation>
+    </message>
+    <message>
+        <source>Findings so far: %L1</source>
+        <translation>Bisherige Befunde: %L1</translation>
+    </message>
+    <message>
+        <source>Checking: %L1 of %L2 records</source>
+        <translation>Prüfung: %L1 von %L2 Datensätzen</translation>
+    </message>
+    <message>
+        <source>The check was stopped before any record was checked</source>
+        <translation>Die Prüfung wurde angehalten, bevor ein Datensatz geprüft war</translation>
+    </message>
+    <message>
+        <source>The check was stopped after %1 of %2 records</source>
+        <translation>Die Prüfung wurde nach %1 von %2 Datensätzen angehalten</translation>
+    </message>
+    <message>
+        <source>The check broke off after %1 of %2 records: %3</source>
+        <translation>Die Prüfung brach nach %1 von %2 Datensätzen ab: %3</translation>
+    </message>
 </context>
 <context>
     <name>stencilor::ui::ProjectSettingsForm</name>
@@ -1082,6 +1114,22 @@
     <message>
         <source>Output as a page</source>
         <translation>Ausgabe als Seite</translation>
+    </message>
+    <message>
+        <source>Data file read</source>
+        <translation>Gelesener Teil der Datendatei</translation>
+    </message>
+    <message>
+        <source>Stop reading the data file towards the record</source>
+        <translation>Das Lesen der Datendatei bis zum Datensatz anhalten</translation>
+    </message>
+    <message>
+        <source>Reading: %L1 of %L2 records</source>
+        <translation>Lesen: %L1 von %L2 Datensätzen</translation>
+    </message>
+    <message>
+        <source>Stopped before record %L1 was read</source>
+        <translation>Angehalten, bevor Datensatz %L1 gelesen war</translation>
     </message>
 </context>
 <context>
@@ -1582,6 +1630,17 @@ Soll die Datei ersetzt werden?</translation>
     <message>
         <source>Stopped after %L1 records</source>
         <translation>Nach %L1 Datensätzen angehalten</translation>
+    </message>
+</context>
+<context>
+    <name>stencilor::ui::WorkProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Counting records: %L1</source>
+        <translation>Datensätze werden gezählt: %L1</translation>
     </message>
 </context>
 </TS>
