@@ -53,7 +53,7 @@ fuzz:
 # data file reader's (bench/workbook.sh), in build/bench/.
 bench-build:
 	cmake --preset bench
-	cmake --build --preset bench -j $(JOBS) --target stencilor stencilor_text_bench stencilor_workbook_bench
+	cmake --build --preset bench -j $(JOBS) --target stencilor stencilor_text_bench stencilor_workbook_bench stencilor_window_bench
 
 bench: bench-build
 	bench/run.sh

@@ -13,7 +13,9 @@
 #   --dry-run of the 1 GB file: about 400 bytes per record, for the names it keeps to find
 #            collisions; of data files of tiny records (100 MB and 1 GB, a name per record)
 #            and of 10,000,000 names that all differ only in letter case: 256 MB, margin
-#            included, the goal for a dry run of any size (the findings go to /dev/null).
+#            included, the goal for a dry run of any size (the findings go to /dev/null);
+#   window   (stencilor_window_bench, offscreen) the 1 GB file and the 100 MB of tiny records:
+#            the Check within twice the dry run's goal, the data preview 8 bytes per record.
 # The files go to a folder under TMPDIR (default /tmp) and are deleted afterwards; about 4 GB
 # of free space are needed. CASES (default: all) names the cases to run, e.g.
 # CASES="tiny100 case10m".
@@ -30,7 +32,7 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/stencilor-big.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-cases=${CASES:-gigabyte oneline wide template tiny100 tiny1g case10m}
+cases=${CASES:-gigabyte oneline wide template tiny100 tiny1g case10m window}
 wanted() { [[ " $cases " == *" $1 "* ]]; }
 
 echo "generating the inputs in $work ..."
@@ -50,7 +52,7 @@ with open(d + "/small.txt", "w") as f:
 
 # Tiny records, each naming its own file: 100 MB and 1 GB of them (12 and 119 million records).
 for name, size in (("tiny100", 100 << 20), ("tiny1g", 1 << 30)):
-    if name not in cases:
+    if name not in cases and not (name == "tiny100" and "window" in cases):
         continue
     with open("%s/%s.csv" % (d, name), "w") as f:
         block = 100000
@@ -71,7 +73,7 @@ if "case10m" in cases:
     project("case10m", "case10m.csv", "small.txt", [(1, "%A%")], "nameFromFld=1\nFileNameFld=Field 1\n")
 
 # 1 GB: 100,000 records of 10 kB, 100 fields each; each record writes a small file of its own.
-if "gigabyte" in cases:
+if "gigabyte" in cases or "window" in cases:
     filler = ";".join("field%03d-" % k + "x" * 90 for k in range(99))
     with open(d + "/gigabyte.csv", "w") as f:
         for i in range(100000):
@@ -159,4 +161,39 @@ fi
 for name in tiny100 tiny1g case10m; do
     wanted $name && measure $name dry-run "$(size $name.csv)" $((dry_run_goal - margin_mb * 1048576))
 done
+
+# The window, offscreen: loading the project and its Check, and the data preview (its first
+# screen, every record read, then the end of the file), with the longest time the window did not
+# answer. The Check may take the dry run's memory and as much again for the window and its list
+# of findings; the preview keeps 8 bytes per record of the file.
+measure_window() { # measure_window CASE WHAT INPUT_BYTES BOUND_BYTES ARGUMENTS...
+    local name=$1 what=$2 input=$3 bound=$4
+    shift 4
+    QT_QPA_PLATFORM=offscreen /usr/bin/time -v -o "$work/time.txt" "$window_bench" "$@" >"$work/out.txt" 2>"$work/err.txt"
+    local code=$? peak_kb elapsed result=ok
+    peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+    elapsed=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" |
+        awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
+    local bound_kb=$((bound / 1024 + margin_mb * 1024))
+    if [ "$code" -ne 0 ]; then
+        result="FAILED: exit status $code: $(head -c 200 "$work/err.txt")"
+        status=1
+    elif [ "$peak_kb" -gt "$bound_kb" ]; then
+        result="FAILED: peak memory over the bound"
+        status=1
+    fi
+    printf '%-9s %-7s %10s %10s %10s %8s  %s\n' "$name" "$what" "$(mb "$input")" "$(mb $((peak_kb * 1024)))" \
+        "$(mb $((bound_kb * 1024)))" "$elapsed" "$result"
+    sed 's/^/    /' "$work/out.txt"
+    rm -rf "$work/out-$name"
+}
+if wanted window; then
+    window_bench=$(dirname "$bin")/bench/stencilor_window_bench
+    for name in gigabyte tiny100; do
+        records=$(wc -l <"$work/$name.csv")
+        measure_window $name w-check "$(size $name.csv)" $((2 * dry_run_goal - margin_mb * 1048576)) \
+            check "$work/$name.ql"
+        measure_window $name preview "$(size $name.csv)" $((8 * records)) preview "$work/$name.csv" ";"
+    done
+fi
 exit $status
