@@ -110,11 +110,10 @@ PY
 status=0
 printf '%-9s %-7s %10s %10s %10s %8s  %s\n' case command "input MB" "peak MB" "bound MB" "time s" result
 mb() { awk "BEGIN { printf \"%.1f\", $1 / 1048576 }"; }
-measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
-    local name=$1 command=$2 input=$3 bound=$4
-    local out="$work/out.txt"
-    [ "$command" = dry-run ] && out=/dev/null
-    /usr/bin/time -v -o "$work/time.txt" "$bin" "--$command" "$work/$name.ql" >"$out" 2>"$work/err.txt"
+timed() { # timed CASE LABEL INPUT_BYTES BOUND_BYTES ALSO_OK OUT COMMAND...: one row of the table
+    local name=$1 label=$2 input=$3 bound=$4 also_ok=$5 out=$6
+    shift 6
+    /usr/bin/time -v -o "$work/time.txt" "$@" >"$out" 2>"$work/err.txt"
     local code=$?
     local peak_kb elapsed
     peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
@@ -122,17 +121,24 @@ measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
         awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
     local bound_kb=$((bound / 1024 + margin_mb * 1024))
     local result=ok
-    # A dry run that lists findings exits 3.
-    if [ "$code" -ne 0 ] && ! [ "$command" = dry-run -a "$code" -eq 3 ]; then
+    if [ "$code" -ne 0 ] && [ "$code" -ne "$also_ok" ]; then
         result="FAILED: exit status $code: $(head -c 200 "$work/err.txt")"
         status=1
     elif [ "$peak_kb" -gt "$bound_kb" ]; then
         result="FAILED: peak memory over the bound"
         status=1
     fi
-    printf '%-9s %-7s %10s %10s %10s %8s  %s\n' "$name" "$command" "$(mb "$input")" "$(mb $((peak_kb * 1024)))" \
+    printf '%-9s %-7s %10s %10s %10s %8s  %s\n' "$name" "$label" "$(mb "$input")" "$(mb $((peak_kb * 1024)))" \
         "$(mb $((bound_kb * 1024)))" "$elapsed" "$result"
     rm -rf "$work/out-$name"
+}
+measure() { # measure CASE COMMAND INPUT_BYTES BOUND_BYTES
+    # A dry run that lists findings exits 3; they go to /dev/null.
+    if [ "$2" = dry-run ]; then
+        timed "$1" "$2" "$3" "$4" 3 /dev/null "$bin" "--$2" "$work/$1.ql"
+    else
+        timed "$1" "$2" "$3" "$4" 0 "$work/out.txt" "$bin" "--$2" "$work/$1.ql"
+    fi
 }
 size() { stat -c %s "$work/$1"; }
 
@@ -169,23 +175,8 @@ done
 measure_window() { # measure_window CASE WHAT INPUT_BYTES BOUND_BYTES ARGUMENTS...
     local name=$1 what=$2 input=$3 bound=$4
     shift 4
-    QT_QPA_PLATFORM=offscreen /usr/bin/time -v -o "$work/time.txt" "$window_bench" "$@" >"$work/out.txt" 2>"$work/err.txt"
-    local code=$? peak_kb elapsed result=ok
-    peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
-    elapsed=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" |
-        awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
-    local bound_kb=$((bound / 1024 + margin_mb * 1024))
-    if [ "$code" -ne 0 ]; then
-        result="FAILED: exit status $code: $(head -c 200 "$work/err.txt")"
-        status=1
-    elif [ "$peak_kb" -gt "$bound_kb" ]; then
-        result="FAILED: peak memory over the bound"
-        status=1
-    fi
-    printf '%-9s %-7s %10s %10s %10s %8s  %s\n' "$name" "$what" "$(mb "$input")" "$(mb $((peak_kb * 1024)))" \
-        "$(mb $((bound_kb * 1024)))" "$elapsed" "$result"
+    timed "$name" "$what" "$input" "$bound" 0 "$work/out.txt" env QT_QPA_PLATFORM=offscreen "$window_bench" "$@"
     sed 's/^/    /' "$work/out.txt"
-    rm -rf "$work/out-$name"
 }
 if wanted window; then
     window_bench=$(dirname "$bin")/bench/stencilor_window_bench

@@ -38,9 +38,8 @@ public:
     Responsiveness()
     {
         m_ticks.setInterval(10);
-        QObject::connect(&m_ticks, &QTimer::timeout, [this] {
-            m_longest = std::max(m_longest, m_sinceTick.restart());
-        });
+        QObject::connect(&m_ticks, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
     }
     void start()
     {
@@ -71,8 +70,7 @@ int benchCheck(const char* project)
     QTemporaryDir programFolder;
     SystemUserDialogs dialogs;
     T_FRMain::Environment environment{programFolder.path().toStdString() + "/",
-                                      programFolder.filePath(QStringLiteral("stencilor.ini")).toStdString(),
-                                      project};
+                                      programFolder.filePath(QStringLiteral("stencilor.ini")).toStdString(), project};
     T_FRMain window(environment, dialogs);
     window.show();
     Responsiveness answers;

@@ -74,6 +74,22 @@ Status SpillSorter::openFile()
     return {};
 }
 
+Status SpillSorter::append(std::string_view item)
+{
+    appendLength(m_writing, item.size());
+    m_writing.append(item);
+    return m_writing.size() < kWriteBlock ? Status{} : flush();
+}
+
+Status SpillSorter::flush()
+{
+    if (const int code = writeAll(m_file.get(), m_writing); code != 0)
+        return systemError(ErrorKind::WriteFile, spoolFolder(), code);
+    m_fileSize += m_writing.size();
+    m_writing.clear();
+    return {};
+}
+
 Status SpillSorter::writeRun()
 {
     std::sort(m_index.begin(), m_index.end(), [this](const Held& a, const Held& b) {
@@ -85,20 +101,11 @@ Status SpillSorter::writeRun()
         return opened;
     Run run;
     run.begin = m_fileSize;
-    for (const Held& held : m_index) {
-        appendLength(m_writing, held.size);
-        m_writing.append(heldItem(held));
-        if (m_writing.size() >= kWriteBlock) {
-            if (const int code = writeAll(m_file.get(), m_writing); code != 0)
-                return systemError(ErrorKind::WriteFile, spoolFolder(), code);
-            m_fileSize += m_writing.size();
-            m_writing.clear();
-        }
-    }
-    if (const int code = writeAll(m_file.get(), m_writing); code != 0)
-        return systemError(ErrorKind::WriteFile, spoolFolder(), code);
-    m_fileSize += m_writing.size();
-    m_writing.clear();
+    for (const Held& held : m_index)
+        if (Status written = append(heldItem(held)); !written)
+            return written;
+    if (Status written = flush(); !written)
+        return written;
     run.end = m_fileSize;
     m_runs.push_back(std::move(run));
     m_index.clear();
@@ -203,19 +210,11 @@ Status SpillSorter::startReading()
                 return got.error();
             if (!got.value())
                 break;
-            appendLength(m_writing, item.size());
-            m_writing.append(item);
-            if (m_writing.size() >= kWriteBlock) {
-                if (const int code = writeAll(m_file.get(), m_writing); code != 0)
-                    return systemError(ErrorKind::WriteFile, spoolFolder(), code);
-                m_fileSize += m_writing.size();
-                m_writing.clear();
-            }
+            if (Status written = append(item); !written)
+                return written;
         }
-        if (const int code = writeAll(m_file.get(), m_writing); code != 0)
-            return systemError(ErrorKind::WriteFile, spoolFolder(), code);
-        m_fileSize += m_writing.size();
-        m_writing.clear();
+        if (Status written = flush(); !written)
+            return written;
         joined.end = m_fileSize;
         m_runs.erase(m_runs.begin(), m_runs.begin() + kMaxFanIn);
         m_runs.push_back(std::move(joined));

@@ -52,6 +52,9 @@ private:
     };
 
     Status writeRun();
+    // Appends `item` to the file: gathered into blocks, written by flush() (or when a block is full).
+    Status append(std::string_view item);
+    Status flush();
     Status mergeRuns(std::size_t first, std::size_t last);
     Result<bool> advance(Run& run);
     std::string_view heldItem(const Held& held) const { return {m_held.data() + held.offset, held.size}; }

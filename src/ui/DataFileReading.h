@@ -10,15 +10,12 @@
 
 #include <QObject>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
-#include <thread>
-
-class QTimer;
 
 namespace stencilor::ui {
+
+class DataWorker;
 
 class DataFileReading final : public QObject {
     Q_OBJECT
@@ -30,7 +27,7 @@ public:
     // (which then ends without finished()).
     void start(const std::string& path, const DataFormat& format);
     // Whether a pass runs.
-    bool running() const { return m_worker.joinable(); }
+    bool running() const;
     // Asks the running pass to stop: finished(true) follows within a block read.
     void cancel();
     // Waits until no pass runs, with the application's events processed meanwhile.
@@ -45,22 +42,12 @@ signals:
     void finished(bool stopped);
 
 private:
-    // Ends the pass numbered `generation` once its thread is done; passes replaced since are let be.
-    void passEnded(unsigned generation);
-    void stopWorker();
     void tellProgress();
 
-    std::thread m_worker;
-    std::atomic<bool> m_stop{false};
-    std::atomic<std::uint64_t> m_bytesRead{0};
-    std::atomic<std::uint64_t> m_size{0};
-    std::mutex m_mutex;
-    std::condition_variable m_doneChanged;
-    bool m_done = false;         // the thread has left its findings (guarded by m_mutex)
-    DataFileFindings m_result;   // the thread's findings (guarded by m_mutex)
-    DataFileFindings m_findings; // those of the pass that ended last
-    unsigned m_generation = 0;
-    QTimer* m_progressTimer = nullptr;
+    DataWorker* m_worker;
+    std::atomic<std::uint64_t> m_bytesRead{0}; // written by the pass's thread
+    std::uint64_t m_size = 0;
+    DataFileFindings m_findings;  // those of the pass that ended last
     std::int64_t m_startedAt = 0; // when the running pass started, in ms of a steady clock
 };
 
