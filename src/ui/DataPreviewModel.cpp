@@ -94,10 +94,12 @@ void DataPreviewModel::load(const std::string& path, const DataFormat& format, i
         // The first screen at once, and a small file whole.
         const auto until = std::chrono::steady_clock::now() + kReadAtOnce;
         m_ended = false;
+        std::vector<std::uint64_t> starts;
         while (!m_ended && std::chrono::steady_clock::now() < until) {
-            const Result<bool> got = m_index->index(m_starts, kRecordsPerStep);
+            const Result<bool> got = m_index->index(starts, kRecordsPerStep);
             m_ended = !got || got.value();
         }
+        m_starts.assign(starts.begin(), starts.end());
         m_textEnd = m_index->textEnd();
         takeTitles();
     }

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,9 +72,10 @@ private:
     const RecordFields& rowFields(std::size_t row) const;
 
     std::unique_ptr<RecordIndex> m_index;
-    std::vector<std::uint64_t> m_starts; // where each record read starts
-    std::uint64_t m_textEnd = 0;         // where the last record read ends
-    bool m_ended = true;                 // no more records will come
+    // Where each record read starts: in blocks, so that growing never copies it (nor holds it twice).
+    std::deque<std::uint64_t> m_starts;
+    std::uint64_t m_textEnd = 0; // where the last record read ends
+    bool m_ended = true;         // no more records will come
     std::string m_delimiter;
     bool m_quotes = false;
     bool m_header = false;
