@@ -2,6 +2,7 @@
 #include "generation/DryRun.h"
 
 #include "TestUtil.h"
+#include "datasource/workbook/WorkbookFiles.h"
 #include "platform/Messages.h"
 
 #include <atomic>
@@ -45,7 +46,7 @@ protected:
 
     CheckReport check(const std::string& data, RecordRange range = {}, std::size_t memory = kCheckMemory)
     {
-        dir.write("data.csv", data);
+        dir.write(settings.textfile, data);
         std::vector<CheckFinding> findings;
         CheckReport report = checkProjectOutput(
             settings, {dir.file("job.ql"), "/nonexistent-program-folder/"}, RecordSelection{range, {}, 0},
@@ -220,23 +221,33 @@ TEST_F(DryRunTest, NamesKeptOnDiskGiveTheSameFindings)
                                             "report.html", "",  "x"};
     const std::vector<std::string> folders = {"", "", "a", "A", "a/b", "b", "blocker", "linked", "..", "a/A", "x/a"};
     std::mt19937 random(11);
-    std::string data;
+    // The same records as a delimited file and as a workbook's sheet, whose reading starts again
+    // differently.
+    std::string data, rows;
     for (int i = 0; i < 3000; ++i) {
         std::string file = files[random() % files.size()];
         if (random() % 3 == 0)
             file += std::to_string(random() % 600);
-        data += file + ";" + folders[random() % folders.size()] + "\n";
+        const std::string& folder = folders[random() % folders.size()];
+        data += file + ";" + folder + "\n";
+        rows += "<row><c t=\"inlineStr\"><is><t>" + file + "</t></is></c><c t=\"inlineStr\"><is><t>" + folder +
+                "</t></is></c></row>";
     }
-    const std::string inMemory = table(check(data));
-    for (const char* kind : {"same name ", "same name ignoring case", "same name when normalized", "folder blocked",
-                             "name is a folder", "symbolic link in path", "replaces an input", "no name"})
-        EXPECT_NE(inMemory.find(kind), std::string::npos) << kind;
-    for (const std::size_t memory : {std::size_t{1}, std::size_t{16} << 10, std::size_t{64} << 10}) {
-        const CheckReport report = check(data, {}, memory);
-        EXPECT_FALSE(report.problem);
-        EXPECT_EQ(table(report), inMemory) << memory << " bytes";
+    for (const auto& [file, content] :
+         {std::pair{"data.csv", data}, std::pair{"data.xlsx", test::xlsxWithRows(rows)}}) {
+        settings.textfile = file;
+        const std::string inMemory = table(check(content));
+        for (const char* kind : {"same name ", "same name ignoring case", "same name when normalized", "folder blocked",
+                                 "name is a folder", "symbolic link in path", "replaces an input", "no name"})
+            EXPECT_NE(inMemory.find(kind), std::string::npos) << file << ": " << kind;
+        for (const std::size_t memory : {std::size_t{1}, std::size_t{16} << 10, std::size_t{64} << 10}) {
+            const CheckReport report = check(content, {}, memory);
+            EXPECT_FALSE(report.problem);
+            EXPECT_EQ(table(report), inMemory) << file << ", " << memory << " bytes";
+        }
     }
     // Without a folder to keep them in, the check breaks off with the error of making the file.
+    settings.textfile = "data.csv";
     const char* tmp = std::getenv("TMPDIR");
     const std::string saved = tmp ? tmp : "";
     ::setenv("TMPDIR", dir.file("missing").c_str(), 1);
