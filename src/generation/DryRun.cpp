@@ -107,25 +107,9 @@ public:
         m_line = plan.firstLine;
         if (!m_silent && number >= m_quietBelow)
             ++m_report.recordsChecked;
-        if (unclosedQuote)
-            add({CheckFindingKind::UnclosedQuote, number, 0, 0, {}, {DetailKind::UnclosedQuote}});
-        if (shownAsGeneral)
-            add({CheckFindingKind::NumberFormat, number, 0, 0, {}, {DetailKind::ShownAsGeneral}});
-        if (m_htmlValues)
-            checkHtmlValues(plan);
-        if (m_widestField > 0) {
-            const std::int64_t fields = plan.fields.count();
-            if (fields < m_widestField)
-                add({CheckFindingKind::FewerFields,
-                     number,
-                     0,
-                     0,
-                     {},
-                     {DetailKind::FewerFields,
-                      {},
-                      static_cast<std::uint64_t>(fields),
-                      static_cast<std::uint64_t>(m_widestField)}});
-        }
+        // A reading that only gathers names skips what concerns the record alone.
+        if (!m_silent)
+            checkValues(plan, unclosedQuote, shownAsGeneral);
         if (plan.error && plan.error->kind == ErrorKind::RecordTooLarge) {
             add({CheckFindingKind::TextTooLarge,
                  number,
@@ -156,6 +140,31 @@ private:
         finding.line = m_line;
         ++m_report.findingCount;
         m_sink(finding);
+    }
+
+    // What the record's values hold: an unclosed quote, a number shown as General, markup for an
+    // HTML template, fewer fields than the rules use.
+    void checkValues(const RecordPlan& plan, bool unclosedQuote, bool shownAsGeneral)
+    {
+        if (unclosedQuote)
+            add({CheckFindingKind::UnclosedQuote, plan.number, 0, 0, {}, {DetailKind::UnclosedQuote}});
+        if (shownAsGeneral)
+            add({CheckFindingKind::NumberFormat, plan.number, 0, 0, {}, {DetailKind::ShownAsGeneral}});
+        if (m_htmlValues)
+            checkHtmlValues(plan);
+        if (m_widestField > 0) {
+            const std::int64_t fields = plan.fields.count();
+            if (fields < m_widestField)
+                add({CheckFindingKind::FewerFields,
+                     plan.number,
+                     0,
+                     0,
+                     {},
+                     {DetailKind::FewerFields,
+                      {},
+                      static_cast<std::uint64_t>(fields),
+                      static_cast<std::uint64_t>(m_widestField)}});
+        }
     }
 
     // A finding for each rule value of the record that holds "<" or "&", which an HTML page would

@@ -90,13 +90,18 @@ Status SpillSorter::flush()
     return {};
 }
 
-Status SpillSorter::writeRun()
+void SpillSorter::sortHeld()
 {
     std::sort(m_index.begin(), m_index.end(), [this](const Held& a, const Held& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
         return heldItem(a) < heldItem(b);
     });
+}
+
+Status SpillSorter::writeRun()
+{
+    sortHeld();
     if (Status opened = openFile(); !opened)
         return opened;
     Run run;
@@ -160,7 +165,6 @@ Result<bool> SpillSorter::advance(Run& run)
 
 Status SpillSorter::mergeRuns(std::size_t first, std::size_t last)
 {
-    const auto later = [this](std::size_t a, std::size_t b) { return m_runs[a].item > m_runs[b].item; };
     m_heap.clear();
     for (std::size_t i = first; i < last; ++i) {
         Run& run = m_runs[i];
@@ -172,7 +176,7 @@ Status SpillSorter::mergeRuns(std::size_t first, std::size_t last)
             return got.error();
         if (got.value()) {
             m_heap.push_back(i);
-            std::push_heap(m_heap.begin(), m_heap.end(), later);
+            std::push_heap(m_heap.begin(), m_heap.end(), laterRun());
         }
     }
     m_pending = kNone;
@@ -184,11 +188,7 @@ Status SpillSorter::startReading()
     m_nextHeld = 0;
     if (m_runs.empty()) {
         if (!m_fromMemory)
-            std::sort(m_index.begin(), m_index.end(), [this](const Held& a, const Held& b) {
-                if (a.prefix != b.prefix)
-                    return a.prefix < b.prefix;
-                return heldItem(a) < heldItem(b);
-            });
+            sortHeld();
         m_fromMemory = true;
         return {};
     }
@@ -230,7 +230,6 @@ Result<bool> SpillSorter::next(std::string_view& item)
         item = heldItem(m_index[m_nextHeld++]);
         return true;
     }
-    const auto later = [this](std::size_t a, std::size_t b) { return m_runs[a].item > m_runs[b].item; };
     // The run whose item went out last moves on to its next item first.
     if (m_pending != kNone) {
         const Result<bool> got = advance(m_runs[m_pending]);
@@ -238,13 +237,13 @@ Result<bool> SpillSorter::next(std::string_view& item)
             return got.error();
         if (got.value()) {
             m_heap.push_back(m_pending);
-            std::push_heap(m_heap.begin(), m_heap.end(), later);
+            std::push_heap(m_heap.begin(), m_heap.end(), laterRun());
         }
         m_pending = kNone;
     }
     if (m_heap.empty())
         return false;
-    std::pop_heap(m_heap.begin(), m_heap.end(), later);
+    std::pop_heap(m_heap.begin(), m_heap.end(), laterRun());
     m_pending = m_heap.back();
     m_heap.pop_back();
     item = m_runs[m_pending].item;

@@ -51,6 +51,13 @@ private:
         std::uint32_t size;
     };
 
+    // Orders m_index by the items it points to.
+    void sortHeld();
+    // The order of the merge's heap: the run whose current item comes later is lower.
+    auto laterRun() const
+    {
+        return [this](std::size_t a, std::size_t b) { return m_runs[a].item > m_runs[b].item; };
+    }
     Status writeRun();
     // Appends `item` to the file: gathered into blocks, written by flush() (or when a block is full).
     Status append(std::string_view item);
